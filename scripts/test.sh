@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the project and runs the whole test suite: a plain build, then the
+# same suite under AddressSanitizer + UndefinedBehaviorSanitizer and under
+# ThreadSanitizer. Ends with one summary line; exits non-zero on any failure.
+#
+#   scripts/test.sh                      everything
+#   ORB_VARIANTS="plain" scripts/test.sh only some variants (plain asan tsan)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+
+scripts/install-deps.sh || { echo "SUMMARY: FAILED (could not install dependencies)"; exit 1; }
+
+export CCACHE_BASEDIR=$ROOT CCACHE_NOHASHDIR=true CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+JOBS=${JOBS:-$(nproc)}
+VARIANTS=${ORB_VARIANTS:-plain asan tsan}
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/support/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/tests/support/tsan.supp"
+export QT_QPA_PLATFORM=offscreen
+
+declare -a RESULTS=()
+FAILED=0
+START=$(date +%s)
+
+variant() { # name, build dir, cmake args...
+    local name=$1 dir=$2
+    shift 2
+    local t0=$(date +%s)
+    echo "=== $name: configure and build ($dir)"
+    if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >"$dir.configure.log" 2>&1; then
+        cat "$dir.configure.log"
+        RESULTS+=("$name: configure FAILED"); FAILED=1; return
+    fi
+    if ! cmake --build "$dir" -j "$JOBS"; then
+        RESULTS+=("$name: build FAILED"); FAILED=1; return
+    fi
+    echo "=== $name: tests"
+    local log="$dir/ctest.log"
+    if ctest --test-dir "$dir" -j "$JOBS" --output-on-failure --timeout 900 2>&1 | tee "$log"; then
+        local n=$(grep -Eo "out of [0-9]+" "$log" | tail -n1 | grep -Eo "[0-9]+")
+        RESULTS+=("$name: ok (${n:-?} tests, $(( $(date +%s) - t0 ))s)")
+    else
+        local n=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
+        RESULTS+=("$name: FAILED (${n:-see log})"); FAILED=1
+    fi
+}
+
+for v in $VARIANTS; do
+    case $v in
+    plain) variant plain build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ ;;
+    asan) variant asan build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_CXX_FLAGS=-O1 -DORB_SANITIZE=address,undefined -DORB_BUILD_BENCH=OFF ;;
+    tsan) variant tsan build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_CXX_FLAGS=-O1 -DORB_SANITIZE=thread -DORB_BUILD_BENCH=OFF ;;
+    *) RESULTS+=("$v: unknown variant"); FAILED=1 ;;
+    esac
+done
+
+echo
+for r in "${RESULTS[@]}"; do echo "  $r"; done
+TOTAL=$(( $(date +%s) - START ))
+if [ $FAILED -eq 0 ]; then
+    echo "SUMMARY: PASS — ${RESULTS[*]} — ${TOTAL}s"
+else
+    echo "SUMMARY: FAILED — ${RESULTS[*]} — ${TOTAL}s"
+fi
+exit $FAILED

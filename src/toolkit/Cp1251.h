@@ -1,0 +1,36 @@
+#pragma once
+// Windows-1251 <-> UTF-8 conversion. Every byte that leaves or enters the
+// program (serial line, INI files, descriptions, log) is Windows-1251; inside,
+// text is UTF-8. Convert at those edges only.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Decoding never fails: every byte has a character. The one byte Windows-1251
+// leaves undefined, 0x98, decodes to U+0098 so that it survives a round trip.
+std::string Cp1251ToUtf8(std::string_view bytes);
+
+struct TCp1251Encoding {
+    std::string Bytes;                 // the encoded text, unencodable characters left out
+    std::vector<char32_t> Unencodable; // characters with no Windows-1251 form, in order
+    bool InvalidUtf8 = false;          // the input was not valid UTF-8
+    bool Ok() const { return Unencodable.empty() && !InvalidUtf8; }
+};
+
+// Encodes UTF-8 text; reports every character it could not encode instead of
+// silently replacing it.
+TCp1251Encoding Utf8ToCp1251(std::string_view utf8);
+
+// For logs and files where something must be written: unencodable characters
+// become '?'.
+std::string Utf8ToCp1251Lossy(std::string_view utf8);
+
+// Why a text cannot go to the unit as it stands: it holds a control character
+// (CR, LF, NUL, ...) or a character Windows-1251 cannot carry. Empty when the
+// text is fine.
+std::optional<std::string> WireTextProblem(std::string_view utf8);
+
+// U+XXXX notation used in messages about unencodable characters.
+std::string CodePointName(char32_t cp);

@@ -1,0 +1,18 @@
+#pragma once
+// The few operating-system calls the core needs, one implementation file per
+// platform (Platform_posix.cpp, Platform_win32.cpp).
+
+#include <ctime>
+#include <string>
+
+#include "DateTimeText.h"
+
+TLocalTime PlatformLocalTime(std::time_t t);
+
+// Full path of the running executable, or empty when it cannot be found.
+std::string PlatformExecutablePath();
+
+char PlatformPathSeparator();
+
+// Value of an environment variable, empty when not set.
+std::string PlatformGetEnv(const char* name);
