@@ -1,0 +1,48 @@
+#pragma once
+// Whole-file reads with a size cap and crash-safe whole-file replacement,
+// for the small text files the program keeps (settings, layout,
+// descriptions). One implementation file per platform.
+//
+// Threading: the functions keep no state; concurrent calls on different
+// files are fine.
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A file operation that failed; the message names the file.
+class EFileError : public std::runtime_error {
+public:
+    EFileError(std::string fileName, const std::string& message)
+        : std::runtime_error(message), FFileName(std::move(fileName)) {}
+    const std::string& FileName() const { return FFileName; }
+
+private:
+    std::string FFileName;
+};
+
+struct TFileRead {
+    enum TStatus { Ok, Missing, Failed };
+    TStatus Status = Missing;
+    std::string Bytes;      // what was read (at most the cap)
+    bool Truncated = false; // the file is longer than the cap
+    std::string Error;      // the system's reason when Status is Failed
+};
+
+// Reads at most maxBytes of the file. A missing file is not an error.
+TFileRead ReadFileBytes(const std::string& fileName, std::size_t maxBytes);
+
+// The steps of a replacement, for fault injection in tests.
+enum class TFileWriteStep { Create, Write, Sync, Rename };
+// Returns 0 to let the step run, or a system error number to make it fail as
+// if the system had reported that error. Called before every chunk written.
+using TFileFaultHook = std::function<int(TFileWriteStep)>;
+
+// Replaces the file's contents in one step: the bytes go to a temporary file
+// in the same folder, which is flushed to the disk and renamed over the old
+// file (the folder is synced afterwards). On failure the temporary file is
+// removed, the old file stays as it was and EFileError is thrown.
+void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
+                         const TFileFaultHook& fault = {});

@@ -1,0 +1,171 @@
+#include "FileIo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr std::size_t ChunkSize = 64 * 1024;
+
+std::string SystemText(int err) {
+    return std::strerror(err);
+}
+
+[[noreturn]] void FailWrite(const std::string& fileName, int err) {
+    throw EFileError(fileName, "Не удалось записать файл \"" + fileName + "\": " + SystemText(err));
+}
+
+// The file a name refers to: a symbolic link is followed, so that replacing
+// the file keeps the link.
+std::string ResolveTarget(const std::string& fileName) {
+    struct stat st {};
+    if (lstat(fileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char buf[PATH_MAX];
+        if (realpath(fileName.c_str(), buf))
+            return buf;
+    }
+    return fileName;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t cut = path.find_last_of('/');
+    if (cut == std::string::npos)
+        return ".";
+    if (cut == 0)
+        return "/";
+    return path.substr(0, cut);
+}
+
+int Inject(const TFileFaultHook& fault, TFileWriteStep step) {
+    return fault ? fault(step) : 0;
+}
+
+class TTempFile {
+public:
+    explicit TTempFile(std::string path) : FPath(std::move(path)) {}
+    ~TTempFile() {
+        if (FFd >= 0)
+            close(FFd);
+        if (!FPath.empty())
+            unlink(FPath.c_str());
+    }
+    int& Fd() { return FFd; }
+    std::string& Path() { return FPath; }
+    void Release() { FPath.clear(); }
+
+private:
+    std::string FPath;
+    int FFd = -1;
+};
+} // namespace
+
+TFileRead ReadFileBytes(const std::string& fileName, std::size_t maxBytes) {
+    TFileRead r;
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        r.Status = errno == ENOENT ? TFileRead::Missing : TFileRead::Failed;
+        r.Error = SystemText(errno);
+        return r;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        r.Status = TFileRead::Failed;
+        r.Error = SystemText(EISDIR);
+        return r;
+    }
+    r.Status = TFileRead::Ok;
+    char buf[ChunkSize];
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            r.Status = TFileRead::Failed;
+            r.Error = SystemText(errno);
+            break;
+        }
+        if (n == 0)
+            break;
+        const size_t room = maxBytes - r.Bytes.size();
+        if (static_cast<size_t>(n) > room) {
+            r.Bytes.append(buf, room);
+            r.Truncated = true;
+            break;
+        }
+        r.Bytes.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return r;
+}
+
+void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
+                         const TFileFaultHook& fault) {
+    const std::string target = ResolveTarget(fileName);
+    const std::string folder = FolderOf(target);
+    const std::string base = target.substr(target.find_last_of('/') + 1);
+
+    mode_t mode = 0644;
+    struct stat st {};
+    if (stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            FailWrite(fileName, EISDIR);
+        mode = st.st_mode & 07777;
+    }
+
+    TTempFile tmp(folder + "/." + base + ".XXXXXX");
+    if (int err = Inject(fault, TFileWriteStep::Create)) {
+        tmp.Release();
+        FailWrite(fileName, err);
+    }
+    tmp.Fd() = mkostemp(tmp.Path().data(), O_CLOEXEC);
+    if (tmp.Fd() < 0) {
+        const int err = errno;
+        tmp.Release();
+        FailWrite(fileName, err);
+    }
+    if (fchmod(tmp.Fd(), mode) != 0)
+        FailWrite(fileName, errno);
+
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (int err = Inject(fault, TFileWriteStep::Write))
+            FailWrite(fileName, err);
+        const size_t want = std::min(ChunkSize, bytes.size() - done);
+        const ssize_t n = write(tmp.Fd(), bytes.data() + done, want);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWrite(fileName, errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+
+    if (int err = Inject(fault, TFileWriteStep::Sync))
+        FailWrite(fileName, err);
+    if (fsync(tmp.Fd()) != 0)
+        FailWrite(fileName, errno);
+    const int fd = tmp.Fd();
+    tmp.Fd() = -1;
+    if (close(fd) != 0)
+        FailWrite(fileName, errno);
+
+    if (int err = Inject(fault, TFileWriteStep::Rename))
+        FailWrite(fileName, err);
+    if (rename(tmp.Path().c_str(), target.c_str()) != 0)
+        FailWrite(fileName, errno);
+    tmp.Release();
+
+    // The rename is only durable once the folder entry is on the disk. The new
+    // contents are already in place, so a failure here is not reported.
+    const int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+}

@@ -1,0 +1,142 @@
+#include "FileIo.h"
+
+#include <algorithm>
+#include <string>
+
+#include <windows.h>
+
+namespace {
+constexpr DWORD ChunkSize = 64 * 1024;
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+    return w;
+}
+
+std::string SystemText(DWORD err) {
+    wchar_t* buf = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    std::string text;
+    if (n && buf) {
+        const int len =
+            WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+        text.resize(static_cast<size_t>(len));
+        WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), text.data(), len, nullptr,
+                            nullptr);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+            text.pop_back();
+    }
+    if (buf)
+        LocalFree(buf);
+    if (text.empty())
+        text = "system error " + std::to_string(err);
+    return text;
+}
+
+[[noreturn]] void FailWrite(const std::string& fileName, DWORD err) {
+    throw EFileError(fileName, "Не удалось записать файл \"" + fileName + "\": " + SystemText(err));
+}
+
+DWORD Inject(const TFileFaultHook& fault, TFileWriteStep step) {
+    return fault ? static_cast<DWORD>(fault(step)) : 0;
+}
+
+class TTempFile {
+public:
+    explicit TTempFile(std::wstring path) : FPath(std::move(path)) {}
+    ~TTempFile() {
+        if (FHandle != INVALID_HANDLE_VALUE)
+            CloseHandle(FHandle);
+        if (!FPath.empty())
+            DeleteFileW(FPath.c_str());
+    }
+    HANDLE& Handle() { return FHandle; }
+    const std::wstring& Path() const { return FPath; }
+    void Release() { FPath.clear(); }
+
+private:
+    std::wstring FPath;
+    HANDLE FHandle = INVALID_HANDLE_VALUE;
+};
+} // namespace
+
+TFileRead ReadFileBytes(const std::string& fileName, std::size_t maxBytes) {
+    TFileRead r;
+    HANDLE h = CreateFileW(Wide(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        r.Status = (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? TFileRead::Missing
+                                                                                : TFileRead::Failed;
+        r.Error = SystemText(err);
+        return r;
+    }
+    r.Status = TFileRead::Ok;
+    std::string buf(ChunkSize, '\0');
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(h, buf.data(), ChunkSize, &n, nullptr)) {
+            r.Status = TFileRead::Failed;
+            r.Error = SystemText(GetLastError());
+            break;
+        }
+        if (n == 0)
+            break;
+        const size_t room = maxBytes - r.Bytes.size();
+        if (n > room) {
+            r.Bytes.append(buf.data(), room);
+            r.Truncated = true;
+            break;
+        }
+        r.Bytes.append(buf.data(), n);
+    }
+    CloseHandle(h);
+    return r;
+}
+
+void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
+                         const TFileFaultHook& fault) {
+    const std::wstring target = Wide(fileName);
+    TTempFile tmp(target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+                  std::to_wstring(GetTickCount64()) + L".tmp");
+    if (DWORD err = Inject(fault, TFileWriteStep::Create)) {
+        tmp.Release();
+        FailWrite(fileName, err);
+    }
+    tmp.Handle() = CreateFileW(tmp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (tmp.Handle() == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        tmp.Release();
+        FailWrite(fileName, err);
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (DWORD err = Inject(fault, TFileWriteStep::Write))
+            FailWrite(fileName, err);
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(ChunkSize, bytes.size() - done));
+        DWORD n = 0;
+        if (!WriteFile(tmp.Handle(), bytes.data() + done, want, &n, nullptr))
+            FailWrite(fileName, GetLastError());
+        done += n;
+    }
+    if (DWORD err = Inject(fault, TFileWriteStep::Sync))
+        FailWrite(fileName, err);
+    if (!FlushFileBuffers(tmp.Handle()))
+        FailWrite(fileName, GetLastError());
+    CloseHandle(tmp.Handle());
+    tmp.Handle() = INVALID_HANDLE_VALUE;
+    if (DWORD err = Inject(fault, TFileWriteStep::Rename))
+        FailWrite(fileName, err);
+    if (!MoveFileExW(tmp.Path().c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        FailWrite(fileName, GetLastError());
+    tmp.Release();
+}

@@ -1,0 +1,70 @@
+#pragma once
+// TIniFile: one settings file (INI format, Windows-1251 on disk, names
+// compared without regard to letter case). The whole file is read once when
+// the object is made; reads and writes then work on the lines in memory, and
+// UpdateFile puts every change made since into the file in one crash-safe
+// replacement, leaving all lines that were not written byte for byte as
+// they were. A missing file reads as an empty one.
+//
+// Names and values are UTF-8 here. A value that Windows-1251 cannot carry is
+// stored with "?" in place of the characters it lacks.
+//
+// A file larger than MaxFileSize (or one that could not be read) is read as
+// far as it goes, but UpdateFile refuses to replace it, since that would lose
+// the part that was not read.
+//
+// Threading: one thread at a time per object.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FileIo.h"
+#include "IniDocument.h"
+
+class TIniFile {
+public:
+    static constexpr std::size_t MaxFileSize = 4 * 1024 * 1024;
+
+    explicit TIniFile(std::string FileName);
+
+    const std::string& FileName() const { return FFileName; }
+
+    std::string ReadString(std::string_view Section, std::string_view Ident,
+                           std::string_view Default) const;
+    // Signed decimal or "$" hexadecimal; the default when missing or not a number.
+    std::int32_t ReadInteger(std::string_view Section, std::string_view Ident,
+                             std::int32_t Default) const;
+    // The value as an integer, true when not 0; the default when missing or not a number.
+    bool ReadBool(std::string_view Section, std::string_view Ident, bool Default) const;
+    bool ValueExists(std::string_view Section, std::string_view Ident) const;
+    bool SectionExists(std::string_view Section) const;
+    std::vector<std::string> ReadSection(std::string_view Section) const; // key names
+    std::vector<std::string> ReadSections() const;
+
+    // Throw std::invalid_argument for a section or key name that the file
+    // could not hold (see TIniDocument).
+    void WriteString(std::string_view Section, std::string_view Ident, std::string_view Value);
+    void WriteInteger(std::string_view Section, std::string_view Ident, std::int32_t Value);
+    void WriteBool(std::string_view Section, std::string_view Ident, bool Value);
+
+    bool Modified() const { return FModified; }
+    // False when the file was too large or unreadable: UpdateFile will refuse.
+    bool LoadedCompletely() const { return FLoadProblem.empty(); }
+
+    // Writes the changes, if any, into the file. Throws EFileError naming the
+    // file when it cannot; the file on disk is then unchanged.
+    void UpdateFile();
+
+    // Fault injection for tests (see ReplaceFileContents).
+    void SetFaultHook(TFileFaultHook Hook) { FFaultHook = std::move(Hook); }
+
+private:
+    std::string FFileName;
+    TIniDocument FDocument;
+    std::string FLoadProblem;
+    bool FModified = false;
+    TFileFaultHook FFaultHook;
+};

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "IniFile.h"
+#include "TempDir.h"
+
+namespace {
+const std::string Sample = "; settings\r\n"
+                           "orphan=before any section\r\n"
+                           "[Connect]\r\n"
+                           "ComPort = COM3 \r\n"
+                           "phone1=  +7 900 =x  \r\n"
+                           "Empty=\r\n"
+                           "Dup=first\r\n"
+                           "DUP=second\r\n"
+                           "\r\n"
+                           "[connect]\r\n"
+                           "Later=from the repeated section\r\n"
+                           "ComPort=not this one\r\n"
+                           "\r\n"
+                           "[Debug]\r\n"
+                           "Memo=1\r\n"
+                           "Log=yes\r\n"
+                           "Hex=$1F\r\n"
+                           "Neg=-12\r\n";
+} // namespace
+
+TEST(IniRead, NamesIgnoreCaseValuesAreTrimmedFirstMatchWins) {
+    TTempDir dir;
+    dir.Write("a.ini", Sample);
+    TIniFile ini(dir.File("a.ini"));
+
+    EXPECT_EQ(ini.ReadString("CONNECT", "comport", "-"), "COM3");
+    EXPECT_EQ(ini.ReadString("Connect", "Phone1", "-"), "+7 900 =x");
+    EXPECT_EQ(ini.ReadString("Connect", "Dup", "-"), "first");
+    EXPECT_EQ(ini.ReadString("Connect", "Later", "-"), "from the repeated section");
+    // Present but empty is not missing.
+    EXPECT_EQ(ini.ReadString("Connect", "Empty", "-"), "");
+    EXPECT_TRUE(ini.ValueExists("Connect", "Empty"));
+    EXPECT_FALSE(ini.ValueExists("Connect", "Nothing"));
+    EXPECT_EQ(ini.ReadString("Connect", "Nothing", "dflt"), "dflt");
+    // Keys before the first section and comment lines belong to no section.
+    EXPECT_FALSE(ini.ValueExists("", "orphan"));
+    EXPECT_FALSE(ini.ValueExists("Connect", "; settings"));
+
+    EXPECT_TRUE(ini.SectionExists("DEBUG"));
+    EXPECT_FALSE(ini.SectionExists("formGPS"));
+    EXPECT_EQ(ini.ReadSection("connect"),
+              (std::vector<std::string>{"ComPort", "phone1", "Empty", "Dup", "Later"}));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Connect", "Debug"}));
+}
+
+TEST(IniRead, NumbersAndBooleansFallBackToTheDefault) {
+    TTempDir dir;
+    dir.Write("a.ini", Sample);
+    TIniFile ini(dir.File("a.ini"));
+    EXPECT_EQ(ini.ReadInteger("Debug", "Hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Neg", 0), -12);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Log", 480), 480);
+    EXPECT_EQ(ini.ReadInteger("Debug", "Missing", 600), 600);
+    EXPECT_TRUE(ini.ReadBool("Debug", "Memo", false));
+    EXPECT_TRUE(ini.ReadBool("Debug", "Neg", false));
+    EXPECT_FALSE(ini.ReadBool("Debug", "Log", false)); // not a number: default
+    EXPECT_TRUE(ini.ReadBool("Debug", "Log", true));
+    EXPECT_TRUE(ini.ReadBool("Connect", "Reg", true));
+}
+
+TEST(IniRead, Cp1251OnDiskUtf8InsideCyrillicNamesFoldCase) {
+    TTempDir dir;
+    // "[Раздел]" / "Ключ=Значение" in Windows-1251, the 0xFF byte (я) included.
+    dir.Write(
+        "a.ini",
+        "[\xD0\xE0\xE7\xE4\xE5\xEB]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5 \xFF\r\n");
+    TIniFile ini(dir.File("a.ini"));
+    EXPECT_EQ(ini.ReadString("РАЗДЕЛ", "ключ", ""), "Значение я");
+    ini.WriteString("раздел", "Ещё", "ёж");
+    ini.UpdateFile();
+    EXPECT_EQ(
+        dir.Read("a.ini"),
+        "[\xD0\xE0\xE7\xE4\xE5\xEB]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5 \xFF\r\n"
+        "\xC5\xF9\xB8=\xB8\xE6\r\n");
+}
+
+TEST(IniWrite, UpdatesInPlaceAppendsToSectionAndLeavesEveryOtherByte) {
+    TTempDir dir;
+    dir.Write("a.ini", Sample);
+    TIniFile ini(dir.File("a.ini"));
+    ini.WriteString("CONNECT", "comport", "COM10");   // in place, keeps its spelling
+    ini.WriteString("connect", "Phone2", "");         // new key, before the blank line
+    ini.WriteBool("Debug", "Log", true);              // last line of the file
+    ini.WriteInteger("formAcc", "seACCCheckTime", 7); // new section at the end
+    ini.UpdateFile();
+
+    EXPECT_EQ(dir.Read("a.ini"), "; settings\r\n"
+                                 "orphan=before any section\r\n"
+                                 "[Connect]\r\n"
+                                 "ComPort=COM10\r\n"
+                                 "phone1=  +7 900 =x  \r\n"
+                                 "Empty=\r\n"
+                                 "Dup=first\r\n"
+                                 "DUP=second\r\n"
+                                 "Phone2=\r\n"
+                                 "\r\n"
+                                 "[connect]\r\n"
+                                 "Later=from the repeated section\r\n"
+                                 "ComPort=not this one\r\n"
+                                 "\r\n"
+                                 "[Debug]\r\n"
+                                 "Memo=1\r\n"
+                                 "Log=1\r\n"
+                                 "Hex=$1F\r\n"
+                                 "Neg=-12\r\n"
+                                 "\r\n"
+                                 "[formAcc]\r\n"
+                                 "seACCCheckTime=7\r\n");
+    TIniFile again(dir.File("a.ini"));
+    EXPECT_EQ(again.ReadString("Connect", "ComPort", ""), "COM10");
+    EXPECT_TRUE(again.ValueExists("Connect", "Phone2"));
+    EXPECT_EQ(again.ReadInteger("formAcc", "seACCCheckTime", 0), 7);
+}
+
+TEST(IniWrite, OddFileShapesKeepTheirBytes) {
+    TTempDir dir;
+    // No final line break: the last line gets one before anything follows it.
+    dir.Write("nofinal.ini", "[A]\r\nx=1");
+    {
+        TIniFile ini(dir.File("nofinal.ini"));
+        ini.WriteString("A", "y", "2");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(dir.Read("nofinal.ini"), "[A]\r\nx=1\r\ny=2\r\n");
+
+    // A file with LF line ends stays that way; binary bytes elsewhere survive.
+    const std::string lf = std::string("junk \x00\xFF\x01 line\n[B]\nk=v\n", 22);
+    dir.Write("lf.ini", lf);
+    {
+        TIniFile ini(dir.File("lf.ini"));
+        ini.WriteString("B", "k", "w");
+        ini.WriteString("C", "n", "1");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(dir.Read("lf.ini"),
+              std::string("junk \x00\xFF\x01 line\n[B]\nk=w\n\n[C]\nn=1\n", 31));
+
+    // A new file is written with CR LF.
+    {
+        TIniFile ini(dir.File("new.ini"));
+        EXPECT_FALSE(ini.SectionExists("X"));
+        ini.WriteString("X", "a", "");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(dir.Read("new.ini"), "[X]\r\na=\r\n");
+}
+
+TEST(IniWrite, ValuesCannotBreakTheLineStructureAndBadNamesAreRefused) {
+    TTempDir dir;
+    TIniFile ini(dir.File("a.ini"));
+    ini.WriteString("S", "k", "one\r\n[Evil]\r\ninjected=1");
+    ini.UpdateFile();
+    TIniFile again(dir.File("a.ini"));
+    EXPECT_FALSE(again.SectionExists("Evil"));
+    EXPECT_EQ(again.ReadString("S", "k", ""), "one  [Evil]  injected=1");
+
+    EXPECT_THROW(ini.WriteString("S", "a=b", "1"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("S", "", "1"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("S", " pad", "1"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("S", "[k", "1"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("S]", "k", "1"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("S\n", "k", "1"), std::invalid_argument);
+}
+
+TEST(IniSave, OneReplacementPerSaveAndNoWriteWithoutChanges) {
+    TTempDir dir;
+    int creates = 0;
+    TIniFile ini(dir.File("a.ini"));
+    ini.SetFaultHook([&](TFileWriteStep step) {
+        creates += step == TFileWriteStep::Create;
+        return 0;
+    });
+    ini.UpdateFile();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.ini"))); // nothing to write
+    for (int i = 0; i < 100; ++i)
+        ini.WriteInteger("formCommon", "key" + std::to_string(i), i);
+    ini.UpdateFile();
+    EXPECT_EQ(creates, 1);
+    EXPECT_FALSE(ini.Modified());
+    ini.UpdateFile();
+    EXPECT_EQ(creates, 1);
+    TIniFile again(dir.File("a.ini"));
+    EXPECT_EQ(again.ReadSection("formCommon").size(), 100u);
+    EXPECT_EQ(again.ReadInteger("formCommon", "key99", -1), 99);
+}
+
+TEST(IniSave, AFailureAtAnyStepLeavesTheOldFileAndNoLitter) {
+    const std::string old = "[Connect]\r\nComPort=COM1\r\n";
+    for (TFileWriteStep failAt : {TFileWriteStep::Create, TFileWriteStep::Write,
+                                  TFileWriteStep::Sync, TFileWriteStep::Rename}) {
+        TTempDir dir;
+        dir.Write("current.ini", old);
+        TIniFile ini(dir.File("current.ini"));
+        // Large enough for several chunks, so the write fails half way.
+        ini.WriteString("Connect", "Big", std::string(300000, 'x'));
+        int writes = 0;
+        ini.SetFaultHook([&](TFileWriteStep step) {
+            if (step == TFileWriteStep::Write && ++writes < 3)
+                return 0;
+            return step == failAt ? ENOSPC : 0;
+        });
+        try {
+            ini.UpdateFile();
+            FAIL() << "no error at step " << static_cast<int>(failAt);
+        } catch (const EFileError& e) {
+            EXPECT_EQ(e.FileName(), dir.File("current.ini"));
+            EXPECT_NE(std::string(e.what()).find(dir.File("current.ini")), std::string::npos);
+        }
+        EXPECT_EQ(dir.Read("current.ini"), old);
+        EXPECT_EQ(dir.EntryCount(), 1u) << "temporary file left behind";
+        EXPECT_TRUE(ini.Modified());
+
+        // The same object saves fine once the fault is gone.
+        ini.SetFaultHook({});
+        ini.UpdateFile();
+        EXPECT_EQ(TIniFile(dir.File("current.ini")).ReadString("Connect", "Big", "").size(),
+                  300000u);
+    }
+}
+
+TEST(IniSave, UnwritableFolderRaisesNamingTheFile) {
+    TTempDir dir;
+    dir.Write("plainfile", "x");
+    // A "folder" that is a plain file: no permission bits make root succeed here.
+    const std::string name = dir.File("plainfile") + "/current.ini";
+    TIniFile ini(name);
+    ini.WriteBool("Connect", "Reg", true);
+    try {
+        ini.UpdateFile();
+        FAIL() << "write into a file as if it were a folder succeeded";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(e.FileName(), name);
+        EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
+    }
+}
+
+TEST(IniSave, KeepsPermissionsAndSymbolicLinks) {
+    TTempDir dir;
+    dir.Write("real.ini", "[A]\r\nk=1\r\n");
+    chmod(dir.File("real.ini").c_str(), 0640);
+    std::filesystem::create_symlink(dir.File("real.ini"), dir.File("link.ini"));
+    TIniFile ini(dir.File("link.ini"));
+    ini.WriteString("A", "k", "2");
+    ini.UpdateFile();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.ini")));
+    EXPECT_EQ(dir.Read("real.ini"), "[A]\r\nk=2\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat(dir.File("real.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(IniLoad, HugeOrUnreadableFilesReadWhatTheyCanButAreNeverReplaced) {
+    TTempDir dir;
+    std::string huge = "[A]\r\nk=1\r\n";
+    huge += std::string(TIniFile::MaxFileSize, 'z');
+    dir.Write("huge.ini", huge);
+    TIniFile ini(dir.File("huge.ini"));
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    EXPECT_FALSE(ini.LoadedCompletely());
+    ini.WriteString("A", "k", "2");
+    EXPECT_THROW(ini.UpdateFile(), EFileError);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("huge.ini")), huge.size());
+
+    std::string many;
+    for (size_t i = 0; i <= TIniDocument::MaxLines; ++i)
+        many += "\n";
+    dir.Write("lines.ini", many);
+    TIniFile lines(dir.File("lines.ini"));
+    EXPECT_FALSE(lines.LoadedCompletely());
+
+    // A folder where the file should be reads as empty and is not replaced.
+    std::filesystem::create_directory(dir.File("folder.ini"));
+    TIniFile folder(dir.File("folder.ini"));
+    EXPECT_FALSE(folder.LoadedCompletely());
+    folder.WriteString("A", "k", "1");
+    EXPECT_THROW(folder.UpdateFile(), EFileError);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.ini")));
+}
