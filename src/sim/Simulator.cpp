@@ -1,0 +1,202 @@
+#include "Simulator.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include "Thread.h"
+
+class TSimulator::TServeThread : public TThread {
+public:
+    explicit TServeThread(TSimulator& sim) : FSim(sim) {}
+    ~TServeThread() override { StopAndWait(); }
+
+protected:
+    void Execute() override { FSim.Serve(*this); }
+
+private:
+    TSimulator& FSim;
+};
+
+namespace {
+[[noreturn]] void Fail(const char* what) {
+    throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+}
+
+int PollTimeout(std::optional<TSimClock::time_point> next, TSimClock::time_point now) {
+    if (!next)
+        return -1;
+    if (*next <= now)
+        return 0;
+    // Rounded up, so a wake-up never comes before the event is due.
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(*next - now).count();
+    return static_cast<int>((us + 999) / 1000);
+}
+
+std::optional<TSimClock::time_point> Earlier(std::optional<TSimClock::time_point> a,
+                                             std::optional<TSimClock::time_point> b) {
+    if (!a)
+        return b;
+    if (!b)
+        return a;
+    return *a < *b ? a : b;
+}
+} // namespace
+
+TSimulator::TSimulator(const TSimOptions& options) : FPty(true), FOnDropped(options.OnLineDropped) {
+    if (fcntl(FPty.MasterFd(), F_SETFL, fcntl(FPty.MasterFd(), F_GETFL) | O_NONBLOCK) != 0)
+        Fail("fcntl");
+    int fds[2];
+    if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
+        Fail("pipe2");
+    FWakeRead = fds[0];
+    FWakeWrite = fds[1];
+
+    const int wakeFd = FWakeWrite;
+    auto wake = [wakeFd] {
+        const char c = 1;
+        // A full pipe already holds a wake-up; nothing is lost.
+        [[maybe_unused]] const ssize_t n = write(wakeFd, &c, 1);
+    };
+    FUnit.SetRevision(options.Revision);
+    FUnit.SetEcho(options.Echo);
+    FUnit.SetReplyDelay(options.ReplyDelayMs);
+    FUnit.SetHooks(wake, options.Trace);
+    if (options.Modem) {
+        FModem = std::make_unique<TSimModem>(*options.Modem);
+        FModem->SetHooks(wake, options.Trace);
+        // The modem wakes when a program opens the port: watch the slave for opens.
+        FOpenWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (FOpenWatch < 0 || inotify_add_watch(FOpenWatch, SlavePath().c_str(), IN_OPEN) < 0) {
+            close(FWakeRead);
+            close(FWakeWrite);
+            if (FOpenWatch >= 0)
+                close(FOpenWatch);
+            Fail("inotify");
+        }
+    }
+    FThread = std::make_unique<TServeThread>(*this);
+    FThread->Resume();
+}
+
+TSimulator::~TSimulator() {
+    FThread->Terminate();
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = write(FWakeWrite, &c, 1);
+    FThread->WaitFor();
+    FThread.reset();
+    close(FWakeRead);
+    close(FWakeWrite);
+    if (FOpenWatch >= 0)
+        close(FOpenWatch);
+}
+
+TSimModem& TSimulator::Modem() {
+    if (!FModem)
+        throw std::logic_error("the simulator has no modem");
+    return *FModem;
+}
+
+void TSimulator::FromLine(std::string_view bytes) {
+    const auto now = TSimClock::now();
+    if (FModem) {
+        std::string toUnit;
+        FModem->FromLine(bytes, now, toUnit);
+        if (!toUnit.empty())
+            FUnit.Receive(toUnit, now);
+    } else {
+        FUnit.Receive(bytes, now);
+    }
+}
+
+void TSimulator::PortEvents() {
+    alignas(inotify_event) char buf[4096];
+    for (;;) {
+        const ssize_t n = read(FOpenWatch, buf, sizeof buf);
+        if (n <= 0)
+            return;
+        for (ssize_t i = 0; i < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(buf + i);
+            if (e->mask & IN_OPEN)
+                FModem->PortOpened(TSimClock::now());
+            i += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+        }
+    }
+}
+
+void TSimulator::Drop() {
+    // Set before the hang-up can be seen, so whoever sees it also sees the flag.
+    FDropped.store(true, std::memory_order_release);
+    FPty.CloseMaster();
+    FPty.ReleaseSlave();
+    if (FOnDropped)
+        FOnDropped();
+}
+
+void TSimulator::Serve(const TThread& self) {
+    const int master = FPty.MasterFd();
+    std::string out;
+    char buf[4096];
+    while (!self.Terminated()) {
+        const auto now = TSimClock::now();
+        std::string toUnit;
+        if (FModem)
+            FModem->Tick(now, toUnit);
+        if (!toUnit.empty())
+            FUnit.Receive(toUnit, now);
+        bool drop = false;
+        std::string unitOut = FUnit.TakeDue(now, drop);
+        if (FModem) {
+            if (!unitOut.empty())
+                FModem->FromUnit(unitOut);
+            out += FModem->TakeLineOutput();
+        } else {
+            out += unitOut;
+        }
+
+        while (!out.empty()) {
+            const ssize_t n = write(master, out.data(), out.size());
+            if (n > 0)
+                out.erase(0, static_cast<size_t>(n));
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else
+                break; // the program is not reading: wait until it does
+        }
+        if (drop) {
+            Drop();
+            return;
+        }
+
+        pollfd fds[3] = {{FWakeRead, POLLIN, 0},
+                         {master, static_cast<short>(POLLIN | (out.empty() ? 0 : POLLOUT)), 0},
+                         {FOpenWatch, POLLIN, 0}};
+        const nfds_t count = FOpenWatch >= 0 ? 3 : 2;
+        const auto next = Earlier(FUnit.NextDue(), FModem ? FModem->NextDue() : std::nullopt);
+        const int r = poll(fds, count, PollTimeout(next, TSimClock::now()));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail("poll");
+        }
+        if (fds[0].revents & POLLIN) {
+            while (read(FWakeRead, buf, sizeof buf) > 0) {
+            }
+        }
+        if (fds[1].revents & POLLIN) {
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0)
+                FromLine(std::string_view(buf, static_cast<size_t>(n)));
+            else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+                return; // the pseudo-terminal is gone
+        } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            return; // cannot happen while the slave is held; never spin on it
+        }
+        if (count == 3 && (fds[2].revents & POLLIN))
+            PortEvents();
+    }
+}
