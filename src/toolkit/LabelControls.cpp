@@ -1,0 +1,145 @@
+#include "LabelControls.h"
+
+#include <QPainter>
+
+TLabel::TLabel(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QLabel>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setTextFormat(Qt::PlainText);
+}
+
+void TLabel::SetCaption(const std::string& caption) {
+    FCaption.Set(caption);
+    setText(QStr(caption));
+}
+
+void TLabel::mouseReleaseEvent(QMouseEvent* e) {
+    TControlT<QLabel>::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        Fire(OnClick);
+}
+
+TStaticText::TStaticText(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QLabel>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setTextFormat(Qt::PlainText);
+}
+
+void TStaticText::SetCaption(const std::string& caption) {
+    FCaption.Set(caption);
+    setText(QStr(caption));
+}
+
+TPanel::TPanel(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QFrame>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    SetBevel(TBevelKind::Raised);
+}
+
+void TPanel::SetCaption(const std::string& caption) {
+    FCaption.Set(caption);
+    updateGeometry();
+    update();
+}
+
+void TPanel::SetBevel(TBevelKind bevel) {
+    switch (bevel) {
+    case TBevelKind::None:
+        setFrameStyle(QFrame::NoFrame);
+        break;
+    case TBevelKind::Raised:
+        setFrameStyle(QFrame::Panel | QFrame::Raised);
+        break;
+    case TBevelKind::Lowered:
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        break;
+    }
+}
+
+QSize TPanel::minimumSizeHint() const {
+    const QString caption = QStr(FCaption.Get());
+    if (caption.isEmpty() || layout())
+        return TControlT<QFrame>::minimumSizeHint();
+    const QFontMetrics fm(font());
+    return QSize(fm.averageCharWidth() * 4, fm.height()) + QSize(2, 2) * (frameWidth() + 4);
+}
+
+QSize TPanel::NaturalSize() const {
+    QSize s = TControlT<QFrame>::NaturalSize();
+    const QString caption = QStr(FCaption.Get());
+    if (!caption.isEmpty()) {
+        const QFontMetrics fm(font());
+        const QSize text = fm.size(0, caption) + QSize(2, 2) * (frameWidth() + 4);
+        s = s.expandedTo(text);
+    }
+    return s;
+}
+
+void TPanel::paintEvent(QPaintEvent* e) {
+    TControlT<QFrame>::paintEvent(e);
+    const QString caption = QStr(FCaption.Get());
+    if (caption.isEmpty())
+        return;
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(contentsRect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
+}
+
+TShape::TShape(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QWidget>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {}
+
+void TShape::SetShape(TShapeType shape) {
+    FShape = shape;
+    update();
+}
+
+void TShape::SetBrushColor(TColor color) {
+    FBrush.store(color, std::memory_order_release);
+    update();
+}
+
+void TShape::SetPenColor(TColor color) {
+    FPen = color;
+    update();
+}
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(ToQColor(FPen));
+    p.setBrush(ToQColor(BrushColor()));
+    QRect r = rect().adjusted(0, 0, -1, -1);
+    if (FShape == TShapeType::Circle) {
+        const int d = std::min(r.width(), r.height());
+        r = QRect(r.x() + (r.width() - d) / 2, r.y() + (r.height() - d) / 2, d, d);
+    }
+    if (FShape == TShapeType::Rectangle)
+        p.drawRect(r);
+    else
+        p.drawEllipse(r);
+}
+
+TBevel::TBevel(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QFrame>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setFrameStyle(QFrame::Box | QFrame::Sunken);
+}
+
+TGroupBox::TGroupBox(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QGroupBox>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {}
+
+TScrollBox::TScrollBox(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QScrollArea>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+}
+
+TProgressBar::TProgressBar(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QProgressBar>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setTextVisible(false);
+    connect(this, &QProgressBar::valueChanged, this,
+            [this](int v) { FPosition.store(v, std::memory_order_release); });
+    setValue(0);
+}
+
+TSplitter::TSplitter(TForm* Owner, std::string Name, Qt::Orientation Orientation, QWidget* Parent)
+    : TControlT<QSplitter>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setOrientation(Orientation);
+    setChildrenCollapsible(false);
+}

@@ -1,0 +1,46 @@
+#include "TreeView.h"
+
+#include <QHeaderView>
+
+TTreeNode::TTreeNode(const std::string& text, int stateIndex)
+    : QTreeWidgetItem(QTreeWidgetItem::UserType), FStateIndex(stateIndex) {
+    setText(0, QStr(text));
+}
+
+TTreeView::TTreeView(TForm* Owner, std::string Name, QWidget* Parent)
+    : TControlT<QTreeWidget>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    setColumnCount(1);
+    header()->hide();
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] { Fire(OnChange); });
+}
+
+TTreeNode* TTreeView::AddNode(const std::string& text, int stateIndex, TTreeNode* parent) {
+    auto* node = new TTreeNode(text, stateIndex);
+    if (parent)
+        parent->addChild(node);
+    else
+        addTopLevelItem(node);
+    return node;
+}
+
+TTreeNode* TTreeView::Node(int index) const {
+    return static_cast<TTreeNode*>(topLevelItem(index));
+}
+
+TTreeNode* TTreeView::Selected() const {
+    QTreeWidgetItem* item = currentItem();
+    return item && item->type() == QTreeWidgetItem::UserType ? static_cast<TTreeNode*>(item)
+                                                             : nullptr;
+}
+
+void TTreeView::Select(TTreeNode* node) {
+    setCurrentItem(node);
+}
