@@ -1,5 +1,6 @@
 #include "Simulator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -32,9 +33,10 @@ int PollTimeout(std::optional<TSimClock::time_point> next, TSimClock::time_point
         return -1;
     if (*next <= now)
         return 0;
-    // Rounded up, so a wake-up never comes before the event is due.
+    // Rounded up, so a wake-up never comes before the event is due; far
+    // events just cost one extra wake-up a minute.
     const auto us = std::chrono::duration_cast<std::chrono::microseconds>(*next - now).count();
-    return static_cast<int>((us + 999) / 1000);
+    return static_cast<int>(std::min<long long>((us + 999) / 1000, 60000));
 }
 
 std::optional<TSimClock::time_point> Earlier(std::optional<TSimClock::time_point> a,
