@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPoint>
+#include <QResizeEvent>
 #include <QSize>
 #include <QToolTip>
 #include <QWidget>
@@ -124,16 +125,26 @@ public:
         this->setFont(f);
     }
 
+    // The size the control had when last shown (kept while it is hidden),
+    // else the size set by SetWidth/SetHeight, else its current size.
+    int Width() const {
+        return FShownSize.isValid() ? FShownSize.width() : FWidth >= 0 ? FWidth : this->width();
+    }
+    int Height() const {
+        return FShownSize.isValid() ? FShownSize.height() : FHeight >= 0 ? FHeight : this->height();
+    }
     // Sizes the control and makes that its preferred size in layouts.
-    int Width() const { return this->width(); }
-    int Height() const { return this->height(); }
     void SetWidth(int w) {
         FWidth = w;
+        if (FShownSize.isValid())
+            FShownSize.setWidth(w);
         this->resize(w, this->height());
         this->updateGeometry();
     }
     void SetHeight(int h) {
         FHeight = h;
+        if (FShownSize.isValid())
+            FShownSize.setHeight(h);
         this->resize(this->width(), h);
         this->updateGeometry();
     }
@@ -208,6 +219,11 @@ protected:
         }
         W::keyPressEvent(e);
     }
+    void resizeEvent(QResizeEvent* e) override {
+        W::resizeEvent(e);
+        if (this->isVisible())
+            FShownSize = e->size();
+    }
     void focusOutEvent(QFocusEvent* e) override {
         W::focusOutEvent(e);
         Fire(OnExit);
@@ -236,5 +252,6 @@ private:
     bool FShowHint = false;
     int FWidth = -1;
     int FHeight = -1;
+    QSize FShownSize;
     QWidget* FPart = nullptr;
 };

@@ -1,0 +1,67 @@
+#include "Descriptions.h"
+
+#include "Cp1251.h"
+#include "Cp1251Case.h"
+#include "FileIo.h"
+#include "TextUtil.h"
+
+namespace {
+constexpr std::size_t MaxDescriptionFile = 4 * 1024 * 1024;
+}
+
+void TDescriptionTable::Clear() {
+    std::lock_guard lock(FMutex);
+    FEntries.clear();
+    FFirst.clear();
+}
+
+void TDescriptionTable::AddLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (TrimBlanks(line).empty())
+        return;
+    const size_t comma = line.find(',');
+    if (comma == std::string_view::npos)
+        return;
+    const std::string_view key = line.substr(0, comma);
+    std::lock_guard lock(FMutex);
+    FFirst.try_emplace(FoldCaseCp1251(key), FEntries.size());
+    FEntries.push_back({Cp1251ToUtf8(key), Cp1251ToUtf8(line.substr(comma + 1))});
+}
+
+std::string TDescriptionTable::Lookup(std::string_view key) const {
+    const std::string folded = FoldCaseCp1251(Utf8ToCp1251Lossy(key));
+    std::lock_guard lock(FMutex);
+    const auto it = FFirst.find(folded);
+    return it == FFirst.end() ? std::string() : FEntries[it->second].Description;
+}
+
+std::size_t TDescriptionTable::Count() const {
+    std::lock_guard lock(FMutex);
+    return FEntries.size();
+}
+
+TDescriptionTable& DescriptionTable() {
+    static TDescriptionTable table;
+    return table;
+}
+
+void LoadDescriptions(const std::string& FileName) {
+    TDescriptionTable& table = DescriptionTable();
+    table.Clear();
+    const TFileRead read = ReadFileBytes(FileName, MaxDescriptionFile);
+    std::string_view bytes = read.Bytes;
+    if (read.Truncated) {
+        // The last line was cut by the size cap: it is not a line of the file.
+        const size_t lastBreak = bytes.rfind('\n');
+        bytes =
+            lastBreak == std::string_view::npos ? std::string_view() : bytes.substr(0, lastBreak);
+    }
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t lf = bytes.find('\n', pos);
+        const size_t end = lf == std::string_view::npos ? bytes.size() : lf;
+        table.AddLine(bytes.substr(pos, end - pos));
+        pos = end + 1;
+    }
+}

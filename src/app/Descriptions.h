@@ -1,0 +1,41 @@
+#pragma once
+// The parameter descriptions of "discription.txt": one per line, the key
+// (the parameter number as written, blanks included) before the first comma,
+// the description after it. Looking a key up ignores letter case; the first
+// line with that key wins; an unknown key gives the empty text.
+//
+// Threading: loaded on the GUI thread at start-up; lookups from any thread.
+
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class TDescriptionTable {
+public:
+    void Clear();
+    // One line of the file, in Windows-1251. Blank lines and lines without
+    // a comma add nothing.
+    void AddLine(std::string_view line);
+    std::string Lookup(std::string_view key) const;
+    std::size_t Count() const;
+
+private:
+    struct TEntry {
+        std::string Key;
+        std::string Description;
+    };
+    mutable std::mutex FMutex;
+    std::vector<TEntry> FEntries;                        // file order, UTF-8
+    std::unordered_map<std::string, std::size_t> FFirst; // folded key -> first entry
+};
+
+// The program-wide table.
+TDescriptionTable& DescriptionTable();
+
+// Rebuilds DescriptionTable from the file. A missing or unreadable file
+// leaves what could be read (nothing, when missing); nothing is reported.
+// Files are read up to 4 MiB.
+void LoadDescriptions(const std::string& FileName);
