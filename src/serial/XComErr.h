@@ -1,0 +1,50 @@
+#pragma once
+// EDeviceError: the one exception the serial-port component raises. Each
+// failure carries a fixed code and text; read and write failures add the
+// operating system's error number and text.
+// Threading: a plain value type.
+
+#include <stdexcept>
+#include <string>
+
+// The component's error codes.
+enum TDeviceErrorCode : int {
+    ecNotOpened = 1,
+    ecAlreadyOpened = 2,
+    ecUpdateControlBlock = 3,
+    ecSendLocked = 4,
+    ecReadLocked = 5,
+    ecUpdateBuffers = 6,
+    ecUpdateTimeouts = 7,
+    ecReadFailed = 10,
+    ecWriteFailed = 11,
+    ecCannotOpen = 65535,
+};
+
+class EDeviceError : public std::runtime_error {
+public:
+    EDeviceError(const std::string& Message, int ErrorCode)
+        : std::runtime_error(Message), FErrorCode(ErrorCode) {}
+
+    int ErrorCode() const { return FErrorCode; }
+
+    // The error with the fixed text of its code (every code but 10, 11 and
+    // 65535, whose texts need more to say).
+    static EDeviceError FromCode(TDeviceErrorCode Code);
+    // "Cannot open device <name>" (65535).
+    static EDeviceError CannotOpen(const std::string& DeviceName);
+    // "<fixed text> (<kind> error <number>: <system text>)": the fixed text of
+    // Code followed by the operating system's account of what went wrong.
+    static EDeviceError WithSystemError(TDeviceErrorCode Code, int SystemError);
+
+private:
+    int FErrorCode;
+};
+
+// The fixed text of a code ("Device not opened." for 1, ...).
+const char* DeviceErrorText(TDeviceErrorCode Code);
+
+// The operating system's text for one of its error numbers, and the word for
+// that numbering ("POSIX" or "Win32"). One implementation per platform.
+std::string CommSystemErrorText(int SystemError);
+const char* CommSystemErrorKind();
