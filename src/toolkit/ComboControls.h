@@ -45,11 +45,16 @@ protected:
     TCustomComboBox(TForm* Owner, std::string Name, QWidget* Parent);
     int SortedPosition(const QString& text) const;
 
-    // Keeps the box's text across a change of the list.
+    // Keeps the box's text across a change of the list, and keeps a box
+    // without a chosen item without one (the list widget would otherwise
+    // choose the first item added to an empty list).
     class TKeepText {
     public:
-        explicit TKeepText(TCustomComboBox* box) : FBox(box), FText(box->currentText()) {}
+        explicit TKeepText(TCustomComboBox* box)
+            : FBox(box), FText(box->currentText()), FNoItem(box->currentIndex() < 0) {}
         ~TKeepText() {
+            if (FNoItem && FBox->currentIndex() >= 0)
+                FBox->setCurrentIndex(-1);
             if (FBox->isEditable() && FBox->currentText() != FText)
                 FBox->setEditText(FText);
         }
@@ -57,6 +62,7 @@ protected:
     private:
         TCustomComboBox* FBox;
         QString FText;
+        bool FNoItem;
     };
 
 private:

@@ -87,6 +87,9 @@ void TForm::SetBorder(TFormBorder border) {
         setWindowFlags(parentWidget() ? Qt::Widget : (Qt::Window | Qt::FramelessWindowHint));
         break;
     }
+    // A form that became a window is hidden until shown.
+    Info().StoreVisible(isWindow() ? isVisible()
+                                   : !isHidden() || !testAttribute(Qt::WA_WState_ExplicitShowHide));
 }
 
 void TForm::CenterOnScreen() {

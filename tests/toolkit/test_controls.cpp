@@ -61,8 +61,11 @@ TEST(RadioButton, SiblingsExcludeEachOtherYetAllCanBeUnchecked) {
 TEST(ComboBox, ListChangesNeverChangeTheTextAndSortedListsStaySorted) {
     TForm form(nullptr, "dlgConnect");
     auto* phones = new TComboBox(&form, "Phones");
+    phones->SetText("typed");
     for (const char* n : {"5", "4", "3", "2", "1"})
         phones->AddItem(n);
+    EXPECT_EQ(phones->ItemIndex(), -1);
+    EXPECT_EQ(phones->Text(), "typed");
     phones->SetItemIndex(4);
     EXPECT_EQ(phones->Text(), "1");
     phones->SetText("79001234567");
