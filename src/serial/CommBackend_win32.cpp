@@ -13,10 +13,20 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
+// Longest single wait for input before the queue is looked at again.
+constexpr DWORD InputCheckMs = 10;
+
 // GetLastError after a failed call, never 0 (a failure must stay a failure).
 int LastError() {
     const DWORD err = GetLastError();
     return err != 0 ? static_cast<int>(err) : ERROR_GEN_FAILURE;
+}
+
+// A transfer cut short by the driver's own timeouts (the Timeouts settings)
+// moved fewer bytes; it did not fail. Some drivers report it as an error.
+bool CutShortByTimeout() {
+    const DWORD err = GetLastError();
+    return err == ERROR_TIMEOUT || err == ERROR_SEM_TIMEOUT;
 }
 
 DWORD RemainingMs(TClock::time_point deadline) {
@@ -254,7 +264,7 @@ public:
         if (!ReadFile(FHandle, Buffer, Count, &n, &ov)) {
             if (GetLastError() != ERROR_IO_PENDING)
                 return LastError();
-            if (!GetOverlappedResult(FHandle, &ov, &n, TRUE))
+            if (!GetOverlappedResult(FHandle, &ov, &n, TRUE) && !CutShortByTimeout())
                 return LastError();
         }
         Done = n;
@@ -270,7 +280,7 @@ public:
         if (!WriteFile(FHandle, Buffer, Count, &n, &ov)) {
             if (GetLastError() != ERROR_IO_PENDING)
                 return LastError();
-            if (!GetOverlappedResult(FHandle, &ov, &n, TRUE))
+            if (!GetOverlappedResult(FHandle, &ov, &n, TRUE) && !CutShortByTimeout())
                 return LastError();
         }
         Done = n;
@@ -291,7 +301,10 @@ public:
             const DWORD left = RemainingMs(deadline);
             if (left == 0)
                 return TWaitResult::Timeout;
-            WaitForSingleObject(FInputSignal, left);
+            // The event thread signals arriving input; the slice bounds the
+            // wait should a driver not report it (or the event thread be
+            // busy handing events over), so input is never missed for long.
+            WaitForSingleObject(FInputSignal, std::min<DWORD>(left, InputCheckMs));
         }
     }
 
