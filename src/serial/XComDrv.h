@@ -10,6 +10,7 @@
 // hands them to DispatchEvents; the event handlers OnCommEvent and OnData may
 // therefore run on the event thread or, with Synchronize, on whatever thread
 // the installed dispatcher chooses. OnRead and OnSend run on the owner thread.
+// The settings objects belong to their component and follow the same rule.
 
 #include <atomic>
 #include <cstdint>
