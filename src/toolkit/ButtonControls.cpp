@@ -90,7 +90,8 @@ TRadioButton::TRadioButton(TForm* Owner, std::string Name, QWidget* Parent)
             for (QObject* sibling : parentWidget()->children())
                 if (auto* other = dynamic_cast<TRadioButton*>(sibling); other && other != this)
                     other->setChecked(false);
-        Fire(OnClick);
+        if (on)
+            Fire(OnClick);
     });
 }
 

@@ -64,7 +64,7 @@ private:
 // A radio button. Radio buttons with the same parent widget exclude each
 // other, but unlike Qt's own exclusive buttons each one can also be
 // unchecked from code, so that all of them may end up unchecked. Clicking a
-// checked one leaves it checked.
+// checked one leaves it checked. OnClick runs when it becomes checked.
 class TRadioButton : public TControlT<QRadioButton> {
 public:
     TRadioButton(TForm* Owner, std::string Name, QWidget* Parent = nullptr);

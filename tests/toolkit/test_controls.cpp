@@ -36,11 +36,14 @@ TEST(RadioButton, SiblingsExcludeEachOtherYetAllCanBeUnchecked) {
     for (TRadioButton* r : {r1, r2, r3})
         r->resize(40, 20);
 
+    int r1Clicks = 0;
+    r1->OnClick = [&](QObject*) { ++r1Clicks; };
     r1->SetChecked(true);
     elsewhere->SetChecked(true);
     r3->SetChecked(true);
     EXPECT_FALSE(r1->Checked());
     EXPECT_TRUE(r3->Checked());
+    EXPECT_EQ(r1Clicks, 1);            // checked once; being unchecked is no click
     EXPECT_TRUE(elsewhere->Checked()); // another parent, another group
 
     r3->SetChecked(false);
