@@ -41,7 +41,7 @@ TdlgConnect::TdlgConnect(TForm* Owner)
     grid->addWidget(ComPorts, 0, 1);
     grid->addWidget(Label2, 1, 0);
     grid->addWidget(Phones, 1, 1);
-    grid->addWidget(cbRegWait, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(cbRegWait, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignAbsolute);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(OKBtn);
