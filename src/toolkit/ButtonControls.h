@@ -50,7 +50,9 @@ public:
     TCheckBox(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
 
     bool Checked() const { return FChecked.load(std::memory_order_acquire); }
-    void SetChecked(bool on) { setChecked(on); }
+    void SetChecked(bool on) {
+        FromCode([&] { setChecked(on); });
+    }
     std::string Caption() const { return StdStr(text()); }
     void SetCaption(const std::string& caption) { setText(QStr(caption)); }
     TColor Color() const { return FColor; }
@@ -70,7 +72,9 @@ public:
     TRadioButton(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
 
     bool Checked() const { return FChecked.load(std::memory_order_acquire); }
-    void SetChecked(bool on) { setChecked(on); }
+    void SetChecked(bool on) {
+        FromCode([&] { setChecked(on); });
+    }
     std::string Caption() const { return StdStr(text()); }
     void SetCaption(const std::string& caption) { setText(QStr(caption)); }
     TColor Color() const { return FColor; }

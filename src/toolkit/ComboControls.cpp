@@ -26,10 +26,12 @@ void TCustomComboBox::WatchLineEdit() {
 }
 
 void TCustomComboBox::SetText(const std::string& text) {
-    if (isEditable())
-        setEditText(QStr(text));
-    else
-        setCurrentIndex(findText(QStr(text), Qt::MatchExactly));
+    FromCode([&] {
+        if (isEditable())
+            setEditText(QStr(text));
+        else
+            setCurrentIndex(findText(QStr(text), Qt::MatchExactly));
+    });
 }
 
 std::vector<std::string> TCustomComboBox::Items() const {

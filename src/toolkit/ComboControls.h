@@ -29,7 +29,9 @@ public:
     void ClearItems();
 
     int ItemIndex() const { return currentIndex(); }
-    void SetItemIndex(int index) { setCurrentIndex(index); }
+    void SetItemIndex(int index) {
+        FromCode([&] { setCurrentIndex(index); });
+    }
     bool Sorted() const { return FSorted; }
     // Sorts the list now and keeps it sorted (letter case ignored).
     void SetSorted(bool on);

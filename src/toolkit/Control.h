@@ -26,10 +26,12 @@
 #include <QSize>
 #include <QToolTip>
 #include <QWidget>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "Colors.h"
 #include "Component.h"
@@ -168,9 +170,39 @@ protected:
     // The preferred size before SetWidth/SetHeight apply.
     virtual QSize NaturalSize() const { return W::sizeHint(); }
 
+    // Runs a change made from code (SetText, SetChecked, ...): an exception
+    // from a handler the change triggers reaches the caller once the widget
+    // has finished its own notification, as if the handler had been called
+    // directly.
+    template <class F> void FromCode(F change) {
+        ++FCodeDepth;
+        try {
+            change();
+        } catch (...) {
+            --FCodeDepth;
+            throw;
+        }
+        --FCodeDepth;
+        if (FCodeDepth == 0 && FPending)
+            std::rethrow_exception(std::exchange(FPending, nullptr));
+    }
+
+    // Runs a hook for a change: inside FromCode its exception is kept for the
+    // caller, otherwise (the operator's change) it goes to the application's
+    // handler.
     void Fire(const TNotifyEvent& hook) {
-        if (hook)
+        if (!hook)
+            return;
+        if (FCodeDepth == 0) {
             Guarded([&] { hook(this); });
+            return;
+        }
+        try {
+            hook(this);
+        } catch (...) {
+            if (!FPending)
+                FPending = std::current_exception();
+        }
     }
 
     // Pointer moves over an inner part (the edit inside a spin box or combo
@@ -254,4 +286,6 @@ private:
     int FHeight = -1;
     QSize FShownSize;
     QWidget* FPart = nullptr;
+    int FCodeDepth = 0;
+    std::exception_ptr FPending;
 };

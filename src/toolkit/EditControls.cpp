@@ -68,9 +68,11 @@ TEdit::TEdit(TForm* Owner, std::string Name, QWidget* Parent)
 }
 
 void TEdit::SetText(const std::string& text) {
-    FSettingText = true;
-    setText(QStr(text));
-    FSettingText = false;
+    FromCode([&] {
+        FSettingText = true;
+        setText(QStr(text));
+        FSettingText = false;
+    });
 }
 
 void TEdit::SetColor(TColor color) {
@@ -128,7 +130,7 @@ void TSpinEdit::SetText(const std::string& text) {
     const std::optional<std::int32_t> n = StrToIntStrict(text);
     if (!n)
         throw EConvertError("\"" + text + "\" не является целым числом");
-    setValue(*n);
+    SetValue(*n);
 }
 
 void TSpinEdit::SetColor(TColor color) {

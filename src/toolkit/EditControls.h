@@ -62,7 +62,9 @@ public:
     TSpinEdit(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
 
     int Value() const { return FValue.load(std::memory_order_acquire); }
-    void SetValue(int value) { setValue(value); }
+    void SetValue(int value) {
+        FromCode([&] { setValue(value); });
+    }
     // The number as displayed.
     std::string Text() const { return FText.Get(); }
     // Throws EConvertError when the text is not a number (decimal or $hex);

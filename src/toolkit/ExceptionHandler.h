@@ -3,8 +3,8 @@
 // click, a key, a change the operator made) must not let an exception into
 // the window system's event loop: it goes to the application's exception
 // handler instead, which the main window sets to show the standard error
-// message. A handler run by a direct call (Click(), SetText()) lets its
-// exception reach the caller.
+// message. A handler run because of a call from code (Click(), SetText(),
+// SetChecked(), ...) lets its exception reach that caller.
 //
 // Threading: the handler is set and called on the GUI thread.
 

@@ -42,5 +42,5 @@ TTreeNode* TTreeView::Selected() const {
 }
 
 void TTreeView::Select(TTreeNode* node) {
-    setCurrentItem(node);
+    FromCode([&] { setCurrentItem(node); });
 }

@@ -135,10 +135,26 @@ TEST(Handlers, FailuresOfOperatorActionsGoToTheHandlerAndOfCodeToTheCaller) {
     ClickMouse(btn, QPoint(30, 10));
     EXPECT_EQ(reported, (std::vector<std::string>{"\"\" не является целым числом"}));
 
+    // A change from code hands the handler's failure to the caller, after
+    // the widget is done with it; the operator's change reports it.
     auto* e = new TEdit(&form, "etAddr");
-    e->OnChange = [](QObject*) { throw std::runtime_error("change failed"); };
-    e->SetText("1"); // the change handler runs inside Qt's signal: reported, not thrown
+    int changes = 0;
+    e->OnChange = [&](QObject*) {
+        ++changes;
+        throw std::runtime_error("change failed");
+    };
+    EXPECT_THROW(e->SetText("1"), std::runtime_error);
+    EXPECT_EQ(e->Text(), "1");
+    EXPECT_EQ(reported.size(), 1u);
+    TypeText(e, "2");
+    EXPECT_EQ(e->Text(), "12");
     EXPECT_EQ(reported.back(), "change failed");
+    EXPECT_EQ(changes, 2);
+
+    auto* cb = new TCheckBox(&form, "CheckBox3");
+    cb->OnClick = [](QObject*) { throw EConvertError("x"); };
+    EXPECT_THROW(cb->SetChecked(true), EConvertError);
+    EXPECT_TRUE(cb->Checked());
     SetExceptionHandler({});
 }
 
