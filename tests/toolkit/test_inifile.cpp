@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -196,25 +197,32 @@ TEST(IniSave, OneReplacementPerSaveAndNoWriteWithoutChanges) {
 
 TEST(IniSave, AFailureAtAnyStepLeavesTheOldFileAndNoLitter) {
     const std::string old = "[Connect]\r\nComPort=COM1\r\n";
-    for (TFileWriteStep failAt : {TFileWriteStep::Create, TFileWriteStep::Write,
-                                  TFileWriteStep::Sync, TFileWriteStep::Rename}) {
+    // A read-only folder, a full disk half way through, a failing flush, a
+    // failing rename.
+    const std::pair<TFileWriteStep, int> faults[] = {{TFileWriteStep::Create, EROFS},
+                                                     {TFileWriteStep::Write, ENOSPC},
+                                                     {TFileWriteStep::Sync, EIO},
+                                                     {TFileWriteStep::Rename, EACCES}};
+    for (const auto& [failAt, err] : faults) {
         TTempDir dir;
         dir.Write("current.ini", old);
         TIniFile ini(dir.File("current.ini"));
         // Large enough for several chunks, so the write fails half way.
         ini.WriteString("Connect", "Big", std::string(300000, 'x'));
         int writes = 0;
-        ini.SetFaultHook([&](TFileWriteStep step) {
+        ini.SetFaultHook([&, failAt = failAt, err = err](TFileWriteStep step) {
             if (step == TFileWriteStep::Write && ++writes < 3)
                 return 0;
-            return step == failAt ? ENOSPC : 0;
+            return step == failAt ? err : 0;
         });
         try {
             ini.UpdateFile();
             FAIL() << "no error at step " << static_cast<int>(failAt);
         } catch (const EFileError& e) {
             EXPECT_EQ(e.FileName(), dir.File("current.ini"));
-            EXPECT_NE(std::string(e.what()).find(dir.File("current.ini")), std::string::npos);
+            const std::string what = e.what();
+            EXPECT_NE(what.find(dir.File("current.ini")), std::string::npos);
+            EXPECT_NE(what.find(std::strerror(err)), std::string::npos) << what;
         }
         EXPECT_EQ(dir.Read("current.ini"), old);
         EXPECT_EQ(dir.EntryCount(), 1u) << "temporary file left behind";
