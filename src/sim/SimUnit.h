@@ -7,6 +7,13 @@
 // a write stores its argument and answers the same way with the new value; an
 // action answers "+x" CR LF "OK" CR LF; anything refused answers "ERROR" CR LF.
 // With echo on, typed characters are echoed and the "+x" CR LF is left out.
+// Replies leave in the order of their commands (a late one holds up the rest).
+//
+// Generation 1 units have the per-input codes ("+Z0"k, "+z0"k) and refuse the
+// masks "+Z"/"+z", "+R", "+Q", "+q", "+K", "+S", "+M", "+m" and "+f";
+// generation 2 units refuse "+R", "+Q" and "+f"; generation 0 units refuse
+// only the per-input codes. Hexadecimal arguments may have fewer or more
+// digits as long as the value fits; "+f01" alone reads number 1.
 //
 // Threading: every public method may be called from any thread. TSimulator
 // creates the unit and feeds it from its serving thread.
