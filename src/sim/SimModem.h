@@ -28,7 +28,7 @@ enum class TSimAtReply { Ok, Error, Silent };
 
 // Each step answers its i-th use with element i of its list; the last element
 // repeats (e.g. Creg {"+CREG: 0,2", "+CREG: 0,2", "+CREG: 0,1"}: registered
-// at the third query).
+// at the third query). An empty list answers "OK", or nothing for Creg and Dial.
 struct TSimModemConfig {
     bool Echo = true;
     std::vector<TSimAtReply> Atz{TSimAtReply::Ok};
