@@ -101,19 +101,20 @@ public:
         FInfo.StoreVisible(on);
     }
 
-    // clWindowText (the default) follows the palette's text colour.
+    // clWindowText (the default) follows the palette's text colour. A
+    // disabled control keeps the palette's greyed text whatever the colour.
     TColor FontColor() const { return FFontColor; }
     void SetFontColor(TColor color) {
         FFontColor = color;
         QPalette pal = this->palette();
-        const QPalette base =
-            this->parentWidget() ? this->parentWidget()->palette() : QApplication::palette(this);
+        const QPalette base = QApplication::palette(this);
         for (QPalette::ColorRole role :
              {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            if (color == clWindowText)
-                pal.setBrush(role, base.brush(role));
-            else
-                pal.setColor(role, ToQColor(color));
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+                if (color == clWindowText)
+                    pal.setBrush(group, role, base.brush(group, role));
+                else
+                    pal.setColor(group, role, ToQColor(color));
         this->setPalette(pal);
     }
     TFontStyles FontStyle() const { return FFontStyle; }

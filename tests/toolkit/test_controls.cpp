@@ -194,8 +194,11 @@ TEST(Fonts, ColourAndStyleApplyAndWindowTextFollowsThePalette) {
     const QColor normal = lb->palette().color(QPalette::WindowText);
     lb->SetFontColor(clRed);
     EXPECT_EQ(lb->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    const QColor greyed = lb->palette().color(QPalette::Disabled, QPalette::WindowText);
+    EXPECT_EQ(greyed, QApplication::palette(lb).color(QPalette::Disabled, QPalette::WindowText));
     lb->SetFontColor(clWindowText);
     EXPECT_EQ(lb->palette().color(QPalette::WindowText), normal);
+    EXPECT_EQ(lb->palette().color(QPalette::Disabled, QPalette::WindowText), greyed);
     lb->SetFontStyle(fsBold | fsUnderline);
     EXPECT_TRUE(lb->font().bold() && lb->font().underline());
     lb->SetFontStyle(0);
