@@ -1,0 +1,191 @@
+#include "Appliers.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "Controls.h"
+
+namespace {
+
+const char* const RepaintText = "Repaint12345";
+const char* const LinkUpText = "СОЕДИНЕНИЕ УСТАНОВЛЕНО";
+const char* const LinkDownText = "СОЕДИНЕНИЕ РАЗОРВАНО";
+
+bool IsTrue(const std::string& text) {
+    return text == "true";
+}
+
+template <class TButtonClass> void ClickOrEnable(TButtonClass* button, const std::string& text) {
+    if (text == "Click")
+        button->Click();
+    else
+        button->SetEnabled(IsTrue(text));
+}
+
+int ToInteger(const std::string& text) {
+    const std::optional<std::int32_t> n = StrToIntStrict(text);
+    if (!n)
+        throw EConvertError("\"" + text + "\" не является целым числом");
+    return *n;
+}
+
+TColor ToColor(const std::string& text) {
+    const std::optional<TColor> c = StringToColor(text);
+    if (!c)
+        throw EConvertError("\"" + text + "\" не является цветом");
+    return *c;
+}
+
+void ApplyToLabel(TLabel* label, const std::string& text) {
+    if (text == RepaintText) {
+        label->Repaint();
+        return;
+    }
+    if (text == LinkUpText)
+        label->SetFontColor(clGreen);
+    else if (text == LinkDownText)
+        label->SetFontColor(clRed);
+    label->SetCaption(text);
+}
+
+void ApplyToProgressBar(TProgressBar* bar, const std::string& text) {
+    if (text == RepaintText)
+        bar->Repaint();
+    else
+        bar->SetPosition(ToInteger(text));
+}
+
+// A form (the main window, a page, a dialog) only answers "Show".
+void ApplyToForm(TForm* form, const std::string& text) {
+    if (text == "Show")
+        form->Show();
+}
+
+// The class table: the first class the control belongs to decides.
+void ApplyByClass(QObject* control, const std::string& text) {
+    if (auto* shape = dynamic_cast<TShape*>(control))
+        shape->SetBrushColor(ToColor(text));
+    else if (auto* label = dynamic_cast<TLabel*>(control))
+        ApplyToLabel(label, text);
+    else if (auto* edit = dynamic_cast<TEdit*>(control))
+        edit->SetText(text);
+    else if (auto* spin = dynamic_cast<TSpinEdit*>(control))
+        spin->SetText(text); // limited to the spin edit's range by the control
+    else if (auto* check = dynamic_cast<TCheckBox*>(control))
+        check->SetChecked(IsTrue(text));
+    else if (auto* radio = dynamic_cast<TRadioButton*>(control))
+        radio->SetChecked(IsTrue(text));
+    else if (auto* button = dynamic_cast<TButton*>(control))
+        ClickOrEnable(button, text);
+    else if (auto* tool = dynamic_cast<TToolButton*>(control))
+        ClickOrEnable(tool, text);
+    else if (auto* comboEx = dynamic_cast<TComboBoxEx*>(control))
+        comboEx->SetItemIndex(ToInteger(text));
+    else if (auto* combo = dynamic_cast<TComboBox*>(control))
+        combo->SetItemIndex(ToInteger(text));
+    else if (auto* panel = dynamic_cast<TPanel*>(control))
+        panel->SetCaption(text);
+    else if (auto* progress = dynamic_cast<TProgressBar*>(control))
+        ApplyToProgressBar(progress, text);
+    else if (auto* form = dynamic_cast<TForm*>(control))
+        ApplyToForm(form, text);
+    else if (auto* memo = dynamic_cast<TMemo*>(control))
+        memo->AppendLine(text);
+    else if (text == "Show")
+        SetControlVisible(control, true);
+    else
+        SetControlEnabled(control, IsTrue(text));
+}
+
+} // namespace
+
+void ApplyMemoLine(TApplyHost& host, const std::string& text, bool toMemo) {
+    if (toMemo)
+        host.AppendMemoLine(text);
+    if (host.LogEnabled())
+        host.WriteLogLine(text);
+}
+
+void ApplyControlText(TApplyHost& host, QObject* control, const std::string& text) {
+    if (!control)
+        return;
+    if (host.IsInputsPage(control)) {
+        if (text == "mode1")
+            host.SetInputFlagsEnabled(true);
+        else if (text == "mode2")
+            host.SetInputFlagsEnabled(false);
+    }
+    if (host.IsMainWindow(control)) {
+        if (text == RepaintText) {
+            host.RepaintStatusBar();
+        } else if (const std::optional<std::int32_t> generation = StrToIntStrict(text)) {
+            host.SetGeneration(*generation);
+        }
+    }
+    ApplyByClass(control, text);
+}
+
+void ApplyStatusText(const std::string& text, QObject* panel) {
+    if (auto* p = dynamic_cast<TStatusPanel*>(panel))
+        p->SetText(text);
+}
+
+void ApplyControlColor(QObject* control, const std::string& text) {
+    if (auto* edit = dynamic_cast<TEdit*>(control))
+        edit->SetColor(ToColor(text));
+    else if (auto* check = dynamic_cast<TCheckBox*>(control))
+        check->SetColor(ToColor(text));
+    else if (auto* label = dynamic_cast<TLabel*>(control))
+        label->SetFontColor(ToColor(text));
+    else if (auto* radio = dynamic_cast<TRadioButton*>(control))
+        radio->SetColor(ToColor(text));
+    else if (auto* spin = dynamic_cast<TSpinEdit*>(control))
+        spin->SetColor(ToColor(text));
+}
+
+void ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QStr(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+std::size_t DrainOutArray(TOutArray& queue, TApplyHost& host) {
+    std::size_t taken = 0;
+    while (queue.PeekKind() != 0) {
+        try {
+            TOutElement* element = nullptr;
+            const std::uint8_t kind = queue.Take(element);
+            ++taken;
+            switch (kind) {
+            case okMemo: {
+                const auto* e = static_cast<TMemoOut*>(element);
+                ApplyMemoLine(host, e->Text, e->ToMemo);
+                break;
+            }
+            case okControl: {
+                const auto* e = static_cast<TControlOut*>(element);
+                ApplyControlText(host, e->Control, e->Text);
+                break;
+            }
+            case okMsg:
+                ShowMessage(static_cast<TMsgOut*>(element)->Text);
+                break;
+            case okStatus: {
+                const auto* e = static_cast<TStatusOut*>(element);
+                ApplyStatusText(e->Text, e->Panel);
+                break;
+            }
+            case okColor: {
+                const auto* e = static_cast<TControlOut*>(element);
+                ApplyControlColor(e->Control, e->Text);
+                break;
+            }
+            default:
+                break;
+            }
+        } catch (...) {
+            // The element is lost; the ones after it are still applied.
+        }
+    }
+    return taken;
+}
