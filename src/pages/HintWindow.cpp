@@ -1,0 +1,155 @@
+#include "HintWindow.h"
+
+#include <QGridLayout>
+#include <QVBoxLayout>
+
+#include "PageOps.h"
+#include "PageServices.h"
+#include "Requests.h"
+
+namespace {
+QPointer<QWidget>& CurrentControl() {
+    static QPointer<QWidget> control;
+    return control;
+}
+QPointer<TParamHintWindow>& CurrentWindow() {
+    static QPointer<TParamHintWindow> window;
+    return window;
+}
+
+TLabel* NewLink(THintF* form, const char* name, const char* caption, QWidget* parent) {
+    auto* link = new TLabel(form, name, parent);
+    link->SetCaption(caption);
+    link->SetFontStyle(fsUnderline);
+    link->setCursor(Qt::PointingHandCursor);
+    return link;
+}
+
+// Marks the hint's control for a single-parameter request and posts it; the
+// mark is taken back when no link thread took the request.
+void PostForHintControl(std::uint8_t code) {
+    TComponentInfo* info = ComponentInfoOf(HintControl());
+    if (!info)
+        return;
+    PostPreparedRequest(
+        code, [info] { info->SetTag(info->Tag() + ParameterMark); },
+        [info] { info->SetTag(info->Tag() - ParameterMark); });
+}
+} // namespace
+
+THintF::THintF(QWidget* Parent) : TForm(nullptr, "HintF", Parent) {
+    ScrollBox1 = new TScrollBox(this, "ScrollBox1");
+    auto* content = new QWidget;
+    Panel1 = new TPanel(this, "Panel1", content);
+    Panel1->SetBevel(TBevelKind::None);
+    Panel1->SetHeight(73);
+    Panel1->setFixedHeight(73);
+    lbRead = NewLink(this, "lbRead", "Прочитать", Panel1);
+    lbWrite = NewLink(this, "lbWrite", "Записать", Panel1);
+    lbDefault = NewLink(this, "lbDefault", "По умолчанию", Panel1);
+    Label2 = new TLabel(this, "Label2", Panel1);
+    Label3 = new TLabel(this, "Label3", Panel1);
+    Label3->SetCaption("     Описание");
+    Label3->SetFontStyle(fsBold);
+    lbDisc = new TLabel(this, "lbDisc", content);
+    lbDisc->SetWordWrap(true);
+    lbDisc->SetAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto* rows = new QGridLayout(Panel1);
+    rows->setContentsMargins(4, 4, 4, 4);
+    rows->addWidget(lbRead, 0, 0);
+    rows->addWidget(lbWrite, 0, 1);
+    rows->addWidget(lbDefault, 1, 0);
+    rows->addWidget(Label2, 1, 1);
+    rows->addWidget(Label3, 2, 0, 1, 3);
+    rows->setColumnStretch(2, 1);
+
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Panel1);
+    column->addWidget(lbDisc, 1);
+    lbDisc->setContentsMargins(4, 0, 4, 4);
+    ScrollBox1->SetContent(content);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ScrollBox1);
+
+    lbRead->OnClick = [this](QObject* s) { lbReadClick(s); };
+    lbWrite->OnClick = [this](QObject* s) { lbWriteClick(s); };
+    lbDefault->OnClick = [this](QObject* s) { lbDefaultClick(s); };
+}
+
+void THintF::lbReadClick(QObject*) {
+    PostForHintControl(rqReadParam);
+}
+
+void THintF::lbWriteClick(QObject*) {
+    PostForHintControl(rqWriteParam);
+}
+
+void THintF::lbDefaultClick(QObject*) {
+    if (QWidget* control = HintControl())
+        ApplyDefault(control);
+}
+
+TParamHintWindow::TParamHintWindow(QWidget* Owner)
+    : QFrame(Owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    // The tooltip colours, for the popup and everything on it.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
+    pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
+    pal.setColor(QPalette::WindowText, pal.color(QPalette::ToolTipText));
+    pal.setColor(QPalette::Text, pal.color(QPalette::ToolTipText));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    FForm = new THintF(this);
+    FForm->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 1, 3, 1);
+    layout->addWidget(FForm);
+}
+
+QWidget* HintControl() {
+    return CurrentControl();
+}
+
+TParamHintWindow* ParamHintWindow() {
+    return CurrentWindow();
+}
+
+void ShowParameterHint(QWidget* control) {
+    if (!control || (CurrentControl() == control && CurrentWindow()))
+        return;
+    HideParameterHint();
+    CurrentControl() = control;
+    auto* window = new TParamHintWindow(control);
+    CurrentWindow() = window;
+
+    const TComponentInfo* info = ComponentInfoOf(control);
+    // A pending single-parameter request does not change which parameter
+    // the control holds.
+    const int parameter = info ? info->Tag() % ParameterMark : 0;
+    window->Form()->lbDisc->SetCaption(DescribeParameter(parameter));
+    window->Form()->Label2->SetCaption(": " + (info ? info->Hint() : std::string()));
+    window->Form()->show();
+
+    const QPoint origin = control->mapToGlobal(QPoint(0, 0));
+    window->setGeometry(origin.x() + control->width() - HintOverlap, origin.y(), HintWindowWidth,
+                        HintWindowHeight);
+    window->show();
+}
+
+void HideParameterHint() {
+    if (QPointer<TParamHintWindow>& window = CurrentWindow()) {
+        delete window.data();
+        window = nullptr;
+        CurrentControl() = nullptr;
+    }
+}

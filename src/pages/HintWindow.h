@@ -1,0 +1,60 @@
+#pragma once
+// The parameter hint window: a small popup beside the value control under
+// the pointer, with links that read, write or reset just that parameter, its
+// default value and its description. One at a time, process-wide: it is
+// replaced when the pointer reaches another value control and closed when it
+// reaches the page background. It overlaps the control's right edge, so the
+// pointer can travel from the control into it without closing it.
+//
+// Threading: GUI thread only.
+
+#include <QFrame>
+#include <QPointer>
+
+#include "Controls.h"
+
+// The form inside the popup.
+class THintF : public TForm {
+public:
+    explicit THintF(QWidget* Parent);
+
+    TScrollBox* ScrollBox1;
+    TPanel* Panel1;
+    TLabel* lbRead;
+    TLabel* lbWrite;
+    TLabel* lbDefault;
+    TLabel* Label2;
+    TLabel* Label3;
+    TLabel* lbDisc;
+
+    // Single-parameter read / write of the hint's control (only while a link
+    // thread exists), and its default value (always).
+    void lbReadClick(QObject* Sender);
+    void lbWriteClick(QObject* Sender);
+    void lbDefaultClick(QObject* Sender);
+};
+
+// The popup: topmost, frameless, never takes the focus.
+class TParamHintWindow : public QFrame {
+public:
+    explicit TParamHintWindow(QWidget* Owner);
+    THintF* Form() const { return FForm; }
+
+private:
+    THintF* FForm;
+};
+
+// The size of the hint form and of the popup around it.
+constexpr int HintFormWidth = 175;
+constexpr int HintFormHeight = 200;
+constexpr int HintWindowWidth = HintFormWidth + 6;
+constexpr int HintWindowHeight = HintFormHeight + 2;
+// How far the popup reaches back over the control's right edge.
+constexpr int HintOverlap = 5;
+
+// The control the hint window belongs to, and the window; none while closed.
+QWidget* HintControl();
+TParamHintWindow* ParamHintWindow();
+
+void ShowParameterHint(QWidget* Control);
+void HideParameterHint();

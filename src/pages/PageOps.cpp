@@ -1,0 +1,132 @@
+#include "PageOps.h"
+
+#include <functional>
+#include <optional>
+
+#include "Controls.h"
+#include "SettingsPage.h"
+#include "TextUtil.h"
+
+namespace {
+constexpr TFontStyles fsChanged = fsBold | fsUnderline;
+
+const char* BoolText(bool on) {
+    return on ? "true" : "false";
+}
+
+// A check box or radio button: style and the "!" caption together.
+template <class T> void ShowMark(T* box, bool changed) {
+    box->SetFontStyle(changed ? fsChanged : 0);
+    if (changed)
+        box->SetCaption("!");
+    else if (box->Caption() == "!")
+        box->SetCaption("");
+}
+
+// Walks the page's components: what each kind of control gets.
+struct TPageVisitor {
+    std::function<void(TLabel*)> Label;
+    std::function<void(TEdit*)> Edit;
+    std::function<void(TSpinEdit*)> SpinEdit;
+    std::function<void(TCheckBox*)> CheckBox;
+    std::function<void(TRadioButton*)> RadioButton;
+};
+
+void VisitPage(TForm* page, const TPageVisitor& v) {
+    for (TComponentInfo* c : page->Components()) {
+        QObject* o = c->Object();
+        if (auto* label = dynamic_cast<TLabel*>(o); label && v.Label)
+            v.Label(label);
+        else if (auto* edit = dynamic_cast<TEdit*>(o); edit && v.Edit)
+            v.Edit(edit);
+        else if (auto* spin = dynamic_cast<TSpinEdit*>(o); spin && v.SpinEdit)
+            v.SpinEdit(spin);
+        else if (auto* check = dynamic_cast<TCheckBox*>(o); check && v.CheckBox)
+            v.CheckBox(check);
+        else if (auto* radio = dynamic_cast<TRadioButton*>(o); radio && v.RadioButton)
+            v.RadioButton(radio);
+    }
+}
+
+void ResetLabel(TLabel* label) {
+    label->SetFontColor(clWindowText);
+    label->SetFontStyle(0);
+}
+} // namespace
+
+void MarkChanged(QObject* control, const TRefValues& table) {
+    if (auto* edit = dynamic_cast<TEdit*>(control)) {
+        const bool changed = table.Get(edit->Name()) != TrimBlanks(edit->Text());
+        edit->SetFontStyle(changed ? fsChanged : 0);
+    } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
+        const bool changed = table.Get(spin->Name()) != TrimBlanks(spin->Text());
+        spin->SetFontStyle(changed ? fsChanged : 0);
+    } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
+        ShowMark(check, table.Get(check->Name()) != BoolText(check->Checked()));
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
+        ShowMark(radio, table.Get(radio->Name()) != BoolText(radio->Checked()));
+    }
+}
+
+void ClearPageValues(TForm* page) {
+    VisitPage(page, {
+                        .Label = ResetLabel,
+                        .Edit =
+                            [](TEdit* e) {
+                                e->SetText("");
+                                e->SetFontStyle(0);
+                            },
+                        .SpinEdit = [](TSpinEdit* s) { s->SetFontStyle(0); },
+                        .CheckBox =
+                            [](TCheckBox* c) {
+                                ShowMark(c, false);
+                                c->SetChecked(false);
+                            },
+                        .RadioButton = [](TRadioButton* r) { ShowMark(r, false); },
+                    });
+}
+
+void ResetChangeMarks(TForm* page) {
+    VisitPage(page, {
+                        .Label = ResetLabel,
+                        .Edit = [](TEdit* e) { e->SetFontStyle(0); },
+                        .SpinEdit = [](TSpinEdit* s) { s->SetFontStyle(0); },
+                        .CheckBox = [](TCheckBox* c) { ShowMark(c, false); },
+                        .RadioButton = [](TRadioButton* r) { ShowMark(r, false); },
+                    });
+}
+
+void ApplyDefault(QObject* control) {
+    auto defaultState = [](const std::string& hint) -> std::optional<bool> {
+        if (SameTextAscii(hint, "true"))
+            return true;
+        if (SameTextAscii(hint, "false"))
+            return false;
+        return std::nullopt;
+    };
+    if (auto* edit = dynamic_cast<TEdit*>(control)) {
+        edit->SetText(edit->Hint());
+    } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
+        // A spin edit without a numeric default keeps its value.
+        if (const auto value = StrToIntStrict(spin->Hint()))
+            spin->SetValue(*value);
+    } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
+        if (const auto on = defaultState(check->Hint()))
+            check->SetChecked(*on);
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
+        if (const auto on = defaultState(radio->Hint()))
+            radio->SetChecked(*on);
+    }
+}
+
+void SetPageDefaults(TForm* page) {
+    for (TComponentInfo* c : page->Components())
+        ApplyDefault(c->Object());
+    if (auto* settings = dynamic_cast<TSettingsPage*>(page))
+        settings->AfterDefaults();
+}
+
+void RestoreParameterTags(TForm* page) {
+    for (TComponentInfo* c : page->Components())
+        c->SetTag(c->Tag() % ParameterMark);
+}

@@ -1,0 +1,63 @@
+#include "SettingsPage.h"
+
+#include <QVBoxLayout>
+
+#include "PageOps.h"
+
+TSettingsPage::TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent)
+    : TForm(Owner, std::move(Name), Parent) {
+    ScrollBox1 = new TScrollBox(this, "ScrollBox1");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ScrollBox1);
+}
+
+TParamPage::TParamPage(TForm* Owner, std::string Name, QWidget* Parent)
+    : TSettingsPage(Owner, std::move(Name), Parent) {}
+
+void TParamPage::BuildRefValues(unsigned kinds) {
+    for (TComponentInfo* c : Components()) {
+        QObject* o = c->Object();
+        const bool entered = ((kinds & rkEdits) && dynamic_cast<TEdit*>(o)) ||
+                             ((kinds & rkSpinEdits) && dynamic_cast<TSpinEdit*>(o)) ||
+                             ((kinds & rkCheckBoxes) && dynamic_cast<TCheckBox*>(o)) ||
+                             ((kinds & rkRadioButtons) && dynamic_cast<TRadioButton*>(o));
+        if (entered)
+            FRefValues.AddBlank(c->Name());
+    }
+    FWasRead = false;
+    FWasWritten = false;
+}
+
+void TParamPage::MarkIfActive(QObject* sender) {
+    if (MarkingActive())
+        MarkChanged(sender, FRefValues);
+}
+
+TLabel* NewCaption(TForm* owner, const char* name, const std::string& caption, QWidget* parent) {
+    auto* label = new TLabel(owner, name, parent);
+    label->SetCaption(caption);
+    return label;
+}
+
+TEdit* NewParamEdit(TForm* owner, const char* name, int tag, const std::string& defaultValue,
+                    QWidget* parent) {
+    auto* edit = new TEdit(owner, name, parent);
+    edit->SetTag(tag);
+    edit->SetHint(defaultValue);
+    return edit;
+}
+
+TCheckBox* NewParamCheckBox(TForm* owner, const char* name, int tag, bool defaultValue,
+                            QWidget* parent) {
+    auto* box = new TCheckBox(owner, name, parent);
+    box->SetTag(tag);
+    box->SetHint(defaultValue ? "true" : "false");
+    return box;
+}
+
+TPanel* NewBackgroundPanel(TForm* Owner, QWidget* Parent) {
+    auto* panel = new TPanel(Owner, "", Parent);
+    panel->SetBevel(TBevelKind::None);
+    return panel;
+}

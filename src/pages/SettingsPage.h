@@ -1,0 +1,64 @@
+#pragma once
+// The base of every settings page: a borderless form whose content scrolls
+// in ScrollBox1 when the page area is smaller than it. Parameter pages add
+// their reference table FRefValues and the flags that switch change marking
+// on (FWasRead, FWasWritten).
+//
+// Threading: pages are built and used on the GUI thread. The link thread may
+// use FRefValues and the two flags (and, through the form, the controls'
+// snapshots and tags) at any time.
+
+#include <atomic>
+#include <string>
+
+#include "Controls.h"
+#include "RefValues.h"
+
+class TSettingsPage : public TForm {
+public:
+    TScrollBox* ScrollBox1;
+
+    // Runs once SetPageDefaults has given every control its default value.
+    virtual void AfterDefaults() {}
+
+protected:
+    TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent);
+};
+
+// Which controls a page enters in its reference table at creation.
+enum TRefKind : unsigned {
+    rkEdits = 1,
+    rkSpinEdits = 2,
+    rkCheckBoxes = 4,
+    rkRadioButtons = 8,
+};
+
+class TParamPage : public TSettingsPage {
+public:
+    TRefValues FRefValues;
+    std::atomic<bool> FWasRead{false};
+    std::atomic<bool> FWasWritten{false};
+
+    // Edits are compared with the reference values while either flag is set.
+    bool MarkingActive() const { return FWasRead.load() || FWasWritten.load(); }
+
+protected:
+    TParamPage(TForm* Owner, std::string Name, QWidget* Parent);
+
+    // Enters "name= " for every component of the given kinds, in creation
+    // order, and clears both flags.
+    void BuildRefValues(unsigned Kinds);
+    // The change handler every parameter page shares.
+    void MarkIfActive(QObject* Sender);
+};
+
+// Controls as the pages create them: a caption label, and value controls
+// carrying their parameter number (tag) and default value (hint).
+TLabel* NewCaption(TForm* Owner, const char* Name, const std::string& Caption, QWidget* Parent);
+TEdit* NewParamEdit(TForm* Owner, const char* Name, int Tag, const std::string& Default,
+                    QWidget* Parent);
+TCheckBox* NewParamCheckBox(TForm* Owner, const char* Name, int Tag, bool Default, QWidget* Parent);
+
+// A container without a frame, for pages whose scrolled content is more than
+// one group box. Its pointer moves count as moves over the page background.
+TPanel* NewBackgroundPanel(TForm* Owner, QWidget* Parent);

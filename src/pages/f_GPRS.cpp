@@ -1,0 +1,151 @@
+#include "f_GPRS.h"
+
+#include <limits>
+#include <optional>
+
+#include "HintWindow.h"
+#include "PageLayout.h"
+#include "SampleData.h"
+
+namespace {
+constexpr long long MaxTries = 10;
+constexpr long long MinPause = 3;
+constexpr long long MaxPause = 255;
+
+// The field's number with a "0" put in front, so that an empty field reads
+// as 0; nothing when the text holds anything but digits (pasted text). Very
+// long numbers saturate rather than fail, so they are still clamped.
+std::optional<long long> RetryValue(const std::string& text) {
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        if (value <= (std::numeric_limits<long long>::max() - 9) / 10)
+            value = value * 10 + (c - '0');
+    }
+    return value;
+}
+} // namespace
+
+TformGPRS::TformGPRS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPRS", Parent) {
+    GroupBox3 = new TGroupBox(this, "GroupBox3");
+    GroupBox3->SetCaption("GPRS");
+    TFieldRows rows(GroupBox3);
+
+    lbcb = NewCaption(this, "lbcb", "Включен GPRS?", GroupBox3);
+    cbGPRS = NewParamCheckBox(this, "cbGPRS", 9, false, GroupBox3);
+    rows.Add(lbcb, cbGPRS);
+
+    struct TRow {
+        TLabel*& Label;
+        const char* LabelName;
+        std::string Caption;
+        TEdit*& Field;
+        const char* FieldName;
+        int Tag;
+        const char* Default;
+        int MaxLength; // 0: a free text field
+    };
+    const TRow table[] = {
+        {lbetGPRSphone, "lbetGPRSphone", "Номер телефона GPRS", etGPRSphone, "etGPRSphone", 10,
+         "*99#", 0},
+        {lbetAccessPoint, "lbetAccessPoint",
+         std::string("Точка доступа GPRS (") + SampleAccessPoint1 + ", " + SampleAccessPoint2 + ")",
+         etAccessPoint, "etAccessPoint", 11, SampleAccessPoint1, 0},
+        {lbetLoginGPRS, "lbetLoginGPRS", "Имя пользователя GPRS", etLoginGPRS, "etLoginGPRS", 12,
+         "internet", 0},
+        {lbetPswdGPRS, "lbetPswdGPRS", "Пароль пользователя GPRS", etPswdGPRS, "etPswdGPRS", 13,
+         "mirovaze", 0},
+        {lbetIp, "lbetIp", "IP адрес сервера для GPRS соединения", etIp, "etIp", 14,
+         SampleServerAddress, 0},
+        {lbetPort, "lbetPort", "Порт сервера для GPRS соединения", etPort, "etPort", 15, "3055", 0},
+        {lbetPswd, "lbetPswd", "Пароль для идентификации через GPRS", etPswd, "etPswd", 16,
+         "KlenBrod", 0},
+        {lbetGPRSTryes, "lbetGPRSTryes", "Число попыток соединения по GPRS?", etGPRSTryes,
+         "etGPRSTryes", 17, "10", 2},
+        {lbetGPRSTimeout, "lbetGPRSTimeout", "Пауза между попытками соединения по GPRS (минуты)?",
+         etGPRSTimeout, "etGPRSTimeout", 18, "3", 3},
+        {lbetServerTryes, "lbetServerTryes", "Число попыток соединения с сервером?", etServerTryes,
+         "etServerTryes", 19, "5", 2},
+        {lbetServerTimeout, "lbetServerTimeout",
+         "Пауза между попытками соединения с сервером (минуты)?", etServerTimeout,
+         "etServerTimeout", 20, "3", 3},
+    };
+    for (const TRow& r : table) {
+        r.Label = NewCaption(this, r.LabelName, r.Caption, GroupBox3);
+        r.Field = NewParamEdit(this, r.FieldName, r.Tag, r.Default, GroupBox3);
+        if (r.MaxLength > 0) {
+            r.Field->SetMaxLength(r.MaxLength);
+            r.Field->SetKeyFilter(TKeyFilter::Digits);
+            SetFieldChars(r.Field, 8);
+        } else {
+            r.Field->OnChange = [this](QObject* s) { etGPRSphoneChange(s); };
+            SetFieldChars(r.Field, 24);
+        }
+        r.Field->OnMouseMove = [this](QObject* s, QPoint p) { etGPRSphoneMouseMove(s, p); };
+        rows.Add(r.Label, r.Field);
+    }
+    rows.Finish();
+
+    etGPRSTryes->OnChange = [this](QObject* s) { etGPRSTryesChange(s); };
+    etGPRSTimeout->OnChange = [this](QObject* s) { etGPRSTimeoutChange(s); };
+    etServerTryes->OnChange = [this](QObject* s) { etServerTryesChange(s); };
+    etServerTimeout->OnChange = [this](QObject* s) { etServerTimeoutChange(s); };
+    cbGPRS->OnMouseUp = [this](QObject* s, Qt::MouseButton b, QPoint p) { cbGPRSMouseUp(s, b, p); };
+    cbGPRS->OnMouseMove = [this](QObject* s, QPoint p) { etGPRSphoneMouseMove(s, p); };
+    GroupBox3->OnMouseMove = [this](QObject* s, QPoint p) { GroupBox3MouseMove(s, p); };
+    ScrollBox1->SetContent(GroupBox3);
+    FormCreate();
+}
+
+void TformGPRS::FormCreate() {
+    BuildRefValues(rkEdits | rkCheckBoxes);
+}
+
+void TformGPRS::ClampTries(TEdit* field) {
+    if (const auto value = RetryValue(field->Text()); value && *value > MaxTries)
+        field->SetText(std::to_string(MaxTries));
+    etGPRSphoneChange(field);
+}
+
+void TformGPRS::ClampPause(TEdit* field) {
+    if (const auto value = RetryValue(field->Text())) {
+        if (*value < MinPause)
+            field->SetText(std::to_string(MinPause));
+        if (const auto again = RetryValue(field->Text()); again && *again > MaxPause)
+            field->SetText(std::to_string(MaxPause));
+    }
+    etGPRSphoneChange(field);
+}
+
+void TformGPRS::etGPRSTryesChange(QObject*) {
+    ClampTries(etGPRSTryes);
+}
+
+void TformGPRS::etGPRSTimeoutChange(QObject*) {
+    ClampPause(etGPRSTimeout);
+}
+
+void TformGPRS::etServerTryesChange(QObject*) {
+    ClampTries(etServerTryes);
+}
+
+void TformGPRS::etServerTimeoutChange(QObject*) {
+    ClampPause(etServerTimeout);
+}
+
+void TformGPRS::etGPRSphoneChange(QObject* Sender) {
+    MarkIfActive(Sender);
+}
+
+void TformGPRS::cbGPRSMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
+    MarkIfActive(Sender);
+}
+
+void TformGPRS::etGPRSphoneMouseMove(QObject* Sender, QPoint) {
+    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+}
+
+void TformGPRS::GroupBox3MouseMove(QObject*, QPoint) {
+    HideParameterHint();
+}

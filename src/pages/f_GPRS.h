@@ -1,0 +1,54 @@
+#pragma once
+// TformGPRS: the packet-data settings. Beside the shared page machinery the
+// four retry fields clamp their values as they are typed: the try counts to
+// at most 10, the pauses to 3..255 minutes.
+//
+// Threading: GUI thread; the link thread uses the controls' snapshots, tags,
+// FRefValues and the page flags (see TParamPage).
+
+#include "SettingsPage.h"
+
+class TformGPRS : public TParamPage {
+public:
+    explicit TformGPRS(TForm* Owner = nullptr, QWidget* Parent = nullptr);
+
+    TGroupBox* GroupBox3;
+    TLabel* lbcb;
+    TCheckBox* cbGPRS;
+    TLabel* lbetGPRSphone;
+    TEdit* etGPRSphone;
+    TLabel* lbetAccessPoint;
+    TEdit* etAccessPoint;
+    TLabel* lbetLoginGPRS;
+    TEdit* etLoginGPRS;
+    TLabel* lbetPswdGPRS;
+    TEdit* etPswdGPRS;
+    TLabel* lbetIp;
+    TEdit* etIp;
+    TLabel* lbetPort;
+    TEdit* etPort;
+    TLabel* lbetPswd;
+    TEdit* etPswd;
+    TLabel* lbetGPRSTryes;
+    TEdit* etGPRSTryes;
+    TLabel* lbetGPRSTimeout;
+    TEdit* etGPRSTimeout;
+    TLabel* lbetServerTryes;
+    TEdit* etServerTryes;
+    TLabel* lbetServerTimeout;
+    TEdit* etServerTimeout;
+
+    void FormCreate();
+    void etGPRSTryesChange(QObject* Sender);
+    void etGPRSTimeoutChange(QObject* Sender);
+    void etServerTryesChange(QObject* Sender);
+    void etServerTimeoutChange(QObject* Sender);
+    void etGPRSphoneChange(QObject* Sender);
+    void cbGPRSMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
+    void etGPRSphoneMouseMove(QObject* Sender, QPoint Pos);
+    void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
+
+private:
+    void ClampTries(TEdit* Field);
+    void ClampPause(TEdit* Field);
+};

@@ -1,0 +1,71 @@
+#include "f_accum.h"
+
+#include "HintWindow.h"
+#include "PageLayout.h"
+
+TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc", Parent) {
+    GroupBox3 = new TGroupBox(this, "GroupBox3");
+    GroupBox3->SetCaption("Аккумулятор");
+    TFieldRows rows(GroupBox3);
+
+    lbseACCCheckTime =
+        NewCaption(this, "lbseACCCheckTime", "Час(по Гринвичу) проверки аккумулятора", GroupBox3);
+    seACCCheckTime = new TSpinEdit(this, "seACCCheckTime", GroupBox3);
+    seACCCheckTime->SetMinValue(1);
+    seACCCheckTime->SetMaxValue(23);
+    seACCCheckTime->SetValue(3);
+    seACCCheckTime->SetTag(23);
+    seACCCheckTime->SetHint("3");
+    rows.Add(lbseACCCheckTime, seACCCheckTime);
+
+    lbcbAccTest = NewCaption(this, "lbcbAccTest", "Флаг тестирования аккумулятора", GroupBox3);
+    cbAccTest = NewParamCheckBox(this, "cbAccTest", 24, true, GroupBox3);
+    cbAccTest->SetChecked(true);
+    rows.Add(lbcbAccTest, cbAccTest);
+
+    Label12 = NewCaption(this, "Label12", "Текущее состояние питания", GroupBox3);
+    pPowerState = new TPanel(this, "pPowerState", GroupBox3);
+    pPowerState->SetBevel(TBevelKind::Lowered);
+    pPowerState->SetFontStyle(fsBold);
+    pPowerState->setMinimumWidth(pPowerState->fontMetrics().horizontalAdvance("Резервное") + 24);
+    pPowerState->setMinimumHeight(pPowerState->fontMetrics().height() + 12);
+    rows.Add(Label12, pPowerState);
+    rows.Finish();
+
+    seACCCheckTime->OnChange = [this](QObject* s) { seACCCheckTimeChange(s); };
+    cbAccTest->OnMouseUp = [this](QObject* s, Qt::MouseButton b, QPoint p) {
+        cbAccTestMouseUp(s, b, p);
+    };
+    seACCCheckTime->OnMouseMove = [this](QObject* s, QPoint p) { seACCCheckTimeMouseMove(s, p); };
+    cbAccTest->OnMouseMove = [this](QObject* s, QPoint p) { seACCCheckTimeMouseMove(s, p); };
+    GroupBox3->OnMouseMove = [this](QObject* s, QPoint p) { GroupBox3MouseMove(s, p); };
+    ScrollBox1->SetContent(GroupBox3);
+    FormCreate();
+}
+
+void TformAcc::FormCreate() {
+    BuildRefValues(rkSpinEdits | rkCheckBoxes);
+}
+
+void TformAcc::seACCCheckTimeChange(QObject* Sender) {
+    MarkIfActive(Sender);
+}
+
+void TformAcc::cbAccTestMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
+    MarkIfActive(Sender);
+}
+
+void TformAcc::seACCCheckTimeMouseMove(QObject* Sender, QPoint) {
+    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+}
+
+void TformAcc::GroupBox3MouseMove(QObject*, QPoint) {
+    HideParameterHint();
+}
+
+void TformAcc::SetContentVisible(bool Visible) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{GroupBox3, lbseACCCheckTime, lbcbAccTest, Label12,
+                                         seACCCheckTime, pPowerState, cbAccTest})
+        SetControlVisible(w, Visible);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// TformAcc: the hour (Greenwich time) of the unit's battery test, whether the
+// test is on, and the unit's present power source as last read.
+//
+// Threading: GUI thread; the link thread uses the controls' snapshots, tags,
+// FRefValues and the page flags (see TParamPage).
+
+#include "SettingsPage.h"
+
+class TformAcc : public TParamPage {
+public:
+    explicit TformAcc(TForm* Owner = nullptr, QWidget* Parent = nullptr);
+
+    TGroupBox* GroupBox3;
+    TLabel* lbseACCCheckTime;
+    TSpinEdit* seACCCheckTime;
+    TLabel* lbcbAccTest;
+    TCheckBox* cbAccTest;
+    TLabel* Label12;
+    TPanel* pPowerState;
+
+    void FormCreate();
+    void seACCCheckTimeChange(QObject* Sender);
+    void cbAccTestMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
+    void seACCCheckTimeMouseMove(QObject* Sender, QPoint Pos);
+    void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
+    void SetContentVisible(bool Visible);
+};

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <QPointer>
+
+#include "HintWindow.h"
+#include "PageOps.h"
+#include "PageTestSupport.h"
+#include "Requests.h"
+#include "f_GPRS.h"
+#include "f_common.h"
+#include "f_inout.h"
+
+namespace {
+const std::map<int, std::string> Descriptions = {
+    {1, "Номер объекта в системе"}, {2, "Телефон тревог"}, {3, "Широта"}, {27, "Входы"}};
+}
+
+TEST(HintWindow, ShownBesideTheControlReplacedByAnotherAndClosedOverTheBackground) {
+    TFakeLink link(Descriptions);
+    TformCommon page;
+    page.resize(700, 400);
+    page.show();
+    ASSERT_EQ(ParamHintWindow(), nullptr);
+
+    MoveMouse(page.etObjNum, QPoint(3, 3));
+    QPointer<TParamHintWindow> first = ParamHintWindow();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(HintControl(), page.etObjNum);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->Form()->Label2->Caption(), ": 0050");
+    EXPECT_EQ(first->Form()->lbDisc->Caption(), "Номер объекта в системе");
+    EXPECT_EQ(first->Form()->Name(), "HintF");
+    const QPoint origin = page.etObjNum->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(first->geometry(),
+              QRect(origin.x() + page.etObjNum->width() - 5, origin.y(), 181, 202));
+
+    // Over the same control, and over the popup itself: it stays.
+    MoveMouse(page.etObjNum, QPoint(10, 4));
+    MoveMouse(first->Form()->lbRead, QPoint(2, 2));
+    EXPECT_EQ(ParamHintWindow(), first.data());
+
+    // Another value control replaces it.
+    MoveMouse(page.etLat, QPoint(3, 3));
+    EXPECT_TRUE(first.isNull());
+    ASSERT_NE(ParamHintWindow(), nullptr);
+    EXPECT_EQ(HintControl(), page.etLat);
+    EXPECT_EQ(ParamHintWindow()->Form()->Label2->Caption(), ": 230");
+    EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "Широта");
+
+    // The page background closes it; closing twice is harmless.
+    MoveMouse(page.GroupBox2, QPoint(page.GroupBox2->width() - 2, page.GroupBox2->height() - 2));
+    EXPECT_EQ(ParamHintWindow(), nullptr);
+    EXPECT_EQ(HintControl(), nullptr);
+    HideParameterHint();
+
+    // A parameter without a description leaves the area empty.
+    ShowParameterHint(page.etLon);
+    EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "");
+    HideParameterHint();
+}
+
+TEST(HintWindow, IsATopmostPopupThatLeavesTheFocusAlone) {
+    TFakeLink link(Descriptions);
+    TformGPRS page;
+    page.show();
+    page.activateWindow();
+    page.etIp->setFocus();
+    ShowParameterHint(page.etIp);
+    TParamHintWindow* window = ParamHintWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->windowType(), Qt::ToolTip);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(window->isActiveWindow());
+    EXPECT_NE(QApplication::focusWidget(), window);
+    // Check boxes have hints too; their default reads "true"/"false".
+    ShowParameterHint(page.cbGPRS);
+    EXPECT_EQ(ParamHintWindow()->Form()->Label2->Caption(), ": false");
+    HideParameterHint();
+}
+
+TEST(HintWindow, GoesAwayWithItsControl) {
+    TFakeLink link;
+    auto* page = new TformCommon;
+    ShowParameterHint(page->etPhone);
+    ASSERT_NE(ParamHintWindow(), nullptr);
+    delete page;
+    EXPECT_EQ(ParamHintWindow(), nullptr);
+    EXPECT_EQ(HintControl(), nullptr);
+    HideParameterHint();
+}
+
+TEST(HintLinks, ReadAndWriteMarkTheTagOnlyWhileALinkThreadExists) {
+    TFakeLink link(Descriptions);
+    TformCommon page;
+    page.show();
+    ShowParameterHint(page.etLat);
+    THintF* hint = ParamHintWindow()->Form();
+
+    ClickMouse(hint->lbRead, QPoint(2, 2));
+    ClickMouse(hint->lbWrite, QPoint(2, 2));
+    EXPECT_TRUE(link.Posted.empty());
+    EXPECT_EQ(page.etLat->Tag(), 3);
+
+    link.Exists = true;
+    std::vector<int> tagsSeen;
+    link.OnPost = [&](std::uint8_t) { tagsSeen.push_back(page.etLat->Tag()); };
+    ClickMouse(hint->lbRead, QPoint(2, 2));
+    EXPECT_EQ(link.Posted, (std::vector<std::uint8_t>{rqReadParam}));
+    EXPECT_EQ(tagsSeen, (std::vector<int>{1003}));
+    EXPECT_EQ(page.etObjNum->Tag(), 1);
+    // The description still belongs to the parameter while its request is pending.
+    HideParameterHint();
+    ShowParameterHint(page.etLat);
+    EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "Широта");
+
+    RestoreParameterTags(&page);
+    ParamHintWindow()->Form()->lbWriteClick(nullptr);
+    EXPECT_EQ(link.Posted, (std::vector<std::uint8_t>{rqReadParam, rqWriteParam}));
+    EXPECT_EQ(page.etLat->Tag(), 1003);
+    RestoreParameterTags(&page);
+    EXPECT_EQ(page.etLat->Tag(), 3);
+    HideParameterHint();
+}
+
+TEST(HintLinks, DefaultWorksWithoutAConnectionAndMarksAgainstTheReadValue) {
+    TFakeLink link;
+    TformCommon page;
+    page.show();
+    page.FRefValues.Set("etLat", "100");
+    page.etLat->SetText("100");
+    page.FWasRead = true;
+    ShowParameterHint(page.etLat);
+    ClickMouse(ParamHintWindow()->Form()->lbDefault, QPoint(2, 2));
+    EXPECT_EQ(page.etLat->Text(), "230");
+    EXPECT_TRUE(IsMarked(page.etLat));
+    EXPECT_TRUE(link.Posted.empty());
+    HideParameterHint();
+
+    TformInOut inout;
+    inout.CheckBox7->SetChecked(true);
+    ShowParameterHint(inout.CheckBox7);
+    EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "");
+    ParamHintWindow()->Form()->lbDefaultClick(nullptr);
+    EXPECT_FALSE(inout.CheckBox7->Checked());
+    ShowParameterHint(inout.RadioButton1);
+    inout.RadioButton3->SetChecked(true);
+    ParamHintWindow()->Form()->lbDefaultClick(nullptr);
+    EXPECT_TRUE(inout.RadioButton1->Checked());
+    EXPECT_FALSE(inout.RadioButton3->Checked());
+    HideParameterHint();
+}
