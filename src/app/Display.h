@@ -1,0 +1,10 @@
+#pragma once
+// Whether there is a screen to show the window on, asked before the window
+// system is started (which would otherwise stop the program with a message
+// of its own). One implementation file per platform.
+
+#include <optional>
+#include <string>
+
+// Nothing when a display is there; otherwise what to tell the operator.
+std::optional<std::string> MissingDisplay(int argc, char** argv);

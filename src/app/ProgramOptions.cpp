@@ -1,0 +1,37 @@
+#include "ProgramOptions.h"
+
+#include <filesystem>
+
+std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& arguments,
+                                               TProgramOptions& options) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--help" || a == "-h") {
+            options.Help = true;
+            continue;
+        }
+        if (a != "--port" && a != "--home")
+            return "unknown argument \"" + a + "\"";
+        if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+            return a + " needs a value";
+        const std::string& value = arguments[++i];
+        if (a == "--port") {
+            options.Port = value;
+            continue;
+        }
+        std::error_code ec;
+        const std::filesystem::path home(std::u8string(value.begin(), value.end()));
+        if (!std::filesystem::is_directory(home, ec))
+            return "--home: \"" + value + "\" is not a folder";
+        options.Home = value;
+    }
+    return std::nullopt;
+}
+
+std::string ProgramUsage() {
+    return "usage: orbelin [--port NAME] [--home DIR]\n"
+           "  --port NAME  the serial port the connection dialog offers first\n"
+           "               (e.g. /dev/ttyUSB0, or the path orbelin-sim prints)\n"
+           "  --home DIR   keep current.ini, Windows.ini, discription.txt and log.txt\n"
+           "               in DIR instead of beside the program (ORBELIN_HOME too)\n";
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The program's command line:
+//
+//   orbelin [--port NAME] [--home DIR] [--help]
+//
+// --port fills the connection dialog's port box (the dialog still asks);
+// --home keeps the program's files (current.ini, Windows.ini,
+// discription.txt, log.txt) in DIR instead of beside the executable.
+//
+// Threading: any thread; no state.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TProgramOptions {
+    std::string Port;
+    std::string Home;
+    bool Help = false;
+};
+
+// Nothing when the arguments are fine; otherwise what is wrong with them.
+std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& Arguments,
+                                               TProgramOptions& Options);
+
+std::string ProgramUsage();

@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "../toolkit/TempDir.h"
+#include "ProgramOptions.h"
+
+TEST(ProgramOptions, PortHomeAndHelp) {
+    TTempDir dir;
+    TProgramOptions o;
+    EXPECT_EQ(ParseProgramOptions({"--port", "/dev/pts/7", "--home", dir.Path()}, o), std::nullopt);
+    EXPECT_EQ(o.Port, "/dev/pts/7");
+    EXPECT_EQ(o.Home, dir.Path());
+    EXPECT_FALSE(o.Help);
+
+    TProgramOptions h;
+    EXPECT_EQ(ParseProgramOptions({"--help"}, h), std::nullopt);
+    EXPECT_TRUE(h.Help);
+
+    TProgramOptions none;
+    EXPECT_EQ(ParseProgramOptions({}, none), std::nullopt);
+    EXPECT_TRUE(none.Port.empty());
+    EXPECT_TRUE(none.Home.empty());
+}
+
+TEST(ProgramOptions, BadArgumentsAreNamed) {
+    TTempDir dir;
+    struct TCase {
+        std::vector<std::string> Args;
+        std::string Says;
+    };
+    const TCase cases[] = {
+        {{"--prot", "COM1"}, "unknown argument \"--prot\""},
+        {{"--port"}, "--port needs a value"},
+        {{"--port", ""}, "--port needs a value"},
+        {{"--home", dir.File("missing")},
+         "--home: \"" + dir.File("missing") + "\" is not a folder"},
+        {{"COM1"}, "unknown argument \"COM1\""},
+    };
+    for (const TCase& c : cases) {
+        TProgramOptions o;
+        const auto error = ParseProgramOptions(c.Args, o);
+        ASSERT_TRUE(error.has_value()) << c.Says;
+        EXPECT_EQ(*error, c.Says);
+    }
+}
