@@ -1,0 +1,126 @@
+#pragma once
+// TModem: the link thread. It owns the serial port, places and ends a GSM data
+// call when a phone number was given, and then hands control, pass after pass,
+// to the device object, which runs its exchanges through the operations here.
+// Everything the operator sees goes through the UI-update queue.
+//
+// Threading: constructed, resumed, terminated and destroyed by the GUI thread,
+// which may also set Mode at any time. Every other operation runs in the link
+// thread itself (the device object calls them from Dispatch).
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OutArray.h"
+#include "ReplyBuffer.h"
+#include "Thread.h"
+#include "UiTargets.h"
+#include "XComDrv.h"
+#include "device.h"
+
+// How CheckReply judges a reply.
+enum TReplyKind : std::uint8_t {
+    ckCommand = 0, // a modem command: needs "OK"
+    ckDial = 1,    // the dial command: needs "CONNECT"
+    ckLink = 3,    // a unit reply: watched for a lost call and for "ERROR"
+};
+
+class TModem : public TThread {
+public:
+    // Replies and drained input are kept up to this many bytes; what comes
+    // beyond is read and dropped, and the memo says how much.
+    static constexpr std::size_t ReplyLimit = 64 * 1024;
+    // The longest any wait blocks before it looks at the termination request
+    // (and, idle, at Mode) again: short enough that a request ends a wait
+    // within 20 ms, long enough that an idle link costs well under 1 % CPU.
+    static constexpr int WaitSliceMs = 15;
+
+    TModem(const std::string& PortName, const std::string& Phone, TOutArray& Out, TDevice& Device,
+           bool WaitReg, const TUiTargets& Targets);
+    ~TModem() override;
+
+    std::uint8_t Mode() const { return FMode.load(std::memory_order_acquire); }
+    void SetMode(std::uint8_t Value) { FMode.store(Value, std::memory_order_release); }
+    bool CallActive() const { return FCallActive; }
+    bool IsTerminated() const { return Terminated(); }
+    // The phone number as kept after filtering; empty for a cable link.
+    const std::string& Phone() const { return FPhone; }
+    const std::string& PortName() const { return FPortName; }
+
+    // Every fixed pause and timeout of the link and of the device object is
+    // multiplied by Scale. Only tests set it, before Resume; default 1.
+    void SetTimeScaleForTests(double Scale) { FTimeScale = Scale; }
+    double TimeScale() const { return FTimeScale; }
+    // Milliseconds after the time scale.
+    int Scaled(int Ms) const;
+
+    // One memo line: Show puts it on the debug memo (else the log only),
+    // Stamp puts the date and time in front.
+    void PostLine(const std::string& Text, bool Show, bool Stamp);
+
+    // One command exchange with retries; true when it FAILED. Reply holds the
+    // text of the last attempt. Raw sends the command without the closing CR;
+    // an empty EndMark means CR LF; StrictEnd fails a reply without the mark.
+    bool SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
+                     const std::string& EndMark, int TimeoutMs, int Attempts);
+    // Collects input until EndMark (letters compared case-insensitively) is
+    // in it or TimeoutMs have passed since the start; true when it was seen.
+    bool ReadUntil(std::string& Reply, int TimeoutMs, const std::string& EndMark);
+    // Collects input until all of it equals one of Words (case-insensitively)
+    // or TimeoutMs have passed; true when it did.
+    bool ReadUntilAny(std::string& Reply, const std::vector<std::string>& Words, int TimeoutMs);
+    // Reads what is pending, logs it and watches it for a lost call.
+    void DrainInput();
+    // True when the reply is good; Code 0 good, 1 failure, 2 "ERROR" (ckLink).
+    bool CheckReply(bool NoReply, const std::string& Reply, int& Code, TReplyKind Kind);
+
+    void DropRTS();
+    void RaiseRTS();
+    void OpenPort();
+    void ClosePort();
+
+    // True when the link is ready for the unit (at once over a cable).
+    bool ConnectModem();
+
+    // The idle step's wait: blocks for up to TimeoutMs (not time-scaled) and
+    // returns early on a termination request, on a change of Mode and, with
+    // WakeOnInput, on pending input. Raises EDeviceError when the port fails.
+    void IdleWait(int TimeoutMs, bool WakeOnInput);
+
+protected:
+    void Execute() override;
+
+private:
+    // A wait of Ms (time-scaled) that ends early on a termination request,
+    // unless the hang-up is running.
+    void Pause(int Ms);
+    // A termination request that the current wait must obey.
+    bool StopRequested(bool EvenWhileHangingUp) const;
+    // The shared wait of ReadUntil and ReadUntilAny: until Buffer saw its
+    // end mark or, with Words (Windows-1251), until all input equals one.
+    bool Collect(TReplyBuffer& Buffer, std::string& Reply, int TimeoutMs, bool EvenWhileHangingUp,
+                 const std::vector<std::string>* Words);
+    // Reads at most one chunk of what the driver holds into Buffer; false
+    // when it held nothing.
+    bool ReadChunk(TReplyBuffer& Buffer);
+    // The collected text for the caller, after saying in the memo what the
+    // length limit cut off.
+    std::string TakeText(const TReplyBuffer& Buffer);
+    void ShowOnSplash(const std::string& Text);
+    void ReportReadError(const std::exception& Error);
+
+    std::atomic<std::uint8_t> FMode{0};
+    bool FHangingUp = false;
+    TOutArray& FOut;
+    std::unique_ptr<TXComm> FComm;
+    TDevice& FDevice;
+    bool FWaitReg;
+    std::string FPhone;
+    std::string FPortName;
+    bool FCallActive = false;
+    TUiTargets FTargets;
+    double FTimeScale = 1.0;
+};

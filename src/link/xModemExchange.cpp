@@ -1,0 +1,189 @@
+// TModem: the command exchange and the waits for input. Text is UTF-8 inside
+// the program and Windows-1251 on the line: commands are encoded here on the
+// way out and replies decoded on the way in, nowhere else.
+
+#include <algorithm>
+#include <chrono>
+
+#include "Cp1251.h"
+#include "TextUtil.h"
+#include "xModem.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+constexpr int kChunk = 4096; // bytes taken from the driver in one read
+
+bool Contains(const std::string& Text, const char* Part) {
+    return Text.find(Part) != std::string::npos;
+}
+
+} // namespace
+
+bool TModem::ReadChunk(TReplyBuffer& Buffer) {
+    const std::uint32_t queued = FComm->InQueue();
+    if (queued == 0)
+        return false;
+    char chunk[kChunk];
+    const std::uint32_t got = FComm->Read(chunk, std::min<std::uint32_t>(queued, kChunk), 0);
+    Buffer.Append(std::string_view(chunk, got));
+    return got != 0;
+}
+
+std::string TModem::TakeText(const TReplyBuffer& Buffer) {
+    if (Buffer.Dropped() != 0)
+        PostLine(" # Слишком длинный ответ: отброшено " + std::to_string(Buffer.Dropped()) +
+                     " байт сверх " + std::to_string(ReplyLimit),
+                 true, true);
+    return Cp1251ToUtf8(Buffer.Kept());
+}
+
+void TModem::ReportReadError(const std::exception& Error) {
+    PostLine(std::string(" # !!! Ошибка при чтении данных из COM порта: ") + Error.what(), true,
+             true);
+    Terminate();
+}
+
+bool TModem::Collect(TReplyBuffer& Buffer, std::string& Reply, int TimeoutMs,
+                     bool EvenWhileHangingUp, const std::vector<std::string>* Words) {
+    const auto start = TClock::now();
+    const auto limit = std::chrono::milliseconds(Scaled(TimeoutMs));
+    bool done = false;
+    try {
+        for (;;) {
+            const auto elapsed = TClock::now() - start;
+            if (elapsed > limit || StopRequested(EvenWhileHangingUp))
+                break;
+            const bool got = ReadChunk(Buffer);
+            if (!Words)
+                done = Buffer.MarkSeen();
+            else if (got)
+                done = std::any_of(Words->begin(), Words->end(), [&](const std::string& w) {
+                    return SameTextAscii(Buffer.Kept(), w);
+                });
+            if (done)
+                break;
+            // More than the limit must pass: wait until just beyond it.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(limit - elapsed).count();
+            FComm->WaitForInput(static_cast<int>(std::clamp<long long>(left + 1, 1, WaitSliceMs)));
+        }
+    } catch (const std::exception& e) {
+        ReportReadError(e);
+    }
+    Reply = TakeText(Buffer);
+    return done;
+}
+
+bool TModem::ReadUntil(std::string& Reply, int TimeoutMs, const std::string& EndMark) {
+    Reply.clear();
+    TReplyBuffer buffer(ReplyLimit, Utf8ToCp1251Lossy(EndMark));
+    return Collect(buffer, Reply, TimeoutMs, false, nullptr);
+}
+
+bool TModem::ReadUntilAny(std::string& Reply, const std::vector<std::string>& Words,
+                          int TimeoutMs) {
+    Reply.clear();
+    std::vector<std::string> wire;
+    for (const std::string& w : Words)
+        wire.push_back(Utf8ToCp1251Lossy(w));
+    TReplyBuffer buffer(ReplyLimit);
+    return Collect(buffer, Reply, TimeoutMs, true, &wire);
+}
+
+void TModem::DrainInput() {
+    if (!FComm->Connected())
+        return;
+    TReplyBuffer buffer(ReplyLimit);
+    try {
+        // At most one reply's worth per call: a line that never falls silent
+        // must not keep the link thread here; the rest waits for the next drain.
+        while (!StopRequested(false) && buffer.Total() < ReplyLimit && ReadChunk(buffer)) {
+        }
+    } catch (const std::exception& e) {
+        ReportReadError(e);
+    }
+    if (buffer.Empty())
+        return;
+    const std::string text = TakeText(buffer);
+    PostLine("<<<<- " + text, false, false);
+    int code = 0;
+    CheckReply(false, text, code, ckLink);
+}
+
+bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
+                         const std::string& EndMark, int TimeoutMs, int Attempts) {
+    Reply.clear();
+    if (!FComm->Connected())
+        return true;
+    PostLine("-> " + Command, true, false);
+    if (const auto problem = WireTextProblem(Command)) {
+        PostLine(" # !!! Команда не отправлена: " + *problem, true, true);
+        return true;
+    }
+    const std::string wire = Utf8ToCp1251(Command).Bytes + (Raw ? "" : "\r");
+    const std::string mark = EndMark.empty() ? std::string("\r\n") : EndMark;
+    bool failed = true;
+    try {
+        for (int n = 1; n <= Attempts && !StopRequested(false); ++n) {
+            Pause(100);
+            DrainInput();
+            if (StopRequested(false)) {
+                failed = true;
+                break;
+            }
+            Reply.clear();
+            if (Attempts != 1)
+                PostLine(" # Попытка № " + std::to_string(n), true, true);
+            // A command written only in part fails by its reply timeout.
+            FComm->WriteString(wire);
+            const bool seen = ReadUntil(Reply, TimeoutMs, mark);
+            PostLine(" <<- " + Reply, true, false);
+            if (seen) {
+                failed = false;
+                break;
+            }
+            failed = Reply.empty() || StrictEnd;
+            if (!failed)
+                PostLine(" <- " + Reply, true, false);
+        }
+    } catch (const std::exception& e) {
+        PostLine(std::string(" # !!! Ошибка при отправке команды COM порту: ") + e.what(), true,
+                 true);
+        Terminate();
+        return true;
+    }
+    return failed;
+}
+
+bool TModem::CheckReply(bool NoReply, const std::string& Reply, int& Code, TReplyKind Kind) {
+    const char* const kNoAnswer = "ОШИБКА! Com - порт не ответил!";
+    const char* const kNoDataCall = "ОШИБКА! Не могу установить цифровое соединение!";
+    Code = 0;
+    switch (Kind) {
+    case ckCommand:
+    case ckDial:
+        if (NoReply) {
+            PostLine(kNoAnswer, true, true);
+            if (Kind == ckDial)
+                Terminate();
+            Code = 1;
+        } else if (Contains(Reply, "ERROR") || Contains(Reply, "NO CARRIER") ||
+                   !Contains(Reply, Kind == ckDial ? "CONNECT" : "OK")) {
+            PostLine(kNoDataCall, true, true);
+            Code = 1;
+        }
+        break;
+    case ckLink:
+        if (Contains(Reply, "NO CARRIER") || Contains(Reply, "DISCONNECT") ||
+            Contains(Reply, "BUSY")) {
+            PostLine("ОШИБКА!Цифровое соединение разорвано!", true, true);
+            Terminate();
+            Code = 1;
+        } else if (Contains(Reply, "ERROR")) {
+            Code = 2;
+        }
+        break;
+    }
+    return Code == 0;
+}

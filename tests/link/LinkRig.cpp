@@ -1,0 +1,168 @@
+#include "LinkRig.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <regex>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
+
+TControlRef FakeControl(std::uintptr_t N) {
+    return reinterpret_cast<TControlRef>(N * 0x100);
+}
+
+void TQueueLog::Drain() {
+    static const std::regex stamp(R"(^\d\d\.\d\d\.\d{4} \d{1,2}:\d\d:\d\d )");
+    TOutElement* e = nullptr;
+    while (FOut.Take(e) != 0) {
+        TPosted p;
+        p.Kind = e->Kind;
+        if (const auto* m = dynamic_cast<const TMemoOut*>(e)) {
+            p.ToMemo = m->ToMemo;
+            std::smatch match;
+            if (std::regex_search(m->Text, match, stamp)) {
+                p.Stamped = true;
+                p.Text = m->Text.substr(static_cast<std::size_t>(match.length(0)));
+            } else {
+                p.Text = m->Text;
+            }
+        } else if (const auto* c = dynamic_cast<const TControlOut*>(e)) {
+            p.Control = c->Control;
+            p.Text = c->Text;
+        } else if (const auto* s = dynamic_cast<const TStatusOut*>(e)) {
+            p.Control = s->Panel;
+            p.Text = s->Text;
+        } else if (const auto* g = dynamic_cast<const TMsgOut*>(e)) {
+            p.Text = g->Text;
+        }
+        FAll.push_back(std::move(p));
+    }
+}
+
+const std::vector<TPosted>& TQueueLog::All() {
+    Drain();
+    return FAll;
+}
+
+std::vector<std::string> TQueueLog::Memo() {
+    std::vector<std::string> lines;
+    for (const TPosted& p : All())
+        if (p.Kind == okMemo)
+            lines.push_back(p.Text);
+    return lines;
+}
+
+TPosted TQueueLog::MemoLine(int Index) {
+    int n = 0;
+    for (const TPosted& p : All())
+        if (p.Kind == okMemo && n++ == Index)
+            return p;
+    return {};
+}
+
+int TQueueLog::Find(const std::string& Prefix, int From) {
+    const auto lines = Memo();
+    for (int i = std::max(From, 0); i < static_cast<int>(lines.size()); ++i)
+        if (lines[static_cast<std::size_t>(i)].starts_with(Prefix))
+            return i;
+    return -1;
+}
+
+int TQueueLog::FindExact(const std::string& Text, int From) {
+    const auto lines = Memo();
+    for (int i = std::max(From, 0); i < static_cast<int>(lines.size()); ++i)
+        if (lines[static_cast<std::size_t>(i)] == Text)
+            return i;
+    return -1;
+}
+
+std::vector<std::string> TQueueLog::TextsFor(TControlRef Control) {
+    std::vector<std::string> texts;
+    for (const TPosted& p : All())
+        if (p.Kind == okControl && p.Control == Control)
+            texts.push_back(p.Text);
+    return texts;
+}
+
+bool TQueueLog::WaitUntil(const std::function<bool()>& Pred, int TimeoutMs) {
+    const auto end = TTestClock::now() + std::chrono::milliseconds(TimeoutMs);
+    for (;;) {
+        Drain();
+        if (Pred())
+            return true;
+        if (TTestClock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+TRigTargets::TRigTargets() : Targets(WriteState) {
+    Targets.SplashPanel2 = FakeControl(1);
+    Targets.SplashButton1 = FakeControl(2);
+    Targets.StatusPanel2 = FakeControl(3);
+    Targets.Form1 = FakeControl(4);
+    Targets.tv1 = FakeControl(5);
+    Targets.tbtnDisconnect = FakeControl(6);
+    Targets.DisconnectEnabled = [this] { return DisconnectEnabled.load(); };
+}
+
+void TScriptDevice::Dispatch(std::uint8_t Code) {
+    ++Dispatches;
+    TModem& link = *FLink;
+    if (Code == rqConnect) {
+        if (!link.ConnectModem())
+            return;
+        if (OnConnect)
+            OnConnect(link);
+        link.SetMode(rqIdle);
+    } else if (Code == rqIdle) {
+        link.DrainInput();
+        try {
+            link.IdleWait(20, true);
+        } catch (const std::exception&) {
+            link.Terminate();
+        }
+    }
+}
+
+std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
+                                 TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
+                                 double Scale, bool WaitReg) {
+    auto link = std::make_unique<TModem>(PortName, Phone, Out, Device, WaitReg, Targets);
+    link->SetTimeScaleForTests(Scale);
+    if (auto* script = dynamic_cast<TScriptDevice*>(&Device))
+        script->SetLink(link.get());
+    return link;
+}
+
+std::string MasterRead(TPty& Pty, std::size_t Count, int TimeoutMs) {
+    std::string got;
+    const auto end = TTestClock::now() + std::chrono::milliseconds(TimeoutMs);
+    while (got.size() < Count) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - TTestClock::now());
+        if (left.count() <= 0)
+            break;
+        pollfd p{Pty.MasterFd(), POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            continue;
+        char buf[256];
+        const ssize_t n = read(Pty.MasterFd(), buf, std::min(sizeof buf, Count - got.size()));
+        if (n > 0)
+            got.append(buf, static_cast<std::size_t>(n));
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            break;
+    }
+    return got;
+}
+
+void MasterWrite(TPty& Pty, const std::string& Bytes) {
+    std::size_t done = 0;
+    while (done < Bytes.size()) {
+        const ssize_t n = write(Pty.MasterFd(), Bytes.data() + done, Bytes.size() - done);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (!(n < 0 && (errno == EINTR || errno == EAGAIN)))
+            throw std::runtime_error("write to the pty master failed");
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+// What the link and device tests share: stand-in targets for the screen, a
+// reader of the UI-update queue that keeps a copy of everything posted, and
+// a scripted device object that runs a test's exchanges in the link thread.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OutArray.h"
+#include "Pty.h"
+#include "UiTargets.h"
+#include "device.h"
+#include "xModem.h"
+
+using TTestClock = std::chrono::steady_clock;
+
+inline long long MsSince(TTestClock::time_point Start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(TTestClock::now() - Start).count();
+}
+
+// A control reference that is never dereferenced: the queue only carries it.
+TControlRef FakeControl(std::uintptr_t N);
+
+// One element taken off the queue. Memo texts lose their date-and-time stamp,
+// which Stamped remembers.
+struct TPosted {
+    std::uint8_t Kind = 0;
+    TControlRef Control = nullptr;
+    std::string Text;
+    bool ToMemo = false;
+    bool Stamped = false;
+};
+
+// The consumer side of the queue, on the test thread.
+class TQueueLog {
+public:
+    explicit TQueueLog(TOutArray& Out) : FOut(Out) {}
+
+    const std::vector<TPosted>& All(); // everything posted so far, in order
+    // Memo lines (kind 1), without stamps.
+    std::vector<std::string> Memo();
+    // The Index-th memo line with its flags.
+    TPosted MemoLine(int Index);
+    // Index of the first memo line from From on that begins with Prefix, -1 if none.
+    int Find(const std::string& Prefix, int From = 0);
+    // Index of the first memo line from From on that is exactly Text, -1 if none.
+    int FindExact(const std::string& Text, int From = 0);
+    // Texts posted to one control (kind 2), in order.
+    std::vector<std::string> TextsFor(TControlRef Control);
+    // Waits (draining) until Pred holds; false when TimeoutMs passed first.
+    bool WaitUntil(const std::function<bool()>& Pred, int TimeoutMs);
+
+private:
+    void Drain();
+    TOutArray& FOut;
+    std::vector<TPosted> FAll;
+};
+
+// The screen as the link thread and the device object see it, with stand-ins.
+struct TRigTargets {
+    TRigTargets();
+    std::atomic<std::int32_t> WriteState{0};
+    std::atomic<bool> DisconnectEnabled{true};
+    TUiTargets Targets;
+};
+
+// A device object whose connect step runs a test's script in the link thread.
+// Idle passes drain the input and wait briefly, as a real device does.
+class TScriptDevice : public TDevice {
+public:
+    using TScript = std::function<void(TModem& Link)>;
+
+    void SetLink(TModem* Link) { FLink = Link; }
+    // Runs after a successful ConnectModem; Mode goes to 0 afterwards.
+    TScript OnConnect;
+    std::atomic<int> Dispatches{0};
+
+    void Dispatch(std::uint8_t Code) override;
+
+private:
+    TModem* FLink = nullptr;
+};
+
+// A link thread to PortName for Device, at the given time scale.
+std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
+                                 TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
+                                 double Scale, bool WaitReg = false);
+
+// The unit's side of a bare pseudo-terminal, for checking exact bytes.
+std::string MasterRead(TPty& Pty, std::size_t Count, int TimeoutMs);
+void MasterWrite(TPty& Pty, const std::string& Bytes);

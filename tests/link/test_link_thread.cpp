@@ -1,0 +1,133 @@
+// The link thread's life: the phone number it keeps, a port that cannot be
+// opened or goes away, a lost call while idle, and stopping in the middle of
+// a wait.
+#include <gtest/gtest.h>
+
+#include "LinkRig.h"
+#include "Simulator.h"
+
+TEST(LinkThread, PhoneNumberKeepsOnlyWhatCanBeDialled) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},
+        {"   ", ""},
+        {"+7 (912) 345-67-89", "+79123456789"},
+        {" 8 912 ", "8912"},
+        {"8w12,3;4W", "8w12,3;4W"},
+        {"abc", ""},
+    };
+    TOutArray out;
+    TRigTargets rig;
+    TScriptDevice device;
+    for (const auto& [typed, kept] : cases) {
+        TModem link("ttyS0", typed, out, device, false, rig.Targets);
+        EXPECT_EQ(link.Phone(), kept) << "typed: \"" << typed << "\"";
+    }
+}
+
+TEST(LinkThread, PortThatCannotBeOpenedEndsTheThreadWithoutTheDevice) {
+    const std::string name = "/dev/orbelin-no-such-port";
+    TOutArray out;
+    TRigTargets rig;
+    TScriptDevice device;
+    auto link = MakeLink(name, "", out, device, rig.Targets, 0.01);
+    link->Resume();
+    ASSERT_TRUE(link->WaitFor(5000));
+
+    TQueueLog log(out);
+    EXPECT_EQ(device.Dispatches.load(), 0);
+    EXPECT_EQ(log.Memo(), (std::vector<std::string>{
+                              " # Поток начал работу",
+                              " # !!! Ошибка открытия COM порта: Cannot open device " + name,
+                              " # Поток завершил работу"}));
+    EXPECT_EQ(log.TextsFor(rig.Targets.SplashPanel2),
+              (std::vector<std::string>{"Открываем COM порт: " + name,
+                                        "Ошибка при открытии COM порта: " + name}));
+    ASSERT_FALSE(log.All().empty());
+    EXPECT_EQ(log.All().back().Control, rig.Targets.tbtnDisconnect);
+    EXPECT_EQ(log.All().back().Text, "Click");
+}
+
+TEST(LinkThread, UnsolicitedNoCarrierWhileIdleEndsTheThread) {
+    for (const bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled ? "disconnect button enabled" : "disconnect button disabled");
+        TSimulator sim;
+        TOutArray out;
+        TRigTargets rig;
+        rig.DisconnectEnabled = enabled;
+        TScriptDevice device;
+        std::atomic<bool> connected{false};
+        device.OnConnect = [&](TModem&) { connected = true; };
+        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 0.01);
+        link->Resume();
+        TQueueLog log(out);
+        ASSERT_TRUE(log.WaitUntil([&] { return connected.load(); }, 5000));
+        sim.Unit().SendNoCarrier();
+        ASSERT_TRUE(link->WaitFor(5000)) << "a lost call ends the link thread";
+
+        const int drained = log.FindExact("<<<<- \r\nNO CARRIER\r\n");
+        ASSERT_GE(drained, 0);
+        EXPECT_FALSE(log.MemoLine(drained).ToMemo) << "log file only";
+        const int lost = log.FindExact("ОШИБКА!Цифровое соединение разорвано!");
+        const int closed = log.FindExact(" # Успешно закрыли COM порт: " + sim.SlavePath());
+        const int ended = log.FindExact(" # Поток завершил работу");
+        EXPECT_LT(drained, lost);
+        EXPECT_LT(lost, closed);
+        EXPECT_LT(closed, ended);
+        EXPECT_EQ(log.Find("ClrRTS"), -1) << "no modem over a cable, no hang-up";
+        const auto clicks = log.TextsFor(rig.Targets.tbtnDisconnect);
+        EXPECT_EQ(clicks.size(), enabled ? 1u : 0u);
+        if (enabled) {
+            EXPECT_EQ(log.All().back().Text, "Click");
+        }
+    }
+}
+
+TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
+    TOutArray out;
+    TRigTargets rig;
+    {
+        SCOPED_TRACE("the far side vanishes while a reply is awaited");
+        TSimulator sim;
+        sim.Unit().AddFault({.Kind = TSimFaultKind::DropLine, .Command = "+v"});
+        TScriptDevice device;
+        bool failed = false;
+        long long ms = 0;
+        device.OnConnect = [&](TModem& link) {
+            std::string reply;
+            const auto start = TTestClock::now();
+            failed = link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
+            ms = MsSince(start);
+        };
+        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
+        link->Resume();
+        ASSERT_TRUE(link->WaitFor(5000));
+        EXPECT_TRUE(sim.LineDropped());
+        EXPECT_TRUE(failed);
+        EXPECT_LT(ms, 2500) << "a hang-up is not waited out";
+        TQueueLog log(out);
+        EXPECT_GE(log.Find(" # !!! Ошибка при чтении данных из COM порта: "), 0);
+        EXPECT_GE(log.FindExact(" # Поток завершил работу"), 0);
+    }
+    {
+        SCOPED_TRACE("the operator disconnects while a reply is awaited");
+        TSimulator sim;
+        sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+v"});
+        TScriptDevice device;
+        bool first = false, second = false;
+        device.OnConnect = [&](TModem& link) {
+            std::string reply;
+            first = link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
+            second = link.SendCommand("+g", reply, false, false, "OK\r\n", 4500, 3);
+        };
+        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
+        link->Resume();
+        ASSERT_TRUE(sim.Unit().WaitForCommands(1, 5000));
+        const auto stop = TTestClock::now();
+        link->Terminate();
+        ASSERT_TRUE(link->WaitFor(5000));
+        EXPECT_LT(MsSince(stop), 1000) << "the 4500 ms wait must not run out";
+        EXPECT_TRUE(first);
+        EXPECT_TRUE(second) << "after the request every exchange fails";
+        EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
+    }
+}
