@@ -135,15 +135,6 @@ void TModem::RaiseRTS() {
     }
 }
 
-bool TModem::ConnectModem() {
-    if (FPhone.empty())
-        return true;
-    PostLine(" # !!! Соединение через GSM модем не поддерживается этой версией: " + FPhone, true,
-             true);
-    Terminate();
-    return false;
-}
-
 void TModem::Execute() {
     PostLine(" # Поток начал работу", true, true);
     SetMode(TDevice::rqConnect);
@@ -161,6 +152,8 @@ void TModem::Execute() {
             Terminate();
         }
     }
+    if (FCallActive || !FPhone.empty())
+        HangUp();
     ClosePort();
     PostLine(" # Поток завершил работу", true, true);
     if (FTargets.DisconnectEnabled && FTargets.DisconnectEnabled())

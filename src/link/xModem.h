@@ -82,8 +82,12 @@ public:
     void OpenPort();
     void ClosePort();
 
-    // True when the link is ready for the unit (at once over a cable).
+    // The GSM data call: true when the link is ready for the unit (at once
+    // over a cable); false after a failed dialogue, with termination requested.
     bool ConnectModem();
+    // Ends the call and resets the modem; runs although termination was
+    // requested.
+    void HangUp();
 
     // The idle step's wait: blocks for up to TimeoutMs (not time-scaled) and
     // returns early on a termination request, on a change of Mode and, with
@@ -111,6 +115,11 @@ private:
     std::string TakeText(const TReplyBuffer& Buffer);
     void ShowOnSplash(const std::string& Text);
     void ReportReadError(const std::exception& Error);
+    // The modem exchange of "ATZ", "AT+CBST=7,0,1" and "AT": true when the
+    // step failed. Flag is set when no reply with an end mark came.
+    bool ModemStep(const std::string& Command, bool& Flag);
+    // Collects input for Ms (time-scaled) and posts it as it stands.
+    void CollectAndPost(int Ms);
 
     std::atomic<std::uint8_t> FMode{0};
     bool FHangingUp = false;

@@ -26,25 +26,36 @@ TEST(LinkThread, PhoneNumberKeepsOnlyWhatCanBeDialled) {
 
 TEST(LinkThread, PortThatCannotBeOpenedEndsTheThreadWithoutTheDevice) {
     const std::string name = "/dev/orbelin-no-such-port";
-    TOutArray out;
-    TRigTargets rig;
-    TScriptDevice device;
-    auto link = MakeLink(name, "", out, device, rig.Targets, 0.01);
-    link->Resume();
-    ASSERT_TRUE(link->WaitFor(5000));
+    for (const std::string phone : {"", "123"}) {
+        SCOPED_TRACE("phone \"" + phone + "\"");
+        TOutArray out;
+        TRigTargets rig;
+        TScriptDevice device;
+        auto link = MakeLink(name, phone, out, device, rig.Targets, 0.01);
+        link->Resume();
+        ASSERT_TRUE(link->WaitFor(5000));
 
-    TQueueLog log(out);
-    EXPECT_EQ(device.Dispatches.load(), 0);
-    EXPECT_EQ(log.Memo(), (std::vector<std::string>{
-                              " # Поток начал работу",
-                              " # !!! Ошибка открытия COM порта: Cannot open device " + name,
-                              " # Поток завершил работу"}));
-    EXPECT_EQ(log.TextsFor(rig.Targets.SplashPanel2),
-              (std::vector<std::string>{"Открываем COM порт: " + name,
-                                        "Ошибка при открытии COM порта: " + name}));
-    ASSERT_FALSE(log.All().empty());
-    EXPECT_EQ(log.All().back().Control, rig.Targets.tbtnDisconnect);
-    EXPECT_EQ(log.All().back().Text, "Click");
+        TQueueLog log(out);
+        EXPECT_EQ(device.Dispatches.load(), 0);
+        std::vector<std::string> memo = {" # Поток начал работу",
+                                         " # !!! Ошибка открытия COM порта: Cannot open device " +
+                                             name};
+        if (!phone.empty()) {
+            // The hang-up still runs: its commands fail silently on the closed
+            // port, only RTS and the collection have something to say.
+            memo.push_back("ClrRTS");
+            memo.push_back(" # !!! Ошибка при чтении данных из COM порта: Device not opened.");
+            memo.push_back("");
+        }
+        memo.push_back(" # Поток завершил работу");
+        EXPECT_EQ(log.Memo(), memo);
+        EXPECT_EQ(log.TextsFor(rig.Targets.SplashPanel2),
+                  (std::vector<std::string>{"Открываем COM порт: " + name,
+                                            "Ошибка при открытии COM порта: " + name}));
+        ASSERT_FALSE(log.All().empty());
+        EXPECT_EQ(log.All().back().Control, rig.Targets.tbtnDisconnect);
+        EXPECT_EQ(log.All().back().Text, "Click");
+    }
 }
 
 TEST(LinkThread, UnsolicitedNoCarrierWhileIdleEndsTheThread) {
