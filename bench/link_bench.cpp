@@ -18,17 +18,15 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
 
-#include "OutArray.h"
+#include "DevOrbelin.h"
 #include "Simulator.h"
-#include "UiTargets.h"
-#include "device.h"
-#include "xModem.h"
 
 namespace {
 
@@ -69,23 +67,24 @@ private:
     std::vector<TClock::time_point> FTimes;
 };
 
-// Connects by running the exchanges, then idles as the real device does.
-class TBenchDevice : public TDevice {
+// The real device object, with one request of the bench's own: the exchanges.
+class TBenchDevice : public TDevOrbelin {
 public:
-    TBenchDevice(int Count, TArrivals& Arrivals) : FCount(Count), FArrivals(Arrivals) {}
-    void SetLink(TModem* Link) { FLink = Link; }
+    static constexpr std::uint8_t rqBench = 200;
+
+    TBenchDevice(TOutArray& Out, const TUiTargets& Targets, int Count, TArrivals& Arrivals)
+        : TDevOrbelin(Out, Targets), FCount(Count), FArrivals(Arrivals) {}
 
     void Dispatch(std::uint8_t Code) override {
-        if (Code == rqConnect) {
-            RunExchanges();
-            FLink->SetMode(rqIdle);
-            std::lock_guard lock(FMutex);
-            FDone = true;
-            FDoneChanged.notify_all();
-        } else if (Code == rqIdle) {
-            FLink->DrainInput();
-            FLink->IdleWait(50, true);
+        if (Code != rqBench) {
+            TDevOrbelin::Dispatch(Code);
+            return;
         }
+        RunExchanges();
+        FModem->SetMode(rqIdle);
+        std::lock_guard lock(FMutex);
+        FDone = true;
+        FDoneChanged.notify_all();
     }
 
     // Waits for the exchanges, letting Tick run every 50 ms meanwhile.
@@ -102,27 +101,42 @@ public:
 
 private:
     void RunExchanges() {
+        // The handshake's "+v" came first.
+        const std::size_t first = 1;
         for (int i = 0; i < FCount; ++i) {
             std::string reply;
             const auto start = TClock::now();
-            const bool failed = FLink->SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
+            const bool failed = Exchange("+v", reply) != TExchangeResult::Answered;
             const auto end = TClock::now();
             if (failed) {
                 ++Failures;
                 continue;
             }
             Overheads.push_back(Ms(end - start) - 100.0);
-            Latencies.push_back(Ms(end - FArrivals.At(static_cast<std::size_t>(i))));
+            Latencies.push_back(Ms(end - FArrivals.At(first + static_cast<std::size_t>(i))));
         }
     }
 
     int FCount;
     TArrivals& FArrivals;
-    TModem* FLink = nullptr;
     std::mutex FMutex;
     std::condition_variable FDoneChanged;
     bool FDone = false;
 };
+
+// Drains the queue until the handshake clicked the splash's OK button.
+bool WaitConnected(TOutArray& Out, TModem& Link, TControlRef SplashButton1) {
+    for (;;) {
+        TOutElement* e = nullptr;
+        while (Out.Take(e) != 0)
+            if (const auto* c = dynamic_cast<const TControlOut*>(e);
+                c && c->Control == SplashButton1 && c->Text == "Click")
+                return true;
+        if (Link.Finished())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 
 double Mean(const std::vector<double>& V) {
     double sum = 0;
@@ -174,16 +188,22 @@ int main(int argc, char** argv) {
     TOutArray out;
     std::atomic<std::int32_t> writeState{0};
     TUiTargets targets(writeState);
-    TBenchDevice device(count, arrivals);
+    targets.SplashButton1 = reinterpret_cast<TControlRef>(&writeState);
+    TBenchDevice device(out, targets, count, arrivals);
     auto link = std::make_unique<TModem>(sim.SlavePath(), "", out, device, false, targets);
-    device.SetLink(link.get());
+    device.SetModem(link.get());
     link->Resume();
+    if (!WaitConnected(out, *link, targets.SplashButton1)) {
+        std::fprintf(stderr, "the handshake with the simulator failed\n");
+        return 1;
+    }
+    link->SetMode(TBenchDevice::rqBench);
     device.WaitDone([&] { DrainQueue(out); });
     if (device.Failures != 0)
         std::fprintf(stderr, "%d exchanges failed\n", device.Failures);
 
-    // A connected, idle link: the link thread, the port's event thread and
-    // the simulator. An idle link posts nothing, so the queue can wait.
+    // A connected, idle link over a cable: the device's idle step, the port's
+    // event thread and the simulator. It posts nothing, so the queue can wait.
     const double cpuStart = CpuSeconds();
     const auto idleStart = TClock::now();
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));

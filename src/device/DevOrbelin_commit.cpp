@@ -1,0 +1,22 @@
+// TDevOrbelin: the commit that ends every write and feeds the main window's
+// "EEPROM" indicator (0 nothing committed yet, 1 committed, 2 failed,
+// 3 committed but some parameter was not written).
+
+#include "DevOrbelin.h"
+
+void TDevOrbelin::Commit() {
+    FTargets.WriteState.store(0);
+    FOut.PostControlText(FTargets.Form1, "Repaint12345");
+    // Firmware from revision 49 on takes only the long form.
+    const std::string command = FRevision.load() <= 48 ? "+J" : "+JWRITE";
+    std::string reply;
+    if (Exchange(command, reply) != TExchangeResult::Answered) {
+        FTargets.WriteState.store(2);
+    } else if (FWriteFailed) {
+        FTargets.WriteState.store(3);
+        FWriteFailed = false;
+    } else {
+        FTargets.WriteState.store(1);
+    }
+    FOut.PostControlText(FTargets.Form1, "Repaint12345");
+}

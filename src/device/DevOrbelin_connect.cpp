@@ -1,0 +1,109 @@
+// TDevOrbelin: the connection handshake and the keep-alive of a data call.
+
+#include <charconv>
+
+#include "DevOrbelin.h"
+#include "TextUtil.h"
+
+namespace {
+
+// The revision number a version text ends with, after its last ".".
+bool RevisionNumber(const std::string& Version, std::int32_t& Number) {
+    const std::string text = TrimBlanks(Version);
+    const std::size_t dot = text.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    const char* first = text.data() + dot + 1;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, Number);
+    return error == std::errc() && end == last && first != last;
+}
+
+} // namespace
+
+void TDevOrbelin::CheckVersion(const std::string& Reply) {
+    try {
+        const std::string value = ExtractReplyValue(Reply);
+        FOut.PostStatus(value, FTargets.StatusPanel2);
+        if (value.find("REV 07") == std::string::npos) {
+            FModem->Terminate();
+            ShowOnSplash("ОШИБКА! НЕ верная версия прошивки");
+            return;
+        }
+        // A version without a readable number keeps what the last one said.
+        std::int32_t n = 0;
+        if (RevisionNumber(value, n)) {
+            FGeneration = n < 19 ? 1 : n < 37 ? 2 : 0;
+            FRevision = n;
+        }
+    } catch (const std::exception&) {
+        ShowOnSplash("ОШИБКА при проверки версии!");
+        FModem->Terminate();
+    }
+}
+
+void TDevOrbelin::Connect() {
+    TModem& link = *FModem;
+    if (!link.ConnectModem())
+        return;
+    ShowOnSplash("Идёт проверка версии!");
+    std::string reply;
+    link.SendCommand("+v", reply, false, false, "OK", 4500, 3);
+    if (reply.empty()) {
+        ShowOnSplash("ОШИБКА! Устройство не ответило!");
+        link.Terminate();
+    } else {
+        link.PostLine(" # " + reply, true, true);
+        int code = 0;
+        link.CheckReply(false, reply, code, ckLink);
+        if (code == 1) {
+            ShowOnSplash("ОШИБКА! Сбой соединения");
+            link.Terminate();
+        } else {
+            CheckVersion(reply);
+        }
+    }
+    link.SetMode(rqIdle);
+    if (link.IsTerminated())
+        return;
+    FLastKeepAlive = std::chrono::steady_clock::now();
+    FKeepAliveInterval = link.CallActive() ? 5 : 60;
+    FOut.PostControlText(FTargets.Form1, std::to_string(FGeneration.load()));
+    ShowOnSplash("СОЕДИНЕНИЕ УСТАНОВЛЕНО");
+    FOut.PostControlText(FTargets.SplashButton1, "Click");
+}
+
+bool TDevOrbelin::KeepAliveDue() const {
+    const std::chrono::duration<double> idle = std::chrono::steady_clock::now() - FLastKeepAlive;
+    const auto seconds = static_cast<long long>(idle.count() / FModem->TimeScale());
+    return seconds > FKeepAliveInterval;
+}
+
+void TDevOrbelin::KeepAlive() {
+    TModem& link = *FModem;
+    const std::string rule(81, '=');
+    try {
+        link.DrainInput();
+        if (!link.CallActive() || !KeepAliveDue()) {
+            link.IdleWait(IdleWaitMs, true);
+            return;
+        }
+        link.PostLine(rule, false, false);
+        link.PostLine("  Поддержка связи с Орбелином", false, true);
+        std::string reply;
+        link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
+        if (!reply.empty()) {
+            link.PostLine(" # " + reply, false, true);
+            int code = 0;
+            link.CheckReply(false, reply, code, ckLink);
+            if (code == 1)
+                link.Terminate();
+        }
+        link.PostLine(rule, false, false);
+        FLastKeepAlive = std::chrono::steady_clock::now();
+    } catch (const std::exception& e) {
+        link.PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(), true,
+                      true);
+        link.Terminate();
+    }
+}

@@ -1,0 +1,149 @@
+// What the device does once connected: the commit after a write and the
+// "EEPROM" indicator, the keep-alive of a data call, and request codes that
+// are not requests.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <thread>
+
+#include "DeviceRig.h"
+
+namespace {
+
+TSimOptions WithModem() {
+    TSimModemConfig modem;
+    modem.GuardMs = 5;
+    modem.CpinDelayMs = 10;
+    modem.DialDelayMs = 10;
+    TSimOptions options;
+    options.Modem = modem;
+    return options;
+}
+
+long long ProcessCpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000LL +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
+}
+
+// Asks for a page write and returns the indicator once the commit is done.
+int CommitState(TDeviceRig& Rig) {
+    const auto repaints = [&] {
+        const auto texts = Rig.TextsFor(Rig.Rig.Targets.Form1);
+        return std::count(texts.begin(), texts.end(), "Repaint12345");
+    };
+    const auto before = repaints();
+    Rig.Rig.WriteState = -1;
+    Rig.Link->SetMode(TDevice::rqWritePage);
+    EXPECT_TRUE(Rig.Log.WaitUntil(
+        [&] { return repaints() == before + 2 && Rig.Link->Mode() == TDevice::rqIdle; }, 5000))
+        << "the commit repaints the indicator before and after";
+    return Rig.Rig.WriteState.load();
+}
+
+} // namespace
+
+TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
+    TSimulator sim;
+    TDeviceRig rig;
+    sim.Unit().SetRevision(48);
+    ASSERT_TRUE(rig.Connect(sim));
+    EXPECT_EQ(CommitState(rig), 1);
+    EXPECT_EQ(sim.Unit().Commands().back(), "+J");
+    EXPECT_EQ(sim.Unit().CommitCount(), 1);
+
+    rig.Device.FailNextWrite = true;
+    EXPECT_EQ(CommitState(rig), 3) << "committed, but a parameter was not written";
+    EXPECT_EQ(CommitState(rig), 1) << "the failed write is reported once";
+
+    sim.Unit().SetCommitFails(true);
+    EXPECT_EQ(CommitState(rig), 2) << "refused";
+    sim.Unit().SetCommitFails(false);
+    sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+J"});
+    EXPECT_EQ(CommitState(rig), 2) << "not answered";
+    EXPECT_FALSE(rig.Link->Finished()) << "a failed commit does not end the link";
+
+    sim.Unit().SetRevision(49);
+    ASSERT_TRUE(rig.Connect(sim));
+    EXPECT_EQ(CommitState(rig), 1);
+    EXPECT_EQ(sim.Unit().Commands().back(), "+JWRITE");
+    EXPECT_EQ(sim.Unit().CommitCount(), 4);
+}
+
+TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
+    {
+        SCOPED_TRACE("cable: the 60 s interval never matters");
+        TSimulator sim;
+        TDeviceRig rig;
+        ASSERT_TRUE(rig.Connect(sim));
+        // 80 s of idle link at the test's time scale.
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
+        EXPECT_EQ(rig.Log.Find("  Поддержка связи"), -1);
+    }
+    {
+        SCOPED_TRACE("data call: a \"+v\" after a little more than 5 s idle");
+        TSimulator sim(WithModem());
+        TDeviceRig rig;
+        ASSERT_TRUE(rig.Connect(sim, "5551234"));
+        const auto connected = TTestClock::now();
+        const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
+        EXPECT_EQ(splash[splash.size() - 3], "Цифровое соединение успешно установленно");
+        EXPECT_EQ(splash.back(), "СОЕДИНЕНИЕ УСТАНОВЛЕНО");
+        ASSERT_TRUE(sim.Unit().WaitForCommands(3, 5000));
+        EXPECT_GE(MsSince(connected), 2 * 50) << "two keep-alives, each after more than 5 s";
+
+        const std::string rule(81, '=');
+        TQueueLog& log = rig.Log;
+        const int banner = log.FindExact("  Поддержка связи с Орбелином");
+        ASSERT_GT(banner, 0);
+        const TPosted before = log.MemoLine(banner - 1);
+        EXPECT_TRUE(before.Text == rule && !before.ToMemo && !before.Stamped);
+        EXPECT_TRUE(log.MemoLine(banner).Stamped && !log.MemoLine(banner).ToMemo);
+        const int reply = log.FindExact(" # +v\r\n>ORBELIN REV 07.41\r\nOK\r\n", banner);
+        ASSERT_GT(reply, banner);
+        EXPECT_TRUE(log.MemoLine(reply).Stamped && !log.MemoLine(reply).ToMemo);
+        EXPECT_EQ(log.MemoLine(reply + 1).Text, rule);
+        EXPECT_FALSE(rig.Link->Finished());
+    }
+}
+
+TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
+    TSimulator sim(WithModem());
+    sim.Unit().AddFault({.Kind = TSimFaultKind::Garbage,
+                         .Command = "+v",
+                         .Skip = 1,
+                         .Bytes = "\r\nNO CARRIER\r\n"});
+    TDeviceRig rig;
+    ASSERT_TRUE(rig.Connect(sim, "5551234"));
+    ASSERT_TRUE(rig.Link->WaitFor(10000)) << "the link ends by itself";
+    const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
+    ASSERT_GE(reply, 0);
+    EXPECT_FALSE(rig.Log.MemoLine(reply).ToMemo);
+    EXPECT_GE(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!"), 0);
+    const auto lines = sim.Modem().Lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"+++", "ATH", "ATZ"}))
+        << "the call is hung up";
+    EXPECT_EQ(rig.TextsFor(rig.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
+}
+
+TEST(DeviceRequests, CodesThatAreNoRequestsStayPendingWithoutSpinning) {
+    TSimulator sim;
+    TDeviceRig rig;
+    ASSERT_TRUE(rig.Connect(sim));
+    for (const std::uint8_t code : {2, 7}) {
+        SCOPED_TRACE(static_cast<int>(code));
+        rig.Link->SetMode(code);
+        const long long cpu = ProcessCpuMs();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(rig.Link->Mode(), code);
+        EXPECT_LT(ProcessCpuMs() - cpu, 150) << "the link thread must not spin on it";
+    }
+    rig.Link->SetMode(TDevice::rqReadPage);
+    EXPECT_TRUE(rig.Log.WaitUntil([&] { return rig.Link->Mode() == TDevice::rqIdle; }, 5000))
+        << "a request is taken and cleared";
+    EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
+}
