@@ -97,6 +97,7 @@ void TModem::OpenPort() {
         FComm->SetDeviceName(FPortName);
         FComm->SetFlowControl(fcNone);
         FComm->Open();
+        FPortFailed = false;
         PostLine(" # Успешно открыли COM порт: " + FPortName, true, true);
         ShowOnSplash("Успешно открыли COM порт: " + FPortName);
     } catch (const std::exception& e) {

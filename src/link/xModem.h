@@ -115,6 +115,7 @@ private:
     std::string TakeText(const TReplyBuffer& Buffer);
     void ShowOnSplash(const std::string& Text);
     void ReportReadError(const std::exception& Error);
+    bool PortUsable() const { return FComm->Connected() && !FPortFailed; }
     // The modem exchange of "ATZ", "AT+CBST=7,0,1" and "AT": true when the
     // step failed. Flag is set when no reply with an end mark came.
     bool ModemStep(const std::string& Command, bool& Flag);
@@ -130,6 +131,10 @@ private:
     std::string FPhone;
     std::string FPortName;
     bool FCallActive = false;
+    // A read or write has failed (a pulled adapter, a dropped line): the
+    // port is then treated as closed, so the failure is reported once and
+    // not again by every exchange of the hang-up.
+    bool FPortFailed = false;
     TUiTargets FTargets;
     double FTimeScale = 1.0;
 };

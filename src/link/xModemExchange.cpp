@@ -42,6 +42,7 @@ std::string TModem::TakeText(const TReplyBuffer& Buffer) {
 void TModem::ReportReadError(const std::exception& Error) {
     PostLine(std::string(" # !!! Ошибка при чтении данных из COM порта: ") + Error.what(), true,
              true);
+    FPortFailed = FComm->Connected();
     Terminate();
 }
 
@@ -50,6 +51,8 @@ bool TModem::Collect(TReplyBuffer& Buffer, std::string& Reply, int TimeoutMs,
     const auto start = TClock::now();
     const auto limit = std::chrono::milliseconds(Scaled(TimeoutMs));
     bool done = false;
+    if (FPortFailed)
+        return false;
     try {
         for (;;) {
             const auto elapsed = TClock::now() - start;
@@ -92,7 +95,7 @@ bool TModem::ReadUntilAny(std::string& Reply, const std::vector<std::string>& Wo
 }
 
 void TModem::DrainInput() {
-    if (!FComm->Connected())
+    if (!PortUsable())
         return;
     TReplyBuffer buffer(ReplyLimit);
     try {
@@ -114,7 +117,7 @@ void TModem::DrainInput() {
 bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
                          const std::string& EndMark, int TimeoutMs, int Attempts) {
     Reply.clear();
-    if (!FComm->Connected())
+    if (!PortUsable())
         return true;
     PostLine("-> " + Command, true, false);
     if (const auto problem = WireTextProblem(Command)) {
@@ -150,6 +153,7 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
     } catch (const std::exception& e) {
         PostLine(std::string(" # !!! Ошибка при отправке команды COM порту: ") + e.what(), true,
                  true);
+        FPortFailed = FComm->Connected();
         Terminate();
         return true;
     }

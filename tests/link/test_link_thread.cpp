@@ -120,6 +120,32 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
         EXPECT_GE(log.FindExact(" # Поток завершил работу"), 0);
     }
     {
+        SCOPED_TRACE("with a phone number the hang-up does not report the lost line again");
+        TSimModemConfig modem;
+        modem.GuardMs = 5;
+        modem.CpinDelayMs = 10;
+        modem.DialDelayMs = 10;
+        TSimOptions options;
+        options.Modem = modem;
+        TSimulator sim(options);
+        sim.Unit().AddFault({.Kind = TSimFaultKind::DropLine, .Command = "+v"});
+        TOutArray calls;
+        TScriptDevice device;
+        device.OnConnect = [](TModem& link) {
+            std::string reply;
+            link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
+        };
+        auto link = MakeLink(sim.SlavePath(), "5551234", calls, device, rig.Targets, 0.01);
+        link->Resume();
+        ASSERT_TRUE(link->WaitFor(5000));
+        TQueueLog log(calls);
+        int errors = 0;
+        for (const std::string& line : log.Memo())
+            errors += line.starts_with(" # !!! ");
+        EXPECT_EQ(errors, 1);
+        EXPECT_GE(log.FindExact("ClrRTS", log.Find(" # !!! ")), 0) << "the hang-up still ran";
+    }
+    {
         SCOPED_TRACE("the operator disconnects while a reply is awaited");
         TSimulator sim;
         sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+v"});
