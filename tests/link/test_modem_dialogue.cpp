@@ -67,11 +67,11 @@ struct TModemRun {
 
 TEST(ModemDialogue, DataCallReachesTheUnitAndALostCallHangsUp) {
     TSimModemConfig config;
-    config.DropAfterMs = 300;
-    TModemRun run(config, true);
+    config.DropAfterMs = 600;
+    TModemRun run(config, true, 0.02);
     ASSERT_TRUE(run.Log.WaitUntil([&] { return run.ConnectMs >= 0; }, 10000));
     EXPECT_EQ(run.Link->Phone(), kPhone);
-    EXPECT_LT(run.ConnectMs.load(), 350) << "\"CONNECT 9600\" ends the 400 ms dial wait at once";
+    EXPECT_LT(run.ConnectMs.load(), 700) << "\"CONNECT 9600\" ends the 800 ms dial wait at once";
     ASSERT_TRUE(run.Log.WaitUntil([&] { return run.UnitReplied.load(); }, 5000));
     EXPECT_EQ(run.Sim.Unit().Commands(), std::vector<std::string>{"+v"});
 
