@@ -4,6 +4,7 @@
 // event loop has started. Message boxes are answered with OK by default and
 // their texts are kept.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QMessageBox>

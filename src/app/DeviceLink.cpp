@@ -1,0 +1,57 @@
+#include "DeviceLink.h"
+
+#include "DevOrbelin.h"
+#include "xModem.h"
+
+TDeviceLink::TDeviceLink(TOutArray& out, const TUiTargets& targets)
+    : FOut(out), FTargets(targets), FDevice(std::make_unique<TDevOrbelin>(out, targets)) {}
+
+TDeviceLink::~TDeviceLink() {
+    End();
+}
+
+void TDeviceLink::Start(const std::string& port, const std::string& phone, bool waitReg) {
+    End();
+    FLinkThread = std::make_unique<TModem>(port, phone, FOut, *FDevice, waitReg, FTargets);
+    FLinkThread->SetTimeScaleForTests(FTimeScale);
+    FDevice->SetModem(FLinkThread.get());
+    FLinkThread->Resume();
+}
+
+void TDeviceLink::End() {
+    if (!FLinkThread)
+        return;
+    try {
+        FLinkThread->Terminate();
+        FLinkThread->WaitFor();
+    } catch (...) {
+        // However it ended, the thread is dropped below.
+    }
+    FDevice->SetModem(nullptr);
+    FLinkThread.reset();
+}
+
+bool TDeviceLink::Ending() const {
+    return FLinkThread && (FLinkThread->IsTerminated() || FLinkThread->Finished());
+}
+
+std::uint8_t TDeviceLink::Mode() const {
+    return FLinkThread ? FLinkThread->Mode() : TDevice::rqIdle;
+}
+
+void TDeviceLink::SetMode(std::uint8_t code) {
+    if (FLinkThread)
+        FLinkThread->SetMode(code);
+}
+
+std::int32_t TDeviceLink::Revision() const {
+    return FDevice->Revision();
+}
+
+TControlRef TDeviceLink::CurrentPage() const {
+    return FDevice->GetCurrentPage();
+}
+
+void TDeviceLink::SetCurrentPage(TControlRef page) {
+    FDevice->SetCurrentPage(page);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The device object and the current link thread, as the main window drives
+// them: one TDevOrbelin for the life of the window, and for each connection
+// a new TModem, handed to the device before it starts and always terminated
+// and waited for before it is dropped. At most one link thread exists.
+//
+// Kept apart from the window's own code so that the window needs neither
+// the serial layer's nor the link layer's headers.
+//
+// Threading: GUI thread. Mode and the current page are shared with the link
+// thread through their atomics.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "OutArray.h"
+#include "UiTargets.h"
+
+class TDevOrbelin;
+class TModem;
+
+class TDeviceLink {
+public:
+    // Targets must be complete: the device keeps a copy.
+    TDeviceLink(TOutArray& Out, const TUiTargets& Targets);
+    ~TDeviceLink(); // ends the link thread
+    TDeviceLink(const TDeviceLink&) = delete;
+    TDeviceLink& operator=(const TDeviceLink&) = delete;
+
+    // Creates a link thread for the port (and phone number, empty for a
+    // cable), hands it to the device and resumes it. Ends a previous one first.
+    void Start(const std::string& Port, const std::string& Phone, bool WaitReg);
+    // Terminates the link thread, waits for it and drops it; never fails.
+    void End();
+
+    bool Exists() const { return FLinkThread != nullptr; }
+    // The link thread has been told to stop, or has stopped.
+    bool Ending() const;
+    // The pending request code; setting it without a link thread does nothing.
+    std::uint8_t Mode() const;
+    void SetMode(std::uint8_t Code);
+
+    // The device's firmware revision from the last version check (41 before any).
+    std::int32_t Revision() const;
+    TControlRef CurrentPage() const;
+    void SetCurrentPage(TControlRef Page);
+
+    // Every link thread started from now on runs its pauses and timeouts
+    // multiplied by Scale (tests only).
+    void SetTimeScaleForTests(double Scale) { FTimeScale = Scale; }
+
+private:
+    TOutArray& FOut;
+    TUiTargets FTargets;
+    std::unique_ptr<TDevOrbelin> FDevice;
+    std::unique_ptr<TModem> FLinkThread;
+    double FTimeScale = 1.0;
+};

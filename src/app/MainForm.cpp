@@ -1,0 +1,526 @@
+// TForm1: building the window, start-up and shut-down, the queue drain, the
+// status bar indicator, the debug memo and log, the unit generation. The
+// commands (connect, read, write, defaults) are in MainFormCommands.cpp.
+
+#include "MainForm.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "ConnectDlg.h"
+#include "Descriptions.h"
+#include "HintWindow.h"
+#include "PageServices.h"
+#include "ProgramFolder.h"
+#include "SplashDlg.h"
+#include "ToolImages.h"
+#include "WindowLayout.h"
+#include "f_Debug.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_Records.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_flags.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+const char* const MainCaption = "Настройка Орбелина v7.119";
+const int DesignWidth = 817;
+const int DesignHeight = 622;
+const int MemoDesignHeight = 143;
+
+// The maker's lines of the About box.
+const char* const AboutLines[] = {
+    "Разработчик: ООО \"Пример\"",
+    "www.example.com",
+    "Тел.: +7 (000) 000-00-00",
+    "Факс: +7 (000) 000-00-01",
+};
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(name);
+    return menu;
+}
+
+TMenuItem* AddItem(TForm* owner, QMenu* menu, const char* name, const char* caption) {
+    auto* item = new TMenuItem(owner, name, caption, menu);
+    menu->addAction(item);
+    return item;
+}
+
+TToolButton* AddButton(TForm* owner, TToolBar* bar, const char* name, const char* hint, int image) {
+    auto* button = new TToolButton(owner, name, bar);
+    button->SetHint(hint);
+    button->SetIcon(ToolImage(image));
+    bar->AddButton(button);
+    return button;
+}
+} // namespace
+
+// What the queue's appliers reach of this window.
+class TForm1::TApplyToForm : public TApplyHost {
+public:
+    explicit TApplyToForm(TForm1& form) : FForm(form) {}
+
+    void AppendMemoLine(const std::string& text) override { FForm.Memo1->AppendLine(text); }
+    bool LogEnabled() const override { return FForm.FLog.LogEnabled(); }
+    void WriteLogLine(const std::string& text) override { FForm.FLog.WriteLine(text); }
+    bool IsMainWindow(const QObject* control) const override { return control == &FForm; }
+    void SetGeneration(int generation) override { FForm.SetGeneration(generation); }
+    void RepaintStatusBar() override { FForm.StatusBar1->Repaint(); }
+    bool IsInputsPage(const QObject* control) const override {
+        return control && control == FForm.formInOut;
+    }
+    void SetInputFlagsEnabled(bool enabled) override {
+        if (enabled)
+            FForm.formInOut->EnableInputFlags();
+        else
+            FForm.formInOut->DisableInputFlags();
+    }
+
+private:
+    TForm1& FForm;
+};
+
+TForm1::TForm1() : TForm(nullptr, "Form1"), FApplyHost(std::make_unique<TApplyToForm>(*this)) {
+    SetCaption(MainCaption);
+    resize(DesignWidth, DesignHeight);
+    CreateMenus();
+    CreateToolBar();
+    CreateWorkArea();
+    CreateStatusBar();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(50);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->setMenuBar(MainMenu1);
+    column->addWidget(ToolBar1);
+    column->addWidget(Splitter1, 1);
+    column->addWidget(StatusBar1);
+
+    FormCreate();
+    Timer1->start();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::CreateMenus() {
+    MainMenu1 = new QMenuBar(this);
+    mnuFile = AddMenu(MainMenu1, "mnuFile", "Файл");
+    mnuExit = AddItem(this, mnuFile, "mnuExit", "Выход");
+    mnuExit->OnClick = [this](QObject* s) { mnuExitClick(s); };
+
+    mnuConnections = AddMenu(MainMenu1, "mnuConnections", "Соединение");
+    mnuConnect = AddItem(this, mnuConnections, "mnuConnect", "Подключиться");
+    mnuConnect->SetIcon(ToolImage(1));
+    mnuConnect->OnClick = [this](QObject* s) { mnuConnectClick(s); };
+    mnuDisconnect = AddItem(this, mnuConnections, "mnuDisconnect", "Отключиться");
+    mnuDisconnect->SetIcon(ToolImage(0));
+    mnuDisconnect->SetEnabled(false);
+    mnuDisconnect->OnClick = [this](QObject* s) { tbtnDisconnectClick(s); };
+
+    mnuProperties = AddMenu(MainMenu1, "mnuProperties", "Настройки");
+    mnuCommon = AddItem(this, mnuProperties, "mnuCommon", "Общие");
+    mnuCommon->SetVisible(false);
+    mnuSave = AddItem(this, mnuProperties, "mnuSave", "Сохранить");
+    mnuLoad = AddItem(this, mnuProperties, "mnuLoad", "Загрузить");
+    N1 = AddItem(this, mnuProperties, "N1", "По умолчанию");
+    N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
+    N2 = AddItem(this, mnuProperties, "N2", "По умолчанию все");
+    N2->OnClick = [this](QObject* s) { N2Click(s); };
+
+    mnuDebug = AddMenu(MainMenu1, "mnuDebug", "Отладка");
+    mnuMemo = AddItem(this, mnuDebug, "mnuMemo", "Показать отладочные сообщения");
+    mnuMemo->SetChecked(false);
+    mnuMemo->OnClick = [this](QObject* s) { mnuMemoClick(s); };
+    mnuLog = AddItem(this, mnuDebug, "mnuLog", "Записывать информацию в лог файл");
+    mnuLog->SetChecked(false);
+    mnuLog->OnClick = [this](QObject* s) { mnuLogClick(s); };
+
+    mnuHelp = AddMenu(MainMenu1, "mnuHelp", "Помощь");
+    mnuAbout = AddItem(this, mnuHelp, "mnuAbout", "О программе");
+    mnuAbout->OnClick = [this](QObject* s) { mnuAboutClick(s); };
+}
+
+void TForm1::CreateToolBar() {
+    ToolBar1 = new TToolBar(this, "ToolBar1");
+    ToolBar1->SetButtonWidth(26);
+    ToolBar1->setFixedHeight(28);
+    tbtnConnect = AddButton(this, ToolBar1, "tbtnConnect", "Подключиться", 1);
+    tbtnConnect->OnClick = [this](QObject* s) { mnuConnectClick(s); };
+    tbtnDisconnect = AddButton(this, ToolBar1, "tbtnDisconnect", "Отключиться", 0);
+    tbtnDisconnect->OnClick = [this](QObject* s) { tbtnDisconnectClick(s); };
+    ToolBar1->AddDivider();
+    tbtnRead = AddButton(this, ToolBar1, "tbtnRead", "Прочитать", 2);
+    tbtnRead->OnClick = [this](QObject* s) { tbtnReadClick(s); };
+    tbtnWrite = AddButton(this, ToolBar1, "tbtnWrite", "Записать", 3);
+    tbtnWrite->OnClick = [this](QObject* s) { tbtnWriteClick(s); };
+    ToolBar1->AddDivider();
+    tbtnReadAll = AddButton(this, ToolBar1, "tbtnReadAll", "Прочитать всё", 4);
+    tbtnReadAll->OnClick = [this](QObject* s) { tbtnReadAllClick(s); };
+    tbtnWriteAll = AddButton(this, ToolBar1, "tbtnWriteAll", "Записать всё", 5);
+    tbtnWriteAll->OnClick = [this](QObject* s) { tbtnWriteAllClick(s); };
+    ToolBar1->AddDivider();
+    tbtnDefault = AddButton(this, ToolBar1, "tbtnDefault", "По умолчанию", 6);
+    tbtnDefault->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
+    for (TToolButton* b : {tbtnDisconnect, tbtnRead, tbtnWrite, tbtnReadAll, tbtnWriteAll})
+        b->SetEnabled(false);
+}
+
+// The component order here is the order "Windows.ini" keeps the sizes in:
+// Panel1, Panel3, Panel4, Panel2, tv1, mpanel.
+void TForm1::CreateWorkArea() {
+    Splitter1 = new TSplitter(this, "Splitter1", Qt::Vertical);
+    auto* upper = new QWidget(Splitter1);
+
+    Panel1 = new TPanel(this, "Panel1", Splitter1);
+    Panel1->SetBevel(TBevelKind::None);
+    Panel1->SetHeight(MemoDesignHeight);
+    Panel3 = new TPanel(this, "Panel3", Panel1);
+    Panel3->SetBevel(TBevelKind::None);
+    Panel4 = new TPanel(this, "Panel4", Panel1);
+    Panel4->SetBevel(TBevelKind::None);
+    Memo1 = new TMemo(this, "Memo1", Panel4);
+    Memo1->SetReadOnly(true);
+    Memo1->SetVerticalScrollBar(true);
+    (new QVBoxLayout(Panel4))->addWidget(Memo1);
+    Panel4->layout()->setContentsMargins(0, 0, 0, 0);
+    Button1 = new TButton(this, "Button1", Panel3);
+    Button1->SetCaption("Очистить");
+    Button1->OnClick = [this](QObject* s) { Button1Click(s); };
+    auto* buttonColumn = new QVBoxLayout(Panel3);
+    buttonColumn->setContentsMargins(4, 0, 4, 0);
+    buttonColumn->addWidget(Button1);
+    buttonColumn->addStretch(1);
+    Panel3->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* memoRow = new QHBoxLayout(Panel1);
+    memoRow->setContentsMargins(0, 0, 0, 0);
+    memoRow->setSpacing(0);
+    memoRow->addWidget(Panel4, 1);
+    memoRow->addWidget(Panel3);
+
+    Panel2 = new TPanel(this, "Panel2", upper);
+    Panel2->SetBevel(TBevelKind::None);
+    Panel2->SetWidth(145);
+    Panel2->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    tv1 = new TTreeView(this, "tv1", Panel2);
+    tv1->OnChange = [this](QObject* s) { tv1Change(s); };
+    (new QVBoxLayout(Panel2))->addWidget(tv1);
+    Panel2->layout()->setContentsMargins(0, 0, 0, 0);
+    tv1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    tv1->AddNode("Общие Установки", 1);
+    tv1->AddNode("GPRS", 3);
+    tv1->AddNode("GPS", 9);
+    tv1->AddNode("Аккумулятор", 2);
+    tv1->AddNode("Входы, выходы", 7);
+    tv1->AddNode("Флаги", 8);
+    tv1->AddNode("Инженерные номера", 6);
+    tv1->AddNode("Отладка", 5);
+
+    mpanel = new TPanel(this, "mpanel", upper);
+    mpanel->SetBevel(TBevelKind::None);
+    mpanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    auto* pages = new QGridLayout(mpanel);
+    pages->setContentsMargins(0, 0, 0, 0);
+
+    auto* row = new QHBoxLayout(upper);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    row->addWidget(Panel2);
+    row->addWidget(mpanel, 1);
+
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Panel1->SetVisible(false);
+}
+
+void TForm1::CreateStatusBar() {
+    StatusBar1 = new TStatusBar(this, "StatusBar1");
+    // The design widths suit a small design font; a panel grows where the
+    // screen's font needs more room for its caption or its usual content.
+    const QFontMetrics metrics = StatusBar1->fontMetrics();
+    auto width = [&](int design, std::initializer_list<const char*> texts) {
+        for (const char* text : texts)
+            design = std::max(design, metrics.horizontalAdvance(QStr(text)) + 12);
+        return design;
+    };
+    StatusBar1->AddPanel("Com-порт:", width(55, {"Com-порт:", "/dev/ttyUSB0"}), Qt::AlignHCenter);
+    StatusBar1->AddPanel("Телефон:", width(100, {"Телефон:", "+79000000000"}), Qt::AlignHCenter);
+    StatusBar1->AddPanel("Версия прошивки:", width(100, {"Версия прошивки:", "ORBELIN REV 07.41"}),
+                         Qt::AlignLeft);
+    StatusBar1->AddPanel("EEPROM", 50, Qt::AlignRight, TStatusPanelStyle::OwnerDraw);
+    StatusBar1->AddPanel("", 50, Qt::AlignLeft);
+    StatusBar1->OnDrawPanel = [this](QObject* bar, TStatusPanel* panel, QPainter& canvas,
+                                     const QRect& rect) {
+        StatusBar1DrawPanel(bar, panel, canvas, rect);
+    };
+}
+
+void TForm1::CreatePages() {
+    auto* pages = static_cast<QGridLayout*>(mpanel->layout());
+    formAcc = new TformAcc(this, mpanel);
+    formGPRS = new TformGPRS(this, mpanel);
+    formInOut = new TformInOut(this, mpanel);
+    formGPS = new TformGPS(this, mpanel);
+    formRecords = new TformRecords(this, mpanel);
+    formPhones = new TformPhones(this, mpanel);
+    formFlags = new TformFlags(this, mpanel);
+    form_Debug = new Tform_Debug(this, mpanel);
+    formCommon = new TformCommon(this, mpanel);
+    for (TForm* page :
+         std::initializer_list<TForm*>{formAcc, formGPRS, formInOut, formGPS, formRecords,
+                                       formPhones, formFlags, form_Debug, formCommon}) {
+        pages->addWidget(page, 0, 0);
+        page->SetVisible(true);
+    }
+}
+
+void TForm1::InstallPageServices() {
+    SetPageServices({
+        .PostRequest =
+            [this](std::uint8_t code) {
+                if (!FLink->Exists())
+                    return false;
+                FLink->SetMode(code);
+                return true;
+            },
+        .Describe =
+            [](int parameter) { return DescriptionTable().Lookup(std::to_string(parameter)); },
+    });
+}
+
+void TForm1::FormCreate() {
+    SetExceptionHandler([this](const std::string& message) {
+        QMessageBox box(QMessageBox::Critical, QStr(MainCaption), QStr(message), QMessageBox::Ok,
+                        isVisible() ? this : nullptr);
+        box.exec();
+    });
+
+    // 1. The indicator is the status bar's first child; no hint window yet.
+    FIndicator = new TShape(this, "", StatusBar1);
+    FIndicator->SetHint("EEPROM");
+    FIndicator->SetShowHint(true);
+    HideParameterHint();
+    FWriteState = 0;
+    FActivated = false;
+    FGeneration = 0;
+
+    LoadDescriptions(ProgramFolder() + "discription.txt");
+    LoadWindowLayout(*this);
+
+    FOutArray = std::make_unique<TOutArray>();
+    FTargets.StatusPanel2 = StatusBar1->Panel(2);
+    FTargets.Form1 = this;
+    FTargets.tv1 = tv1;
+    FTargets.tbtnDisconnect = tbtnDisconnect;
+    FTargets.DisconnectEnabled = [button = tbtnDisconnect] { return button->Enabled(); };
+
+    InstallPageServices();
+    CreatePages();
+
+    dlgSplash = new TdlgSplash(this);
+    dlgConnect = new TdlgConnect(this);
+    FTargets.SplashPanel2 = dlgSplash->Panel2;
+    FTargets.SplashButton1 = dlgSplash->Button1;
+    FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
+
+    tv1->Select(tv1->Node(0));
+    tv1->FullExpand();
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    TForm::showEvent(e);
+    if (FShownOnce)
+        return;
+    FShownOnce = true;
+    // Once the window is on the screen, the connection dialog greets the operator.
+    QMetaObject::invokeMethod(
+        this, [this] { Guarded([this] { FormActivate(); }); }, Qt::QueuedConnection);
+}
+
+void TForm1::FormActivate() {
+    if (FActivated)
+        return;
+    FActivated = true;
+    tbtnConnect->Click();
+}
+
+void TForm1::FormDestroy() {
+    if (FDestroyed)
+        return;
+    FDestroyed = true;
+    Timer1->stop();
+    // A step that fails is reported and the later ones still run: the link
+    // must stop and the log must close whatever happened to the layout.
+    Guarded([this] { SaveWindowLayout(*this); });
+    FLink->End();
+    FLog.Stop();
+    HideParameterHint();
+    for (TForm* page :
+         std::initializer_list<TForm*>{formAcc, formGPRS, formRecords, form_Debug, formCommon})
+        delete page;
+    formAcc = nullptr;
+    formGPRS = nullptr;
+    formRecords = nullptr;
+    form_Debug = nullptr;
+    formCommon = nullptr;
+    SetPageServices({});
+    SetExceptionHandler({});
+}
+
+void TForm1::Timer1Timer() {
+    Timer1->stop();
+    if (FOutArray->PeekKind() != 0) {
+        DrainOutArray(*FOutArray, *FApplyHost);
+        FLog.Flush();
+    }
+    if (!FDestroyed)
+        Timer1->start();
+}
+
+void TForm1::StatusBar1DrawPanel(QObject*, TStatusPanel* panel, QPainter&, const QRect& rect) {
+    if (panel->Index() != 3)
+        return;
+    FIndicator->setGeometry(rect);
+    switch (WriteState()) {
+    case 0:
+        FIndicator->SetBrushColor(clWhite);
+        break;
+    case 1:
+        FIndicator->SetBrushColor(clBlue);
+        break;
+    case 2:
+        FIndicator->SetBrushColor(clRed);
+        break;
+    case 3:
+        FIndicator->SetBrushColor(clYellow);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::SetGeneration(std::int32_t generation) {
+    FGeneration = generation;
+    struct TShown {
+        bool Phones, Flags, Battery, GPS, FullInOut;
+    };
+    TShown shown{};
+    int revision = 41;
+    switch (generation) {
+    case 0:
+        shown = {true, true, true, true, true};
+        revision = FLink->Revision();
+        break;
+    case 1:
+        shown = {false, false, false, false, false};
+        break;
+    case 2:
+        shown = {false, true, true, false, true};
+        break;
+    default:
+        return;
+    }
+    formPhones->SetContentVisible(shown.Phones);
+    formFlags->SetContentVisible(shown.Flags);
+    formAcc->SetContentVisible(shown.Battery);
+    formGPS->SetContentVisible(shown.GPS);
+    formInOut->ApplyGeneration(shown.FullInOut, revision);
+}
+
+TForm* TForm1::PageByNumber(int number) const {
+    switch (number) {
+    case 1:
+        return formCommon;
+    case 2:
+        return formAcc;
+    case 3:
+        return formGPRS;
+    case 4:
+        return formRecords;
+    case 5:
+        return form_Debug;
+    case 6:
+        return formPhones;
+    case 7:
+        return formInOut;
+    case 8:
+        return formFlags;
+    case 9:
+        return formGPS;
+    default:
+        return nullptr;
+    }
+}
+
+void TForm1::ShowPage(TForm* page) {
+    for (int number = 1; number <= 9; ++number)
+        if (TForm* other = PageByNumber(number); other && other != page)
+            other->SetVisible(false);
+    page->setGeometry(mpanel->contentsRect());
+    page->Show();
+}
+
+void TForm1::tv1Change(QObject*) {
+    TForm* page = PageByNumber(SelectedPageNumber());
+    if (!page)
+        return;
+    ShowPage(page);
+    FLink->SetCurrentPage(page);
+}
+
+int TForm1::SelectedPageNumber() const {
+    const TTreeNode* node = tv1->Selected();
+    return node ? node->StateIndex() : 0;
+}
+
+void TForm1::ApplyMemoHeight() {
+    const int height = Panel1->Height();
+    const int total = Splitter1->height();
+    if (total > height)
+        Splitter1->setSizes({total - height, height});
+}
+
+void TForm1::mnuMemoClick(QObject*) {
+    const bool show = !Panel1->Visible();
+    Panel1->SetVisible(show); // the splitter's handle shows and hides with it
+    mnuMemo->SetChecked(show);
+    if (show)
+        ApplyMemoHeight();
+}
+
+void TForm1::Button1Click(QObject*) {
+    Memo1->Clear();
+}
+
+void TForm1::mnuLogClick(QObject*) {
+    if (FLog.LogEnabled()) {
+        FLog.Stop();
+        mnuLog->SetChecked(false);
+    } else if (FLog.Start(ProgramFolder() + "log.txt")) {
+        mnuLog->SetChecked(true);
+    }
+}
+
+void TForm1::mnuAboutClick(QObject*) {
+    std::string text = Caption();
+    for (const char* line : AboutLines)
+        text += std::string("\n\r") + line;
+    QMessageBox box(QMessageBox::Information, QStr(Caption()), QStr(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm1::mnuExitClick(QObject*) {
+    close();
+}

@@ -1,0 +1,179 @@
+#pragma once
+// TForm1: the program's main window. It owns the UI-update queue, the device
+// object and the current link thread; it creates the settings pages in its
+// page area, turns the tool bar and menu commands into request codes for the
+// link thread, and its 50 ms timer drains the queue onto the screen. It also
+// keeps the debug memo and the log file.
+//
+// Threading: GUI thread, but for two things the link thread uses: the
+// write state (WriteState, an atomic the device's commit step stores) and
+// the enabled snapshot of tbtnDisconnect.
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Appliers.h"
+#include "Controls.h"
+#include "DebugLog.h"
+#include "DeviceLink.h"
+#include "OutArray.h"
+#include "UiTargets.h"
+
+class TdlgConnect;
+class TdlgSplash;
+class TParamPage;
+class TformAcc;
+class TformCommon;
+class TformFlags;
+class TformGPRS;
+class TformGPS;
+class TformInOut;
+class TformPhones;
+class TformRecords;
+class Tform_Debug;
+
+class TForm1 : public TForm {
+public:
+    // Builds the window and runs the start-up sequence.
+    TForm1();
+    // Runs the shut-down sequence (unless it already ran).
+    ~TForm1() override;
+
+    // Menus.
+    QMenuBar* MainMenu1;
+    QMenu* mnuFile;
+    QMenu* mnuConnections;
+    QMenu* mnuProperties;
+    QMenu* mnuDebug;
+    QMenu* mnuHelp;
+    TMenuItem* mnuExit;
+    TMenuItem* mnuConnect;
+    TMenuItem* mnuDisconnect;
+    TMenuItem* mnuCommon;
+    TMenuItem* mnuSave;
+    TMenuItem* mnuLoad;
+    TMenuItem* N1;
+    TMenuItem* N2;
+    TMenuItem* mnuMemo;
+    TMenuItem* mnuLog;
+    TMenuItem* mnuAbout;
+
+    // Tool bar.
+    TToolBar* ToolBar1;
+    TToolButton* tbtnConnect;
+    TToolButton* tbtnDisconnect;
+    TToolButton* tbtnRead;
+    TToolButton* tbtnWrite;
+    TToolButton* tbtnReadAll;
+    TToolButton* tbtnWriteAll;
+    TToolButton* tbtnDefault;
+
+    // The page tree on the left, the page area, and below them the memo
+    // panel behind its splitter.
+    TSplitter* Splitter1;
+    TPanel* Panel1;
+    TPanel* Panel3;
+    TPanel* Panel4;
+    TMemo* Memo1;
+    TButton* Button1;
+    TPanel* Panel2;
+    TTreeView* tv1;
+    TPanel* mpanel;
+    TStatusBar* StatusBar1;
+    QTimer* Timer1;
+
+    // The pages, in the order they are created.
+    TformAcc* formAcc = nullptr;
+    TformGPRS* formGPRS = nullptr;
+    TformInOut* formInOut = nullptr;
+    TformGPS* formGPS = nullptr;
+    TformRecords* formRecords = nullptr;
+    TformPhones* formPhones = nullptr;
+    TformFlags* formFlags = nullptr;
+    Tform_Debug* form_Debug = nullptr;
+    TformCommon* formCommon = nullptr;
+
+    TdlgSplash* dlgSplash = nullptr;
+    TdlgConnect* dlgConnect = nullptr;
+
+    // Event handlers.
+    void FormCreate();
+    void FormActivate();
+    void FormDestroy();
+    void Timer1Timer();
+    void mnuConnectClick(QObject* Sender);
+    void tbtnDisconnectClick(QObject* Sender);
+    void tv1Change(QObject* Sender);
+    void tbtnReadClick(QObject* Sender);
+    void tbtnWriteClick(QObject* Sender);
+    void tbtnReadAllClick(QObject* Sender);
+    void tbtnWriteAllClick(QObject* Sender);
+    void tbtnDefaultClick(QObject* Sender);
+    void N2Click(QObject* Sender);
+    void mnuMemoClick(QObject* Sender);
+    void mnuLogClick(QObject* Sender);
+    void Button1Click(QObject* Sender);
+    void StatusBar1DrawPanel(QObject* StatusBar, TStatusPanel* Panel, QPainter& Canvas,
+                             const QRect& Rect);
+    void mnuAboutClick(QObject* Sender);
+    void mnuExitClick(QObject* Sender);
+
+    // The unit generation: shows and hides the page content it has no use for.
+    void SetGeneration(std::int32_t Generation);
+    std::int32_t Generation() const { return FGeneration; }
+    // The "EEPROM" indicator's state, 0..3; setting it only stores the value.
+    std::int32_t WriteState() const { return FWriteState.load(std::memory_order_acquire); }
+    void SetWriteState(std::int32_t State) { FWriteState.store(State, std::memory_order_release); }
+    // Brings the page to the front of the page area.
+    void ShowPage(TForm* Page);
+    // The page with the given page number (a tree node's StateIndex), or none.
+    TForm* PageByNumber(int Number) const;
+
+    TOutArray& OutArray() { return *FOutArray; }
+    // The device object and the current link thread.
+    TDeviceLink& Link() { return *FLink; }
+    const TDeviceLink& Link() const { return *FLink; }
+    TDebugLog& Log() { return FLog; }
+    TShape* Indicator() const { return FIndicator; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    class TApplyToForm;
+
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateWorkArea();
+    void CreateStatusBar();
+    void CreatePages();
+    void InstallPageServices();
+    void ApplyMemoHeight();
+
+    void SetConnectedState(bool Connected);
+    // The parameter page behind a tree page number, for the flag clearing
+    // of Read and Write; none for the tool pages.
+    TParamPage* FlaggedPage(int Number) const;
+    int SelectedPageNumber() const;
+    TForm* CurrentPage() const;
+    bool PhoneNumbersValid() const;
+    void StartRequest(std::uint8_t Code);
+
+    std::unique_ptr<TOutArray> FOutArray;
+    std::unique_ptr<TDeviceLink> FLink;
+    std::int32_t FGeneration = 0;
+    std::atomic<std::int32_t> FWriteState{0};
+    bool FActivated = false;
+    bool FDestroyed = false;
+    bool FShownOnce = false;
+
+    TShape* FIndicator = nullptr;
+    TDebugLog FLog;
+    std::unique_ptr<TApplyToForm> FApplyHost;
+    TUiTargets FTargets{FWriteState};
+};

@@ -1,0 +1,40 @@
+// orbelin: the setup tool's entry point.
+#include <QApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ConnectDlg.h"
+#include "Display.h"
+#include "MainForm.h"
+#include "ProgramFolder.h"
+#include "ProgramOptions.h"
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(ProgramUsage().c_str(), stdout);
+            return 0;
+        }
+    if (const auto missing = MissingDisplay(argc, argv)) {
+        std::fputs(missing->c_str(), stderr);
+        return 1;
+    }
+    QApplication app(argc, argv); // takes Qt's own options out of argv
+    app.setApplicationName("orbelin");
+
+    TProgramOptions options;
+    if (const auto error =
+            ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+        std::fprintf(stderr, "orbelin: %s\n%s", error->c_str(), ProgramUsage().c_str());
+        return 2;
+    }
+    if (!options.Home.empty())
+        SetProgramFolderOverride(options.Home);
+
+    TForm1 form;
+    if (!options.Port.empty())
+        form.dlgConnect->ComPorts->SetText(options.Port);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,192 @@
+// The main window's read, write and page-request commands while connected to
+// a simulated unit. Once connected, the unit answers late, so that a request
+// the window hands to the link thread is still pending while the test looks.
+
+#include <gtest/gtest.h>
+
+#include "MainWindowRig.h"
+#include "PageServices.h"
+#include "Requests.h"
+#include "Simulator.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+
+constexpr TFontStyles fsMarked = fsBold | fsUnderline;
+
+class Connected : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Rig.Connect(Sim.SlavePath()));
+        Sim.Unit().SetReplyDelay(60000);
+        F.Link().SetMode(rqIdle);
+    }
+    void TearDown() override { F.tbtnDisconnectClick(F.tbtnDisconnect); }
+
+    std::uint8_t Mode() const { return F.Link().Mode(); }
+    void SelectPage(int number) {
+        for (int i = 0; i < F.tv1->NodeCount(); ++i)
+            if (F.tv1->Node(i)->StateIndex() == number)
+                F.tv1->Select(F.tv1->Node(i));
+    }
+    // A page as a read left it: both flags set, a value in the given edit.
+    static void AsRead(TParamPage* page, TEdit* edit) {
+        page->FWasRead = true;
+        page->FWasWritten = true;
+        edit->SetText("7");
+        edit->SetFontStyle(fsMarked);
+    }
+    static bool Flagged(const TParamPage* page) { return page->FWasRead && page->FWasWritten; }
+
+    TSimulator Sim;
+    TMainWindowRig Rig;
+    TForm1& F = *Rig.Form;
+    // Message boxes are answered and kept; the rig answers the other windows.
+    TModalAnswer Answers{[](QWidget*) {}};
+};
+
+} // namespace
+
+TEST_F(Connected, ReadClearsThePageInFrontAndWriteResetsItsMarks) {
+    SelectPage(3);
+    AsRead(F.formGPRS, F.formGPRS->etIp);
+    AsRead(F.formCommon, F.formCommon->etObjNum);
+    F.formGPRS->lbetIp->SetFontColor(clRed);
+    F.SetWriteState(2);
+
+    F.tbtnRead->Click();
+    EXPECT_EQ(Mode(), rqReadPage);
+    EXPECT_FALSE(F.formGPRS->FWasRead);
+    EXPECT_FALSE(F.formGPRS->FWasWritten);
+    EXPECT_EQ(F.formGPRS->etIp->Text(), "");
+    EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clWindowText);
+    EXPECT_EQ(F.WriteState(), 0);
+    EXPECT_TRUE(Flagged(F.formCommon)); // another page is not touched
+    EXPECT_EQ(F.formCommon->etObjNum->Text(), "7");
+
+    SelectPage(1);
+    F.SetWriteState(1);
+    F.tbtnWrite->Click();
+    EXPECT_EQ(Mode(), rqWritePage);
+    EXPECT_FALSE(F.formCommon->FWasRead);
+    EXPECT_FALSE(F.formCommon->FWasWritten);
+    EXPECT_EQ(F.formCommon->etObjNum->Text(), "7"); // values stay, marks go
+    EXPECT_EQ(F.formCommon->etObjNum->FontStyle(), 0u);
+    EXPECT_EQ(F.WriteState(), 0);
+}
+
+TEST_F(Connected, AShortEngineeringNumberStopsTheWriteWithNothingTouched) {
+    SelectPage(6);
+    TformPhones* phones = F.formPhones;
+    phones->cbPhonesOff->SetChecked(false);
+    AsRead(phones, phones->etPhone1);
+    phones->etPhone1->SetText("9000000000");
+    phones->etPhone3->SetText("12345");
+    F.tbtnWrite->Click();
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Не достаточно цифр в номере!"});
+    EXPECT_EQ(Mode(), rqIdle);
+    EXPECT_TRUE(Flagged(phones));
+    EXPECT_EQ(phones->etPhone1->FontStyle(), fsMarked);
+
+    // Empty, ten digits, or the numbers switched off: the write goes ahead.
+    const std::function<void()> fine[] = {
+        [&] { phones->etPhone3->SetText(""); },
+        [&] { phones->etPhone3->SetText("9000000000"); },
+        [&] {
+            phones->etPhone3->SetText("12345");
+            phones->cbPhonesOff->SetChecked(true);
+        },
+    };
+    for (const auto& prepare : fine) {
+        prepare();
+        F.Link().SetMode(rqIdle);
+        Answers.Messages.clear();
+        F.tbtnWrite->Click();
+        EXPECT_TRUE(Answers.Messages.empty());
+        EXPECT_EQ(Mode(), rqWritePage);
+        EXPECT_FALSE(Flagged(phones));
+    }
+}
+
+TEST_F(Connected, ReadAllAndWriteAllCoverThePagesOfTheGeneration) {
+    struct TPage {
+        TParamPage* Page;
+        TEdit* Field;
+    };
+    TformInOut* inout = F.formInOut;
+    const TPage always[] = {{F.formCommon, F.formCommon->etObjNum},
+                            {F.formGPRS, F.formGPRS->etIp},
+                            {inout, inout->Edit1}};
+    const TPage gen0[] = {{F.formPhones, F.formPhones->etPhone1}};
+    auto prepare = [&] {
+        for (const TPage& p : always)
+            AsRead(p.Page, p.Field);
+        for (const TPage& p : gen0)
+            AsRead(p.Page, p.Field);
+        F.formPhones->cbPhonesOff->SetChecked(true); // a read clears it
+        F.formGPS->FWasRead = true;
+        F.formAcc->FWasRead = true;
+    };
+
+    struct TCase {
+        int Generation;
+        bool Gps, Phones, Battery;
+    };
+    for (const TCase& c : {TCase{1, false, false, false}, TCase{2, false, false, true},
+                           TCase{0, true, true, true}}) {
+        F.SetGeneration(c.Generation);
+        prepare();
+        F.Link().SetMode(rqIdle);
+        F.tbtnReadAll->Click();
+        EXPECT_EQ(Mode(), rqReadAll);
+        EXPECT_TRUE(Answers.Messages.empty());
+        for (const TPage& p : always) {
+            EXPECT_FALSE(p.Page->FWasRead) << p.Page->Name() << " gen " << c.Generation;
+            EXPECT_EQ(p.Field->Text(), "") << p.Page->Name();
+        }
+        EXPECT_EQ(!F.formGPS->FWasRead, c.Gps) << c.Generation;
+        EXPECT_EQ(!F.formPhones->FWasRead, c.Phones) << c.Generation;
+        EXPECT_EQ(F.formPhones->etPhone1->Text().empty(), c.Phones) << c.Generation;
+        EXPECT_EQ(!F.formAcc->FWasRead, c.Battery) << c.Generation;
+
+        prepare();
+        F.Link().SetMode(rqIdle);
+        F.tbtnWriteAll->Click();
+        EXPECT_EQ(Mode(), rqWriteAll);
+        for (const TPage& p : always) {
+            EXPECT_FALSE(p.Page->FWasWritten) << p.Page->Name();
+            EXPECT_EQ(p.Field->Text(), "7");
+            EXPECT_EQ(p.Field->FontStyle(), 0u);
+        }
+        EXPECT_EQ(!F.formPhones->FWasRead, c.Phones) << c.Generation;
+        EXPECT_EQ(F.formPhones->etPhone1->FontStyle() == 0u, c.Phones) << c.Generation;
+        EXPECT_EQ(!F.formGPS->FWasRead, c.Gps) << c.Generation;
+        EXPECT_EQ(!F.formAcc->FWasRead, c.Battery) << c.Generation;
+    }
+
+    // Generation 0 checks the engineering numbers first; 1 does not.
+    prepare();
+    F.formPhones->cbPhonesOff->SetChecked(false);
+    F.formPhones->etPhone2->SetText("123");
+    F.Link().SetMode(rqIdle);
+    F.tbtnWriteAll->Click();
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Не достаточно цифр в номере!"});
+    EXPECT_EQ(Mode(), rqIdle);
+    EXPECT_TRUE(Flagged(F.formCommon));
+    EXPECT_EQ(F.formCommon->etObjNum->FontStyle(), fsMarked);
+    F.SetGeneration(1);
+    F.tbtnWriteAll->Click();
+    EXPECT_EQ(Mode(), rqWriteAll);
+}
+
+TEST_F(Connected, PagesHandTheirRequestsToTheLinkThread) {
+    EXPECT_TRUE(PostPageRequest(rqGPSRestart));
+    EXPECT_EQ(Mode(), rqGPSRestart);
+    F.tbtnDisconnectClick(F.tbtnDisconnect);
+    EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+}

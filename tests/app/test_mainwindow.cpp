@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "Cp1251.h"
+#include "MainWindowRig.h"
+#include "PageServices.h"
+#include "Requests.h"
+#include "f_Debug.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_Records.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_flags.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+
+// The nine pages and whether each is the one in front.
+std::vector<TForm*> AllPages(const TForm1& f) {
+    return {f.formAcc,    f.formGPRS,  f.formInOut,  f.formGPS,   f.formRecords,
+            f.formPhones, f.formFlags, f.form_Debug, f.formCommon};
+}
+
+void ExpectOnlyPageShown(const TForm1& f, const TForm* shown) {
+    for (TForm* page : AllPages(f))
+        EXPECT_EQ(page->Visible(), page == shown) << page->Name();
+}
+
+void ExpectDisconnected(const TForm1& f) {
+    EXPECT_TRUE(f.tbtnConnect->Enabled());
+    EXPECT_TRUE(f.mnuConnect->Enabled());
+    EXPECT_TRUE(f.tbtnDefault->Enabled());
+    for (const TToolButton* b :
+         {f.tbtnDisconnect, f.tbtnRead, f.tbtnWrite, f.tbtnReadAll, f.tbtnWriteAll})
+        EXPECT_FALSE(b->Enabled()) << b->Name();
+    EXPECT_FALSE(f.mnuDisconnect->Enabled());
+    EXPECT_FALSE(f.Link().Exists());
+}
+
+// Selects the tree node with the given page number.
+void SelectPage(TForm1& f, int number) {
+    for (int i = 0; i < f.tv1->NodeCount(); ++i)
+        if (f.tv1->Node(i)->StateIndex() == number)
+            f.tv1->Select(f.tv1->Node(i));
+}
+
+} // namespace
+
+TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    EXPECT_EQ(f.Caption(), "Настройка Орбелина v7.119");
+
+    // The tree: eight entries in order, each carrying its page number.
+    const std::vector<std::pair<std::string, int>> nodes = {
+        {"Общие Установки", 1},   {"GPRS", 3},          {"GPS", 9},
+        {"Аккумулятор", 2},       {"Входы, выходы", 7}, {"Флаги", 8},
+        {"Инженерные номера", 6}, {"Отладка", 5}};
+    ASSERT_EQ(f.tv1->NodeCount(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(f.tv1->Node(i)->Text(), nodes[i].first);
+        EXPECT_EQ(f.tv1->Node(i)->StateIndex(), nodes[i].second);
+    }
+
+    rig.Show();
+    EXPECT_EQ(rig.DialogShows, 1);
+    f.hide();
+    rig.Show(); // a later activation asks nothing
+    EXPECT_EQ(rig.DialogShows, 1);
+
+    ExpectDisconnected(f);
+    ExpectOnlyPageShown(f, f.formCommon);
+    EXPECT_EQ(f.Link().CurrentPage(), f.formCommon);
+    EXPECT_EQ(f.tv1->Selected(), f.tv1->Node(0));
+    EXPECT_FALSE(f.Panel1->Visible());
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.StatusBar1->PanelCount(), 5);
+    EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "Com-порт:");
+    EXPECT_EQ(f.StatusBar1->Panel(2)->Text(), "Версия прошивки:");
+}
+
+TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    const std::vector<std::pair<int, TForm*>> pages = {
+        {1, f.formCommon}, {3, f.formGPRS},  {9, f.formGPS},    {2, f.formAcc},
+        {7, f.formInOut},  {8, f.formFlags}, {6, f.formPhones}, {5, f.form_Debug}};
+    for (const auto& [number, page] : pages) {
+        SelectPage(f, number);
+        ExpectOnlyPageShown(f, page);
+        EXPECT_EQ(f.Link().CurrentPage(), page) << number;
+        EXPECT_EQ(f.PageByNumber(number), page);
+    }
+    EXPECT_EQ(f.PageByNumber(4), f.formRecords);
+    EXPECT_EQ(f.PageByNumber(10), nullptr);
+
+    // "По умолчанию" on the debug page leaves the common page alone.
+    f.formCommon->etObjNum->SetText("1234");
+    f.form_Debug->EditN(1)->SetText("+v");
+    SelectPage(f, 5);
+    f.tbtnDefault->Click();
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "1234");
+    EXPECT_EQ(f.form_Debug->EditN(1)->Text(), f.form_Debug->EditN(1)->Hint());
+    SelectPage(f, 1);
+    f.N1->Click();
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
+
+    // "По умолчанию все": the six parameter pages, not the tool pages.
+    f.form_Debug->EditN(1)->SetText("+v");
+    f.formCommon->etObjNum->SetText("1234");
+    f.formGPRS->etPort->SetText("1");
+    f.formGPS->cbGPSOff->SetChecked(true);
+    f.formPhones->etPhone1->SetText("1");
+    f.N2->Click();
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
+    EXPECT_EQ(f.formGPRS->etPort->Text(), f.formGPRS->etPort->Hint());
+    EXPECT_EQ(f.formGPS->cbGPSOff->Checked(), f.formGPS->cbGPSOff->Hint() == "true");
+    EXPECT_EQ(f.formPhones->etPhone1->Text(), f.formPhones->etPhone1->Hint());
+    EXPECT_EQ(f.form_Debug->EditN(1)->Text(), "+v");
+}
+
+TEST(MainWindow, TheGenerationShowsAndHidesPageContent) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    struct TRow {
+        int Generation;
+        bool Phones, Flags, Battery, GPS, FullInOut;
+    };
+    const TRow table[] = {
+        {1, false, false, false, false, false},
+        {2, false, true, true, false, true},
+        {0, true, true, true, true, true},
+    };
+    for (const TRow& r : table) {
+        f.SetGeneration(r.Generation);
+        EXPECT_EQ(f.Generation(), r.Generation);
+        EXPECT_EQ(f.formPhones->GroupBox1->Visible(), r.Phones) << r.Generation;
+        EXPECT_EQ(f.formFlags->GroupBox1->Visible(), r.Flags) << r.Generation;
+        EXPECT_EQ(f.formAcc->GroupBox3->Visible(), r.Battery) << r.Generation;
+        EXPECT_EQ(f.formGPS->GroupBox3->Visible(), r.GPS) << r.Generation;
+        EXPECT_EQ(f.formInOut->RadioButton1->Visible(), r.FullInOut) << r.Generation;
+        EXPECT_EQ(f.formInOut->Edit1->Visible(), !r.FullInOut) << r.Generation;
+        // Revision 41 (the fresh device's, and the one generations 1 and 2
+        // get) knows mode 3.
+        EXPECT_EQ(f.formInOut->RadioButton3->Visible(), r.FullInOut) << r.Generation;
+    }
+
+    // Another number is kept and changes nothing else.
+    f.SetGeneration(1);
+    f.SetGeneration(7);
+    EXPECT_EQ(f.Generation(), 7);
+    EXPECT_FALSE(f.formPhones->GroupBox1->Visible());
+    EXPECT_FALSE(f.formInOut->RadioButton1->Visible());
+
+    // Posted to the main window: a number switches, anything else does not.
+    f.OutArray().PostControlText(&f, "2");
+    rig.Drain();
+    EXPECT_EQ(f.Generation(), 2);
+    EXPECT_TRUE(f.formFlags->GroupBox1->Visible());
+    f.OutArray().PostControlText(&f, "x");
+    f.OutArray().PostControlText(&f, "Repaint12345");
+    rig.Drain();
+    EXPECT_EQ(f.Generation(), 2);
+}
+
+TEST(MainWindow, TheEepromIndicatorShowsTheWriteStateWhenTheStatusBarRepaints) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    rig.Show();
+    const struct {
+        int State;
+        TColor Colour;
+    } table[] = {{1, clBlue}, {2, clRed}, {3, clYellow}, {0, clWhite}, {9, clWhite}};
+    f.SetWriteState(3);
+    f.OutArray().PostControlText(&f, "Repaint12345");
+    rig.Drain();
+    EXPECT_EQ(f.Indicator()->BrushColor(), clYellow);
+    EXPECT_EQ(f.Indicator()->geometry(), f.StatusBar1->PanelRect(3));
+    EXPECT_EQ(f.Indicator()->parentWidget(), f.StatusBar1);
+    for (const auto& row : table) {
+        f.SetWriteState(row.State);
+        f.OutArray().PostControlText(&f, "Repaint12345");
+        rig.Drain();
+        EXPECT_EQ(f.Indicator()->BrushColor(), row.Colour) << row.State;
+    }
+}
+
+TEST(MainWindow, TheMemoAndTheLogTakeTheDebugLines) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    rig.Home.Write("log.txt", "kept\r\n");
+
+    f.mnuMemo->Click();
+    EXPECT_TRUE(f.Panel1->Visible());
+    EXPECT_TRUE(f.mnuMemo->Checked());
+
+    f.OutArray().PostMemo("memo, logging off", true, false);
+    f.OutArray().PostMemo("log only, logging off: lost", false, false);
+    rig.Drain();
+    EXPECT_EQ(f.Memo1->Lines(), std::vector<std::string>{"memo, logging off"});
+
+    f.mnuLog->Click();
+    EXPECT_TRUE(f.mnuLog->Checked());
+    EXPECT_TRUE(f.Log().LogEnabled());
+    f.OutArray().PostMemo("<<<<- NO CARRIER", false, false);
+    f.OutArray().PostMemo("-> +v", true, false);
+    rig.Drain();
+    // Flushed by the drain: in the file while logging goes on.
+    std::string file = Cp1251ToUtf8(rig.Home.Read("log.txt"));
+    EXPECT_NE(file.find("<<<<- NO CARRIER\r\n-> +v\r\n"), std::string::npos);
+
+    f.Button1->Click(); // empties the memo, not the file
+    EXPECT_EQ(f.Memo1->LineCount(), 0);
+    EXPECT_EQ(Cp1251ToUtf8(rig.Home.Read("log.txt")), file);
+
+    f.mnuLog->Click();
+    EXPECT_FALSE(f.mnuLog->Checked());
+    f.mnuLog->Click(); // a second period
+    f.mnuMemo->Click();
+    EXPECT_FALSE(f.Panel1->Visible());
+    EXPECT_FALSE(f.mnuMemo->Checked());
+    rig.Form.reset(); // shut-down closes the running period
+
+    file = Cp1251ToUtf8(rig.Home.Read("log.txt"));
+    ASSERT_EQ(file.substr(0, 6), "kept\r\n");
+    const auto count = [&](const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = file.find(what); at != std::string::npos;
+             at = file.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Начали процесс протоколирования"), 2u);
+    EXPECT_EQ(count("Окончили процесс протоколирования"), 2u);
+    EXPECT_EQ(count("-> +v\r\n"), 1u);
+    EXPECT_TRUE(file.ends_with(std::string(81, '=') + "\r\n"));
+    EXPECT_NE(rig.Home.Read("Windows.ini").find("[Form1]"), std::string::npos);
+}
+
+TEST(MainWindow, LoggingThatCannotStartLeavesTheMenuUnchecked) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    SetProgramFolderOverride(rig.Home.File("no such folder"));
+    f.mnuLog->Click();
+    EXPECT_FALSE(f.mnuLog->Checked());
+    EXPECT_FALSE(f.Log().LogEnabled());
+    SetProgramFolderOverride(rig.Home.Path());
+}
+
+TEST(MainWindow, PagesPostRequestsOnlyWhileALinkThreadExistsAndFindDescriptions) {
+    TTempDir home;
+    home.Write("discription.txt", Utf8ToCp1251Lossy("1,Номер объекта\r\n30,Инженерные номера\r\n"));
+    SetProgramFolderOverride(home.Path());
+    TForm1 f;
+    EXPECT_EQ(DescribeParameter(30), "Инженерные номера");
+    EXPECT_EQ(DescribeParameter(2), "");
+    EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+    SetProgramFolderOverride("");
+}
