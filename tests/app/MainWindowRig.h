@@ -37,6 +37,10 @@ inline bool WaitUntil(const std::function<bool()>& Done, int TimeoutMs) {
 class TMainWindowRig {
 public:
     TMainWindowRig() {
+        // Qt's default style stretches pixmaps over large areas with helper
+        // threads that ThreadSanitizer cannot see into; this one paints on
+        // the GUI thread only.
+        QApplication::setStyle("Windows");
         SetProgramFolderOverride(Home.Path());
         Form = std::make_unique<TForm1>();
     }
