@@ -18,6 +18,10 @@ void TDeviceLink::Start(const std::string& port, const std::string& phone, bool 
     FLinkThread->Resume();
 }
 
+void TDeviceLink::SetPages(const TDevicePages& pages) {
+    FDevice->SetPages(pages);
+}
+
 void TDeviceLink::End() {
     if (!FLinkThread)
         return;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "DevicePages.h"
 #include "OutArray.h"
 #include "UiTargets.h"
 
@@ -31,6 +32,9 @@ public:
     // Creates a link thread for the port (and phone number, empty for a
     // cable), hands it to the device and resumes it. Ends a previous one first.
     void Start(const std::string& Port, const std::string& Phone, bool WaitReg);
+    // The pages the device works on besides the current one; before the
+    // first Start.
+    void SetPages(const TDevicePages& Pages);
     // Terminates the link thread, waits for it and drops it; never fails.
     void End();
 

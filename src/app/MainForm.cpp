@@ -334,6 +334,16 @@ void TForm1::FormCreate() {
     FTargets.SplashPanel2 = dlgSplash->Panel2;
     FTargets.SplashButton1 = dlgSplash->Button1;
     FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
+    FLink->SetPages({.formCommon = formCommon,
+                     .formGPRS = formGPRS,
+                     .formGPS = formGPS,
+                     .formAcc = formAcc,
+                     .formInOut = formInOut,
+                     .formFlags = formFlags,
+                     .formPhones = formPhones,
+                     .formRecords = formRecords,
+                     .form_Debug = form_Debug,
+                     .StatusPanel4 = StatusBar1->Panel(4)});
 
     tv1->Select(tv1->Node(0));
     tv1->FullExpand();

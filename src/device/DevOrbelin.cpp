@@ -2,6 +2,26 @@
 
 #include "DevOrbelin.h"
 
+#include "Requests.h"
+
+// The pages post the same codes the link thread hands to Dispatch; the two
+// lists live apart because the pages cannot see the device layer.
+static_assert(TDevice::rqIdle == ::rqIdle && TDevice::rqConnect == ::rqConnect);
+static_assert(TDevice::rqReadPage == ::rqReadPage && TDevice::rqWritePage == ::rqWritePage);
+static_assert(TDevice::rqReadAll == ::rqReadAll && TDevice::rqWriteAll == ::rqWriteAll);
+static_assert(TDevice::rqReadRecordAt == ::rqReadRecordAt &&
+              TDevice::rqReadBlock == ::rqReadBlock &&
+              TDevice::rqReadNextRecord == ::rqReadNextRecord);
+static_assert(TDevice::rqReadPointer == ::rqReadPointer &&
+              TDevice::rqReadAddPointer == ::rqReadAddPointer &&
+              TDevice::rqWritePointer == ::rqWritePointer &&
+              TDevice::rqWriteAddPointer == ::rqWriteAddPointer);
+static_assert(TDevice::rqErase == ::rqErase && TDevice::rqWriteRecord == ::rqWriteRecord);
+static_assert(TDevice::rqDebugRead == ::rqDebugRead && TDevice::rqDebugWrite == ::rqDebugWrite);
+static_assert(TDevice::rqGPSRestart == ::rqGPSRestart && TDevice::rqSetOutputs == ::rqSetOutputs &&
+              TDevice::rqResetFlags == ::rqResetFlags);
+static_assert(TDevice::rqReadParam == ::rqReadParam && TDevice::rqWriteParam == ::rqWriteParam);
+
 TDevOrbelin::TDevOrbelin(TOutArray& Out, const TUiTargets& Targets)
     : FOut(Out), FTargets(Targets) {}
 
@@ -17,7 +37,24 @@ TDevOrbelin::TExchangeResult TDevOrbelin::Exchange(const std::string& Command, s
                                                           : TExchangeResult::Refused;
 }
 
+bool TDevOrbelin::Stopping() const {
+    return FModem->IsTerminated();
+}
+
+void TDevOrbelin::PostLine(const std::string& Text, bool Show, bool Stamp) {
+    FModem->PostLine(Text, Show, Stamp);
+}
+
+std::string TDevOrbelin::SendAsTyped(const std::string& Command) {
+    // Neither the outcome nor the reply's words matter here: the operator
+    // reads the answer as it is.
+    std::string reply;
+    FModem->SendCommand(Command, reply, false, false, "OK\r\n", 4500, 1);
+    return reply;
+}
+
 void TDevOrbelin::Dispatch(std::uint8_t Code) {
+    FRequest = Code;
     switch (Code) {
     case rqIdle:
         KeepAlive();
@@ -25,38 +62,64 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
     case rqConnect:
         Connect();
         return;
-    // The writes end with the commit; what they write comes with the pages.
-    case rqWritePage:
-    case rqWriteAll:
-    case rqSetOutputs:
-    case rqWriteParam:
-        Commit();
-        FModem->SetMode(rqIdle);
-        return;
-    // Reads, records, console and I/O requests come with the pages; until
-    // then they are taken and answered with nothing.
     case rqReadPage:
+    case rqReadParam:
+        ReadPage();
+        break;
+    case rqWritePage:
+    case rqWriteParam:
+        WritePage();
+        Commit();
+        break;
     case rqReadAll:
+        ReadAll();
+        break;
+    case rqWriteAll:
+        WriteAll();
+        Commit();
+        break;
+    case rqSetOutputs:
+        SetOutputs();
+        Commit();
+        break;
+    case rqGPSRestart:
+        RestartGPS();
+        break;
+    case rqResetFlags:
+        ResetFlags();
+        break;
+    case rqDebugRead:
+        DebugRead();
+        break;
+    case rqDebugWrite:
+        DebugWrite();
+        break;
     case rqReadRecordAt:
-    case rqReadBlock:
+        ReadRecordAt();
+        break;
     case rqReadNextRecord:
+        ReadNextRecord();
+        break;
+    case rqReadBlock:
+        ReadBlock();
+        break;
+    case rqWriteRecord:
+        WriteRecord();
+        break;
     case rqReadPointer:
     case rqReadAddPointer:
     case rqWritePointer:
     case rqWriteAddPointer:
+        RunPointerRequest(Code);
+        break;
     case rqErase:
-    case rqDebugRead:
-    case rqDebugWrite:
-    case rqWriteRecord:
-    case rqGPSRestart:
-    case rqReadParam:
-    case rqResetFlags:
-        FModem->SetMode(rqIdle);
-        return;
+        // The unit has no erase command this program knows of.
+        break;
     default:
         // Not a request: it stays pending until the operator asks for
         // something else. Wait for that instead of coming straight back.
         FModem->IdleWait(IdleWaitMs, false);
         return;
     }
+    FModem->SetMode(rqIdle);
 }

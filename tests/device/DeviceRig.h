@@ -11,16 +11,17 @@
 #include "Simulator.h"
 
 // A device whose next page write can be made to have failed a parameter, as
-// the page routines will report it.
+// the page routines report it.
 class TTestDevOrbelin : public TDevOrbelin {
 public:
     using TDevOrbelin::TDevOrbelin;
     std::atomic<bool> FailNextWrite{false};
 
-    void Dispatch(std::uint8_t Code) override {
-        if (Code == rqWritePage && FailNextWrite.exchange(false))
+protected:
+    void WritePage() override {
+        TDevOrbelin::WritePage();
+        if (FailNextWrite.exchange(false))
             FWriteFailed = true;
-        TDevOrbelin::Dispatch(Code);
     }
 };
 

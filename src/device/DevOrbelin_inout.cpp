@@ -1,0 +1,232 @@
+// TDevOrbelin: the inputs/outputs page. Generations 0 and 2 take whole masks
+// ("+Z" restore mask and input mode, "+z" trigger mask); generation 1 takes
+// one nine-character event code per input and event ("+Z0"/"+z0" and the
+// row). The outputs are read with the page and written only by their own
+// request, in every generation.
+
+#include <string>
+
+#include "DevOrbelinClass.h"
+#include "PageOps.h"
+#include "TextUtil.h"
+#include "WireValue.h"
+#include "f_inout.h"
+
+namespace {
+
+constexpr int CodeLength = 9;
+
+bool IsMarked(const QObject* Control) {
+    const TComponentInfo* info = ComponentInfoOf(Control);
+    return info && HasParameterMark(info->Tag());
+}
+
+// Byte offset of the character after the first Count characters of UTF-8 text.
+std::size_t CharacterOffset(const std::string& Utf8, std::size_t Count) {
+    std::size_t i = 0;
+    for (std::size_t seen = 0; i < Utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(Utf8[i]) & 0xC0) != 0x80 && seen++ == Count)
+            break;
+    }
+    return i;
+}
+
+} // namespace
+
+void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
+    Lamp(Page.lbVost, clWindowText);
+    Lamp(Page.lbrb1, clWindowText);
+    Lamp(Page.lbrb2, clWindowText);
+    std::string reply;
+    if (Transact("+Z", reply) != TExchangeResult::Answered) {
+        for (TLabel* lamp : {Page.lbVost, Page.lbrb1, Page.lbrb2})
+            Lamp(lamp, clRed);
+    } else {
+        // Two hex digits of restore mask, then two of input mode; what is
+        // missing reads as 0.
+        const std::string value = ExtractReplyValue(reply);
+        const auto mask = HexReplyValue(value.substr(0, 2));
+        const auto mode = HexReplyValue(value.size() > 2 ? value.substr(2, 2) : std::string());
+        const TColor lamp = mask && mode ? clBlue : clRed;
+        if (mask && mode) {
+            for (int k = 0; k < TformInOut::RowCount; ++k)
+                PostChecked(Page.CheckBoxN(2 * k + 3), *mask & (1 << k), Page.FRefValues);
+            if (*mode >= 0 && *mode <= 2) {
+                TRadioButton* buttons[3] = {Page.RadioButton1, Page.RadioButton2,
+                                            Page.RadioButton3};
+                for (int m = 0; m < 3; ++m) {
+                    const char* state = m == *mode ? "true" : "false";
+                    Post(buttons[m], state);
+                    Page.FRefValues.Set(buttons[m]->Name(), state);
+                }
+                // The page enables the inputs' event flags in mode 1 only.
+                Post(&Page, *mode == 0 ? "mode1" : "mode2");
+            }
+        }
+        for (TLabel* l : {Page.lbVost, Page.lbrb1, Page.lbrb2, Page.lbrb3})
+            Lamp(l, lamp);
+    }
+    if (Stopping())
+        return;
+    Lamp(Page.lbSrab, clWindowText);
+    const auto mask = Transact("+z", reply) == TExchangeResult::Answered
+                          ? HexReplyValue(ExtractReplyValue(reply))
+                          : std::nullopt;
+    if (mask) {
+        for (int k = 0; k < TformInOut::RowCount; ++k)
+            PostChecked(Page.CheckBoxN(2 * k + 4), *mask & (1 << k), Page.FRefValues);
+    }
+    Lamp(Page.lbSrab, mask ? clBlue : clRed);
+}
+
+void TDevOrbelin::ReadOutputs(TformInOut& Page) {
+    Lamp(Page.lbcb1, clWindowText);
+    Lamp(Page.lbcb2, clWindowText);
+    std::string reply;
+    const auto flags = Transact("+k", reply) == TExchangeResult::Answered
+                           ? HexReplyValue(ExtractReplyValue(reply))
+                           : std::nullopt;
+    if (flags) {
+        PostChecked(Page.CheckBox1, *flags & 1, Page.FRefValues);
+        PostChecked(Page.CheckBox2, *flags & 2, Page.FRefValues);
+    }
+    Lamp(Page.lbcb1, flags ? clBlue : clRed);
+    Lamp(Page.lbcb2, flags ? clBlue : clRed);
+}
+
+void TDevOrbelin::ReadInOut(TformInOut& Page) {
+    if (Stopping())
+        return;
+    const bool single = FRequest == rqReadParam;
+    const bool output1 = IsMarked(Page.CheckBox1);
+    const bool output2 = IsMarked(Page.CheckBox2);
+    if (!(single && output1 && output2))
+        ReadInputMasks(Page);
+    if (!Stopping() && (!single || output1 || output2))
+        ReadOutputs(Page);
+    FinishRead(Page);
+}
+
+void TDevOrbelin::WriteInOut(TformInOut& Page) {
+    if (Stopping())
+        return;
+    if (FRequest == rqWriteParam && IsMarked(Page.CheckBox1) && IsMarked(Page.CheckBox2)) {
+        SetOutputs();
+    } else {
+        int restore = 0;
+        int trigger = 0;
+        for (int k = 0; k < TformInOut::RowCount; ++k) {
+            restore |= Page.CheckBoxN(2 * k + 3)->Checked() ? 1 << k : 0;
+            trigger |= Page.CheckBoxN(2 * k + 4)->Checked() ? 1 << k : 0;
+        }
+        TRadioButton* buttons[3] = {Page.RadioButton1, Page.RadioButton2, Page.RadioButton3};
+        bool checked[3];
+        for (int m = 0; m < 3; ++m)
+            checked[m] = buttons[m]->Checked();
+        const char* mode = checked[0] ? "00" : checked[1] ? "01" : "02";
+
+        TLabel* restoreLamps[4] = {Page.lbVost, Page.lbrb1, Page.lbrb2, Page.lbrb3};
+        for (TLabel* l : restoreLamps)
+            Lamp(l, clWindowText);
+        std::string reply;
+        TColor lamp = clRed;
+        if (Transact("+Z" + IntToHexUpper(restore, 2) + mode, reply) == TExchangeResult::Answered) {
+            for (int k = 0; k < TformInOut::RowCount; ++k)
+                Page.FRefValues.Set(Page.CheckBoxN(2 * k + 3)->Name(),
+                                    restore & (1 << k) ? "true" : "false");
+            for (int m = 0; m < 3; ++m)
+                Page.FRefValues.Set(buttons[m]->Name(), checked[m] ? "true" : "false");
+            lamp = clBlue;
+        } else {
+            FWriteFailed = true;
+        }
+        for (TLabel* l : restoreLamps)
+            Lamp(l, lamp);
+
+        if (!Stopping()) {
+            Lamp(Page.lbSrab, clWindowText);
+            if (Transact("+z" + IntToHexUpper(trigger, 2), reply) == TExchangeResult::Answered) {
+                for (int k = 0; k < TformInOut::RowCount; ++k)
+                    Page.FRefValues.Set(Page.CheckBoxN(2 * k + 4)->Name(),
+                                        trigger & (1 << k) ? "true" : "false");
+                Lamp(Page.lbSrab, clBlue);
+            } else {
+                Lamp(Page.lbSrab, clRed);
+                FWriteFailed = true;
+            }
+        }
+    }
+    FinishWrite(Page, true);
+}
+
+void TDevOrbelin::ReadInOutPerInput(TformInOut& Page) {
+    if (Stopping())
+        return;
+    const bool single = FRequest == rqReadParam;
+    for (int k = 0; k < TformInOut::RowCount; ++k) {
+        // Restore event (column 1), then trigger event (column 2) of row k.
+        for (int column = 1; column <= 2; ++column) {
+            TEdit* code = Page.EditN(2 * k + column);
+            TCheckBox* box = Page.CheckBoxN(2 * k + column + 2);
+            if (single && !IsMarked(code) && !IsMarked(box))
+                continue;
+            const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k);
+            std::string value;
+            if (!ExecCommand(command, Page.RowLabelN(2 * k + column), value) ||
+                CharacterCount(value) != CodeLength + 1)
+                continue;
+            const std::size_t split = CharacterOffset(value, CodeLength);
+            const std::string text = value.substr(0, split);
+            Post(code, text);
+            Page.FRefValues.Set(code->Name(), text);
+            PostChecked(box, value.substr(split) != "0", Page.FRefValues);
+        }
+    }
+    if (!Stopping() && (!single || IsMarked(Page.CheckBox2))) {
+        std::string reply;
+        const auto flags = Transact("+k", reply) == TExchangeResult::Answered
+                               ? HexReplyValue(ExtractReplyValue(reply))
+                               : std::nullopt;
+        if (flags)
+            PostChecked(Page.CheckBox2, *flags != 0, Page.FRefValues);
+        Lamp(Page.lbcb2, flags ? clBlue : clRed);
+    }
+    FinishRead(Page);
+}
+
+void TDevOrbelin::WriteInOutPerInput(TformInOut& Page) {
+    if (Stopping())
+        return;
+    const bool single = FRequest == rqWriteParam;
+    for (int k = 0; k < TformInOut::RowCount; ++k) {
+        for (int column = 1; column <= 2; ++column) {
+            TEdit* code = Page.EditN(2 * k + column);
+            TCheckBox* box = Page.CheckBoxN(2 * k + column + 2);
+            if (Stopping() || (single && !IsMarked(code) && !IsMarked(box)))
+                continue;
+            TLabel* lamp = Page.RowLabelN(2 * k + column);
+            Lamp(lamp, clWindowText);
+            const std::string text = code->Text();
+            if (CharacterCount(text) != CodeLength || !Sendable(code->Name(), text)) {
+                WalkStep();
+                Lamp(lamp, clRed);
+                FWriteFailed = true;
+                continue;
+            }
+            const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k) + text +
+                                        (box->Checked() ? "1" : "0");
+            std::string value;
+            ExecCommand(command, lamp, value);
+        }
+    }
+    FinishWrite(Page);
+}
+
+void TDevOrbelin::SetOutputs() {
+    TformInOut* page = FPages.formInOut;
+    if (!page)
+        return;
+    const int outputs = (page->CheckBox1->Checked() ? 1 : 0) + (page->CheckBox2->Checked() ? 2 : 0);
+    std::string value;
+    ExecCommand("+k" + IntToHexUpper(outputs, 2), page->lbbtnSET, value);
+}

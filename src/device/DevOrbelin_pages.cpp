@@ -1,0 +1,190 @@
+// TDevOrbelin: which group routine serves which page in which generation,
+// the page read and write with the page tree locked, and the walks over all
+// pages with their progress in the status bar.
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "DevOrbelinClass.h"
+#include "PageOps.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_flags.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+
+const char* const WriteWarning = "ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!";
+
+// Parameters each walk handles, by generation (0, 1, 2).
+constexpr int ReadAllSteps[3] = {
+    8 + 12 + 1 + 3 + 3 + 2 + 5, // common, GPRS, GPS, battery, inputs/outputs, flags, numbers
+    8 + 12 + 2 * 5 + 1,         // common, GPRS, ten event codes and output 1
+    8 + 12 + 3 + 3 + 2,         // common, GPRS, battery, inputs/outputs, flags
+};
+constexpr int WriteAllSteps[3] = {
+    8 + 12 + 1 + 2 + 2 + 5,
+    8 + 12 + 2 * 5,
+    8 + 12 + 2 + 2,
+};
+
+// Runs its function when the scope ends, however it ends.
+template <class F> class TScopeExit {
+public:
+    explicit TScopeExit(F Function) : FFunction(std::move(Function)) {}
+    ~TScopeExit() { FFunction(); }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    F FFunction;
+};
+
+int GenerationIndex(int Generation) {
+    return Generation >= 0 && Generation <= 2 ? Generation : 0;
+}
+
+} // namespace
+
+void TDevOrbelin::RunReadRoutine(QObject* Page) {
+    const int generation = FGeneration.load();
+    if (auto* p = dynamic_cast<TformCommon*>(Page))
+        ReadCommon(*p);
+    else if (auto* p = dynamic_cast<TformGPRS*>(Page))
+        ReadGPRS(*p);
+    else if (auto* p = dynamic_cast<TformGPS*>(Page); p && generation == 0)
+        ReadGPS(*p);
+    else if (auto* p = dynamic_cast<TformAcc*>(Page); p && generation != 1)
+        ReadBattery(*p);
+    else if (auto* p = dynamic_cast<TformInOut*>(Page))
+        generation == 1 ? ReadInOutPerInput(*p) : ReadInOut(*p);
+    else if (auto* p = dynamic_cast<TformFlags*>(Page); p && generation != 1)
+        ReadFlags(*p);
+    else if (auto* p = dynamic_cast<TformPhones*>(Page); p && generation == 0)
+        ReadPhones(*p);
+}
+
+void TDevOrbelin::RunWriteRoutine(QObject* Page) {
+    const int generation = FGeneration.load();
+    if (auto* p = dynamic_cast<TformCommon*>(Page))
+        WriteCommon(*p);
+    else if (auto* p = dynamic_cast<TformGPRS*>(Page))
+        WriteGPRS(*p);
+    else if (auto* p = dynamic_cast<TformGPS*>(Page); p && generation == 0)
+        WriteGPS(*p);
+    else if (auto* p = dynamic_cast<TformAcc*>(Page); p && generation != 1)
+        WriteBattery(*p);
+    else if (auto* p = dynamic_cast<TformInOut*>(Page))
+        generation == 1 ? WriteInOutPerInput(*p) : WriteInOut(*p);
+    else if (auto* p = dynamic_cast<TformPhones*>(Page); p && generation == 0)
+        WritePhones(*p);
+}
+
+void TDevOrbelin::ReadPage() {
+    // The page tree stays locked while the page is exchanged.
+    FOut.PostControlText(FTargets.tv1, "false");
+    TScopeExit unlock([this] { FOut.PostControlText(FTargets.tv1, "true"); });
+    QObject* page = GetCurrentPage();
+    RunReadRoutine(page);
+    if (auto* form = dynamic_cast<TForm*>(page))
+        RestoreParameterTags(form);
+}
+
+void TDevOrbelin::WritePage() {
+    FOut.PostControlText(FTargets.tv1, "false");
+    TScopeExit unlock([this] { FOut.PostControlText(FTargets.tv1, "true"); });
+    const bool walk = FRequest == rqWriteAll;
+    if (!walk)
+        FWriteFailed = false;
+    QObject* page = GetCurrentPage();
+    RunWriteRoutine(page);
+    if (auto* form = dynamic_cast<TForm*>(page))
+        RestoreParameterTags(form);
+    // Write all warns once, after its last page.
+    if (!walk && FWriteFailed)
+        FOut.PostMsg(WriteWarning);
+}
+
+void TDevOrbelin::ReadAll() {
+    const std::string rule(81, '=');
+    PostLine(" ", false, false);
+    PostLine(rule, false, false);
+    PostLine("Читаем всё", false, true);
+    BeginWalk("Чтение", ReadAllSteps[GenerationIndex(FGeneration.load())]);
+    TScopeExit endWalk([this] { EndWalk(); });
+    for (TForm* page : std::initializer_list<TForm*>{
+             FPages.formCommon, FPages.formGPRS, FPages.formGPS, FPages.formAcc, FPages.formInOut,
+             FPages.formFlags, FPages.formPhones}) {
+        if (!page)
+            continue;
+        SetCurrentPage(page);
+        Post(page, "Show");
+        ReadPage();
+        // A lost link ends the walk where it is, without a word of its own:
+        // the link thread has said why.
+        if (Stopping())
+            return;
+    }
+    PostLine("Окончили читать всё", false, true);
+    PostLine(rule, false, false);
+    if (FPages.formCommon) {
+        SetCurrentPage(FPages.formCommon);
+        Post(FPages.formCommon, "Show");
+    }
+    FOut.PostMsg("Чтение всех параметров завершено!");
+}
+
+void TDevOrbelin::WriteAll() {
+    FWriteFailed = false;
+    const std::string rule(81, '=');
+    PostLine(" ", false, false);
+    PostLine(rule, false, false);
+    PostLine("Пишем всё", false, true);
+    BeginWalk("Запись", WriteAllSteps[GenerationIndex(FGeneration.load())]);
+    TScopeExit endWalk([this] { EndWalk(); });
+    for (TForm* page :
+         std::initializer_list<TForm*>{FPages.formCommon, FPages.formGPRS, FPages.formGPS,
+                                       FPages.formAcc, FPages.formInOut, FPages.formPhones}) {
+        if (!page)
+            continue;
+        SetCurrentPage(page);
+        Post(page, "Show");
+        WritePage();
+        if (Stopping())
+            return;
+    }
+    if (FWriteFailed)
+        FOut.PostMsg(WriteWarning);
+    PostLine("Окончили писать всё", false, true);
+    PostLine(rule, false, false);
+    if (FPages.formCommon) {
+        SetCurrentPage(FPages.formCommon);
+        Post(FPages.formCommon, "Show");
+    }
+}
+
+void TDevOrbelin::BeginWalk(const char* What, int Total) {
+    FWalkWhat = What;
+    FWalkStep = 0;
+    FWalkTotal = Total;
+}
+
+void TDevOrbelin::WalkStep() {
+    if (!FWalkWhat)
+        return;
+    ++FWalkStep;
+    if (FPages.StatusPanel4)
+        FOut.PostStatus(std::string(FWalkWhat) + " " + std::to_string(FWalkStep) + "/" +
+                            std::to_string(FWalkTotal),
+                        FPages.StatusPanel4);
+}
+
+void TDevOrbelin::EndWalk() {
+    FWalkWhat = nullptr;
+    if (FPages.StatusPanel4)
+        FOut.PostStatus("", FPages.StatusPanel4);
+}

@@ -1,0 +1,183 @@
+// TDevOrbelin: one parameter at a time. Its caption label is its status lamp
+// (window-text while it is exchanged, blue after success, red after a
+// failure); after a successful exchange the page's reference table holds the
+// value as the control shows it.
+
+#include "Cp1251.h"
+#include "DevOrbelinClass.h"
+#include "PageOps.h"
+#include "SettingsPage.h"
+#include "TextUtil.h"
+#include "WireValue.h"
+
+bool TDevOrbelin::Skipped(QObject* Control, std::uint8_t SingleCode) const {
+    if (FRequest != SingleCode)
+        return false;
+    const TComponentInfo* info = ComponentInfoOf(Control);
+    return !info || !HasParameterMark(info->Tag());
+}
+
+void TDevOrbelin::Post(QObject* Control, const std::string& Text) {
+    FOut.PostControlText(Control, Text);
+}
+
+void TDevOrbelin::Lamp(TLabel* Label, TColor Color) {
+    FOut.PostControlColor(Label, Color);
+}
+
+TDevOrbelin::TExchangeResult TDevOrbelin::Transact(const std::string& Command, std::string& Reply) {
+    WalkStep();
+    return Exchange(Command, Reply);
+}
+
+bool TDevOrbelin::Sendable(const std::string& What, const std::string& Text) {
+    const auto problem = WireTextProblem(Text);
+    if (!problem)
+        return true;
+    PostLine(" # !!! " + What + " не отправлен: " + *problem, true, true);
+    return false;
+}
+
+bool TDevOrbelin::ExecCommand(const std::string& Command, TLabel* LampLabel, std::string& Value) {
+    if (Stopping())
+        return false;
+    Lamp(LampLabel, clWindowText);
+    std::string reply;
+    if (Transact(Command, reply) != TExchangeResult::Answered) {
+        Value = reply;
+        Lamp(LampLabel, clRed);
+        return false;
+    }
+    Value = ExtractReplyValue(reply);
+    Lamp(LampLabel, clBlue);
+    return true;
+}
+
+void TDevOrbelin::ReadTextParam(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
+                                TRefValues& Table) {
+    if (Stopping() || Skipped(Edit, rqReadParam))
+        return;
+    Lamp(LampLabel, clWindowText);
+    std::string reply;
+    if (Transact(Command, reply) != TExchangeResult::Answered) {
+        Lamp(LampLabel, clRed);
+        return;
+    }
+    const std::string value = TrimBlanks(ExtractReplyValue(reply));
+    Table.Set(Edit->Name(), value);
+    Post(Edit, value);
+    Lamp(LampLabel, clBlue);
+}
+
+void TDevOrbelin::ReadHexParam(QObject* Control, const std::string& Command, TLabel* LampLabel,
+                               TRefValues& Table) {
+    if (Stopping() || Skipped(Control, rqReadParam))
+        return;
+    Lamp(LampLabel, clWindowText);
+    std::string reply;
+    const auto value = Transact(Command, reply) == TExchangeResult::Answered
+                           ? HexReplyValue(ExtractReplyValue(reply))
+                           : std::nullopt;
+    if (!value) {
+        Lamp(LampLabel, clRed);
+        return;
+    }
+    const std::string text = std::to_string(*value);
+    Table.Set(ComponentInfoOf(Control)->Name(), text);
+    Post(Control, text);
+    Lamp(LampLabel, clBlue);
+}
+
+void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Digits,
+                                 TLabel* LampLabel, TRefValues& Table) {
+    if (Stopping() || Skipped(Edit, rqWriteParam))
+        return;
+    Lamp(LampLabel, clWindowText);
+    const std::string text = Edit->Text();
+    std::string argument;
+    if (Digits < 1) {
+        // The bare command letter would read the parameter instead: the
+        // write would pass for done although nothing was written.
+        const bool empty = text.empty();
+        if (empty)
+            PostLine(" # !!! " + Edit->Name() +
+                         " не отправлен: пустое значение устройство приняло бы за чтение",
+                     true, true);
+        if (empty || !Sendable(Edit->Name(), text)) {
+            WalkStep();
+            Lamp(LampLabel, clRed);
+            FWriteFailed = true;
+            return;
+        }
+        argument = text;
+    } else {
+        const auto number = ControlNumber(text);
+        if (!number) {
+            WalkStep();
+            Lamp(LampLabel, clRed);
+            return;
+        }
+        argument = IntToDecPadded(*number, Digits);
+    }
+    std::string reply;
+    if (Transact(Command + argument, reply) != TExchangeResult::Answered) {
+        Lamp(LampLabel, clRed);
+        FWriteFailed = true;
+        return;
+    }
+    Table.Set(Edit->Name(), text);
+    Post(Edit, text);
+    Lamp(LampLabel, clBlue);
+}
+
+void TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, int Digits,
+                                TLabel* LampLabel, TRefValues& Table) {
+    if (Stopping() || Skipped(Control, rqWriteParam))
+        return;
+    Lamp(LampLabel, clWindowText);
+    std::optional<std::int32_t> number;
+    std::string text;
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control)) {
+        number = spin->Value();
+        text = std::to_string(*number);
+        if (*number < 0)
+            number.reset();
+    } else if (const auto* edit = dynamic_cast<const TEdit*>(Control)) {
+        text = edit->Text();
+        number = ControlNumber(text);
+    }
+    if (!number) {
+        WalkStep();
+        Lamp(LampLabel, clRed);
+        return;
+    }
+    std::string reply;
+    if (Transact(Command + IntToHexUpper(*number, Digits), reply) != TExchangeResult::Answered) {
+        Lamp(LampLabel, clRed);
+        FWriteFailed = true;
+        return;
+    }
+    Table.Set(ComponentInfoOf(Control)->Name(), text);
+    Post(Control, text);
+    Lamp(LampLabel, clBlue);
+}
+
+void TDevOrbelin::PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table) {
+    const char* state = Checked ? "true" : "false";
+    Post(Box, state);
+    Table.Set(Box->Name(), state);
+}
+
+void TDevOrbelin::FinishRead(TParamPage& Page) {
+    if (Stopping())
+        Page.FWasRead = false;
+    else if (FRequest != rqReadParam)
+        Page.FWasRead = true;
+}
+
+void TDevOrbelin::FinishWrite(TParamPage& Page, bool EvenSingle) {
+    if (Stopping())
+        Page.FWasWritten = false;
+    else if (EvenSingle || FRequest != rqWriteParam)
+        Page.FWasWritten = true;
+}

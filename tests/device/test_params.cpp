@@ -1,0 +1,202 @@
+// One parameter at a time against the simulated unit: the encodings on the
+// wire, the lamps, the reference entries, single-parameter requests through
+// the hint window's links, and texts that must not reach the unit.
+#include <gtest/gtest.h>
+
+#include "HintWindow.h"
+#include "PagesRig.h"
+#include "Simulator.h"
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+struct TParamCase {
+    TSimulator Sim;
+    TPagesRig Rig;
+
+    explicit TParamCase(int Revision = 41) {
+        Sim.Unit().SetRevision(Revision);
+        EXPECT_TRUE(Rig.Connect(Sim));
+        Begin();
+    }
+    void Begin() {
+        Sim.Unit().ClearCommands();
+        Rig.ClearTaken();
+    }
+    // A page operation on Page; the commands it sent.
+    TLines Run(TForm* Page, std::uint8_t Code) {
+        Begin();
+        Rig.Select(Page);
+        EXPECT_TRUE(Rig.Run(Code));
+        return Sim.Unit().Commands();
+    }
+};
+
+} // namespace
+
+TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
+    TParamCase c;
+    TformCommon& p = *c.Rig.formCommon;
+    c.Run(&p, TDevice::rqReadPage);
+    const std::pair<const char*, const char*> values[] = {
+        {"7", "+O0007"}, {"12345", "+O12345"}, {"0", "+O0000"}};
+    for (const auto& [text, wire] : values) {
+        p.etObjNum->SetText(text);
+        EXPECT_EQ(c.Run(&p, TDevice::rqWritePage)[0], wire);
+        EXPECT_EQ(p.FRefValues.Get("etObjNum"), text) << "the text as typed, not the argument";
+    }
+    p.etLat->SetText("230");
+    // More digits than the minimum when the number needs them (the unit
+    // refuses a value beyond a byte).
+    p.etGPSrestartt->SetText("300");
+    p.etModemCheckt->SetText("6");
+    const TLines sent = c.Run(&p, TDevice::rqWritePage);
+    ASSERT_EQ(sent.size(), 9u);
+    EXPECT_EQ(sent[2], "+l00E6");
+    EXPECT_EQ(sent[4], "+s12C");
+    EXPECT_EQ(sent[6], "+t06");
+    EXPECT_EQ(c.Rig.WriteState.load(), 3);
+
+    // Reads: hexadecimal into decimal; an empty value reads as 0.
+    c.Sim.Unit().SetValue("+l", "00E6");
+    c.Sim.Unit().SetValue("+t", "");
+    c.Sim.Unit().SetValue("+o", "zz");
+    c.Run(&p, TDevice::rqReadPage);
+    EXPECT_EQ(p.etLat->Text(), "230");
+    EXPECT_EQ(p.etModemCheckt->Text(), "0");
+    EXPECT_EQ(c.Rig.LastColor(p.lbetModemCheckt), "clBlue");
+    EXPECT_EQ(c.Rig.LastColor(p.lbetGPSpostime), "clRed") << "not hexadecimal";
+    EXPECT_EQ(c.Rig.ColorsFor(p.lbetLat), (TLines{"clWindowText", "clBlue"}));
+    EXPECT_TRUE(p.FWasRead);
+}
+
+TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
+    TParamCase c;
+    TformCommon& p = *c.Rig.formCommon;
+    c.Run(&p, TDevice::rqReadPage);
+    p.etObjNum->SetText("");
+    p.etLat->SetText("-5");
+    const TLines sent = c.Run(&p, TDevice::rqWritePage);
+    EXPECT_EQ(sent.size(), 7u) << "six parameters and the commit";
+    EXPECT_EQ(sent[0], "+h+79161234567");
+    EXPECT_EQ(c.Rig.LastColor(p.lbetObjNum), "clRed");
+    EXPECT_EQ(c.Rig.LastColor(p.lbetLat), "clRed");
+    EXPECT_TRUE(c.Rig.Messages().empty()) << "nothing was sent, so nothing failed to be written";
+    EXPECT_EQ(c.Rig.WriteState.load(), 1);
+}
+
+TEST(DeviceParams, GPRSSwitchAcceptsOnlyItsTwoAnswers) {
+    TParamCase c;
+    TformGPRS& p = *c.Rig.formGPRS;
+    c.Run(&p, TDevice::rqReadPage);
+    EXPECT_TRUE(p.cbGPRS->Checked());
+    EXPECT_EQ(c.Rig.LastColor(p.lbcb), "clBlue");
+
+    c.Sim.Unit().SetValue("+c", "ff");
+    c.Run(&p, TDevice::rqReadPage);
+    EXPECT_FALSE(p.cbGPRS->Checked());
+    EXPECT_EQ(c.Rig.LastColor(p.lbcb), "clRed");
+    EXPECT_EQ(p.FRefValues.Get("cbGPRS"), "true") << "the entry keeps the last good value";
+
+    p.cbGPRS->SetChecked(false);
+    EXPECT_EQ(c.Run(&p, TDevice::rqWritePage)[0], "+cFF");
+    EXPECT_EQ(p.FRefValues.Get("cbGPRS"), "false");
+    EXPECT_EQ(c.Sim.Unit().Value("+c"), "FF");
+}
+
+TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
+    TParamCase c;
+    TformCommon& p = *c.Rig.formCommon;
+    c.Run(&p, TDevice::rqReadPage);
+    c.Rig.Select(&p);
+    p.FWasRead = false;
+    c.Sim.Unit().SetValue("+l", "00E6");
+    c.Begin();
+
+    ShowParameterHint(p.etLat);
+    ASSERT_NE(ParamHintWindow(), nullptr);
+    ParamHintWindow()->Form()->lbReadClick(nullptr);
+    ASSERT_TRUE(c.Rig.WaitUntil([&] { return c.Rig.Mode() == 0; }, 10000));
+    c.Rig.Drain();
+    EXPECT_EQ(c.Sim.Unit().Commands(), TLines{"+l"});
+    EXPECT_EQ(p.etLat->Text(), "230");
+    EXPECT_EQ(p.etLat->Tag(), 3) << "the mark is removed";
+    EXPECT_TRUE(c.Rig.ColorsFor(p.lbetObjNum).empty()) << "other lamps untouched";
+    EXPECT_FALSE(p.FWasRead) << "a single read leaves the page flag alone";
+
+    c.Begin();
+    p.etLat->SetText("231");
+    ParamHintWindow()->Form()->lbWriteClick(nullptr);
+    ASSERT_TRUE(c.Rig.WaitUntil([&] { return c.Rig.Mode() == 0; }, 10000));
+    c.Rig.Drain();
+    HideParameterHint();
+    EXPECT_EQ(c.Sim.Unit().Commands(), (TLines{"+l00E7", "+J"}));
+    EXPECT_EQ(p.etLat->Tag(), 3);
+    EXPECT_EQ(c.Rig.WriteState.load(), 1);
+}
+
+TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
+    TParamCase c;
+    TformGPRS& p = *c.Rig.formGPRS;
+    c.Run(&p, TDevice::rqReadPage);
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+I"});
+    p.etIp->SetText("10.0.0.1");
+    p.etIp->SetTag(p.etIp->Tag() + 1000);
+    EXPECT_EQ(c.Run(&p, TDevice::rqWriteParam), (TLines{"+I10.0.0.1", "+J"}));
+    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
+    EXPECT_EQ(c.Rig.WriteState.load(), 3);
+    EXPECT_EQ(p.etIp->Tag(), 14);
+}
+
+TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
+    TParamCase c;
+    TformGPRS& p = *c.Rig.formGPRS;
+    c.Run(&p, TDevice::rqReadPage);
+    struct TBad {
+        const char* Text;
+        const char* Why;
+    } const bad[] = {
+        {"*99#\r+c00", "управляющий символ"}, // would smuggle in a second command
+        {"", "пустое значение"},              // would read instead of write
+        {"ключ✓", "Windows-1251"},
+    };
+    for (const TBad& b : bad) {
+        SCOPED_TRACE(b.Why);
+        p.etGPRSphone->SetText(b.Text);
+        const TLines sent = c.Run(&p, TDevice::rqWritePage);
+        for (const std::string& s : sent)
+            EXPECT_NE(s.rfind("+g", 0), 0u) << s;
+        EXPECT_EQ(sent.size(), 12u) << "the rest of the page and the commit";
+        EXPECT_EQ(c.Rig.LastColor(p.lbetGPRSphone), "clRed");
+        const int line = c.Rig.FindMemo(" # !!! etGPRSphone не отправлен");
+        ASSERT_GE(line, 0);
+        EXPECT_NE(c.Rig.MemoLines()[line].find(b.Why), std::string::npos)
+            << c.Rig.MemoLines()[line];
+        EXPECT_EQ(c.Rig.Messages().size(), 1u);
+        EXPECT_EQ(c.Rig.WriteState.load(), 3);
+        EXPECT_EQ(p.FRefValues.Get("etGPRSphone"), "*99***1#");
+    }
+    EXPECT_EQ(c.Sim.Unit().Value("+g"), "*99***1#");
+}
+
+TEST(DeviceParams, ActionsShowTheirOutcomeOnTheirLamp) {
+    TParamCase c;
+    c.Rig.formInOut->CheckBox1->SetChecked(true);
+    c.Rig.formInOut->CheckBox2->SetChecked(true);
+    EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqSetOutputs), (TLines{"+k03", "+J"}));
+    EXPECT_EQ(c.Rig.ColorsFor(c.Rig.formInOut->lbbtnSET), (TLines{"clWindowText", "clBlue"}));
+    EXPECT_EQ(c.Rig.WriteState.load(), 1);
+
+    EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqGPSRestart), TLines{"+Q"});
+    EXPECT_EQ(c.Rig.LastColor(c.Rig.formGPS->lbbtnRST), "clBlue");
+    c.Sim.Unit().SetValue("+M", "1F1F");
+    EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqResetFlags), TLines{"+m"});
+    EXPECT_EQ(c.Rig.LastColor(c.Rig.formFlags->lbbtnRST), "clBlue");
+    EXPECT_EQ(c.Sim.Unit().Value("+M"), "0000");
+
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+Q"});
+    c.Run(c.Rig.formCommon, TDevice::rqGPSRestart);
+    EXPECT_EQ(c.Rig.LastColor(c.Rig.formGPS->lbbtnRST), "clRed");
+    EXPECT_EQ(c.Rig.Mode(), 0);
+}
