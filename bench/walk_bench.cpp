@@ -1,0 +1,153 @@
+// How long read all and write all of a generation-0 unit take against the
+// in-process simulator answering at once, next to their floors: every
+// exchange begins with a mandated 100 ms pause, so 34 reads take at least
+// 3.4 s and 30 writes plus the commit at least 3.1 s. The GUI side drains
+// the queue onto real pages every 50 ms, as the main window's timer does.
+//
+//     walk_bench
+//
+// Prints one figure per line:
+//     read_all_s     the read of all pages
+//     read_floor_s   34 x 0.1
+//     write_all_s    the write of all pages and the commit
+//     write_floor_s  31 x 0.1
+
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "Appliers.h"
+#include "DevOrbelinClass.h"
+#include "Simulator.h"
+#include "f_Debug.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_Records.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_flags.h"
+#include "f_inout.h"
+#include "f_phones.h"
+#include "walk_bench_link.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// Stand-ins for the screen outside the pages: carried, never applied.
+QObject* Stand(std::uintptr_t n) {
+    return reinterpret_cast<QObject*>(n * 64);
+}
+
+class THost : public TApplyHost {
+public:
+    explicit THost(TformInOut* Page) : FPage(Page) {}
+    void AppendMemoLine(const std::string&) override {}
+    bool LogEnabled() const override { return false; }
+    void WriteLogLine(const std::string&) override {}
+    bool IsMainWindow(const QObject*) const override { return false; }
+    void SetGeneration(int) override {}
+    void RepaintStatusBar() override {}
+    bool IsInputsPage(const QObject* Control) const override { return Control == FPage; }
+    void SetInputFlagsEnabled(bool Enabled) override {
+        Enabled ? FPage->EnableInputFlags() : FPage->DisableInputFlags();
+    }
+
+private:
+    TformInOut* FPage;
+};
+
+// Applies what was posted to the pages; true once the splash's OK was clicked.
+bool Drain(TOutArray& Out, THost& Host) {
+    bool clicked = false;
+    TOutElement* e = nullptr;
+    while (Out.Take(e) != 0) {
+        const auto* c = dynamic_cast<const TControlOut*>(e);
+        if (!c || !ComponentInfoOf(c->Control))
+            continue;
+        clicked = clicked || c->Text == "Click";
+        try {
+            if (c->Kind == okControl)
+                ApplyControlText(Host, c->Control, c->Text);
+            else
+                ApplyControlColor(c->Control, c->Text);
+        } catch (const std::exception&) {
+        }
+    }
+    return clicked;
+}
+
+// Runs one request and returns its duration in seconds, draining meanwhile.
+double Timed(TBenchLink& Link, std::uint8_t Code, TOutArray& Out, THost& Host) {
+    const auto start = TClock::now();
+    Link.SetMode(Code);
+    while (Link.Mode() != 0 && !Link.Ended()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (TClock::now() - start > std::chrono::milliseconds(50))
+            Drain(Out, Host);
+    }
+    const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
+    Drain(Out, Host);
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    TForm owner(nullptr, "Form1");
+    TDevicePages pages{.formCommon = new TformCommon(&owner),
+                       .formGPRS = new TformGPRS(&owner),
+                       .formGPS = new TformGPS(&owner),
+                       .formAcc = new TformAcc(&owner),
+                       .formInOut = new TformInOut(&owner),
+                       .formFlags = new TformFlags(&owner),
+                       .formPhones = new TformPhones(&owner),
+                       .formRecords = new TformRecords(&owner),
+                       .form_Debug = new Tform_Debug(&owner),
+                       .StatusPanel4 = Stand(1)};
+    THost host(pages.formInOut);
+
+    TSimulator sim;
+    TOutArray out;
+    std::atomic<std::int32_t> writeState{0};
+    TUiTargets targets(writeState);
+    targets.SplashPanel2 = Stand(2);
+    targets.SplashButton1 = pages.formCommon; // receives "Click": a form ignores it
+    targets.StatusPanel2 = Stand(3);
+    targets.Form1 = Stand(4);
+    targets.tv1 = Stand(5);
+    targets.tbtnDisconnect = Stand(6);
+    TDevOrbelin device(out, targets);
+    device.SetPages(pages);
+    device.SetCurrentPage(pages.formCommon);
+
+    TBenchLink link(sim.SlavePath(), out, device, targets);
+    const auto deadline = TClock::now() + std::chrono::seconds(20);
+    while (!Drain(out, host)) {
+        if (link.Ended() || TClock::now() > deadline) {
+            std::fprintf(stderr, "walk_bench: no connection to the simulator\n");
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    const double readAll = Timed(link, TDevice::rqReadAll, out, host);
+    const std::size_t reads = sim.Unit().CommandCount();
+    const double writeAll = Timed(link, TDevice::rqWriteAll, out, host);
+    const std::size_t writes = sim.Unit().CommandCount() - reads;
+    if (reads != 1 + 34 || writes != 31 || writeState.load() != 1) {
+        std::fprintf(stderr, "walk_bench: %zu reads, %zu writes, write state %d\n", reads - 1,
+                     writes, writeState.load());
+        return 1;
+    }
+    std::printf("read_all_s %.3f\n", readAll);
+    std::printf("read_floor_s %.3f\n", 34 * 0.1);
+    std::printf("write_all_s %.3f\n", writeAll);
+    std::printf("write_floor_s %.3f\n", 31 * 0.1);
+    return 0;
+}
