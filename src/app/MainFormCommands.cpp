@@ -35,9 +35,9 @@ void TForm1::mnuConnectClick(QObject*) {
         return;
     const std::string port = dlgConnect->ComPorts->Text();
     const std::string phone = dlgConnect->Phones->Text();
-    FLink->Start(port, phone, dlgConnect->cbRegWait->Checked());
     StatusBar1->Panel(0)->SetText(port);
     StatusBar1->Panel(1)->SetText(phone);
+    FLink->Start(port, phone, dlgConnect->cbRegWait->Checked());
 
     if (dlgSplash->ShowModal() != mrOk) {
         FLink->End();

@@ -254,9 +254,11 @@ TEST(MainWindow, PagesPostRequestsOnlyWhileALinkThreadExistsAndFindDescriptions)
     TTempDir home;
     home.Write("discription.txt", Utf8ToCp1251Lossy("1,Номер объекта\r\n30,Инженерные номера\r\n"));
     SetProgramFolderOverride(home.Path());
-    TForm1 f;
-    EXPECT_EQ(DescribeParameter(30), "Инженерные номера");
-    EXPECT_EQ(DescribeParameter(2), "");
-    EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+    {
+        TForm1 f;
+        EXPECT_EQ(DescribeParameter(30), "Инженерные номера");
+        EXPECT_EQ(DescribeParameter(2), "");
+        EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+    }
     SetProgramFolderOverride("");
 }
