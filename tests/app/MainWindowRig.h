@@ -81,6 +81,13 @@ public:
     // Drains the queue as the timer does.
     void Drain() { Form->Timer1Timer(); }
 
+    // Selects the tree entry of the page with the given number.
+    void SelectPage(int Number) {
+        for (int i = 0; i < Form->tv1->NodeCount(); ++i)
+            if (Form->tv1->Node(i)->StateIndex() == Number)
+                Form->tv1->Select(Form->tv1->Node(i));
+    }
+
 private:
     void Answer(QWidget* w) {
         if (w == Form->dlgConnect) {

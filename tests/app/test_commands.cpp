@@ -29,11 +29,6 @@ protected:
     void TearDown() override { F.tbtnDisconnectClick(F.tbtnDisconnect); }
 
     std::uint8_t Mode() const { return F.Link().Mode(); }
-    void SelectPage(int number) {
-        for (int i = 0; i < F.tv1->NodeCount(); ++i)
-            if (F.tv1->Node(i)->StateIndex() == number)
-                F.tv1->Select(F.tv1->Node(i));
-    }
     // A page as a read left it: both flags set, a value in the given edit.
     static void AsRead(TParamPage* page, TEdit* edit) {
         page->FWasRead = true;
@@ -53,7 +48,7 @@ protected:
 } // namespace
 
 TEST_F(Connected, ReadClearsThePageInFrontAndWriteResetsItsMarks) {
-    SelectPage(3);
+    Rig.SelectPage(3);
     AsRead(F.formGPRS, F.formGPRS->etIp);
     AsRead(F.formCommon, F.formCommon->etObjNum);
     F.formGPRS->lbetIp->SetFontColor(clRed);
@@ -69,7 +64,7 @@ TEST_F(Connected, ReadClearsThePageInFrontAndWriteResetsItsMarks) {
     EXPECT_TRUE(Flagged(F.formCommon)); // another page is not touched
     EXPECT_EQ(F.formCommon->etObjNum->Text(), "7");
 
-    SelectPage(1);
+    Rig.SelectPage(1);
     F.SetWriteState(1);
     F.tbtnWrite->Click();
     EXPECT_EQ(Mode(), rqWritePage);
@@ -81,7 +76,7 @@ TEST_F(Connected, ReadClearsThePageInFrontAndWriteResetsItsMarks) {
 }
 
 TEST_F(Connected, AShortEngineeringNumberStopsTheWriteWithNothingTouched) {
-    SelectPage(6);
+    Rig.SelectPage(6);
     TformPhones* phones = F.formPhones;
     phones->cbPhonesOff->SetChecked(false);
     AsRead(phones, phones->etPhone1);

@@ -40,13 +40,6 @@ void ExpectDisconnected(const TForm1& f) {
     EXPECT_FALSE(f.Link().Exists());
 }
 
-// Selects the tree node with the given page number.
-void SelectPage(TForm1& f, int number) {
-    for (int i = 0; i < f.tv1->NodeCount(); ++i)
-        if (f.tv1->Node(i)->StateIndex() == number)
-            f.tv1->Select(f.tv1->Node(i));
-}
-
 } // namespace
 
 TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
@@ -89,7 +82,7 @@ TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
         {1, f.formCommon}, {3, f.formGPRS},  {9, f.formGPS},    {2, f.formAcc},
         {7, f.formInOut},  {8, f.formFlags}, {6, f.formPhones}, {5, f.form_Debug}};
     for (const auto& [number, page] : pages) {
-        SelectPage(f, number);
+        rig.SelectPage(number);
         ExpectOnlyPageShown(f, page);
         EXPECT_EQ(f.Link().CurrentPage(), page) << number;
         EXPECT_EQ(f.PageByNumber(number), page);
@@ -100,11 +93,11 @@ TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
     // "По умолчанию" on the debug page leaves the common page alone.
     f.formCommon->etObjNum->SetText("1234");
     f.form_Debug->EditN(1)->SetText("+v");
-    SelectPage(f, 5);
+    rig.SelectPage(5);
     f.tbtnDefault->Click();
     EXPECT_EQ(f.formCommon->etObjNum->Text(), "1234");
     EXPECT_EQ(f.form_Debug->EditN(1)->Text(), f.form_Debug->EditN(1)->Hint());
-    SelectPage(f, 1);
+    rig.SelectPage(1);
     f.N1->Click();
     EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
 
