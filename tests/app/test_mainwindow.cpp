@@ -233,6 +233,28 @@ TEST(MainWindow, TheMemoAndTheLogTakeTheDebugLines) {
     EXPECT_NE(rig.Home.Read("Windows.ini").find("[Form1]"), std::string::npos);
 }
 
+TEST(MainWindow, TheMemoPanelComesBackWithTheHeightItWasDraggedTo) {
+    TMainWindowRig rig;
+    rig.Show();
+    TForm1& f = *rig.Form;
+    f.mnuMemo->Click();
+    ASSERT_TRUE(f.Panel1->isVisible());
+    EXPECT_EQ(f.Panel1->height(), 143);
+    const int total = f.Splitter1->height();
+    f.Splitter1->setSizes({total - 200, 200}); // the operator drags the splitter
+    EXPECT_EQ(f.Panel1->height(), 200);
+    f.mnuMemo->Click();
+
+    rig.Form.reset(); // the layout is saved at shut-down
+    EXPECT_NE(rig.Home.Read("Windows.ini").find("Panel1.Height=200"), std::string::npos);
+    rig.Form = std::make_unique<TForm1>(); // the next start
+    TForm1& next = *rig.Form;
+    rig.Show();
+    EXPECT_FALSE(next.Panel1->Visible());
+    next.mnuMemo->Click();
+    EXPECT_EQ(next.Panel1->height(), 200);
+}
+
 TEST(MainWindow, LoggingThatCannotStartLeavesTheMenuUnchecked) {
     TMainWindowRig rig;
     TForm1& f = *rig.Form;
