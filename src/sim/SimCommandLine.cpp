@@ -241,6 +241,8 @@ std::optional<std::string> ParseSimCommandLine(const std::vector<std::string>& a
             result.Help = true;
         } else if (a == "--echo") {
             result.Options.Echo = true;
+        } else if (a == "--raw") {
+            result.Options.Raw = true;
         } else if (a == "--commit-fails") {
             result.CommitFails = true;
         } else if (a == "--modem" || a.starts_with("--modem=")) {
@@ -279,6 +281,10 @@ std::optional<std::string> ParseSimCommandLine(const std::vector<std::string>& a
             if (v.empty())
                 return "empty link path";
             result.LinkPath = v;
+        } else if (TakeValue(args, i, "--control", v)) {
+            if (v.empty())
+                return "empty control path";
+            result.ControlPath = v;
         } else if (TakeValue(args, i, "--fault", v)) {
             TSimFault fault;
             if (auto error = ParseFault(v, fault))
@@ -295,6 +301,8 @@ std::optional<std::string> ParseSimCommandLine(const std::vector<std::string>& a
             return "unknown argument: " + a;
         }
     }
+    if (result.Options.Raw && result.Options.Modem)
+        return "--raw leaves no modem in front of the line";
     return std::nullopt;
 }
 
@@ -323,6 +331,13 @@ first line on stdout, logs what it receives on stderr, runs until SIGINT/SIGTERM
   --echo              echo typed characters (for a person at a terminal)
   --delay MS          reply delay for every command
   --link PATH         keep a symbolic link PATH to the port while running
+  --control PATH      a control line for scripts and tests, linked at PATH:
+                      one command per line, one reply line each ("ok ...",
+                      "error ..."): reset [OPTIONS] (a fresh line and unit
+                      with these options added), send BYTES, drop, hold on|off,
+                      commands, modem-lines, received [N MS], line
+  --raw               a bare wire instead of the unit: what arrives is kept
+                      for the control line's "received"
   --set KEY=VALUE     a stored value by command ("+g", "+f01") or control name
   --commit-fails      refuse the commit command
   --no-carrier-idle MS  unsolicited NO CARRIER after MS without input

@@ -14,6 +14,7 @@
 struct TSimCommandLine {
     TSimOptions Options;
     std::string LinkPath;
+    std::string ControlPath;                // a control line (SimControl.h) linked there
     std::optional<std::string> VersionText; // Windows-1251
     bool CommitFails = false;
     int NoCarrierIdleMs = 0;

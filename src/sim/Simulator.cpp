@@ -7,7 +7,9 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/inotify.h>
+#include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 #include "Thread.h"
 
@@ -47,9 +49,25 @@ std::optional<TSimClock::time_point> Earlier(std::optional<TSimClock::time_point
         return a;
     return *a < *b ? a : b;
 }
+
+// Bits per second of a terminal speed code; -1 for one not listed.
+long SpeedNumber(speed_t speed) {
+    static const std::pair<speed_t, long> speeds[] = {
+        {B0, 0},           {B50, 50},         {B75, 75},         {B110, 110},
+        {B134, 134},       {B150, 150},       {B200, 200},       {B300, 300},
+        {B600, 600},       {B1200, 1200},     {B1800, 1800},     {B2400, 2400},
+        {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+        {B57600, 57600},   {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
+        {B500000, 500000}, {B921600, 921600}};
+    for (const auto& [code, number] : speeds)
+        if (code == speed)
+            return number;
+    return -1;
+}
 } // namespace
 
-TSimulator::TSimulator(const TSimOptions& options) : FPty(true), FOnDropped(options.OnLineDropped) {
+TSimulator::TSimulator(const TSimOptions& options)
+    : FPty(true), FRaw(options.Raw), FOnDropped(options.OnLineDropped) {
     if (fcntl(FPty.MasterFd(), F_SETFL, fcntl(FPty.MasterFd(), F_GETFL) | O_NONBLOCK) != 0)
         Fail("fcntl");
     int fds[2];
@@ -87,8 +105,7 @@ TSimulator::TSimulator(const TSimOptions& options) : FPty(true), FOnDropped(opti
 
 TSimulator::~TSimulator() {
     FThread->Terminate();
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = write(FWakeWrite, &c, 1);
+    Wake();
     FThread->WaitFor();
     FThread.reset();
     close(FWakeRead);
@@ -103,7 +120,56 @@ TSimModem& TSimulator::Modem() {
     return *FModem;
 }
 
+std::string TSimulator::TakeReceived(std::size_t atLeast, int timeoutMs) {
+    std::unique_lock lock(FReceivedMutex);
+    FReceivedMore.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [&] { return FReceived.size() >= atLeast; });
+    return std::exchange(FReceived, {});
+}
+
+void TSimulator::SetHold(bool hold) {
+    FHold.store(hold);
+    Wake();
+}
+
+std::string TSimulator::LineSettings() const {
+    // Terminal settings asked of the master side are those of the slave,
+    // which is where the program made them.
+    termios t{};
+    {
+        std::lock_guard lock(FLineMutex); // the master stays open meanwhile
+        if (FDropped.load(std::memory_order_acquire) || tcgetattr(FPty.MasterFd(), &t) != 0)
+            return "unknown";
+    }
+    const tcflag_t size = t.c_cflag & CSIZE;
+    const int bits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    const char parity = !(t.c_cflag & PARENB) ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
+    std::string text = std::to_string(SpeedNumber(cfgetospeed(&t))) + " " + std::to_string(bits) +
+                       parity + ((t.c_cflag & CSTOPB) ? "2" : "1");
+    if (t.c_cflag & CRTSCTS)
+        text += " crtscts";
+    if (t.c_iflag & IXON)
+        text += " ixon";
+    if (t.c_iflag & IXOFF)
+        text += " ixoff";
+    return text;
+}
+
+void TSimulator::Wake() {
+    const char c = 1;
+    // A full pipe already holds a wake-up; nothing is lost.
+    [[maybe_unused]] const ssize_t n = write(FWakeWrite, &c, 1);
+}
+
 void TSimulator::FromLine(std::string_view bytes) {
+    if (FRaw) {
+        {
+            std::lock_guard lock(FReceivedMutex);
+            FReceived.append(bytes);
+        }
+        FReceivedMore.notify_all();
+        return;
+    }
     const auto now = TSimClock::now();
     if (FModem) {
         std::string toUnit;
@@ -131,10 +197,13 @@ void TSimulator::PortEvents() {
 }
 
 void TSimulator::Drop() {
-    // Set before the hang-up can be seen, so whoever sees it also sees the flag.
-    FDropped.store(true, std::memory_order_release);
-    FPty.CloseMaster();
-    FPty.ReleaseSlave();
+    {
+        std::lock_guard lock(FLineMutex);
+        // Set before the hang-up can be seen, so whoever sees it also sees the flag.
+        FDropped.store(true, std::memory_order_release);
+        FPty.CloseMaster();
+        FPty.ReleaseSlave();
+    }
     if (FOnDropped)
         FOnDropped();
 }
@@ -174,8 +243,9 @@ void TSimulator::Serve(const TThread& self) {
             return;
         }
 
+        const short readLine = FHold.load() ? 0 : POLLIN;
         pollfd fds[3] = {{FWakeRead, POLLIN, 0},
-                         {master, static_cast<short>(POLLIN | (out.empty() ? 0 : POLLOUT)), 0},
+                         {master, static_cast<short>(readLine | (out.empty() ? 0 : POLLOUT)), 0},
                          {FOpenWatch, POLLIN, 0}};
         const nfds_t count = FOpenWatch >= 0 ? 3 : 2;
         const auto next = Earlier(FUnit.NextDue(), FModem ? FModem->NextDue() : std::nullopt);

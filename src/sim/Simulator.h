@@ -18,8 +18,11 @@
 // OnLineDropped are called on the serving thread.
 
 #include <atomic>
+#include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -36,6 +39,9 @@ struct TSimOptions {
     std::optional<TSimModemConfig> Modem; // a GSM modem in front of the unit
     TSimTrace Trace;                      // every unit command and modem line as it arrives
     std::function<void()> OnLineDropped;
+    // A bare wire instead of unit and modem: what the program sends is kept
+    // for TakeReceived, and only SendUnsolicited reaches the program.
+    bool Raw = false;
 };
 
 class TSimulator {
@@ -51,6 +57,16 @@ public:
     TSimModem& Modem(); // throws std::logic_error when built without a modem
     bool LineDropped() const { return FDropped.load(std::memory_order_acquire); }
 
+    // What the program sent since the last call, with Raw set; empty otherwise.
+    // Waits up to timeoutMs for at least atLeast bytes to be there.
+    std::string TakeReceived(std::size_t atLeast = 0, int timeoutMs = 0);
+    // While held, nothing is read from the line: the program's writes back up
+    // until they block or time out, as with a peer that stopped reading.
+    void SetHold(bool hold);
+    // The line settings the program made on its port, as "19200 8N1" followed
+    // by " crtscts", " ixon", " ixoff" for the flow controls that are on.
+    std::string LineSettings() const;
+
 private:
     class TServeThread;
 
@@ -58,6 +74,7 @@ private:
     void FromLine(std::string_view bytes);
     void PortEvents();
     void Drop();
+    void Wake();
 
     TPty FPty;
     TSimUnit FUnit;
@@ -65,7 +82,13 @@ private:
     int FWakeRead = -1;
     int FWakeWrite = -1;
     int FOpenWatch = -1;
+    mutable std::mutex FLineMutex; // LineSettings against Drop closing the master
     std::atomic<bool> FDropped{false};
+    std::atomic<bool> FHold{false};
+    bool FRaw = false;
+    std::mutex FReceivedMutex;
+    std::condition_variable FReceivedMore;
+    std::string FReceived;
     std::function<void()> FOnDropped;
     std::unique_ptr<TServeThread> FThread;
 };

@@ -1,9 +1,10 @@
 // orbelin-sim: the unit simulator on its own pseudo-terminal, for a person
 // with a terminal program or for scripts. The first line on stdout is the
-// port path.
+// port path; once it is out, the links and the control line are ready.
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <pthread.h>
 #include <string>
@@ -12,13 +13,14 @@
 
 #include "DateTimeText.h"
 #include "SimCommandLine.h"
+#include "SimControl.h"
+#include "SimHost.h"
 #include "SimLink.h"
-#include "Simulator.h"
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
     TSimCommandLine commandLine;
-    if (const auto error =
-            ParseSimCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine)) {
+    if (const auto error = ParseSimCommandLine(args, commandLine)) {
         std::fprintf(stderr, "orbelin-sim: %s\n%s", error->c_str(), SimUsage().c_str());
         return 2;
     }
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
     }
 
     // Signals are taken by sigwait below; blocked before any thread starts so
-    // the serving thread inherits the mask. SIGUSR1 is the line-drop notice.
+    // the serving threads inherit the mask. SIGUSR1 is the line-drop notice.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -36,24 +38,36 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    commandLine.Options.Trace = [](std::string_view source, std::string_view bytes) {
+    const auto trace = [](std::string_view source, std::string_view bytes) {
         std::fprintf(stderr, "%s %-5s <- %s\n", DateTimeText().c_str(), std::string(source).c_str(),
                      ReadableBytes(bytes).c_str());
     };
-    commandLine.Options.OnLineDropped = [] { kill(getpid(), SIGUSR1); };
+    // With a control line a dropped line is only the end of one test: the
+    // next "reset" brings a fresh one. Without, it ends the run.
+    const bool controlled = !commandLine.ControlPath.empty();
+    const auto dropped = [controlled] {
+        if (controlled)
+            std::fprintf(stderr, "orbelin-sim: the line dropped\n");
+        else
+            kill(getpid(), SIGUSR1);
+    };
 
     try {
-        TSimulator sim(commandLine.Options);
-        ApplySimCommandLine(commandLine, sim);
-        std::optional<TSimLink> link;
-        if (!commandLine.LinkPath.empty())
-            link.emplace(commandLine.LinkPath, sim.SlavePath());
-        std::printf("%s\n", sim.SlavePath().c_str());
+        TSimHost host(args, trace, dropped);
+        std::unique_ptr<TSimControl> control;
+        std::optional<TSimLink> controlLink;
+        if (controlled) {
+            control = std::make_unique<TSimControl>(
+                [&host](const std::string& line) { return host.Control(line); });
+            controlLink.emplace(commandLine.ControlPath, control->SlavePath());
+        }
+        // Announced last: a script that has read the port line finds the
+        // links and the control line ready.
+        std::fprintf(stderr, "orbelin-sim: %s%s%s\n", host.Describe().c_str(),
+                     controlLink ? ", control line " : "",
+                     controlLink ? controlLink->Path().c_str() : "");
+        std::printf("%s\n", host.SlavePath().c_str());
         std::fflush(stdout);
-        std::fprintf(stderr, "orbelin-sim: unit revision %d (generation %d)%s%s%s\n",
-                     sim.Unit().Revision(), sim.Unit().Generation(),
-                     sim.HasModem() ? " behind a GSM modem" : "", link ? ", link " : "",
-                     link ? link->Path().c_str() : "");
         int signal = 0;
         sigwait(&signals, &signal);
         if (signal == SIGUSR1)
