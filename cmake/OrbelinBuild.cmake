@@ -12,6 +12,29 @@ else()
     set(ORB_PLATFORM posix)
 endif()
 
+# GoogleTest built from its sources as part of the project, for builds that
+# find none installed for their target system: a cross build takes Debian's
+# (googletest package) by default, a Windows developer may point this at a
+# checkout. find_package(GTest) then picks up these targets.
+if(CMAKE_CROSSCOMPILING)
+    set(orb_googletest_default /usr/src/googletest)
+else()
+    set(orb_googletest_default "")
+endif()
+set(ORB_GOOGLETEST_SOURCE "${orb_googletest_default}" CACHE PATH
+    "GoogleTest sources to build with the project (empty: use an installed GoogleTest)")
+if(ORB_BUILD_TESTS AND ORB_GOOGLETEST_SOURCE)
+    if(NOT EXISTS ${ORB_GOOGLETEST_SOURCE}/CMakeLists.txt)
+        message(FATAL_ERROR "No GoogleTest sources in ${ORB_GOOGLETEST_SOURCE} (Debian: googletest)")
+    endif()
+    include(FetchContent)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    # The same C runtime as the project's own code (MSVC).
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    FetchContent_Declare(GTest SOURCE_DIR ${ORB_GOOGLETEST_SOURCE} OVERRIDE_FIND_PACKAGE)
+    FetchContent_MakeAvailable(GTest)
+endif()
+
 if(ORB_SANITIZE)
     add_compile_options(-fsanitize=${ORB_SANITIZE} -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=${ORB_SANITIZE})
@@ -51,6 +74,7 @@ function(orb_test name)
     endif()
     if(CMAKE_CROSSCOMPILING AND ORB_TEST_LAUNCHER)
         add_test(NAME ${name} COMMAND ${ORB_TEST_LAUNCHER} $<TARGET_FILE:${name}>)
+        list(APPEND ARG_LABELS cross)
     else()
         add_test(NAME ${name} COMMAND ${name})
     endif()
