@@ -14,7 +14,7 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override { F.Link().SetTimeScaleForTests(0.05); }
     void TearDown() override { F.tbtnDisconnectClick(F.tbtnDisconnect); }
@@ -37,8 +37,18 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindow, ReadEditWriteAndCommitEveryPage) {
+// Every generation: read all, edit, write all with its commit. The unit is
+// given by its firmware revision.
+TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
+    const int revision = GetParam();
+    const int generation = revision <= 18 ? 1 : revision <= 36 ? 2 : 0;
+    const std::size_t reads[3] = {34, 31, 28};
+    const std::size_t writes[3] = {30, 30, 24};
+    Sim.Unit().SetRevision(revision);
     ASSERT_TRUE(Rig.Connect(Sim.SlavePath()));
+    ASSERT_EQ(F.Generation(), generation);
+    Sim.Unit().ClearCommands();
+
     std::vector<std::string> progress;
     F.tbtnReadAll->Click();
     ASSERT_TRUE(WaitUntil(
@@ -51,26 +61,41 @@ TEST_F(MainWindow, ReadEditWriteAndCommitEveryPage) {
         30000));
     EXPECT_EQ(Answers.Messages, std::vector<std::string>{"Чтение всех параметров завершено!"});
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }, 5000));
+    EXPECT_EQ(Sim.Unit().CommandCount(), reads[generation]);
     ASSERT_FALSE(progress.empty()) << "the walk shows where it stands";
     EXPECT_EQ(progress.front().rfind("Чтение ", 0), 0u) << progress.front();
     EXPECT_EQ(F.StatusBar1->Panel(4)->Text(), "") << "and clears it at the end";
-    EXPECT_EQ(F.formInOut->FRefValues.Get("CheckBox3"), "true");
+    EXPECT_EQ(F.formCommon->etObjNum->Text(), "0123");
+    if (generation == 1)
+        EXPECT_EQ(F.formInOut->Edit1->Text(), "112002001");
+    else
+        EXPECT_EQ(F.formInOut->FRefValues.Get("CheckBox3"), "true");
+    EXPECT_TRUE(F.formInOut->FWasRead);
     EXPECT_TRUE(F.tv1->Enabled());
 
     // The operator edits two pages and writes everything.
     F.formCommon->etObjNum->SetText("77");
     F.formGPRS->etAccessPoint->SetText("apn.example");
     Answers.Messages.clear();
+    Sim.Unit().ClearCommands();
     F.tbtnWriteAll->Click();
     ASSERT_TRUE(WaitUntil([&] { return Idle() && F.WriteState() != 0; }, 30000));
     EXPECT_EQ(F.WriteState(), 1);
     EXPECT_TRUE(Answers.Messages.empty());
+    EXPECT_EQ(Sim.Unit().CommandCount(), writes[generation] + 1) << "and the commit";
     EXPECT_EQ(Sim.Unit().Value("+O"), "0077");
     EXPECT_EQ(Sim.Unit().Value("+G"), "apn.example");
     EXPECT_EQ(Sim.Unit().CommitCount(), 1);
+    EXPECT_TRUE(F.formGPRS->FWasWritten);
+}
 
-    // One page, with a parameter the unit refuses.
+INSTANTIATE_TEST_SUITE_P(Generations, MainWindow, ::testing::Values(41, 18, 30));
+
+TEST_F(MainWindow, APageWriteWithARefusedParameterWarns) {
+    ASSERT_TRUE(Rig.Connect(Sim.SlavePath()));
     SelectPage(3);
+    F.tbtnRead->Click();
+    ASSERT_TRUE(WaitUntil([&] { return Idle() && F.formGPRS->FWasRead; }, 10000));
     Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+I"});
     F.tbtnWrite->Click();
     ASSERT_TRUE(WaitUntil([&] { return Idle() && F.WriteState() != 0; }, 30000));
@@ -78,6 +103,7 @@ TEST_F(MainWindow, ReadEditWriteAndCommitEveryPage) {
               std::vector<std::string>{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
     EXPECT_EQ(F.WriteState(), 3);
     EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clRed);
+    EXPECT_EQ(F.formGPRS->lbetPort->FontColor(), clBlue);
 }
 
 TEST_F(MainWindow, ConsoleRowOneReadsTheVersion) {
