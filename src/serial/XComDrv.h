@@ -217,10 +217,10 @@ protected:
     void SetOnCommEvent(TCommEvent Handler);
     TDataEvent OnData() const;
     void SetOnData(TDataEvent Handler);
-    const TNotifyEvent& OnRead() const { return FOnRead; }
-    void SetOnRead(TNotifyEvent Handler) { FOnRead = std::move(Handler); }
-    const TNotifyEvent& OnSend() const { return FOnSend; }
-    void SetOnSend(TNotifyEvent Handler) { FOnSend = std::move(Handler); }
+    const TCommNotifyEvent& OnRead() const { return FOnRead; }
+    void SetOnRead(TCommNotifyEvent Handler) { FOnRead = std::move(Handler); }
+    const TCommNotifyEvent& OnSend() const { return FOnSend; }
+    void SetOnSend(TCommNotifyEvent Handler) { FOnSend = std::move(Handler); }
 
 private:
     friend class TCommDataControl;
@@ -264,8 +264,8 @@ private:
     mutable std::mutex FHandlerMutex; // OnCommEvent and OnData are read by the event thread
     TCommEvent FOnCommEvent;
     TDataEvent FOnData;
-    TNotifyEvent FOnRead;
-    TNotifyEvent FOnSend;
+    TCommNotifyEvent FOnRead;
+    TCommNotifyEvent FOnSend;
 };
 
 // The component as its users see it: every property published.

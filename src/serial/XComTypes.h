@@ -118,4 +118,4 @@ TBaudRate BaudRateFromValue(std::uint32_t Value);
 class TCustomComm;
 using TCommEvent = std::function<void(TCustomComm& Sender, TDeviceEvents Events)>;
 using TDataEvent = std::function<void(TCustomComm& Sender, std::uint32_t Received)>;
-using TNotifyEvent = std::function<void(TCustomComm& Sender)>;
+using TCommNotifyEvent = std::function<void(TCustomComm& Sender)>;

@@ -3,6 +3,32 @@
 #include <cstdlib>
 #include <windows.h>
 
+namespace {
+
+// Paths and environment values travel as UTF-8 inside the program; the ANSI
+// calls would hand them over in the machine's code page and garble a
+// Cyrillic folder name.
+std::string WideToUtf8(const wchar_t* text, int length) {
+    if (length <= 0)
+        return {};
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Utf8ToWide(const char* text) {
+    const int chars = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (chars <= 0)
+        return {};
+    std::wstring out(static_cast<size_t>(chars), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), chars);
+    out.resize(static_cast<size_t>(chars - 1));
+    return out;
+}
+
+} // namespace
+
 TLocalTime PlatformLocalTime(std::time_t t) {
     struct tm tmv {};
     localtime_s(&tmv, &t);
@@ -17,19 +43,31 @@ TLocalTime PlatformLocalTime(std::time_t t) {
 }
 
 std::string PlatformExecutablePath() {
-    char buf[MAX_PATH * 2];
-    const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    if (n == 0 || n >= sizeof buf)
-        return {};
-    return std::string(buf, n);
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return {};
+        if (n < buf.size())
+            return WideToUtf8(buf.data(), static_cast<int>(n));
+        if (buf.size() >= 32768)
+            return {};
+        buf.resize(buf.size() * 2);
+    }
 }
 
-char PlatformPathSeparator() { return '\\'; }
+char PlatformPathSeparator() {
+    return '\\';
+}
 
 std::string PlatformGetEnv(const char* name) {
-    char buf[4096];
-    const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-    if (n == 0 || n >= sizeof buf)
+    const std::wstring wname = Utf8ToWide(name);
+    const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
+    if (n == 0)
         return {};
-    return std::string(buf, n);
+    std::wstring value(n, L'\0');
+    const DWORD got = GetEnvironmentVariableW(wname.c_str(), value.data(), n);
+    if (got == 0 || got >= n)
+        return {};
+    return WideToUtf8(value.data(), static_cast<int>(got));
 }

@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "DateTimeText.h"
+#include "Platform.h"
 #include "ProgramFolder.h"
 #include "TextUtil.h"
 
@@ -12,8 +13,8 @@ TEST(DateTimeText, FixedRussianFormat) {
     EXPECT_EQ(FormatDateTime(t), "07.12.2026 9:05:03");
     t.Hour = 23;
     EXPECT_EQ(FormatDateTime(t), "07.12.2026 23:05:03");
-    EXPECT_TRUE(std::regex_match(DateTimeText(),
-                                 std::regex(R"(\d\d\.\d\d\.\d{4} \d{1,2}:\d\d:\d\d)")));
+    EXPECT_TRUE(
+        std::regex_match(DateTimeText(), std::regex(R"(\d\d\.\d\d\.\d{4} \d{1,2}:\d\d:\d\d)")));
 }
 
 TEST(TextUtil, HexDecimalAndCaseHelpers) {
@@ -31,10 +32,13 @@ TEST(TextUtil, HexDecimalAndCaseHelpers) {
 }
 
 TEST(ProgramFolder, OverrideEndsWithSeparator) {
-    SetProgramFolderOverride("/tmp/orb-test");
-    EXPECT_EQ(ProgramFolder(), "/tmp/orb-test/");
+    const std::string sep(1, PlatformPathSeparator());
+    SetProgramFolderOverride("orb-test");
+    EXPECT_EQ(ProgramFolder(), "orb-test" + sep);
+    SetProgramFolderOverride("orb-test" + sep);
+    EXPECT_EQ(ProgramFolder(), "orb-test" + sep);
     SetProgramFolderOverride("");
     const std::string def = ProgramFolder();
     ASSERT_FALSE(def.empty());
-    EXPECT_EQ(def.back(), '/');
+    EXPECT_EQ(def.back(), sep[0]);
 }

@@ -138,3 +138,12 @@ TEST(ProgramFolderWin32, EndsWithABackslashAndIsTheProgramsOwnFolder) {
     const std::string path(exe, n);
     EXPECT_EQ(ProgramFolder(), path.substr(0, path.find_last_of('\\') + 1));
 }
+
+// A folder with Cyrillic letters must come back as UTF-8, whatever the
+// machine's ANSI code page is: the file layer opens paths as UTF-8.
+TEST(ProgramFolderWin32, CyrillicFolderComesBackAsUtf8) {
+    SetEnvironmentVariableW(L"ORBELIN_HOME",
+                            L"C:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0430");
+    EXPECT_EQ(ProgramFolder(), "C:\\Программа\\");
+    SetEnvironmentVariableW(L"ORBELIN_HOME", nullptr);
+}
