@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the project and runs the whole test suite: a plain build, then the
 # same suite under AddressSanitizer + UndefinedBehaviorSanitizer and under
-# ThreadSanitizer. Ends with one summary line; exits non-zero on any failure.
+# ThreadSanitizer, the Windows build's tests under wine, and every fuzz target
+# for a bounded time. Ends with one summary line; exits non-zero on any failure.
 #
 #   scripts/test.sh                      everything
-#   ORB_VARIANTS="plain" scripts/test.sh only some variants (plain asan tsan mingw)
+#   ORB_VARIANTS="plain" scripts/test.sh only some variants (plain asan tsan mingw fuzz)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -13,7 +14,7 @@ scripts/install-deps.sh || { echo "SUMMARY: FAILED (could not install dependenci
 
 export CCACHE_BASEDIR=$ROOT CCACHE_NOHASHDIR=true CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 JOBS=${JOBS:-$(nproc)}
-VARIANTS=${ORB_VARIANTS:-plain asan tsan mingw}
+VARIANTS=${ORB_VARIANTS:-plain asan tsan mingw fuzz}
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/support/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -77,6 +78,50 @@ cross_variant() { # name, build dir
     fi
 }
 
+# Every libFuzzer target (tests/fuzz) built with clang and run for a bounded
+# time on a copy of its seed corpus in the repository; a crash, leak or
+# sanitizer report fails the run. Prints each target's executions per second.
+fuzz_variant() { # name, build dir
+    local name=$1 dir=$2
+    local t0=$(date +%s) secs=${ORB_FUZZ_SECONDS:-20}
+    echo "=== $name: configure and build ($dir)"
+    if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DORB_BUILD_FUZZ=ON -DORB_BUILD_BENCH=OFF >"$dir.configure.log" 2>&1; then
+        cat "$dir.configure.log"
+        RESULTS+=("$name: configure FAILED"); FAILED=1; return
+    fi
+    local targets
+    targets=$(ninja -C "$dir" -t targets all | grep -Eo '^orb_fuzz_[A-Za-z0-9_]+' | sort -u)
+    if [ -z "$targets" ] || ! cmake --build "$dir" -j "$JOBS" --target $targets; then
+        RESULTS+=("$name: build FAILED"); FAILED=1; return
+    fi
+    local bad=0 count=0 work
+    work=$(mktemp -d)
+    for t in $targets; do
+        local short=${t#orb_fuzz_}
+        mkdir -p "$work/$short"
+        [ -d "tests/fuzz/corpus/$short" ] && cp -r "tests/fuzz/corpus/$short/." "$work/$short/"
+        echo "=== $name: $short for ${secs}s"
+        if "$dir/tests/fuzz/$t" -max_total_time="$secs" -print_final_stats=1 \
+            -artifact_prefix="$dir/$short-" "$work/$short" >"$dir/$short.log" 2>&1; then
+            local execs=$(grep -Eo 'stat::number_of_executed_units: *[0-9]+' "$dir/$short.log" | grep -Eo '[0-9]+$')
+            echo "    $short: ok, ${execs:-?} runs, $(( ${execs:-0} / secs )) per second"
+        else
+            tail -n 40 "$dir/$short.log"
+            echo "    $short: FAILED (artifact in $dir)"
+            bad=1
+        fi
+        count=$((count + 1))
+    done
+    rm -rf "$work"
+    if [ $bad -eq 0 ]; then
+        RESULTS+=("$name: ok ($count targets, $(( $(date +%s) - t0 ))s)")
+    else
+        RESULTS+=("$name: FAILED"); FAILED=1
+    fi
+}
+
 for v in $VARIANTS; do
     case $v in
     plain) variant plain build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ ;;
@@ -85,6 +130,7 @@ for v in $VARIANTS; do
     tsan) variant tsan build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
         -DCMAKE_CXX_FLAGS=-O1 -DORB_SANITIZE=thread -DORB_BUILD_BENCH=OFF ;;
     mingw) cross_variant mingw build-mingw ;;
+    fuzz) fuzz_variant fuzz build-fuzz ;;
     *) RESULTS+=("$v: unknown variant"); FAILED=1 ;;
     esac
 done
