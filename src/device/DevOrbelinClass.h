@@ -115,6 +115,8 @@ private:
     std::string SendAsTyped(const std::string& Command);
 
     // DevOrbelin_params.cpp
+    // The control carries a single-parameter request's mark.
+    static bool Marked(const QObject* Control);
     // Skipped in a single-parameter request of the given code unless marked.
     bool Skipped(QObject* Control, std::uint8_t SingleCode) const;
     void Post(QObject* Control, const std::string& Text);

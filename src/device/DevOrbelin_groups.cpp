@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "DevOrbelinClass.h"
-#include "PageOps.h"
 #include "TextUtil.h"
 #include "WireValue.h"
 #include "f_GPRS.h"

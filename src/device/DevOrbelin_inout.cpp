@@ -7,7 +7,6 @@
 #include <string>
 
 #include "DevOrbelinClass.h"
-#include "PageOps.h"
 #include "TextUtil.h"
 #include "WireValue.h"
 #include "f_inout.h"
@@ -15,11 +14,6 @@
 namespace {
 
 constexpr int CodeLength = 9;
-
-bool IsMarked(const QObject* Control) {
-    const TComponentInfo* info = ComponentInfoOf(Control);
-    return info && HasParameterMark(info->Tag());
-}
 
 // Byte offset of the character after the first Count characters of UTF-8 text.
 std::size_t CharacterOffset(const std::string& Utf8, std::size_t Count) {
@@ -98,8 +92,8 @@ void TDevOrbelin::ReadInOut(TformInOut& Page) {
     if (Stopping())
         return;
     const bool single = FRequest == rqReadParam;
-    const bool output1 = IsMarked(Page.CheckBox1);
-    const bool output2 = IsMarked(Page.CheckBox2);
+    const bool output1 = Marked(Page.CheckBox1);
+    const bool output2 = Marked(Page.CheckBox2);
     if (!(single && output1 && output2))
         ReadInputMasks(Page);
     if (!Stopping() && (!single || output1 || output2))
@@ -110,7 +104,7 @@ void TDevOrbelin::ReadInOut(TformInOut& Page) {
 void TDevOrbelin::WriteInOut(TformInOut& Page) {
     if (Stopping())
         return;
-    if (FRequest == rqWriteParam && IsMarked(Page.CheckBox1) && IsMarked(Page.CheckBox2)) {
+    if (FRequest == rqWriteParam && Marked(Page.CheckBox1) && Marked(Page.CheckBox2)) {
         SetOutputs();
     } else {
         int restore = 0;
@@ -168,7 +162,7 @@ void TDevOrbelin::ReadInOutPerInput(TformInOut& Page) {
         for (int column = 1; column <= 2; ++column) {
             TEdit* code = Page.EditN(2 * k + column);
             TCheckBox* box = Page.CheckBoxN(2 * k + column + 2);
-            if (single && !IsMarked(code) && !IsMarked(box))
+            if (single && !Marked(code) && !Marked(box))
                 continue;
             const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k);
             std::string value;
@@ -182,7 +176,7 @@ void TDevOrbelin::ReadInOutPerInput(TformInOut& Page) {
             PostChecked(box, value.substr(split) != "0", Page.FRefValues);
         }
     }
-    if (!Stopping() && (!single || IsMarked(Page.CheckBox2))) {
+    if (!Stopping() && (!single || Marked(Page.CheckBox2))) {
         std::string reply;
         const auto flags = Transact("+k", reply) == TExchangeResult::Answered
                                ? HexReplyValue(ExtractReplyValue(reply))
@@ -202,7 +196,7 @@ void TDevOrbelin::WriteInOutPerInput(TformInOut& Page) {
         for (int column = 1; column <= 2; ++column) {
             TEdit* code = Page.EditN(2 * k + column);
             TCheckBox* box = Page.CheckBoxN(2 * k + column + 2);
-            if (Stopping() || (single && !IsMarked(code) && !IsMarked(box)))
+            if (Stopping() || (single && !Marked(code) && !Marked(box)))
                 continue;
             TLabel* lamp = Page.RowLabelN(2 * k + column);
             Lamp(lamp, clWindowText);

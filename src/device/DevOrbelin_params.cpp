@@ -10,11 +10,13 @@
 #include "TextUtil.h"
 #include "WireValue.h"
 
-bool TDevOrbelin::Skipped(QObject* Control, std::uint8_t SingleCode) const {
-    if (FRequest != SingleCode)
-        return false;
+bool TDevOrbelin::Marked(const QObject* Control) {
     const TComponentInfo* info = ComponentInfoOf(Control);
-    return !info || !HasParameterMark(info->Tag());
+    return info && HasParameterMark(info->Tag());
+}
+
+bool TDevOrbelin::Skipped(QObject* Control, std::uint8_t SingleCode) const {
+    return FRequest == SingleCode && !Marked(Control);
 }
 
 void TDevOrbelin::Post(QObject* Control, const std::string& Text) {
