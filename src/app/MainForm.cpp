@@ -134,7 +134,12 @@ void TForm1::CreateMenus() {
     mnuCommon = AddItem(this, mnuProperties, "mnuCommon", "Общие");
     mnuCommon->SetVisible(false);
     mnuSave = AddItem(this, mnuProperties, "mnuSave", "Сохранить");
+    mnuSave->OnClick = [this](QObject* s) { mnuSaveClick(s); };
     mnuLoad = AddItem(this, mnuProperties, "mnuLoad", "Загрузить");
+    mnuLoad->OnClick = [this](QObject* s) { mnuLoadClick(s); };
+    ChooseSettingsFile = [this](const TFileDialogSetup& setup) {
+        return ExecFileDialog(setup, this);
+    };
     N1 = AddItem(this, mnuProperties, "N1", "По умолчанию");
     N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
     N2 = AddItem(this, mnuProperties, "N2", "По умолчанию все");
@@ -348,6 +353,10 @@ void TForm1::FormCreate() {
 
     tv1->Select(tv1->Node(0));
     tv1->FullExpand();
+
+    // The previous session's choices and values, once every page and both
+    // dialogs exist.
+    Guarded([this] { LoadSettings(ProgramFolder() + CurrentSettingsFile); });
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -377,6 +386,8 @@ void TForm1::FormDestroy() {
     Guarded([this] { SaveWindowLayout(*this); });
     FLink->End();
     FLog.Stop();
+    // After the link has ended and the log is closed, before the pages go.
+    Guarded([this] { SaveSettings(ProgramFolder() + CurrentSettingsFile); });
     HideParameterHint();
     for (TForm* page :
          std::initializer_list<TForm*>{formAcc, formGPRS, formRecords, form_Debug, formCommon})
@@ -522,6 +533,37 @@ void TForm1::mnuLogClick(QObject*) {
     } else if (FLog.Start(ProgramFolder() + "log.txt")) {
         mnuLog->SetChecked(true);
     }
+}
+
+TSettingsTargets TForm1::SettingsTargets() const {
+    return {.dlgConnect = dlgConnect,
+            .mnuMemo = mnuMemo,
+            .mnuLog = mnuLog,
+            .formCommon = formCommon,
+            .formGPRS = formGPRS,
+            .formGPS = formGPS,
+            .formAcc = formAcc,
+            .formInOut = formInOut,
+            .formPhones = formPhones,
+            .form_Debug = form_Debug};
+}
+
+void TForm1::LoadSettings(const std::string& FileName) {
+    ::LoadSettings(FileName, SettingsTargets());
+}
+
+void TForm1::SaveSettings(const std::string& FileName) {
+    ::SaveSettings(FileName, SettingsTargets());
+}
+
+void TForm1::mnuSaveClick(QObject*) {
+    if (const auto file = ChooseSettingsFile(SettingsSaveDialog(ProgramFolder())))
+        SaveSettings(*file);
+}
+
+void TForm1::mnuLoadClick(QObject*) {
+    if (const auto file = ChooseSettingsFile(SettingsOpenDialog(ProgramFolder())))
+        LoadSettings(*file);
 }
 
 void TForm1::mnuAboutClick(QObject*) {

@@ -22,6 +22,7 @@
 #include "DebugLog.h"
 #include "DeviceLink.h"
 #include "OutArray.h"
+#include "Settings.h"
 #include "UiTargets.h"
 
 class TdlgConnect;
@@ -115,6 +116,8 @@ public:
     void tbtnWriteAllClick(QObject* Sender);
     void tbtnDefaultClick(QObject* Sender);
     void N2Click(QObject* Sender);
+    void mnuSaveClick(QObject* Sender);
+    void mnuLoadClick(QObject* Sender);
     void mnuMemoClick(QObject* Sender);
     void mnuLogClick(QObject* Sender);
     void Button1Click(QObject* Sender);
@@ -122,6 +125,14 @@ public:
                              const QRect& Rect);
     void mnuAboutClick(QObject* Sender);
     void mnuExitClick(QObject* Sender);
+
+    // The settings files: the connection dialog, the debug switches, the
+    // parameter pages and the console. Both throw EFileError naming the file.
+    void LoadSettings(const std::string& FileName);
+    void SaveSettings(const std::string& FileName);
+    // Asks for the file of "Сохранить" and "Загрузить" (a file dialog; tests
+    // put their own answer here).
+    TFileChooser ChooseSettingsFile;
 
     // The unit generation: shows and hides the page content it has no use for.
     void SetGeneration(std::int32_t Generation);
@@ -163,6 +174,7 @@ private:
     TForm* CurrentPage() const;
     bool PhoneNumbersValid() const;
     void StartRequest(std::uint8_t Code);
+    TSettingsTargets SettingsTargets() const;
 
     std::unique_ptr<TOutArray> FOutArray;
     std::unique_ptr<TDeviceLink> FLink;

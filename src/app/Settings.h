@@ -1,0 +1,84 @@
+#pragma once
+// The settings files: "current.ini" beside the program and the parameter sets
+// the operator saves and loads. One file holds the connection choices, the
+// debug switches and every value control of the six parameter pages (keyed
+// by the control's name under the page's name) and the thirty console fields.
+//
+// A save is all or nothing: the whole file is built in memory, keeping every
+// other section, key and line of an existing file, and then replaces the old
+// file in one crash-safe step; a save that fails leaves the old file as it was
+// and throws EFileError naming it. A load sets control values only, the way
+// typing would (the pages' change handlers run); values from the file are not
+// trusted: a file of any content loads what it can and never fails, and only
+// a file that exists but cannot be opened at all throws EFileError, before
+// anything is changed.
+//
+// Threading: GUI thread.
+
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "FileIo.h"
+
+class QWidget;
+class TForm;
+class TIniFile;
+class TMenuItem;
+class TdlgConnect;
+class TformAcc;
+class TformCommon;
+class TformGPRS;
+class TformGPS;
+class TformInOut;
+class TformPhones;
+class Tform_Debug;
+
+// The settings file kept beside the program between runs.
+inline constexpr const char* CurrentSettingsFile = "current.ini";
+
+// Everything a settings file stores, and the menu items whose clicks restore
+// the debug switches.
+struct TSettingsTargets {
+    TdlgConnect* dlgConnect = nullptr;
+    TMenuItem* mnuMemo = nullptr;
+    TMenuItem* mnuLog = nullptr;
+    TformCommon* formCommon = nullptr;
+    TformGPRS* formGPRS = nullptr;
+    TformGPS* formGPS = nullptr;
+    TformAcc* formAcc = nullptr;
+    TformInOut* formInOut = nullptr;
+    TformPhones* formPhones = nullptr;
+    Tform_Debug* form_Debug = nullptr;
+};
+
+// Reads the file into the controls. A missing file reads as one without keys.
+void LoadSettings(const std::string& FileName, const TSettingsTargets& Targets);
+// Writes the controls into the file. Fault is for tests (see ReplaceFileContents).
+void SaveSettings(const std::string& FileName, const TSettingsTargets& Targets,
+                  const TFileFaultHook& Fault = {});
+
+// One page's value controls (edits, spin edits, check boxes, radio buttons),
+// in the page's component order, under the page's name.
+void WritePageSettings(TIniFile& Ini, const TForm& Page);
+void ReadPageSettings(const TIniFile& Ini, const TForm& Page);
+
+// The file dialogs of "Сохранить" and "Загрузить".
+struct TFileDialogSetup {
+    bool Save = false;      // a save dialog, else an open dialog
+    std::string InitialDir; // the folder it opens in
+    std::string Filter;     // "description|pattern" pairs joined by "|"
+    std::string DefaultExt; // appended to a name typed without one; empty: none
+    bool ConfirmOverwrite = false;
+};
+TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir);
+TFileDialogSetup SettingsOpenDialog(const std::string& InitialDir);
+
+// Asks the operator for a file; nothing when the dialog was cancelled.
+using TFileChooser = std::function<std::optional<std::string>(const TFileDialogSetup&)>;
+// The chooser of the running program: a file dialog owned by Parent.
+std::optional<std::string> ExecFileDialog(const TFileDialogSetup& Setup, QWidget* Parent);
+
+// A "description|pattern|..." filter as the file dialog's name filters.
+QStringList NameFilters(const std::string& Filter);

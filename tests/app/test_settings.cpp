@@ -1,0 +1,371 @@
+// The settings files through the real main window: what a file keeps, what a
+// load makes of it, and what happens when the disk says no.
+
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <map>
+
+#include "Cp1251.h"
+#include "IniFile.h"
+#include "MainWindowRig.h"
+#include "Settings.h"
+#include "f_Debug.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+
+std::vector<TForm*> StoredPages(const TForm1& f) {
+    return {f.formCommon, f.formGPRS, f.formGPS, f.formAcc, f.formInOut, f.formPhones};
+}
+
+TSettingsTargets Targets(const TForm1& f) {
+    return {f.dlgConnect, f.mnuMemo, f.mnuLog,    f.formCommon, f.formGPRS,
+            f.formGPS,    f.formAcc, f.formInOut, f.formPhones, f.form_Debug};
+}
+
+// Every value a settings file stores, by "section/key".
+std::map<std::string, std::string> Stored(TForm1& f) {
+    std::map<std::string, std::string> m;
+    for (TForm* page : StoredPages(f))
+        for (TComponentInfo* c : page->Components()) {
+            const std::string key = page->Name() + "/" + c->Name();
+            QObject* o = c->Object();
+            if (auto* e = dynamic_cast<TEdit*>(o))
+                m[key] = e->Text();
+            else if (auto* s = dynamic_cast<TSpinEdit*>(o))
+                m[key] = s->Text();
+            else if (auto* b = dynamic_cast<TCheckBox*>(o))
+                m[key] = b->Checked() ? "1" : "0";
+            else if (auto* r = dynamic_cast<TRadioButton*>(o))
+                m[key] = r->Checked() ? "1" : "0";
+        }
+    for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
+        m["fDebug/Edit" + std::to_string(n)] = f.form_Debug->EditN(n)->Text();
+    m["ComPort"] = f.dlgConnect->ComPorts->Text();
+    for (const std::string& item : f.dlgConnect->Phones->Items())
+        m["history"] += item + ";";
+    m["Phone"] = f.dlgConnect->Phones->Text();
+    m["Reg"] = f.dlgConnect->cbRegWait->Checked() ? "1" : "0";
+    m["Memo"] = f.Panel1->Visible() ? "1" : "0";
+    m["Log"] = f.Log().LogEnabled() ? "1" : "0";
+    return m;
+}
+
+// A value of its own in every stored control, each one a value the field
+// could hold (digits where it takes digits, within its maximum length).
+void FillEveryValue(TForm1& f) {
+    f.formInOut->EnableInputFlags();
+    int i = 0;
+    for (TForm* page : StoredPages(f))
+        for (TComponentInfo* c : page->Components()) {
+            ++i;
+            QObject* o = c->Object();
+            if (auto* e = dynamic_cast<TEdit*>(o)) {
+                std::string text = e->KeyFilter() == TKeyFilter::None
+                                       ? "значение " + std::to_string(i)
+                                       : std::to_string(1000000000 + i * 7919);
+                if (e->MaxLength() > 0)
+                    text.resize(std::min<std::size_t>(text.size(), e->MaxLength()));
+                e->SetText(text);
+            } else if (auto* b = dynamic_cast<TCheckBox*>(o)) {
+                b->SetChecked(i % 2 == 0);
+            }
+        }
+    f.formInOut->RadioButton1->SetChecked(true);
+    f.formAcc->seACCCheckTime->SetValue(17);
+    for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
+        f.form_Debug->EditN(n)->SetText(n % 2 ? "+O" : "строка " + std::to_string(n));
+    f.dlgConnect->ComPorts->SetText("/dev/ttyUSB3");
+    for (const char* number : {"9001112233", "9004445566"}) {
+        f.dlgConnect->Phones->SetText(number);
+        f.dlgConnect->OKBtnClick(f.dlgConnect->OKBtn);
+    }
+    f.dlgConnect->cbRegWait->SetChecked(false);
+    f.mnuMemo->Click();
+    f.mnuLog->Click();
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(Settings, ClosingAndStartingAgainBringsBackTheWholeSessionInFileOrder) {
+    TMainWindowRig rig;
+    FillEveryValue(*rig.Form);
+    const auto before = Stored(*rig.Form);
+    EXPECT_EQ(before.at("history"), "9004445566;9001112233;");
+    rig.Form.reset();
+
+    const std::string bytes = rig.Home.Read("current.ini");
+    EXPECT_EQ(Count(bytes, "\n"), Count(bytes, "\r\n"));
+    EXPECT_NE(bytes.find(Utf8ToCp1251Lossy("etGPRSphone=значение")), std::string::npos);
+    const TIniFile ini(rig.Home.File("current.ini"));
+    EXPECT_EQ(ini.ReadSections(),
+              (std::vector<std::string>{"Connect", "Debug", "formCommon", "formGPRS", "formGPS",
+                                        "formAcc", "formInOut", "formPhones", "fDebug"}));
+    EXPECT_EQ(ini.ReadSection("Connect"),
+              (std::vector<std::string>{"ComPort", "Phone1", "Phone2", "Phone3", "Phone4", "Phone5",
+                                        "Phone", "Reg"}));
+    EXPECT_TRUE(ini.ValueExists("Connect", "Phone5"));
+    EXPECT_EQ(ini.ReadString("Connect", "Phone3", "missing"), "");
+    EXPECT_EQ(ini.ReadSection("formInOut").back(), "Mode");
+    EXPECT_EQ(ini.ReadString("formInOut", "Mode", ""), "Mode1");
+    EXPECT_EQ(ini.ReadSection("fDebug").size(), 30u);
+
+    rig.Form = std::make_unique<TForm1>();
+    EXPECT_EQ(Stored(*rig.Form), before);
+    // The log that was on at closing opened a new period at the start.
+    EXPECT_EQ(Count(Cp1251ToUtf8(rig.Home.Read("log.txt")), "Начали процесс"), 2u);
+}
+
+TEST(Settings, ConnectionKeysFillTheDialogAndThePhoneListStopsAtAGap) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    TdlgConnect& dlg = *f.dlgConnect;
+    f.dlgConnect->ComPorts->SetText("COM4");
+    rig.Home.Write("gap.ini", "[Connect]\r\nComPort=\r\nPhone1=111\r\nPhone2=\r\nPhone3=333\r\n"
+                              "Phone=555\r\nReg=abc\r\n");
+    f.LoadSettings(rig.Home.File("gap.ini"));
+    EXPECT_EQ(dlg.Phones->Items(), std::vector<std::string>{"111"});
+    EXPECT_EQ(dlg.Phones->Text(), "555");
+    EXPECT_EQ(dlg.ComPorts->Text(), "COM4"); // an empty port keeps the box's text
+    EXPECT_TRUE(dlg.cbRegWait->Checked());   // not a number: the default
+
+    // Loading a second file adds its numbers after those already there.
+    rig.Home.Write("two.ini", "[connect]\r\nPHONE1=222\r\nphone2=333\r\nReg=0\r\n");
+    f.LoadSettings(rig.Home.File("two.ini"));
+    EXPECT_EQ(dlg.Phones->Items(), (std::vector<std::string>{"111", "222", "333"}));
+    EXPECT_EQ(dlg.Phones->Text(), "555");
+    EXPECT_FALSE(dlg.cbRegWait->Checked());
+}
+
+TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    // With no current.ini at the start, every key is missing.
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "");
+    EXPECT_EQ(f.form_Debug->EditN(30)->Text(), " ");
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 3);
+    EXPECT_TRUE(f.dlgConnect->cbRegWait->Checked());
+
+    f.formCommon->etLat->SetText("230");
+    f.formAcc->seACCCheckTime->SetValue(5);
+    f.formPhones->cbPhonesOff->SetChecked(true);
+    const std::string file = rig.Home.File("odd.ini");
+    const auto load = [&](const std::string& text) {
+        rig.Home.Write("odd.ini", Utf8ToCp1251Lossy(text));
+        f.LoadSettings(file);
+    };
+    load("[formAcc]\r\nseACCCheckTime=abc\r\n"
+         "[formCommon]\r\netObjNum=123456\r\n"
+         "[formGPRS]\r\netGPRSTryes=99\r\netGPRSTimeout=1\r\n"
+         "etServerTimeout=99999999999999999999999\r\netServerTryes=x9z\r\n"
+         "etAccessPoint=длинное имя точки доступа без предела длины\r\n"
+         "[formPhones]\r\netPhone1=+79161234567\r\netPhone2=12-34\r\ncbPhonesOff=0\r\n"
+         "[formInOut]\r\nMode=Mode1\r\nRadioButton2=1\r\nCheckBox3=1\r\nCheckBox11=1\r\n"
+         "[fDebug]\r\nEdit1=+v\r\nEdit2=\r\n");
+    EXPECT_EQ(f.formCommon->etLat->Text(), "");        // missing: emptied
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5);  // not a number: kept
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "1234"); // cut to the field's length
+    EXPECT_EQ(f.formGPRS->etGPRSTryes->Text(), "10");
+    EXPECT_EQ(f.formGPRS->etGPRSTimeout->Text(), "3");
+    EXPECT_EQ(f.formGPRS->etServerTimeout->Text(), "255");
+    EXPECT_EQ(f.formGPRS->etServerTryes->Text(), "x9");
+    EXPECT_EQ(f.formGPRS->etAccessPoint->Text(), "длинное имя точки доступа без предела длины");
+    EXPECT_EQ(f.formPhones->etPhone1->Text(), "9161234567"); // whole national number kept
+    EXPECT_EQ(f.formPhones->etPhone2->Text(), "1234");
+    EXPECT_EQ(f.formPhones->lbRule2->FontColor(), clRed);
+    EXPECT_TRUE(f.formPhones->etPhone1->Enabled());
+    // "Mode" is not read: the buttons say mode 2, which clears inputs 1 to 4.
+    EXPECT_TRUE(f.formInOut->RadioButton2->Checked());
+    EXPECT_FALSE(f.formInOut->RadioButton1->Checked());
+    EXPECT_FALSE(f.formInOut->CheckBox3->Checked());
+    EXPECT_FALSE(f.formInOut->CheckBox3->Enabled());
+    EXPECT_TRUE(f.formInOut->CheckBox11->Checked());
+    EXPECT_EQ(f.form_Debug->EditN(1)->Text(), "+v");
+    EXPECT_EQ(f.form_Debug->EditN(2)->Text(), ""); // present and empty
+    EXPECT_EQ(f.form_Debug->EditN(3)->Text(), " ");
+
+    load("[formAcc]\r\nseACCCheckTime=99\r\n[formPhones]\r\ncbPhonesOff=1\r\n"
+         "[formInOut]\r\nRadioButton1=1\r\nCheckBox3=1\r\n");
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 23); // clamped to the spin edit's range
+    EXPECT_FALSE(f.formPhones->etPhone1->Enabled());
+    EXPECT_TRUE(f.formInOut->CheckBox3->Enabled());
+    EXPECT_TRUE(f.formInOut->CheckBox3->Checked());
+    load("[formAcc]\r\nseACCCheckTime=0\r\n");
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
+    load("[formAcc]\r\nseACCCheckTime=\r\n");
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
+
+    // Bytes that are no INI file at all load as a file without keys.
+    std::string garbage(100000, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 7919) % 251);
+    rig.Home.Write("odd.ini", garbage);
+    f.LoadSettings(file);
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
+}
+
+TEST(Settings, TheDebugSwitchesOnlyEverComeOnFromAFile) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    const std::string file = rig.Home.File("debug.ini");
+    rig.Home.Write("debug.ini", "[Debug]\r\nMemo=1\r\nLog=1\r\n");
+    f.LoadSettings(file);
+    f.LoadSettings(file); // already on: not switched off again
+    EXPECT_TRUE(f.Panel1->Visible());
+    EXPECT_TRUE(f.mnuMemo->Checked());
+    EXPECT_TRUE(f.Log().LogEnabled());
+    EXPECT_EQ(Count(Cp1251ToUtf8(rig.Home.Read("log.txt")), "Начали процесс"), 1u);
+
+    rig.Home.Write("debug.ini", "[Debug]\r\nMemo=0\r\nLog=0\r\n");
+    f.LoadSettings(file);
+    EXPECT_TRUE(f.Panel1->Visible());
+    EXPECT_TRUE(f.Log().LogEnabled());
+}
+
+TEST(Settings, SavingIntoAnExistingFileKeepsEverythingElseInPlace) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    f.dlgConnect->ComPorts->SetText("COM2");
+    const std::string head =
+        "; written by hand\r\n[Other]\r\nkey = value kept\r\n\r\n[CONNECT]\r\n";
+    const std::string tail = "Extra=stays\r\n[Вне]\r\nключ=1\r\n";
+    rig.Home.Write("set.ini", Utf8ToCp1251Lossy(head + "comport=COM9\r\n" + tail));
+    f.SaveSettings(rig.Home.File("set.ini"));
+
+    const std::string bytes = Cp1251ToUtf8(rig.Home.Read("set.ini"));
+    EXPECT_EQ(bytes.rfind(head + "comport=COM2\r\nExtra=stays\r\n", 0), 0u) << bytes;
+    EXPECT_LT(bytes.find("[Вне]\r\nключ=1\r\n"), bytes.find("[Debug]")) << bytes;
+    EXPECT_EQ(Count(bytes, "[Connect]") + Count(bytes, "[CONNECT]"), 1u);
+}
+
+TEST(Settings, ASaveThatFailsNamesTheFileAndLeavesTheOldOneAsItWas) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    f.formCommon->etObjNum->SetText("0777");
+    const std::string old = "[formCommon]\r\netObjNum=0050\r\n";
+    rig.Home.Write("set.ini", old);
+    const std::string file = rig.Home.File("set.ini");
+    const std::size_t entries = rig.Home.EntryCount();
+    for (TFileWriteStep failing : {TFileWriteStep::Create, TFileWriteStep::Write,
+                                   TFileWriteStep::Sync, TFileWriteStep::Rename}) {
+        try {
+            SaveSettings(file, Targets(f), [&](TFileWriteStep s) { return s == failing ? 28 : 0; });
+            ADD_FAILURE() << "the save reported success";
+        } catch (const EFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(rig.Home.Read("set.ini"), old);
+        EXPECT_EQ(rig.Home.EntryCount(), entries) << "a temporary file was left behind";
+    }
+
+    // A file too large to have been read whole is never replaced.
+    const std::string huge = old + std::string(TIniFile::MaxFileSize, ';');
+    rig.Home.Write("set.ini", huge);
+    EXPECT_THROW(f.SaveSettings(file), EFileError);
+    EXPECT_EQ(rig.Home.Read("set.ini").size(), huge.size());
+    f.LoadSettings(file); // but what could be read still loads
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
+
+    // A name that cannot be read at all changes nothing.
+    f.formCommon->etObjNum->SetText("0777");
+    EXPECT_THROW(f.LoadSettings(rig.Home.Path()), EFileError);
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "0777");
+}
+
+TEST(Settings, TheMenuItemsAskForAFileAndTheOperatorSeesFailures) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    TModalAnswer answers;
+    std::vector<TFileDialogSetup> asked;
+    std::optional<std::string> answer;
+    f.ChooseSettingsFile = [&](const TFileDialogSetup& s) {
+        asked.push_back(s);
+        return answer;
+    };
+
+    f.mnuSave->trigger(); // cancelled
+    f.mnuLoad->trigger();
+    EXPECT_EQ(rig.Home.EntryCount(), 0u);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[0].Save);
+    EXPECT_TRUE(asked[0].ConfirmOverwrite);
+    EXPECT_EQ(asked[0].DefaultExt, "ini");
+    EXPECT_EQ(asked[0].Filter, "Файл настроек(*.ini)|*.ini");
+    EXPECT_FALSE(asked[1].Save);
+    EXPECT_EQ(asked[1].Filter, "Файл настроек (*.ini)|*.ini|Все файлы (*.*)|*.*");
+    for (const TFileDialogSetup& s : asked)
+        EXPECT_EQ(s.InitialDir, ProgramFolder());
+
+    f.formGPRS->etPort->SetText("4000");
+    answer = rig.Home.File("set.ini");
+    f.mnuSave->trigger();
+    f.formGPRS->etPort->SetText("1");
+    f.mnuLoad->trigger();
+    EXPECT_EQ(f.formGPRS->etPort->Text(), "4000");
+    EXPECT_TRUE(answers.Messages.empty());
+
+    answer = rig.Home.File("no folder/set.ini");
+    f.mnuSave->trigger();
+    answer = rig.Home.Path();
+    f.mnuLoad->trigger();
+    ASSERT_EQ(answers.Messages.size(), 2u);
+    EXPECT_NE(answers.Messages[0].find("no folder/set.ini"), std::string::npos);
+    EXPECT_NE(answers.Messages[1].find(rig.Home.Path()), std::string::npos);
+    EXPECT_EQ(f.formGPRS->etPort->Text(), "4000");
+
+    // A current.ini that cannot be replaced is reported at closing, and the
+    // rest of the shut-down still runs.
+    f.mnuLog->Click();
+    rig.Home.Write("current.ini", std::string(TIniFile::MaxFileSize + 1, ';'));
+    answers.Messages.clear();
+    rig.Form.reset();
+    ASSERT_EQ(answers.Messages.size(), 1u);
+    EXPECT_NE(answers.Messages[0].find(rig.Home.File("current.ini")), std::string::npos);
+    EXPECT_EQ(rig.Home.Read("current.ini").size(), TIniFile::MaxFileSize + 1);
+    EXPECT_NE(Cp1251ToUtf8(rig.Home.Read("log.txt")).find("Окончили процесс"), std::string::npos);
+}
+
+TEST(Settings, TheFileDialogsAreSetUpForSettingsFiles) {
+    TTempDir dir;
+    const auto run = [&](const TFileDialogSetup& setup, const std::string& name) {
+        TModalAnswer answer([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->acceptMode(),
+                      setup.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            EXPECT_EQ(dialog->nameFilters(), NameFilters(setup.Filter));
+            EXPECT_EQ(dialog->directory().absolutePath(), QStr(dir.Path()));
+            EXPECT_EQ(dialog->testOption(QFileDialog::DontConfirmOverwrite),
+                      !setup.ConfirmOverwrite);
+            if (name.empty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(QStr(name));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        return ExecFileDialog(setup, nullptr);
+    };
+    EXPECT_EQ(run(SettingsSaveDialog(dir.Path()), "mine"), dir.File("mine.ini"));
+    EXPECT_EQ(run(SettingsSaveDialog(dir.Path()), ""), std::nullopt);
+    dir.Write("old.ini", "");
+    EXPECT_EQ(run(SettingsOpenDialog(dir.Path()), "old.ini"), dir.File("old.ini"));
+
+    EXPECT_EQ(NameFilters("Файл настроек (*.ini)|*.ini|Все файлы (*.*)|*.*"),
+              (QStringList{"Файл настроек (*.ini)", "Все файлы (*.*)"}));
+    EXPECT_EQ(NameFilters("Файл настроек(*.ini)|*.ini"), QStringList{"Файл настроек(*.ini)"});
+    EXPECT_EQ(NameFilters("Тексты|*.txt;*.log|без шаблона"), QStringList{"Тексты (*.txt *.log)"});
+}
