@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "Appliers.h"
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "Simulator.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
@@ -31,7 +31,6 @@
 #include "f_flags.h"
 #include "f_inout.h"
 #include "f_phones.h"
-#include "walk_bench_link.h"
 
 namespace {
 
@@ -81,10 +80,10 @@ bool Drain(TOutArray& Out, THost& Host) {
 }
 
 // Runs one request and returns its duration in seconds, draining meanwhile.
-double Timed(TBenchLink& Link, std::uint8_t Code, TOutArray& Out, THost& Host) {
+double Timed(TModem& Link, std::uint8_t Code, TOutArray& Out, THost& Host) {
     const auto start = TClock::now();
     Link.SetMode(Code);
-    while (Link.Mode() != 0 && !Link.Ended()) {
+    while (Link.Mode() != 0 && !Link.Finished()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         if (TClock::now() - start > std::chrono::milliseconds(50))
             Drain(Out, Host);
@@ -126,10 +125,12 @@ int main(int argc, char** argv) {
     device.SetPages(pages);
     device.SetCurrentPage(pages.formCommon);
 
-    TBenchLink link(sim.SlavePath(), out, device, targets);
+    TModem link(sim.SlavePath(), "", out, device, false, targets);
+    device.SetModem(&link);
+    link.Resume();
     const auto deadline = TClock::now() + std::chrono::seconds(20);
     while (!Drain(out, host)) {
-        if (link.Ended() || TClock::now() > deadline) {
+        if (link.Finished() || TClock::now() > deadline) {
             std::fprintf(stderr, "walk_bench: no connection to the simulator\n");
             return 1;
         }

@@ -1,7 +1,191 @@
 #pragma once
-// TDevOrbelin (DevOrbelinClass.h) together with the link thread it drives.
-// Code that creates link threads for the device, or reaches them through it,
-// includes this header.
+// TDevOrbelin: the Orbelin unit behind the link thread. It runs the request
+// the link thread hands it: the connection handshake (firmware version and
+// generation), the keep-alive of a data call, the parameter reads and writes
+// of the settings pages, the walks over all pages, the commit that ends every
+// write, the inputs/outputs commands, the debug console and the records
+// operations. Its routines are split by concern:
+//   DevOrbelin.cpp          requests and the standard exchange
+//   DevOrbelin_connect.cpp  handshake, keep-alive
+//   DevOrbelin_commit.cpp   commit
+//   DevOrbelin_params.cpp   one parameter: lamps, encodings, reference entries
+//   DevOrbelin_groups.cpp   the parameter groups of the settings pages
+//   DevOrbelin_inout.cpp    the inputs/outputs page
+//   DevOrbelin_pages.cpp    page routing, read all, write all, walk progress
+//   DevOrbelin_console.cpp  debug console and record memory operations
+//
+// Threading: created on the GUI thread, which also calls SetPages before the
+// first connection; Dispatch and everything it calls run in the link thread.
+// Revision and Generation may be read from any thread. The link thread reads
+// page controls through their snapshots and changes them only by posting.
 
-#include "DevOrbelinClass.h"
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "Colors.h"
+#include "DevicePages.h"
+#include "OutArray.h"
+#include "ReplyValue.h"
+#include "UiTargets.h"
+#include "device.h"
 #include "xModem.h"
+
+class QObject;
+class TCheckBox;
+class TEdit;
+class TLabel;
+class TParamPage;
+class TRefValues;
+
+class TDevOrbelin : public TDevice {
+public:
+    TDevOrbelin(TOutArray& Out, const TUiTargets& Targets);
+
+    // The link thread of the coming connection; set before it is resumed.
+    // Not owned.
+    void SetModem(TModem* Link) { FModem = Link; }
+    // The pages and the progress panel; GUI thread, before the first
+    // connection. Without them the walks and actions find nothing to do.
+    void SetPages(const TDevicePages& Pages) { FPages = Pages; }
+
+    void Dispatch(std::uint8_t Code) override;
+
+    // Firmware revision and generation from the last version check that
+    // yielded a number (41 and 0 before any).
+    std::int32_t Revision() const { return FRevision.load(); }
+    std::int32_t Generation() const { return FGeneration.load(); }
+
+protected:
+    // How long an idle pass waits for input or a new request: long enough
+    // that an idle link costs almost nothing, short enough that a request
+    // starts at once (the wait ends as soon as Mode changes).
+    static constexpr int IdleWaitMs = 50;
+
+    enum class TExchangeResult {
+        Answered, // the reply passed CheckReply: its value is ExtractReplyValue(Reply)
+        NoAnswer, // nothing came, the port is closed or the link is stopping
+        Refused,  // "ERROR", or the link was lost (the link thread then stops)
+    };
+
+    // One unit command: its text and CR out, a reply up to "OK\r\n" back.
+    TExchangeResult Exchange(const std::string& Command, std::string& Reply);
+    void ShowOnSplash(const std::string& Text);
+
+    void Connect();
+    void KeepAlive();
+    void Commit();
+
+    // The current page's parameters, from or to the unit; every page, in a
+    // fixed order. Only Dispatch calls them.
+    virtual void ReadPage();
+    virtual void WritePage();
+    virtual void ReadAll();
+    virtual void WriteAll();
+
+    std::atomic<std::int32_t> FRevision{41};
+    TOutArray& FOut;
+    TModem* FModem = nullptr;
+    std::chrono::steady_clock::time_point FLastKeepAlive{};
+    std::int32_t FKeepAliveInterval = 0; // seconds
+    std::atomic<std::int32_t> FGeneration{0};
+    bool FWriteFailed = false;
+    TUiTargets FTargets;
+    TDevicePages FPages;
+    // The request being carried out. The routines decide by it, not by the
+    // link thread's Mode, which the operator may overwrite meanwhile: a
+    // single-parameter write must not turn into a write of the whole page.
+    std::uint8_t FRequest = rqIdle;
+
+private:
+    // DevOrbelin_connect.cpp
+    void CheckVersion(const std::string& Reply);
+    bool KeepAliveDue() const;
+
+    // What the parameter routines use of the link thread (DevOrbelin.cpp).
+    bool Stopping() const;
+    void PostLine(const std::string& Text, bool Show, bool Stamp);
+    // The console's exchange: the reply whatever the outcome.
+    std::string SendAsTyped(const std::string& Command);
+
+    // DevOrbelin_params.cpp
+    // The control carries a single-parameter request's mark.
+    static bool Marked(const QObject* Control);
+    // Skipped in a single-parameter request of the given code unless marked.
+    bool Skipped(QObject* Control, std::uint8_t SingleCode) const;
+    void Post(QObject* Control, const std::string& Text);
+    void Lamp(TLabel* Label, TColor Color);
+    // A parameter's exchange; counts as one step of a walk.
+    TExchangeResult Transact(const std::string& Command, std::string& Reply);
+    // Whether Text can be part of a command; if not, the memo says why.
+    bool Sendable(const std::string& What, const std::string& Text);
+    bool ExecCommand(const std::string& Command, TLabel* Lamp, std::string& Value);
+    void ReadTextParam(TEdit* Edit, const std::string& Command, TLabel* Lamp, TRefValues& Table);
+    // Control: an edit or a spin edit.
+    void ReadHexParam(QObject* Control, const std::string& Command, TLabel* Lamp,
+                      TRefValues& Table);
+    void WriteTextParam(TEdit* Edit, const std::string& Command, int Digits, TLabel* Lamp,
+                        TRefValues& Table);
+    void WriteHexParam(QObject* Control, const std::string& Command, int Digits, TLabel* Lamp,
+                       TRefValues& Table);
+    // A check box's state and reference entry.
+    void PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table);
+    void FinishRead(TParamPage& Page);
+    // EvenSingle: a single-parameter write sets the flag too.
+    void FinishWrite(TParamPage& Page, bool EvenSingle = false);
+
+    // DevOrbelin_groups.cpp
+    void ReadCommon(TformCommon& Page);
+    void WriteCommon(TformCommon& Page);
+    void ReadGPRS(TformGPRS& Page);
+    void WriteGPRS(TformGPRS& Page);
+    void ReadGPS(TformGPS& Page);
+    void WriteGPS(TformGPS& Page);
+    void ReadBattery(TformAcc& Page);
+    void WriteBattery(TformAcc& Page);
+    void ReadFlags(TformFlags& Page);
+    void ReadPhones(TformPhones& Page);
+    void WritePhones(TformPhones& Page);
+    void RestartGPS();
+    void ResetFlags();
+    // "+S" for the battery page's power state: its caption, or empty when
+    // the status byte is to be shown (Status then holds it).
+    std::string PowerStateText(TExchangeResult Result, const std::string& Reply, int& Status);
+
+    // DevOrbelin_inout.cpp
+    void ReadInOut(TformInOut& Page);
+    void WriteInOut(TformInOut& Page);
+    void ReadInOutPerInput(TformInOut& Page);
+    void WriteInOutPerInput(TformInOut& Page);
+    void SetOutputs();
+    void ReadInputMasks(TformInOut& Page);
+    void ReadOutputs(TformInOut& Page);
+
+    // DevOrbelin_pages.cpp
+    void RunReadRoutine(QObject* Page);
+    void RunWriteRoutine(QObject* Page);
+    // One step of the walk under way (nothing outside a walk).
+    void WalkStep();
+    void BeginWalk(const char* What, int Total);
+    void EndWalk();
+
+    // DevOrbelin_console.cpp
+    void DebugRead();
+    void DebugWrite();
+    void DebugExchange(bool Write);
+    // The decimal number in a records field; false (and a memo line) when
+    // it holds none.
+    bool RecordField(TEdit* Field, const char* Role, int& Value);
+    // Says in the memo that the operation has no unit command to send.
+    void NoRecordCommand(const std::string& Argument);
+    void ReadRecordAt();
+    void ReadNextRecord();
+    void ReadBlock();
+    void WriteRecord();
+    void RunPointerRequest(std::uint8_t Code);
+
+    const char* FWalkWhat = nullptr; // "Чтение" or "Запись" while a walk runs
+    int FWalkStep = 0;
+    int FWalkTotal = 0;
+};

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "ExceptionHandler.h"
 #include "RecordText.h"
 #include "WireValue.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "TextUtil.h"
 #include "WireValue.h"
 #include "f_GPRS.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "TextUtil.h"
 #include "WireValue.h"
 #include "f_inout.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "PageOps.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"

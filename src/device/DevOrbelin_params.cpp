@@ -4,7 +4,7 @@
 // value as the control shows it.
 
 #include "Cp1251.h"
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "PageOps.h"
 #include "SettingsPage.h"
 #include "TextUtil.h"

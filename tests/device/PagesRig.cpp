@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "Appliers.h"
+#include "LinkRig.h"
 #include "PageServices.h"
 #include "Simulator.h"
 
@@ -68,7 +69,7 @@ TPagesRig::TPagesRig()
                          [this](std::uint8_t code) {
                              if (!LinkExists() || LinkEnded())
                                  return false;
-                             FLink.SetMode(code);
+                             FLink->SetMode(code);
                              return true;
                          },
                      .Describe = {}});
@@ -84,7 +85,8 @@ void TPagesRig::Select(TForm* Page) {
 }
 
 bool TPagesRig::Run(std::uint8_t Code, int TimeoutMs) {
-    FLink.SetMode(Code);
+    if (FLink)
+        FLink->SetMode(Code);
     const bool done = WaitUntil([&] { return Mode() == 0 || LinkEnded(); }, TimeoutMs);
     Drain();
     return done;
@@ -193,24 +195,30 @@ int TPagesRig::FindMemo(const std::string& Prefix) const {
 
 bool TPagesRig::Connect(TSimulator& Sim, double Scale) {
     Disconnect();
-    FLink.Start(Sim.SlavePath(), Out, *Device, *FTargets, Scale);
+    FLink = MakeLink(Sim.SlavePath(), "", Out, *Device, *FTargets, Scale);
+    Device->SetModem(FLink.get());
+    FLink->Resume();
     const auto clicked = [&] {
         for (const TTaken& t : Taken)
             if (t.Kind == okControl && t.Text == "Click")
                 return true;
         return false;
     };
-    WaitUntil([&] { return clicked() || FLink.Ended(); }, 20000);
-    return clicked() && !FLink.Ended();
+    WaitUntil([&] { return clicked() || FLink->Finished(); }, 20000);
+    return clicked() && !FLink->Finished();
 }
 
 void TPagesRig::Disconnect() {
-    FLink.Stop();
+    if (!FLink)
+        return;
+    FLink->Terminate();
+    FLink->WaitFor();
     Drain();
+    FLink.reset();
 }
 
 bool TPagesRig::LinkEnded() const {
-    return FLink.Ended();
+    return FLink && FLink->Finished();
 }
 
 bool TPagesRig::WaitLinkEnded(int TimeoutMs) {
@@ -218,5 +226,5 @@ bool TPagesRig::WaitLinkEnded(int TimeoutMs) {
 }
 
 std::uint8_t TPagesRig::Mode() const {
-    return FLink.Mode();
+    return FLink ? FLink->Mode() : 0;
 }

@@ -6,8 +6,6 @@
 // targets outside the pages (page tree, splash, status bar) are stand-ins
 // whose texts are recorded.
 //
-// The link thread's declaration stays out of this header (see
-// DevOrbelinClass.h).
 
 #include <atomic>
 #include <cstdint>
@@ -17,9 +15,8 @@
 #include <vector>
 
 #include "Controls.h"
-#include "DevOrbelinClass.h"
+#include "DevOrbelin.h"
 #include "OutArray.h"
-#include "RigLink.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
@@ -71,7 +68,7 @@ public:
     // the handshake; true when it succeeded.
     bool Connect(TSimulator& Sim, double Scale = 0.01);
     void Disconnect();
-    bool LinkExists() const { return FLink.Exists(); }
+    bool LinkExists() const { return FLink != nullptr; }
     bool LinkEnded() const;
     // Waits until the link thread has ended by itself.
     bool WaitLinkEnded(int TimeoutMs);
@@ -109,5 +106,5 @@ private:
 
     std::unique_ptr<TUiTargets> FTargets;
     std::unique_ptr<THost> FHost;
-    TRigLink FLink;
+    std::unique_ptr<TModem> FLink;
 };

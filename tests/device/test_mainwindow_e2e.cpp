@@ -121,6 +121,8 @@ TEST_F(MainWindow, ToolButtonsDoNothingWithoutALink) {
     ASSERT_FALSE(F.Link().Exists());
     const std::size_t memo = F.Memo1->Lines().size();
     F.form_Debug->EditN(1)->SetText("+v");
+    F.form_Debug->EditN(2)->SetText("as typed");
+    F.formRecords->etPointer->SetText("12");
     F.form_Debug->ButtonN(1)->Click();
     F.form_Debug->ButtonN(2)->Click();
     for (TButton* b : {F.formRecords->Button7, F.formRecords->Button3, F.formRecords->Button4,
@@ -130,8 +132,8 @@ TEST_F(MainWindow, ToolButtonsDoNothingWithoutALink) {
     F.formInOut->btnSET->Click();
     Rig.Drain();
     EXPECT_EQ(F.form_Debug->FRow.load(), 0);
-    EXPECT_EQ(F.form_Debug->EditN(2)->Text(), "");
-    EXPECT_EQ(F.formRecords->etPointer->Text(), "0000");
+    EXPECT_EQ(F.form_Debug->EditN(2)->Text(), "as typed");
+    EXPECT_EQ(F.formRecords->etPointer->Text(), "12");
     EXPECT_TRUE(F.formRecords->Memo1->Lines().empty());
     EXPECT_EQ(F.Memo1->Lines().size(), memo);
     EXPECT_TRUE(Sim.Unit().Commands().empty());
