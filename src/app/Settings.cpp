@@ -36,7 +36,9 @@ std::string ConsoleKey(int Number) {
 // The page's handlers see the stored text whole, as they would a paste (so a
 // number in international form keeps all its national digits); what they
 // leave is then kept to the field's maximum length, which a file must not
-// get round any more than typing can.
+// get round any more than typing can. The cut text loses the blanks it may
+// end in, as a stored value does, so that saving it and loading it again
+// gives the same field.
 void LoadEditText(TEdit* Edit, const std::string& Text) {
     Edit->SetText(Text);
     const int limit = Edit->MaxLength();
@@ -44,7 +46,7 @@ void LoadEditText(TEdit* Edit, const std::string& Text) {
         return;
     const QString shown = QStr(Edit->Text());
     if (shown.size() > limit)
-        Edit->SetText(StdStr(shown.left(limit)));
+        Edit->SetText(TrimBlanks(StdStr(shown.left(limit))));
 }
 
 // An empty or missing value leaves the spin edit as it is, and so does one

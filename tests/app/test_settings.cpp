@@ -169,7 +169,7 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
     };
     load("[formAcc]\r\nseACCCheckTime=abc\r\n"
          "[formCommon]\r\netObjNum=123456\r\n"
-         "[formGPRS]\r\netGPRSTryes=99\r\netGPRSTimeout=1\r\n"
+         "[formGPRS]\r\netGPRSTryes=99\r\netGPRSTimeout=1  x\r\n"
          "etServerTimeout=99999999999999999999999\r\netServerTryes=x9z\r\n"
          "etAccessPoint=длинное имя точки доступа без предела длины\r\n"
          "[formPhones]\r\netPhone1=+79161234567\r\netPhone2=12-34\r\ncbPhonesOff=0\r\n"
