@@ -1,0 +1,170 @@
+// Feeds arbitrary bytes to LoadSettings as a settings file and checks what
+// must hold after any file: the load does not fail, every field keeps to its
+// page's rules (maximum lengths, the battery hour's range, the GPRS clamps,
+// digits-only engineering numbers, the input flags of modes 2 and 3), and
+// what was loaded, once saved, loads back the same.
+//
+// The pages live for the whole run; the few values a file may leave alone
+// are reset before each input, so that every input starts from one state.
+
+#include <QApplication>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "ConnectDlg.h"
+#include "Controls.h"
+#include "Settings.h"
+#include "TextUtil.h"
+#include "f_Debug.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+void Check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+struct TWorld {
+    std::filesystem::path Folder;
+    std::string In, Out;
+    TdlgConnect* dlgConnect = new TdlgConnect(nullptr);
+    TMenuItem* mnuMemo = new TMenuItem(nullptr, "mnuMemo", "memo");
+    TMenuItem* mnuLog = new TMenuItem(nullptr, "mnuLog", "log");
+    TformCommon* formCommon = new TformCommon;
+    TformGPRS* formGPRS = new TformGPRS;
+    TformGPS* formGPS = new TformGPS;
+    TformAcc* formAcc = new TformAcc;
+    TformInOut* formInOut = new TformInOut;
+    TformPhones* formPhones = new TformPhones;
+    Tform_Debug* form_Debug = new Tform_Debug;
+
+    TSettingsTargets Targets() const {
+        return {dlgConnect, mnuMemo, mnuLog,    formCommon, formGPRS,
+                formGPS,    formAcc, formInOut, formPhones, form_Debug};
+    }
+};
+TWorld* World = nullptr;
+
+// What saving and reading again makes of a text: a value is one line,
+// trimmed at both ends.
+std::string AsStored(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    return TrimBlanks(text);
+}
+
+std::map<std::string, std::string> Snapshot() {
+    std::map<std::string, std::string> m;
+    const TWorld& w = *World;
+    for (TForm* page : std::initializer_list<TForm*>{w.formCommon, w.formGPRS, w.formGPS, w.formAcc,
+                                                     w.formInOut, w.formPhones, w.form_Debug})
+        for (TComponentInfo* c : page->Components()) {
+            const std::string key = page->Name() + "/" + c->Name();
+            QObject* o = c->Object();
+            if (auto* e = dynamic_cast<TEdit*>(o))
+                m[key] = AsStored(e->Text());
+            else if (auto* s = dynamic_cast<TSpinEdit*>(o))
+                m[key] = s->Text();
+            else if (auto* b = dynamic_cast<TCheckBox*>(o))
+                m[key] = b->Checked() ? "1" : "0";
+            else if (auto* r = dynamic_cast<TRadioButton*>(o))
+                m[key] = r->Checked() ? "1" : "0";
+        }
+    m["ComPort"] = AsStored(w.dlgConnect->ComPorts->Text());
+    for (const std::string& item : w.dlgConnect->Phones->Items())
+        m["history"] += AsStored(item) + "\n";
+    m["Phone"] = AsStored(w.dlgConnect->Phones->Text());
+    m["Reg"] = w.dlgConnect->cbRegWait->Checked() ? "1" : "0";
+    m["Memo"] = w.mnuMemo->Checked() ? "1" : "0";
+    m["Log"] = w.mnuLog->Checked() ? "1" : "0";
+    return m;
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+void CheckPageRules() {
+    const TWorld& w = *World;
+    const int hour = w.formAcc->seACCCheckTime->Value();
+    Check(hour >= 1 && hour <= 23);
+    for (TForm* page :
+         std::initializer_list<TForm*>{w.formCommon, w.formGPRS, w.formInOut, w.formPhones})
+        for (TComponentInfo* c : page->Components())
+            if (auto* e = dynamic_cast<TEdit*>(c->Object()); e && e->MaxLength() > 0)
+                Check(e->text().size() <= e->MaxLength());
+    for (TEdit* tries : {w.formGPRS->etGPRSTryes, w.formGPRS->etServerTryes})
+        Check(!AllDigits(tries->Text()) || std::stoll(tries->Text()) <= 10);
+    for (TEdit* pause : {w.formGPRS->etGPRSTimeout, w.formGPRS->etServerTimeout})
+        Check(!AllDigits(pause->Text()) ||
+              (std::stoll(pause->Text()) >= 3 && std::stoll(pause->Text()) <= 255));
+    for (int i = 0; i < TformPhones::NumberCount; ++i) {
+        const std::string number = w.formPhones->Phone(i)->Text();
+        Check(number.empty() || AllDigits(number));
+        Check(w.formPhones->Phone(i)->Enabled() == !w.formPhones->cbPhonesOff->Checked());
+    }
+    if (!w.formInOut->RadioButton1->Checked())
+        for (int n = 3; n <= 10; ++n)
+            Check(!w.formInOut->CheckBoxN(n)->Checked() && !w.formInOut->CheckBoxN(n)->Enabled());
+    Check(w.dlgConnect->Phones->ItemCount() <= TdlgConnect::MaxPhoneHistory);
+}
+
+void Reset() {
+    TWorld& w = *World;
+    w.dlgConnect->ComPorts->SetText("");
+    w.dlgConnect->Phones->ClearItems();
+    w.dlgConnect->Phones->SetText("");
+    w.mnuMemo->SetChecked(false);
+    w.mnuLog->SetChecked(false);
+    w.formAcc->seACCCheckTime->SetValue(3);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "orb_fuzz_settings";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+    World = new TWorld;
+    std::string folder = (std::filesystem::temp_directory_path() / "orb-fuzz-XXXXXX").string();
+    Check(mkdtemp(folder.data()) != nullptr);
+    World->Folder = folder;
+    World->In = folder + "/in.ini";
+    World->Out = folder + "/out.ini";
+    World->mnuMemo->OnClick = [](QObject*) { World->mnuMemo->SetChecked(true); };
+    World->mnuLog->OnClick = [](QObject*) { World->mnuLog->SetChecked(true); };
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(World->Folder, ec);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    TWorld& w = *World;
+    std::ofstream(w.In, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    Reset();
+    LoadSettings(w.In, w.Targets());
+    CheckPageRules();
+    const auto loaded = Snapshot();
+
+    std::filesystem::remove(w.Out);
+    SaveSettings(w.Out, w.Targets());
+    Reset();
+    LoadSettings(w.Out, w.Targets());
+    Check(Snapshot() == loaded);
+    return 0;
+}
