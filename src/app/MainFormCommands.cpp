@@ -6,6 +6,7 @@
 #include "PageOps.h"
 #include "Requests.h"
 #include "SplashDlg.h"
+#include "f_Debug.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
 #include "f_accum.h"
@@ -99,7 +100,9 @@ void TForm1::tbtnReadClick(QObject*) {
         return;
     if (TParamPage* page = FlaggedPage(SelectedPageNumber()))
         ClearFlags(page);
-    if (TForm* page = CurrentPage())
+    // The console's fields are what the operator typed, not values a read
+    // brings back: reading with the console in front must not wipe them.
+    if (TForm* page = CurrentPage(); page && page != form_Debug)
         ClearPageValues(page);
     StartRequest(rqReadPage);
 }

@@ -8,6 +8,7 @@
 #include "PageServices.h"
 #include "Requests.h"
 #include "Simulator.h"
+#include "f_Debug.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
 #include "f_accum.h"
@@ -73,6 +74,16 @@ TEST_F(Connected, ReadClearsThePageInFrontAndWriteResetsItsMarks) {
     EXPECT_EQ(F.formCommon->etObjNum->Text(), "7"); // values stay, marks go
     EXPECT_EQ(F.formCommon->etObjNum->FontStyle(), 0u);
     EXPECT_EQ(F.WriteState(), 0);
+}
+
+TEST_F(Connected, ReadWithTheConsoleInFrontKeepsWhatWasTyped) {
+    Rig.SelectPage(5);
+    F.form_Debug->EditN(1)->SetText("+v");
+    F.form_Debug->EditN(2)->SetText("0050");
+    F.tbtnRead->Click();
+    EXPECT_EQ(Mode(), rqReadPage);
+    EXPECT_EQ(F.form_Debug->EditN(1)->Text(), "+v");
+    EXPECT_EQ(F.form_Debug->EditN(2)->Text(), "0050");
 }
 
 TEST_F(Connected, AShortEngineeringNumberStopsTheWriteWithNothingTouched) {
