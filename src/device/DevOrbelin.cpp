@@ -46,10 +46,13 @@ void TDevOrbelin::PostLine(const std::string& Text, bool Show, bool Stamp) {
 }
 
 std::string TDevOrbelin::SendAsTyped(const std::string& Command) {
-    // Neither the outcome nor the reply's words matter here: the operator
-    // reads the answer as it is.
+    // Neither the outcome nor "ERROR" matters here: the operator reads the
+    // answer as it is. A lost line still ends the connection, as it does
+    // whatever reply it shows up in.
     std::string reply;
     FModem->SendCommand(Command, reply, false, false, "OK\r\n", 4500, 1);
+    int code = 0;
+    FModem->CheckReply(false, reply, code, ckLink);
     return reply;
 }
 

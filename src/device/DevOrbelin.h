@@ -106,7 +106,8 @@ private:
     // What the parameter routines use of the link thread (DevOrbelin.cpp).
     bool Stopping() const;
     void PostLine(const std::string& Text, bool Show, bool Stamp);
-    // The console's exchange: the reply whatever the outcome.
+    // The console's exchange: the reply whatever the outcome (a reply that
+    // reports a lost line still ends the link).
     std::string SendAsTyped(const std::string& Command);
 
     // DevOrbelin_params.cpp

@@ -11,22 +11,6 @@
 #include "WireValue.h"
 #include "f_inout.h"
 
-namespace {
-
-constexpr int CodeLength = 9;
-
-// Byte offset of the character after the first Count characters of UTF-8 text.
-std::size_t CharacterOffset(const std::string& Utf8, std::size_t Count) {
-    std::size_t i = 0;
-    for (std::size_t seen = 0; i < Utf8.size(); ++i) {
-        if ((static_cast<unsigned char>(Utf8[i]) & 0xC0) != 0x80 && seen++ == Count)
-            break;
-    }
-    return i;
-}
-
-} // namespace
-
 void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
     Lamp(Page.lbVost, clWindowText);
     Lamp(Page.lbrb1, clWindowText);
@@ -36,25 +20,22 @@ void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
         for (TLabel* lamp : {Page.lbVost, Page.lbrb1, Page.lbrb2})
             Lamp(lamp, clRed);
     } else {
-        // Two hex digits of restore mask, then two of input mode; what is
-        // missing reads as 0.
-        const std::string value = ExtractReplyValue(reply);
-        const auto mask = HexReplyValue(value.substr(0, 2));
-        const auto mode = HexReplyValue(value.size() > 2 ? value.substr(2, 2) : std::string());
-        const TColor lamp = mask && mode ? clBlue : clRed;
-        if (mask && mode) {
+        const auto masks = InputMasksValue(ExtractReplyValue(reply));
+        const TColor lamp = masks ? clBlue : clRed;
+        if (masks) {
+            const int mode = masks->Mode;
             for (int k = 0; k < TformInOut::RowCount; ++k)
-                PostChecked(Page.CheckBoxN(2 * k + 3), *mask & (1 << k), Page.FRefValues);
-            if (*mode >= 0 && *mode <= 2) {
+                PostChecked(Page.CheckBoxN(2 * k + 3), masks->Restore & (1 << k), Page.FRefValues);
+            if (mode >= 0 && mode <= 2) {
                 TRadioButton* buttons[3] = {Page.RadioButton1, Page.RadioButton2,
                                             Page.RadioButton3};
                 for (int m = 0; m < 3; ++m) {
-                    const char* state = m == *mode ? "true" : "false";
+                    const char* state = m == mode ? "true" : "false";
                     Post(buttons[m], state);
                     Page.FRefValues.Set(buttons[m]->Name(), state);
                 }
                 // The page enables the inputs' event flags in mode 1 only.
-                Post(&Page, *mode == 0 ? "mode1" : "mode2");
+                Post(&Page, mode == 0 ? "mode1" : "mode2");
             }
         }
         for (TLabel* l : {Page.lbVost, Page.lbrb1, Page.lbrb2, Page.lbrb3})
@@ -166,14 +147,14 @@ void TDevOrbelin::ReadInOutPerInput(TformInOut& Page) {
                 continue;
             const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k);
             std::string value;
-            if (!ExecCommand(command, Page.RowLabelN(2 * k + column), value) ||
-                CharacterCount(value) != CodeLength + 1)
+            if (!ExecCommand(command, Page.RowLabelN(2 * k + column), value))
                 continue;
-            const std::size_t split = CharacterOffset(value, CodeLength);
-            const std::string text = value.substr(0, split);
-            Post(code, text);
-            Page.FRefValues.Set(code->Name(), text);
-            PostChecked(box, value.substr(split) != "0", Page.FRefValues);
+            const auto event = EventCodeValue(value);
+            if (!event)
+                continue;
+            Post(code, event->Code);
+            Page.FRefValues.Set(code->Name(), event->Code);
+            PostChecked(box, event->On, Page.FRefValues);
         }
     }
     if (!Stopping() && (!single || Marked(Page.CheckBox2))) {
@@ -201,7 +182,7 @@ void TDevOrbelin::WriteInOutPerInput(TformInOut& Page) {
             TLabel* lamp = Page.RowLabelN(2 * k + column);
             Lamp(lamp, clWindowText);
             const std::string text = code->Text();
-            if (CharacterCount(text) != CodeLength || !Sendable(code->Name(), text)) {
+            if (CharacterCount(text) != EventCodeLength || !Sendable(code->Name(), text)) {
                 WalkStep();
                 Lamp(lamp, clRed);
                 FWriteFailed = true;

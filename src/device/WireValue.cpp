@@ -20,3 +20,22 @@ std::size_t CharacterCount(std::string_view Utf8) {
             ++n;
     return n;
 }
+
+std::optional<TInputMasks> InputMasksValue(std::string_view Value) {
+    const auto restore = HexReplyValue(Value.substr(0, 2));
+    const auto mode = HexReplyValue(Value.size() > 2 ? Value.substr(2, 2) : std::string_view());
+    if (!restore || !mode)
+        return std::nullopt;
+    return TInputMasks{*restore, *mode};
+}
+
+std::optional<TEventCode> EventCodeValue(std::string_view Utf8) {
+    if (CharacterCount(Utf8) != EventCodeLength + 1)
+        return std::nullopt;
+    // The flag is the last character, whatever its length in bytes: back
+    // from the end to its first byte (there is one: ten characters counted).
+    std::size_t split = Utf8.size() - 1;
+    while ((static_cast<unsigned char>(Utf8[split]) & 0xC0) == 0x80)
+        --split;
+    return TEventCode{std::string(Utf8.substr(0, split)), Utf8.substr(split) != "0"};
+}

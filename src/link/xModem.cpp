@@ -9,25 +9,13 @@
 #include <cmath>
 #include <thread>
 
-#include "TextUtil.h"
+#include "DialNumber.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kSlice{TModem::WaitSliceMs};
-
-// Only what can be dialled stays in the number: digits, the wait letter W
-// (as typed), "+", "," and ";".
-std::string FilterPhone(const std::string& Phone) {
-    if (TrimBlanks(Phone).empty())
-        return {};
-    std::string kept;
-    for (char c : Phone)
-        if ((c >= '0' && c <= '9') || c == 'W' || c == 'w' || c == '+' || c == ',' || c == ';')
-            kept += c;
-    return kept;
-}
 
 } // namespace
 

@@ -16,17 +16,11 @@
 
 #include "OutArray.h"
 #include "ReplyBuffer.h"
+#include "ReplyCheck.h"
 #include "Thread.h"
 #include "UiTargets.h"
 #include "XComDrv.h"
 #include "device.h"
-
-// How CheckReply judges a reply.
-enum TReplyKind : std::uint8_t {
-    ckCommand = 0, // a modem command: needs "OK"
-    ckDial = 1,    // the dial command: needs "CONNECT"
-    ckLink = 3,    // a unit reply: watched for a lost call and for "ERROR"
-};
 
 class TModem : public TThread {
 public:
@@ -64,6 +58,7 @@ public:
     // One command exchange with retries; true when it FAILED. Reply holds the
     // text of the last attempt. Raw sends the command without the closing CR;
     // an empty EndMark means CR LF; StrictEnd fails a reply without the mark.
+    // A reply that reports the line lost ends the tries.
     bool SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
                      const std::string& EndMark, int TimeoutMs, int Attempts);
     // Collects input until EndMark (letters compared case-insensitively) is

@@ -15,10 +15,6 @@ using TClock = std::chrono::steady_clock;
 
 constexpr int kChunk = 4096; // bytes taken from the driver in one read
 
-bool Contains(const std::string& Text, const char* Part) {
-    return Text.find(Part) != std::string::npos;
-}
-
 } // namespace
 
 bool TModem::ReadChunk(TReplyBuffer& Buffer) {
@@ -149,6 +145,10 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
             failed = Reply.empty() || StrictEnd;
             if (!failed)
                 PostLine(" <- " + Reply, true, false);
+            // A line that is gone does not come back for another try; the
+            // caller's judgement of this reply reports it.
+            if (ReportsLineLost(Reply))
+                break;
         }
     } catch (const std::exception& e) {
         PostLine(std::string(" # !!! Ошибка при отправке команды COM порту: ") + e.what(), true,
@@ -161,33 +161,11 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
 }
 
 bool TModem::CheckReply(bool NoReply, const std::string& Reply, int& Code, TReplyKind Kind) {
-    const char* const kNoAnswer = "ОШИБКА! Com - порт не ответил!";
-    const char* const kNoDataCall = "ОШИБКА! Не могу установить цифровое соединение!";
-    Code = 0;
-    switch (Kind) {
-    case ckCommand:
-    case ckDial:
-        if (NoReply) {
-            PostLine(kNoAnswer, true, true);
-            if (Kind == ckDial)
-                Terminate();
-            Code = 1;
-        } else if (Contains(Reply, "ERROR") || Contains(Reply, "NO CARRIER") ||
-                   !Contains(Reply, Kind == ckDial ? "CONNECT" : "OK")) {
-            PostLine(kNoDataCall, true, true);
-            Code = 1;
-        }
-        break;
-    case ckLink:
-        if (Contains(Reply, "NO CARRIER") || Contains(Reply, "DISCONNECT") ||
-            Contains(Reply, "BUSY")) {
-            PostLine("ОШИБКА!Цифровое соединение разорвано!", true, true);
-            Terminate();
-            Code = 1;
-        } else if (Contains(Reply, "ERROR")) {
-            Code = 2;
-        }
-        break;
-    }
+    const TReplyVerdict verdict = ClassifyReply(NoReply, Reply, Kind);
+    if (verdict.Message)
+        PostLine(verdict.Message, true, true);
+    if (verdict.Terminate)
+        Terminate();
+    Code = verdict.Code;
     return Code == 0;
 }

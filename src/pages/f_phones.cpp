@@ -4,6 +4,7 @@
 
 #include "HintWindow.h"
 #include "PageLayout.h"
+#include "PhoneDigits.h"
 #include "SampleData.h"
 #include "TextUtil.h"
 
@@ -117,23 +118,11 @@ void TformPhones::etPhone1Change(QObject* Sender) {
     if (!field)
         return;
     MarkIfActive(field);
-    std::string text = field->Text();
-    if (!text.empty() && text.front() == '+') {
-        // The plus and the country digit go.
-        text = text.size() > 2 ? text.substr(2) : std::string();
+    const TPhoneDigits number = NormalisePhoneDigits(field->Text(), NumberDigits);
+    if (number.BrokeDigitsRule)
         HighlightRule(2);
-    }
-    std::string digits;
-    for (char c : text) {
-        if (c >= '0' && c <= '9')
-            digits += c;
-        else
-            HighlightRule(2);
-    }
-    if (digits.size() > static_cast<std::size_t>(NumberDigits))
-        digits.resize(NumberDigits);
-    if (digits != field->Text())
-        field->SetText(digits);
+    if (number.Digits != field->Text())
+        field->SetText(number.Digits);
 }
 
 void TformPhones::etPhone1Exit(QObject* Sender) {
