@@ -1,13 +1,31 @@
 #include "PageLayout.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 #include <QWidget>
+
+namespace {
+// Some captions run to a whole sentence; wrapped at this many characters the
+// fields beside them stay on screen at the window's design size.
+constexpr int CaptionChars = 52;
+} // namespace
 
 TFieldRows::TFieldRows(QWidget* container) : FGrid(new QGridLayout(container)) {
     FGrid->setHorizontalSpacing(8);
 }
 
 void TFieldRows::Add(QWidget* caption, QWidget* field) {
+    if (auto* label = qobject_cast<QLabel*>(caption)) {
+        // Only a caption too long for one line wraps, in a column of a fixed
+        // width (a wrapping label left to itself shrinks to a few words).
+        const QFontMetrics metrics(label->font());
+        const int width = metrics.averageCharWidth() * CaptionChars;
+        if (metrics.horizontalAdvance(label->text()) > width) {
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            label->setFixedWidth(width);
+        }
+    }
     FGrid->addWidget(caption, FRow, 0, Qt::AlignRight | Qt::AlignVCenter);
     FGrid->addWidget(field, FRow, 1, Qt::AlignLeft | Qt::AlignVCenter);
     ++FRow;

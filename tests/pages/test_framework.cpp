@@ -331,3 +331,27 @@ TEST(Filters, LettersNeverReachNumericFieldsAndPlusOnlyThePhone) {
     EXPECT_EQ(page.etObjNum->Text(), "12ab");
     EXPECT_TRUE(IsMarked(page.etObjNum));
 }
+
+// The main window at its design size (817 wide, the page tree 145 of it)
+// shows every field of a page without scrolling sideways, however long the
+// captions beside them run.
+TEST(PageCreation, EveryPageFitsBesideThePageTreeAtTheDesignSize) {
+    constexpr int PageArea = 817 - 145 - 20;
+    TformCommon common;
+    TformGPRS gprs;
+    TformGPS gps;
+    TformAcc acc;
+    TformPhones phones;
+    TformInOut inout;
+    for (TParamPage* p :
+         std::initializer_list<TParamPage*>{&common, &gprs, &gps, &acc, &phones, &inout}) {
+        // The page places its boxes itself; what they need is what their
+        // field layouts need.
+        for (const QWidget* box : p->findChildren<QWidget*>()) {
+            if (box->layout()) {
+                EXPECT_LE(box->minimumSizeHint().width(), PageArea)
+                    << p->objectName().toStdString() << " " << box->objectName().toStdString();
+            }
+        }
+    }
+}
