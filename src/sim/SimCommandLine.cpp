@@ -185,8 +185,8 @@ std::optional<std::string> ApplyModemVariant(std::string_view variant, TSimModem
     return "unknown modem variant: " + std::string(variant);
 }
 
-std::optional<std::string> ParseFault(std::string_view spec, TSimFault& fault) {
-    const auto parts = Split(spec, ',');
+std::optional<std::string> ParseFault(std::string_view Text, TSimFault& fault) {
+    const auto parts = Split(Text, ',');
     const auto kind = kFaultKinds.find(parts.front());
     if (kind == kFaultKinds.end())
         return "unknown fault: " + std::string(parts.front());
@@ -341,7 +341,7 @@ first line on stdout, logs what it receives on stderr, runs until SIGINT/SIGTERM
   --set KEY=VALUE     a stored value by command ("+g", "+f01") or control name
   --commit-fails      refuse the commit command
   --no-carrier-idle MS  unsolicited NO CARRIER after MS without input
-  --fault SPEC        KIND[,cmd=TEXT][,exact][,skip=N][,count=N|every]
+  --fault FAULT       KIND[,cmd=TEXT][,exact][,skip=N][,count=N|every]
                       [,delay=MS][,size=N][,bytes=TEXT]
                       KIND: no-answer error no-ok late garbage long-line
                             no-carrier drop-line

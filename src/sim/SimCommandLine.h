@@ -30,7 +30,7 @@ std::optional<std::string> ParseSimCommandLine(const std::vector<std::string>& a
 std::optional<std::string> ApplyModemVariant(std::string_view variant, TSimModemConfig& config);
 // Parses a --fault value: KIND[,cmd=TEXT][,exact][,skip=N][,count=N|every]
 // [,delay=MS][,size=N][,bytes=TEXT].
-std::optional<std::string> ParseFault(std::string_view spec, TSimFault& fault);
+std::optional<std::string> ParseFault(std::string_view Text, TSimFault& fault);
 // Gives a running simulator's unit what the command line asked for.
 void ApplySimCommandLine(const TSimCommandLine& commandLine, TSimulator& sim);
 std::string SimUsage();
