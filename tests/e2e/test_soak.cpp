@@ -31,8 +31,8 @@ constexpr int Cycles = 100;
 // (a queue element, a reply buffer, a line of the memo) would exceed the
 // heap figure; the resident figure also moves with what the allocator keeps
 // for reuse, so it gets more room.
-constexpr long long HeapToleranceBytes = 64 * 1024;
-constexpr long long ResidentToleranceKiB = 2 * 1024;
+[[maybe_unused]] constexpr long long HeapToleranceBytes = 64 * 1024;
+[[maybe_unused]] constexpr long long ResidentToleranceKiB = 2 * 1024;
 
 int Entries(const char* folder) {
     int n = 0;
