@@ -259,7 +259,9 @@ void TSimulator::Serve(const TThread& self) {
             while (read(FWakeRead, buf, sizeof buf) > 0) {
             }
         }
-        if (fds[1].revents & POLLIN) {
+        // Hold is checked again: it may have been set while poll slept with
+        // the line in its set, and what was written after it stays unread.
+        if ((fds[1].revents & POLLIN) && !FHold.load()) {
             const ssize_t n = read(master, buf, sizeof buf);
             if (n > 0)
                 FromLine(std::string_view(buf, static_cast<size_t>(n)));
