@@ -9,6 +9,7 @@
 #include "MainForm.h"
 #include "ProgramFolder.h"
 #include "ProgramOptions.h"
+#include "QuitSignals.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
     if (!options.Home.empty())
         SetProgramFolderOverride(options.Home);
 
+    // Declared before the window: a stop request quits the event loop, and
+    // the window's shutdown runs as it goes out of scope.
+    TQuitOnSignals stopRequests;
     TForm1 form;
     if (!options.Port.empty())
         form.dlgConnect->ComPorts->SetText(options.Port);

@@ -1,0 +1,4 @@
+#include "QuitSignals.h"
+
+TQuitOnSignals::TQuitOnSignals() = default;
+TQuitOnSignals::~TQuitOnSignals() = default;
