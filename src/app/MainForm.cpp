@@ -498,6 +498,9 @@ void TForm1::tv1Change(QObject*) {
     TForm* page = PageByNumber(SelectedPageNumber());
     if (!page)
         return;
+    // The hint's links act on the current page: a hint left over from the
+    // page before would mark a parameter no read or write then looks at.
+    HideParameterHint();
     ShowPage(page);
     FLink->SetCurrentPage(page);
 }

@@ -2,7 +2,9 @@
 
 #include <regex>
 
+#include "../toolkit/WidgetEvents.h"
 #include "Cp1251.h"
+#include "HintWindow.h"
 #include "MainWindowRig.h"
 #include "PageServices.h"
 #include "Requests.h"
@@ -113,6 +115,20 @@ TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
     EXPECT_EQ(f.formGPS->cbGPSOff->Checked(), f.formGPS->cbGPSOff->Hint() == "true");
     EXPECT_EQ(f.formPhones->etPhone1->Text(), f.formPhones->etPhone1->Hint());
     EXPECT_EQ(f.form_Debug->EditN(1)->Text(), "+v");
+}
+
+// A hint left open would let its "Прочитать" mark a parameter of a page that
+// is no longer the one the read walks.
+TEST(MainWindow, AnotherPageInTheTreeClosesTheParameterHint) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    rig.SelectPage(1);
+    MoveMouse(f.formCommon->etObjNum, QPoint(3, 3));
+    ASSERT_NE(ParamHintWindow(), nullptr);
+    EXPECT_EQ(HintControl(), f.formCommon->etObjNum);
+    rig.SelectPage(3);
+    EXPECT_EQ(ParamHintWindow(), nullptr);
+    EXPECT_EQ(HintControl(), nullptr);
 }
 
 TEST(MainWindow, TheGenerationShowsAndHidesPageContent) {
