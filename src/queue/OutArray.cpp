@@ -97,4 +97,6 @@ void TOutArray::PostStatus(const std::string& Text, TControlRef Panel) {
     Post(std::make_unique<TStatusOut>(Text, Panel));
 }
 
-void TOutArray::PostMsg(const std::string& Text) { Post(std::make_unique<TMsgOut>(Text)); }
+void TOutArray::PostMsg(const std::string& Text) {
+    Post(std::make_unique<TMsgOut>(Text));
+}

@@ -36,4 +36,6 @@ std::vector<std::string> ListSerialPortsIn(const std::string& sysClassTty) {
     return names;
 }
 
-std::vector<std::string> ListSerialPorts() { return ListSerialPortsIn("/sys/class/tty"); }
+std::vector<std::string> ListSerialPorts() {
+    return ListSerialPortsIn("/sys/class/tty");
+}

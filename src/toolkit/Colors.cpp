@@ -112,4 +112,6 @@ std::optional<TColor> StringToColor(std::string_view text) {
     return std::nullopt;
 }
 
-bool IsSystemColor(TColor color) { return (color & 0xFF000000u) == clSystemColor; }
+bool IsSystemColor(TColor color) {
+    return (color & 0xFF000000u) == clSystemColor;
+}

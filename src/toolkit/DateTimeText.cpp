@@ -13,7 +13,9 @@ TLocalTime ToLocalTime(std::chrono::system_clock::time_point tp) {
     return t;
 }
 
-TLocalTime LocalTimeNow() { return ToLocalTime(std::chrono::system_clock::now()); }
+TLocalTime LocalTimeNow() {
+    return ToLocalTime(std::chrono::system_clock::now());
+}
 
 std::string FormatDateTime(const TLocalTime& t) {
     char buf[48];
@@ -22,7 +24,9 @@ std::string FormatDateTime(const TLocalTime& t) {
     return buf;
 }
 
-std::string DateTimeText() { return FormatDateTime(LocalTimeNow()); }
+std::string DateTimeText() {
+    return FormatDateTime(LocalTimeNow());
+}
 
 double TimeOfDaySeconds(const TLocalTime& t) {
     return t.Hour * 3600.0 + t.Minute * 60.0 + t.Second + t.Millisecond / 1000.0;

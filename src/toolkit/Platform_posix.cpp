@@ -26,7 +26,9 @@ std::string PlatformExecutablePath() {
     return std::string(buf, static_cast<size_t>(n));
 }
 
-char PlatformPathSeparator() { return '/'; }
+char PlatformPathSeparator() {
+    return '/';
+}
 
 std::string PlatformGetEnv(const char* name) {
     const char* v = std::getenv(name);

@@ -3,8 +3,12 @@
 #include <cstdio>
 
 namespace {
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool IsTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 } // namespace
 
 std::string TrimBlanks(std::string_view s) {

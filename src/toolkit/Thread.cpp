@@ -5,7 +5,9 @@
 
 TThread::TThread() = default;
 
-TThread::~TThread() { StopAndWait(); }
+TThread::~TThread() {
+    StopAndWait();
+}
 
 void TThread::Resume() {
     if (FStarted)

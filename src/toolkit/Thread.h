@@ -23,8 +23,8 @@ public:
     void Resume(); // starts Execute on its own thread; later calls do nothing
     void Terminate() { FTerminated.store(true, std::memory_order_release); }
     bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
-    void WaitFor();                                        // until Execute has returned
-    bool WaitFor(int timeoutMs);                           // false when still running
+    void WaitFor();              // until Execute has returned
+    bool WaitFor(int timeoutMs); // false when still running
     bool Started() const { return FStarted; }
     bool Finished() const { return FFinished.load(std::memory_order_acquire); }
     std::string FatalError() const; // what escaped Execute, if anything

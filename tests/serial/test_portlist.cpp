@@ -27,10 +27,10 @@ TEST(PortList, ListsDevicesWithHardwareSortedByName) {
     TFakeSysTty sys;
     sys.Add("ttyUSB0", true);
     sys.Add("ttyACM1", true);
-    sys.Add("ttyS0", true, 4);  // a real 16550A
+    sys.Add("ttyS0", true, 4); // a real 16550A
     sys.Add("ttyS10", true, 4);
-    sys.Add("ttyS3", true, 0);  // registered by the driver, no UART behind it
-    sys.Add("tty1", false);     // virtual console
+    sys.Add("ttyS3", true, 0); // registered by the driver, no UART behind it
+    sys.Add("tty1", false);    // virtual console
     sys.Add("ptmx", false);
     EXPECT_EQ(ListSerialPortsIn(sys.Root.string()),
               (std::vector<std::string>{"ttyACM1", "ttyS0", "ttyS10", "ttyUSB0"}));

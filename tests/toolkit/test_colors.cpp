@@ -3,9 +3,9 @@
 #include "Colors.h"
 
 TEST(Colors, NamedColoursRoundTrip) {
-    for (TColor c : {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clGray,
-                     clSilver, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite,
-                     clWindowText, clWindow, clBtnFace, clInfoBk}) {
+    for (TColor c : {clBlack, clMaroon, clGreen,      clOlive,  clNavy,    clPurple, clTeal,
+                     clGray,  clSilver, clRed,        clLime,   clYellow,  clBlue,   clFuchsia,
+                     clAqua,  clWhite,  clWindowText, clWindow, clBtnFace, clInfoBk}) {
         const std::string name = ColorToString(c);
         ASSERT_EQ(name.rfind("cl", 0), 0u) << name;
         EXPECT_EQ(StringToColor(name), c) << name;

@@ -22,13 +22,17 @@ TEST(Cp1251, CyrillicAndPunctuationMapAsWindowsDoes) {
 }
 
 TEST(Cp1251, UnencodableCharactersAreReportedNotReplaced) {
-    const TCp1251Encoding r = Utf8ToCp1251("a\xE2\x82\xBF" "b\xF0\x9F\x98\x80" "c"); // bitcoin sign, emoji
+    const TCp1251Encoding r = Utf8ToCp1251("a\xE2\x82\xBF"
+                                           "b\xF0\x9F\x98\x80"
+                                           "c"); // bitcoin sign, emoji
     EXPECT_FALSE(r.Ok());
     EXPECT_EQ(r.Bytes, "abc");
     ASSERT_EQ(r.Unencodable.size(), 2u);
     EXPECT_EQ(r.Unencodable[0], U'\u20BF');
     EXPECT_EQ(r.Unencodable[1], U'\U0001F600');
-    EXPECT_EQ(Utf8ToCp1251Lossy("a\xE2\x82\xBF" "b"), "a?b");
+    EXPECT_EQ(Utf8ToCp1251Lossy("a\xE2\x82\xBF"
+                                "b"),
+              "a?b");
 }
 
 TEST(Cp1251, MalformedUtf8IsFlagged) {
