@@ -24,6 +24,14 @@ void TFieldRows::Add(QWidget* caption, QWidget* field) {
             label->setWordWrap(true);
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             label->setFixedWidth(width);
+            // Room for every line, also in the bold face of a changed value
+            // (the grid alone gives a wrapped label too few lines).
+            QFont bold = label->font();
+            bold.setBold(true);
+            label->setMinimumHeight(
+                QFontMetrics(bold)
+                    .boundingRect(QRect(0, 0, width, 0), Qt::TextWordWrap, label->text())
+                    .height());
         }
     }
     FGrid->addWidget(caption, FRow, 0, Qt::AlignRight | Qt::AlignVCenter);

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <algorithm>
 #include <thread>
 
@@ -351,6 +352,13 @@ TEST(PageCreation, EveryPageFitsBesideThePageTreeAtTheDesignSize) {
             if (box->layout()) {
                 EXPECT_LE(box->minimumSizeHint().width(), PageArea)
                     << p->objectName().toStdString() << " " << box->objectName().toStdString();
+            }
+        }
+        // A caption that wraps in its column keeps room for all its lines.
+        for (const QLabel* label : p->findChildren<QLabel*>()) {
+            if (label->wordWrap() && label->minimumWidth() == label->maximumWidth()) {
+                EXPECT_GE(label->minimumHeight(), label->heightForWidth(label->width()))
+                    << label->text().toStdString();
             }
         }
     }
