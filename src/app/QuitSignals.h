@@ -25,8 +25,9 @@ public:
     int Received() const { return FReceived; }
 
 private:
-    bool FActive = false; // signals are process-wide: only the first object takes them
     int FFds[2] = {-1, -1};
+    // Set while this object holds the signals (they are process-wide: only
+    // the first object takes them).
     QSocketNotifier* FNotifier = nullptr;
     int FReceived = 0;
 };

@@ -30,7 +30,6 @@ TQuitOnSignals::TQuitOnSignals() {
         return;
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, FFds) != 0)
         return; // the program still runs; a signal then stops it as before
-    FActive = true;
     WakeWrite = FFds[0];
     FNotifier = new QSocketNotifier(FFds[1], QSocketNotifier::Read, this);
     connect(FNotifier, &QSocketNotifier::activated, this, [this] {
@@ -49,7 +48,7 @@ TQuitOnSignals::TQuitOnSignals() {
 }
 
 TQuitOnSignals::~TQuitOnSignals() {
-    if (!FActive)
+    if (!FNotifier)
         return;
     for (std::size_t i = 0; i < StopSignals.size(); ++i)
         sigaction(StopSignals[i], &Previous[i], nullptr);
