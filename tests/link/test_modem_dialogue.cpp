@@ -193,7 +193,9 @@ TEST(ModemDialogue, RegistrationWaitOnlyAfterAnUnansweredReset) {
         config.Creg = c.Creg;
         // The attention command fails once: that pass ends before the dial.
         config.At = {TSimAtReply::Error, TSimAtReply::Ok};
-        TModemRun run(config, c.WaitReg);
+        // Each query's answer is judged within its own (scaled) wait, so the
+        // wait must stay well above a loaded machine's scheduling delays.
+        TModemRun run(config, c.WaitReg, 0.1);
         ASSERT_TRUE(run.Log.WaitUntil([&] { return run.UnitReplied.load(); }, 10000));
         EXPECT_EQ(run.CountLines("AT+CREG?"), c.Queries);
         const auto lines = run.Sim.Modem().Lines();
