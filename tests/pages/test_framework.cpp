@@ -56,7 +56,11 @@ TEST(RefValues, LinkThreadWritesWhileTheScreenCompares) {
     for (int i = 0; i < 2000; ++i)
         page.etLat->SetText(std::to_string(i % 5));
     device.join();
+    // Whatever the last comparison saw, the next edits are judged afresh
+    // against the value the link thread left.
     page.FRefValues.Set("etLat", "4");
+    page.etLat->SetText("6");
+    EXPECT_TRUE(IsMarked(page.etLat));
     page.etLat->SetText("4");
     EXPECT_FALSE(IsMarked(page.etLat));
 }
