@@ -373,7 +373,14 @@ void TForm1::FormActivate() {
     if (FActivated)
         return;
     FActivated = true;
-    tbtnConnect->Click();
+    if (!FStartConnect) {
+        tbtnConnect->Click();
+        return;
+    }
+    // As if the operator had confirmed the dialog: the phone goes into its list.
+    dlgConnect->OKBtnClick(dlgConnect->OKBtn);
+    if (ConnectAsChosen() && FStartReadAll)
+        tbtnReadAllClick(tbtnReadAll);
 }
 
 void TForm1::FormDestroy() {

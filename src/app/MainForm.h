@@ -102,6 +102,14 @@ public:
     TdlgSplash* dlgSplash = nullptr;
     TdlgConnect* dlgConnect = nullptr;
 
+    // What the first activation does instead of asking for a connection:
+    // connect with the connection dialog's choices as they stand and, with
+    // ReadAll, read every page once connected. Before the window is shown.
+    void ConnectAtStart(bool ReadAll) {
+        FStartConnect = true;
+        FStartReadAll = ReadAll;
+    }
+
     // Event handlers.
     void FormCreate();
     void FormActivate();
@@ -167,6 +175,9 @@ private:
     void ApplyMemoHeight();
 
     void SetConnectedState(bool Connected);
+    // Connects with the connection dialog's port, phone and registration
+    // choice, through the splash; true when the window ends up connected.
+    bool ConnectAsChosen();
     // The parameter page behind a tree page number, for the flag clearing
     // of Read and Write; none for the tool pages.
     TParamPage* FlaggedPage(int Number) const;
@@ -183,6 +194,8 @@ private:
     bool FActivated = false;
     bool FDestroyed = false;
     bool FShownOnce = false;
+    bool FStartConnect = false;
+    bool FStartReadAll = false;
 
     TShape* FIndicator = nullptr;
     TDebugLog FLog;

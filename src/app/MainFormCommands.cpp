@@ -32,8 +32,11 @@ void TForm1::SetConnectedState(bool connected) {
 }
 
 void TForm1::mnuConnectClick(QObject*) {
-    if (dlgConnect->ShowModal() != mrOk)
-        return;
+    if (dlgConnect->ShowModal() == mrOk)
+        ConnectAsChosen();
+}
+
+bool TForm1::ConnectAsChosen() {
     const std::string port = dlgConnect->ComPorts->Text();
     const std::string phone = dlgConnect->Phones->Text();
     StatusBar1->Panel(0)->SetText(port);
@@ -42,13 +45,16 @@ void TForm1::mnuConnectClick(QObject*) {
 
     if (dlgSplash->ShowModal() != mrOk) {
         FLink->End();
-        return;
+        return false;
     }
     SetConnectedState(true);
     // A link that began to end while the splash was closing may have found
     // the disconnect button still disabled and not asked for the disconnect.
-    if (FLink->Ending())
+    if (FLink->Ending()) {
         tbtnDisconnectClick(tbtnDisconnect);
+        return false;
+    }
+    return true;
 }
 
 void TForm1::tbtnDisconnectClick(QObject*) {

@@ -10,6 +10,11 @@ std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& a
             options.Help = true;
             continue;
         }
+        if (a == "--connect" || a == "--read-all") {
+            options.Connect = true;
+            options.ReadAll = options.ReadAll || a == "--read-all";
+            continue;
+        }
         if (a != "--port" && a != "--home")
             return "unknown argument \"" + a + "\"";
         if (i + 1 >= arguments.size() || arguments[i + 1].empty())
@@ -29,9 +34,12 @@ std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& a
 }
 
 std::string ProgramUsage() {
-    return "usage: orbelin [--port NAME] [--home DIR]\n"
+    return "usage: orbelin [--port NAME] [--connect] [--read-all] [--home DIR]\n"
            "  --port NAME  the serial port the connection dialog offers first\n"
            "               (e.g. /dev/ttyUSB0, or the path orbelin-sim prints)\n"
+           "  --connect    connect at start to that port (or the one used last)\n"
+           "               without asking\n"
+           "  --read-all   connect at start and read every page of the unit\n"
            "  --home DIR   keep current.ini, Windows.ini, discription.txt and log.txt\n"
            "               in DIR instead of beside the program (ORBELIN_HOME too)\n";
 }

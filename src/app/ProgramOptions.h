@@ -1,9 +1,12 @@
 #pragma once
 // The program's command line:
 //
-//   orbelin [--port NAME] [--home DIR] [--help]
+//   orbelin [--port NAME] [--connect] [--read-all] [--home DIR] [--help]
 //
 // --port fills the connection dialog's port box (the dialog still asks);
+// --connect connects at start with the dialog's choices as they stand
+// (the port of --port or the one remembered) instead of asking;
+// --read-all also reads every page once connected;
 // --home keeps the program's files (current.ini, Windows.ini,
 // discription.txt, log.txt) in DIR instead of beside the executable.
 //
@@ -16,6 +19,8 @@
 struct TProgramOptions {
     std::string Port;
     std::string Home;
+    bool Connect = false;
+    bool ReadAll = false; // implies Connect
     bool Help = false;
 };
 

@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
     TForm1 form;
     if (!options.Port.empty())
         form.dlgConnect->ComPorts->SetText(options.Port);
+    if (options.Connect)
+        form.ConnectAtStart(options.ReadAll);
     form.show();
     return app.exec();
 }

@@ -10,6 +10,15 @@ TEST(ProgramOptions, PortHomeAndHelp) {
     EXPECT_EQ(o.Port, "/dev/pts/7");
     EXPECT_EQ(o.Home, dir.Path());
     EXPECT_FALSE(o.Help);
+    EXPECT_FALSE(o.Connect);
+
+    TProgramOptions c;
+    EXPECT_EQ(ParseProgramOptions({"--connect"}, c), std::nullopt);
+    EXPECT_TRUE(c.Connect);
+    EXPECT_FALSE(c.ReadAll);
+    TProgramOptions r;
+    EXPECT_EQ(ParseProgramOptions({"--read-all"}, r), std::nullopt);
+    EXPECT_TRUE(r.Connect && r.ReadAll);
 
     TProgramOptions h;
     EXPECT_EQ(ParseProgramOptions({"--help"}, h), std::nullopt);
