@@ -72,7 +72,7 @@ public:
     void WriteLogLine(const std::string& text) override { FForm.FLog.WriteLine(text); }
     bool IsMainWindow(const QObject* control) const override { return control == &FForm; }
     void SetGeneration(int generation) override { FForm.SetGeneration(generation); }
-    void RepaintStatusBar() override { FForm.StatusBar1->Repaint(); }
+    void RepaintStatusBar() override { FForm.RepaintStatusBar(); }
     bool IsInputsPage(const QObject* control) const override {
         return control && control == FForm.formInOut;
     }
@@ -267,10 +267,6 @@ void TForm1::CreateStatusBar() {
     StatusBar1->AddPanel("EEPROM", 50, Qt::AlignRight, TStatusPanelStyle::OwnerDraw);
     // Wide enough for a walk's progress ("Чтение 12/34").
     StatusBar1->AddPanel("", 100, Qt::AlignLeft);
-    StatusBar1->OnDrawPanel = [this](QObject* bar, TStatusPanel* panel, QPainter& canvas,
-                                     const QRect& rect) {
-        StatusBar1DrawPanel(bar, panel, canvas, rect);
-    };
 }
 
 void TForm1::CreatePages() {
@@ -317,6 +313,7 @@ void TForm1::FormCreate() {
     FIndicator = new TShape(this, "", StatusBar1);
     FIndicator->SetHint("EEPROM");
     FIndicator->SetShowHint(true);
+    StatusBar1->PlaceOnPanel(3, FIndicator);
     HideParameterHint();
     FWriteState = 0;
     FActivated = false;
@@ -408,20 +405,20 @@ void TForm1::FormDestroy() {
     SetExceptionHandler({});
 }
 
+// An empty queue touches nothing, not even the timer, which runs on. While
+// elements are applied it is off, so a message box they open holds up the
+// drain and the drain never re-enters itself.
 void TForm1::Timer1Timer() {
+    if (FOutArray->PeekKind() == 0)
+        return;
     Timer1->stop();
-    if (FOutArray->PeekKind() != 0) {
-        DrainOutArray(*FOutArray, *FApplyHost);
-        FLog.Flush();
-    }
+    DrainOutArray(*FOutArray, *FApplyHost);
+    FLog.Flush();
     if (!FDestroyed)
         Timer1->start();
 }
 
-void TForm1::StatusBar1DrawPanel(QObject*, TStatusPanel* panel, QPainter&, const QRect& rect) {
-    if (panel->Index() != 3)
-        return;
-    FIndicator->setGeometry(rect);
+void TForm1::RepaintStatusBar() {
     switch (WriteState()) {
     case 0:
         FIndicator->SetBrushColor(clWhite);
@@ -438,6 +435,7 @@ void TForm1::StatusBar1DrawPanel(QObject*, TStatusPanel* panel, QPainter&, const
     default:
         break;
     }
+    StatusBar1->Repaint();
 }
 
 void TForm1::SetGeneration(std::int32_t generation) {

@@ -129,8 +129,6 @@ public:
     void mnuMemoClick(QObject* Sender);
     void mnuLogClick(QObject* Sender);
     void Button1Click(QObject* Sender);
-    void StatusBar1DrawPanel(QObject* StatusBar, TStatusPanel* Panel, QPainter& Canvas,
-                             const QRect& Rect);
     void mnuAboutClick(QObject* Sender);
     void mnuExitClick(QObject* Sender);
 
@@ -148,6 +146,10 @@ public:
     // The "EEPROM" indicator's state, 0..3; setting it only stores the value.
     std::int32_t WriteState() const { return FWriteState.load(std::memory_order_acquire); }
     void SetWriteState(std::int32_t State) { FWriteState.store(State, std::memory_order_release); }
+    // Colours the indicator by the write state and repaints the status bar
+    // at once. The bar's own paint changes nothing, so it paints only when
+    // something changed.
+    void RepaintStatusBar();
     // Brings the page to the front of the page area.
     void ShowPage(TForm* Page);
     // The page with the given page number (a tree node's StateIndex), or none.

@@ -97,7 +97,7 @@ bool TForm1::PhoneNumbersValid() const {
 
 void TForm1::StartRequest(std::uint8_t code) {
     SetWriteState(0);
-    StatusBar1->Repaint();
+    RepaintStatusBar();
     FLink->SetMode(code);
 }
 

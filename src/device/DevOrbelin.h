@@ -58,10 +58,9 @@ public:
     std::int32_t Generation() const { return FGeneration.load(); }
 
 protected:
-    // How long an idle pass waits for input or a new request: long enough
-    // that an idle link costs almost nothing, short enough that a request
-    // starts at once (the wait ends as soon as Mode changes).
-    static constexpr int IdleWaitMs = 50;
+    // The longest an idle pass waits for input or a new request; the wait
+    // ends at once on either, and on the end of the connection.
+    static constexpr int IdleWaitMs = 1000;
 
     enum class TExchangeResult {
         Answered, // the reply passed CheckReply: its value is ExtractReplyValue(Reply)
@@ -102,6 +101,8 @@ private:
     // DevOrbelin_connect.cpp
     void CheckVersion(const std::string& Reply);
     bool KeepAliveDue() const;
+    // How long the idle pass may wait: until the next keep-alive falls due.
+    int IdleWaitFor() const;
 
     // What the parameter routines use of the link thread (DevOrbelin.cpp).
     bool Stopping() const;

@@ -1,5 +1,6 @@
 // TDevOrbelin: the connection handshake and the keep-alive of a data call.
 
+#include <algorithm>
 #include <charconv>
 
 #include "DevOrbelin.h"
@@ -79,13 +80,23 @@ bool TDevOrbelin::KeepAliveDue() const {
     return seconds > FKeepAliveInterval;
 }
 
+int TDevOrbelin::IdleWaitFor() const {
+    if (!FModem->CallActive())
+        return IdleWaitMs;
+    // Due once more than the interval's whole seconds have passed.
+    const std::chrono::duration<double> due((FKeepAliveInterval + 1) * FModem->TimeScale());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        due - (std::chrono::steady_clock::now() - FLastKeepAlive));
+    return static_cast<int>(std::clamp<long long>(left.count(), 1, IdleWaitMs));
+}
+
 void TDevOrbelin::KeepAlive() {
     TModem& link = *FModem;
     const std::string rule(81, '=');
     try {
         link.DrainInput();
         if (!link.CallActive() || !KeepAliveDue()) {
-            link.IdleWait(IdleWaitMs, true);
+            link.IdleWait(IdleWaitFor(), true);
             return;
         }
         link.PostLine(rule, false, false);

@@ -61,17 +61,19 @@ void TModem::Pause(int Ms) {
 void TModem::IdleWait(int TimeoutMs, bool WakeOnInput) {
     const std::uint8_t mode = Mode();
     const auto end = TClock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (!Terminated() && Mode() == mode) {
-        const auto now = TClock::now();
-        if (now >= end)
+    for (;;) {
+        // Cleared before the look, so a raise after it ends the wait below.
+        FWake.Clear();
+        if (Terminated() || Mode() != mode)
             return;
-        const auto slice = std::min<TClock::duration>(end - now, kSlice);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - TClock::now()).count();
+        if (left <= 0)
+            return;
         if (WakeOnInput) {
-            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(slice).count();
-            if (FComm->WaitForInput(static_cast<int>(ms)))
+            if (FComm->WaitForInput(static_cast<int>(left), &FWake))
                 return;
         } else {
-            std::this_thread::sleep_for(slice);
+            FWake.Wait(static_cast<int>(left));
         }
     }
 }

@@ -19,6 +19,7 @@
 #include "ReplyCheck.h"
 #include "Thread.h"
 #include "UiTargets.h"
+#include "WakeSignal.h"
 #include "XComDrv.h"
 #include "device.h"
 
@@ -37,7 +38,10 @@ public:
     ~TModem() override;
 
     std::uint8_t Mode() const { return FMode.load(std::memory_order_acquire); }
-    void SetMode(std::uint8_t Value) { FMode.store(Value, std::memory_order_release); }
+    void SetMode(std::uint8_t Value) {
+        FMode.store(Value, std::memory_order_release);
+        FWake.Raise();
+    }
     bool CallActive() const { return FCallActive; }
     bool IsTerminated() const { return Terminated(); }
     // The phone number as kept after filtering; empty for a cable link.
@@ -85,12 +89,14 @@ public:
     void HangUp();
 
     // The idle step's wait: blocks for up to TimeoutMs (not time-scaled) and
-    // returns early on a termination request, on a change of Mode and, with
-    // WakeOnInput, on pending input. Raises EDeviceError when the port fails.
+    // returns at once on a termination request, on a change of Mode and,
+    // with WakeOnInput, on pending input. One blocking wait, no polling, so
+    // an idle link costs nothing. Raises EDeviceError when the port fails.
     void IdleWait(int TimeoutMs, bool WakeOnInput);
 
 protected:
     void Execute() override;
+    void TerminateRequested() override { FWake.Raise(); }
 
 private:
     // A wait of Ms (time-scaled) that ends early on a termination request,
@@ -117,6 +123,8 @@ private:
     // Collects input for Ms (time-scaled) and posts it as it stands.
     void CollectAndPost(int Ms);
 
+    // Raised by a new Mode and by a termination request; ends IdleWait.
+    TWakeSignal FWake;
     std::atomic<std::uint8_t> FMode{0};
     bool FHangingUp = false;
     TOutArray& FOut;

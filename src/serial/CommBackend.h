@@ -16,6 +16,7 @@
 #include <string>
 
 #include "CommControlBlock.h"
+#include "WakeSignal.h"
 
 enum class TWaitResult {
     Ready,   // the awaited condition holds
@@ -71,9 +72,11 @@ public:
     virtual int ReadSome(void* Buffer, std::uint32_t Count, std::uint32_t& Done) = 0;
     virtual int WriteSome(const void* Buffer, std::uint32_t Count, std::uint32_t& Done) = 0;
 
-    // Blocks until input is queued, the time is up, or the port has hung up
-    // or failed (then Error holds the reason).
-    virtual TWaitResult WaitForInput(int TimeoutMs, int& Error) = 0;
+    // Blocks until input is queued, the time is up, Wake (when given) is
+    // raised, or the port has hung up or failed (then Error holds the
+    // reason). A raised Wake ends the wait as Timeout.
+    virtual TWaitResult WaitForInput(int TimeoutMs, int& Error,
+                                     const TWakeSignal* Wake = nullptr) = 0;
     // Blocks until the driver may take more output, for at most TimeoutMs.
     // Backlog is how many bytes must leave the output queue before the
     // caller's limit allows another write (0 when the driver itself refused).

@@ -348,18 +348,20 @@ public:
         }
     }
 
-    TWaitResult WaitForInput(int TimeoutMs, int& Error) override {
+    TWaitResult WaitForInput(int TimeoutMs, int& Error, const TWakeSignal* Wake) override {
         const auto deadline = TClock::now() + std::chrono::milliseconds(std::max(TimeoutMs, 0));
         for (;;) {
-            pollfd p{FFd, POLLIN, 0};
-            const int r = poll(&p, 1, RemainingMs(deadline));
+            pollfd fds[2] = {{FFd, POLLIN, 0},
+                             {Wake ? static_cast<int>(Wake->Native()) : -1, POLLIN, 0}};
+            pollfd& p = fds[0];
+            const int r = poll(fds, Wake ? 2 : 1, RemainingMs(deadline));
             if (r < 0) {
                 if (errno == EINTR)
                     continue;
                 Error = LastError();
                 return TWaitResult::Failed;
             }
-            if (r == 0)
+            if (r == 0 || p.revents == 0) // the time is up, or only the wake came
                 return TWaitResult::Timeout;
             if (p.revents & POLLNVAL) {
                 Error = EBADF;

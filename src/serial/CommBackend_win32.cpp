@@ -287,7 +287,7 @@ public:
         return 0;
     }
 
-    TWaitResult WaitForInput(int TimeoutMs, int& Error) override {
+    TWaitResult WaitForInput(int TimeoutMs, int& Error, const TWakeSignal* Wake) override {
         const auto deadline = TClock::now() + std::chrono::milliseconds(std::max(TimeoutMs, 0));
         for (;;) {
             std::uint32_t in = 0;
@@ -304,7 +304,11 @@ public:
             // The event thread signals arriving input; the slice bounds the
             // wait should a driver not report it (or the event thread be
             // busy handing events over), so input is never missed for long.
-            WaitForSingleObject(FInputSignal, std::min<DWORD>(left, InputCheckMs));
+            const HANDLE signals[2] = {FInputSignal,
+                                       Wake ? reinterpret_cast<HANDLE>(Wake->Native()) : nullptr};
+            if (WaitForMultipleObjects(Wake ? 2 : 1, signals, FALSE,
+                                       std::min<DWORD>(left, InputCheckMs)) == WAIT_OBJECT_0 + 1)
+                return TWaitResult::Timeout;
         }
     }
 

@@ -23,6 +23,8 @@
 #include "XComErr.h"
 #include "XComTypes.h"
 
+class TWakeSignal;
+
 class TCommBackend;
 class TCommEventThread;
 
@@ -165,10 +167,11 @@ public:
     std::uint32_t Write(const void* Buffer, std::uint32_t Count);
     bool WriteString(const std::string& S);
 
-    // Blocks until input is queued (true) or TimeoutMs has passed (false),
-    // without spinning. A port that has hung up or failed raises code 10 at
-    // once instead of reporting input that will never come.
-    bool WaitForInput(int TimeoutMs);
+    // Blocks until input is queued (true) or TimeoutMs has passed or Wake
+    // (when given) is raised (false), without spinning. A port that has hung
+    // up or failed raises code 10 at once instead of reporting input that
+    // will never come.
+    bool WaitForInput(int TimeoutMs, const TWakeSignal* Wake = nullptr);
 
     // Raise or drop the RTS / DTR line. A driver without modem lines (a
     // pseudo-terminal) refuses: that raises like any other failure.

@@ -155,11 +155,11 @@ bool TCustomComm::WriteString(const std::string& S) {
     return Write(S.data(), count) == count;
 }
 
-bool TCustomComm::WaitForInput(int TimeoutMs) {
+bool TCustomComm::WaitForInput(int TimeoutMs, const TWakeSignal* Wake) {
     if (InQueue() != 0)
         return true;
     int err = 0;
-    switch (FBackend->WaitForInput(TimeoutMs, err)) {
+    switch (FBackend->WaitForInput(TimeoutMs, err, Wake)) {
     case TWaitResult::Ready:
         return true;
     case TWaitResult::Timeout:

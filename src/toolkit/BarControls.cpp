@@ -7,22 +7,33 @@
 
 TStatusPanel::TStatusPanel(TStatusBar* Bar, int Index) : QObject(Bar), FBar(Bar), FIndex(Index) {}
 
+// Each setter repaints only what changed, and nothing when given the value
+// the panel already has.
 void TStatusPanel::SetText(const std::string& text) {
+    if (text == FText.Get())
+        return;
     FText.Set(text);
     FBar->update(FBar->PanelRect(FIndex));
 }
 
 void TStatusPanel::SetWidth(int width) {
+    if (width == FWidth)
+        return;
     FWidth = width;
+    FBar->PlaceControls();
     FBar->update();
 }
 
 void TStatusPanel::SetAlignment(Qt::Alignment alignment) {
+    if (alignment == FAlignment)
+        return;
     FAlignment = alignment;
     FBar->update(FBar->PanelRect(FIndex));
 }
 
 void TStatusPanel::SetStyle(TStatusPanelStyle style) {
+    if (style == FStyle)
+        return;
     FStyle = style;
     FBar->update(FBar->PanelRect(FIndex));
 }
@@ -42,6 +53,22 @@ TStatusPanel* TStatusBar::AddPanel(const std::string& text, int width, Qt::Align
     FPanels.push_back(panel);
     update();
     return panel;
+}
+
+void TStatusBar::PlaceOnPanel(int index, QWidget* control) {
+    control->setParent(this);
+    FPlaced.emplace_back(index, control);
+    PlaceControls();
+}
+
+void TStatusBar::PlaceControls() {
+    for (const auto& [index, control] : FPlaced)
+        control->setGeometry(PanelRect(index));
+}
+
+void TStatusBar::resizeEvent(QResizeEvent* e) {
+    TControlT<QWidget>::resizeEvent(e);
+    PlaceControls();
 }
 
 QRect TStatusBar::PanelRect(int index) const {

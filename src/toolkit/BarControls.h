@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Control.h"
@@ -47,7 +48,8 @@ using TDrawPanelEvent = std::function<void(QObject* StatusBar, TStatusPanel* Pan
                                            QPainter& Canvas, const QRect& Rect)>;
 
 // A row of panels of fixed widths from the left; an owner-drawn panel is
-// painted by OnDrawPanel (which may also place a child control on it).
+// painted by OnDrawPanel, or carries a child control placed on it. The
+// paint changes nothing: it would schedule the next paint.
 class TStatusBar : public TControlT<QWidget> {
 public:
     TStatusBar(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
@@ -59,15 +61,21 @@ public:
     TStatusPanel* Panel(int index) const { return FPanels.at(static_cast<size_t>(index)); }
     QRect PanelRect(int index) const;
     void Repaint() { repaint(); }
+    // Keeps Control (now a child of the bar) on the panel whenever the bar
+    // or the panels change size.
+    void PlaceOnPanel(int index, QWidget* Control);
+    void PlaceControls();
 
     TDrawPanelEvent OnDrawPanel;
 
 protected:
     QSize NaturalSize() const override;
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     std::vector<TStatusPanel*> FPanels;
+    std::vector<std::pair<int, QWidget*>> FPlaced;
 };
 
 // A tool-bar button: an image, its hint as tooltip, OnClick.

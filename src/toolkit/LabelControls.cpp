@@ -34,6 +34,8 @@ TPanel::TPanel(TForm* Owner, std::string Name, QWidget* Parent)
 }
 
 void TPanel::SetCaption(const std::string& caption) {
+    if (caption == FCaption.Get())
+        return;
     FCaption.Set(caption);
     updateGeometry();
     update();
@@ -85,17 +87,24 @@ void TPanel::paintEvent(QPaintEvent* e) {
 TShape::TShape(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QWidget>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {}
 
+// A setter given the value the shape already has schedules no paint: the
+// status bar's indicator is coloured whenever the write state is shown.
 void TShape::SetShape(TShapeType shape) {
+    if (shape == FShape)
+        return;
     FShape = shape;
     update();
 }
 
 void TShape::SetBrushColor(TColor color) {
-    FBrush.store(color, std::memory_order_release);
+    if (FBrush.exchange(color, std::memory_order_acq_rel) == color)
+        return;
     update();
 }
 
 void TShape::SetPenColor(TColor color) {
+    if (color == FPen)
+        return;
     FPen = color;
     update();
 }

@@ -50,7 +50,10 @@ std::string TStringGrid::Cell(int col, int row) const {
 void TStringGrid::SetCell(int col, int row, const std::string& text) {
     if (col < 0 || row < 0 || col >= FCols || row >= FRows)
         return;
-    FCells[static_cast<size_t>(row * FCols + col)] = text;
+    std::string& cell = FCells[static_cast<size_t>(row * FCols + col)];
+    if (cell == text)
+        return;
+    cell = text;
     update(CellRect(col, row));
 }
 

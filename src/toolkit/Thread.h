@@ -21,7 +21,10 @@ public:
     TThread& operator=(const TThread&) = delete;
 
     void Resume(); // starts Execute on its own thread; later calls do nothing
-    void Terminate() { FTerminated.store(true, std::memory_order_release); }
+    void Terminate() {
+        FTerminated.store(true, std::memory_order_release);
+        TerminateRequested();
+    }
     bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
     void WaitFor();              // until Execute has returned
     bool WaitFor(int timeoutMs); // false when still running
@@ -31,6 +34,9 @@ public:
 
 protected:
     virtual void Execute() = 0;
+    // Runs on the thread that asked for the end, right after the request: a
+    // derived class ends its thread's blocking waits here.
+    virtual void TerminateRequested() {}
     void StopAndWait();
 
 private:

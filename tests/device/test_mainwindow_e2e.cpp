@@ -35,7 +35,57 @@ protected:
     TModalAnswer Answers{[](QWidget*) {}};
 };
 
+void RunEventLoop(int Ms) {
+    QEventLoop loop;
+    QTimer::singleShot(Ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Paint events of every widget over one second of the event loop, after
+// the window's first paints on coming up.
+int PaintsInASecond() {
+    RunEventLoop(500);
+    struct TCounter : QObject {
+        int Paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            Paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+    RunEventLoop(1000);
+    qApp->removeEventFilter(&counter);
+    return counter.Paints;
+}
+
 } // namespace
+
+// At rest nothing repaints. A paint that schedules another paint repaints
+// hundreds of times a second; a blinking text cursor a few times.
+TEST_F(MainWindow, AtRestTheWindowDoesNotRepaint) {
+    constexpr int Handful = 10;
+    int dialogPaints = -1;
+    {
+        TModalAnswer dialog([&](QWidget* w) {
+            if (w != F.dlgConnect)
+                return;
+            dialogPaints = PaintsInASecond();
+            F.dlgConnect->CancelBtn->UserClick();
+        });
+        F.show();
+        ASSERT_TRUE(
+            WaitUntil([&] { return dialogPaints >= 0 && !F.dlgConnect->isVisible(); }, 10000));
+    }
+    EXPECT_LE(dialogPaints, Handful) << "with the connection dialog up";
+
+    ASSERT_TRUE(Rig.Connect(Sim.SlavePath()));
+    ASSERT_TRUE(WaitUntil([&] { return Idle(); }, 5000));
+    EXPECT_LE(PaintsInASecond(), Handful) << "connected";
+
+    F.tbtnReadAll->Click();
+    ASSERT_TRUE(WaitUntil([&] { return !Answers.Messages.empty() && Idle(); }, 30000));
+    EXPECT_LE(PaintsInASecond(), Handful) << "after reading all";
+}
 
 // Every generation: read all, edit, write all with its commit. The unit is
 // given by its firmware revision.

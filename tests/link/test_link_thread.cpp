@@ -3,6 +3,9 @@
 // a wait.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "LinkRig.h"
 #include "Simulator.h"
 
@@ -166,5 +169,32 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
         EXPECT_TRUE(first);
         EXPECT_TRUE(second) << "after the request every exchange fails";
         EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
+    }
+    {
+        SCOPED_TRACE("idle, a new request and a stop request end the wait at once");
+        TSimulator sim;
+        TScriptDevice device;
+        std::atomic<long long> byRequest{-1}, byStop{-1};
+        device.OnConnect = [&](TModem& link) {
+            auto start = TTestClock::now();
+            link.IdleWait(60000, true);
+            byRequest = MsSince(start);
+            start = TTestClock::now();
+            link.IdleWait(60000, false);
+            byStop = MsSince(start);
+        };
+        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
+        link->Resume();
+        // A request made before the wait began is the wait's own: ask again.
+        for (std::uint8_t code = 30; byRequest < 0 && code < 130; ++code) {
+            link->SetMode(code);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        link->Terminate();
+        ASSERT_TRUE(link->WaitFor(5000));
+        EXPECT_GE(byRequest, 0);
+        EXPECT_LT(byRequest, 10000);
+        EXPECT_GE(byStop, 0);
+        EXPECT_LT(byStop, 10000);
     }
 }
