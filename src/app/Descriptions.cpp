@@ -3,6 +3,7 @@
 #include "Cp1251.h"
 #include "Cp1251Case.h"
 #include "FileIo.h"
+#include "Platform.h"
 #include "TextUtil.h"
 
 namespace {
@@ -46,7 +47,7 @@ TDescriptionTable& DescriptionTable() {
     return table;
 }
 
-void LoadDescriptions(const std::string& FileName) {
+bool LoadDescriptions(const std::string& FileName) {
     TDescriptionTable& table = DescriptionTable();
     table.Clear();
     const TFileRead read = ReadFileBytes(FileName, MaxDescriptionFile);
@@ -64,4 +65,16 @@ void LoadDescriptions(const std::string& FileName) {
         table.AddLine(bytes.substr(pos, end - pos));
         pos = end + 1;
     }
+    return read.Status == TFileRead::Ok;
+}
+
+void LoadDescriptions(const std::string& FileName, const std::string& Fallback) {
+    if (!LoadDescriptions(FileName) && Fallback != FileName)
+        LoadDescriptions(Fallback);
+}
+
+std::string DeliveredFolder() {
+    const std::string exe = PlatformExecutablePath();
+    const size_t cut = exe.find_last_of("/\\");
+    return cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
 }

@@ -37,5 +37,13 @@ TDescriptionTable& DescriptionTable();
 
 // Rebuilds DescriptionTable from the file. A missing or unreadable file
 // leaves what could be read (nothing, when missing); nothing is reported.
-// Files are read up to 4 MiB.
-void LoadDescriptions(const std::string& FileName);
+// Files are read up to 4 MiB. True when the file could be read.
+bool LoadDescriptions(const std::string& FileName);
+// The same, but a file that cannot be read gives way to Fallback: a program
+// folder moved elsewhere (--home, ORBELIN_HOME) rarely holds its own copy,
+// and the one delivered with the program still describes every parameter.
+void LoadDescriptions(const std::string& FileName, const std::string& Fallback);
+
+// The folder of the executable, ending with the path separator, where the
+// program's own copy of the description file is delivered.
+std::string DeliveredFolder();

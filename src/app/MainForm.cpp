@@ -319,7 +319,7 @@ void TForm1::FormCreate() {
     FActivated = false;
     FGeneration = 0;
 
-    LoadDescriptions(ProgramFolder() + "discription.txt");
+    LoadDescriptions(ProgramFolder() + "discription.txt", DeliveredFolder() + "discription.txt");
     LoadWindowLayout(*this);
 
     FOutArray = std::make_unique<TOutArray>();

@@ -31,14 +31,30 @@ TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
     EXPECT_EQ(t.Count(), 7u);
 }
 
-TEST(Descriptions, AMissingFileEmptiesTheTable) {
+TEST(Descriptions, AMissingFileEmptiesTheTableUnlessTheDeliveredCopyStandsIn) {
     TTempDir dir;
     dir.Write("d.txt", "5,x\n");
-    LoadDescriptions(dir.File("d.txt"));
+    EXPECT_TRUE(LoadDescriptions(dir.File("d.txt")));
     EXPECT_EQ(DescriptionTable().Lookup("5"), "x");
-    LoadDescriptions(dir.File("missing.txt"));
+    EXPECT_FALSE(LoadDescriptions(dir.File("missing.txt")));
     EXPECT_EQ(DescriptionTable().Count(), 0u);
     EXPECT_EQ(DescriptionTable().Lookup("5"), "");
-    LoadDescriptions(dir.Path()); // a folder is unreadable as a file
+    EXPECT_FALSE(LoadDescriptions(dir.Path())); // a folder is unreadable as a file
+    EXPECT_EQ(DescriptionTable().Count(), 0u);
+
+    // A home folder without its own copy (or with one that cannot be read)
+    // takes the delivered one; its own copy, even an empty one, wins.
+    TTempDir home;
+    LoadDescriptions(home.File("discription.txt"), dir.File("d.txt"));
+    EXPECT_EQ(DescriptionTable().Lookup("5"), "x");
+    LoadDescriptions(home.Path(), dir.File("d.txt"));
+    EXPECT_EQ(DescriptionTable().Lookup("5"), "x");
+    home.Write("discription.txt", "5,own\r\n");
+    LoadDescriptions(home.File("discription.txt"), dir.File("d.txt"));
+    EXPECT_EQ(DescriptionTable().Lookup("5"), "own");
+    home.Write("discription.txt", "");
+    LoadDescriptions(home.File("discription.txt"), dir.File("d.txt"));
+    EXPECT_EQ(DescriptionTable().Count(), 0u);
+    LoadDescriptions(home.File("missing.txt"), dir.File("missing.txt"));
     EXPECT_EQ(DescriptionTable().Count(), 0u);
 }
