@@ -9,6 +9,7 @@
 #include "DevOrbelin.h"
 #include "ExceptionHandler.h"
 #include "RecordText.h"
+#include "TextUtil.h"
 #include "WireValue.h"
 #include "f_Debug.h"
 #include "f_Records.h"
@@ -28,11 +29,17 @@ void TDevOrbelin::DebugExchange(bool Write) {
     TEdit* valueField = page->EditN(row + 1);
     if (!commandField || !valueField)
         return;
-    std::string command = commandField->Text();
+    // The fields start as one blank, and blanks typed around a command are
+    // easy to miss: the unit would take them as part of it and refuse it.
+    std::string command = TrimBlanks(commandField->Text());
+    if (command.empty()) {
+        PostLine(" # Команда " + commandField->Name() + " пуста, ничего не отправлено", true, true);
+        return;
+    }
     if (!Sendable("Команда " + commandField->Name(), command))
         return;
     if (Write) {
-        const std::string value = valueField->Text();
+        const std::string value = TrimBlanks(valueField->Text());
         if (!Sendable("Значение " + valueField->Name(), value))
             return;
         command += value;

@@ -29,6 +29,10 @@ Tform_Debug::Tform_Debug(TForm* Owner, QWidget* Parent)
     : TSettingsPage(Owner, "form_Debug", Parent) {
     auto* rows = new QWidget;
     auto* grid = new QGridLayout(rows);
+    // Column headings, so that the two fields of a row are not taken for a
+    // command split in two.
+    grid->addWidget(NewCaption(this, "lbCommand", "Команда", rows), 0, 0);
+    grid->addWidget(NewCaption(this, "lbValue", "Значение", rows), 0, 1);
     for (int r = 1; r <= RowCount; ++r) {
         const int n = 2 * r - 1;
         auto* command = new TEdit(this, "Edit" + std::to_string(n), rows);
@@ -45,11 +49,11 @@ Tform_Debug::Tform_Debug(TForm* Owner, QWidget* Parent)
         }
         read->OnClick = [this](QObject* s) { Button1Click(s); };
         write->OnClick = [this](QObject* s) { Button2Click(s); };
-        grid->addWidget(command, r - 1, 0);
-        grid->addWidget(value, r - 1, 1);
-        grid->addWidget(read, r - 1, 2);
-        grid->addWidget(write, r - 1, 3);
-        grid->setRowMinimumHeight(r - 1, RowPitch);
+        grid->addWidget(command, r, 0);
+        grid->addWidget(value, r, 1);
+        grid->addWidget(read, r, 2);
+        grid->addWidget(write, r, 3);
+        grid->setRowMinimumHeight(r, RowPitch);
         FEdits[n] = command;
         FEdits[n + 1] = value;
         FButtons[n] = read;
@@ -57,7 +61,7 @@ Tform_Debug::Tform_Debug(TForm* Owner, QWidget* Parent)
     }
     grid->setVerticalSpacing(0);
     grid->setColumnStretch(4, 1);
-    grid->setRowStretch(RowCount, 1);
+    grid->setRowStretch(RowCount + 1, 1);
     ScrollBox1->SetContent(rows);
 }
 

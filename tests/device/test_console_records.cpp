@@ -56,6 +56,19 @@ TEST(DeviceConsole, RowsSendWhatWasTyped) {
     EXPECT_EQ(c.Press(18), TLines{"+O"}) << "an empty value sends the command alone";
     EXPECT_EQ(c.Console.EditN(18)->Text(), "0050");
 
+    // Blanks around the command and the value are not sent (the fields keep
+    // them), and a blank command sends nothing at all.
+    c.Console.EditN(17)->SetText(" +O ");
+    c.Console.EditN(18)->SetText(" 0051 ");
+    EXPECT_EQ(c.Press(18), TLines{"+O0051"});
+    EXPECT_EQ(c.Console.EditN(17)->Text(), " +O ");
+    EXPECT_EQ(c.Console.EditN(18)->Text(), "0051");
+    c.Console.EditN(19)->SetText(" ");
+    c.Console.EditN(20)->SetText("x");
+    EXPECT_TRUE(c.Press(19).empty());
+    EXPECT_EQ(c.Console.EditN(20)->Text(), "x");
+    EXPECT_GE(c.Rig.FindMemo(" # Команда Edit19 пуста"), 0);
+
     // No answer, or an answer without a value, clears the value field.
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+O"});
     c.Press(17);
