@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick socat python3-serial
   g++-mingw-w64-x86-64 wine64
   fonts-dejavu-core

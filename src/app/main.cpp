@@ -9,6 +9,7 @@
 #include "MainForm.h"
 #include "ProgramFolder.h"
 #include "ProgramOptions.h"
+#include "QtRussian.h"
 #include "QuitSignals.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv); // takes Qt's own options out of argv
     app.setApplicationName("orbelin");
+    InstallRussianQtTexts(app);
 
     TProgramOptions options;
     if (const auto error =

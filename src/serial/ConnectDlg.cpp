@@ -19,7 +19,7 @@ TdlgConnect::TdlgConnect(TForm* Owner)
     OKBtn->SetModalResult(mrOk);
     OKBtn->SetDefault(true);
     OKBtn->OnClick = [this](QObject* sender) { OKBtnClick(sender); };
-    CancelBtn->SetCaption("Cancel");
+    CancelBtn->SetCaption("Отмена");
     CancelBtn->SetModalResult(mrCancel);
     CancelBtn->SetCancel(true);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <regex>
 
 #include "../toolkit/WidgetEvents.h"
@@ -7,6 +9,7 @@
 #include "HintWindow.h"
 #include "MainWindowRig.h"
 #include "PageServices.h"
+#include "QtRussian.h"
 #include "Requests.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
@@ -292,4 +295,13 @@ TEST(MainWindow, PagesPostRequestsOnlyWhileALinkThreadExistsAndFindDescriptions)
         EXPECT_FALSE(PostPageRequest(rqGPSRestart));
     }
     SetProgramFolderOverride("");
+}
+
+// Qt's standard buttons and dialogs speak Russian like the rest of the
+// window; without the translation they would say "Cancel".
+TEST(MainWindow, QtsOwnButtonsAndDialogsAreRussian) {
+    ASSERT_TRUE(InstallRussianQtTexts(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Information, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "Отмена");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Files of type:"), "Типы файлов:");
 }

@@ -29,7 +29,7 @@ TEST(ConnectDialog, StartsWithItsControlsCaptionsAndRegistrationTicked) {
     EXPECT_EQ(Names(dlg), (std::vector<std::string>{"OKBtn", "CancelBtn", "ComPorts", "Phones",
                                                     "Label1", "Label2", "cbRegWait"}));
     EXPECT_EQ(dlg.OKBtn->Caption(), "OK");
-    EXPECT_EQ(dlg.CancelBtn->Caption(), "Cancel");
+    EXPECT_EQ(dlg.CancelBtn->Caption(), "Отмена");
     EXPECT_EQ(dlg.Label1->Caption(), "Подключиться через");
     EXPECT_EQ(dlg.Label2->Caption(), "Телефон");
     EXPECT_EQ(dlg.cbRegWait->Caption(), "Ждать регистрации в сети GSM?");
