@@ -303,6 +303,7 @@ void TForm1::InstallPageServices() {
 }
 
 void TForm1::FormCreate() {
+    SetMessageTitle(MainCaption);
     SetExceptionHandler([this](const std::string& message) {
         QMessageBox box(QMessageBox::Critical, QStr(MainCaption), QStr(message), QMessageBox::Ok,
                         isVisible() ? this : nullptr);
@@ -403,6 +404,7 @@ void TForm1::FormDestroy() {
     formCommon = nullptr;
     SetPageServices({});
     SetExceptionHandler({});
+    SetMessageTitle({});
 }
 
 // An empty queue touches nothing, not even the timer, which runs on. While
@@ -575,10 +577,12 @@ void TForm1::mnuLoadClick(QObject*) {
 }
 
 void TForm1::mnuAboutClick(QObject*) {
+    // One line break between the lines: a CR after the LF, as a native
+    // message box would swallow it, shows here as a blank line.
     std::string text = Caption();
     for (const char* line : AboutLines)
-        text += std::string("\n\r") + line;
-    QMessageBox box(QMessageBox::Information, QStr(Caption()), QStr(text), QMessageBox::Ok, this);
+        text += std::string("\n") + line;
+    QMessageBox box(QMessageBox::Information, QStr(MainCaption), QStr(text), QMessageBox::Ok, this);
     box.exec();
 }
 

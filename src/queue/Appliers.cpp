@@ -143,9 +143,22 @@ void ApplyControlColor(QObject* control, const std::string& text) {
         spin->SetColor(ToColor(text));
 }
 
+namespace {
+std::string& MessageTitle() {
+    static std::string title;
+    return title;
+}
+} // namespace
+
+void SetMessageTitle(const std::string& title) {
+    MessageTitle() = title;
+}
+
 void ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QStr(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    const QString title =
+        MessageTitle().empty() ? QApplication::applicationDisplayName() : QStr(MessageTitle());
+    QMessageBox box(QMessageBox::NoIcon, title, QStr(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
 }
 

@@ -56,3 +56,6 @@ void ApplyControlColor(QObject* Control, const std::string& Text);
 // Kind 9, and the program's other plain messages: a modal message box with an
 // OK button over the active window; returns when the operator has closed it.
 void ShowMessage(const std::string& Text);
+// The title of those boxes (the main window's caption, so that every box of
+// the program carries the same one); the application's name until set.
+void SetMessageTitle(const std::string& Title);

@@ -305,3 +305,26 @@ TEST(MainWindow, QtsOwnButtonsAndDialogsAreRussian) {
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "Отмена");
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Files of type:"), "Типы файлов:");
 }
+
+// The link's messages, the program's error box and the About box carry the
+// window's caption, and the About box's lines follow one another without
+// blank lines between them.
+TEST(MainWindow, EveryMessageBoxCarriesTheWindowsCaption) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    std::vector<std::string> titles;
+    std::string about;
+    TModalAnswer answers;
+    answers.OnMessage([&](QMessageBox* box) {
+        titles.push_back(box->windowTitle().toStdString());
+        if (box->text().startsWith(QStr(f.Caption())))
+            about = box->text().toStdString();
+    });
+    f.OutArray().PostMsg("Чтение всех параметров завершено!");
+    rig.Drain();
+    Guarded([] { throw EConvertError("'x' is not a valid integer value"); });
+    f.mnuAbout->Click();
+    EXPECT_EQ(titles, std::vector<std::string>(3, f.Caption()));
+    EXPECT_EQ(about.find('\r'), std::string::npos) << about;
+    EXPECT_EQ(std::count(about.begin(), about.end(), '\n'), 4) << about;
+}
