@@ -41,6 +41,20 @@ const char* const AboutLines[] = {
     "Факс: +7 (000) 000-00-01",
 };
 
+// The keys of the commands. Read and write keep to letters apart on the
+// keyboard, so that a slip of the finger does not write to the unit; none of
+// them is a key the fields take for editing.
+const QKeySequence ConnectKey(Qt::CTRL | Qt::Key_N);
+const QKeySequence DisconnectKey(Qt::CTRL | Qt::Key_D);
+const QKeySequence ReadKey(Qt::CTRL | Qt::Key_R);
+const QKeySequence WriteKey(Qt::CTRL | Qt::Key_W);
+const QKeySequence ReadAllKey(Qt::CTRL | Qt::SHIFT | Qt::Key_R);
+const QKeySequence WriteAllKey(Qt::CTRL | Qt::SHIFT | Qt::Key_W);
+const QKeySequence SaveKey(Qt::CTRL | Qt::Key_S);
+const QKeySequence LoadKey(Qt::CTRL | Qt::Key_O);
+const QKeySequence MemoKey(Qt::CTRL | Qt::Key_M);
+
+// Menu and item captions mark their mnemonic letter with "&".
 QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
     QMenu* menu = bar->addMenu(caption);
     menu->setObjectName(name);
@@ -117,44 +131,49 @@ TForm1::~TForm1() {
 
 void TForm1::CreateMenus() {
     MainMenu1 = new QMenuBar(this);
-    mnuFile = AddMenu(MainMenu1, "mnuFile", "Файл");
-    mnuExit = AddItem(this, mnuFile, "mnuExit", "Выход");
+    mnuFile = AddMenu(MainMenu1, "mnuFile", "&Файл");
+    mnuExit = AddItem(this, mnuFile, "mnuExit", "&Выход");
     mnuExit->OnClick = [this](QObject* s) { mnuExitClick(s); };
 
-    mnuConnections = AddMenu(MainMenu1, "mnuConnections", "Соединение");
-    mnuConnect = AddItem(this, mnuConnections, "mnuConnect", "Подключиться");
+    mnuConnections = AddMenu(MainMenu1, "mnuConnections", "&Соединение");
+    mnuConnect = AddItem(this, mnuConnections, "mnuConnect", "&Подключиться");
     mnuConnect->SetIcon(ToolImage(1));
+    mnuConnect->setShortcut(ConnectKey);
     mnuConnect->OnClick = [this](QObject* s) { mnuConnectClick(s); };
-    mnuDisconnect = AddItem(this, mnuConnections, "mnuDisconnect", "Отключиться");
+    mnuDisconnect = AddItem(this, mnuConnections, "mnuDisconnect", "&Отключиться");
     mnuDisconnect->SetIcon(ToolImage(0));
+    mnuDisconnect->setShortcut(DisconnectKey);
     mnuDisconnect->SetEnabled(false);
     mnuDisconnect->OnClick = [this](QObject* s) { tbtnDisconnectClick(s); };
 
-    mnuProperties = AddMenu(MainMenu1, "mnuProperties", "Настройки");
-    mnuCommon = AddItem(this, mnuProperties, "mnuCommon", "Общие");
+    mnuProperties = AddMenu(MainMenu1, "mnuProperties", "&Настройки");
+    mnuCommon = AddItem(this, mnuProperties, "mnuCommon", "О&бщие");
     mnuCommon->SetVisible(false);
-    mnuSave = AddItem(this, mnuProperties, "mnuSave", "Сохранить");
+    mnuSave = AddItem(this, mnuProperties, "mnuSave", "&Сохранить");
+    mnuSave->setShortcut(SaveKey);
     mnuSave->OnClick = [this](QObject* s) { mnuSaveClick(s); };
-    mnuLoad = AddItem(this, mnuProperties, "mnuLoad", "Загрузить");
+    mnuLoad = AddItem(this, mnuProperties, "mnuLoad", "&Загрузить");
+    mnuLoad->setShortcut(LoadKey);
     mnuLoad->OnClick = [this](QObject* s) { mnuLoadClick(s); };
     ChooseSettingsFile = [this](const TFileDialogSetup& setup) {
         return ExecFileDialog(setup, this);
     };
-    N1 = AddItem(this, mnuProperties, "N1", "По умолчанию");
+    N1 = AddItem(this, mnuProperties, "N1", "По &умолчанию");
     N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
-    N2 = AddItem(this, mnuProperties, "N2", "По умолчанию все");
+    N2 = AddItem(this, mnuProperties, "N2", "По умолчанию &все");
     N2->OnClick = [this](QObject* s) { N2Click(s); };
 
-    mnuDebug = AddMenu(MainMenu1, "mnuDebug", "Отладка");
-    mnuMemo = AddItem(this, mnuDebug, "mnuMemo", "Показать отладочные сообщения");
+    mnuDebug = AddMenu(MainMenu1, "mnuDebug", "&Отладка");
+    mnuMemo = AddItem(this, mnuDebug, "mnuMemo", "&Показать отладочные сообщения");
     mnuMemo->SetChecked(false);
+    mnuMemo->setShortcut(MemoKey);
     mnuMemo->OnClick = [this](QObject* s) { mnuMemoClick(s); };
-    mnuLog = AddItem(this, mnuDebug, "mnuLog", "Записывать информацию в лог файл");
+    mnuLog = AddItem(this, mnuDebug, "mnuLog", "&Записывать информацию в лог файл");
     mnuLog->SetChecked(false);
     mnuLog->OnClick = [this](QObject* s) { mnuLogClick(s); };
 
-    mnuHelp = AddMenu(MainMenu1, "mnuHelp", "Помощь");
-    mnuAbout = AddItem(this, mnuHelp, "mnuAbout", "О программе");
+    mnuHelp = AddMenu(MainMenu1, "mnuHelp", "По&мощь");
+    mnuAbout = AddItem(this, mnuHelp, "mnuAbout", "&О программе");
     mnuAbout->OnClick = [this](QObject* s) { mnuAboutClick(s); };
 }
 
@@ -181,6 +200,13 @@ void TForm1::CreateToolBar() {
     tbtnDefault->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
     for (TToolButton* b : {tbtnDisconnect, tbtnRead, tbtnWrite, tbtnReadAll, tbtnWriteAll})
         b->SetEnabled(false);
+    // Connect and disconnect have menu items, which hold their keys.
+    tbtnConnect->SetShortcut(ConnectKey, false);
+    tbtnDisconnect->SetShortcut(DisconnectKey, false);
+    tbtnRead->SetShortcut(ReadKey, true);
+    tbtnWrite->SetShortcut(WriteKey, true);
+    tbtnReadAll->SetShortcut(ReadAllKey, true);
+    tbtnWriteAll->SetShortcut(WriteAllKey, true);
 }
 
 // The component order here is the order "Windows.ini" keeps the sizes in:

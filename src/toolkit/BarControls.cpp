@@ -124,6 +124,18 @@ void TToolButton::Click() {
         OnClick(this);
 }
 
+void TToolButton::SetShortcut(const QKeySequence& key, bool owned) {
+    FShortcut = key;
+    setShortcut(owned ? key : QKeySequence());
+}
+
+std::string TToolButton::ToolTipText() const {
+    const std::string hint = Hint();
+    if (FShortcut.isEmpty() || hint.empty())
+        return hint;
+    return hint + " (" + StdStr(FShortcut.toString(QKeySequence::NativeText)) + ")";
+}
+
 TToolBar::TToolBar(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QWidget>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
     auto* row = new QHBoxLayout(this);

@@ -5,6 +5,7 @@
 // from any thread; everything else on the GUI thread.
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QObject>
 #include <QPainter>
 #include <QToolButton>
@@ -88,6 +89,16 @@ public:
     void SetIcon(const QIcon& icon) { setIcon(icon); }
     // Runs OnClick from code, whether enabled or not; exceptions reach the caller.
     void Click();
+
+    // The key that runs the button's command, shown after the hint in its
+    // tooltip ("Прочитать (Ctrl+R)"). Owned: the key presses this button
+    // (while it is enabled); otherwise a menu item with the same command
+    // holds it, and one key may not belong to both.
+    void SetShortcut(const QKeySequence& Key, bool Owned);
+    std::string ToolTipText() const override;
+
+private:
+    QKeySequence FShortcut;
 };
 
 // A row of tool buttons and dividers.

@@ -167,6 +167,9 @@ public:
     TMouseMoveEvent OnMouseMove;
     TKeyPressEvent OnKeyPress;
 
+    // What the tooltip shows while ShowHint is on: the hint.
+    virtual std::string ToolTipText() const { return FInfo.Hint(); }
+
 protected:
     // The preferred size before SetWidth/SetHeight apply.
     virtual QSize NaturalSize() const { return W::sizeHint(); }
@@ -268,11 +271,12 @@ protected:
     }
     bool event(QEvent* e) override {
         if (e->type() == QEvent::ToolTip) {
-            if (!FShowHint || FInfo.Hint().empty()) {
+            const std::string tip = ToolTipText();
+            if (!FShowHint || tip.empty()) {
                 e->ignore();
                 return true;
             }
-            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), QStr(FInfo.Hint()), this);
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), QStr(tip), this);
             return true;
         }
         return W::event(e);

@@ -13,6 +13,8 @@
 
 #include "Control.h"
 
+// The caption may mark its mnemonic letter with "&" ("&Сохранить"); Caption
+// gives the text without the mark, as the item reads on the screen.
 class TMenuItem : public QAction {
 public:
     TMenuItem(TForm* Owner, std::string Name, const std::string& Caption,
@@ -20,7 +22,7 @@ public:
 
     const std::string& Name() const { return FInfo.Name(); }
     TComponentInfo& Info() { return FInfo; }
-    std::string Caption() const { return StdStr(text()); }
+    std::string Caption() const { return StdStr(WithoutMnemonic(text())); }
 
     bool Checked() const { return FChecked.load(std::memory_order_acquire); }
     void SetChecked(bool on);

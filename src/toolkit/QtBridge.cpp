@@ -11,6 +11,17 @@ std::string StdStr(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
+QString WithoutMnemonic(const QString& caption) {
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        text += caption[i];
+    }
+    return text;
+}
+
 namespace {
 QPalette::ColorRole SystemRole(TColor color) {
     switch (color) {

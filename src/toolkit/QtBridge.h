@@ -14,6 +14,10 @@
 QString QStr(std::string_view utf8);
 std::string StdStr(const QString& text);
 
+// A caption as it reads on the screen: the "&" that marks a mnemonic letter
+// taken out, "&&" read as one "&".
+QString WithoutMnemonic(const QString& caption);
+
 // A plain colour as it stands; a system colour (clWindowText, clBtnFace, ...)
 // as the application palette shows it; clNone as transparent.
 QColor ToQColor(TColor color);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "MainWindowRig.h"
 #include "PageServices.h"
 #include "Requests.h"
@@ -195,4 +197,46 @@ TEST_F(Connected, PagesHandTheirRequestsToTheLinkThread) {
     EXPECT_EQ(Mode(), rqGPSRestart);
     F.tbtnDisconnectClick(F.tbtnDisconnect);
     EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+}
+
+// The commands' keys, pressed in the window as the operator does; the menus
+// and the tool buttons' tooltips name them.
+TEST(Keys, TheKeysRunTheCommandsTheMenusAndTooltipsName) {
+    TSimulator sim;
+    TMainWindowRig rig;
+    TForm1& F = *rig.Form;
+    rig.Show(); // the connection dialog that greets the operator is cancelled
+    ASSERT_TRUE(rig.Connect(sim.SlavePath()));
+    sim.Unit().SetReplyDelay(60000); // a request stays pending while the test looks
+    TModalAnswer answers;            // what a cut-short walk may report
+    F.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &F; }, 5000));
+    auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods, std::uint8_t expected) {
+        F.Link().SetMode(rqIdle);
+        QTest::keyClick(F.tv1, key, mods);
+        return WaitUntil([&] { return F.Link().Mode() == expected; }, 5000);
+    };
+    EXPECT_TRUE(press(Qt::Key_R, Qt::ControlModifier, rqReadPage));
+    EXPECT_TRUE(press(Qt::Key_W, Qt::ControlModifier, rqWritePage));
+    EXPECT_TRUE(press(Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier, rqReadAll));
+    EXPECT_TRUE(press(Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, rqWriteAll));
+
+    int asked = 0;
+    F.ChooseSettingsFile = [&](const TFileDialogSetup&) {
+        ++asked;
+        return std::optional<std::string>();
+    };
+    QTest::keyClick(F.tv1, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(F.tv1, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(asked, 2);
+    QTest::keyClick(F.tv1, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(F.Panel1->Visible());
+    QTest::keyClick(F.tv1, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(F.Link().Exists());
+    EXPECT_TRUE(F.tbtnConnect->Enabled());
+
+    EXPECT_EQ(F.tbtnRead->ToolTipText(), "Прочитать (Ctrl+R)");
+    EXPECT_EQ(F.tbtnConnect->ToolTipText(), "Подключиться (Ctrl+N)");
+    EXPECT_EQ(F.mnuConnect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(F.mnuSave->Caption(), "Сохранить") << "the mnemonic mark is not part of it";
 }
