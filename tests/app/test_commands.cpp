@@ -83,7 +83,9 @@ TEST_F(Connected, ReadWithTheConsoleInFrontKeepsWhatWasTyped) {
     F.form_Debug->EditN(1)->SetText("+v");
     F.form_Debug->EditN(2)->SetText("0050");
     F.tbtnRead->Click();
-    EXPECT_EQ(Mode(), rqReadPage);
+    // The console has nothing to read, so the woken link thread may already
+    // be done with the request.
+    EXPECT_TRUE(Mode() == rqReadPage || Mode() == rqIdle) << int(Mode());
     EXPECT_EQ(F.form_Debug->EditN(1)->Text(), "+v");
     EXPECT_EQ(F.form_Debug->EditN(2)->Text(), "0050");
 }
