@@ -258,6 +258,10 @@ void TForm1::CreateWorkArea() {
     tv1->AddNode("Флаги", 8);
     tv1->AddNode("Инженерные номера", 6);
     tv1->AddNode("Отладка", 5);
+    // The design width cuts "Инженерные номера" in most fonts; the panel
+    // keeps at least the room for the longest entry, whatever the stored
+    // layout says.
+    Panel2->setMinimumWidth(tv1->ContentWidth());
 
     mpanel = new TPanel(this, "mpanel", upper);
     mpanel->SetBevel(TBevelKind::None);
@@ -311,6 +315,7 @@ void TForm1::CreatePages() {
                                        formPhones, formFlags, form_Debug, formCommon}) {
         pages->addWidget(page, 0, 0);
         page->SetVisible(true);
+        page->installEventFilter(this);
     }
 }
 
@@ -527,9 +532,31 @@ void TForm1::ShowPage(TForm* page) {
     page->Show();
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Show && !FDestroyed)
+        if (auto* page = dynamic_cast<TForm*>(watched); page && page->parentWidget() == mpanel)
+            PageCameToFront(page);
+    return TForm::eventFilter(watched, e);
+}
+
+void TForm1::PageCameToFront(TForm* page) {
+    for (int number = 1; number <= 9; ++number)
+        if (TForm* other = PageByNumber(number); other && other != page)
+            other->SetVisible(false);
+    for (int i = 0; i < tv1->NodeCount(); ++i) {
+        TTreeNode* node = tv1->Node(i);
+        if (PageByNumber(node->StateIndex()) != page || tv1->Selected() == node)
+            continue;
+        FFollowingPage = true;
+        tv1->Select(node);
+        FFollowingPage = false;
+        HideParameterHint();
+    }
+}
+
 void TForm1::tv1Change(QObject*) {
     TForm* page = PageByNumber(SelectedPageNumber());
-    if (!page)
+    if (!page || FFollowingPage)
         return;
     // The hint's links act on the current page: a hint left over from the
     // page before would mark a parameter no read or write then looks at.

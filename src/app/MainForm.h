@@ -164,6 +164,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // Watches the pages coming to the front (see PageCameToFront).
+    bool eventFilter(QObject* Watched, QEvent* e) override;
 
 private:
     class TApplyToForm;
@@ -175,6 +177,12 @@ private:
     void CreatePages();
     void InstallPageServices();
     void ApplyMemoHeight();
+
+    // A page came to the front, by the tree or by the device (a walk shows
+    // each page it reads): the other pages go behind it and the tree's
+    // highlight moves to its entry. The device's current page is left alone,
+    // since the walk sets it itself.
+    void PageCameToFront(TForm* Page);
 
     void SetConnectedState(bool Connected);
     // Connects with the connection dialog's port, phone and registration
@@ -198,6 +206,7 @@ private:
     bool FShownOnce = false;
     bool FStartConnect = false;
     bool FStartReadAll = false;
+    bool FFollowingPage = false; // the tree follows a page shown by the device
 
     TShape* FIndicator = nullptr;
     TDebugLog FLog;

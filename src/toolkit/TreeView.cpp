@@ -1,6 +1,7 @@
 #include "TreeView.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 TTreeNode::TTreeNode(const std::string& text, int stateIndex)
     : QTreeWidgetItem(QTreeWidgetItem::UserType), FStateIndex(stateIndex) {
@@ -43,4 +44,10 @@ TTreeNode* TTreeView::Selected() const {
 
 void TTreeView::Select(TTreeNode* node) {
     FromCode([&] { setCurrentItem(node); });
+}
+
+int TTreeView::ContentWidth() const {
+    // Indentation included; a little room so that the last letter does not
+    // touch the frame.
+    return std::max(sizeHintForColumn(0), 0) + 2 * frameWidth() + 4;
 }

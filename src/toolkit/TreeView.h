@@ -34,4 +34,6 @@ public:
     TTreeNode* Selected() const;
     void Select(TTreeNode* node);
     void FullExpand() { expandAll(); }
+    // The width that shows every node's text in full, frame included.
+    int ContentWidth() const;
 };

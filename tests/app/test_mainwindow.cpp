@@ -120,6 +120,30 @@ TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
     EXPECT_EQ(f.form_Debug->EditN(1)->Text(), "+v");
 }
 
+// A walk over all pages shows each page it reads, and the common page at the
+// end; the tree's highlight goes along, but the device keeps its own page.
+TEST(MainWindow, APageTheDeviceShowsTakesTheTreesHighlight) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    rig.Show();
+    rig.SelectPage(3);
+    f.Link().SetCurrentPage(f.formAcc); // as a walk would, on the link thread
+    f.OutArray().PostControlText(f.formGPS, "Show");
+    rig.Drain();
+    ExpectOnlyPageShown(f, f.formGPS);
+    EXPECT_EQ(f.tv1->Selected()->StateIndex(), 9);
+    EXPECT_EQ(f.Link().CurrentPage(), f.formAcc);
+    f.OutArray().PostControlText(f.formCommon, "Show");
+    rig.Drain();
+    ExpectOnlyPageShown(f, f.formCommon);
+    EXPECT_EQ(f.tv1->Selected(), f.tv1->Node(0));
+    EXPECT_EQ(f.Link().CurrentPage(), f.formAcc);
+    // The operator's own choice still makes the page current.
+    rig.SelectPage(8);
+    ExpectOnlyPageShown(f, f.formFlags);
+    EXPECT_EQ(f.Link().CurrentPage(), f.formFlags);
+}
+
 // A hint left open would let its "Прочитать" mark a parameter of a page that
 // is no longer the one the read walks.
 TEST(MainWindow, AnotherPageInTheTreeClosesTheParameterHint) {
