@@ -1,15 +1,33 @@
 #include "SettingsPage.h"
 
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include "PageOps.h"
 
+namespace {
+const char* const EmptyNoteText = "В прошивке этого устройства таких настроек нет.";
+}
+
 TSettingsPage::TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent)
     : TForm(Owner, std::move(Name), Parent) {
     ScrollBox1 = new TScrollBox(this, "ScrollBox1");
+    FEmptyNote = new QLabel(QStr(EmptyNoteText), this);
+    FEmptyNote->setMargin(8);
+    FEmptyNote->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ScrollBox1);
+    layout->addWidget(FEmptyNote, 0, Qt::AlignTop | Qt::AlignLeft);
+    layout->addWidget(ScrollBox1, 1);
+}
+
+void TSettingsPage::ShowEmptyNote(bool empty) {
+    FEmptyNote->setVisible(empty);
+    ScrollBox1->SetVisible(!empty);
+}
+
+bool TSettingsPage::EmptyNoteShown() const {
+    return FEmptyNote->isVisibleTo(this);
 }
 
 TParamPage::TParamPage(TForm* Owner, std::string Name, QWidget* Parent)

@@ -21,8 +21,16 @@ public:
     // Runs once SetPageDefaults has given every control its default value.
     virtual void AfterDefaults() {}
 
+    // A page whose content the unit's firmware does not have shows one line
+    // that says so in place of its scroll box, rather than an empty area.
+    void ShowEmptyNote(bool Empty);
+    bool EmptyNoteShown() const;
+
 protected:
     TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent);
+
+private:
+    QLabel* FEmptyNote;
 };
 
 // Which controls a page enters in its reference table at creation.

@@ -63,4 +63,5 @@ void TformGPS::Button1Click(QObject*) {
 
 void TformGPS::SetContentVisible(bool Visible) {
     GroupBox3->SetVisible(Visible);
+    ShowEmptyNote(!Visible);
 }

@@ -68,4 +68,5 @@ void TformAcc::SetContentVisible(bool Visible) {
          std::initializer_list<QWidget*>{GroupBox3, lbseACCCheckTime, lbcbAccTest, Label12,
                                          seACCCheckTime, pPowerState, cbAccTest})
         SetControlVisible(w, Visible);
+    ShowEmptyNote(!Visible);
 }

@@ -148,4 +148,5 @@ void TformFlags::btnRSTClick(QObject*) {
 
 void TformFlags::SetContentVisible(bool Visible) {
     GroupBox1->SetVisible(Visible);
+    ShowEmptyNote(!Visible);
 }

@@ -166,4 +166,5 @@ bool TformPhones::AllNumbersValid() const {
 
 void TformPhones::SetContentVisible(bool Visible) {
     GroupBox1->SetVisible(Visible);
+    ShowEmptyNote(!Visible);
 }

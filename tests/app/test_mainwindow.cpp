@@ -177,6 +177,12 @@ TEST(MainWindow, TheGenerationShowsAndHidesPageContent) {
         EXPECT_EQ(f.formFlags->GroupBox1->Visible(), r.Flags) << r.Generation;
         EXPECT_EQ(f.formAcc->GroupBox3->Visible(), r.Battery) << r.Generation;
         EXPECT_EQ(f.formGPS->GroupBox3->Visible(), r.GPS) << r.Generation;
+        // A page left empty says that the unit's firmware has no such settings.
+        EXPECT_EQ(f.formPhones->EmptyNoteShown(), !r.Phones) << r.Generation;
+        EXPECT_EQ(f.formFlags->EmptyNoteShown(), !r.Flags) << r.Generation;
+        EXPECT_EQ(f.formAcc->EmptyNoteShown(), !r.Battery) << r.Generation;
+        EXPECT_EQ(f.formGPS->EmptyNoteShown(), !r.GPS) << r.Generation;
+        EXPECT_FALSE(f.formInOut->EmptyNoteShown()) << r.Generation;
         EXPECT_EQ(f.formInOut->RadioButton1->Visible(), r.FullInOut) << r.Generation;
         EXPECT_EQ(f.formInOut->Edit1->Visible(), !r.FullInOut) << r.Generation;
         // Revision 41 (the fresh device's, and the one generations 1 and 2
