@@ -84,7 +84,11 @@ TformRecords::TformRecords(TForm* Owner, QWidget* Parent)
     Memo1 = new TMemo(this, "Memo1", GroupBox3);
     Memo1->SetFontFamily("Lucida Console", true);
     Memo1->SetVerticalScrollBar(true);
-    Memo1->setMinimumSize(385, 337);
+    // The design's 385 x 337 where the page has the room; the rows above it
+    // leave less at the window's design size, and the pane scrolls anyway.
+    Memo1->SetWidth(385);
+    Memo1->SetHeight(337);
+    Memo1->setMinimumSize(385, 8 * Memo1->fontMetrics().lineSpacing());
 
     TButton* leftButtons[] = {Button7, Button3, Button4, Button1, Button8};
     for (TButton* b : leftButtons)

@@ -1,8 +1,10 @@
 #include "f_flags.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "HintWindow.h"
 #include "PageServices.h"
@@ -10,11 +12,34 @@
 
 namespace {
 constexpr int HeadingColumns = 9;
-constexpr int HeadingLeft = 168;
-constexpr int CellWidth = 64;
+// The ninth heading cell is empty; it needs no room of its own.
+constexpr int LampColumns = 8;
 constexpr int LineWidth = 1;
 constexpr int NoteIndent = 80;
+constexpr int LampWidth = 25;
 
+const char* const Headings[HeadingColumns] = {"GPS",    "Выход 1", "Выход 2", "Питание", "Вход 1",
+                                              "Вход 2", "Вход 3",  "Вход 4",  ""};
+
+// The design's cells (64 pixels, and 168 for the row captions) are wider than
+// the page area leaves at the window's design size in most fonts: a cell is
+// as wide as the widest heading needs, and the row captions wrap onto two
+// lines in a column as wide as the longest line of the event rows.
+int CellWidthFor(const QFontMetrics& metrics) {
+    int width = LampWidth + 6;
+    for (const char* heading : Headings)
+        width = std::max(width, metrics.horizontalAdvance(QStr(heading)) + 2 + 4);
+    return width;
+}
+
+void WrapRowCaption(QLabel* label, int width) {
+    label->setWordWrap(true);
+    label->setFixedWidth(width);
+    label->setMinimumHeight(
+        label->fontMetrics()
+            .boundingRect(QRect(0, 0, width, 0), Qt::TextWordWrap, label->text())
+            .height());
+}
 // The heading column of each lamp, row by row: present state, restore
 // flags, trigger flags (-1: no lamp in that column).
 constexpr int LampColumnOf[TformFlags::ShapeCount + 1] = {
@@ -35,17 +60,21 @@ TformFlags::TformFlags(TForm* Owner, QWidget* Parent) : TSettingsPage(Owner, "fo
     Panel4->SetBevel(TBevelKind::None);
     boxLayout->addWidget(Panel4);
 
+    const QFontMetrics metrics(font());
+    const int cellWidth = CellWidthFor(metrics);
     auto* grid = new QGridLayout(Panel4);
+    grid->setContentsMargins(4, 4, 4, 4);
     grid->setHorizontalSpacing(0);
-    grid->setColumnMinimumWidth(0, HeadingLeft);
-    for (int c = 1; c <= HeadingColumns; ++c)
-        grid->setColumnMinimumWidth(c, CellWidth + LineWidth);
-    grid->setColumnStretch(HeadingColumns + 1, 1);
+    for (int c = 1; c <= LampColumns; ++c)
+        grid->setColumnMinimumWidth(c, cellWidth + LineWidth);
+    grid->setColumnStretch(LampColumns + 1, 1);
 
     StringGrid1 = new TStringGrid(this, "StringGrid1", Panel4);
     StringGrid1->SetColCount(HeadingColumns);
     StringGrid1->SetRowCount(1);
-    StringGrid1->SetDefaultColWidth(CellWidth);
+    StringGrid1->SetDefaultColWidth(cellWidth);
+    // As wide as the lamp columns: the empty ninth cell may fall off its end.
+    StringGrid1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     StringGrid1->SetGridLineWidth(LineWidth);
     StringGrid1->SetEnabled(false);
     // Plain captions on the page background: the grid's own colour, for the
@@ -54,11 +83,16 @@ TformFlags::TformFlags(TForm* Owner, QWidget* Parent) : TSettingsPage(Owner, "fo
     pal.setColor(QPalette::Window, Qt::transparent);
     pal.setColor(QPalette::Mid, Qt::transparent);
     StringGrid1->setPalette(pal);
-    grid->addWidget(StringGrid1, 0, 1, 1, HeadingColumns, Qt::AlignLeft);
+    grid->addWidget(StringGrid1, 0, 1, 1, LampColumns);
 
     Label3 = NewCaption(this, "Label3", "Текущее состояние", Panel4);
     Label1 = NewCaption(this, "Label1", "Флаги событий (Восстановление)", Panel4);
     Label2 = NewCaption(this, "Label2", "Флаги событий (Срабатывание)", Panel4);
+    int captionWidth = 0;
+    for (const char* line : {"Флаги событий", "(Восстановление)", "(Срабатывание)"})
+        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(QStr(line)) + 8);
+    for (TLabel* caption : {Label3, Label1, Label2})
+        WrapRowCaption(caption, captionWidth);
     grid->addWidget(Label3, 1, 0);
     grid->addWidget(Label1, 2, 0);
     grid->addWidget(Label2, 3, 0);
@@ -99,7 +133,7 @@ TformFlags::TformFlags(TForm* Owner, QWidget* Parent) : TSettingsPage(Owner, "fo
         else
             note->addWidget(line.Label, noteRow++, 0, 1, 3);
     }
-    grid->addWidget(Bevel1, 4, 0, 1, 1 + HeadingColumns);
+    grid->addWidget(Bevel1, 4, 0, 1, 1 + LampColumns);
 
     lbbtnRST = NewCaption(this, "lbbtnRST", "Сбросить флаги", Panel4);
     btnRST = new TButton(this, "btnRST", Panel4);
@@ -122,10 +156,8 @@ TShape* TformFlags::ShapeN(int number) const {
 }
 
 void TformFlags::FormCreate() {
-    const char* const headings[HeadingColumns] = {
-        "GPS", "Выход 1", "Выход 2", "Питание", "Вход 1", "Вход 2", "Вход 3", "Вход 4", ""};
     for (int c = 0; c < HeadingColumns; ++c)
-        StringGrid1->SetCell(c, 0, headings[c]);
+        StringGrid1->SetCell(c, 0, Headings[c]);
 }
 
 void TformFlags::StringGrid1DrawCell(QObject*, int ACol, int ARow, QPainter& Canvas,

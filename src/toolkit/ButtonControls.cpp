@@ -1,5 +1,8 @@
 #include "ButtonControls.h"
 
+#include <QStyle>
+#include <QStyleOptionButton>
+
 #include "Form.h"
 
 TButton::TButton(TForm* Owner, std::string Name, QWidget* Parent)
@@ -68,12 +71,36 @@ void SetButtonBackground(QWidget* button, TColor color) {
     button->setAutoFillBackground(color != clBtnFace);
 }
 
+namespace {
+// The size of the button with the caption "!" in bold and underlined, the
+// look of a changed value.
+QSize MarkedSize(const QAbstractButton* button, QStyle::ContentsType type) {
+    QFont marked = button->font();
+    marked.setBold(true);
+    marked.setUnderline(true);
+    const QFontMetrics metrics(marked);
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.fontMetrics = metrics;
+    opt.text = QStringLiteral("!");
+    // Measured as the button measures its own caption.
+    const QSize text = button->style()
+                           ->itemTextRect(metrics, QRect(), Qt::TextShowMnemonic, false, opt.text)
+                           .size();
+    return button->style()->sizeFromContents(type, &opt, text, button);
+}
+} // namespace
+
 TCheckBox::TCheckBox(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QCheckBox>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
     connect(this, &QCheckBox::toggled, this, [this](bool on) {
         FChecked.store(on, std::memory_order_release);
         Fire(OnClick);
     });
+}
+
+QSize TCheckBox::NaturalSize() const {
+    return QCheckBox::sizeHint().expandedTo(MarkedSize(this, QStyle::CT_CheckBox));
 }
 
 void TCheckBox::SetColor(TColor color) {
@@ -103,4 +130,8 @@ void TRadioButton::nextCheckState() {
 void TRadioButton::SetColor(TColor color) {
     FColor = color;
     SetButtonBackground(this, color);
+}
+
+QSize TRadioButton::NaturalSize() const {
+    return QRadioButton::sizeHint().expandedTo(MarkedSize(this, QStyle::CT_RadioButton));
 }

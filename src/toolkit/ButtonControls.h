@@ -44,7 +44,9 @@ private:
 };
 
 // A check box. OnClick runs whenever Checked changes; OnMouseUp after a
-// mouse click has toggled it.
+// mouse click has toggled it. Its size has room for the bold "!" that marks
+// a changed value, so that the mark moves nothing around it (the same holds
+// for radio buttons).
 class TCheckBox : public TControlT<QCheckBox> {
 public:
     TCheckBox(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
@@ -57,6 +59,9 @@ public:
     void SetCaption(const std::string& caption) { setText(QStr(caption)); }
     TColor Color() const { return FColor; }
     void SetColor(TColor color);
+
+protected:
+    QSize NaturalSize() const override;
 
 private:
     std::atomic<bool> FChecked{false};
@@ -82,6 +87,7 @@ public:
 
 protected:
     void nextCheckState() override;
+    QSize NaturalSize() const override;
 
 private:
     std::atomic<bool> FChecked{false};

@@ -119,6 +119,12 @@ public:
     }
     TFontStyles FontStyle() const { return FFontStyle; }
     void SetFontStyle(TFontStyles style) {
+        // A control that keeps its size takes the size of its regular face
+        // along into the styled one.
+        if (FKeepRegularSize && FFontStyle == 0 && style != 0) {
+            FRegularSize = NaturalSize();
+            FRegularMinimum = W::minimumSizeHint();
+        }
         FFontStyle = style;
         QFont f = this->font();
         f.setBold(style & fsBold);
@@ -152,12 +158,19 @@ public:
         this->updateGeometry();
     }
     QSize sizeHint() const override {
-        QSize s = NaturalSize();
+        QSize s = FKeepRegularSize && FFontStyle != 0 && FRegularSize.isValid() ? FRegularSize
+                                                                                : NaturalSize();
         if (FWidth >= 0)
             s.setWidth(FWidth);
         if (FHeight >= 0)
             s.setHeight(FHeight);
         return s;
+    }
+
+    QSize minimumSizeHint() const override {
+        return FKeepRegularSize && FFontStyle != 0 && FRegularMinimum.isValid()
+                   ? FRegularMinimum
+                   : W::minimumSizeHint();
     }
 
     TNotifyEvent OnChange;
@@ -173,6 +186,10 @@ public:
 protected:
     // The preferred size before SetWidth/SetHeight apply.
     virtual QSize NaturalSize() const { return W::sizeHint(); }
+    // Value fields show a changed value in bold: set, the control keeps the
+    // size of its regular face while it is bold, so the rows around it do not
+    // move and the field does not grow.
+    void KeepRegularSizeWhenStyled() { FKeepRegularSize = true; }
 
     // Runs a change made from code (SetText, SetChecked, ...): an exception
     // from a handler the change triggers reaches the caller once the widget
@@ -287,6 +304,9 @@ private:
     TColor FFontColor = clWindowText;
     TFontStyles FFontStyle = 0;
     bool FShowHint = false;
+    bool FKeepRegularSize = false;
+    QSize FRegularSize;
+    QSize FRegularMinimum;
     int FWidth = -1;
     int FHeight = -1;
     QSize FShownSize;

@@ -59,6 +59,7 @@ void SetEditBackground(QWidget* edit, TColor color) {
 
 TEdit::TEdit(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QLineEdit>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    KeepRegularSizeWhenStyled();
     setValidator(new TLengthLimit(this));
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
         FText.Set(StdStr(text));
@@ -97,6 +98,7 @@ void TEdit::keyPressEvent(QKeyEvent* e) {
 
 TSpinEdit::TSpinEdit(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QSpinBox>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
+    KeepRegularSizeWhenStyled();
     ApplyRange();
     setValue(0);
     FText.Set(StdStr(text()));

@@ -1,17 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenuBar>
+#include <QScrollBar>
 #include <algorithm>
+#include <map>
 #include <thread>
 
 #include "PageOps.h"
 #include "PageTestSupport.h"
+#include "f_Debug.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
+#include "f_Records.h"
 #include "f_accum.h"
 #include "f_common.h"
+#include "f_flags.h"
 #include "f_inout.h"
 #include "f_phones.h"
 
@@ -337,32 +344,158 @@ TEST(Filters, LettersNeverReachNumericFieldsAndPlusOnlyThePhone) {
     EXPECT_TRUE(IsMarked(page.etObjNum));
 }
 
-// The main window at its design size (817 wide, the page tree 145 of it)
-// shows every field of a page without scrolling sideways, however long the
-// captions beside them run.
-TEST(PageCreation, EveryPageFitsBesideThePageTreeAtTheDesignSize) {
-    constexpr int PageArea = 817 - 145 - 20;
-    TformCommon common;
-    TformGPRS gprs;
-    TformGPS gps;
-    TformAcc acc;
-    TformPhones phones;
-    TformInOut inout;
-    for (TParamPage* p :
-         std::initializer_list<TParamPage*>{&common, &gprs, &gps, &acc, &phones, &inout}) {
-        // The page places its boxes itself; what they need is what their
-        // field layouts need.
-        for (const QWidget* box : p->findChildren<QWidget*>()) {
-            if (box->layout()) {
-                EXPECT_LE(box->minimumSizeHint().width(), PageArea)
-                    << p->objectName().toStdString() << " " << box->objectName().toStdString();
-            }
+// Rectangles in failure messages.
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
+
+namespace {
+
+// The page area of the main window at its design size, 817 x 622: what the
+// page tree (as wide as its longest entry) leaves beside it, and the menu
+// bar, the tool bar and the status bar above and below it.
+QSize DesignPageArea() {
+    TForm owner(nullptr, "Form1");
+    auto* tree = new TTreeView(&owner, "tv1");
+    tree->AddNode("Инженерные номера", 6);
+    QMenuBar menu;
+    menu.addMenu("&Файл");
+    auto* status = new TStatusBar(&owner, "StatusBar1");
+    status->AddPanel("Com-порт:", 55, Qt::AlignHCenter);
+    constexpr int ToolBarHeight = 28;
+    constexpr int TreeGap = 2;
+    return QSize(817 - tree->ContentWidth() - TreeGap,
+                 622 - menu.sizeHint().height() - ToolBarHeight - status->sizeHint().height());
+}
+
+// Every control a page shows (the parts inside a spin edit or a memo aside),
+// and where, relative to the page.
+std::map<const QWidget*, QRect> Placement(const QWidget* page) {
+    std::map<const QWidget*, QRect> where;
+    for (QWidget* w : page->findChildren<QWidget*>())
+        if (w->isVisibleTo(page) && (ComponentInfoOf(w) || qobject_cast<QLabel*>(w)))
+            where[w] = QRect(w->mapTo(page, QPoint(0, 0)), w->size());
+    return where;
+}
+
+std::string Describe(QWidget* w) {
+    const TComponentInfo* info = ComponentInfoOf(w);
+    const auto* label = qobject_cast<const QLabel*>(w);
+    return std::string(w->metaObject()->className()) + " " + (info ? info->Name() : "") +
+           (label ? " \"" + label->text().toStdString() + "\"" : "");
+}
+
+// Marks every value control of the page as changed: bold and underlined, and
+// "!" on the boxes.
+void MarkEverything(QWidget* page) {
+    // By C++ type: Qt's own casts take any line edit for a TEdit.
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (auto* edit = dynamic_cast<TEdit*>(w))
+            edit->SetFontStyle(fsBold | fsUnderline);
+        else if (auto* spin = dynamic_cast<TSpinEdit*>(w))
+            spin->SetFontStyle(fsBold | fsUnderline);
+        else if (auto* box = dynamic_cast<TCheckBox*>(w); box && box->Caption().empty()) {
+            box->SetFontStyle(fsBold | fsUnderline);
+            box->SetCaption("!");
+        } else if (auto* radio = dynamic_cast<TRadioButton*>(w)) {
+            radio->SetFontStyle(fsBold | fsUnderline);
+            radio->SetCaption("!");
         }
-        // A caption that wraps in its column keeps room for all its lines.
-        for (const QLabel* label : p->findChildren<QLabel*>()) {
-            if (label->wordWrap() && label->minimumWidth() == label->maximumWidth()) {
-                EXPECT_GE(label->minimumHeight(), label->heightForWidth(label->width()))
-                    << label->text().toStdString();
+    }
+}
+
+// Lets the layouts settle: a word-wrapped caption can take a second pass.
+void Settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+// What a page shows for a unit generation, as the main window sets it.
+struct TGenerationView {
+    int Generation;
+    bool Phones, Flags, Battery, Gps, FullInOut;
+    int Revision;
+};
+
+} // namespace
+
+// In the main window at its design size every page, for every unit
+// generation, shows all it has without scrolling and without squeezing or
+// cutting anything; a page the generation leaves empty says so. Marking
+// values as changed moves nothing.
+TEST(PageCreation, EveryPageFitsThePageAreaAtTheDesignSizeForEveryGeneration) {
+    const QSize area = DesignPageArea();
+    const TGenerationView views[] = {{0, true, true, true, true, true, 41},
+                                     {0, true, true, true, true, true, 37},
+                                     {1, false, false, false, false, false, 41},
+                                     {2, false, true, true, false, true, 41}};
+    for (const TGenerationView& view : views) {
+        QWidget host;
+        host.resize(area);
+        auto* grid = new QGridLayout(&host);
+        grid->setContentsMargins(0, 0, 0, 0);
+        auto* common = new TformCommon(nullptr, &host);
+        auto* gprs = new TformGPRS(nullptr, &host);
+        auto* gps = new TformGPS(nullptr, &host);
+        auto* acc = new TformAcc(nullptr, &host);
+        auto* phones = new TformPhones(nullptr, &host);
+        auto* inout = new TformInOut(nullptr, &host);
+        auto* flags = new TformFlags(nullptr, &host);
+        auto* records = new TformRecords(nullptr, &host);
+        auto* console = new Tform_Debug(nullptr, &host);
+        phones->SetContentVisible(view.Phones);
+        flags->SetContentVisible(view.Flags);
+        acc->SetContentVisible(view.Battery);
+        gps->SetContentVisible(view.Gps);
+        inout->ApplyGeneration(view.FullInOut, view.Revision);
+        const std::pair<TSettingsPage*, bool> pages[] = {
+            {common, true},      {gprs, true},          {gps, view.Gps},
+            {acc, view.Battery}, {phones, view.Phones}, {inout, true},
+            {flags, view.Flags}, {records, true},       {console, true}};
+        host.show();
+        for (const auto& [page, hasContent] : pages) {
+            const std::string what =
+                page->Name() + ", generation " + std::to_string(view.Generation);
+            for (const auto& [other, unused] : pages)
+                other->setVisible(other == page);
+            grid->addWidget(page, 0, 0);
+            Settle();
+            ASSERT_EQ(page->size(), area) << what;
+
+            // An empty page holds one line that says why, and nothing to scroll.
+            EXPECT_EQ(page->EmptyNoteShown(), !hasContent) << what;
+            EXPECT_EQ(page->ScrollBox1->isVisibleTo(page), hasContent) << what;
+            if (!hasContent)
+                continue;
+            const QScrollArea* box = page->ScrollBox1;
+            EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0) << what;
+            EXPECT_EQ(box->verticalScrollBar()->maximum(), 0) << what;
+            const QRect viewport(box->viewport()->mapTo(page, QPoint(0, 0)),
+                                 box->viewport()->size());
+            for (const auto& [w, rect] : Placement(box->widget())) {
+                const std::string name = what + " " + Describe(const_cast<QWidget*>(w));
+                EXPECT_TRUE(viewport.contains(rect))
+                    << name << " at " << testing::PrintToString(rect) << " outside "
+                    << testing::PrintToString(viewport);
+                const QSize least = w->minimumSizeHint();
+                if (least.isValid() && w->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored) {
+                    EXPECT_GE(w->width(), least.width()) << name;
+                }
+                if (least.isValid() && w->sizePolicy().verticalPolicy() != QSizePolicy::Ignored) {
+                    EXPECT_GE(w->height(), least.height()) << name;
+                }
+                if (const auto* label = qobject_cast<const QLabel*>(w);
+                    label && label->wordWrap()) {
+                    EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name;
+                }
+            }
+
+            const auto before = Placement(page);
+            MarkEverything(page);
+            Settle();
+            for (const auto& [w, rect] : Placement(page)) {
+                EXPECT_EQ(rect, before.at(w))
+                    << what << ": marking moved " << Describe(const_cast<QWidget*>(w));
             }
         }
     }
