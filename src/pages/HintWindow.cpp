@@ -1,7 +1,10 @@
 #include "HintWindow.h"
 
 #include <QGridLayout>
+#include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "PageOps.h"
 #include "PageServices.h"
@@ -81,6 +84,23 @@ THintF::THintF(QWidget* Parent) : TForm(nullptr, "HintF", Parent) {
     lbDefault->OnClick = [this](QObject* s) { lbDefaultClick(s); };
 }
 
+QSize THintF::FittingSize(QSize minSize, QSize maxSize) const {
+    const int maxWidth = std::max(maxSize.width(), minSize.width());
+    const int maxHeight = std::max(maxSize.height(), minSize.height());
+    const QMargins margins = lbDisc->contentsMargins();
+    const int oneLine = lbDisc->fontMetrics().horizontalAdvance(QStr(lbDisc->Caption())) +
+                        margins.left() + margins.right() + 1;
+    int width = std::clamp(std::max(Panel1->layout()->sizeHint().width(), oneLine), minSize.width(),
+                           maxWidth);
+    int height = std::max(minSize.height(), Panel1->height() + lbDisc->heightForWidth(width));
+    if (height > maxHeight) {
+        // The description scrolls: its bar takes room from the width.
+        height = maxHeight;
+        width = std::min(width + ScrollBox1->verticalScrollBar()->sizeHint().width(), maxWidth);
+    }
+    return {width, height};
+}
+
 void THintF::lbReadClick(QObject*) {
     PostForHintControl(rqReadParam);
 }
@@ -140,9 +160,21 @@ void ShowParameterHint(QWidget* control) {
     window->Form()->Label2->SetCaption(": " + (info ? info->Hint() : std::string()));
     window->Form()->show();
 
+    // Its place stays beside the control; from the design size it grows to
+    // the right and down, as far as the screen has room.
     const QPoint origin = control->mapToGlobal(QPoint(0, 0));
-    window->setGeometry(origin.x() + control->width() - HintOverlap, origin.y(), HintWindowWidth,
-                        HintWindowHeight);
+    const QPoint place(origin.x() + control->width() - HintOverlap, origin.y());
+    const QMargins margins = window->layout()->contentsMargins();
+    const QSize chrome(margins.left() + margins.right() + 2 * window->frameWidth(),
+                       margins.top() + margins.bottom() + 2 * window->frameWidth());
+    QSize room(HintWindowMaxWidth, HintWindowMaxHeight);
+    if (const QScreen* screen = control->screen()) {
+        const QRect free = screen->availableGeometry();
+        room = room.boundedTo(QSize(free.right() + 1 - place.x(), free.bottom() + 1 - place.y()));
+    }
+    const QSize least(HintWindowWidth, HintWindowHeight);
+    window->setGeometry(
+        QRect(place, window->Form()->FittingSize(least - chrome, room - chrome) + chrome));
     window->show();
 }
 

@@ -27,6 +27,12 @@ public:
     TLabel* Label3;
     TLabel* lbDisc;
 
+    // The size that shows the links, the default and the description whole,
+    // from MinSize up to MaxSize: wider for a long default or description,
+    // then taller with the description wrapped; beyond MaxSize the
+    // description scrolls.
+    QSize FittingSize(QSize MinSize, QSize MaxSize) const;
+
     // Single-parameter read / write of the hint's control (only while a link
     // thread exists), and its default value (always).
     void lbReadClick(QObject* Sender);
@@ -44,11 +50,14 @@ private:
     THintF* FForm;
 };
 
-// The size of the hint form and of the popup around it.
+// The size of the hint form and of the popup around it: the design size,
+// which is also the smallest, and how far it may grow for long texts.
 constexpr int HintFormWidth = 175;
 constexpr int HintFormHeight = 200;
 constexpr int HintWindowWidth = HintFormWidth + 6;
 constexpr int HintWindowHeight = HintFormHeight + 2;
+constexpr int HintWindowMaxWidth = 2 * HintWindowWidth;
+constexpr int HintWindowMaxHeight = 2 * HintWindowHeight;
 // How far the popup reaches back over the control's right edge.
 constexpr int HintOverlap = 5;
 

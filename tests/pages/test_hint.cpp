@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "HintWindow.h"
 #include "PageOps.h"
@@ -56,6 +58,52 @@ TEST(HintWindow, ShownBesideTheControlReplacedByAnotherAndClosedOverTheBackgroun
     // A parameter without a description leaves the area empty.
     ShowParameterHint(page.etLon);
     EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "");
+    HideParameterHint();
+}
+
+// A long description (or default) grows the popup from its place to the
+// right and down, wrapped; beyond the largest size the description scrolls,
+// never sideways, and the links stay whole.
+TEST(HintWindow, GrowsForLongTextsFromItsPlaceThenScrolls) {
+    std::string sentence;
+    for (int i = 0; i < 12; ++i)
+        sentence += "смещение по широте в шагах устройства ";
+    TFakeLink link({{3, sentence}, {4, sentence + sentence + sentence + sentence}});
+    TformCommon page;
+    page.show();
+    for (TEdit* field : {page.etLat, page.etLon}) {
+        ShowParameterHint(field);
+        TParamHintWindow* window = ParamHintWindow();
+        ASSERT_NE(window, nullptr);
+        QApplication::processEvents();
+        const QPoint origin = field->mapToGlobal(QPoint(0, 0));
+        EXPECT_EQ(window->pos(), QPoint(origin.x() + field->width() - 5, origin.y()));
+        EXPECT_GT(window->width(), HintWindowWidth);
+        EXPECT_LE(window->width(), HintWindowMaxWidth);
+        EXPECT_GT(window->height(), HintWindowHeight);
+        EXPECT_LE(window->height(), HintWindowMaxHeight);
+
+        const THintF* form = window->Form();
+        const QScrollArea* box = form->ScrollBox1;
+        EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0) << field->Name();
+        EXPECT_EQ(box->verticalScrollBar()->maximum() > 0, field == page.etLon) << field->Name();
+        const QRect view = box->viewport()->rect();
+        for (const QWidget* link : {form->lbRead, form->lbWrite, form->lbDefault, form->Label2})
+            EXPECT_TRUE(
+                view.contains(QRect(link->mapTo(box->viewport(), QPoint(0, 0)), link->size())))
+                << field->Name() << " " << link->objectName().toStdString();
+        EXPECT_GE(form->lbDisc->height(), form->lbDisc->heightForWidth(form->lbDisc->width()));
+        EXPECT_LE(form->lbDisc->width(), view.width());
+    }
+
+    // The alarm number's default runs past "По умолчанию" in the design width.
+    ShowParameterHint(page.etPhone);
+    QApplication::processEvents();
+    const THintF* form = ParamHintWindow()->Form();
+    const QWidget* viewport = form->ScrollBox1->viewport();
+    EXPECT_TRUE(viewport->rect().contains(
+        QRect(form->Label2->mapTo(viewport, QPoint(0, 0)), form->Label2->size())));
+    EXPECT_GE(form->Label2->width(), form->Label2->sizeHint().width());
     HideParameterHint();
 }
 
