@@ -62,6 +62,8 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     sim.Unit().SetCommitFails(false);
     sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+J"});
     EXPECT_EQ(CommitState(rig), 2) << "not answered";
+    sim.Unit().AddFault({.Kind = TSimFaultKind::Garbage, .Command = "+J"});
+    EXPECT_EQ(CommitState(rig), 2) << "noise without \"OK\" is no answer";
     EXPECT_FALSE(rig.Link->Finished()) << "a failed commit does not end the link";
 
     sim.Unit().SetRevision(49);

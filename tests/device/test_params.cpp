@@ -58,16 +58,23 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     EXPECT_EQ(sent[6], "+t06");
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
-    // Reads: hexadecimal into decimal; an empty value reads as 0.
+    // Reads: hexadecimal into decimal. A value that is no number of the
+    // parameter's width leaves the field empty, never a made-up "0".
     c.Sim.Unit().SetValue("+l", "00E6");
     c.Sim.Unit().SetValue("+t", "");
     c.Sim.Unit().SetValue("+o", "zz");
+    c.Sim.Unit().SetValue("+O", "12a");
     c.Run(&p, TDevice::rqReadPage);
     EXPECT_EQ(p.etLat->Text(), "230");
-    EXPECT_EQ(p.etModemCheckt->Text(), "0");
-    EXPECT_EQ(c.Rig.LastColor(p.lbetModemCheckt), "clBlue");
-    EXPECT_EQ(c.Rig.LastColor(p.lbetGPSpostime), "clRed") << "not hexadecimal";
     EXPECT_EQ(c.Rig.ColorsFor(p.lbetLat), (TLines{"clWindowText", "clBlue"}));
+    for (TEdit* refused : {p.etModemCheckt, p.etGPSpostime, p.etObjNum}) {
+        EXPECT_EQ(c.Rig.TextsFor(refused), TLines{""}) << refused->Name();
+        EXPECT_EQ(c.Rig.LastColor(p.Find<TLabel>("lb" + refused->Name())), "clRed");
+    }
+    EXPECT_EQ(p.FRefValues.Get("etModemCheckt"), "6") << "the last value the unit took";
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Как часто GPS приемник определяет координаты (etGPSpostime): "
+                             "значение «zz» отклонено, не шестнадцатеричное число из 2 цифр"),
+              0);
     EXPECT_TRUE(p.FWasRead);
 }
 
