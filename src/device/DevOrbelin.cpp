@@ -62,12 +62,24 @@ std::string TDevOrbelin::SendAsTyped(const std::string& Command) {
     return reply;
 }
 
+void TDevOrbelin::ReportLineLoss() {
+    // The splash reports what goes wrong during the handshake; the operator's
+    // own disconnect needs no word.
+    if (!FEstablished || FLossShown || !FModem->IsTerminated() || FModem->LineLost().empty())
+        return;
+    FLossShown = true;
+    FOut.PostMsg(FModem->LineLost());
+}
+
 void TDevOrbelin::Dispatch(std::uint8_t Code) {
     FRequest = Code;
-    switch (Code) {
-    case rqIdle:
+    if (Code == rqIdle) {
         KeepAlive();
+        ReportLineLoss();
         return;
+    }
+    BeginOperation();
+    switch (Code) {
     case rqConnect:
         Connect();
         return;
@@ -131,4 +143,5 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         return;
     }
     FModem->SetMode(rqIdle);
+    ReportLineLoss();
 }

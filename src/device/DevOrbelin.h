@@ -47,7 +47,11 @@ public:
 
     // The link thread of the coming connection; set before it is resumed.
     // Not owned.
-    void SetModem(TModem* Link) { FModem = Link; }
+    void SetModem(TModem* Link) {
+        FModem = Link;
+        FEstablished = false;
+        FLossShown = false;
+    }
     // The pages and the progress panel; GUI thread, before the first
     // connection. Without them the walks and actions find nothing to do.
     void SetPages(const TDevicePages& Pages) { FPages = Pages; }
@@ -79,6 +83,9 @@ protected:
     void Connect();
     void KeepAlive();
     void Commit();
+    // One message box, once per connection, when a connection that was
+    // established has lost its line or its port.
+    void ReportLineLoss();
 
     // The current page's parameters, from or to the unit; every page, in a
     // fixed order. Only Dispatch calls them.
@@ -100,6 +107,8 @@ protected:
     // link thread's Mode, which the operator may overwrite meanwhile: a
     // single-parameter write must not turn into a write of the whole page.
     std::uint8_t FRequest = rqIdle;
+    bool FEstablished = false; // the handshake of this connection succeeded
+    bool FLossShown = false;   // its lost line has been reported
 
 private:
     // DevOrbelin_connect.cpp
@@ -119,7 +128,10 @@ private:
     // Skipped in a single-parameter request of the given code unless marked.
     bool Skipped(QObject* Control, std::uint8_t SingleCode) const;
     void Post(QObject* Control, const std::string& Text);
+    // A red lamp counts its parameter as failed in the operation under way.
     void Lamp(TLabel* Label, TColor Color);
+    // Adds to what the operator is told about a failed parameter.
+    void NoteFailure(TLabel* Label, const std::string& Note);
     // The parameter as the memo names it: its caption and its control's name.
     static std::string ParamName(TLabel* Lamp, const std::string& Control);
     // The value of a parameter's reply if the exchange succeeded and the value
@@ -191,6 +203,15 @@ private:
     void ReadOutputs(TformInOut& Page);
 
     // DevOrbelin_pages.cpp
+    // The failed parameters of the operation under way, for the operator:
+    // "Ошибок: N — caption, caption, ..."; empty when none failed.
+    std::string FailureSummary() const;
+    // Message with the summary as its second line, when anything failed.
+    std::string WithFailures(const char* Message) const;
+    // Status panel 4 says how many parameters failed, and keeps saying so
+    // until the next operation begins; false (nothing posted) when none did.
+    bool ShowFailureCount();
+    void BeginOperation();
     void RunReadRoutine(QObject* Page);
     void RunWriteRoutine(QObject* Page);
     // One step of the walk under way (nothing outside a walk).
@@ -216,4 +237,11 @@ private:
     const char* FWalkWhat = nullptr; // "Чтение" or "Запись" while a walk runs
     int FWalkStep = 0;
     int FWalkTotal = 0;
+
+    struct TFailure {
+        TLabel* Lamp;
+        std::string Note;
+    };
+    std::vector<TFailure> FFailures; // red lamps of the operation under way, in order
+    bool FFailuresShown = false;     // status panel 4 shows their count
 };

@@ -25,6 +25,18 @@ void TDevOrbelin::Post(QObject* Control, const std::string& Text) {
 
 void TDevOrbelin::Lamp(TLabel* Label, TColor Color) {
     FOut.PostControlColor(Label, Color);
+    if (Color != clRed || !Label)
+        return;
+    for (const TFailure& f : FFailures)
+        if (f.Lamp == Label)
+            return;
+    FFailures.push_back({Label, {}});
+}
+
+void TDevOrbelin::NoteFailure(TLabel* Label, const std::string& Note) {
+    for (TFailure& f : FFailures)
+        if (f.Lamp == Label)
+            f.Note = Note;
 }
 
 std::string TDevOrbelin::ParamName(TLabel* LampLabel, const std::string& Control) {
@@ -140,13 +152,17 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
         // The bare command letter would read the parameter instead: the
         // write would pass for done although nothing was written.
         const bool empty = text.empty();
+        const std::string who = ParamName(LampLabel, Edit->Name());
         if (empty)
-            PostLine(" # !!! " + Edit->Name() +
-                         " не отправлен: пустое значение устройство приняло бы за чтение",
+            PostLine(" # !!! " + who +
+                         " не отправлен: пустое значение устройство приняло бы за чтение; в "
+                         "устройстве осталось прежнее значение",
                      true, true);
-        if (empty || !Sendable(Edit->Name(), text)) {
+        if (empty || !Sendable(who, text)) {
             WalkStep();
             Lamp(LampLabel, clRed);
+            NoteFailure(LampLabel,
+                        empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
             FWriteFailed = true;
             return;
         }

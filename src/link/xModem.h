@@ -72,6 +72,12 @@ public:
     // True when the reply is good; Code 0 good, 1 failure, 2 "ERROR" (ckLink).
     bool CheckReply(bool NoReply, const std::string& Reply, int& Code, TReplyKind Kind);
 
+    // What the operator is to be told about a lost line or port, once the
+    // link stopped because of one; empty otherwise. The first loss counts.
+    const std::string& LineLost() const { return FLineLost; }
+    // The port failed (Reason: the component's message): the link stops.
+    void LoseLine(const std::string& Reason);
+
     void DropRTS();
     void RaiseRTS();
     void OpenPort();
@@ -132,4 +138,5 @@ private:
     bool FPortFailed = false;
     TUiTargets FTargets;
     double FTimeScale = 1.0;
+    std::string FLineLost;
 };

@@ -39,6 +39,12 @@ void TModem::ReportReadError(const std::exception& Error) {
     PostLine(std::string(" # !!! Ошибка при чтении данных из COM порта: ") + Error.what(), true,
              true);
     FPortFailed = FComm->Connected();
+    LoseLine(Error.what());
+}
+
+void TModem::LoseLine(const std::string& Reason) {
+    if (FLineLost.empty())
+        FLineLost = "ОШИБКА! Связь с COM портом потеряна: " + Reason;
     Terminate();
 }
 
@@ -154,7 +160,7 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
         PostLine(std::string(" # !!! Ошибка при отправке команды COM порту: ") + e.what(), true,
                  true);
         FPortFailed = FComm->Connected();
-        Terminate();
+        LoseLine(e.what());
         return true;
     }
     return failed;
@@ -164,8 +170,11 @@ bool TModem::CheckReply(bool NoReply, const std::string& Reply, int& Code, TRepl
     const TReplyVerdict verdict = ClassifyReply(NoReply, Reply, Kind);
     if (verdict.Message)
         PostLine(verdict.Message, true, true);
-    if (verdict.Terminate)
+    if (verdict.Terminate) {
+        if (Kind == ckLink && FLineLost.empty())
+            FLineLost = verdict.Message;
         Terminate();
+    }
     Code = verdict.Code;
     return Code == 0;
 }

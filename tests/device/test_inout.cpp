@@ -147,7 +147,9 @@ TEST(DeviceInOut, Generation1EventCodes) {
         EXPECT_TRUE(s.rfind("+Z00", 0) != 0 && s.rfind("+z02", 0) != 0) << s;
     EXPECT_EQ(c.Rig.LastColor(p.lb1), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lb6), "clRed");
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
+    EXPECT_EQ(
+        c.Rig.Messages(),
+        TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — Вход 1, Вход 3"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
     // Single parameter: the code field's row and event only.

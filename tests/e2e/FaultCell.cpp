@@ -292,6 +292,9 @@ void TCell::Observe(long long ms) {
     const auto& messages = FOp->Answers.Messages;
     for (std::size_t i = FMessagesBefore; i < messages.size(); ++i)
         words.Quote("message", messages[i]);
+    // What the status bar keeps saying after the operation.
+    if (const std::string status = f.StatusBar1->Panel(4)->Text(); !status.empty())
+        words.Quote("status", status);
     if (Writing())
         words.Add("EEPROM " + EepromColour(f.WriteState()));
     words.List("red lamp", NewRedLamps(f, FRedBefore));
