@@ -92,7 +92,10 @@ void TModem::OpenPort() {
         ShowOnSplash("Успешно открыли COM порт: " + FPortName);
     } catch (const std::exception& e) {
         PostLine(std::string(" # !!! Ошибка открытия COM порта: ") + e.what(), true, true);
-        ShowOnSplash("Ошибка при открытии COM порта: " + FPortName);
+        // The splash is all the operator sees of it: it says why too.
+        const auto* device = dynamic_cast<const EDeviceError*>(&e);
+        const std::string why = device && !device->Reason().empty() ? " — " + device->Reason() : "";
+        ShowOnSplash("Ошибка при открытии COM порта: " + FPortName + why);
         Terminate();
     }
 }

@@ -42,6 +42,19 @@ int CommitState(TDeviceRig& Rig) {
     return Rig.Rig.WriteState.load();
 }
 
+// The message boxes the current connection asked for.
+std::vector<std::string> Messages(TDeviceRig& Rig) {
+    std::vector<std::string> texts;
+    const auto& all = Rig.Log.All();
+    for (std::size_t i = Rig.Mark; i < all.size(); ++i)
+        if (all[i].Kind == okMsg)
+            texts.push_back(all[i].Text);
+    return texts;
+}
+
+const char* const CommitFailed =
+    "ОШИБКА! Устройство не подтвердило сохранение параметров в EEPROM!";
+
 } // namespace
 
 TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
@@ -57,11 +70,17 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     EXPECT_EQ(CommitState(rig), 3) << "committed, but a parameter was not written";
     EXPECT_EQ(CommitState(rig), 1) << "the failed write is reported once";
 
+    EXPECT_TRUE(Messages(rig).empty());
+
+    // Each failed commit says so in a box besides the red indicator.
     sim.Unit().SetCommitFails(true);
     EXPECT_EQ(CommitState(rig), 2) << "refused";
     sim.Unit().SetCommitFails(false);
     sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+J"});
     EXPECT_EQ(CommitState(rig), 2) << "not answered";
+    sim.Unit().AddFault({.Kind = TSimFaultKind::Garbage, .Command = "+J"});
+    EXPECT_EQ(CommitState(rig), 2) << "noise without \"OK\" is no answer";
+    EXPECT_EQ(Messages(rig), std::vector<std::string>(3, CommitFailed));
     EXPECT_FALSE(rig.Link->Finished()) << "a failed commit does not end the link";
 
     sim.Unit().SetRevision(49);
@@ -122,6 +141,8 @@ TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
     ASSERT_GE(reply, 0);
     EXPECT_FALSE(rig.Log.MemoLine(reply).ToMemo);
     EXPECT_GE(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!"), 0);
+    EXPECT_EQ(Messages(rig), std::vector<std::string>{"ОШИБКА!Цифровое соединение разорвано!"})
+        << "once, although the hang-up fails on the lost line again";
     const auto lines = sim.Modem().Lines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),

@@ -30,6 +30,9 @@ long long MsSince(TClock::time_point start) {
 constexpr int PauseMs = 100;
 constexpr int ReplyWaitMs = 4500;
 constexpr int ExchangeMs = PauseMs + ReplyWaitMs;
+// A reply wait that gives up is followed by at most one more while the line
+// settles, before the next command.
+constexpr int SettleMs = ReplyWaitMs;
 constexpr int KeepAliveMs = 6000;
 constexpr int HangUpMs = 2000 + 3 * ExchangeMs + 500;
 // What a loaded machine (or a sanitizer) may add to a run on top.
@@ -292,6 +295,9 @@ void TCell::Observe(long long ms) {
     const auto& messages = FOp->Answers.Messages;
     for (std::size_t i = FMessagesBefore; i < messages.size(); ++i)
         words.Quote("message", messages[i]);
+    // What the status bar keeps saying after the operation.
+    if (const std::string status = f.StatusBar1->Panel(4)->Text(); !status.empty())
+        words.Quote("status", status);
     if (Writing())
         words.Add("EEPROM " + EepromColour(f.WriteState()));
     words.List("red lamp", NewRedLamps(f, FRedBefore));
@@ -392,16 +398,16 @@ TCellResult TCell::Run() {
     FRedBefore = RedLamps(f);
     Strike();
 
-    long long allowance = Scaled(ExchangeMs);
+    long long allowance = Scaled(ExchangeMs + SettleMs);
     switch (FOperation) {
     case TOperation::ConnectCable:
-        allowance = Scaled(3 * ExchangeMs);
+        allowance = Scaled(3 * ExchangeMs + 2 * SettleMs);
         break;
     case TOperation::ConnectModem:
-        allowance = Scaled(3 * ExchangeMs + HangUpMs);
+        allowance = Scaled(3 * ExchangeMs + 2 * SettleMs + HangUpMs);
         break;
     case TOperation::IdleDataCall:
-        allowance = Scaled(2 * KeepAliveMs + 2 * ExchangeMs + HangUpMs);
+        allowance = Scaled(2 * KeepAliveMs + 2 * ExchangeMs + SettleMs + HangUpMs);
         break;
     default:
         break;

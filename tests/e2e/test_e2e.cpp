@@ -42,12 +42,16 @@ TEST(EndToEnd, ConnectDisconnectAndALostLine) {
     f.tbtnDisconnect->Click();
     EXPECT_TRUE(Disconnected(f));
 
-    // Connected again, the line drops: the window goes back to Disconnected
-    // by itself.
+    // Connected again, the line drops: the window says so in one box and
+    // goes back to Disconnected by itself.
     ASSERT_TRUE(rig.Connect(sim.SlavePath()));
     EXPECT_TRUE(Connected(f));
+    TModalAnswer answers;
     sim.Unit().DropLine();
     EXPECT_TRUE(WaitUntil([&] { return Disconnected(f); }, 10000));
+    ASSERT_EQ(answers.Messages.size(), 1u);
+    EXPECT_TRUE(answers.Messages[0].starts_with("ОШИБКА! Связь с COM портом потеряна: "))
+        << answers.Messages[0];
     EXPECT_TRUE(f.mnuConnect->Enabled());
     EXPECT_FALSE(f.mnuDisconnect->Enabled());
     const std::vector<std::string> memo = f.Memo1->Lines();
