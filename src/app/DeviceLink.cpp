@@ -52,6 +52,14 @@ std::int32_t TDeviceLink::Revision() const {
     return FDevice->Revision();
 }
 
+void TDeviceLink::SetVerifyWrites(bool On) {
+    FDevice->SetVerifyWrites(On);
+}
+
+bool TDeviceLink::VerifyWrites() const {
+    return FDevice->VerifyWrites();
+}
+
 TControlRef TDeviceLink::CurrentPage() const {
     return FDevice->GetCurrentPage();
 }

@@ -47,6 +47,9 @@ public:
 
     // The device's firmware revision from the last version check (41 before any).
     std::int32_t Revision() const;
+    // Writes are read back and compared before they are committed.
+    void SetVerifyWrites(bool On);
+    bool VerifyWrites() const;
     TControlRef CurrentPage() const;
     void SetCurrentPage(TControlRef Page);
 

@@ -144,6 +144,9 @@ void TForm1::CreateMenus() {
     N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
     N2 = AddItem(this, mnuProperties, "N2", "По умолчанию все");
     N2->OnClick = [this](QObject* s) { N2Click(s); };
+    mnuVerify = AddItem(this, mnuProperties, "mnuVerify", "Проверять запись");
+    mnuVerify->SetChecked(false);
+    mnuVerify->OnClick = [this](QObject* s) { mnuVerifyClick(s); };
 
     mnuDebug = AddMenu(MainMenu1, "mnuDebug", "Отладка");
     mnuMemo = AddItem(this, mnuDebug, "mnuMemo", "Показать отладочные сообщения");
@@ -543,6 +546,12 @@ void TForm1::mnuLogClick(QObject*) {
     }
 }
 
+void TForm1::mnuVerifyClick(QObject*) {
+    const bool on = !mnuVerify->Checked();
+    mnuVerify->SetChecked(on);
+    FLink->SetVerifyWrites(on);
+}
+
 TSettingsTargets TForm1::SettingsTargets() const {
     return {.dlgConnect = dlgConnect,
             .mnuMemo = mnuMemo,
@@ -553,7 +562,8 @@ TSettingsTargets TForm1::SettingsTargets() const {
             .formAcc = formAcc,
             .formInOut = formInOut,
             .formPhones = formPhones,
-            .form_Debug = form_Debug};
+            .form_Debug = form_Debug,
+            .mnuVerify = mnuVerify};
 }
 
 void TForm1::LoadSettings(const std::string& FileName) {

@@ -60,6 +60,7 @@ public:
     TMenuItem* mnuLoad;
     TMenuItem* N1;
     TMenuItem* N2;
+    TMenuItem* mnuVerify;
     TMenuItem* mnuMemo;
     TMenuItem* mnuLog;
     TMenuItem* mnuAbout;
@@ -128,6 +129,7 @@ public:
     void mnuLoadClick(QObject* Sender);
     void mnuMemoClick(QObject* Sender);
     void mnuLogClick(QObject* Sender);
+    void mnuVerifyClick(QObject* Sender);
     void Button1Click(QObject* Sender);
     void mnuAboutClick(QObject* Sender);
     void mnuExitClick(QObject* Sender);

@@ -129,6 +129,9 @@ void LoadSettings(const std::string& FileName, const TSettingsTargets& t) {
         t.mnuMemo->Click();
     if (ini.ReadBool(DebugSection, "Log", false) && !t.mnuLog->Checked())
         t.mnuLog->Click();
+    // Like the two above, a set without the key leaves the choice alone.
+    if (t.mnuVerify && ini.ReadBool(DebugSection, "Verify", false) && !t.mnuVerify->Checked())
+        t.mnuVerify->Click();
 
     for (TForm* page : PagesBeforeMode(t))
         ReadPageSettings(ini, *page);
@@ -166,6 +169,8 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
 
     ini.WriteBool(DebugSection, "Memo", t.mnuMemo->Checked());
     ini.WriteBool(DebugSection, "Log", t.mnuLog->Checked());
+    if (t.mnuVerify)
+        ini.WriteBool(DebugSection, "Verify", t.mnuVerify->Checked());
 
     for (TForm* page : PagesBeforeMode(t))
         WritePageSettings(ini, *page);

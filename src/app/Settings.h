@@ -51,6 +51,7 @@ struct TSettingsTargets {
     TformInOut* formInOut = nullptr;
     TformPhones* formPhones = nullptr;
     Tform_Debug* form_Debug = nullptr;
+    TMenuItem* mnuVerify = nullptr; // "Проверять запись"; none: the key is left alone
 };
 
 // Reads the file into the controls. A missing file reads as one without keys.

@@ -90,14 +90,16 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
     case rqWritePage:
     case rqWriteParam:
         WritePage();
-        Commit();
+        if (CheckWrites())
+            Commit();
         break;
     case rqReadAll:
         ReadAll();
         break;
     case rqWriteAll:
         WriteAll();
-        Commit();
+        if (CheckWrites())
+            Commit();
         break;
     case rqSetOutputs:
         SetOutputs();

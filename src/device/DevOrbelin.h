@@ -63,6 +63,12 @@ public:
     std::int32_t Revision() const { return FRevision.load(); }
     std::int32_t Generation() const { return FGeneration.load(); }
 
+    // Every write is read back and compared before it is committed, and a
+    // unit that holds anything but what was sent gets no commit. Any thread;
+    // taken up by the next request.
+    void SetVerifyWrites(bool On) { FVerifyWrites.store(On); }
+    bool VerifyWrites() const { return FVerifyWrites.load(); }
+
 protected:
     // The longest an idle pass waits for input or a new request; the wait
     // ends at once on either, and on the end of the connection.
@@ -161,9 +167,10 @@ private:
     std::optional<std::string> ReadFlagValue(const std::string& Command, int Digits,
                                              const std::string& Who,
                                              TExchangeResult* Result = nullptr);
-    void WriteTextParam(TEdit* Edit, const std::string& Command, int Digits, TLabel* Lamp,
+    // True when the value was written (the unit answered).
+    bool WriteTextParam(TEdit* Edit, const std::string& Command, int Digits, TLabel* Lamp,
                         TRefValues& Table);
-    void WriteHexParam(QObject* Control, const std::string& Command, int Digits, TLabel* Lamp,
+    bool WriteHexParam(QObject* Control, const std::string& Command, int Digits, TLabel* Lamp,
                        TRefValues& Table);
     // A check box's state and reference entry.
     void PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table);
@@ -220,6 +227,41 @@ private:
     void BeginWalk(const char* What, int Total);
     void EndWalk();
 
+    // DevOrbelin_verify.cpp
+    // How a read-back's value gives the controls' values.
+    enum class TReadBackKind {
+        Value,       // one field in its parameter's form
+        Switch,      // "00" on, "FF" off ("+c")
+        TestFlag,    // bit 0 set: the box is clear ("+K")
+        GpsFlags,    // bit 0, bit 1 ("+R")
+        RestoreMask, // five boxes by bit, then the input mode's three buttons ("+Z")
+        TriggerMask, // five boxes by bit ("+z")
+        EventCode,   // a generation-1 event code and its box ("+Z0", "+z0" and the row)
+    };
+    // One command that reads back what a write sent.
+    struct TReadBack {
+        TReadBackKind Kind = TReadBackKind::Value;
+        std::string Command;
+        TParamForm Form; // Value
+        std::vector<TLabel*> Lamps;
+        // Each control and what was sent, as the control shows it ("true" or
+        // "false" for a box or a button).
+        std::vector<std::pair<QObject*, std::string>> Sent;
+    };
+    // After a successful write, when writes are checked: what to read back.
+    void ExpectReadBack(TReadBack ReadBack);
+    // A field of a page's table, as its reference entry now holds it.
+    void ExpectValue(QObject* Control, const std::string& Command, TLabel* Lamp, TParamForm Form,
+                     const TRefValues& Table);
+    // The read-back value as the controls would show it, in the order of
+    // Sent; nothing (and Problem says why) when it is not such a value.
+    static std::optional<std::vector<std::string>>
+    HeldValues(const TReadBack& ReadBack, const std::string& Value, std::string& Problem);
+    // Reads back everything the request wrote; true when each parameter
+    // holds what was sent, when writes are not checked, or when the link is
+    // stopping (the commit then fails by itself).
+    bool CheckWrites();
+
     // DevOrbelin_console.cpp
     void DebugRead();
     void DebugWrite();
@@ -245,4 +287,8 @@ private:
     };
     std::vector<TFailure> FFailures; // red lamps of the operation under way, in order
     bool FFailuresShown = false;     // status panel 4 shows their count
+
+    std::atomic<bool> FVerifyWrites{false};
+    bool FVerifying = false;           // this request's writes are checked
+    std::vector<TReadBack> FReadBacks; // what this request wrote, to read back
 };

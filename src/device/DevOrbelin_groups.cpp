@@ -99,11 +99,13 @@ void TDevOrbelin::ReadByForm(TEdit* Edit, const std::string& Command, TLabel* La
 
 void TDevOrbelin::WriteByForm(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
                               TRefValues& Table, const TParamForm& Form) {
-    if (Form.Kind == TFormKind::Hex)
-        WriteHexParam(Edit, Command, Form.Digits, LampLabel, Table);
-    else
-        WriteTextParam(Edit, Command, Form.Kind == TFormKind::Decimal ? Form.Digits : 0, LampLabel,
-                       Table);
+    const bool written =
+        Form.Kind == TFormKind::Hex
+            ? WriteHexParam(Edit, Command, Form.Digits, LampLabel, Table)
+            : WriteTextParam(Edit, Command, Form.Kind == TFormKind::Decimal ? Form.Digits : 0,
+                             LampLabel, Table);
+    if (written)
+        ExpectValue(Edit, Command, LampLabel, Form, Table);
 }
 
 void TDevOrbelin::ReadCommon(TformCommon& Page) {
@@ -152,6 +154,11 @@ void TDevOrbelin::WriteGPRS(TformGPRS& Page) {
         if (Transact(on ? "+c00" : "+cFF", reply) == TExchangeResult::Answered) {
             Page.FRefValues.Set(Page.cbGPRS->Name(), on ? "true" : "false");
             Lamp(Page.lbcb, clBlue);
+            ExpectReadBack({TReadBackKind::Switch,
+                            "+c",
+                            {},
+                            {Page.lbcb},
+                            {{Page.cbGPRS, on ? "true" : "false"}}});
         } else {
             Lamp(Page.lbcb, clRed);
             FWriteFailed = true;
@@ -197,6 +204,12 @@ void TDevOrbelin::WriteGPS(TformGPS& Page) {
         Page.FRefValues.Set(Page.cbGPSDebug->Name(), debug ? "true" : "false");
         Page.FRefValues.Set(Page.cbGPSOff->Name(), off ? "true" : "false");
         lamp = clBlue;
+        ExpectReadBack({TReadBackKind::GpsFlags,
+                        "+R",
+                        {},
+                        {Page.lbGPSOff, Page.lbGPSDebug},
+                        {{Page.cbGPSDebug, debug ? "true" : "false"},
+                         {Page.cbGPSOff, off ? "true" : "false"}}});
     } else {
         FWriteFailed = true;
     }
@@ -247,13 +260,20 @@ void TDevOrbelin::ReadBattery(TformAcc& Page) {
 void TDevOrbelin::WriteBattery(TformAcc& Page) {
     if (Stopping())
         return;
-    WriteHexParam(Page.seACCCheckTime, "+q", 2, Page.lbseACCCheckTime, Page.FRefValues);
+    if (WriteHexParam(Page.seACCCheckTime, "+q", 2, Page.lbseACCCheckTime, Page.FRefValues))
+        ExpectValue(Page.seACCCheckTime, "+q", Page.lbseACCCheckTime, {TFormKind::Hex, 2},
+                    Page.FRefValues);
     if (!Stopping() && !Skipped(Page.cbAccTest, rqWriteParam)) {
         const bool on = Page.cbAccTest->Checked();
         std::string reply;
         if (Transact(on ? "+K00" : "+K01", reply) == TExchangeResult::Answered) {
             Page.FRefValues.Set(Page.cbAccTest->Name(), on ? "true" : "false");
             Lamp(Page.lbcbAccTest, clBlue);
+            ExpectReadBack({TReadBackKind::TestFlag,
+                            "+K",
+                            {},
+                            {Page.lbcbAccTest},
+                            {{Page.cbAccTest, on ? "true" : "false"}}});
         } else {
             Lamp(Page.lbcbAccTest, clRed);
             FWriteFailed = true;
@@ -345,6 +365,8 @@ void TDevOrbelin::WritePhones(TformPhones& Page) {
                    TExchangeResult::Answered) {
             Page.FRefValues.Set(edit->Name(), text);
             Lamp(lamp, clBlue);
+            ExpectReadBack(
+                {TReadBackKind::Value, "+f0" + std::to_string(n), Phone, {lamp}, {{edit, text}}});
         } else {
             Lamp(lamp, clRed);
             FWriteFailed = true;

@@ -110,6 +110,14 @@ void TDevOrbelin::WriteInOut(TformInOut& Page) {
             for (int m = 0; m < 3; ++m)
                 Page.FRefValues.Set(buttons[m]->Name(), checked[m] ? "true" : "false");
             lamp = clBlue;
+            TReadBack back{
+                TReadBackKind::RestoreMask, "+Z", {}, {restoreLamps, restoreLamps + 4}, {}};
+            for (int k = 0; k < TformInOut::RowCount; ++k)
+                back.Sent.emplace_back(Page.CheckBoxN(2 * k + 3),
+                                       restore & (1 << k) ? "true" : "false");
+            for (int m = 0; m < 3; ++m)
+                back.Sent.emplace_back(buttons[m], checked[m] ? "true" : "false");
+            ExpectReadBack(std::move(back));
         } else {
             FWriteFailed = true;
         }
@@ -119,10 +127,14 @@ void TDevOrbelin::WriteInOut(TformInOut& Page) {
         if (!Stopping()) {
             Lamp(Page.lbSrab, clWindowText);
             if (Transact("+z" + IntToHexUpper(trigger, 2), reply) == TExchangeResult::Answered) {
-                for (int k = 0; k < TformInOut::RowCount; ++k)
-                    Page.FRefValues.Set(Page.CheckBoxN(2 * k + 4)->Name(),
-                                        trigger & (1 << k) ? "true" : "false");
+                TReadBack back{TReadBackKind::TriggerMask, "+z", {}, {Page.lbSrab}, {}};
+                for (int k = 0; k < TformInOut::RowCount; ++k) {
+                    const char* state = trigger & (1 << k) ? "true" : "false";
+                    Page.FRefValues.Set(Page.CheckBoxN(2 * k + 4)->Name(), state);
+                    back.Sent.emplace_back(Page.CheckBoxN(2 * k + 4), state);
+                }
                 Lamp(Page.lbSrab, clBlue);
+                ExpectReadBack(std::move(back));
             } else {
                 Lamp(Page.lbSrab, clRed);
                 FWriteFailed = true;
@@ -192,10 +204,15 @@ void TDevOrbelin::WriteInOutPerInput(TformInOut& Page) {
                 FWriteFailed = true;
                 continue;
             }
-            const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k) + text +
-                                        (box->Checked() ? "1" : "0");
+            const std::string read = (column == 1 ? "+Z0" : "+z0") + std::to_string(k);
+            const bool on = box->Checked();
             std::string value;
-            ExecCommand(command, lamp, value);
+            if (ExecCommand(read + text + (on ? "1" : "0"), lamp, value))
+                ExpectReadBack({TReadBackKind::EventCode,
+                                read,
+                                {},
+                                {lamp},
+                                {{code, text}, {box, on ? "true" : "false"}}});
         }
     }
     FinishWrite(Page);

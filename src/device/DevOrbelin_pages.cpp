@@ -119,6 +119,8 @@ bool TDevOrbelin::ShowFailureCount() {
 
 void TDevOrbelin::BeginOperation() {
     FFailures.clear();
+    FVerifying = FVerifyWrites.load();
+    FReadBacks.clear();
     if (FFailuresShown && FPages.StatusPanel4)
         FOut.PostStatus("", FPages.StatusPanel4);
     FFailuresShown = false;

@@ -141,10 +141,10 @@ std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command
     return TakeValue(result, reply, {TFormKind::Hex, Digits}, Who);
 }
 
-void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Digits,
+bool TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Digits,
                                  TLabel* LampLabel, TRefValues& Table) {
     if (Stopping() || Skipped(Edit, rqWriteParam))
-        return;
+        return false;
     Lamp(LampLabel, clWindowText);
     const std::string text = Edit->Text();
     std::string argument;
@@ -164,7 +164,7 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
             NoteFailure(LampLabel,
                         empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
             FWriteFailed = true;
-            return;
+            return false;
         }
         argument = text;
     } else {
@@ -172,7 +172,7 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
         if (!number) {
             WalkStep();
             Lamp(LampLabel, clRed);
-            return;
+            return false;
         }
         argument = IntToDecPadded(*number, Digits);
     }
@@ -180,17 +180,18 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
     if (Transact(Command + argument, reply) != TExchangeResult::Answered) {
         Lamp(LampLabel, clRed);
         FWriteFailed = true;
-        return;
+        return false;
     }
     Table.Set(Edit->Name(), text);
     Post(Edit, text);
     Lamp(LampLabel, clBlue);
+    return true;
 }
 
-void TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, int Digits,
+bool TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, int Digits,
                                 TLabel* LampLabel, TRefValues& Table) {
     if (Stopping() || Skipped(Control, rqWriteParam))
-        return;
+        return false;
     Lamp(LampLabel, clWindowText);
     std::optional<std::int32_t> number;
     std::string text;
@@ -206,17 +207,18 @@ void TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, in
     if (!number) {
         WalkStep();
         Lamp(LampLabel, clRed);
-        return;
+        return false;
     }
     std::string reply;
     if (Transact(Command + IntToHexUpper(*number, Digits), reply) != TExchangeResult::Answered) {
         Lamp(LampLabel, clRed);
         FWriteFailed = true;
-        return;
+        return false;
     }
     Table.Set(ComponentInfoOf(Control)->Name(), text);
     Post(Control, text);
     Lamp(LampLabel, clBlue);
+    return true;
 }
 
 void TDevOrbelin::PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table) {

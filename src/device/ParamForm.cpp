@@ -1,6 +1,7 @@
 #include "ParamForm.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "Cp1251.h"
 #include "TextUtil.h"
@@ -113,6 +114,55 @@ std::string FieldText(const TParamForm& Form, std::string_view Value) {
         return number ? std::to_string(*number) : std::string();
     }
     return TrimBlanks(Value);
+}
+
+namespace {
+
+std::string Digits(std::string_view Text) {
+    std::string digits;
+    for (char c : Text)
+        if (IsDigit(c))
+            digits += c;
+    return digits;
+}
+
+// The numbers of a dotted address (or of a decimal number: one), as values.
+std::optional<std::vector<std::int64_t>> Numbers(std::string_view Text, char Separator) {
+    std::vector<std::int64_t> numbers;
+    const std::string text = TrimBlanks(Text);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(Separator, start);
+        const std::string part = text.substr(start, end - start);
+        if (part.empty() || part.size() > 18 || Digits(part) != part)
+            return std::nullopt;
+        numbers.push_back(std::stoll(part));
+        if (end == std::string::npos)
+            return numbers;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view Held) {
+    switch (Form.Kind) {
+    case TFormKind::Decimal:
+    case TFormKind::Hex:
+    case TFormKind::IPv4: {
+        const char separator = Form.Kind == TFormKind::IPv4 ? '.' : '\0';
+        const auto sent = Numbers(Sent, separator);
+        const auto held = Numbers(Held, separator);
+        if (sent && held)
+            return *sent == *held;
+        break;
+    }
+    case TFormKind::Phone:
+        return Digits(Sent) == Digits(Held);
+    case TFormKind::Text:
+        break;
+    }
+    return TrimBlanks(Sent) == TrimBlanks(Held);
 }
 
 std::string ShortCaption(std::string_view Caption) {

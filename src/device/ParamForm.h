@@ -41,6 +41,12 @@ std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view 
 // as its decimal number, any other without the blanks at its ends.
 std::string FieldText(const TParamForm& Form, std::string_view Value);
 
+// Whether a value read back from the unit (as FieldText gives it) is the one
+// that was sent (as the field showed it): numbers by value, phone numbers by
+// their digits, addresses by their four numbers, texts exactly (without the
+// blanks at their ends, which the unit does not keep).
+bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view Held);
+
 // A parameter's caption without the explanation or examples in brackets
 // that follow it, and without blanks at its ends.
 std::string ShortCaption(std::string_view Caption);

@@ -221,18 +221,25 @@ TEST(Settings, TheDebugSwitchesOnlyEverComeOnFromAFile) {
     TMainWindowRig rig;
     TForm1& f = *rig.Form;
     const std::string file = rig.Home.File("debug.ini");
-    rig.Home.Write("debug.ini", "[Debug]\r\nMemo=1\r\nLog=1\r\n");
+    f.LoadSettings(file); // no such file: checked writes stay off
+    EXPECT_FALSE(f.Link().VerifyWrites());
+    rig.Home.Write("debug.ini", "[Debug]\r\nMemo=1\r\nLog=1\r\nVerify=1\r\n");
     f.LoadSettings(file);
     f.LoadSettings(file); // already on: not switched off again
     EXPECT_TRUE(f.Panel1->Visible());
     EXPECT_TRUE(f.mnuMemo->Checked());
+    EXPECT_TRUE(f.mnuVerify->Checked());
+    EXPECT_TRUE(f.Link().VerifyWrites());
     EXPECT_TRUE(f.Log().LogEnabled());
     EXPECT_EQ(Count(Cp1251ToUtf8(rig.Home.Read("log.txt")), "Начали процесс"), 1u);
 
-    rig.Home.Write("debug.ini", "[Debug]\r\nMemo=0\r\nLog=0\r\n");
+    f.SaveSettings(file);
+    EXPECT_NE(rig.Home.Read("debug.ini").find("Verify=1"), std::string::npos);
+    rig.Home.Write("debug.ini", "[Debug]\r\nMemo=0\r\nLog=0\r\nVerify=0\r\n");
     f.LoadSettings(file);
     EXPECT_TRUE(f.Panel1->Visible());
     EXPECT_TRUE(f.Log().LogEnabled());
+    EXPECT_TRUE(f.mnuVerify->Checked());
 }
 
 TEST(Settings, SavingIntoAnExistingFileKeepsEverythingElseInPlace) {
