@@ -1,8 +1,11 @@
 #include "Descriptions.h"
 
+#include <filesystem>
+
 #include "Cp1251.h"
 #include "Cp1251Case.h"
 #include "FileIo.h"
+#include "ProgramFolder.h"
 #include "TextUtil.h"
 
 namespace {
@@ -64,4 +67,15 @@ void LoadDescriptions(const std::string& FileName) {
         table.AddLine(bytes.substr(pos, end - pos));
         pos = end + 1;
     }
+}
+
+std::string DescriptionFile() {
+    const std::string name = "discription.txt";
+    for (const std::string& folder : {ProgramFolder(), ExecutableFolder(), InstalledDataFolder()}) {
+        std::error_code ec;
+        const std::string file = folder + name;
+        if (!folder.empty() && std::filesystem::exists(std::u8string(file.begin(), file.end()), ec))
+            return file;
+    }
+    return ProgramFolder() + name;
 }

@@ -39,3 +39,9 @@ TDescriptionTable& DescriptionTable();
 // leaves what could be read (nothing, when missing); nothing is reported.
 // Files are read up to 4 MiB.
 void LoadDescriptions(const std::string& FileName);
+
+// Where "discription.txt" is read from: the program's folder (or the one
+// --home names), else the copy beside the executable, else the one
+// installed with the program. The first that exists; the first place when
+// none does.
+std::string DescriptionFile();

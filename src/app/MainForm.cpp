@@ -322,7 +322,7 @@ void TForm1::FormCreate() {
     FActivated = false;
     FGeneration = 0;
 
-    LoadDescriptions(ProgramFolder() + "discription.txt");
+    LoadDescriptions(DescriptionFile());
     LoadWindowLayout(*this);
 
     FOutArray = std::make_unique<TOutArray>();
