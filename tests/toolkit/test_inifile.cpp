@@ -148,6 +148,15 @@ TEST(IniWrite, OddFileShapesKeepTheirBytes) {
     EXPECT_EQ(dir.Read("lf.ini"),
               std::string("junk \x00\xFF\x01 line\n[B]\nk=w\n\n[C]\nn=1\n", 31));
 
+    // A byte-order mark in front: the first section is found, the mark stays.
+    dir.Write("bom.ini", "\xEF\xBB\xBF[A]\r\nx=1\r\n");
+    {
+        TIniFile ini(dir.File("bom.ini"));
+        ini.WriteString("a", "x", "2");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(dir.Read("bom.ini"), "\xEF\xBB\xBF[A]\r\nx=2\r\n");
+
     // A new file is written with CR LF.
     {
         TIniFile ini(dir.File("new.ini"));
