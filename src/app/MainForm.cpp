@@ -356,7 +356,7 @@ void TForm1::FormCreate() {
 
     // The previous session's choices and values, once every page and both
     // dialogs exist.
-    Guarded([this] { LoadSettings(ProgramFolder() + CurrentSettingsFile); });
+    Guarded([this] { LoadSettingsAndTell(ProgramFolder() + CurrentSettingsFile); });
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -551,8 +551,17 @@ TSettingsTargets TForm1::SettingsTargets() const {
             .form_Debug = form_Debug};
 }
 
-void TForm1::LoadSettings(const std::string& FileName) {
-    ::LoadSettings(FileName, SettingsTargets());
+TSettingsLoadReport TForm1::LoadSettings(const std::string& FileName) {
+    return ::LoadSettings(FileName, SettingsTargets());
+}
+
+void TForm1::LoadSettingsAndTell(const std::string& FileName) {
+    const TSettingsLoadReport report = LoadSettings(FileName);
+    if (report.Empty())
+        return;
+    QMessageBox box(QMessageBox::Warning, QStr(MainCaption), QStr(report.Text(FileName)),
+                    QMessageBox::Ok, isVisible() ? this : nullptr);
+    box.exec();
 }
 
 void TForm1::SaveSettings(const std::string& FileName) {
@@ -566,7 +575,7 @@ void TForm1::mnuSaveClick(QObject*) {
 
 void TForm1::mnuLoadClick(QObject*) {
     if (const auto file = ChooseSettingsFile(SettingsOpenDialog(ProgramFolder())))
-        LoadSettings(*file);
+        LoadSettingsAndTell(*file);
 }
 
 void TForm1::mnuAboutClick(QObject*) {

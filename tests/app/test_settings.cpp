@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
+#include <functional>
 #include <map>
+#include <sys/stat.h>
 
 #include "Cp1251.h"
 #include "IniFile.h"
@@ -165,23 +167,32 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
     const std::string file = rig.Home.File("odd.ini");
     const auto load = [&](const std::string& text) {
         rig.Home.Write("odd.ini", Utf8ToCp1251Lossy(text));
-        f.LoadSettings(file);
+        return f.LoadSettings(file);
     };
-    load("[formAcc]\r\nseACCCheckTime=abc\r\n"
-         "[formCommon]\r\netObjNum=123456\r\n"
-         "[formGPRS]\r\netGPRSTryes=99\r\netGPRSTimeout=1  x\r\n"
-         "etServerTimeout=99999999999999999999999\r\netServerTryes=x9z\r\n"
-         "etAccessPoint=длинное имя точки доступа без предела длины\r\n"
-         "[formPhones]\r\netPhone1=+79161234567\r\netPhone2=12-34\r\ncbPhonesOff=0\r\n"
-         "[formInOut]\r\nMode=Mode1\r\nRadioButton2=1\r\nCheckBox3=1\r\nCheckBox11=1\r\n"
-         "[fDebug]\r\nEdit1=+v\r\nEdit2=\r\n");
-    EXPECT_EQ(f.formCommon->etLat->Text(), "");        // missing: emptied
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5);  // not a number: kept
-    EXPECT_EQ(f.formCommon->etObjNum->Text(), "1234"); // cut to the field's length
+    const TSettingsLoadReport report =
+        load("[formAcc]\r\nseACCCheckTime=abc\r\n"
+             "[formCommon]\r\netObjNum=123456\r\n"
+             "[formGPRS]\r\netGPRSTryes=99\r\netGPRSTimeout=1  x\r\n"
+             "etServerTimeout=99999999999999999999999\r\netServerTryes=x9z\r\n"
+             "etAccessPoint=длинное имя точки доступа без предела длины\r\n"
+             "[formPhones]\r\netPhone1=+79161234567\r\netPhone2=12-34\r\ncbPhonesOff=0\r\n"
+             "[formInOut]\r\nMode=Mode1\r\nRadioButton2=1\r\nCheckBox3=1\r\nCheckBox11=1\r\n"
+             "[fDebug]\r\nEdit1=+v\r\nEdit2=\r\n");
+    EXPECT_EQ(f.formCommon->etLat->Text(), "");       // missing: emptied
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5); // not a number: kept
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "");    // longer than the field: refused
     EXPECT_EQ(f.formGPRS->etGPRSTryes->Text(), "10");
-    EXPECT_EQ(f.formGPRS->etGPRSTimeout->Text(), "3");
+    EXPECT_EQ(f.formGPRS->etGPRSTimeout->Text(), "3"); // "1  x" is too long: kept
     EXPECT_EQ(f.formGPRS->etServerTimeout->Text(), "255");
-    EXPECT_EQ(f.formGPRS->etServerTryes->Text(), "x9");
+    EXPECT_EQ(f.formGPRS->etServerTryes->Text(), ""); // "x9z" is one too long
+    EXPECT_EQ(report.TooLong,
+              (std::vector<std::string>{"formCommon/etObjNum", "formGPRS/etGPRSTimeout",
+                                        "formGPRS/etServerTryes"}));
+    EXPECT_EQ(report.Invalid, std::vector<std::string>{"formAcc/seACCCheckTime"});
+    EXPECT_NE(std::find(report.Missing.begin(), report.Missing.end(), "formCommon/etLat"),
+              report.Missing.end());
+    EXPECT_EQ(std::find(report.Missing.begin(), report.Missing.end(), "fDebug/Edit2"),
+              report.Missing.end()); // present and empty is not missing
     EXPECT_EQ(f.formGPRS->etAccessPoint->Text(), "длинное имя точки доступа без предела длины");
     EXPECT_EQ(f.formPhones->etPhone1->Text(), "9161234567"); // whole national number kept
     EXPECT_EQ(f.formPhones->etPhone2->Text(), "1234");
@@ -197,23 +208,17 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
     EXPECT_EQ(f.form_Debug->EditN(2)->Text(), ""); // present and empty
     EXPECT_EQ(f.form_Debug->EditN(3)->Text(), " ");
 
-    load("[formAcc]\r\nseACCCheckTime=99\r\n[formPhones]\r\ncbPhonesOff=1\r\n"
-         "[formInOut]\r\nRadioButton1=1\r\nCheckBox3=1\r\n");
+    EXPECT_EQ(load("[formAcc]\r\nseACCCheckTime=99\r\n[formPhones]\r\ncbPhonesOff=1\r\n"
+                   "[formInOut]\r\nRadioButton1=1\r\nCheckBox3=1\r\n")
+                  .Invalid,
+              std::vector<std::string>{"formAcc/seACCCheckTime"});
     EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 23); // clamped to the spin edit's range
     EXPECT_FALSE(f.formPhones->etPhone1->Enabled());
     EXPECT_TRUE(f.formInOut->CheckBox3->Enabled());
     EXPECT_TRUE(f.formInOut->CheckBox3->Checked());
     load("[formAcc]\r\nseACCCheckTime=0\r\n");
     EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
-    load("[formAcc]\r\nseACCCheckTime=\r\n");
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
-
-    // Bytes that are no INI file at all load as a file without keys.
-    std::string garbage(100000, '\0');
-    for (std::size_t i = 0; i < garbage.size(); ++i)
-        garbage[i] = static_cast<char>((i * 7919) % 251);
-    rig.Home.Write("odd.ini", garbage);
-    f.LoadSettings(file);
+    EXPECT_TRUE(load("[formAcc]\r\nseACCCheckTime=\r\n").Invalid.empty());
     EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
 }
 
@@ -276,11 +281,8 @@ TEST(Settings, ASaveThatFailsNamesTheFileAndLeavesTheOldOneAsItWas) {
     rig.Home.Write("set.ini", huge);
     EXPECT_THROW(f.SaveSettings(file), EFileError);
     EXPECT_EQ(rig.Home.Read("set.ini").size(), huge.size());
-    f.LoadSettings(file); // but what could be read still loads
-    EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
 
     // A name that cannot be read at all changes nothing.
-    f.formCommon->etObjNum->SetText("0777");
     EXPECT_THROW(f.LoadSettings(rig.Home.Path()), EFileError);
     EXPECT_EQ(f.formCommon->etObjNum->Text(), "0777");
 }
@@ -337,6 +339,166 @@ TEST(Settings, TheMenuItemsAskForAFileAndTheOperatorSeesFailures) {
     EXPECT_EQ(rig.Home.Read("current.ini").size(), TIniFile::MaxFileSize + 1);
     EXPECT_NE(Cp1251ToUtf8(rig.Home.Read("log.txt")).find("Окончили процесс"), std::string::npos);
 }
+
+namespace {
+// A damaged or protected file in the program's folder, and what the window
+// makes of it. The file is shaped from a complete set the window saved, in
+// which etObjNum is "0042"; before the action the field holds "0777", so a
+// load that was refused is seen to have changed nothing.
+struct TFileCase {
+    const char* Name;
+    const char* File;
+    enum TAction { Start, Save, Load } Action;
+    std::function<std::string(const std::string& Full)> Bytes = [](const auto& full) {
+        return full;
+    };
+    bool ReadOnly = false;
+    std::function<void(TForm1&)> Before = {};
+    // Each in the one message the operator gets; none: no message at all.
+    std::vector<std::string> Says = {};
+    std::function<void(TMainWindowRig&)> Check = {};
+};
+
+void PrintTo(const TFileCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+std::string Without(std::string text, const std::string& line) {
+    const std::size_t at = text.find(line);
+    return at == std::string::npos ? text : text.erase(at, text.find('\n', at) + 1 - at);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+std::string Huge(const std::string& full) {
+    return full + std::string(TIniFile::MaxFileSize, ';');
+}
+
+std::string ObjNum(TMainWindowRig& r) {
+    return r.Form->formCommon->etObjNum->Text();
+}
+
+const TFileCase FileCases[] = {
+    {.Name = "a read-only saved set is not saved onto",
+     .File = "set.ini",
+     .Action = TFileCase::Save,
+     .ReadOnly = true,
+     .Says = {"set.ini", "защищён от записи"}},
+    {.Name = "a set over the size limit is not loaded",
+     .File = "set.ini",
+     .Action = TFileCase::Load,
+     .Bytes = Huge,
+     .Says = {"set.ini", "не загружен", "4 МБ"},
+     .Check = [](TMainWindowRig& r) { EXPECT_EQ(ObjNum(r), "0777"); }},
+    {.Name = "a file that is no settings file is not loaded",
+     .File = "set.ini",
+     .Action = TFileCase::Load,
+     .Bytes =
+         [](const std::string&) {
+             return std::string("\x7F"
+                                "ELF\x02\x01\x01\0\0\0",
+                                10);
+         },
+     .Says = {"set.ini", "не загружен"},
+     .Check = [](TMainWindowRig& r) { EXPECT_EQ(ObjNum(r), "0777"); }},
+    {.Name = "keys missing from a set are emptied and named",
+     .File = "set.ini",
+     .Action = TFileCase::Load,
+     .Bytes =
+         [](const std::string& full) { return Without(Without(full, "etObjNum="), "etPhone1="); },
+     .Says = {"Нет в файле", ": 2 (formCommon/etObjNum, formPhones/etPhone1)"},
+     .Check = [](TMainWindowRig& r) { EXPECT_EQ(ObjNum(r), ""); }},
+    {.Name = "a value longer than its field is refused and named",
+     .File = "set.ini",
+     .Action = TFileCase::Load,
+     .Bytes =
+         [](const std::string& full) { return Replaced(full, "etObjNum=0042", "etObjNum=70000"); },
+     .Says = {"Длиннее поля", ": 1 (formCommon/etObjNum)"},
+     .Check =
+         [](TMainWindowRig& r) {
+             EXPECT_EQ(ObjNum(r), "0777");
+             EXPECT_EQ(r.Form->formGPRS->etAccessPoint->Text(), "internet"); // the rest loaded
+         }},
+    {.Name = "a current.ini over the size limit is told at the start",
+     .File = "current.ini",
+     .Action = TFileCase::Start,
+     .Bytes = Huge,
+     .Says = {"current.ini", "не загружен", "4 МБ"}},
+    {.Name = "a byte-order mark in front is skipped",
+     .File = "set.ini",
+     .Action = TFileCase::Load,
+     .Bytes = [](const std::string& full) { return "\xEF\xBB\xBF" + full; },
+     .Check =
+         [](TMainWindowRig& r) {
+             EXPECT_EQ(ObjNum(r), "0042");
+             r.Form->SaveSettings(r.Home.File("set.ini"));
+             EXPECT_EQ(Count(r.Home.Read("set.ini"), "[Connect]"), 1u);
+         }},
+    {.Name = "a field Windows-1251 cannot carry is named and the rest saved",
+     .File = "set.ini",
+     .Action = TFileCase::Save,
+     .Before = [](TForm1& f) { f.formGPRS->etAccessPoint->SetText("интернет ☺"); },
+     .Says = {"set.ini", "formGPRS/etAccessPoint (U+263A)"},
+     .Check =
+         [](TMainWindowRig& r) {
+             const TIniFile ini(r.Home.File("set.ini"));
+             EXPECT_EQ(ini.ReadString("formGPRS", "etAccessPoint", ""), "internet"); // as it was
+             EXPECT_EQ(ini.ReadString("formCommon", "etObjNum", ""), "0777");
+         }},
+};
+
+class SettingsFiles : public testing::TestWithParam<TFileCase> {};
+} // namespace
+
+TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
+    const TFileCase& c = GetParam();
+    TModalAnswer answers;
+    TMainWindowRig rig;
+    rig.Form->formCommon->etObjNum->SetText("0042");
+    rig.Form->formGPRS->etAccessPoint->SetText("internet");
+    rig.Form->SaveSettings(rig.Home.File("full.ini"));
+    const std::string file = rig.Home.File(c.File);
+    rig.Home.Write(c.File, c.Bytes(rig.Home.Read("full.ini")));
+    if (c.ReadOnly)
+        chmod(file.c_str(), 0444);
+    const std::string before = rig.Home.Read(c.File);
+    if (c.Action == TFileCase::Start) {
+        rig.Form.reset();
+        answers.Messages.clear();
+        rig.Form = std::make_unique<TForm1>();
+    }
+    TForm1& f = *rig.Form;
+    f.formCommon->etObjNum->SetText("0777");
+    if (c.Before)
+        c.Before(f);
+    f.ChooseSettingsFile = [&](const TFileDialogSetup&) { return file; };
+    if (c.Action == TFileCase::Save)
+        f.mnuSave->trigger();
+    else if (c.Action == TFileCase::Load)
+        f.mnuLoad->trigger();
+
+    if (c.Says.empty()) {
+        EXPECT_TRUE(answers.Messages.empty()) << answers.Messages.front();
+    } else {
+        ASSERT_EQ(answers.Messages.size(), 1u);
+        for (const std::string& words : c.Says)
+            EXPECT_NE(answers.Messages[0].find(words), std::string::npos)
+                << words << " not in: " << answers.Messages[0];
+    }
+    if (c.ReadOnly || c.Action != TFileCase::Save) {
+        EXPECT_EQ(rig.Home.Read(c.File), before) << "the file was changed";
+    }
+    if (c.Check)
+        c.Check(rig);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SettingsFiles, testing::ValuesIn(FileCases),
+                         [](const testing::TestParamInfo<TFileCase>& info) {
+                             return "Case" + std::to_string(info.index);
+                         });
 
 // Qt's own file dialog hands work to a gatherer thread under Qt's futex
 // locks, which ThreadSanitizer cannot see; it then reports races inside Qt
