@@ -8,8 +8,10 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "ConnectDlg.h"
+#include "DateTimeText.h"
 #include "Descriptions.h"
 #include "HintWindow.h"
 #include "PageServices.h"
@@ -381,13 +383,18 @@ void TForm1::FormDestroy() {
         return;
     FDestroyed = true;
     Timer1->stop();
+    // Nobody may be there to answer a message box now (a stop signal, the end
+    // of the session), and its loop would hold the shutdown up: what fails
+    // goes to stderr and into the log.
+    SetExceptionHandler([this](const std::string& message) { ReportClosingError(message); });
     // A step that fails is reported and the later ones still run: the link
     // must stop and the log must close whatever happened to the layout.
     Guarded([this] { SaveWindowLayout(*this); });
     FLink->End();
-    FLog.Stop();
-    // After the link has ended and the log is closed, before the pages go.
+    // After the link has ended, before the pages go. The log closes after
+    // it, so that a current.ini that could not be saved is in the log too.
     Guarded([this] { SaveSettings(ProgramFolder() + CurrentSettingsFile); });
+    FLog.Stop();
     HideParameterHint();
     for (TForm* page :
          std::initializer_list<TForm*>{formAcc, formGPRS, formRecords, form_Debug, formCommon})
@@ -399,6 +406,17 @@ void TForm1::FormDestroy() {
     formCommon = nullptr;
     SetPageServices({});
     SetExceptionHandler({});
+}
+
+void TForm1::ReportClosingError(const std::string& Message) {
+    std::fprintf(stderr, "orbelin: %s\n", Message.c_str());
+    if (!FLog.LogEnabled())
+        return;
+    try {
+        FLog.WriteLine(DateTimeText() + "  # !!! " + Message);
+    } catch (const EFileError&) {
+        // The line is lost, as any log line that cannot be written; stderr has it.
+    }
 }
 
 void TForm1::Timer1Timer() {

@@ -169,6 +169,8 @@ private:
     // Loads a settings file for the operator: what could not be taken is
     // shown in one message, before anything can be written to the unit.
     void LoadSettingsAndTell(const std::string& FileName);
+    // What fails while the window closes: stderr, and the log while it is on.
+    void ReportClosingError(const std::string& Message);
 
     void SetConnectedState(bool Connected);
     // The parameter page behind a tree page number, for the flag clearing

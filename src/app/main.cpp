@@ -37,6 +37,11 @@ int main(int argc, char** argv) {
     // the window's shutdown runs as it goes out of scope.
     TQuitOnSignals stopRequests;
     TForm1 form;
+    // A request seen while the window was being made (a message box at the
+    // start runs its own loop) has quit already: the main loop would not
+    // hear it again.
+    if (stopRequests.Received() > 0)
+        return 0;
     if (!options.Port.empty())
         form.dlgConnect->ComPorts->SetText(options.Port);
     form.show();

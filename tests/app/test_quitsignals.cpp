@@ -1,12 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
+#include "../support/ChildProcess.h"
+#include "Cp1251.h"
+#include "MainWindowRig.h"
 #include "QuitSignals.h"
 
 namespace {
+using TClock = std::chrono::steady_clock;
+
 // Runs the event loop until it quits or five seconds pass (then 1).
 int RunLoop() {
     QTimer guard;
@@ -15,23 +25,31 @@ int RunLoop() {
     guard.start(5000);
     return QCoreApplication::exec();
 }
+
+long long MsSince(TClock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
+}
 } // namespace
 
 TEST(QuitSignals, EachStopSignalQuitsTheEventLoopInsteadOfKillingTheProgram) {
-    TQuitOnSignals stop;
-    int expected = 0;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        TQuitOnSignals stop;
         QTimer::singleShot(0, [sig] { std::raise(sig); });
         EXPECT_EQ(RunLoop(), 0) << sig;
-        EXPECT_EQ(stop.Received(), ++expected) << sig;
+        EXPECT_EQ(stop.Received(), 1) << sig;
     }
-    // Two requests before the loop runs again quit it once, and nothing is
-    // left over for the loop after that.
-    std::raise(SIGTERM);
-    std::raise(SIGTERM);
-    EXPECT_EQ(RunLoop(), 0);
-    QTimer::singleShot(50, [] { QCoreApplication::exit(7); });
-    EXPECT_EQ(RunLoop(), 7);
+    // A modal dialog's own loop ends as well.
+    TQuitOnSignals stop;
+    QDialog dialog;
+    bool timedOut = false;
+    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    QTimer::singleShot(5000, &dialog, [&] {
+        timedOut = true;
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(stop.Received(), 1);
 }
 
 TEST(QuitSignals, TheHandlersBeforeComeBackAndOnlyOneObjectTakesTheSignals) {
@@ -55,4 +73,87 @@ TEST(QuitSignals, TheHandlersBeforeComeBackAndOnlyOneObjectTakesTheSignals) {
     struct sigaction after {};
     sigaction(SIGTERM, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
+    // A fresh process for each: the statements below end theirs.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The children run this test again from its start: they take the file
+    // their parent named from the environment.
+    const char* const variable = "ORB_QUIT_TEST_STAMP";
+    if (!std::getenv(variable))
+        setenv(variable,
+               (std::filesystem::temp_directory_path() / ("orb-quit-" + std::to_string(getpid())))
+                   .c_str(),
+               1);
+    const std::string stamp = std::getenv(variable);
+    // When the child's stop request was made, on the clock all processes share.
+    const auto requested = [&](TQuitOnSignals& stop) {
+        std::ofstream(stamp) << TClock::now().time_since_epoch().count();
+        (void)stop;
+        std::raise(SIGTERM);
+    };
+    const auto msSinceRequest = [&] {
+        long long ticks = 0;
+        std::ifstream(stamp) >> ticks;
+        return MsSince(TClock::time_point(TClock::duration(ticks)));
+    };
+
+    EXPECT_EXIT(
+        {
+            TQuitOnSignals stop;
+            requested(stop);
+            std::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_LT(msSinceRequest(), 1000) << "the second request must not wait for the first";
+
+    // The event loop never runs again: the window waits for something that
+    // does not come.
+    EXPECT_EXIT(
+        {
+            TQuitOnSignals stop;
+            requested(stop);
+            for (;;)
+                pause();
+        },
+        testing::KilledBySignal(SIGTERM), "did not end in time");
+    const long long ms = msSinceRequest();
+    EXPECT_GE(ms, TQuitOnSignals::ShutdownLimit.count());
+    EXPECT_LT(ms, 2000);
+    std::filesystem::remove(stamp);
+}
+
+TEST(QuitSignals, TheProgramStoppedWhileItCannotSaveEndsInTimeAndSaysWhy) {
+    TTempDir home;
+    const std::string settings = "[Debug]\r\nLog=1\r\n";
+    home.Write("current.ini", settings);
+    home.Write("Windows.ini", "[Form1]\r\nxForm.WindowState=1\r\n");
+    for (const char* name : {"current.ini", "Windows.ini"})
+        std::filesystem::permissions(home.File(name), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::group_read |
+                                                          std::filesystem::perms::others_read);
+    // The child's leak report at its exit is no part of its shutdown.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    TChildProcess program(ORB_PROGRAM, {"--home", home.Path()});
+    // Up once the log it was told to keep has opened.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Cp1251ToUtf8(home.Read("log.txt")).find("Начали процесс") != std::string::npos;
+        },
+        30000))
+        << "the program did not start";
+
+    const auto stopped = TClock::now();
+    kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(program.ExitCode(10000), 0) << "ended the orderly way";
+    EXPECT_LT(MsSince(stopped), 2000);
+    const std::string said = program.Stderr();
+    const std::string log = Cp1251ToUtf8(home.Read("log.txt"));
+    for (const char* name : {"current.ini", "Windows.ini"}) {
+        EXPECT_NE(said.find(home.File(name)), std::string::npos) << said;
+        EXPECT_LT(log.find(home.File(name)), log.find("Окончили процесс")) << log;
+    }
+    EXPECT_EQ(home.Read("current.ini"), settings);
 }
