@@ -71,7 +71,9 @@ std::ostream& operator<<(std::ostream& out, const TUsage& u) {
 
 TEST(Soak, ConnectReadWriteDisconnectGiveEverythingBack) {
     TSimulator sim;
-    TOperatorRig op(0.01);
+    // The reply wait at this scale (450 ms) is ten times what the instant
+    // unit's reply can take on a loaded machine under the sanitizers.
+    TOperatorRig op(0.1);
     TForm1& f = op.F;
     op.SelectPage(1);
 
