@@ -7,6 +7,7 @@
 #include "ConnectDlg.h"
 #include "Display.h"
 #include "MainForm.h"
+#include "Platform.h"
 #include "ProgramFolder.h"
 #include "ProgramOptions.h"
 #include "QuitSignals.h"
@@ -28,6 +29,10 @@ int main(int argc, char** argv) {
     if (const auto error =
             ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
         std::fprintf(stderr, "orbelin: %s\n%s", error->c_str(), ProgramUsage().c_str());
+        return 2;
+    }
+    if (const auto error = CheckHomeEnvironment(PlatformGetEnv("ORBELIN_HOME"), options)) {
+        std::fprintf(stderr, "orbelin: %s\n", error->c_str());
         return 2;
     }
     if (!options.Home.empty())
