@@ -67,7 +67,8 @@ public:
 
     // Connects to the simulator and waits for the handshake; true when it
     // succeeded.
-    bool Connect(TSimulator& Sim, double Scale = kReplySafeScale);
+    bool Connect(TSimulator& Sim, double Scale = kRigPauseScale,
+                 double ReplyScale = kRigReplyScale);
     void Disconnect();
     bool LinkExists() const { return FLink != nullptr; }
     bool LinkEnded() const;

@@ -48,7 +48,7 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     TSimulator sim;
     TDeviceRig rig;
     sim.Unit().SetRevision(48);
-    ASSERT_TRUE(rig.Connect(sim));
+    ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
     EXPECT_EQ(CommitState(rig), 1);
     EXPECT_EQ(sim.Unit().Commands().back(), "+J");
     EXPECT_EQ(sim.Unit().CommitCount(), 1);
@@ -65,7 +65,7 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     EXPECT_FALSE(rig.Link->Finished()) << "a failed commit does not end the link";
 
     sim.Unit().SetRevision(49);
-    ASSERT_TRUE(rig.Connect(sim));
+    ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
     EXPECT_EQ(CommitState(rig), 1);
     EXPECT_EQ(sim.Unit().Commands().back(), "+JWRITE");
     EXPECT_EQ(sim.Unit().CommitCount(), 4);
@@ -76,7 +76,7 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         SCOPED_TRACE("cable: the 60 s interval never matters");
         TSimulator sim;
         TDeviceRig rig;
-        ASSERT_TRUE(rig.Connect(sim));
+        ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
         // 80 s of idle link at the test's time scale.
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
@@ -86,7 +86,7 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         SCOPED_TRACE("data call: a \"+v\" after a little more than 5 s idle");
         TSimulator sim(WithModem());
         TDeviceRig rig;
-        ASSERT_TRUE(rig.Connect(sim, "5551234"));
+        ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
         const auto connected = TTestClock::now();
         const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
         EXPECT_EQ(splash[splash.size() - 3], "Цифровое соединение успешно установленно");
@@ -116,7 +116,7 @@ TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
                          .Skip = 1,
                          .Bytes = "\r\nNO CARRIER\r\n"});
     TDeviceRig rig;
-    ASSERT_TRUE(rig.Connect(sim, "5551234"));
+    ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
     ASSERT_TRUE(rig.Link->WaitFor(10000)) << "the link ends by itself";
     const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
     ASSERT_GE(reply, 0);
