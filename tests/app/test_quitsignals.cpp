@@ -76,21 +76,15 @@ TEST(QuitSignals, TheHandlersBeforeComeBackAndOnlyOneObjectTakesTheSignals) {
 }
 
 TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
-    // A fresh process for each: the statements below end theirs.
+    // A fresh process for each statement below, which runs this test again
+    // from its start: the file its parent named comes in the environment.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // The children run this test again from its start: they take the file
-    // their parent named from the environment.
-    const char* const variable = "ORB_QUIT_TEST_STAMP";
-    if (!std::getenv(variable))
-        setenv(variable,
-               (std::filesystem::temp_directory_path() / ("orb-quit-" + std::to_string(getpid())))
-                   .c_str(),
-               1);
-    const std::string stamp = std::getenv(variable);
-    // When the child's stop request was made, on the clock all processes share.
-    const auto requested = [&](TQuitOnSignals& stop) {
+    const std::string own = "/tmp/orb-quit-" + std::to_string(getpid());
+    setenv("ORB_QUIT_STAMP", own.c_str(), 0);
+    const std::string stamp = std::getenv("ORB_QUIT_STAMP");
+    // The child's first request, on the clock all processes share.
+    const auto request = [&] {
         std::ofstream(stamp) << TClock::now().time_since_epoch().count();
-        (void)stop;
         std::raise(SIGTERM);
     };
     const auto msSinceRequest = [&] {
@@ -102,26 +96,25 @@ TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
     EXPECT_EXIT(
         {
             TQuitOnSignals stop;
-            requested(stop);
+            request();
             std::raise(SIGTERM);
             std::_Exit(0);
         },
         testing::KilledBySignal(SIGTERM), "");
     EXPECT_LT(msSinceRequest(), 1000) << "the second request must not wait for the first";
 
-    // The event loop never runs again: the window waits for something that
-    // does not come.
+    // The event loop never runs again, as when the window waits for something
+    // that does not come.
     EXPECT_EXIT(
         {
             TQuitOnSignals stop;
-            requested(stop);
+            request();
             for (;;)
                 pause();
         },
         testing::KilledBySignal(SIGTERM), "did not end in time");
-    const long long ms = msSinceRequest();
-    EXPECT_GE(ms, TQuitOnSignals::ShutdownLimit.count());
-    EXPECT_LT(ms, 2000);
+    EXPECT_GE(msSinceRequest(), TQuitOnSignals::ShutdownLimit.count());
+    EXPECT_LT(msSinceRequest(), 2000);
     std::filesystem::remove(stamp);
 }
 
