@@ -54,6 +54,7 @@ void LoadDescriptions(const std::string& FileName) {
     table.Clear();
     const TFileRead read = ReadFileBytes(FileName, MaxDescriptionFile);
     std::string_view bytes = read.Bytes;
+    SkipByteOrderMark(bytes);
     if (read.Truncated) {
         // The last line was cut by the size cap: it is not a line of the file.
         const size_t lastBreak = bytes.rfind('\n');

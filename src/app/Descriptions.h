@@ -2,7 +2,8 @@
 // The parameter descriptions of "discription.txt": one per line, the key
 // (the parameter number as written, blanks included) before the first comma,
 // the description after it. Looking a key up ignores letter case; the first
-// line with that key wins; an unknown key gives the empty text.
+// line with that key wins; an unknown key gives the empty text. A UTF-8
+// byte-order mark in front of the first line is skipped.
 //
 // Threading: loaded on the GUI thread at start-up; lookups from any thread.
 

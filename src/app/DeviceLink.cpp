@@ -13,7 +13,7 @@ TDeviceLink::~TDeviceLink() {
 void TDeviceLink::Start(const std::string& port, const std::string& phone, bool waitReg) {
     End();
     FLinkThread = std::make_unique<TModem>(port, phone, FOut, *FDevice, waitReg, FTargets);
-    FLinkThread->SetTimeScaleForTests(FTimeScale);
+    FLinkThread->SetTimeScaleForTests(FTimeScale, FReplyScale);
     FDevice->SetModem(FLinkThread.get());
     FLinkThread->Resume();
 }

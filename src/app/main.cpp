@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orbelin: %s\n%s", error->c_str(), ProgramUsage().c_str());
         return 2;
     }
+    if (const auto error = CheckHomeEnvironment(PlatformGetEnv("ORBELIN_HOME"), options)) {
+        std::fprintf(stderr, "orbelin: %s\n", error->c_str());
+        return 2;
+    }
     if (!options.Home.empty()) {
         SetProgramFolderOverride(options.Home);
     } else if (PlatformGetEnv("ORBELIN_HOME").empty() && !FilesBesideProgram()) {
@@ -47,6 +51,11 @@ int main(int argc, char** argv) {
     // the window's shutdown runs as it goes out of scope.
     TQuitOnSignals stopRequests;
     TForm1 form;
+    // A request seen while the window was being made (a message box at the
+    // start runs its own loop) has quit already: the main loop would not
+    // hear it again.
+    if (stopRequests.Received() > 0)
+        return 0;
     if (!options.Port.empty())
         form.dlgConnect->ComPorts->SetText(options.Port);
     if (options.Connect)

@@ -37,6 +37,10 @@ int TModem::Scaled(int Ms) const {
     return static_cast<int>(std::lround(Ms * FTimeScale));
 }
 
+int TModem::ScaledReplyWait(int Ms) const {
+    return static_cast<int>(std::lround(Ms * FReplyScale));
+}
+
 void TModem::PostLine(const std::string& Text, bool Show, bool Stamp) {
     FOut.PostMemo(Text, Show, Stamp);
 }

@@ -55,11 +55,18 @@ public:
     const std::string& PortName() const { return FPortName; }
 
     // Every fixed pause and timeout of the link and of the device object is
-    // multiplied by Scale. Only tests set it, before Resume; default 1.
-    void SetTimeScaleForTests(double Scale) { FTimeScale = Scale; }
+    // multiplied by Scale. Only tests set it, before Resume; default 1. The
+    // waits for an answer from the other end take ReplyScale instead when it
+    // is given: such a wait ends when the answer comes, so a run can keep the
+    // protocol's own and still shorten its pauses.
+    void SetTimeScaleForTests(double Scale, double ReplyScale = 0) {
+        FTimeScale = Scale;
+        FReplyScale = ReplyScale > 0 ? ReplyScale : Scale;
+    }
     double TimeScale() const { return FTimeScale; }
-    // Milliseconds after the time scale.
+    // Milliseconds after the time scale, and after the answer waits' scale.
     int Scaled(int Ms) const;
+    int ScaledReplyWait(int Ms) const;
 
     // One memo line: Show puts it on the debug memo (else the log only),
     // Stamp puts the date and time in front.
@@ -177,4 +184,5 @@ private:
     std::chrono::steady_clock::time_point FSettleUntil{};
     std::chrono::steady_clock::time_point FLastInput{}; // when the last byte came in
     bool FUnitSilent = false; // nothing at all came through the last settle
+    double FReplyScale = 1.0;
 };

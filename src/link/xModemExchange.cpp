@@ -55,7 +55,7 @@ void TModem::LoseLine(const std::string& Reason) {
 bool TModem::Collect(TReplyBuffer& Buffer, std::string& Reply, int TimeoutMs,
                      bool EvenWhileHangingUp, const std::vector<std::string>* Words) {
     const auto start = TClock::now();
-    const auto limit = std::chrono::milliseconds(Scaled(TimeoutMs));
+    const auto limit = std::chrono::milliseconds(ScaledReplyWait(TimeoutMs));
     bool done = false;
     if (FPortFailed)
         return false;

@@ -5,8 +5,10 @@
 
 TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
     TTempDir dir;
-    // Windows-1251: "Номер объекта, четыре цифры" and so on.
+    // Windows-1251: "Номер объекта, четыре цифры" and so on, after the
+    // byte-order mark an editor may have put in front.
     dir.Write("discription.txt",
+              "\xEF\xBB\xBF"
               "1,\xCD\xEE\xEC\xE5\xF0 \xEE\xE1\xFA\xE5\xEA\xF2\xE0, \xF7\xE5\xF2\xFB\xF0\xE5 "
               "\xF6\xE8\xF4\xF0\xFB\r\n"
               "\r\n"

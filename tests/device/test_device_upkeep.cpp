@@ -61,7 +61,7 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     TSimulator sim;
     TDeviceRig rig;
     sim.Unit().SetRevision(48);
-    ASSERT_TRUE(rig.Connect(sim));
+    ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
     EXPECT_EQ(CommitState(rig), 1);
     EXPECT_EQ(sim.Unit().Commands().back(), "+J");
     EXPECT_EQ(sim.Unit().CommitCount(), 1);
@@ -84,7 +84,7 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     EXPECT_FALSE(rig.Link->Finished()) << "a failed commit does not end the link";
 
     sim.Unit().SetRevision(49);
-    ASSERT_TRUE(rig.Connect(sim));
+    ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
     EXPECT_EQ(CommitState(rig), 1);
     EXPECT_EQ(sim.Unit().Commands().back(), "+JWRITE");
     EXPECT_EQ(sim.Unit().CommitCount(), 4);
@@ -95,7 +95,7 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         SCOPED_TRACE("cable: the 60 s interval never matters");
         TSimulator sim;
         TDeviceRig rig;
-        ASSERT_TRUE(rig.Connect(sim));
+        ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
         // 80 s of idle link at the test's time scale.
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
@@ -105,7 +105,7 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         SCOPED_TRACE("data call: a \"+v\" after a little more than 5 s idle");
         TSimulator sim(WithModem());
         TDeviceRig rig;
-        ASSERT_TRUE(rig.Connect(sim, "5551234"));
+        ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
         const auto connected = TTestClock::now();
         const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
         EXPECT_EQ(splash[splash.size() - 3], "Цифровое соединение успешно установленно");
@@ -135,7 +135,7 @@ TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
                          .Skip = 1,
                          .Bytes = "\r\nNO CARRIER\r\n"});
     TDeviceRig rig;
-    ASSERT_TRUE(rig.Connect(sim, "5551234"));
+    ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
     ASSERT_TRUE(rig.Link->WaitFor(10000)) << "the link ends by itself";
     const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
     ASSERT_GE(reply, 0);
@@ -143,11 +143,14 @@ TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
     EXPECT_GE(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!"), 0);
     EXPECT_EQ(Messages(rig), std::vector<std::string>{"ОШИБКА!Цифровое соединение разорвано!"})
         << "once, although the hang-up fails on the lost line again";
-    const auto lines = sim.Modem().Lines();
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-              (std::vector<std::string>{"+++", "ATH", "ATZ"}))
-        << "the call is hung up";
+    // The link has ended once it wrote the last command; the modem reads it
+    // on its own thread.
+    const auto last3 = [&] {
+        const auto lines = sim.Modem().Lines();
+        return lines.size() < 3 ? lines : std::vector<std::string>(lines.end() - 3, lines.end());
+    };
+    rig.Log.WaitUntil([&] { return !last3().empty() && last3().back() == "ATZ"; }, 10000);
+    EXPECT_EQ(last3(), (std::vector<std::string>{"+++", "ATH", "ATZ"})) << "the call is hung up";
     EXPECT_EQ(rig.TextsFor(rig.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
 }
 

@@ -15,9 +15,10 @@ struct TInOutCase {
     TPagesRig Rig;
     TformInOut& Page;
 
-    explicit TInOutCase(int Revision = 41) : Page(*Rig.formInOut) {
+    explicit TInOutCase(int Revision = 41, double ReplyScale = kRigReplyScale)
+        : Page(*Rig.formInOut) {
         Sim.Unit().SetRevision(Revision);
-        EXPECT_TRUE(Rig.Connect(Sim));
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
     }
     TLines Run(std::uint8_t Code, TForm* On = nullptr) {
         Sim.Unit().ClearCommands();
@@ -160,7 +161,7 @@ TEST(DeviceInOut, Generation1EventCodes) {
 }
 
 TEST(DeviceFlags, StatusAndEventLamps) {
-    TInOutCase c;
+    TInOutCase c(41, kRigShortReplyScale);
     TformFlags& f = *c.Rig.formFlags;
     c.Sim.Unit().SetValue("+S", "10");
     c.Sim.Unit().SetValue("+M", "0512");

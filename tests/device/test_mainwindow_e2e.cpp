@@ -16,7 +16,9 @@ namespace {
 
 class MainWindow : public ::testing::TestWithParam<int> {
 protected:
-    void SetUp() override { F.Link().SetTimeScaleForTests(0.05); }
+    // Short pauses; replies waited for as long as the protocol waits, which
+    // costs nothing here, since the unit always answers.
+    void SetUp() override { F.Link().SetTimeScaleForTests(0.05, 1.0); }
     void TearDown() override { F.tbtnDisconnectClick(F.tbtnDisconnect); }
 
     bool Idle() {

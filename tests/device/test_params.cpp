@@ -15,9 +15,9 @@ struct TParamCase {
     TSimulator Sim;
     TPagesRig Rig;
 
-    explicit TParamCase(int Revision = 41) {
+    explicit TParamCase(int Revision = 41, double ReplyScale = kRigReplyScale) {
         Sim.Unit().SetRevision(Revision);
-        EXPECT_TRUE(Rig.Connect(Sim));
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
         Begin();
     }
     void Begin() {
@@ -36,7 +36,7 @@ struct TParamCase {
 } // namespace
 
 TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
-    TParamCase c;
+    TParamCase c(41, kRigShortReplyScale);
     TformCommon& p = *c.Rig.formCommon;
     c.Run(&p, TDevice::rqReadPage);
     const std::pair<const char*, const char*> values[] = {
@@ -150,7 +150,7 @@ TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
 }
 
 TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
-    TParamCase c;
+    TParamCase c(41, kRigShortReplyScale);
     TformGPRS& p = *c.Rig.formGPRS;
     c.Run(&p, TDevice::rqReadPage);
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+I"});
@@ -203,7 +203,7 @@ TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
 }
 
 TEST(DeviceParams, ActionsShowTheirOutcomeOnTheirLamp) {
-    TParamCase c;
+    TParamCase c(41, kRigShortReplyScale);
     c.Rig.formInOut->CheckBox1->SetChecked(true);
     c.Rig.formInOut->CheckBox2->SetChecked(true);
     EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqSetOutputs), (TLines{"+k03", "+J"}));

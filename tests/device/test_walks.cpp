@@ -31,9 +31,9 @@ struct TWalkCase {
     TSimulator Sim;
     TPagesRig Rig;
 
-    explicit TWalkCase(int Revision) {
+    explicit TWalkCase(int Revision, double ReplyScale = kRigReplyScale) {
         Sim.Unit().SetRevision(Revision);
-        EXPECT_TRUE(Rig.Connect(Sim));
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
         Sim.Unit().ClearCommands();
         Rig.ClearTaken();
     }
@@ -169,7 +169,7 @@ TEST(DeviceWalks, Generation2HasNoGPSAndNoNumbers) {
 }
 
 TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
-    TWalkCase c(41);
+    TWalkCase c(41, kRigShortReplyScale);
     TPagesRig& rig = c.Rig;
     ASSERT_TRUE(rig.Run(TDevice::rqReadAll));
     rig.ClearTaken();

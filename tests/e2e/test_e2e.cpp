@@ -25,7 +25,7 @@ TEST(EndToEnd, ConnectDisconnectAndALostLine) {
     TSimulator sim;
     TMainWindowRig rig;
     TForm1& f = *rig.Form;
-    f.Link().SetTimeScaleForTests(0.05);
+    f.Link().SetTimeScaleForTests(0.05, 1.0); // the unit always answers: no reply wait runs out
 
     // The first activation greets with the connection dialog; the rig picks
     // the simulator's port, and the splash closes by itself with OK.
