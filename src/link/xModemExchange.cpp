@@ -130,7 +130,7 @@ void TModem::OweSettle(int TimeoutMs, bool Heard) {
     FSettleOwed = true;
     FSettleHeard = Heard;
     const int longest = FUnitSilent && !Heard ? SettleQuietMs : TimeoutMs;
-    FSettleUntil = TClock::now() + std::chrono::milliseconds(Scaled(longest));
+    FSettleUntil = TClock::now() + std::chrono::milliseconds(ScaledReplyWait(longest));
 }
 
 bool TModem::Settle(const std::string* RetryMark, std::string& Reply) {
@@ -139,7 +139,7 @@ bool TModem::Settle(const std::string* RetryMark, std::string& Reply) {
     FSettleOwed = false;
     if (!PortUsable() || !UnitOnLine())
         return false;
-    const auto quiet = std::chrono::milliseconds(Scaled(SettleQuietMs));
+    const auto quiet = std::chrono::milliseconds(ScaledReplyWait(SettleQuietMs));
     TReplyBuffer buffer(ReplyLimit, RetryMark ? std::string_view(*RetryMark) : std::string_view());
     bool heard = FSettleHeard;
     try {

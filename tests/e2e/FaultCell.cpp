@@ -66,9 +66,12 @@ private:
     bool Reading() const {
         return FOperation == TOperation::ReadPage || FOperation == TOperation::ReadAll;
     }
-    // A late reply must arrive well after the reply wait has ended and well
-    // before the next one has: a larger scale leaves room for a slow machine.
-    double Scale() const { return FFault == TFault::Late ? 0.2 : 0.05; }
+    // Pauses run at a twentieth of their length. A reply wait (and so every
+    // allowance made of waits) at a fifth: a healthy reply, which comes at
+    // once, is never given up on by a busy machine, and a late reply arrives
+    // well after its wait has ended and well before the next one has.
+    static constexpr double PauseScale = 0.05;
+    double Scale() const { return 0.2; }
     int Scaled(int ms) const { return static_cast<int>(std::lround(ms * Scale())); }
     // A late reply comes one and a half reply waits after its command.
     int LateMs() const { return Scaled(ReplyWaitMs) * 3 / 2; }
@@ -388,7 +391,7 @@ void TCell::CloseWindow() {
 
 TCellResult TCell::Run() {
     NewSimulator();
-    FOp = std::make_unique<TOperatorRig>(Scale());
+    FOp = std::make_unique<TOperatorRig>(PauseScale, Scale());
     Prepare();
 
     TForm1& f = FOp->F;
