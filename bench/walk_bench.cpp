@@ -11,6 +11,8 @@
 //     read_floor_s   34 x 0.1
 //     write_all_s    the write of all pages and the commit
 //     write_floor_s  31 x 0.1
+//     write_all_verified_s        the write of all pages read back, then the commit
+//     write_all_verified_floor_s  61 x 0.1 (30 writes, 30 reads back, the commit)
 
 #include <QApplication>
 #include <chrono>
@@ -146,9 +148,21 @@ int main(int argc, char** argv) {
                      writes, writeState.load());
         return 1;
     }
+    // With checked writes every written parameter is read back before the
+    // commit: the write floor plus one read of each.
+    device.SetVerifyWrites(true);
+    const double verified = Timed(link, TDevice::rqWriteAll, out, host);
+    const std::size_t checked = sim.Unit().CommandCount() - reads - writes;
+    if (checked != 30 + 30 + 1 || writeState.load() != 1) {
+        std::fprintf(stderr, "walk_bench: %zu commands of a checked write, write state %d\n",
+                     checked, writeState.load());
+        return 1;
+    }
     std::printf("read_all_s %.3f\n", readAll);
     std::printf("read_floor_s %.3f\n", 34 * 0.1);
     std::printf("write_all_s %.3f\n", writeAll);
     std::printf("write_floor_s %.3f\n", 31 * 0.1);
+    std::printf("write_all_verified_s %.3f\n", verified);
+    std::printf("write_all_verified_floor_s %.3f\n", 61 * 0.1);
     return 0;
 }

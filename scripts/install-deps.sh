@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth imagemagick socat python3-serial
   g++-mingw-w64-x86-64 wine64
   fonts-dejavu-core
+  dpkg-dev lintian
 )
 
 missing=()

@@ -1,9 +1,11 @@
 #include "Descriptions.h"
 
+#include <filesystem>
+
 #include "Cp1251.h"
 #include "Cp1251Case.h"
 #include "FileIo.h"
-#include "Platform.h"
+#include "ProgramFolder.h"
 #include "TextUtil.h"
 
 namespace {
@@ -47,11 +49,12 @@ TDescriptionTable& DescriptionTable() {
     return table;
 }
 
-bool LoadDescriptions(const std::string& FileName) {
+void LoadDescriptions(const std::string& FileName) {
     TDescriptionTable& table = DescriptionTable();
     table.Clear();
     const TFileRead read = ReadFileBytes(FileName, MaxDescriptionFile);
     std::string_view bytes = read.Bytes;
+    SkipByteOrderMark(bytes);
     if (read.Truncated) {
         // The last line was cut by the size cap: it is not a line of the file.
         const size_t lastBreak = bytes.rfind('\n');
@@ -65,16 +68,15 @@ bool LoadDescriptions(const std::string& FileName) {
         table.AddLine(bytes.substr(pos, end - pos));
         pos = end + 1;
     }
-    return read.Status == TFileRead::Ok;
 }
 
-void LoadDescriptions(const std::string& FileName, const std::string& Fallback) {
-    if (!LoadDescriptions(FileName) && Fallback != FileName)
-        LoadDescriptions(Fallback);
-}
-
-std::string DeliveredFolder() {
-    const std::string exe = PlatformExecutablePath();
-    const size_t cut = exe.find_last_of("/\\");
-    return cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
+std::string DescriptionFile() {
+    const std::string name = "discription.txt";
+    for (const std::string& folder : {ProgramFolder(), ExecutableFolder(), InstalledDataFolder()}) {
+        std::error_code ec;
+        const std::string file = folder + name;
+        if (!folder.empty() && std::filesystem::exists(std::u8string(file.begin(), file.end()), ec))
+            return file;
+    }
+    return ProgramFolder() + name;
 }

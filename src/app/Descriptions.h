@@ -2,7 +2,8 @@
 // The parameter descriptions of "discription.txt": one per line, the key
 // (the parameter number as written, blanks included) before the first comma,
 // the description after it. Looking a key up ignores letter case; the first
-// line with that key wins; an unknown key gives the empty text.
+// line with that key wins; an unknown key gives the empty text. A UTF-8
+// byte-order mark in front of the first line is skipped.
 //
 // Threading: loaded on the GUI thread at start-up; lookups from any thread.
 
@@ -37,13 +38,11 @@ TDescriptionTable& DescriptionTable();
 
 // Rebuilds DescriptionTable from the file. A missing or unreadable file
 // leaves what could be read (nothing, when missing); nothing is reported.
-// Files are read up to 4 MiB. True when the file could be read.
-bool LoadDescriptions(const std::string& FileName);
-// The same, but a file that cannot be read gives way to Fallback: a program
-// folder moved elsewhere (--home, ORBELIN_HOME) rarely holds its own copy,
-// and the one delivered with the program still describes every parameter.
-void LoadDescriptions(const std::string& FileName, const std::string& Fallback);
+// Files are read up to 4 MiB.
+void LoadDescriptions(const std::string& FileName);
 
-// The folder of the executable, ending with the path separator, where the
-// program's own copy of the description file is delivered.
-std::string DeliveredFolder();
+// Where "discription.txt" is read from: the program's folder (or the one
+// --home names), else the copy beside the executable, else the one
+// installed with the program. The first that exists; the first place when
+// none does.
+std::string DescriptionFile();

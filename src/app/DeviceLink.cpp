@@ -13,7 +13,7 @@ TDeviceLink::~TDeviceLink() {
 void TDeviceLink::Start(const std::string& port, const std::string& phone, bool waitReg) {
     End();
     FLinkThread = std::make_unique<TModem>(port, phone, FOut, *FDevice, waitReg, FTargets);
-    FLinkThread->SetTimeScaleForTests(FTimeScale);
+    FLinkThread->SetTimeScaleForTests(FTimeScale, FReplyScale);
     FDevice->SetModem(FLinkThread.get());
     FLinkThread->Resume();
 }
@@ -50,6 +50,14 @@ void TDeviceLink::SetMode(std::uint8_t code) {
 
 std::int32_t TDeviceLink::Revision() const {
     return FDevice->Revision();
+}
+
+void TDeviceLink::SetVerifyWrites(bool On) {
+    FDevice->SetVerifyWrites(On);
+}
+
+bool TDeviceLink::VerifyWrites() const {
+    return FDevice->VerifyWrites();
 }
 
 TControlRef TDeviceLink::CurrentPage() const {

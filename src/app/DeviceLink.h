@@ -47,12 +47,19 @@ public:
 
     // The device's firmware revision from the last version check (41 before any).
     std::int32_t Revision() const;
+    // Writes are read back and compared before they are committed.
+    void SetVerifyWrites(bool On);
+    bool VerifyWrites() const;
     TControlRef CurrentPage() const;
     void SetCurrentPage(TControlRef Page);
 
     // Every link thread started from now on runs its pauses and timeouts
-    // multiplied by Scale (tests only).
-    void SetTimeScaleForTests(double Scale) { FTimeScale = Scale; }
+    // multiplied by Scale, its waits for an answer by ReplyScale when given
+    // (tests only; see TModem).
+    void SetTimeScaleForTests(double Scale, double ReplyScale = 0) {
+        FTimeScale = Scale;
+        FReplyScale = ReplyScale;
+    }
 
 private:
     TOutArray& FOut;
@@ -60,4 +67,5 @@ private:
     std::unique_ptr<TDevOrbelin> FDevice;
     std::unique_ptr<TModem> FLinkThread;
     double FTimeScale = 1.0;
+    double FReplyScale = 0;
 };

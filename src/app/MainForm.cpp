@@ -8,8 +8,10 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "ConnectDlg.h"
+#include "DateTimeText.h"
 #include "Descriptions.h"
 #include "HintWindow.h"
 #include "PageServices.h"
@@ -162,6 +164,9 @@ void TForm1::CreateMenus() {
     N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
     N2 = AddItem(this, mnuProperties, "N2", "По умолчанию &все");
     N2->OnClick = [this](QObject* s) { N2Click(s); };
+    mnuVerify = AddItem(this, mnuProperties, "mnuVerify", "Проверять запись");
+    mnuVerify->SetChecked(false);
+    mnuVerify->OnClick = [this](QObject* s) { mnuVerifyClick(s); };
 
     mnuDebug = AddMenu(MainMenu1, "mnuDebug", "&Отладка");
     mnuMemo = AddItem(this, mnuDebug, "mnuMemo", "&Показать отладочные сообщения");
@@ -351,7 +356,7 @@ void TForm1::FormCreate() {
     FActivated = false;
     FGeneration = 0;
 
-    LoadDescriptions(ProgramFolder() + "discription.txt", DeliveredFolder() + "discription.txt");
+    LoadDescriptions(DescriptionFile());
     LoadWindowLayout(*this);
 
     FOutArray = std::make_unique<TOutArray>();
@@ -385,7 +390,7 @@ void TForm1::FormCreate() {
 
     // The previous session's choices and values, once every page and both
     // dialogs exist.
-    Guarded([this] { LoadSettings(ProgramFolder() + CurrentSettingsFile); });
+    Guarded([this] { LoadSettingsAndTell(ProgramFolder() + CurrentSettingsFile); });
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -417,13 +422,18 @@ void TForm1::FormDestroy() {
         return;
     FDestroyed = true;
     Timer1->stop();
+    // Nobody may be there to answer a message box now (a stop signal, the end
+    // of the session), and its loop would hold the shutdown up: what fails
+    // goes to stderr and into the log.
+    SetExceptionHandler([this](const std::string& message) { ReportClosingError(message); });
     // A step that fails is reported and the later ones still run: the link
     // must stop and the log must close whatever happened to the layout.
     Guarded([this] { SaveWindowLayout(*this); });
     FLink->End();
-    FLog.Stop();
-    // After the link has ended and the log is closed, before the pages go.
+    // After the link has ended, before the pages go. The log closes after
+    // it, so that a current.ini that could not be saved is in the log too.
     Guarded([this] { SaveSettings(ProgramFolder() + CurrentSettingsFile); });
+    FLog.Stop();
     HideParameterHint();
     for (TForm* page :
          std::initializer_list<TForm*>{formAcc, formGPRS, formRecords, form_Debug, formCommon})
@@ -436,6 +446,17 @@ void TForm1::FormDestroy() {
     SetPageServices({});
     SetExceptionHandler({});
     SetMessageTitle({});
+}
+
+void TForm1::ReportClosingError(const std::string& Message) {
+    std::fprintf(stderr, "orbelin: %s\n", Message.c_str());
+    if (!FLog.LogEnabled())
+        return;
+    try {
+        FLog.WriteLine(DateTimeText() + "  # !!! " + Message);
+    } catch (const EFileError&) {
+        // The line is lost, as any log line that cannot be written; stderr has it.
+    }
 }
 
 // An empty queue touches nothing, not even the timer, which runs on. While
@@ -598,6 +619,12 @@ void TForm1::mnuLogClick(QObject*) {
     }
 }
 
+void TForm1::mnuVerifyClick(QObject*) {
+    const bool on = !mnuVerify->Checked();
+    mnuVerify->SetChecked(on);
+    FLink->SetVerifyWrites(on);
+}
+
 TSettingsTargets TForm1::SettingsTargets() const {
     return {.dlgConnect = dlgConnect,
             .mnuMemo = mnuMemo,
@@ -608,11 +635,21 @@ TSettingsTargets TForm1::SettingsTargets() const {
             .formAcc = formAcc,
             .formInOut = formInOut,
             .formPhones = formPhones,
-            .form_Debug = form_Debug};
+            .form_Debug = form_Debug,
+            .mnuVerify = mnuVerify};
 }
 
-void TForm1::LoadSettings(const std::string& FileName) {
-    ::LoadSettings(FileName, SettingsTargets());
+TSettingsLoadReport TForm1::LoadSettings(const std::string& FileName) {
+    return ::LoadSettings(FileName, SettingsTargets());
+}
+
+void TForm1::LoadSettingsAndTell(const std::string& FileName) {
+    const TSettingsLoadReport report = LoadSettings(FileName);
+    if (report.Empty())
+        return;
+    QMessageBox box(QMessageBox::Warning, QStr(MainCaption), QStr(report.Text(FileName)),
+                    QMessageBox::Ok, isVisible() ? this : nullptr);
+    box.exec();
 }
 
 void TForm1::SaveSettings(const std::string& FileName) {
@@ -626,7 +663,7 @@ void TForm1::mnuSaveClick(QObject*) {
 
 void TForm1::mnuLoadClick(QObject*) {
     if (const auto file = ChooseSettingsFile(SettingsOpenDialog(ProgramFolder())))
-        LoadSettings(*file);
+        LoadSettingsAndTell(*file);
 }
 
 void TForm1::mnuAboutClick(QObject*) {

@@ -60,6 +60,7 @@ public:
     TMenuItem* mnuLoad;
     TMenuItem* N1;
     TMenuItem* N2;
+    TMenuItem* mnuVerify;
     TMenuItem* mnuMemo;
     TMenuItem* mnuLog;
     TMenuItem* mnuAbout;
@@ -128,13 +129,15 @@ public:
     void mnuLoadClick(QObject* Sender);
     void mnuMemoClick(QObject* Sender);
     void mnuLogClick(QObject* Sender);
+    void mnuVerifyClick(QObject* Sender);
     void Button1Click(QObject* Sender);
     void mnuAboutClick(QObject* Sender);
     void mnuExitClick(QObject* Sender);
 
     // The settings files: the connection dialog, the debug switches, the
-    // parameter pages and the console. Both throw EFileError naming the file.
-    void LoadSettings(const std::string& FileName);
+    // parameter pages and the console. Both throw EFileError naming the file;
+    // a load returns what it could not take as it stands.
+    TSettingsLoadReport LoadSettings(const std::string& FileName);
     void SaveSettings(const std::string& FileName);
     // Asks for the file of "Сохранить" and "Загрузить" (a file dialog; tests
     // put their own answer here).
@@ -177,6 +180,11 @@ private:
     void CreatePages();
     void InstallPageServices();
     void ApplyMemoHeight();
+    // Loads a settings file for the operator: what could not be taken is
+    // shown in one message, before anything can be written to the unit.
+    void LoadSettingsAndTell(const std::string& FileName);
+    // What fails while the window closes: stderr, and the log while it is on.
+    void ReportClosingError(const std::string& Message);
 
     // A page came to the front, by the tree or by the device (a walk shows
     // each page it reads): the other pages go behind it and the tree's

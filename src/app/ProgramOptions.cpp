@@ -2,6 +2,16 @@
 
 #include <filesystem>
 
+namespace {
+std::optional<std::string> NotAFolder(const std::string& Source, const std::string& Value) {
+    std::error_code ec;
+    const std::filesystem::path home(std::u8string(Value.begin(), Value.end()));
+    if (std::filesystem::is_directory(home, ec))
+        return std::nullopt;
+    return Source + ": \"" + Value + "\" is not a folder";
+}
+} // namespace
+
 std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& arguments,
                                                TProgramOptions& options) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -24,13 +34,18 @@ std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& a
             options.Port = value;
             continue;
         }
-        std::error_code ec;
-        const std::filesystem::path home(std::u8string(value.begin(), value.end()));
-        if (!std::filesystem::is_directory(home, ec))
-            return "--home: \"" + value + "\" is not a folder";
+        if (auto error = NotAFolder(a, value))
+            return error;
         options.Home = value;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> CheckHomeEnvironment(const std::string& Value,
+                                                const TProgramOptions& Options) {
+    if (Value.empty() || !Options.Home.empty())
+        return std::nullopt;
+    return NotAFolder("ORBELIN_HOME", Value);
 }
 
 std::string ProgramUsage() {

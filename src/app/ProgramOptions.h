@@ -28,4 +28,10 @@ struct TProgramOptions {
 std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& Arguments,
                                                TProgramOptions& Options);
 
+// The folder ORBELIN_HOME names (Value; empty when it is not set), checked
+// as --home is whenever it is the one the program will use, that is when no
+// --home was given. Nothing when fine; otherwise what is wrong with it.
+std::optional<std::string> CheckHomeEnvironment(const std::string& Value,
+                                                const TProgramOptions& Options);
+
 std::string ProgramUsage();

@@ -1,16 +1,22 @@
 #pragma once
 // Ends the program the orderly way when the system or the terminal asks it to
 // stop (SIGTERM, SIGINT, SIGHUP on POSIX): the request reaches the event loop,
-// which quits, and the main window's shutdown still ends the link, closes the
-// log and saves "current.ini". Without it such a signal kills the program on
-// the spot. One implementation file per platform; on Windows the system asks
-// a windowed program to end through window messages, which Qt already turns
+// which quits (a modal dialog's nested loop as well), and the main window's
+// shutdown still ends the link, closes the log and saves "current.ini".
+// Without it such a signal kills the program on the spot. Whatever the
+// shutdown then waits for (a modem hanging up, a slow disk), the program ends
+// ShutdownLimit after the request, and at once on a second request.
+//
+// One implementation file per platform; on Windows the system asks a
+// windowed program to end through window messages, which Qt already turns
 // into close events, so there it does nothing.
 //
 // Threading: construct and destroy on the GUI thread, after the application
 // object exists.
 
 #include <QObject>
+#include <chrono>
+#include <thread>
 
 class QSocketNotifier;
 
@@ -21,11 +27,16 @@ public:
     TQuitOnSignals(const TQuitOnSignals&) = delete;
     TQuitOnSignals& operator=(const TQuitOnSignals&) = delete;
 
-    // How many stop requests have arrived.
+    // How long the orderly shutdown may take after a stop request.
+    static constexpr std::chrono::milliseconds ShutdownLimit{1500};
+
+    // How many stop requests the event loop has seen.
     int Received() const { return FReceived; }
 
 private:
     int FFds[2] = {-1, -1};
+    int FWatchFds[2] = {-1, -1};
+    std::thread FWatchdog;
     // Set while this object holds the signals (they are process-wide: only
     // the first object takes them).
     QSocketNotifier* FNotifier = nullptr;

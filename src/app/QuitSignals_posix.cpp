@@ -4,7 +4,10 @@
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,14 +16,65 @@ namespace {
 constexpr std::array<int, 3> StopSignals{SIGTERM, SIGINT, SIGHUP};
 std::array<struct sigaction, StopSignals.size()> Previous{};
 
-// The handler may only write: one byte into a socket the event loop watches.
+// The handler may only write: one byte into a socket the event loop watches
+// and one into the watchdog's pipe.
 volatile sig_atomic_t WakeWrite = -1;
+volatile sig_atomic_t WatchWrite = -1;
+// Stop requests so far; the handler runs with every stop signal blocked, so
+// its increments do not interleave.
+volatile sig_atomic_t Requests = 0;
 
-extern "C" void OnStopSignal(int) {
+// Ends the process the way the signal would have without a handler.
+[[noreturn]] void EndBy(int sig) {
+    signal(sig, SIG_DFL);
+    // Inside the handler the signal is blocked: it would only be pending.
+    sigset_t just;
+    sigemptyset(&just);
+    sigaddset(&just, sig);
+    pthread_sigmask(SIG_UNBLOCK, &just, nullptr);
+    raise(sig);
+    _exit(128 + sig); // not reached
+}
+
+extern "C" void OnStopSignal(int sig) {
     const int saved = errno;
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = write(WakeWrite, &c, 1);
+    Requests = Requests + 1;
+    if (Requests > 1)
+        EndBy(sig); // asked again: whatever the shutdown waits for, it waits no more
+    const char c = static_cast<char>(sig);
+    [[maybe_unused]] ssize_t n = write(WakeWrite, &c, 1);
+    n = write(WatchWrite, &c, 1);
     errno = saved;
+}
+
+// Waits for the first stop request, then gives the orderly shutdown its time;
+// the pipe's closing (the shutdown finished) stands it down.
+void Watch(int fd) {
+    char sig = 0;
+    ssize_t n;
+    while ((n = read(fd, &sig, 1)) < 0 && errno == EINTR) {
+    }
+    if (n != 1)
+        return;
+    using TClock = std::chrono::steady_clock;
+    const auto deadline = TClock::now() + TQuitOnSignals::ShutdownLimit;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - TClock::now());
+        if (left.count() <= 0)
+            break;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0) {
+            char more[16];
+            if (read(fd, more, sizeof more) == 0)
+                return; // closed: the program ended in time
+        }
+    }
+    static const char words[] = "orbelin: shutdown did not end in time; ending now\n";
+    [[maybe_unused]] const ssize_t w = write(STDERR_FILENO, words, sizeof words - 1);
+    EndBy(sig);
 }
 
 } // namespace
@@ -28,20 +82,34 @@ extern "C" void OnStopSignal(int) {
 TQuitOnSignals::TQuitOnSignals() {
     if (WakeWrite != -1)
         return;
+    // The program still runs without them; a signal then stops it as before.
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, FFds) != 0)
-        return; // the program still runs; a signal then stops it as before
+        return;
+    if (pipe2(FWatchFds, O_CLOEXEC) != 0) {
+        close(FFds[0]);
+        close(FFds[1]);
+        return;
+    }
+    Requests = 0;
     WakeWrite = FFds[0];
+    WatchWrite = FWatchFds[1];
+    FWatchdog = std::thread(Watch, FWatchFds[0]);
     FNotifier = new QSocketNotifier(FFds[1], QSocketNotifier::Read, this);
     connect(FNotifier, &QSocketNotifier::activated, this, [this] {
         char buf[64];
         while (read(FFds[1], buf, sizeof buf) > 0) {
         }
         ++FReceived;
-        QCoreApplication::quit();
+        // Every event loop ends, a modal dialog's nested one included, and
+        // one that runs before the main loop has started (quit() would
+        // only end the main loop, and only once it runs).
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
+    for (int sig : StopSignals)
+        sigaddset(&action.sa_mask, sig);
     action.sa_flags = SA_RESTART;
     for (std::size_t i = 0; i < StopSignals.size(); ++i)
         sigaction(StopSignals[i], &action, &Previous[i]);
@@ -53,6 +121,10 @@ TQuitOnSignals::~TQuitOnSignals() {
     for (std::size_t i = 0; i < StopSignals.size(); ++i)
         sigaction(StopSignals[i], &Previous[i], nullptr);
     WakeWrite = -1;
+    WatchWrite = -1;
+    close(FWatchFds[1]); // stands the watchdog down
+    FWatchdog.join();
+    close(FWatchFds[0]);
     delete FNotifier;
     close(FFds[0]);
     close(FFds[1]);

@@ -1,11 +1,13 @@
 #include "Settings.h"
 
 #include <QFileDialog>
+#include <algorithm>
 #include <array>
 #include <vector>
 
 #include "ConnectDlg.h"
 #include "Controls.h"
+#include "Cp1251.h"
 #include "IniFile.h"
 #include "TextUtil.h"
 #include "f_Debug.h"
@@ -24,6 +26,8 @@ const char* const ConsoleSection = "fDebug";
 constexpr int StoredPhones = 5;
 // A console field whose key is missing.
 const char* const ConsoleDefault = " ";
+// How many names a message lists before it only counts them.
+constexpr std::size_t NamesShown = 5;
 
 std::string PhoneKey(std::size_t Position) {
     return "Phone" + std::to_string(Position);
@@ -33,39 +37,107 @@ std::string ConsoleKey(int Number) {
     return "Edit" + std::to_string(Number);
 }
 
-// The page's handlers see the stored text whole, as they would a paste (so a
-// number in international form keeps all its national digits); what they
-// leave is then kept to the field's maximum length, which a file must not
-// get round any more than typing can. The cut text loses the blanks it may
-// end in, as a stored value does, so that saving it and loading it again
-// gives the same field.
-void LoadEditText(TEdit* Edit, const std::string& Text) {
-    Edit->SetText(Text);
-    const int limit = Edit->MaxLength();
-    if (limit <= 0)
-        return;
-    const QString shown = QStr(Edit->Text());
-    if (shown.size() > limit)
-        Edit->SetText(TrimBlanks(StdStr(shown.left(limit))));
+std::string FieldName(const std::string& Section, const std::string& Key) {
+    return Section + "/" + Key;
 }
 
-// An empty or missing value leaves the spin edit as it is, and so does one
-// that is not a 32-bit number; a number outside the spin edit's bounds is
-// clamped to the nearer bound.
-void LoadSpinText(TSpinEdit* Spin, const std::string& Text) {
+std::string NameList(const std::vector<std::string>& Names) {
+    std::string text;
+    for (std::size_t i = 0; i < Names.size() && i < NamesShown; ++i)
+        text += (i ? ", " : "") + Names[i];
+    if (Names.size() > NamesShown)
+        text += ", …";
+    return std::to_string(Names.size()) + " (" + text + ")";
+}
+
+bool IsStored(QObject* Control) {
+    return dynamic_cast<TEdit*>(Control) || dynamic_cast<TSpinEdit*>(Control) ||
+           dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control);
+}
+
+// The page's handlers see the stored text whole, as they would a paste (so a
+// number in international form keeps all its national digits). What they
+// leave must fit the field as typing would: a longer text is refused and the
+// field keeps what it had, since a value cut short would later be written to
+// the unit as if it were the operator's. False when refused.
+bool LoadEditText(TEdit* Edit, const std::string& Text) {
+    const std::string before = Edit->Text();
+    Edit->SetText(Text);
+    const int limit = Edit->MaxLength();
+    if (limit <= 0 || QStr(Edit->Text()).size() <= limit)
+        return true;
+    Edit->SetText(before);
+    return false;
+}
+
+// An empty or missing value leaves the spin edit as it is. A value that is
+// not a 32-bit number leaves it too, and one outside its bounds takes the
+// nearer bound: false for both.
+bool LoadSpinText(TSpinEdit* Spin, const std::string& Text) {
     if (Text.empty())
+        return true;
+    const auto value = StrToIntStrict(Text);
+    if (!value)
+        return false;
+    Spin->SetValue(*value);
+    return Spin->Value() == *value;
+}
+
+// A Boolean key as the file reads it; a present value that is not a number
+// gives the default and is noted.
+bool ReadCheckedBool(const TIniFile& Ini, const std::string& Section, const std::string& Key,
+                     bool Default, TSettingsLoadReport& Report) {
+    if (Ini.ValueExists(Section, Key) && !StrToIntStrict(Ini.ReadString(Section, Key, "")))
+        Report.Invalid.push_back(FieldName(Section, Key));
+    return Ini.ReadBool(Section, Key, Default);
+}
+
+// A text goes into the file only as Windows-1251 can carry it: "?" in place
+// of a character would load back as the operator's value and be written to
+// the unit. Such a field is left out (its key keeps what the file had) and
+// noted with the first character it cannot store.
+void WriteText(TIniFile& Ini, const std::string& Section, const std::string& Key,
+               const std::string& Value, std::vector<std::string>& NotStored) {
+    const TCp1251Encoding encoded = Utf8ToCp1251(Value);
+    if (!encoded.Ok()) {
+        NotStored.push_back(FieldName(Section, Key) +
+                            (encoded.Unencodable.empty()
+                                 ? ""
+                                 : " (" + CodePointName(encoded.Unencodable.front()) + ")"));
         return;
-    if (const auto value = StrToIntStrict(Text))
-        Spin->SetValue(*value);
+    }
+    Ini.WriteString(Section, Key, Value);
 }
 
 // The pages stored before the inputs/outputs mode, in file order.
 std::array<TForm*, 5> PagesBeforeMode(const TSettingsTargets& t) {
     return {t.formCommon, t.formGPRS, t.formGPS, t.formAcc, t.formInOut};
 }
+
+// The sections a settings file is made of, in file order.
+std::vector<std::string> SettingsSections(const TSettingsTargets& t) {
+    std::vector<std::string> sections{ConnectSection, DebugSection};
+    for (TForm* page : PagesBeforeMode(t))
+        sections.push_back(page->Name());
+    sections.push_back(t.formPhones->Name());
+    sections.push_back(ConsoleSection);
+    return sections;
+}
 } // namespace
 
-void WritePageSettings(TIniFile& Ini, const TForm& Page) {
+std::string TSettingsLoadReport::Text(const std::string& FileName) const {
+    std::string text = "Файл \"" + FileName + "\" загружен не полностью.";
+    if (!Missing.empty())
+        text += "\nНет в файле, взяты значения по умолчанию: " + NameList(Missing);
+    if (!TooLong.empty())
+        text += "\nДлиннее поля, не загружены (поле оставлено как было): " + NameList(TooLong);
+    if (!Invalid.empty())
+        text += "\nНедопустимые значения (поле оставлено, ограничено или сброшено): " +
+                NameList(Invalid);
+    return text + "\nПроверьте эти поля, прежде чем записывать настройки в блок.";
+}
+
+void WritePageSettings(TIniFile& Ini, const TForm& Page, std::vector<std::string>& NotStored) {
     const std::string& section = Page.Name();
     for (TComponentInfo* c : Page.Components()) {
         const std::string& name = c->Name();
@@ -73,9 +145,9 @@ void WritePageSettings(TIniFile& Ini, const TForm& Page) {
             continue;
         QObject* o = c->Object();
         if (auto* edit = dynamic_cast<TEdit*>(o))
-            Ini.WriteString(section, name, edit->Text());
+            WriteText(Ini, section, name, edit->Text(), NotStored);
         else if (auto* spin = dynamic_cast<TSpinEdit*>(o))
-            Ini.WriteString(section, name, spin->Text());
+            WriteText(Ini, section, name, spin->Text(), NotStored);
         else if (auto* check = dynamic_cast<TCheckBox*>(o))
             Ini.WriteBool(section, name, check->Checked());
         else if (auto* radio = dynamic_cast<TRadioButton*>(o))
@@ -83,33 +155,45 @@ void WritePageSettings(TIniFile& Ini, const TForm& Page) {
     }
 }
 
-void ReadPageSettings(const TIniFile& Ini, const TForm& Page) {
+void ReadPageSettings(const TIniFile& Ini, const TForm& Page, TSettingsLoadReport& Report) {
     const std::string& section = Page.Name();
     for (TComponentInfo* c : Page.Components()) {
         const std::string& name = c->Name();
-        if (name.empty())
-            continue;
         QObject* o = c->Object();
-        if (auto* edit = dynamic_cast<TEdit*>(o))
-            LoadEditText(edit, Ini.ReadString(section, name, ""));
-        else if (auto* spin = dynamic_cast<TSpinEdit*>(o))
-            LoadSpinText(spin, Ini.ReadString(section, name, ""));
-        else if (auto* check = dynamic_cast<TCheckBox*>(o))
-            check->SetChecked(Ini.ReadBool(section, name, false));
-        else if (auto* radio = dynamic_cast<TRadioButton*>(o))
-            radio->SetChecked(Ini.ReadBool(section, name, false));
+        if (name.empty() || !IsStored(o))
+            continue;
+        const std::string field = FieldName(section, name);
+        if (!Ini.ValueExists(section, name))
+            Report.Missing.push_back(field);
+        if (auto* edit = dynamic_cast<TEdit*>(o)) {
+            if (!LoadEditText(edit, Ini.ReadString(section, name, "")))
+                Report.TooLong.push_back(field);
+        } else if (auto* spin = dynamic_cast<TSpinEdit*>(o)) {
+            if (!LoadSpinText(spin, Ini.ReadString(section, name, "")))
+                Report.Invalid.push_back(field);
+        } else if (auto* check = dynamic_cast<TCheckBox*>(o)) {
+            check->SetChecked(ReadCheckedBool(Ini, section, name, false, Report));
+        } else if (auto* radio = dynamic_cast<TRadioButton*>(o)) {
+            radio->SetChecked(ReadCheckedBool(Ini, section, name, false, Report));
+        }
     }
 }
 
-void LoadSettings(const std::string& FileName, const TSettingsTargets& t) {
-    // A file that is there but cannot be opened would read as an empty one
-    // and wipe every page: refuse it before anything changes.
-    const TFileRead probe = ReadFileBytes(FileName, 0);
-    if (probe.Status == TFileRead::Failed)
-        throw EFileError(FileName,
-                         "Не удалось прочитать файл \"" + FileName + "\": " + probe.Error);
+TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTargets& t) {
+    // Refused whole before anything changes: a file read in part, or one
+    // that is no settings file at all, would otherwise empty every page.
     const TIniFile ini(FileName);
+    const auto refuse = [&](const std::string& why) {
+        throw EFileError(FileName, "Файл \"" + FileName + "\" не загружен: " + why);
+    };
+    if (!ini.LoadedCompletely())
+        refuse(ini.LoadProblem());
+    const std::vector<std::string> sections = SettingsSections(t);
+    if (ini.FileFound() && std::none_of(sections.begin(), sections.end(),
+                                        [&](const auto& s) { return ini.SectionExists(s); }))
+        refuse("в нём нет ни одного раздела файла настроек");
 
+    TSettingsLoadReport report;
     TdlgConnect& dlg = *t.dlgConnect;
     if (const std::string port = ini.ReadString(ConnectSection, "ComPort", ""); !port.empty())
         dlg.ComPorts->SetText(port);
@@ -122,29 +206,39 @@ void LoadSettings(const std::string& FileName, const TSettingsTargets& t) {
     }
     if (const std::string phone = ini.ReadString(ConnectSection, "Phone", ""); !phone.empty())
         dlg.Phones->SetText(phone);
-    dlg.cbRegWait->SetChecked(ini.ReadBool(ConnectSection, "Reg", true));
+    dlg.cbRegWait->SetChecked(ReadCheckedBool(ini, ConnectSection, "Reg", true, report));
 
     // The debug switches only ever come on from a file.
-    if (ini.ReadBool(DebugSection, "Memo", false) && !t.mnuMemo->Checked())
+    if (ReadCheckedBool(ini, DebugSection, "Memo", false, report) && !t.mnuMemo->Checked())
         t.mnuMemo->Click();
-    if (ini.ReadBool(DebugSection, "Log", false) && !t.mnuLog->Checked())
+    if (ReadCheckedBool(ini, DebugSection, "Log", false, report) && !t.mnuLog->Checked())
         t.mnuLog->Click();
+    // Like the two above, a set without the key leaves the choice alone.
+    if (t.mnuVerify && ini.ReadBool(DebugSection, "Verify", false) && !t.mnuVerify->Checked())
+        t.mnuVerify->Click();
 
     for (TForm* page : PagesBeforeMode(t))
-        ReadPageSettings(ini, *page);
+        ReadPageSettings(ini, *page, report);
     if (t.formInOut->RadioButton1->Checked())
         t.formInOut->EnableInputFlags();
     else
         t.formInOut->DisableInputFlags();
 
-    ReadPageSettings(ini, *t.formPhones);
+    ReadPageSettings(ini, *t.formPhones, report);
     const bool numbersOn = !t.formPhones->cbPhonesOff->Checked();
     for (int i = 0; i < TformPhones::NumberCount; ++i)
         t.formPhones->Phone(i)->SetEnabled(numbersOn);
 
-    for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
-        LoadEditText(t.form_Debug->EditN(n),
-                     ini.ReadString(ConsoleSection, ConsoleKey(n), ConsoleDefault));
+    for (int n = 1; n <= Tform_Debug::FieldCount; ++n) {
+        const std::string key = ConsoleKey(n);
+        if (!ini.ValueExists(ConsoleSection, key))
+            report.Missing.push_back(FieldName(ConsoleSection, key));
+        if (!LoadEditText(t.form_Debug->EditN(n),
+                          ini.ReadString(ConsoleSection, key, ConsoleDefault)))
+            report.TooLong.push_back(FieldName(ConsoleSection, key));
+    }
+    // A file that is not there is a first start: nothing to tell.
+    return ini.FileFound() ? report : TSettingsLoadReport{};
 }
 
 void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
@@ -153,31 +247,39 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
     // in one step: a failure half way leaves no half-written parameter set.
     TIniFile ini(FileName);
     ini.SetFaultHook(Fault);
+    std::vector<std::string> notStored;
 
     const TdlgConnect& dlg = *t.dlgConnect;
-    ini.WriteString(ConnectSection, "ComPort", dlg.ComPorts->Text());
+    WriteText(ini, ConnectSection, "ComPort", dlg.ComPorts->Text(), notStored);
     const std::vector<std::string> phones = dlg.Phones->Items();
     for (std::size_t i = 0; i < phones.size(); ++i)
-        ini.WriteString(ConnectSection, PhoneKey(i + 1), phones[i]);
+        WriteText(ini, ConnectSection, PhoneKey(i + 1), phones[i], notStored);
     for (std::size_t i = phones.size() + 1; i <= StoredPhones; ++i)
         ini.WriteString(ConnectSection, PhoneKey(i), "");
-    ini.WriteString(ConnectSection, "Phone", dlg.Phones->Text());
+    WriteText(ini, ConnectSection, "Phone", dlg.Phones->Text(), notStored);
     ini.WriteBool(ConnectSection, "Reg", dlg.cbRegWait->Checked());
 
     ini.WriteBool(DebugSection, "Memo", t.mnuMemo->Checked());
     ini.WriteBool(DebugSection, "Log", t.mnuLog->Checked());
+    if (t.mnuVerify)
+        ini.WriteBool(DebugSection, "Verify", t.mnuVerify->Checked());
 
     for (TForm* page : PagesBeforeMode(t))
-        WritePageSettings(ini, *page);
+        WritePageSettings(ini, *page, notStored);
     // Kept for readers of the file; loading takes the mode from the buttons.
     ini.WriteString(t.formInOut->Name(), "Mode",
                     t.formInOut->RadioButton1->Checked() ? "Mode1" : "Mode2");
-    WritePageSettings(ini, *t.formPhones);
+    WritePageSettings(ini, *t.formPhones, notStored);
 
     for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
-        ini.WriteString(ConsoleSection, ConsoleKey(n), t.form_Debug->EditN(n)->Text());
+        WriteText(ini, ConsoleSection, ConsoleKey(n), t.form_Debug->EditN(n)->Text(), notStored);
 
     ini.UpdateFile();
+    if (!notStored.empty())
+        throw EFileError(FileName, "В файл \"" + FileName +
+                                       "\" не сохранены поля, текст которых нельзя записать в "
+                                       "кодировке Windows-1251: " +
+                                       NameList(notStored) + ". Остальное сохранено.");
 }
 
 TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir) {

@@ -7,11 +7,16 @@
 // A save is all or nothing: the whole file is built in memory, keeping every
 // other section, key and line of an existing file, and then replaces the old
 // file in one crash-safe step; a save that fails leaves the old file as it was
-// and throws EFileError naming it. A load sets control values only, the way
-// typing would (the pages' change handlers run); values from the file are not
-// trusted: a file of any content loads what it can and never fails, and only
-// a file that exists but cannot be opened at all throws EFileError, before
-// anything is changed.
+// and throws EFileError naming it. A field whose text Windows-1251 cannot
+// carry is left out of the file (its key keeps what the file had) while the
+// rest is saved, and the save then throws EFileError naming those fields.
+//
+// A load sets control values only, the way typing would (the pages' change
+// handlers run). It is all or nothing for the file: one that cannot be read,
+// is too large to be read whole, or holds none of a settings file's sections
+// throws EFileError naming it before anything is changed (a missing file
+// reads as one without keys). Values in the file are not trusted, and what
+// could not be taken as it stands is reported key by key.
 //
 // Threading: GUI thread.
 
@@ -19,6 +24,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FileIo.h"
 
@@ -51,18 +57,37 @@ struct TSettingsTargets {
     TformInOut* formInOut = nullptr;
     TformPhones* formPhones = nullptr;
     Tform_Debug* form_Debug = nullptr;
+    TMenuItem* mnuVerify = nullptr; // "Проверять запись"; none: the key is left alone
 };
 
-// Reads the file into the controls. A missing file reads as one without keys.
-void LoadSettings(const std::string& FileName, const TSettingsTargets& Targets);
+// What a load could not take from the file as it stands, as "section/key".
+struct TSettingsLoadReport {
+    // Fields of the pages and the console the file has no key for: they got
+    // the defaults (edits emptied, boxes cleared, spin edits kept).
+    std::vector<std::string> Missing;
+    // Values longer than their field: refused, the field kept what it had.
+    std::vector<std::string> TooLong;
+    // Values the field cannot hold (not a number, out of range): a spin edit
+    // keeps its value or takes the nearer bound, a box takes its default.
+    std::vector<std::string> Invalid;
+
+    bool Empty() const { return Missing.empty() && TooLong.empty() && Invalid.empty(); }
+    // One message for the operator: each list's count and its first names.
+    std::string Text(const std::string& FileName) const;
+};
+
+// Reads the file into the controls. A missing file reads as one without keys
+// and reports nothing.
+TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTargets& Targets);
 // Writes the controls into the file. Fault is for tests (see ReplaceFileContents).
 void SaveSettings(const std::string& FileName, const TSettingsTargets& Targets,
                   const TFileFaultHook& Fault = {});
 
 // One page's value controls (edits, spin edits, check boxes, radio buttons),
-// in the page's component order, under the page's name.
-void WritePageSettings(TIniFile& Ini, const TForm& Page);
-void ReadPageSettings(const TIniFile& Ini, const TForm& Page);
+// in the page's component order, under the page's name. Writing adds the
+// fields it could not store to NotStored.
+void WritePageSettings(TIniFile& Ini, const TForm& Page, std::vector<std::string>& NotStored);
+void ReadPageSettings(const TIniFile& Ini, const TForm& Page, TSettingsLoadReport& Report);
 
 // The file dialogs of "Сохранить" and "Загрузить".
 struct TFileDialogSetup {

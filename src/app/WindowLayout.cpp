@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+#include <optional>
 
 #include "BarControls.h"
 #include "Form.h"
@@ -35,6 +37,17 @@ TSized SizedKind(QObject* component) {
 int ReadSize(const TIniFile& ini, const std::string& section, const std::string& key, int dflt) {
     const int v = ini.ReadInteger(section, key, dflt);
     return v >= 1 && v <= MaxSize ? v : dflt;
+}
+
+// The room on the screen the window opens on: the one under its stored
+// position, else its own or the primary screen. Nothing stored may be larger,
+// or the window would reach past the screen's edge (a panel of fixed size
+// widens the window with it) and stay so, since it is saved back.
+QSize ScreenRoom(const TForm& form, std::optional<QPoint> position) {
+    const QScreen* s = position ? QGuiApplication::screenAt(*position) : nullptr;
+    if (!s)
+        s = form.screen() ? form.screen() : QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry().size() : QSize(MaxSize, MaxSize);
 }
 
 // A window counts as placed when a reasonable piece of it lies on a screen;
@@ -103,25 +116,25 @@ void LoadWindowLayout(TForm& Form) {
     const TIniFile ini(FileName());
     const std::string s = Form.Name();
 
+    std::optional<QPoint> position;
+    if (ini.ValueExists(s, "xForm.Left"))
+        position = QPoint(
+            ini.ReadInteger(s, "xForm.Left", Form.x()),
+            ini.ValueExists(s, "xForm.Top") ? ini.ReadInteger(s, "xForm.Top", Form.y()) : Form.y());
+    const QSize room = ScreenRoom(Form, position);
+
     int width = Form.width();
     int height = Form.height();
     if (ini.ValueExists(s, "xForm.Height"))
-        height = ReadSize(ini, s, "xForm.Height", 480);
+        height = std::min(ReadSize(ini, s, "xForm.Height", 480), room.height());
     if (ini.ValueExists(s, "xForm.Width"))
-        width = ReadSize(ini, s, "xForm.Width", 600);
+        width = std::min(ReadSize(ini, s, "xForm.Width", 600), room.width());
     Form.resize(width, height);
 
-    if (ini.ValueExists(s, "xForm.Left")) {
-        const int left = ini.ReadInteger(s, "xForm.Left", Form.x());
-        const int top =
-            ini.ValueExists(s, "xForm.Top") ? ini.ReadInteger(s, "xForm.Top", Form.y()) : Form.y();
-        if (ReachableOnAScreen(QRect(left, top, width, height)))
-            Form.move(left, top);
-        else
-            CentreOnScreen(Form);
-    } else {
+    if (position && ReachableOnAScreen(QRect(*position, QSize(width, height))))
+        Form.move(*position);
+    else
         CentreOnScreen(Form);
-    }
 
     const bool maximised = ini.ReadBool(s, "xForm.WindowState", true);
     Form.setWindowState(maximised ? Qt::WindowMaximized : Qt::WindowNoState);
@@ -129,9 +142,9 @@ void LoadWindowLayout(TForm& Form) {
     ForSized(Form, [&](const std::string& name, QWidget* w, TSized kind) {
         WithControl(w, [&](auto& control) {
             if (ini.ValueExists(s, name + ".Width"))
-                control.SetWidth(ReadSize(ini, s, name + ".Width", 100));
+                control.SetWidth(std::min(ReadSize(ini, s, name + ".Width", 100), room.width()));
             if (kind == TSized::Both && ini.ValueExists(s, name + ".Height"))
-                control.SetHeight(ReadSize(ini, s, name + ".Height", 100));
+                control.SetHeight(std::min(ReadSize(ini, s, name + ".Height", 100), room.height()));
         });
     });
 }

@@ -1,5 +1,7 @@
 // orbelin: the setup tool's entry point.
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "ConnectDlg.h"
 #include "Display.h"
 #include "MainForm.h"
+#include "Platform.h"
 #include "ProgramFolder.h"
 #include "ProgramOptions.h"
 #include "QtRussian.h"
@@ -32,13 +35,29 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orbelin: %s\n%s", error->c_str(), ProgramUsage().c_str());
         return 2;
     }
-    if (!options.Home.empty())
+    if (const auto error = CheckHomeEnvironment(PlatformGetEnv("ORBELIN_HOME"), options)) {
+        std::fprintf(stderr, "orbelin: %s\n", error->c_str());
+        return 2;
+    }
+    if (!options.Home.empty()) {
         SetProgramFolderOverride(options.Home);
+    } else if (PlatformGetEnv("ORBELIN_HOME").empty() && !FilesBesideProgram()) {
+        // Installed: the files the program writes go to the user's own folder.
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        if (!QDir().mkpath(folder))
+            std::fprintf(stderr, "orbelin: cannot create the folder %s\n", qPrintable(folder));
+        SetProgramFolderOverride(folder.toStdString());
+    }
 
     // Declared before the window: a stop request quits the event loop, and
     // the window's shutdown runs as it goes out of scope.
     TQuitOnSignals stopRequests;
     TForm1 form;
+    // A request seen while the window was being made (a message box at the
+    // start runs its own loop) has quit already: the main loop would not
+    // hear it again.
+    if (stopRequests.Received() > 0)
+        return 0;
     if (!options.Port.empty())
         form.dlgConnect->ComPorts->SetText(options.Port);
     if (options.Connect)

@@ -3,6 +3,7 @@
 #include "DevOrbelin.h"
 
 #include "Requests.h"
+#include "TextUtil.h"
 
 // The pages post the same codes the link thread hands to Dispatch; the two
 // lists live apart because the pages cannot see the device layer.
@@ -33,8 +34,13 @@ TDevOrbelin::TExchangeResult TDevOrbelin::Exchange(const std::string& Command, s
     if (FModem->SendCommand(Command, Reply, false, false, "OK\r\n", 4500, 1))
         return TExchangeResult::NoAnswer;
     int code = 0;
-    return FModem->CheckReply(false, Reply, code, ckLink) ? TExchangeResult::Answered
-                                                          : TExchangeResult::Refused;
+    if (!FModem->CheckReply(false, Reply, code, ckLink))
+        return TExchangeResult::Refused;
+    // A reply the wait gave up on is taken for its value; without one, it is
+    // noise (NUL bytes, an endless line) and says nothing about the command.
+    if (FindNoCaseAscii(Reply, "OK\r\n") == std::string::npos && !HasReplyValue(Reply))
+        return TExchangeResult::Malformed;
+    return TExchangeResult::Answered;
 }
 
 bool TDevOrbelin::Stopping() const {
@@ -56,12 +62,24 @@ std::string TDevOrbelin::SendAsTyped(const std::string& Command) {
     return reply;
 }
 
+void TDevOrbelin::ReportLineLoss() {
+    // The splash reports what goes wrong during the handshake; the operator's
+    // own disconnect needs no word.
+    if (!FEstablished || FLossShown || !FModem->IsTerminated() || FModem->LineLost().empty())
+        return;
+    FLossShown = true;
+    FOut.PostMsg(FModem->LineLost());
+}
+
 void TDevOrbelin::Dispatch(std::uint8_t Code) {
     FRequest = Code;
-    switch (Code) {
-    case rqIdle:
+    if (Code == rqIdle) {
         KeepAlive();
+        ReportLineLoss();
         return;
+    }
+    BeginOperation();
+    switch (Code) {
     case rqConnect:
         Connect();
         return;
@@ -72,14 +90,16 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
     case rqWritePage:
     case rqWriteParam:
         WritePage();
-        Commit();
+        if (CheckWrites())
+            Commit();
         break;
     case rqReadAll:
         ReadAll();
         break;
     case rqWriteAll:
         WriteAll();
-        Commit();
+        if (CheckWrites())
+            Commit();
         break;
     case rqSetOutputs:
         SetOutputs();
@@ -125,4 +145,5 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         return;
     }
     FModem->SetMode(rqIdle);
+    ReportLineLoss();
 }

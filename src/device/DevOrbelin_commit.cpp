@@ -4,6 +4,11 @@
 
 #include "DevOrbelin.h"
 
+namespace {
+const char* const CommitFailed =
+    "ОШИБКА! Устройство не подтвердило сохранение параметров в EEPROM!";
+} // namespace
+
 void TDevOrbelin::Commit() {
     FTargets.WriteState.store(0);
     FOut.PostControlText(FTargets.Form1, "Repaint12345");
@@ -12,6 +17,10 @@ void TDevOrbelin::Commit() {
     std::string reply;
     if (Exchange(command, reply) != TExchangeResult::Answered) {
         FTargets.WriteState.store(2);
+        // A lost line says so by itself; a unit that would not commit is
+        // told here, or the operator takes the write for kept.
+        if (!Stopping())
+            FOut.PostMsg(CommitFailed);
     } else if (FWriteFailed) {
         FTargets.WriteState.store(3);
         FWriteFailed = false;

@@ -72,6 +72,7 @@ void TDevOrbelin::Connect() {
     FOut.PostControlText(FTargets.Form1, std::to_string(FGeneration.load()));
     ShowOnSplash("СОЕДИНЕНИЕ УСТАНОВЛЕНО");
     FOut.PostControlText(FTargets.SplashButton1, "Click");
+    FEstablished = true;
 }
 
 bool TDevOrbelin::KeepAliveDue() const {
@@ -115,6 +116,6 @@ void TDevOrbelin::KeepAlive() {
     } catch (const std::exception& e) {
         link.PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(), true,
                       true);
-        link.Terminate();
+        link.LoseLine(e.what());
     }
 }

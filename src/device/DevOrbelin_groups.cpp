@@ -17,42 +17,53 @@
 
 namespace {
 
-enum class TEncoding { Text, Decimal4, Hex2, Hex4 };
+// How a parameter's value reads and writes (ParamForm.h). A decimal form
+// with digits is written zero-padded to them, one without as typed; a
+// hexadecimal one as upper-case hexadecimal of at least its digits; every
+// other form as the text the field holds.
+constexpr TParamForm Text{TFormKind::Text};
+constexpr TParamForm Phone{TFormKind::Phone};
+constexpr TParamForm Address{TFormKind::IPv4};
+constexpr TParamForm Number{TFormKind::Decimal};
+constexpr TParamForm Decimal4{TFormKind::Decimal, 4};
+constexpr TParamForm Hex2{TFormKind::Hex, 2};
+constexpr TParamForm Hex4{TFormKind::Hex, 4};
 
 struct TParamRow {
     TEdit* Edit;
     const char* Command;
     TLabel* Lamp;
-    TEncoding Encoding;
+    TParamForm Form;
 };
 
 std::vector<TParamRow> CommonRows(TformCommon& p) {
     return {
-        {p.etObjNum, "+O", p.lbetObjNum, TEncoding::Decimal4},
-        {p.etPhone, "+h", p.lbetPhone, TEncoding::Text},
-        {p.etLat, "+l", p.lbetLat, TEncoding::Hex4},
-        {p.etLon, "+L", p.lbetLon, TEncoding::Hex4},
-        {p.etGPSrestartt, "+s", p.lbetGPSrestartt, TEncoding::Hex2},
-        {p.etGPSpostime, "+o", p.lbetGPSpostime, TEncoding::Hex2},
-        {p.etModemCheckt, "+t", p.lbetModemCheckt, TEncoding::Hex2},
-        {p.etModemTryes, "+T", p.lbetModemTryes, TEncoding::Hex2},
+        {p.etObjNum, "+O", p.lbetObjNum, Decimal4},
+        {p.etPhone, "+h", p.lbetPhone, Phone},
+        {p.etLat, "+l", p.lbetLat, Hex4},
+        {p.etLon, "+L", p.lbetLon, Hex4},
+        {p.etGPSrestartt, "+s", p.lbetGPSrestartt, Hex2},
+        {p.etGPSpostime, "+o", p.lbetGPSpostime, Hex2},
+        {p.etModemCheckt, "+t", p.lbetModemCheckt, Hex2},
+        {p.etModemTryes, "+T", p.lbetModemTryes, Hex2},
     };
 }
 
-// The GPRS page after its switch; the server port is text on the wire.
+// The GPRS page after its switch; the server port is text on the wire, the
+// digits as typed.
 std::vector<TParamRow> GPRSRows(TformGPRS& p) {
     return {
-        {p.etGPRSphone, "+g", p.lbetGPRSphone, TEncoding::Text},
-        {p.etAccessPoint, "+G", p.lbetAccessPoint, TEncoding::Text},
-        {p.etLoginGPRS, "+B", p.lbetLoginGPRS, TEncoding::Text},
-        {p.etPswdGPRS, "+b", p.lbetPswdGPRS, TEncoding::Text},
-        {p.etIp, "+I", p.lbetIp, TEncoding::Text},
-        {p.etPort, "+j", p.lbetPort, TEncoding::Text},
-        {p.etPswd, "+N", p.lbetPswd, TEncoding::Text},
-        {p.etGPRSTryes, "+A", p.lbetGPRSTryes, TEncoding::Hex2},
-        {p.etGPRSTimeout, "+a", p.lbetGPRSTimeout, TEncoding::Hex2},
-        {p.etServerTryes, "+D", p.lbetServerTryes, TEncoding::Hex2},
-        {p.etServerTimeout, "+d", p.lbetServerTimeout, TEncoding::Hex2},
+        {p.etGPRSphone, "+g", p.lbetGPRSphone, Phone},
+        {p.etAccessPoint, "+G", p.lbetAccessPoint, Text},
+        {p.etLoginGPRS, "+B", p.lbetLoginGPRS, Text},
+        {p.etPswdGPRS, "+b", p.lbetPswdGPRS, Text},
+        {p.etIp, "+I", p.lbetIp, Address},
+        {p.etPort, "+j", p.lbetPort, Number},
+        {p.etPswd, "+N", p.lbetPswd, Text},
+        {p.etGPRSTryes, "+A", p.lbetGPRSTryes, Hex2},
+        {p.etGPRSTimeout, "+a", p.lbetGPRSTimeout, Hex2},
+        {p.etServerTryes, "+D", p.lbetServerTryes, Hex2},
+        {p.etServerTimeout, "+d", p.lbetServerTimeout, Hex2},
     };
 }
 
@@ -72,39 +83,44 @@ constexpr int RestoreShapes[5] = {13, 12, 11, 10, 9};
 constexpr int TriggerShapes[5] = {18, 17, 16, 15, 14};
 
 const char* const MainPower = "Основное";
+// How the memo names the two status values that have no lamp.
+const char* const StatusName = "Текущее состояние (+S)";
+const char* const FlagsName = "Флаги событий (+M)";
 
 } // namespace
+
+void TDevOrbelin::ReadByForm(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
+                             TRefValues& Table, const TParamForm& Form) {
+    if (Form.Kind == TFormKind::Hex)
+        ReadHexParam(Edit, Command, LampLabel, Table, Form.Digits);
+    else
+        ReadTextParam(Edit, Command, LampLabel, Table, Form);
+}
+
+void TDevOrbelin::WriteByForm(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
+                              TRefValues& Table, const TParamForm& Form) {
+    const bool written =
+        Form.Kind == TFormKind::Hex
+            ? WriteHexParam(Edit, Command, Form.Digits, LampLabel, Table)
+            : WriteTextParam(Edit, Command, Form.Kind == TFormKind::Decimal ? Form.Digits : 0,
+                             LampLabel, Table);
+    if (written)
+        ExpectValue(Edit, Command, LampLabel, Form, Table);
+}
 
 void TDevOrbelin::ReadCommon(TformCommon& Page) {
     if (Stopping())
         return;
-    for (const TParamRow& row : CommonRows(Page)) {
-        if (row.Encoding == TEncoding::Text || row.Encoding == TEncoding::Decimal4)
-            ReadTextParam(row.Edit, row.Command, row.Lamp, Page.FRefValues);
-        else
-            ReadHexParam(row.Edit, row.Command, row.Lamp, Page.FRefValues);
-    }
+    for (const TParamRow& row : CommonRows(Page))
+        ReadByForm(row.Edit, row.Command, row.Lamp, Page.FRefValues, row.Form);
     FinishRead(Page);
 }
 
 void TDevOrbelin::WriteCommon(TformCommon& Page) {
     if (Stopping())
         return;
-    for (const TParamRow& row : CommonRows(Page)) {
-        switch (row.Encoding) {
-        case TEncoding::Text:
-            WriteTextParam(row.Edit, row.Command, 0, row.Lamp, Page.FRefValues);
-            break;
-        case TEncoding::Decimal4:
-            WriteTextParam(row.Edit, row.Command, 4, row.Lamp, Page.FRefValues);
-            break;
-        case TEncoding::Hex2:
-        case TEncoding::Hex4:
-            WriteHexParam(row.Edit, row.Command, row.Encoding == TEncoding::Hex2 ? 2 : 4, row.Lamp,
-                          Page.FRefValues);
-            break;
-        }
-    }
+    for (const TParamRow& row : CommonRows(Page))
+        WriteByForm(row.Edit, row.Command, row.Lamp, Page.FRefValues, row.Form);
     FinishWrite(Page);
 }
 
@@ -123,12 +139,8 @@ void TDevOrbelin::ReadGPRS(TformGPRS& Page) {
             }
         }
     }
-    for (const TParamRow& row : GPRSRows(Page)) {
-        if (row.Encoding == TEncoding::Text)
-            ReadTextParam(row.Edit, row.Command, row.Lamp, Page.FRefValues);
-        else
-            ReadHexParam(row.Edit, row.Command, row.Lamp, Page.FRefValues);
-    }
+    for (const TParamRow& row : GPRSRows(Page))
+        ReadByForm(row.Edit, row.Command, row.Lamp, Page.FRefValues, row.Form);
     FinishRead(Page);
 }
 
@@ -142,17 +154,18 @@ void TDevOrbelin::WriteGPRS(TformGPRS& Page) {
         if (Transact(on ? "+c00" : "+cFF", reply) == TExchangeResult::Answered) {
             Page.FRefValues.Set(Page.cbGPRS->Name(), on ? "true" : "false");
             Lamp(Page.lbcb, clBlue);
+            ExpectReadBack({TReadBackKind::Switch,
+                            "+c",
+                            {},
+                            {Page.lbcb},
+                            {{Page.cbGPRS, on ? "true" : "false"}}});
         } else {
             Lamp(Page.lbcb, clRed);
             FWriteFailed = true;
         }
     }
-    for (const TParamRow& row : GPRSRows(Page)) {
-        if (row.Encoding == TEncoding::Text)
-            WriteTextParam(row.Edit, row.Command, 0, row.Lamp, Page.FRefValues);
-        else
-            WriteHexParam(row.Edit, row.Command, 2, row.Lamp, Page.FRefValues);
-    }
+    for (const TParamRow& row : GPRSRows(Page))
+        WriteByForm(row.Edit, row.Command, row.Lamp, Page.FRefValues, row.Form);
     FinishWrite(Page);
 }
 
@@ -164,10 +177,8 @@ void TDevOrbelin::ReadGPS(TformGPS& Page) {
     if (marked) {
         Lamp(Page.lbGPSOff, clWindowText);
         Lamp(Page.lbGPSDebug, clWindowText);
-        std::string reply;
-        const auto flags = Transact("+R", reply) == TExchangeResult::Answered
-                               ? HexReplyValue(ExtractReplyValue(reply))
-                               : std::nullopt;
+        const auto value = ReadFlagValue("+R", 2, ParamName(Page.lbGPSOff, Page.cbGPSOff->Name()));
+        const auto flags = value ? HexReplyValue(*value) : std::nullopt;
         const TColor lamp = flags ? clBlue : clRed;
         if (flags) {
             PostChecked(Page.cbGPSDebug, *flags & 1, Page.FRefValues);
@@ -193,6 +204,12 @@ void TDevOrbelin::WriteGPS(TformGPS& Page) {
         Page.FRefValues.Set(Page.cbGPSDebug->Name(), debug ? "true" : "false");
         Page.FRefValues.Set(Page.cbGPSOff->Name(), off ? "true" : "false");
         lamp = clBlue;
+        ExpectReadBack({TReadBackKind::GpsFlags,
+                        "+R",
+                        {},
+                        {Page.lbGPSOff, Page.lbGPSDebug},
+                        {{Page.cbGPSDebug, debug ? "true" : "false"},
+                         {Page.cbGPSOff, off ? "true" : "false"}}});
     } else {
         FWriteFailed = true;
     }
@@ -201,28 +218,27 @@ void TDevOrbelin::WriteGPS(TformGPS& Page) {
     FinishWrite(Page, true);
 }
 
-std::string TDevOrbelin::PowerStateText(TExchangeResult Result, const std::string& Reply,
-                                        int& Status) {
-    if (Result == TExchangeResult::NoAnswer)
+std::string TDevOrbelin::PowerStateText(int& Status) {
+    TExchangeResult result = TExchangeResult::NoAnswer;
+    const auto value = ReadFlagValue("+S", 2, StatusName, &result);
+    if (result == TExchangeResult::NoAnswer)
         return "TimeOUT!!";
-    const auto value = Result == TExchangeResult::Answered ? HexReplyValue(ExtractReplyValue(Reply))
-                                                           : std::nullopt;
-    if (!value)
+    const auto status = value ? HexReplyValue(*value) : std::nullopt;
+    if (!status)
         return "ОШИБКА!!";
-    Status = *value;
+    Status = *status;
     return {};
 }
 
 void TDevOrbelin::ReadBattery(TformAcc& Page) {
     if (Stopping())
         return;
-    ReadHexParam(Page.seACCCheckTime, "+q", Page.lbseACCCheckTime, Page.FRefValues);
+    ReadHexParam(Page.seACCCheckTime, "+q", Page.lbseACCCheckTime, Page.FRefValues, 2);
     if (!Stopping() && !Skipped(Page.cbAccTest, rqReadParam)) {
         Lamp(Page.lbcbAccTest, clWindowText);
-        std::string reply;
-        const auto flags = Transact("+K", reply) == TExchangeResult::Answered
-                               ? HexReplyValue(ExtractReplyValue(reply))
-                               : std::nullopt;
+        const auto value =
+            ReadFlagValue("+K", 2, ParamName(Page.lbcbAccTest, Page.cbAccTest->Name()));
+        const auto flags = value ? HexReplyValue(*value) : std::nullopt;
         if (flags) {
             // Bit 0 set: the test is switched off.
             PostChecked(Page.cbAccTest, !(*flags & 1), Page.FRefValues);
@@ -232,10 +248,8 @@ void TDevOrbelin::ReadBattery(TformAcc& Page) {
         }
     }
     if (!Stopping() && FRequest != rqReadParam) {
-        std::string reply;
-        const TExchangeResult result = Transact("+S", reply);
         int status = 0;
-        std::string caption = PowerStateText(result, reply, status);
+        std::string caption = PowerStateText(status);
         if (caption.empty())
             caption = status & 0x10 ? MainPower : "Резервное";
         Post(Page.pPowerState, caption);
@@ -246,13 +260,20 @@ void TDevOrbelin::ReadBattery(TformAcc& Page) {
 void TDevOrbelin::WriteBattery(TformAcc& Page) {
     if (Stopping())
         return;
-    WriteHexParam(Page.seACCCheckTime, "+q", 2, Page.lbseACCCheckTime, Page.FRefValues);
+    if (WriteHexParam(Page.seACCCheckTime, "+q", 2, Page.lbseACCCheckTime, Page.FRefValues))
+        ExpectValue(Page.seACCCheckTime, "+q", Page.lbseACCCheckTime, {TFormKind::Hex, 2},
+                    Page.FRefValues);
     if (!Stopping() && !Skipped(Page.cbAccTest, rqWriteParam)) {
         const bool on = Page.cbAccTest->Checked();
         std::string reply;
         if (Transact(on ? "+K00" : "+K01", reply) == TExchangeResult::Answered) {
             Page.FRefValues.Set(Page.cbAccTest->Name(), on ? "true" : "false");
             Lamp(Page.lbcbAccTest, clBlue);
+            ExpectReadBack({TReadBackKind::TestFlag,
+                            "+K",
+                            {},
+                            {Page.lbcbAccTest},
+                            {{Page.cbAccTest, on ? "true" : "false"}}});
         } else {
             Lamp(Page.lbcbAccTest, clRed);
             FWriteFailed = true;
@@ -264,10 +285,8 @@ void TDevOrbelin::WriteBattery(TformAcc& Page) {
 void TDevOrbelin::ReadFlags(TformFlags& Page) {
     if (Stopping())
         return;
-    std::string reply;
-    const TExchangeResult result = Transact("+S", reply);
     int status = 0;
-    const std::string failure = PowerStateText(result, reply, status);
+    const std::string failure = PowerStateText(status);
     TPanel* powerState = FPages.formAcc ? FPages.formAcc->pPowerState : nullptr;
     if (!failure.empty()) {
         if (powerState)
@@ -283,11 +302,11 @@ void TDevOrbelin::ReadFlags(TformFlags& Page) {
     }
     if (Stopping())
         return;
-    if (Transact("+M", reply) != TExchangeResult::Answered)
+    const auto value = ReadFlagValue("+M", 4, FlagsName);
+    if (!value)
         return;
-    const std::string value = ExtractReplyValue(reply);
-    const auto restore = HexReplyValue(value.substr(0, 2));
-    const auto trigger = HexReplyValue(value.size() > 2 ? value.substr(2, 2) : std::string());
+    const auto restore = HexReplyValue(value->substr(0, 2));
+    const auto trigger = HexReplyValue(value->size() > 2 ? value->substr(2, 2) : std::string());
     if (!restore || !trigger)
         return;
     for (int bit = 0; bit < 5; ++bit) {
@@ -308,7 +327,7 @@ void TDevOrbelin::ReadPhones(TformPhones& Page) {
     for (int n = 1; n <= TformPhones::NumberCount; ++n) {
         const std::string number = std::to_string(n);
         ReadTextParam(Page.Phone(n - 1), "+f0" + number, Page.Find<TLabel>("lbetPhone" + number),
-                      Page.FRefValues);
+                      Page.FRefValues, Phone);
     }
     if (!Stopping()) {
         // Ticked only when every number was last read as an empty value; the
@@ -346,6 +365,8 @@ void TDevOrbelin::WritePhones(TformPhones& Page) {
                    TExchangeResult::Answered) {
             Page.FRefValues.Set(edit->Name(), text);
             Lamp(lamp, clBlue);
+            ExpectReadBack(
+                {TReadBackKind::Value, "+f0" + std::to_string(n), Phone, {lamp}, {{edit, text}}});
         } else {
             Lamp(lamp, clRed);
             FWriteFailed = true;

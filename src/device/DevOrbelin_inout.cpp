@@ -15,12 +15,13 @@ void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
     Lamp(Page.lbVost, clWindowText);
     Lamp(Page.lbrb1, clWindowText);
     Lamp(Page.lbrb2, clWindowText);
-    std::string reply;
-    if (Transact("+Z", reply) != TExchangeResult::Answered) {
+    TExchangeResult result = TExchangeResult::NoAnswer;
+    const auto value = ReadFlagValue("+Z", 4, ParamName(Page.lbVost, "CheckBox3"), &result);
+    if (result != TExchangeResult::Answered) {
         for (TLabel* lamp : {Page.lbVost, Page.lbrb1, Page.lbrb2})
             Lamp(lamp, clRed);
     } else {
-        const auto masks = InputMasksValue(ExtractReplyValue(reply));
+        const auto masks = value ? InputMasksValue(*value) : std::nullopt;
         const TColor lamp = masks ? clBlue : clRed;
         if (masks) {
             const int mode = masks->Mode;
@@ -44,9 +45,8 @@ void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
     if (Stopping())
         return;
     Lamp(Page.lbSrab, clWindowText);
-    const auto mask = Transact("+z", reply) == TExchangeResult::Answered
-                          ? HexReplyValue(ExtractReplyValue(reply))
-                          : std::nullopt;
+    const auto trigger = ReadFlagValue("+z", 2, ParamName(Page.lbSrab, "CheckBox4"));
+    const auto mask = trigger ? HexReplyValue(*trigger) : std::nullopt;
     if (mask) {
         for (int k = 0; k < TformInOut::RowCount; ++k)
             PostChecked(Page.CheckBoxN(2 * k + 4), *mask & (1 << k), Page.FRefValues);
@@ -57,10 +57,8 @@ void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
 void TDevOrbelin::ReadOutputs(TformInOut& Page) {
     Lamp(Page.lbcb1, clWindowText);
     Lamp(Page.lbcb2, clWindowText);
-    std::string reply;
-    const auto flags = Transact("+k", reply) == TExchangeResult::Answered
-                           ? HexReplyValue(ExtractReplyValue(reply))
-                           : std::nullopt;
+    const auto value = ReadFlagValue("+k", 2, ParamName(Page.lbcb1, Page.CheckBox1->Name()));
+    const auto flags = value ? HexReplyValue(*value) : std::nullopt;
     if (flags) {
         PostChecked(Page.CheckBox1, *flags & 1, Page.FRefValues);
         PostChecked(Page.CheckBox2, *flags & 2, Page.FRefValues);
@@ -112,6 +110,14 @@ void TDevOrbelin::WriteInOut(TformInOut& Page) {
             for (int m = 0; m < 3; ++m)
                 Page.FRefValues.Set(buttons[m]->Name(), checked[m] ? "true" : "false");
             lamp = clBlue;
+            TReadBack back{
+                TReadBackKind::RestoreMask, "+Z", {}, {restoreLamps, restoreLamps + 4}, {}};
+            for (int k = 0; k < TformInOut::RowCount; ++k)
+                back.Sent.emplace_back(Page.CheckBoxN(2 * k + 3),
+                                       restore & (1 << k) ? "true" : "false");
+            for (int m = 0; m < 3; ++m)
+                back.Sent.emplace_back(buttons[m], checked[m] ? "true" : "false");
+            ExpectReadBack(std::move(back));
         } else {
             FWriteFailed = true;
         }
@@ -121,10 +127,14 @@ void TDevOrbelin::WriteInOut(TformInOut& Page) {
         if (!Stopping()) {
             Lamp(Page.lbSrab, clWindowText);
             if (Transact("+z" + IntToHexUpper(trigger, 2), reply) == TExchangeResult::Answered) {
-                for (int k = 0; k < TformInOut::RowCount; ++k)
-                    Page.FRefValues.Set(Page.CheckBoxN(2 * k + 4)->Name(),
-                                        trigger & (1 << k) ? "true" : "false");
+                TReadBack back{TReadBackKind::TriggerMask, "+z", {}, {Page.lbSrab}, {}};
+                for (int k = 0; k < TformInOut::RowCount; ++k) {
+                    const char* state = trigger & (1 << k) ? "true" : "false";
+                    Page.FRefValues.Set(Page.CheckBoxN(2 * k + 4)->Name(), state);
+                    back.Sent.emplace_back(Page.CheckBoxN(2 * k + 4), state);
+                }
                 Lamp(Page.lbSrab, clBlue);
+                ExpectReadBack(std::move(back));
             } else {
                 Lamp(Page.lbSrab, clRed);
                 FWriteFailed = true;
@@ -146,22 +156,28 @@ void TDevOrbelin::ReadInOutPerInput(TformInOut& Page) {
             if (single && !Marked(code) && !Marked(box))
                 continue;
             const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k);
+            TLabel* lamp = Page.RowLabelN(2 * k + column);
             std::string value;
-            if (!ExecCommand(command, Page.RowLabelN(2 * k + column), value))
+            if (!ExecCommand(command, lamp, value))
                 continue;
-            const auto event = EventCodeValue(value);
-            if (!event)
+            const auto problem = FormProblem({TFormKind::Text}, value);
+            const auto event = problem ? std::nullopt : EventCodeValue(value);
+            if (!event) {
+                RejectValue(ParamName(lamp, code->Name()), value,
+                            problem.value_or("не код события из " +
+                                             std::to_string(EventCodeLength + 1) + " символов"));
+                Post(code, "");
+                Lamp(lamp, clRed);
                 continue;
+            }
             Post(code, event->Code);
             Page.FRefValues.Set(code->Name(), event->Code);
             PostChecked(box, event->On, Page.FRefValues);
         }
     }
     if (!Stopping() && (!single || Marked(Page.CheckBox2))) {
-        std::string reply;
-        const auto flags = Transact("+k", reply) == TExchangeResult::Answered
-                               ? HexReplyValue(ExtractReplyValue(reply))
-                               : std::nullopt;
+        const auto value = ReadFlagValue("+k", 2, ParamName(Page.lbcb2, Page.CheckBox2->Name()));
+        const auto flags = value ? HexReplyValue(*value) : std::nullopt;
         if (flags)
             PostChecked(Page.CheckBox2, *flags != 0, Page.FRefValues);
         Lamp(Page.lbcb2, flags ? clBlue : clRed);
@@ -188,10 +204,15 @@ void TDevOrbelin::WriteInOutPerInput(TformInOut& Page) {
                 FWriteFailed = true;
                 continue;
             }
-            const std::string command = (column == 1 ? "+Z0" : "+z0") + std::to_string(k) + text +
-                                        (box->Checked() ? "1" : "0");
+            const std::string read = (column == 1 ? "+Z0" : "+z0") + std::to_string(k);
+            const bool on = box->Checked();
             std::string value;
-            ExecCommand(command, lamp, value);
+            if (ExecCommand(read + text + (on ? "1" : "0"), lamp, value))
+                ExpectReadBack({TReadBackKind::EventCode,
+                                read,
+                                {},
+                                {lamp},
+                                {{code, text}, {box, on ? "true" : "false"}}});
         }
     }
     FinishWrite(Page);

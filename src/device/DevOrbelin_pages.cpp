@@ -19,6 +19,10 @@
 namespace {
 
 const char* const WriteWarning = "ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!";
+const char* const ReadAllDone = "Чтение всех параметров завершено!";
+
+// How many failed parameters a message names before it only counts the rest.
+constexpr std::size_t NamedFailures = 3;
 
 // Parameters each walk handles, by generation (0, 1, 2).
 constexpr int ReadAllSteps[3] = {
@@ -84,6 +88,44 @@ void TDevOrbelin::RunWriteRoutine(QObject* Page) {
         WritePhones(*p);
 }
 
+std::string TDevOrbelin::FailureSummary() const {
+    if (FFailures.empty())
+        return {};
+    std::string text = "Ошибок: " + std::to_string(FFailures.size()) + " — ";
+    for (std::size_t i = 0; i < FFailures.size() && i < NamedFailures; ++i) {
+        const TFailure& f = FFailures[i];
+        std::string caption = ShortCaption(f.Lamp->Caption());
+        if (caption.empty())
+            caption = f.Lamp->Name();
+        text += (i == 0 ? "" : ", ") + caption + (f.Note.empty() ? "" : " (" + f.Note + ")");
+    }
+    if (FFailures.size() > NamedFailures)
+        text += " и ещё " + std::to_string(FFailures.size() - NamedFailures);
+    return text;
+}
+
+std::string TDevOrbelin::WithFailures(const char* Message) const {
+    const std::string summary = FailureSummary();
+    return summary.empty() ? std::string(Message) : Message + ("\n" + summary);
+}
+
+bool TDevOrbelin::ShowFailureCount() {
+    if (!FPages.StatusPanel4 || FFailures.empty())
+        return false;
+    FOut.PostStatus("Ошибок: " + std::to_string(FFailures.size()), FPages.StatusPanel4);
+    FFailuresShown = true;
+    return true;
+}
+
+void TDevOrbelin::BeginOperation() {
+    FFailures.clear();
+    FVerifying = FVerifyWrites.load();
+    FReadBacks.clear();
+    if (FFailuresShown && FPages.StatusPanel4)
+        FOut.PostStatus("", FPages.StatusPanel4);
+    FFailuresShown = false;
+}
+
 void TDevOrbelin::ReadPage() {
     // The page tree stays locked while the page is exchanged.
     FOut.PostControlText(FTargets.tv1, "false");
@@ -92,6 +134,9 @@ void TDevOrbelin::ReadPage() {
     RunReadRoutine(page);
     if (auto* form = dynamic_cast<TForm*>(page))
         RestoreParameterTags(form);
+    // A walk tells its outcome once, at its end.
+    if (FRequest != rqReadAll)
+        ShowFailureCount();
 }
 
 void TDevOrbelin::WritePage() {
@@ -105,8 +150,11 @@ void TDevOrbelin::WritePage() {
     if (auto* form = dynamic_cast<TForm*>(page))
         RestoreParameterTags(form);
     // Write all warns once, after its last page.
-    if (!walk && FWriteFailed)
-        FOut.PostMsg(WriteWarning);
+    if (walk)
+        return;
+    if (FWriteFailed)
+        FOut.PostMsg(WithFailures(WriteWarning));
+    ShowFailureCount();
 }
 
 void TDevOrbelin::ReadAll() {
@@ -135,7 +183,7 @@ void TDevOrbelin::ReadAll() {
         SetCurrentPage(FPages.formCommon);
         Post(FPages.formCommon, "Show");
     }
-    FOut.PostMsg("Чтение всех параметров завершено!");
+    FOut.PostMsg(WithFailures(ReadAllDone));
 }
 
 void TDevOrbelin::WriteAll() {
@@ -158,7 +206,7 @@ void TDevOrbelin::WriteAll() {
             return;
     }
     if (FWriteFailed)
-        FOut.PostMsg(WriteWarning);
+        FOut.PostMsg(WithFailures(WriteWarning));
     PostLine("Окончили писать всё", false, true);
     PostLine(rule, false, false);
     if (FPages.formCommon) {
@@ -185,6 +233,7 @@ void TDevOrbelin::WalkStep() {
 
 void TDevOrbelin::EndWalk() {
     FWalkWhat = nullptr;
-    if (FPages.StatusPanel4)
+    // The progress gives way to the count of failures, if any.
+    if (!ShowFailureCount() && FPages.StatusPanel4)
         FOut.PostStatus("", FPages.StatusPanel4);
 }

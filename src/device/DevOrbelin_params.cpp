@@ -25,6 +25,47 @@ void TDevOrbelin::Post(QObject* Control, const std::string& Text) {
 
 void TDevOrbelin::Lamp(TLabel* Label, TColor Color) {
     FOut.PostControlColor(Label, Color);
+    if (Color != clRed || !Label)
+        return;
+    for (const TFailure& f : FFailures)
+        if (f.Lamp == Label)
+            return;
+    FFailures.push_back({Label, {}});
+}
+
+void TDevOrbelin::NoteFailure(TLabel* Label, const std::string& Note) {
+    for (TFailure& f : FFailures)
+        if (f.Lamp == Label)
+            f.Note = Note;
+}
+
+std::string TDevOrbelin::ParamName(TLabel* LampLabel, const std::string& Control) {
+    const std::string caption = LampLabel ? ShortCaption(LampLabel->Caption()) : std::string();
+    return caption.empty() ? Control : caption + " (" + Control + ")";
+}
+
+std::optional<std::string> TDevOrbelin::TakeValue(TExchangeResult Result, const std::string& Reply,
+                                                  const TParamForm& Form, const std::string& Who) {
+    if (Result == TExchangeResult::Malformed) {
+        PostLine(" # !!! " + Who +
+                     ": ответ отклонён, в нём нет ни «OK», ни значения: " + QuotedValue(Reply),
+                 true, true);
+        return std::nullopt;
+    }
+    if (Result != TExchangeResult::Answered)
+        return std::nullopt;
+    const std::string value = ExtractReplyValue(Reply);
+    if (const auto problem = FormProblem(Form, value)) {
+        RejectValue(Who, value, *problem);
+        return std::nullopt;
+    }
+    return value;
+}
+
+void TDevOrbelin::RejectValue(const std::string& Who, const std::string& Value,
+                              const std::string& Problem) {
+    PostLine(" # !!! " + Who + ": значение " + QuotedValue(Value) + " отклонено, " + Problem, true,
+             true);
 }
 
 TDevOrbelin::TExchangeResult TDevOrbelin::Transact(const std::string& Command, std::string& Reply) {
@@ -55,45 +96,55 @@ bool TDevOrbelin::ExecCommand(const std::string& Command, TLabel* LampLabel, std
     return true;
 }
 
-void TDevOrbelin::ReadTextParam(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
-                                TRefValues& Table) {
-    if (Stopping() || Skipped(Edit, rqReadParam))
-        return;
-    Lamp(LampLabel, clWindowText);
-    std::string reply;
-    if (Transact(Command, reply) != TExchangeResult::Answered) {
-        Lamp(LampLabel, clRed);
-        return;
-    }
-    const std::string value = TrimBlanks(ExtractReplyValue(reply));
-    Table.Set(Edit->Name(), value);
-    Post(Edit, value);
-    Lamp(LampLabel, clBlue);
-}
-
-void TDevOrbelin::ReadHexParam(QObject* Control, const std::string& Command, TLabel* LampLabel,
-                               TRefValues& Table) {
+void TDevOrbelin::ReadParamValue(QObject* Control, const std::string& Name,
+                                 const std::string& Command, TLabel* LampLabel, TRefValues& Table,
+                                 const TParamForm& Form) {
     if (Stopping() || Skipped(Control, rqReadParam))
         return;
     Lamp(LampLabel, clWindowText);
     std::string reply;
-    const auto value = Transact(Command, reply) == TExchangeResult::Answered
-                           ? HexReplyValue(ExtractReplyValue(reply))
-                           : std::nullopt;
+    const TExchangeResult result = Transact(Command, reply);
+    const auto value = TakeValue(result, reply, Form, ParamName(LampLabel, Name));
     if (!value) {
+        // A value that was refused leaves nothing behind: neither what came
+        // nor what the field showed before passes for the unit's setting.
+        if (result == TExchangeResult::Answered || result == TExchangeResult::Malformed)
+            Post(Control, "");
         Lamp(LampLabel, clRed);
         return;
     }
-    const std::string text = std::to_string(*value);
-    Table.Set(ComponentInfoOf(Control)->Name(), text);
+    const std::string text = FieldText(Form, *value);
+    Table.Set(Name, text);
     Post(Control, text);
     Lamp(LampLabel, clBlue);
 }
 
-void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Digits,
+void TDevOrbelin::ReadTextParam(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
+                                TRefValues& Table, TParamForm Form) {
+    Form.MaxLength = Edit->MaxLength();
+    ReadParamValue(Edit, Edit->Name(), Command, LampLabel, Table, Form);
+}
+
+void TDevOrbelin::ReadHexParam(QObject* Control, const std::string& Command, TLabel* LampLabel,
+                               TRefValues& Table, int Digits) {
+    ReadParamValue(Control, ComponentInfoOf(Control)->Name(), Command, LampLabel, Table,
+                   {TFormKind::Hex, Digits});
+}
+
+std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command, int Digits,
+                                                      const std::string& Who,
+                                                      TExchangeResult* Result) {
+    std::string reply;
+    const TExchangeResult result = Transact(Command, reply);
+    if (Result)
+        *Result = result;
+    return TakeValue(result, reply, {TFormKind::Hex, Digits}, Who);
+}
+
+bool TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Digits,
                                  TLabel* LampLabel, TRefValues& Table) {
     if (Stopping() || Skipped(Edit, rqWriteParam))
-        return;
+        return false;
     Lamp(LampLabel, clWindowText);
     const std::string text = Edit->Text();
     std::string argument;
@@ -101,15 +152,19 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
         // The bare command letter would read the parameter instead: the
         // write would pass for done although nothing was written.
         const bool empty = text.empty();
+        const std::string who = ParamName(LampLabel, Edit->Name());
         if (empty)
-            PostLine(" # !!! " + Edit->Name() +
-                         " не отправлен: пустое значение устройство приняло бы за чтение",
+            PostLine(" # !!! " + who +
+                         " не отправлен: пустое значение устройство приняло бы за чтение; в "
+                         "устройстве осталось прежнее значение",
                      true, true);
-        if (empty || !Sendable(Edit->Name(), text)) {
+        if (empty || !Sendable(who, text)) {
             WalkStep();
             Lamp(LampLabel, clRed);
+            NoteFailure(LampLabel,
+                        empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
             FWriteFailed = true;
-            return;
+            return false;
         }
         argument = text;
     } else {
@@ -117,7 +172,7 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
         if (!number) {
             WalkStep();
             Lamp(LampLabel, clRed);
-            return;
+            return false;
         }
         argument = IntToDecPadded(*number, Digits);
     }
@@ -125,17 +180,18 @@ void TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Di
     if (Transact(Command + argument, reply) != TExchangeResult::Answered) {
         Lamp(LampLabel, clRed);
         FWriteFailed = true;
-        return;
+        return false;
     }
     Table.Set(Edit->Name(), text);
     Post(Edit, text);
     Lamp(LampLabel, clBlue);
+    return true;
 }
 
-void TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, int Digits,
+bool TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, int Digits,
                                 TLabel* LampLabel, TRefValues& Table) {
     if (Stopping() || Skipped(Control, rqWriteParam))
-        return;
+        return false;
     Lamp(LampLabel, clWindowText);
     std::optional<std::int32_t> number;
     std::string text;
@@ -151,17 +207,18 @@ void TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, in
     if (!number) {
         WalkStep();
         Lamp(LampLabel, clRed);
-        return;
+        return false;
     }
     std::string reply;
     if (Transact(Command + IntToHexUpper(*number, Digits), reply) != TExchangeResult::Answered) {
         Lamp(LampLabel, clRed);
         FWriteFailed = true;
-        return;
+        return false;
     }
     Table.Set(ComponentInfoOf(Control)->Name(), text);
     Post(Control, text);
     Lamp(LampLabel, clBlue);
+    return true;
 }
 
 void TDevOrbelin::PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table) {

@@ -1,5 +1,10 @@
 #include "ReplyValue.h"
 
+bool HasReplyValue(std::string_view Reply) {
+    const std::size_t mark = Reply.find('>');
+    return mark != std::string_view::npos && Reply.find("\r\n", mark + 1) != std::string_view::npos;
+}
+
 std::string ExtractReplyValue(std::string_view Reply) {
     const std::size_t mark = Reply.find('>');
     if (mark == std::string_view::npos)

@@ -7,3 +7,6 @@
 #include <string_view>
 
 std::string ExtractReplyValue(std::string_view Reply);
+
+// Whether the reply carries a value at all: a ">" with a CR LF after it.
+bool HasReplyValue(std::string_view Reply);

@@ -37,6 +37,10 @@ int TModem::Scaled(int Ms) const {
     return static_cast<int>(std::lround(Ms * FTimeScale));
 }
 
+int TModem::ScaledReplyWait(int Ms) const {
+    return static_cast<int>(std::lround(Ms * FReplyScale));
+}
+
 void TModem::PostLine(const std::string& Text, bool Show, bool Stamp) {
     FOut.PostMemo(Text, Show, Stamp);
 }
@@ -92,7 +96,10 @@ void TModem::OpenPort() {
         ShowOnSplash("Успешно открыли COM порт: " + FPortName);
     } catch (const std::exception& e) {
         PostLine(std::string(" # !!! Ошибка открытия COM порта: ") + e.what(), true, true);
-        ShowOnSplash("Ошибка при открытии COM порта: " + FPortName);
+        // The splash is all the operator sees of it: it says why too.
+        const auto* device = dynamic_cast<const EDeviceError*>(&e);
+        const std::string why = device && !device->Reason().empty() ? " — " + device->Reason() : "";
+        ShowOnSplash("Ошибка при открытии COM порта: " + FPortName + why);
         Terminate();
     }
 }

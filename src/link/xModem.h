@@ -9,6 +9,7 @@
 // thread itself (the device object calls them from Dispatch).
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,6 +33,11 @@ public:
     // (and, idle, at Mode) again: short enough that a request ends a wait
     // within 20 ms, long enough that an idle link costs well under 1 % CPU.
     static constexpr int WaitSliceMs = 15;
+    // After a reply wait that gave up, the line counts as settled once it
+    // has been quiet this long after the last byte the unit sent (before the
+    // time scale): far longer than the gaps inside one reply at 19200 bit/s,
+    // far shorter than a reply wait.
+    static constexpr int SettleQuietMs = 200;
 
     TModem(const std::string& PortName, const std::string& Phone, TOutArray& Out, TDevice& Device,
            bool WaitReg, const TUiTargets& Targets);
@@ -49,11 +55,18 @@ public:
     const std::string& PortName() const { return FPortName; }
 
     // Every fixed pause and timeout of the link and of the device object is
-    // multiplied by Scale. Only tests set it, before Resume; default 1.
-    void SetTimeScaleForTests(double Scale) { FTimeScale = Scale; }
+    // multiplied by Scale. Only tests set it, before Resume; default 1. The
+    // waits for an answer from the other end take ReplyScale instead when it
+    // is given: such a wait ends when the answer comes, so a run can keep the
+    // protocol's own and still shorten its pauses.
+    void SetTimeScaleForTests(double Scale, double ReplyScale = 0) {
+        FTimeScale = Scale;
+        FReplyScale = ReplyScale > 0 ? ReplyScale : Scale;
+    }
     double TimeScale() const { return FTimeScale; }
-    // Milliseconds after the time scale.
+    // Milliseconds after the time scale, and after the answer waits' scale.
     int Scaled(int Ms) const;
+    int ScaledReplyWait(int Ms) const;
 
     // One memo line: Show puts it on the debug memo (else the log only),
     // Stamp puts the date and time in front.
@@ -75,6 +88,12 @@ public:
     void DrainInput();
     // True when the reply is good; Code 0 good, 1 failure, 2 "ERROR" (ckLink).
     bool CheckReply(bool NoReply, const std::string& Reply, int& Code, TReplyKind Kind);
+
+    // What the operator is to be told about a lost line or port, once the
+    // link stopped because of one; empty otherwise. The first loss counts.
+    const std::string& LineLost() const { return FLineLost; }
+    // The port failed (Reason: the component's message): the link stops.
+    void LoseLine(const std::string& Reason);
 
     void DropRTS();
     void RaiseRTS();
@@ -122,6 +141,25 @@ private:
     bool ModemStep(const std::string& Command, bool& Flag);
     // Collects input for Ms (time-scaled) and posts it as it stands.
     void CollectAndPost(int Ms);
+    // The unit, not the modem, is at the other end: a cable link, or a data
+    // call that is up and not being hung up.
+    bool UnitOnLine() const { return !FHangingUp && (FPhone.empty() || FCallActive); }
+    // A reply wait of TimeoutMs ended without its end mark; Heard: something
+    // came in it. The unit may still be answering, so the next command waits
+    // for the line to settle first.
+    void OweSettle(int TimeoutMs, bool Heard);
+    // Before a command: if a settle is owed, reads until the line has been
+    // quiet for SettleQuietMs after the unit's last byte, for at most one
+    // reply wait after the wait that gave up. When the unit said nothing
+    // through the last settle either, it is not answering at all, and the
+    // settle is only the quiet spell: each command need not wait for it
+    // twice. What comes is drained as unsolicited input, never taken for
+    // the next command's reply. Only a retry of the same command may take
+    // it: with RetryMark (Windows-1251) given, input that holds that end
+    // mark is the late reply of the try before, handed back in Reply (true).
+    bool Settle(const std::string* RetryMark, std::string& Reply);
+    // Logs input no exchange asked for and watches it for a lost call.
+    void PostUnsolicited(const TReplyBuffer& Buffer);
 
     // Raised by a new Mode and by a termination request; ends IdleWait.
     TWakeSignal FWake;
@@ -140,4 +178,11 @@ private:
     bool FPortFailed = false;
     TUiTargets FTargets;
     double FTimeScale = 1.0;
+    std::string FLineLost;
+    bool FSettleOwed = false;
+    bool FSettleHeard = false; // the reply wait that gave up received something
+    std::chrono::steady_clock::time_point FSettleUntil{};
+    std::chrono::steady_clock::time_point FLastInput{}; // when the last byte came in
+    bool FUnitSilent = false; // nothing at all came through the last settle
+    double FReplyScale = 1.0;
 };

@@ -24,7 +24,11 @@ bool TModem::ReadChunk(TReplyBuffer& Buffer) {
     char chunk[kChunk];
     const std::uint32_t got = FComm->Read(chunk, std::min<std::uint32_t>(queued, kChunk), 0);
     Buffer.Append(std::string_view(chunk, got));
-    return got != 0;
+    if (got == 0)
+        return false;
+    FLastInput = TClock::now();
+    FUnitSilent = false;
+    return true;
 }
 
 std::string TModem::TakeText(const TReplyBuffer& Buffer) {
@@ -39,13 +43,19 @@ void TModem::ReportReadError(const std::exception& Error) {
     PostLine(std::string(" # !!! Ошибка при чтении данных из COM порта: ") + Error.what(), true,
              true);
     FPortFailed = FComm->Connected();
+    LoseLine(Error.what());
+}
+
+void TModem::LoseLine(const std::string& Reason) {
+    if (FLineLost.empty())
+        FLineLost = "ОШИБКА! Связь с COM портом потеряна: " + Reason;
     Terminate();
 }
 
 bool TModem::Collect(TReplyBuffer& Buffer, std::string& Reply, int TimeoutMs,
                      bool EvenWhileHangingUp, const std::vector<std::string>* Words) {
     const auto start = TClock::now();
-    const auto limit = std::chrono::milliseconds(Scaled(TimeoutMs));
+    const auto limit = std::chrono::milliseconds(ScaledReplyWait(TimeoutMs));
     bool done = false;
     if (FPortFailed)
         return false;
@@ -102,12 +112,61 @@ void TModem::DrainInput() {
     } catch (const std::exception& e) {
         ReportReadError(e);
     }
-    if (buffer.Empty())
+    PostUnsolicited(buffer);
+}
+
+void TModem::PostUnsolicited(const TReplyBuffer& Buffer) {
+    if (Buffer.Empty())
         return;
-    const std::string text = TakeText(buffer);
+    const std::string text = TakeText(Buffer);
     PostLine("<<<<- " + text, false, false);
     int code = 0;
     CheckReply(false, text, code, ckLink);
+}
+
+void TModem::OweSettle(int TimeoutMs, bool Heard) {
+    if (!UnitOnLine())
+        return;
+    FSettleOwed = true;
+    FSettleHeard = Heard;
+    const int longest = FUnitSilent && !Heard ? SettleQuietMs : TimeoutMs;
+    FSettleUntil = TClock::now() + std::chrono::milliseconds(ScaledReplyWait(longest));
+}
+
+bool TModem::Settle(const std::string* RetryMark, std::string& Reply) {
+    if (!FSettleOwed)
+        return false;
+    FSettleOwed = false;
+    if (!PortUsable() || !UnitOnLine())
+        return false;
+    const auto quiet = std::chrono::milliseconds(ScaledReplyWait(SettleQuietMs));
+    TReplyBuffer buffer(ReplyLimit, RetryMark ? std::string_view(*RetryMark) : std::string_view());
+    bool heard = FSettleHeard;
+    try {
+        while (!StopRequested(false)) {
+            const auto now = TClock::now();
+            // Until the unit has said something, it may still be about to.
+            const auto end = heard ? std::min(FSettleUntil, FLastInput + quiet) : FSettleUntil;
+            if (now >= end)
+                break;
+            if (ReadChunk(buffer)) {
+                heard = true;
+                continue;
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now).count();
+            FComm->WaitForInput(static_cast<int>(std::clamp<long long>(left, 1, WaitSliceMs)));
+        }
+    } catch (const std::exception& e) {
+        ReportReadError(e);
+    }
+    if (!heard)
+        FUnitSilent = true;
+    if (buffer.MarkSeen()) {
+        Reply = TakeText(buffer);
+        return true;
+    }
+    PostUnsolicited(buffer);
+    return false;
 }
 
 bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
@@ -122,10 +181,17 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
     }
     const std::string wire = Utf8ToCp1251(Command).Bytes + (Raw ? "" : "\r");
     const std::string mark = EndMark.empty() ? std::string("\r\n") : EndMark;
+    const std::string wireMark = Utf8ToCp1251Lossy(mark);
     bool failed = true;
     try {
         for (int n = 1; n <= Attempts && !StopRequested(false); ++n) {
             Pause(100);
+            // A try that gave up may still get its answer before the next.
+            if (Settle(n > 1 ? &wireMark : nullptr, Reply)) {
+                PostLine(" <<- " + Reply, true, false);
+                failed = false;
+                break;
+            }
             DrainInput();
             if (StopRequested(false)) {
                 failed = true;
@@ -145,6 +211,7 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
             failed = Reply.empty() || StrictEnd;
             if (!failed)
                 PostLine(" <- " + Reply, true, false);
+            OweSettle(TimeoutMs, !Reply.empty());
             // A line that is gone does not come back for another try; the
             // caller's judgement of this reply reports it.
             if (ReportsLineLost(Reply))
@@ -154,7 +221,7 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
         PostLine(std::string(" # !!! Ошибка при отправке команды COM порту: ") + e.what(), true,
                  true);
         FPortFailed = FComm->Connected();
-        Terminate();
+        LoseLine(e.what());
         return true;
     }
     return failed;
@@ -164,8 +231,11 @@ bool TModem::CheckReply(bool NoReply, const std::string& Reply, int& Code, TRepl
     const TReplyVerdict verdict = ClassifyReply(NoReply, Reply, Kind);
     if (verdict.Message)
         PostLine(verdict.Message, true, true);
-    if (verdict.Terminate)
+    if (verdict.Terminate) {
+        if (Kind == ckLink && FLineLost.empty())
+            FLineLost = verdict.Message;
         Terminate();
+    }
     Code = verdict.Code;
     return Code == 0;
 }

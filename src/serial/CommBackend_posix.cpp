@@ -472,3 +472,22 @@ std::string CommSystemErrorText(int SystemError) {
 const char* CommSystemErrorKind() {
     return "POSIX";
 }
+
+std::string OpenFailureReason(int SystemError) {
+    switch (SystemError) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return "нет такого порта";
+    case EBUSY: // TIOCEXCL, or the lock another copy of the program holds
+        return "порт занят другой программой";
+    case ENOTTY:
+    case EISDIR:
+        return "это не последовательный порт";
+    case EACCES:
+    case EPERM:
+        return "нет доступа к порту (пользователь должен входить в группу dialout)";
+    default:
+        return {};
+    }
+}

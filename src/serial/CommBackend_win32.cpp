@@ -117,13 +117,13 @@ public:
                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return LastError();
-        // Anything that opens but has no line settings is not a serial port.
+        // Anything that opens but has no line settings is not a serial port,
+        // whatever error the driver gives for the question.
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!GetCommState(h, &dcb)) {
-            const int err = LastError();
             CloseHandle(h);
-            return err;
+            return ERROR_NOT_SUPPORTED;
         }
         FInputSignal = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         FReadDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -400,4 +400,21 @@ std::string CommSystemErrorText(int SystemError) {
 
 const char* CommSystemErrorKind() {
     return "Win32";
+}
+
+std::string OpenFailureReason(int SystemError) {
+    switch (SystemError) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "нет такого порта";
+    // A serial port is opened for exclusive use: another program holding
+    // it is what denies the access.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return "порт занят другой программой";
+    case ERROR_NOT_SUPPORTED:
+        return "это не последовательный порт";
+    default:
+        return {};
+    }
 }

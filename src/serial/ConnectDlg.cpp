@@ -10,7 +10,7 @@ TdlgConnect::TdlgConnect(TForm* Owner)
       CancelBtn(new TButton(this, "CancelBtn")), ComPorts(new TComboBox(this, "ComPorts")),
       Phones(new TComboBox(this, "Phones")), Label1(new TLabel(this, "Label1")),
       Label2(new TLabel(this, "Label2")), cbRegWait(new TCheckBox(this, "cbRegWait")),
-      PortSource(ListSerialPorts) {
+      PortSource(ListSerialPortInfo) {
     SetBorder(TFormBorder::Dialog);
     SetPosition(TFormPosition::ScreenCenter);
     SetCaption("Соединение");
@@ -59,8 +59,8 @@ TdlgConnect::TdlgConnect(TForm* Owner)
 void TdlgConnect::ComPortsDropDown(QObject*) {
     ComPorts->ClearItems();
     ComPorts->SetText("");
-    for (const std::string& port : PortSource())
-        ComPorts->AddItem(port);
+    for (const TPortInfo& port : PortSource())
+        ComPorts->SetItemNote(ComPorts->AddItem(port.Name), port.Note);
     if (ComPorts->ItemIndex() < 0 && ComPorts->ItemCount() > 0)
         ComPorts->SetItemIndex(0);
 }

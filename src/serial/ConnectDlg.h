@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Controls.h"
+#include "PortList.h"
 
 class TdlgConnect : public TForm {
 public:
@@ -31,6 +32,7 @@ public:
     // Records the phone number in the history.
     void OKBtnClick(QObject* Sender);
 
-    // Where the port names come from: the machine's serial ports.
-    std::function<std::vector<std::string>()> PortSource;
+    // Where the ports come from: the machine's serial ports, each with what
+    // the system knows of it.
+    std::function<std::vector<TPortInfo>()> PortSource;
 };

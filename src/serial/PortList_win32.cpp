@@ -34,3 +34,10 @@ std::vector<std::string> ListSerialPorts() {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+std::vector<TPortInfo> ListSerialPortInfo() {
+    std::vector<TPortInfo> ports;
+    for (std::string& name : ListSerialPorts())
+        ports.push_back({std::move(name), {}});
+    return ports;
+}

@@ -28,8 +28,8 @@ void TCustomComm::Open() {
         throw EDeviceError::FromCode(ecAlreadyOpened);
     FBusy = 0;
     auto backend = TCommBackend::Create();
-    if (backend->Open(FDeviceName) != 0)
-        throw EDeviceError::CannotOpen(FDeviceName);
+    if (const int error = backend->Open(FDeviceName); error != 0)
+        throw EDeviceError::CannotOpen(FDeviceName, error);
     FBackend = std::move(backend);
     FOpen.store(true);
     FEventThread = std::make_unique<TCommEventThread>(*this, *FBackend);

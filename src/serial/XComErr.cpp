@@ -30,8 +30,12 @@ EDeviceError EDeviceError::FromCode(TDeviceErrorCode Code) {
     return EDeviceError(DeviceErrorText(Code), Code);
 }
 
-EDeviceError EDeviceError::CannotOpen(const std::string& DeviceName) {
-    return EDeviceError("Cannot open device " + DeviceName, ecCannotOpen);
+EDeviceError EDeviceError::CannotOpen(const std::string& DeviceName, int SystemError) {
+    const std::string reason = OpenFailureReason(SystemError);
+    return EDeviceError("Cannot open device " + DeviceName + (reason.empty() ? "" : ": " + reason) +
+                            " (" + CommSystemErrorKind() + " error " + std::to_string(SystemError) +
+                            ": " + CommSystemErrorText(SystemError) + ")",
+                        ecCannotOpen, reason);
 }
 
 EDeviceError EDeviceError::WithSystemError(TDeviceErrorCode Code, int SystemError) {

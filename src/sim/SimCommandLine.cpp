@@ -29,10 +29,16 @@ std::vector<std::string_view> Split(std::string_view s, char sep) {
 }
 
 const std::map<std::string_view, TSimFaultKind> kFaultKinds{
-    {"no-answer", TSimFaultKind::NoAnswer},   {"error", TSimFaultKind::Error},
-    {"no-ok", TSimFaultKind::NoOk},           {"late", TSimFaultKind::Late},
-    {"garbage", TSimFaultKind::Garbage},      {"long-line", TSimFaultKind::LongLine},
-    {"no-carrier", TSimFaultKind::NoCarrier}, {"drop-line", TSimFaultKind::DropLine},
+    {"no-answer", TSimFaultKind::NoAnswer},
+    {"error", TSimFaultKind::Error},
+    {"no-ok", TSimFaultKind::NoOk},
+    {"late", TSimFaultKind::Late},
+    {"garbage", TSimFaultKind::Garbage},
+    {"long-line", TSimFaultKind::LongLine},
+    {"no-carrier", TSimFaultKind::NoCarrier},
+    {"drop-line", TSimFaultKind::DropLine},
+    {"keep", TSimFaultKind::Keep},
+    {"clamp", TSimFaultKind::Clamp},
 };
 
 // Named modem behaviours; registration spellings as modems are seen to write them.
@@ -345,6 +351,8 @@ first line on stdout, logs what it receives on stderr, runs until SIGINT/SIGTERM
                       [,delay=MS][,size=N][,bytes=TEXT]
                       KIND: no-answer error no-ok late garbage long-line
                             no-carrier drop-line
+                            keep (a write answered OK, the old value kept)
+                            clamp (a write answered OK, bytes=TEXT kept)
   --modem[=V,V...]    a GSM modem in front of the unit; variants:
                       echo noecho atz-error atz-silent cbst-error cbst-silent
                       at-error at-silent creg-home creg-roaming creg-nospace

@@ -232,10 +232,18 @@ void TSimUnit::Command(const std::string& line, bool overflow, TSimClock::time_p
             break;
         case TSimFaultKind::NoOk:
         case TSimFaultKind::NoCarrier:
+        case TSimFaultKind::Keep:
+        case TSimFaultKind::Clamp:
             break;
         }
     }
-    std::string reply = overflow ? std::string("ERROR\r\n") : Execute(line);
+    std::optional<std::string> kept;
+    if (fault && fault->Kind == TSimFaultKind::Clamp)
+        kept = fault->Bytes;
+    const bool keeps =
+        fault && (fault->Kind == TSimFaultKind::Keep || fault->Kind == TSimFaultKind::Clamp);
+    std::string reply =
+        overflow ? std::string("ERROR\r\n") : Execute(line, keeps ? &kept : nullptr);
     if (fault && fault->Kind == TSimFaultKind::NoOk && reply.ends_with("OK\r\n"))
         reply.resize(reply.size() - 4);
     EnqueueReply(due, std::move(reply));

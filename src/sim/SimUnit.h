@@ -45,6 +45,8 @@ enum class TSimFaultKind {
     LongLine,  // Size bytes without any CR or LF instead of the reply, no effect
     NoCarrier, // the normal reply, then an unsolicited "NO CARRIER"
     DropLine,  // instead of answering, the line drops (the pseudo-terminal closes)
+    Keep,      // a write answered as usual, but the unit keeps its old value
+    Clamp,     // a write answered as usual, but the unit keeps Bytes instead
 };
 
 // Which commands a fault hits: those whose text begins with Command (or equals
@@ -58,7 +60,7 @@ struct TSimFault {
     int Skip = 0;
     int Count = 1;
     int DelayMs = 6000;                                   // Late
-    std::string Bytes = std::string("\0\xFF\x00\xFF", 4); // Garbage
+    std::string Bytes = std::string("\0\xFF\x00\xFF", 4); // Garbage; Clamp: the value kept
     size_t Size = 100 * 1024;                             // LongLine
 };
 
@@ -120,7 +122,9 @@ private:
     void SetHooks(std::function<void()> wake, TSimTrace trace);
 
     void Command(const std::string& line, bool overflow, TSimClock::time_point now);
-    std::string Execute(const std::string& line);
+    // Kept is what a write stores instead of its argument: nothing for the
+    // argument itself, or the value to keep (the old one for a kept write).
+    std::string Execute(const std::string& line, const std::optional<std::string>* Kept = nullptr);
     std::string ValueReply(std::string_view name, const std::string& value) const;
     std::string DoneReply(std::string_view name) const;
     const TSimFault* MatchFault(const std::string& line);

@@ -15,7 +15,7 @@ std::string TSimUnit::DoneReply(std::string_view name) const {
     return (FEcho ? std::string() : std::string(name) + "\r\n") + "OK\r\n";
 }
 
-std::string TSimUnit::Execute(const std::string& line) {
+std::string TSimUnit::Execute(const std::string& line, const std::optional<std::string>* Kept) {
     if (line.size() < 2 || line[0] != '+')
         return kError;
     const char letter = line[1];
@@ -74,6 +74,10 @@ std::string TSimUnit::Execute(const std::string& line) {
     const auto accepted = TSimStore::Accept(*param, value);
     if (!accepted)
         return kError;
-    FStore.Set(*param, *accepted);
+    // A unit that keeps another value still answers with the one it was sent.
+    if (!Kept)
+        FStore.Set(*param, *accepted);
+    else if (Kept->has_value())
+        FStore.Set(*param, **Kept);
     return ValueReply(name, *accepted);
 }

@@ -1,7 +1,49 @@
 #include "ComboControls.h"
 
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
+
+namespace {
+
+constexpr int NoteRole = Qt::UserRole + 1;
+constexpr int NoteGap = 16; // between an item's text and its note
+
+// Paints an item's note after its text, in the disabled text colour.
+class TNoteDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QString note = index.data(NoteRole).toString();
+        if (note.isEmpty())
+            return;
+        const QString text = index.data(Qt::DisplayRole).toString();
+        QRect r =
+            option.rect.adjusted(option.fontMetrics.horizontalAdvance(text) + NoteGap, 0, -4, 0);
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->setPen(option.palette.color(
+            QPalette::Disabled, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(note, Qt::ElideRight, r.width()));
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        const QString note = index.data(NoteRole).toString();
+        if (!note.isEmpty())
+            s.rwidth() += NoteGap + option.fontMetrics.horizontalAdvance(note) + 8;
+        return s;
+    }
+};
+
+} // namespace
 
 TCustomComboBox::TCustomComboBox(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QComboBox>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
@@ -70,6 +112,17 @@ void TCustomComboBox::InsertItem(int index, const std::string& text) {
     insertItem(index, QStr(text));
 }
 
+void TCustomComboBox::SetItemNote(int index, const std::string& note) {
+    if (!dynamic_cast<TNoteDelegate*>(view()->itemDelegate()))
+        view()->setItemDelegate(new TNoteDelegate(view()));
+    setItemData(index, QStr(note), NoteRole);
+    setItemData(index, QStr(note), Qt::ToolTipRole);
+}
+
+std::string TCustomComboBox::ItemNote(int index) const {
+    return StdStr(itemData(index, NoteRole).toString());
+}
+
 void TCustomComboBox::DeleteItem(int index) {
     TKeepText keep(this);
     removeItem(index);
@@ -96,6 +149,8 @@ void TCustomComboBox::SetSorted(bool on) {
 
 void TCustomComboBox::showPopup() {
     Fire(OnDropDown);
+    // Wide enough for the notes, which the box itself does not show.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
     QComboBox::showPopup();
 }
 

@@ -25,6 +25,10 @@ public:
     // Appends, or with Sorted inserts in order; returns the item's index.
     int AddItem(const std::string& text);
     void InsertItem(int index, const std::string& text);
+    // A note shown beside the item in the open list, dimmed (and as its
+    // tooltip); choosing the item puts only its text into the box.
+    void SetItemNote(int index, const std::string& note);
+    std::string ItemNote(int index) const;
     void DeleteItem(int index);
     void ClearItems();
 

@@ -164,3 +164,11 @@ std::optional<std::string> WireTextProblem(std::string_view utf8) {
             return "управляющий символ " + CodePointName(0x98);
     return std::nullopt;
 }
+
+std::string_view SkipByteOrderMark(std::string_view& bytes) {
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    if (!bytes.starts_with(mark))
+        return {};
+    bytes.remove_prefix(mark.size());
+    return mark;
+}

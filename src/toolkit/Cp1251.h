@@ -34,3 +34,9 @@ std::optional<std::string> WireTextProblem(std::string_view utf8);
 
 // U+XXXX notation used in messages about unencodable characters.
 std::string CodePointName(char32_t cp);
+
+// Takes a UTF-8 byte-order mark off the front of a file's bytes and returns
+// it (empty when there is none). Editors put one in front of a file they
+// save as UTF-8; read as Windows-1251 it would be three letters glued to the
+// first line.
+std::string_view SkipByteOrderMark(std::string_view& bytes);

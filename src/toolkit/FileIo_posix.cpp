@@ -20,6 +20,26 @@ std::string SystemText(int err) {
     throw EFileError(fileName, "Не удалось записать файл \"" + fileName + "\": " + SystemText(err));
 }
 
+[[noreturn]] void FailReadOnly(const std::string& fileName) {
+    throw EFileError(fileName,
+                     "Не удалось записать файл \"" + fileName + "\": файл защищён от записи");
+}
+
+// The replacement needs only the folder to be writable, so on its own it
+// would go round a file the user has protected. Root passes every access
+// check: a file without a single write bit counts as protected for root too.
+void CheckFileWritable(const std::string& fileName, const std::string& target,
+                       const struct stat& st) {
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        FailReadOnly(fileName);
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        const int err = errno;
+        if (err == EACCES || err == EPERM)
+            FailReadOnly(fileName);
+        FailWrite(fileName, err);
+    }
+}
+
 // The file a name refers to: a symbolic link is followed, so that replacing
 // the file keeps the link.
 std::string ResolveTarget(const std::string& fileName) {
@@ -115,6 +135,7 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
     if (stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             FailWrite(fileName, EISDIR);
+        CheckFileWritable(fileName, target, st);
         mode = st.st_mode & 07777;
     }
 

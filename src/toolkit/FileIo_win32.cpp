@@ -44,6 +44,36 @@ std::string SystemText(DWORD err) {
     throw EFileError(fileName, "Не удалось записать файл \"" + fileName + "\": " + SystemText(err));
 }
 
+[[noreturn]] void FailReadOnly(const std::string& fileName) {
+    throw EFileError(fileName,
+                     "Не удалось записать файл \"" + fileName + "\": файл защищён от записи");
+}
+
+// Renaming over the file needs only the folder's permission, so on its own
+// it would go round a file the user has protected: its read-only attribute
+// or an access list that does not let this user write it.
+void CheckFileWritable(const std::string& fileName, const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    // A new file is the folder's business, and so is a folder in the way
+    // (the rename fails with the system's own reason).
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        FailReadOnly(fileName);
+    // Opened for writing and closed again, unchanged.
+    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return;
+    }
+    const DWORD err = GetLastError();
+    if (err == ERROR_ACCESS_DENIED)
+        FailReadOnly(fileName);
+    // Another program holding the file open is the rename's business.
+}
+
 DWORD Inject(const TFileFaultHook& fault, TFileWriteStep step) {
     return fault ? static_cast<DWORD>(fault(step)) : 0;
 }
@@ -104,6 +134,7 @@ TFileRead ReadFileBytes(const std::string& fileName, std::size_t maxBytes) {
 void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
                          const TFileFaultHook& fault) {
     const std::wstring target = Wide(fileName);
+    CheckFileWritable(fileName, target);
     TTempFile tmp(target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
                   std::to_wstring(GetTickCount64()) + L".tmp");
     if (DWORD err = Inject(fault, TFileWriteStep::Create)) {

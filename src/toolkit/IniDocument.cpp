@@ -1,5 +1,6 @@
 #include "IniDocument.h"
 
+#include "Cp1251.h"
 #include "Cp1251Case.h"
 #include "TextUtil.h"
 
@@ -51,6 +52,7 @@ TIniDocument::TLine TIniDocument::MakeLine(std::string text, std::string eol) {
 
 bool TIniDocument::Parse(std::string_view bytes) {
     FLines.clear();
+    FMark = std::string(SkipByteOrderMark(bytes));
     size_t pos = 0;
     while (pos < bytes.size()) {
         if (FLines.size() == MaxLines)
@@ -76,7 +78,7 @@ bool TIniDocument::Parse(std::string_view bytes) {
 }
 
 std::string TIniDocument::Serialize() const {
-    std::string r;
+    std::string r = FMark;
     for (const TLine& line : FLines) {
         r += line.Text;
         r += line.Eol;

@@ -7,6 +7,8 @@
 // value trimmed of blanks, the value starting after the first "="), every
 // other line is kept as it is. Names compare without regard to letter case.
 // Lines that are not changed are serialised byte for byte as they were read.
+// A UTF-8 byte-order mark before the first line (an editor's doing) is not
+// part of that line, and is written back in front of it.
 //
 // Threading: a plain value object; one thread at a time.
 
@@ -61,5 +63,6 @@ private:
     // Index of the first line after the section that starts at `header`.
     std::size_t SectionEnd(std::size_t header) const;
 
+    std::string FMark; // the byte-order mark the text began with, if any
     std::vector<TLine> FLines;
 };

@@ -13,6 +13,7 @@ std::string Disk(std::string_view utf8) {
 
 TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
     const TFileRead read = ReadFileBytes(FFileName, MaxFileSize);
+    FFileFound = read.Status != TFileRead::Missing;
     if (read.Status == TFileRead::Failed)
         FLoadProblem = read.Error;
     else if (read.Truncated)

@@ -53,6 +53,10 @@ public:
     bool Modified() const { return FModified; }
     // False when the file was too large or unreadable: UpdateFile will refuse.
     bool LoadedCompletely() const { return FLoadProblem.empty(); }
+    // Why it was not read completely, for a message; empty when it was.
+    const std::string& LoadProblem() const { return FLoadProblem; }
+    // The file was there when the object was made (read or not).
+    bool FileFound() const { return FFileFound; }
 
     // Writes the changes, if any, into the file. Throws EFileError naming the
     // file when it cannot; the file on disk is then unchanged.
@@ -65,6 +69,7 @@ private:
     std::string FFileName;
     TIniDocument FDocument;
     std::string FLoadProblem;
+    bool FFileFound = false;
     bool FModified = false;
     TFileFaultHook FFaultHook;
 };

@@ -16,3 +16,6 @@ char PlatformPathSeparator();
 
 // Value of an environment variable, empty when not set.
 std::string PlatformGetEnv(const char* name);
+
+// The user may create files in the folder.
+bool PlatformCanWriteFolder(const std::string& folder);

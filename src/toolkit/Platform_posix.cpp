@@ -30,6 +30,10 @@ char PlatformPathSeparator() {
     return '/';
 }
 
+bool PlatformCanWriteFolder(const std::string& folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 std::string PlatformGetEnv(const char* name) {
     const char* v = std::getenv(name);
     return v ? std::string(v) : std::string();

@@ -71,3 +71,18 @@ std::string PlatformGetEnv(const char* name) {
         return {};
     return WideToUtf8(value.data(), static_cast<int>(got));
 }
+
+// The folder's read-only attribute says nothing about who may write in it:
+// try, with a file that goes when its handle closes.
+bool PlatformCanWriteFolder(const std::string& folder) {
+    std::wstring probe = Utf8ToWide(folder);
+    if (!probe.empty() && probe.back() != L'\\' && probe.back() != L'/')
+        probe += L'\\';
+    probe += L"orbelin-write-probe-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}

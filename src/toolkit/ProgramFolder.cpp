@@ -1,5 +1,6 @@
 #include "ProgramFolder.h"
 
+#include <filesystem>
 #include <mutex>
 
 #include "Platform.h"
@@ -30,9 +31,29 @@ std::string ProgramFolder() {
     const std::string env = PlatformGetEnv("ORBELIN_HOME");
     if (!env.empty())
         return WithSeparator(env);
+    return ExecutableFolder();
+}
+
+std::string ExecutableFolder() {
     const std::string exe = PlatformExecutablePath();
     const size_t cut = exe.find_last_of("/\\");
     if (cut == std::string::npos)
         return WithSeparator(".");
     return exe.substr(0, cut + 1);
+}
+
+std::string InstalledDataFolder() {
+    std::error_code ec;
+    const std::string folder = ExecutableFolder();
+    const std::filesystem::path bin(std::u8string(folder.begin(), folder.end()));
+    const std::filesystem::path data = bin.parent_path().parent_path() / "share" / "orbelin";
+    if (bin.parent_path().filename() != "bin" ||
+        !std::filesystem::exists(data / "discription.txt", ec))
+        return {};
+    const std::u8string text = data.u8string();
+    return WithSeparator(std::string(text.begin(), text.end()));
+}
+
+bool FilesBesideProgram() {
+    return InstalledDataFolder().empty() && PlatformCanWriteFolder(ExecutableFolder());
 }

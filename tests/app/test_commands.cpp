@@ -82,6 +82,12 @@ TEST_F(Connected, ReadWithTheConsoleInFrontKeepsWhatWasTyped) {
     Rig.SelectPage(5);
     F.form_Debug->EditN(1)->SetText("+v");
     F.form_Debug->EditN(2)->SetText("0050");
+    // A read of the console exchanges nothing and is done at once: keep the
+    // link thread busy with another request (the unit answers late), so the
+    // read the window hands over stays pending while the test looks.
+    Sim.Unit().ClearCommands();
+    F.Link().SetMode(rqGPSRestart);
+    ASSERT_TRUE(Sim.Unit().WaitForCommands(1, 10000));
     F.tbtnRead->Click();
     // The console has nothing to read, so the woken link thread may already
     // be done with the request.

@@ -123,13 +123,22 @@ TEST_F(WindowLayoutTest, PartialAndDamagedFilesRestoreWhatTheyHold) {
     EXPECT_EQ(w.Panel2->Width(), 145); // no key: design value
 }
 
-TEST_F(WindowLayoutTest, AWindowStoredOutOfReachIsCentredInstead) {
+TEST_F(WindowLayoutTest, NothingStoredReachesBeyondTheScreen) {
     Dir.Write("Windows.ini", "[Form1]\r\nxForm.Left=-32000\r\nxForm.Top=-32000\r\n"
                              "xForm.Height=400\r\nxForm.Width=500\r\nxForm.WindowState=0\r\n");
     TMainLike w;
     LoadWindowLayout(w.Form);
     EXPECT_EQ(w.Form.size(), QSize(500, 400));
-    EXPECT_TRUE(Centred(w.Form));
+    EXPECT_TRUE(Centred(w.Form)); // a position out of reach
+
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    Dir.Write("Windows.ini", "[Form1]\r\nxForm.Left=0\r\nxForm.Top=0\r\nxForm.Height=16000\r\n"
+                             "xForm.Width=16000\r\nPanel2.Width=16000\r\nPanel1.Height=9000\r\n");
+    TMainLike big;
+    LoadWindowLayout(big.Form);
+    EXPECT_EQ(big.Form.size(), screen);
+    EXPECT_EQ(big.Panel2->Width(), screen.width());
+    EXPECT_EQ(big.Panel1->Height(), screen.height());
 }
 
 TEST_F(WindowLayoutTest, SavingKeepsOtherFormsAndFailsLoudlyWhenItCannotWrite) {

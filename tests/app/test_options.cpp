@@ -28,6 +28,13 @@ TEST(ProgramOptions, PortHomeAndHelp) {
     EXPECT_EQ(ParseProgramOptions({}, none), std::nullopt);
     EXPECT_TRUE(none.Port.empty());
     EXPECT_TRUE(none.Home.empty());
+
+    // ORBELIN_HOME: checked as --home is, unless --home wins over it.
+    EXPECT_EQ(CheckHomeEnvironment("", none), std::nullopt);
+    EXPECT_EQ(CheckHomeEnvironment(dir.Path(), none), std::nullopt);
+    EXPECT_EQ(CheckHomeEnvironment(dir.File("missing"), none),
+              "ORBELIN_HOME: \"" + dir.File("missing") + "\" is not a folder");
+    EXPECT_EQ(CheckHomeEnvironment(dir.File("missing"), o), std::nullopt);
 }
 
 TEST(ProgramOptions, BadArgumentsAreNamed) {

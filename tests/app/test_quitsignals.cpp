@@ -1,12 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
+#include "../support/ChildProcess.h"
+#include "Cp1251.h"
+#include "MainWindowRig.h"
 #include "QuitSignals.h"
 
 namespace {
+using TClock = std::chrono::steady_clock;
+
 // Runs the event loop until it quits or five seconds pass (then 1).
 int RunLoop() {
     QTimer guard;
@@ -15,23 +25,31 @@ int RunLoop() {
     guard.start(5000);
     return QCoreApplication::exec();
 }
+
+long long MsSince(TClock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
+}
 } // namespace
 
 TEST(QuitSignals, EachStopSignalQuitsTheEventLoopInsteadOfKillingTheProgram) {
-    TQuitOnSignals stop;
-    int expected = 0;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        TQuitOnSignals stop;
         QTimer::singleShot(0, [sig] { std::raise(sig); });
         EXPECT_EQ(RunLoop(), 0) << sig;
-        EXPECT_EQ(stop.Received(), ++expected) << sig;
+        EXPECT_EQ(stop.Received(), 1) << sig;
     }
-    // Two requests before the loop runs again quit it once, and nothing is
-    // left over for the loop after that.
-    std::raise(SIGTERM);
-    std::raise(SIGTERM);
-    EXPECT_EQ(RunLoop(), 0);
-    QTimer::singleShot(50, [] { QCoreApplication::exit(7); });
-    EXPECT_EQ(RunLoop(), 7);
+    // A modal dialog's own loop ends as well.
+    TQuitOnSignals stop;
+    QDialog dialog;
+    bool timedOut = false;
+    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    QTimer::singleShot(5000, &dialog, [&] {
+        timedOut = true;
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(stop.Received(), 1);
 }
 
 TEST(QuitSignals, TheHandlersBeforeComeBackAndOnlyOneObjectTakesTheSignals) {
@@ -55,4 +73,80 @@ TEST(QuitSignals, TheHandlersBeforeComeBackAndOnlyOneObjectTakesTheSignals) {
     struct sigaction after {};
     sigaction(SIGTERM, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
+    // A fresh process for each statement below, which runs this test again
+    // from its start: the file its parent named comes in the environment.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string own = "/tmp/orb-quit-" + std::to_string(getpid());
+    setenv("ORB_QUIT_STAMP", own.c_str(), 0);
+    const std::string stamp = std::getenv("ORB_QUIT_STAMP");
+    // The child's first request, on the clock all processes share.
+    const auto request = [&] {
+        std::ofstream(stamp) << TClock::now().time_since_epoch().count();
+        std::raise(SIGTERM);
+    };
+    const auto msSinceRequest = [&] {
+        long long ticks = 0;
+        std::ifstream(stamp) >> ticks;
+        return MsSince(TClock::time_point(TClock::duration(ticks)));
+    };
+
+    EXPECT_EXIT(
+        {
+            TQuitOnSignals stop;
+            request();
+            std::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_LT(msSinceRequest(), 1000) << "the second request must not wait for the first";
+
+    // The event loop never runs again, as when the window waits for something
+    // that does not come.
+    EXPECT_EXIT(
+        {
+            TQuitOnSignals stop;
+            request();
+            for (;;)
+                pause();
+        },
+        testing::KilledBySignal(SIGTERM), "did not end in time");
+    EXPECT_GE(msSinceRequest(), TQuitOnSignals::ShutdownLimit.count());
+    EXPECT_LT(msSinceRequest(), 2000);
+    std::filesystem::remove(stamp);
+}
+
+TEST(QuitSignals, TheProgramStoppedWhileItCannotSaveEndsInTimeAndSaysWhy) {
+    TTempDir home;
+    const std::string settings = "[Debug]\r\nLog=1\r\n";
+    home.Write("current.ini", settings);
+    home.Write("Windows.ini", "[Form1]\r\nxForm.WindowState=1\r\n");
+    for (const char* name : {"current.ini", "Windows.ini"})
+        std::filesystem::permissions(home.File(name), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::group_read |
+                                                          std::filesystem::perms::others_read);
+    // The child's leak report at its exit is no part of its shutdown.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    TChildProcess program(ORB_PROGRAM, {"--home", home.Path()});
+    // Up once the log it was told to keep has opened.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Cp1251ToUtf8(home.Read("log.txt")).find("Начали процесс") != std::string::npos;
+        },
+        30000))
+        << "the program did not start";
+
+    const auto stopped = TClock::now();
+    kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(program.ExitCode(10000), 0) << "ended the orderly way";
+    EXPECT_LT(MsSince(stopped), 2000);
+    const std::string said = program.Stderr();
+    const std::string log = Cp1251ToUtf8(home.Read("log.txt"));
+    for (const char* name : {"current.ini", "Windows.ini"}) {
+        EXPECT_NE(said.find(home.File(name)), std::string::npos) << said;
+        EXPECT_LT(log.find(home.File(name)), log.find("Окончили процесс")) << log;
+    }
+    EXPECT_EQ(home.Read("current.ini"), settings);
 }

@@ -37,10 +37,11 @@ struct TDeviceRig {
 
     // Starts a connection and waits for the handshake: true once the splash's
     // OK was clicked, false when the link thread ended instead.
-    bool Connect(TSimulator& Sim, const std::string& Phone = "", double Scale = 0.01) {
+    bool Connect(TSimulator& Sim, const std::string& Phone = "", double Scale = kRigPauseScale,
+                 double ReplyScale = kRigReplyScale) {
         Disconnect();
         Mark = Log.All().size();
-        Link = MakeLink(Sim.SlavePath(), Phone, Out, Device, Rig.Targets, Scale);
+        Link = MakeLink(Sim.SlavePath(), Phone, Out, Device, Rig.Targets, Scale, false, ReplyScale);
         Device.SetModem(Link.get());
         Link->Resume();
         Log.WaitUntil(

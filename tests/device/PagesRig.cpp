@@ -193,9 +193,9 @@ int TPagesRig::FindMemo(const std::string& Prefix) const {
     return -1;
 }
 
-bool TPagesRig::Connect(TSimulator& Sim, double Scale) {
+bool TPagesRig::Connect(TSimulator& Sim, double Scale, double ReplyScale) {
     Disconnect();
-    FLink = MakeLink(Sim.SlavePath(), "", Out, *Device, *FTargets, Scale);
+    FLink = MakeLink(Sim.SlavePath(), "", Out, *Device, *FTargets, Scale, false, ReplyScale);
     Device->SetModem(FLink.get());
     FLink->Resume();
     const auto clicked = [&] {

@@ -16,6 +16,7 @@
 
 #include "Controls.h"
 #include "DevOrbelin.h"
+#include "LinkRig.h"
 #include "OutArray.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
@@ -64,9 +65,10 @@ public:
     std::atomic<std::int32_t> WriteState{0};
     std::unique_ptr<TDevOrbelin> Device;
 
-    // Connects to the simulator (time scale 0.01 unless given) and waits for
-    // the handshake; true when it succeeded.
-    bool Connect(TSimulator& Sim, double Scale = 0.01);
+    // Connects to the simulator and waits for the handshake; true when it
+    // succeeded.
+    bool Connect(TSimulator& Sim, double Scale = kRigPauseScale,
+                 double ReplyScale = kRigReplyScale);
     void Disconnect();
     bool LinkExists() const { return FLink != nullptr; }
     bool LinkEnded() const;

@@ -18,8 +18,9 @@ struct TConsoleCase {
     Tform_Debug& Console;
     TformRecords& Records;
 
-    TConsoleCase() : Console(*Rig.form_Debug), Records(*Rig.formRecords) {
-        EXPECT_TRUE(Rig.Connect(Sim));
+    explicit TConsoleCase(double ReplyScale = kRigReplyScale)
+        : Console(*Rig.form_Debug), Records(*Rig.formRecords) {
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
     }
     // Presses a console button as the operator does.
     TLines Press(int Button) {
@@ -41,7 +42,7 @@ struct TConsoleCase {
 } // namespace
 
 TEST(DeviceConsole, RowsSendWhatWasTyped) {
-    TConsoleCase c;
+    TConsoleCase c(kRigShortReplyScale);
     c.Console.EditN(1)->SetText("+v");
     EXPECT_EQ(c.Press(1), TLines{"+v"});
     EXPECT_EQ(c.Console.EditN(2)->Text(), "ORBELIN REV 07.41");

@@ -64,7 +64,7 @@ TEST(DeviceConnect, UnansweredOrLostHandshakeStopsTheLink) {
     {
         SCOPED_TRACE("no reply at all");
         sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+v", .Count = 3});
-        EXPECT_FALSE(rig.Connect(sim));
+        EXPECT_FALSE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
         EXPECT_EQ(sim.Unit().Commands(), (std::vector<std::string>{"+v", "+v", "+v"}));
         EXPECT_EQ(rig.LastSplash(), "ОШИБКА! Устройство не ответило!");
         EXPECT_EQ(rig.Link->Mode(), TDevice::rqIdle);
@@ -76,7 +76,7 @@ TEST(DeviceConnect, UnansweredOrLostHandshakeStopsTheLink) {
                              .Command = "+v",
                              .Count = 3,
                              .Bytes = "\r\nNO CARRIER\r\n"});
-        EXPECT_FALSE(rig.Connect(sim));
+        EXPECT_FALSE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
         EXPECT_EQ(rig.LastSplash(), "ОШИБКА! Сбой соединения");
         const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
         ASSERT_GE(reply, 0);

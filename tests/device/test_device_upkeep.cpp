@@ -42,13 +42,26 @@ int CommitState(TDeviceRig& Rig) {
     return Rig.Rig.WriteState.load();
 }
 
+// The message boxes the current connection asked for.
+std::vector<std::string> Messages(TDeviceRig& Rig) {
+    std::vector<std::string> texts;
+    const auto& all = Rig.Log.All();
+    for (std::size_t i = Rig.Mark; i < all.size(); ++i)
+        if (all[i].Kind == okMsg)
+            texts.push_back(all[i].Text);
+    return texts;
+}
+
+const char* const CommitFailed =
+    "ОШИБКА! Устройство не подтвердило сохранение параметров в EEPROM!";
+
 } // namespace
 
 TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     TSimulator sim;
     TDeviceRig rig;
     sim.Unit().SetRevision(48);
-    ASSERT_TRUE(rig.Connect(sim));
+    ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
     EXPECT_EQ(CommitState(rig), 1);
     EXPECT_EQ(sim.Unit().Commands().back(), "+J");
     EXPECT_EQ(sim.Unit().CommitCount(), 1);
@@ -57,15 +70,21 @@ TEST(DeviceCommit, CommandByRevisionAndEachIndicatorState) {
     EXPECT_EQ(CommitState(rig), 3) << "committed, but a parameter was not written";
     EXPECT_EQ(CommitState(rig), 1) << "the failed write is reported once";
 
+    EXPECT_TRUE(Messages(rig).empty());
+
+    // Each failed commit says so in a box besides the red indicator.
     sim.Unit().SetCommitFails(true);
     EXPECT_EQ(CommitState(rig), 2) << "refused";
     sim.Unit().SetCommitFails(false);
     sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+J"});
     EXPECT_EQ(CommitState(rig), 2) << "not answered";
+    sim.Unit().AddFault({.Kind = TSimFaultKind::Garbage, .Command = "+J"});
+    EXPECT_EQ(CommitState(rig), 2) << "noise without \"OK\" is no answer";
+    EXPECT_EQ(Messages(rig), std::vector<std::string>(3, CommitFailed));
     EXPECT_FALSE(rig.Link->Finished()) << "a failed commit does not end the link";
 
     sim.Unit().SetRevision(49);
-    ASSERT_TRUE(rig.Connect(sim));
+    ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
     EXPECT_EQ(CommitState(rig), 1);
     EXPECT_EQ(sim.Unit().Commands().back(), "+JWRITE");
     EXPECT_EQ(sim.Unit().CommitCount(), 4);
@@ -76,7 +95,7 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         SCOPED_TRACE("cable: the 60 s interval never matters");
         TSimulator sim;
         TDeviceRig rig;
-        ASSERT_TRUE(rig.Connect(sim));
+        ASSERT_TRUE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
         // 80 s of idle link at the test's time scale.
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
@@ -86,7 +105,7 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         SCOPED_TRACE("data call: a \"+v\" after a little more than 5 s idle");
         TSimulator sim(WithModem());
         TDeviceRig rig;
-        ASSERT_TRUE(rig.Connect(sim, "5551234"));
+        ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
         const auto connected = TTestClock::now();
         const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
         EXPECT_EQ(splash[splash.size() - 3], "Цифровое соединение успешно установленно");
@@ -116,17 +135,22 @@ TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
                          .Skip = 1,
                          .Bytes = "\r\nNO CARRIER\r\n"});
     TDeviceRig rig;
-    ASSERT_TRUE(rig.Connect(sim, "5551234"));
+    ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
     ASSERT_TRUE(rig.Link->WaitFor(10000)) << "the link ends by itself";
     const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
     ASSERT_GE(reply, 0);
     EXPECT_FALSE(rig.Log.MemoLine(reply).ToMemo);
     EXPECT_GE(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!"), 0);
-    const auto lines = sim.Modem().Lines();
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-              (std::vector<std::string>{"+++", "ATH", "ATZ"}))
-        << "the call is hung up";
+    EXPECT_EQ(Messages(rig), std::vector<std::string>{"ОШИБКА!Цифровое соединение разорвано!"})
+        << "once, although the hang-up fails on the lost line again";
+    // The link has ended once it wrote the last command; the modem reads it
+    // on its own thread.
+    const auto last3 = [&] {
+        const auto lines = sim.Modem().Lines();
+        return lines.size() < 3 ? lines : std::vector<std::string>(lines.end() - 3, lines.end());
+    };
+    rig.Log.WaitUntil([&] { return !last3().empty() && last3().back() == "ATZ"; }, 10000);
+    EXPECT_EQ(last3(), (std::vector<std::string>{"+++", "ATH", "ATZ"})) << "the call is hung up";
     EXPECT_EQ(rig.TextsFor(rig.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
 }
 

@@ -15,9 +15,10 @@ struct TInOutCase {
     TPagesRig Rig;
     TformInOut& Page;
 
-    explicit TInOutCase(int Revision = 41) : Page(*Rig.formInOut) {
+    explicit TInOutCase(int Revision = 41, double ReplyScale = kRigReplyScale)
+        : Page(*Rig.formInOut) {
         Sim.Unit().SetRevision(Revision);
-        EXPECT_TRUE(Rig.Connect(Sim));
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
     }
     TLines Run(std::uint8_t Code, TForm* On = nullptr) {
         Sim.Unit().ClearCommands();
@@ -70,12 +71,13 @@ TEST(DeviceInOut, InputModeValues) {
         EXPECT_TRUE(p.CheckBox5->Checked());
     }
     {
-        SCOPED_TRACE("an empty value clears every restore flag and selects mode 1");
+        SCOPED_TRACE("an empty value is no mask: the flags stay as they were");
         c.Sim.Unit().SetValue("+Z", "");
         c.Run(TDevice::rqReadPage);
         for (int n : {3, 5, 7, 9, 11})
-            EXPECT_EQ(c.Rig.TextsFor(p.CheckBoxN(n)), TLines{"false"}) << n;
-        EXPECT_TRUE(p.RadioButton1->Checked());
+            EXPECT_TRUE(c.Rig.TextsFor(p.CheckBoxN(n)).empty()) << n;
+        EXPECT_EQ(c.Rig.LastColor(p.lbrb3), "clRed");
+        EXPECT_GE(c.Rig.FindMemo(" # !!! Восстановление (CheckBox3): значение «» отклонено"), 0);
     }
     {
         SCOPED_TRACE("not hexadecimal");
@@ -132,8 +134,8 @@ TEST(DeviceInOut, Generation1EventCodes) {
     c.Sim.Unit().SetValue("+Z01", "1234");
     c.Run(TDevice::rqReadPage);
     EXPECT_TRUE(p.CheckBox2->Checked()) << "any value but 0 shows output 1 on";
-    EXPECT_TRUE(c.Rig.TextsFor(p.Edit3).empty()) << "a code of another length is not shown";
-    EXPECT_EQ(c.Rig.LastColor(p.lb3), "clBlue");
+    EXPECT_EQ(c.Rig.TextsFor(p.Edit3), TLines{""}) << "a code of another length is not shown";
+    EXPECT_EQ(c.Rig.LastColor(p.lb3), "clRed");
     EXPECT_TRUE(c.Rig.ColorsFor(p.lbcb1).empty());
 
     // A code of 8 or 10 characters is not sent: the write is reported failed.
@@ -146,7 +148,9 @@ TEST(DeviceInOut, Generation1EventCodes) {
         EXPECT_TRUE(s.rfind("+Z00", 0) != 0 && s.rfind("+z02", 0) != 0) << s;
     EXPECT_EQ(c.Rig.LastColor(p.lb1), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lb6), "clRed");
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
+    EXPECT_EQ(
+        c.Rig.Messages(),
+        TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — Вход 1, Вход 3"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
     // Single parameter: the code field's row and event only.
@@ -157,7 +161,7 @@ TEST(DeviceInOut, Generation1EventCodes) {
 }
 
 TEST(DeviceFlags, StatusAndEventLamps) {
-    TInOutCase c;
+    TInOutCase c(41, kRigShortReplyScale);
     TformFlags& f = *c.Rig.formFlags;
     c.Sim.Unit().SetValue("+S", "10");
     c.Sim.Unit().SetValue("+M", "0512");

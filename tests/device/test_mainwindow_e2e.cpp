@@ -16,7 +16,9 @@ namespace {
 
 class MainWindow : public ::testing::TestWithParam<int> {
 protected:
-    void SetUp() override { F.Link().SetTimeScaleForTests(0.05); }
+    // Short pauses; replies waited for as long as the protocol waits, which
+    // costs nothing here, since the unit always answers.
+    void SetUp() override { F.Link().SetTimeScaleForTests(0.05, 1.0); }
     void TearDown() override { F.tbtnDisconnectClick(F.tbtnDisconnect); }
 
     bool Idle() {
@@ -150,10 +152,63 @@ TEST_F(MainWindow, APageWriteWithARefusedParameterWarns) {
     F.tbtnWrite->Click();
     ASSERT_TRUE(WaitUntil([&] { return Idle() && F.WriteState() != 0; }, 30000));
     EXPECT_EQ(Answers.Messages,
-              std::vector<std::string>{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
+              std::vector<std::string>{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
+                                       "Ошибок: 1 — IP адрес сервера для GPRS соединения"});
+    EXPECT_TRUE(WaitUntil([&] { return F.StatusBar1->Panel(4)->Text() == "Ошибок: 1"; }, 10000));
     EXPECT_EQ(F.WriteState(), 3);
     EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clRed);
     EXPECT_EQ(F.formGPRS->lbetPort->FontColor(), clBlue);
+}
+
+// With "Проверять запись" on, a page write is read back before its commit:
+// everything kept, one value the unit did not keep, one it does not give.
+TEST_F(MainWindow, CheckedWritesAreCommittedOnlyWhenTheUnitHoldsThem) {
+    ASSERT_TRUE(Rig.Connect(Sim.SlavePath()));
+    F.mnuVerify->Click();
+    SelectPage(3);
+    F.tbtnRead->Click();
+    ASSERT_TRUE(WaitUntil([&] { return Idle() && F.formGPRS->FWasRead; }, 10000));
+    TEdit* apn = F.formGPRS->etAccessPoint;
+    const auto write = [&](const std::string& text) {
+        Answers.Messages.clear();
+        Sim.Unit().ClearCommands();
+        apn->SetText(text);
+        F.tbtnWrite->Click();
+        return WaitUntil(
+            [&] { return Idle() && (F.WriteState() != 0 || !Answers.Messages.empty()); }, 30000);
+    };
+
+    ASSERT_TRUE(write("apn.one"));
+    EXPECT_EQ(F.WriteState(), 1);
+    EXPECT_EQ(Sim.Unit().CommitCount(), 1);
+    EXPECT_EQ(Sim.Unit().CommandCount(), 12u + 12u + 1u) << "each write read back, then the commit";
+    EXPECT_TRUE(Answers.Messages.empty());
+
+    Sim.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+G"});
+    ASSERT_TRUE(write("apn.two"));
+    ASSERT_EQ(Answers.Messages.size(), 1u);
+    EXPECT_EQ(Answers.Messages[0].rfind("ПРОВЕРКА ЗАПИСИ", 0), 0u) << Answers.Messages[0];
+    EXPECT_NE(Answers.Messages[0].find("Отличаются: 1 — "), std::string::npos);
+    EXPECT_EQ(Sim.Unit().CommitCount(), 1) << "no commit";
+    EXPECT_EQ(F.WriteState(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return Idle() && apn->Text() == "apn.one"; }, 5000))
+        << "the field shows what the unit holds";
+    EXPECT_EQ(apn->FontStyle(), fsBold | fsUnderline) << "marked as changed";
+    EXPECT_EQ(F.formGPRS->lbetAccessPoint->FontColor(), clRed);
+    EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clBlue);
+    bool said = false;
+    for (const std::string& line : F.Memo1->Lines())
+        said = said ||
+               line.find("отправлено «apn.two», устройство хранит «apn.one»") != std::string::npos;
+    EXPECT_TRUE(said);
+
+    Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+G", .Exact = true});
+    ASSERT_TRUE(write("apn.three"));
+    ASSERT_EQ(Answers.Messages.size(), 1u);
+    EXPECT_NE(Answers.Messages[0].find("Отличаются: 1 — "), std::string::npos);
+    EXPECT_EQ(Sim.Unit().Value("+G"), "apn.three");
+    EXPECT_EQ(Sim.Unit().CommitCount(), 1) << "not read back: no commit either";
+    EXPECT_EQ(F.formGPRS->lbetAccessPoint->FontColor(), clRed);
 }
 
 TEST_F(MainWindow, ConsoleRowOneReadsTheVersion) {

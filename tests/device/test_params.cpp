@@ -15,9 +15,9 @@ struct TParamCase {
     TSimulator Sim;
     TPagesRig Rig;
 
-    explicit TParamCase(int Revision = 41) {
+    explicit TParamCase(int Revision = 41, double ReplyScale = kRigReplyScale) {
         Sim.Unit().SetRevision(Revision);
-        EXPECT_TRUE(Rig.Connect(Sim));
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
         Begin();
     }
     void Begin() {
@@ -36,7 +36,7 @@ struct TParamCase {
 } // namespace
 
 TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
-    TParamCase c;
+    TParamCase c(41, kRigShortReplyScale);
     TformCommon& p = *c.Rig.formCommon;
     c.Run(&p, TDevice::rqReadPage);
     const std::pair<const char*, const char*> values[] = {
@@ -58,17 +58,30 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     EXPECT_EQ(sent[6], "+t06");
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
-    // Reads: hexadecimal into decimal; an empty value reads as 0.
+    // Reads: hexadecimal into decimal. A value that is no number of the
+    // parameter's width leaves the field empty, never a made-up "0".
     c.Sim.Unit().SetValue("+l", "00E6");
     c.Sim.Unit().SetValue("+t", "");
     c.Sim.Unit().SetValue("+o", "zz");
+    c.Sim.Unit().SetValue("+O", "12a");
     c.Run(&p, TDevice::rqReadPage);
     EXPECT_EQ(p.etLat->Text(), "230");
-    EXPECT_EQ(p.etModemCheckt->Text(), "0");
-    EXPECT_EQ(c.Rig.LastColor(p.lbetModemCheckt), "clBlue");
-    EXPECT_EQ(c.Rig.LastColor(p.lbetGPSpostime), "clRed") << "not hexadecimal";
     EXPECT_EQ(c.Rig.ColorsFor(p.lbetLat), (TLines{"clWindowText", "clBlue"}));
+    for (TEdit* refused : {p.etModemCheckt, p.etGPSpostime, p.etObjNum}) {
+        EXPECT_EQ(c.Rig.TextsFor(refused), TLines{""}) << refused->Name();
+        EXPECT_EQ(c.Rig.LastColor(p.Find<TLabel>("lb" + refused->Name())), "clRed");
+    }
+    EXPECT_EQ(p.FRefValues.Get("etModemCheckt"), "6") << "the last value the unit took";
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Как часто GPS приемник определяет координаты (etGPSpostime): "
+                             "значение «zz» отклонено, не шестнадцатеричное число из 2 цифр"),
+              0);
     EXPECT_TRUE(p.FWasRead);
+    // Status panel 4 counts the failures until the next operation.
+    // (The write before it had failed a parameter too.)
+    EXPECT_EQ(c.Rig.TextsFor(c.Rig.StatusPanel4), (TLines{"", "Ошибок: 3"}));
+    c.Sim.Unit().ResetStore();
+    c.Run(&p, TDevice::rqReadPage);
+    EXPECT_EQ(c.Rig.TextsFor(c.Rig.StatusPanel4), TLines{""});
 }
 
 TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
@@ -137,14 +150,15 @@ TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
 }
 
 TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
-    TParamCase c;
+    TParamCase c(41, kRigShortReplyScale);
     TformGPRS& p = *c.Rig.formGPRS;
     c.Run(&p, TDevice::rqReadPage);
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+I"});
     p.etIp->SetText("10.0.0.1");
     p.etIp->SetTag(p.etIp->Tag() + 1000);
     EXPECT_EQ(c.Run(&p, TDevice::rqWriteParam), (TLines{"+I10.0.0.1", "+J"}));
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
+    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
+                                       "Ошибок: 1 — IP адрес сервера для GPRS соединения"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
     EXPECT_EQ(p.etIp->Tag(), 14);
 }
@@ -169,11 +183,19 @@ TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
             EXPECT_NE(s.rfind("+g", 0), 0u) << s;
         EXPECT_EQ(sent.size(), 12u) << "the rest of the page and the commit";
         EXPECT_EQ(c.Rig.LastColor(p.lbetGPRSphone), "clRed");
-        const int line = c.Rig.FindMemo(" # !!! etGPRSphone не отправлен");
+        const int line = c.Rig.FindMemo(" # !!! Номер телефона GPRS (etGPRSphone) не отправлен");
         ASSERT_GE(line, 0);
         EXPECT_NE(c.Rig.MemoLines()[line].find(b.Why), std::string::npos)
             << c.Rig.MemoLines()[line];
-        EXPECT_EQ(c.Rig.Messages().size(), 1u);
+        ASSERT_EQ(c.Rig.Messages().size(), 1u);
+        EXPECT_NE(c.Rig.Messages()[0].find("\nОшибок: 1 — Номер телефона GPRS"), std::string::npos);
+        if (!*b.Text) {
+            // The bare command would read: the unit keeps what it had, and says so.
+            EXPECT_NE(c.Rig.MemoLines()[line].find("в устройстве осталось прежнее значение"),
+                      std::string::npos);
+            EXPECT_NE(c.Rig.Messages()[0].find("(пусто, в устройстве осталось прежнее значение)"),
+                      std::string::npos);
+        }
         EXPECT_EQ(c.Rig.WriteState.load(), 3);
         EXPECT_EQ(p.FRefValues.Get("etGPRSphone"), "*99***1#");
     }
@@ -181,7 +203,7 @@ TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
 }
 
 TEST(DeviceParams, ActionsShowTheirOutcomeOnTheirLamp) {
-    TParamCase c;
+    TParamCase c(41, kRigShortReplyScale);
     c.Rig.formInOut->CheckBox1->SetChecked(true);
     c.Rig.formInOut->CheckBox2->SetChecked(true);
     EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqSetOutputs), (TLines{"+k03", "+J"}));

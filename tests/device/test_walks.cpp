@@ -31,9 +31,9 @@ struct TWalkCase {
     TSimulator Sim;
     TPagesRig Rig;
 
-    explicit TWalkCase(int Revision) {
+    explicit TWalkCase(int Revision, double ReplyScale = kRigReplyScale) {
         Sim.Unit().SetRevision(Revision);
-        EXPECT_TRUE(Rig.Connect(Sim));
+        EXPECT_TRUE(Rig.Connect(Sim, kRigPauseScale, ReplyScale));
         Sim.Unit().ClearCommands();
         Rig.ClearTaken();
     }
@@ -169,14 +169,18 @@ TEST(DeviceWalks, Generation2HasNoGPSAndNoNumbers) {
 }
 
 TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
-    TWalkCase c(41);
+    TWalkCase c(41, kRigShortReplyScale);
     TPagesRig& rig = c.Rig;
     ASSERT_TRUE(rig.Run(TDevice::rqReadAll));
     rig.ClearTaken();
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+T"});
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+K"});
     ASSERT_TRUE(rig.Run(TDevice::rqWriteAll));
-    EXPECT_EQ(rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!"});
+    EXPECT_EQ(rig.Messages(),
+              TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — "
+                     "Сколько раз допустимо не получить ответ от модема, "
+                     "Флаг тестирования аккумулятора"});
+    EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "Ошибок: 2") << "in place of the progress";
     const auto memo = rig.MemoLines();
     const int warning = [&] {
         for (std::size_t i = 0; i < rig.Taken.size(); ++i)
@@ -202,6 +206,19 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     ASSERT_TRUE(rig.Run(TDevice::rqWriteAll));
     EXPECT_TRUE(rig.Messages().empty());
     EXPECT_EQ(rig.WriteState.load(), 1);
+    EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).front(), "") << "the count goes when the next begins";
+    EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "");
+
+    // A read all that lost parameters says which, after its usual words.
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Garbage, .Command = "+l"});
+    for (const char* command : {"+L", "+s", "+o"})
+        c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = command});
+    rig.ClearTaken();
+    ASSERT_TRUE(rig.Run(TDevice::rqReadAll));
+    EXPECT_EQ(rig.Messages(),
+              TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Смещение по широте, "
+                     "Смещение по долготе, Время перезагрузки GPS приемника, если не определяются "
+                     "координаты и ещё 1"});
 }
 
 TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
@@ -214,12 +231,17 @@ TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back(), "+B") << "nothing after the lost command";
     EXPECT_EQ(rig.Device->GetCurrentPage(), rig.formGPRS) << "the page stays current";
-    EXPECT_TRUE(rig.Messages().empty());
+    // No completion message: one box says the line is gone, whatever the
+    // memo shows.
+    ASSERT_EQ(rig.Messages().size(), 1u);
+    EXPECT_TRUE(rig.Messages()[0].starts_with(
+        "ОШИБКА! Связь с COM портом потеряна: Unable to read from port. (POSIX error"))
+        << rig.Messages()[0];
     EXPECT_EQ(rig.FindMemo("Окончили читать всё"), -1);
     EXPECT_FALSE(rig.formGPRS->FWasRead);
     EXPECT_TRUE(rig.formCommon->FWasRead);
     EXPECT_EQ(rig.TextsFor(rig.tv1).back(), "true") << "the tree is unlocked";
-    EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "") << "the progress is cleared";
+    EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "Ошибок: 1") << "the progress gives way";
     EXPECT_TRUE(rig.TextsFor(rig.formGPS).empty()) << "no later page comes to the front";
 }
 

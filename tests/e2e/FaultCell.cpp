@@ -30,6 +30,9 @@ long long MsSince(TClock::time_point start) {
 constexpr int PauseMs = 100;
 constexpr int ReplyWaitMs = 4500;
 constexpr int ExchangeMs = PauseMs + ReplyWaitMs;
+// A reply wait that gives up is followed by at most one more while the line
+// settles, before the next command.
+constexpr int SettleMs = ReplyWaitMs;
 constexpr int KeepAliveMs = 6000;
 constexpr int HangUpMs = 2000 + 3 * ExchangeMs + 500;
 // What a loaded machine (or a sanitizer) may add to a run on top.
@@ -63,9 +66,12 @@ private:
     bool Reading() const {
         return FOperation == TOperation::ReadPage || FOperation == TOperation::ReadAll;
     }
-    // A late reply must arrive well after the reply wait has ended and well
-    // before the next one has: a larger scale leaves room for a slow machine.
-    double Scale() const { return FFault == TFault::Late ? 0.2 : 0.05; }
+    // Pauses run at a twentieth of their length. A reply wait (and so every
+    // allowance made of waits) at a fifth: a healthy reply, which comes at
+    // once, is never given up on by a busy machine, and a late reply arrives
+    // well after its wait has ended and well before the next one has.
+    static constexpr double PauseScale = 0.05;
+    double Scale() const { return 0.2; }
     int Scaled(int ms) const { return static_cast<int>(std::lround(ms * Scale())); }
     // A late reply comes one and a half reply waits after its command.
     int LateMs() const { return Scaled(ReplyWaitMs) * 3 / 2; }
@@ -292,6 +298,9 @@ void TCell::Observe(long long ms) {
     const auto& messages = FOp->Answers.Messages;
     for (std::size_t i = FMessagesBefore; i < messages.size(); ++i)
         words.Quote("message", messages[i]);
+    // What the status bar keeps saying after the operation.
+    if (const std::string status = f.StatusBar1->Panel(4)->Text(); !status.empty())
+        words.Quote("status", status);
     if (Writing())
         words.Add("EEPROM " + EepromColour(f.WriteState()));
     words.List("red lamp", NewRedLamps(f, FRedBefore));
@@ -382,7 +391,7 @@ void TCell::CloseWindow() {
 
 TCellResult TCell::Run() {
     NewSimulator();
-    FOp = std::make_unique<TOperatorRig>(Scale());
+    FOp = std::make_unique<TOperatorRig>(PauseScale, Scale());
     Prepare();
 
     TForm1& f = FOp->F;
@@ -392,16 +401,16 @@ TCellResult TCell::Run() {
     FRedBefore = RedLamps(f);
     Strike();
 
-    long long allowance = Scaled(ExchangeMs);
+    long long allowance = Scaled(ExchangeMs + SettleMs);
     switch (FOperation) {
     case TOperation::ConnectCable:
-        allowance = Scaled(3 * ExchangeMs);
+        allowance = Scaled(3 * ExchangeMs + 2 * SettleMs);
         break;
     case TOperation::ConnectModem:
-        allowance = Scaled(3 * ExchangeMs + HangUpMs);
+        allowance = Scaled(3 * ExchangeMs + 2 * SettleMs + HangUpMs);
         break;
     case TOperation::IdleDataCall:
-        allowance = Scaled(2 * KeepAliveMs + 2 * ExchangeMs + HangUpMs);
+        allowance = Scaled(2 * KeepAliveMs + 2 * ExchangeMs + SettleMs + HangUpMs);
         break;
     default:
         break;

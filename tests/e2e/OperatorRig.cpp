@@ -13,9 +13,9 @@ std::string Unstamped(const std::string& Line) {
     return std::regex_replace(Line, stamp, "", std::regex_constants::format_first_only);
 }
 
-TOperatorRig::TOperatorRig(double TimeScale)
+TOperatorRig::TOperatorRig(double TimeScale, double ReplyScale)
     : F(*Rig.Form), Answers([this](QWidget* w) { Answer(w); }) {
-    F.Link().SetTimeScaleForTests(TimeScale);
+    F.Link().SetTimeScaleForTests(TimeScale, ReplyScale);
     FSplashWatch.setInterval(10);
     QObject::connect(&FSplashWatch, &QTimer::timeout, [this] { WatchSplash(); });
 }

@@ -18,8 +18,9 @@
 
 class TOperatorRig {
 public:
-    // Every link thread of this window runs its waits multiplied by TimeScale.
-    explicit TOperatorRig(double TimeScale);
+    // Every link thread of this window runs its waits multiplied by TimeScale,
+    // its waits for an answer by ReplyScale when that is given (see TModem).
+    explicit TOperatorRig(double TimeScale, double ReplyScale = 0);
 
     TMainWindowRig Rig;
     TForm1& F;

@@ -25,7 +25,7 @@ TEST(EndToEnd, ConnectDisconnectAndALostLine) {
     TSimulator sim;
     TMainWindowRig rig;
     TForm1& f = *rig.Form;
-    f.Link().SetTimeScaleForTests(0.05);
+    f.Link().SetTimeScaleForTests(0.05, 1.0); // the unit always answers: no reply wait runs out
 
     // The first activation greets with the connection dialog; the rig picks
     // the simulator's port, and the splash closes by itself with OK.
@@ -42,12 +42,16 @@ TEST(EndToEnd, ConnectDisconnectAndALostLine) {
     f.tbtnDisconnect->Click();
     EXPECT_TRUE(Disconnected(f));
 
-    // Connected again, the line drops: the window goes back to Disconnected
-    // by itself.
+    // Connected again, the line drops: the window says so in one box and
+    // goes back to Disconnected by itself.
     ASSERT_TRUE(rig.Connect(sim.SlavePath()));
     EXPECT_TRUE(Connected(f));
+    TModalAnswer answers;
     sim.Unit().DropLine();
     EXPECT_TRUE(WaitUntil([&] { return Disconnected(f); }, 10000));
+    ASSERT_EQ(answers.Messages.size(), 1u);
+    EXPECT_TRUE(answers.Messages[0].starts_with("ОШИБКА! Связь с COM портом потеряна: "))
+        << answers.Messages[0];
     EXPECT_TRUE(f.mnuConnect->Enabled());
     EXPECT_FALSE(f.mnuDisconnect->Enabled());
     const std::vector<std::string> memo = f.Memo1->Lines();

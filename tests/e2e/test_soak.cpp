@@ -71,7 +71,10 @@ std::ostream& operator<<(std::ostream& out, const TUsage& u) {
 
 TEST(Soak, ConnectReadWriteDisconnectGiveEverythingBack) {
     TSimulator sim;
-    TOperatorRig op(0.01);
+    // Short pauses; each reply waited for as long as the protocol waits for
+    // the unit, since a loaded machine may hand a pseudo-terminal's bytes on
+    // seconds late, and the unit always answers.
+    TOperatorRig op(0.01, 1.0);
     TForm1& f = op.F;
     op.SelectPage(1);
 

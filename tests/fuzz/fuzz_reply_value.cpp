@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to ExtractReplyValue as a unit's reply and checks
 // that the value is exactly what lies between the reply's first ">" and the
-// CR LF that follows it.
+// CR LF that follows it; then judges that value by every parameter form and
+// checks that nothing a form lets through could show a made-up number or a
+// control character in a field, and that a memo line shows it safely.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,12 +10,40 @@
 #include <string>
 #include <string_view>
 
+#include "Cp1251.h"
+#include "ParamForm.h"
 #include "ReplyValue.h"
+#include "TextUtil.h"
+#include "WireValue.h"
 
 namespace {
 void Check(bool ok) {
     if (!ok)
         std::abort();
+}
+
+void CheckForms(const std::string& Value) {
+    const TParamForm forms[] = {
+        {TFormKind::Text}, {TFormKind::Text, 0, 4}, {TFormKind::Decimal, 4}, {TFormKind::Phone},
+        {TFormKind::IPv4}, {TFormKind::Hex, 2},     {TFormKind::Hex, 4},
+    };
+    for (const TParamForm& form : forms) {
+        if (FormProblem(form, Value))
+            continue;
+        const std::string shown = FieldText(form, Value);
+        Check(!WireTextProblem(shown));
+        if (form.Kind == TFormKind::Hex) {
+            Check(!Value.empty() && Value.size() <= static_cast<std::size_t>(form.Digits));
+            Check(HexReplyValue(Value).has_value() && !shown.empty());
+        }
+        if (form.Kind == TFormKind::Decimal)
+            Check(ControlNumber(shown).has_value());
+        if (form.MaxLength > 0)
+            Check(CharacterCount(shown) <= static_cast<std::size_t>(form.MaxLength));
+    }
+    const std::string quoted = QuotedValue(Value, 16);
+    for (char c : quoted)
+        Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 }
 } // namespace
 
@@ -21,6 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     const std::string_view reply(reinterpret_cast<const char*>(Data), Size);
     const std::string value = ExtractReplyValue(reply);
     const std::size_t mark = reply.find('>');
+    Check(HasReplyValue(reply) ==
+          (mark != std::string_view::npos && reply.find("\r\n", mark) != std::string_view::npos));
     if (mark == std::string_view::npos) {
         Check(value.empty());
         return 0;
@@ -33,5 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         Check(rest.substr(value.size()).starts_with("\r\n"));
         Check(value.find("\r\n") == std::string::npos);
     }
+    // What the link hands the device: the reply decoded from Windows-1251.
+    CheckForms(Cp1251ToUtf8(value));
     return 0;
 }

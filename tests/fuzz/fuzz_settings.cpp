@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to LoadSettings as a settings file and checks what
-// must hold after any file: the load does not fail, every field keeps to its
-// page's rules (maximum lengths, the battery hour's range, the GPRS clamps,
-// digits-only engineering numbers, the input flags of modes 2 and 3), and
-// what was loaded, once saved, loads back the same.
+// must hold after any file: a file the load refuses changes nothing, every
+// field keeps to its page's rules (maximum lengths, the battery hour's range,
+// the GPRS clamps, digits-only engineering numbers, the input flags of modes
+// 2 and 3), and what was loaded, once saved, loads back the same.
 //
 // The pages live for the whole run; the few values a file may leave alone
 // are reset before each input, so that every input starts from one state.
@@ -157,7 +157,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(w.In, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     Reset();
-    LoadSettings(w.In, w.Targets());
+    const auto before = Snapshot();
+    try {
+        LoadSettings(w.In, w.Targets());
+    } catch (const EFileError&) {
+        Check(Snapshot() == before);
+        return 0;
+    }
     CheckPageRules();
     const auto loaded = Snapshot();
 

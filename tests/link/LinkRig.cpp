@@ -127,9 +127,9 @@ void TScriptDevice::Dispatch(std::uint8_t Code) {
 
 std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
                                  TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
-                                 double Scale, bool WaitReg) {
+                                 double Scale, bool WaitReg, double ReplyScale) {
     auto link = std::make_unique<TModem>(PortName, Phone, Out, Device, WaitReg, Targets);
-    link->SetTimeScaleForTests(Scale);
+    link->SetTimeScaleForTests(Scale, ReplyScale);
     if (auto* script = dynamic_cast<TScriptDevice*>(&Device))
         script->SetLink(link.get());
     return link;

@@ -86,10 +86,23 @@ private:
     TModem* FLink = nullptr;
 };
 
-// A link thread to PortName for Device, at the given time scale.
+// Runs against the instant simulated unit: the pauses take a hundredth of
+// their time, and a reply is waited for as long as the protocol waits for
+// the unit (4500 ms). That wait ends when the reply comes, so it costs a run
+// nothing but where the unit is meant to stay silent; and a loaded machine
+// has been seen to hand a pseudo-terminal's bytes on over two seconds late.
+constexpr double kRigPauseScale = 0.01;
+constexpr double kRigReplyScale = 1.0;
+// For runs in which a reply wait is meant to run out (a unit that stays
+// silent or answers without the end mark, the modem's wake-up): the waits
+// the operator's exchanges meet there are then 450 ms.
+constexpr double kRigShortReplyScale = 0.1;
+
+// A link thread to PortName for Device, at the given time scale (and the
+// given one for its waits for an answer, when not 0; see TModem).
 std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
                                  TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
-                                 double Scale, bool WaitReg = false);
+                                 double Scale, bool WaitReg = false, double ReplyScale = 0);
 
 // The unit's side of a bare pseudo-terminal, for checking exact bytes.
 std::string MasterRead(TPty& Pty, std::size_t Count, int TimeoutMs);

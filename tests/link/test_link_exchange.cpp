@@ -185,19 +185,28 @@ TEST(LinkExchange, LateAndOverlongRepliesDoNotLeakIntoTheNextExchange) {
     TOutArray out;
     TRigTargets rig;
     sim.Unit().AddFault({.Kind = TSimFaultKind::Late, .Command = "+g", .DelayMs = 40});
+    // Comes after the next command's pause, while its reply is awaited: a
+    // unit answering in order then sends both replies back to back.
+    sim.Unit().AddFault({.Kind = TSimFaultKind::Late, .Command = "+B", .DelayMs = 900});
     sim.Unit().AddFault({.Kind = TSimFaultKind::LongLine, .Command = "+f"});
-    TExchange late, next, longLine, afterLong;
-    // Real time here: the 100 ms pause before each command is what lets the
-    // late reply in and drains it before the next command goes out.
+    TExchange late, next, later, afterLater, longLine, afterLong;
+    // Real time here: the 100 ms pause before each command and the settle
+    // after a wait that gave up let the late replies in and drain them
+    // before the next command goes out.
     RunOnSim(sim, out, rig, 1.0, [&](TModem& link) {
         late = Send(link, "+g", "OK\r\n", 20);
         next = Send(link, "+v");
+        later = Send(link, "+B", "OK\r\n", 600);
+        afterLater = Send(link, "+G");
         longLine = Send(link, "+f01", "OK\r\n", 1000);
         afterLong = Send(link, "+v");
     });
     EXPECT_TRUE(late.Failed);
     EXPECT_FALSE(next.Failed);
     EXPECT_EQ(next.Reply, "+v\r\n>ORBELIN REV 07.41\r\nOK\r\n");
+    EXPECT_TRUE(later.Failed);
+    EXPECT_EQ(afterLater.Reply, "+G\r\n>internet.example\r\nOK\r\n")
+        << "the late reply is not taken for this one";
     EXPECT_FALSE(longLine.Failed) << "something came, without a mark";
     EXPECT_EQ(longLine.Reply, std::string(TModem::ReplyLimit, 'A'));
     EXPECT_EQ(afterLong.Reply, "+v\r\n>ORBELIN REV 07.41\r\nOK\r\n");
@@ -208,6 +217,9 @@ TEST(LinkExchange, LateAndOverlongRepliesDoNotLeakIntoTheNextExchange) {
     EXPECT_FALSE(log.MemoLine(drained).ToMemo);
     EXPECT_LT(log.FindExact("-> +v"), drained) << "drained after the pause of the next command";
     EXPECT_LT(drained, log.Find(" <<- +v")) << "and before that command went out";
+    const int settled = log.Find("<<<<- +B\r\n>gprsuser\r\nOK\r\n");
+    ASSERT_GE(settled, 0) << "the reply after the wait is drained while the line settles";
+    EXPECT_LT(settled, log.FindExact(" <<- +G\r\n>internet.example\r\nOK\r\n"));
     EXPECT_GE(log.FindExact(" # Слишком длинный ответ: отброшено " +
                             std::to_string(100 * 1024 - TModem::ReplyLimit) + " байт сверх 65536"),
               0);

@@ -42,7 +42,9 @@ TEST(LinkThread, PortThatCannotBeOpenedEndsTheThreadWithoutTheDevice) {
         EXPECT_EQ(device.Dispatches.load(), 0);
         std::vector<std::string> memo = {" # Поток начал работу",
                                          " # !!! Ошибка открытия COM порта: Cannot open device " +
-                                             name};
+                                             name +
+                                             ": нет такого порта (POSIX error 2: No such file or "
+                                             "directory)"};
         if (!phone.empty()) {
             // The hang-up still runs: its commands fail silently on the closed
             // port, only RTS and the collection have something to say.
@@ -54,7 +56,8 @@ TEST(LinkThread, PortThatCannotBeOpenedEndsTheThreadWithoutTheDevice) {
         EXPECT_EQ(log.Memo(), memo);
         EXPECT_EQ(log.TextsFor(rig.Targets.SplashPanel2),
                   (std::vector<std::string>{"Открываем COM порт: " + name,
-                                            "Ошибка при открытии COM порта: " + name}));
+                                            "Ошибка при открытии COM порта: " + name +
+                                                " — нет такого порта"}));
         ASSERT_FALSE(log.All().empty());
         EXPECT_EQ(log.All().back().Control, rig.Targets.tbtnDisconnect);
         EXPECT_EQ(log.All().back().Text, "Click");

@@ -50,7 +50,8 @@ TEST(ConnectDialog, StartsWithItsControlsCaptionsAndRegistrationTicked) {
 
 TEST(ConnectDialog, DroppingThePortListRereadsItAndReplacesTheTypedText) {
     TdlgConnect dlg(nullptr);
-    std::vector<std::string> ports = {"COM3", "COM1", "COM10"};
+    std::vector<TPortInfo> ports = {
+        {"COM3", ""}, {"COM1", "FTDI FT232R USB UART, № A1"}, {"COM10", ""}};
     int reads = 0;
     dlg.PortSource = [&] {
         ++reads;
@@ -63,8 +64,10 @@ TEST(ConnectDialog, DroppingThePortListRereadsItAndReplacesTheTypedText) {
     EXPECT_EQ(dlg.ComPorts->Items(), (std::vector<std::string>{"COM1", "COM10", "COM3"}));
     EXPECT_EQ(dlg.ComPorts->Text(), "COM1");
     EXPECT_EQ(dlg.ComPorts->ItemIndex(), 0);
+    EXPECT_EQ(dlg.ComPorts->ItemNote(0), "FTDI FT232R USB UART, № A1") << "shown beside the name";
+    EXPECT_EQ(dlg.ComPorts->ItemNote(1), "");
 
-    ports = {"ttyUSB0"};
+    ports = {{"ttyUSB0", ""}};
     dlg.ComPorts->SetText("ttyS4");
     dlg.show();
     dlg.ComPorts->DropDown(); // as the operator opens it
@@ -123,7 +126,7 @@ TEST(ConnectDialog, AnOverlongLoadedHistoryIsCutBackToFive) {
 
 TEST(ConnectDialog, OkRecordsAndReturnsOkWhileCancelLeavesTheHistoryAlone) {
     TdlgConnect dlg(nullptr);
-    dlg.PortSource = [] { return std::vector<std::string>{}; };
+    dlg.PortSource = [] { return std::vector<TPortInfo>{}; };
     dlg.ComPorts->SetText("COM5");
     dlg.Phones->SetText("79001112233");
     QTimer::singleShot(0, &dlg, [&dlg] { PressKeyOn(dlg.Phones, Qt::Key_Escape, "\x1B"); });

@@ -133,8 +133,12 @@ TEST(ControlBlock, RatesMapToTheirNumbersBothWays) {
 TEST(DeviceError, TextsAndCodesAreTheOnesTheOperatorSees) {
     EXPECT_STREQ(EDeviceError::FromCode(ecAlreadyOpened).what(), "Device is allready opened.");
     EXPECT_EQ(EDeviceError::FromCode(ecReadLocked).ErrorCode(), 5);
-    const EDeviceError open = EDeviceError::CannotOpen("COM7");
-    EXPECT_STREQ(open.what(), "Cannot open device COM7");
+    // A port that cannot be opened: the fixed text, then why, then the
+    // system's account (error 2 is "no such file" on both systems).
+    const EDeviceError open = EDeviceError::CannotOpen("COM7", 2);
+    EXPECT_EQ(open.Reason(), "нет такого порта");
+    EXPECT_TRUE(std::string(open.what()).starts_with("Cannot open device COM7: нет такого порта ("))
+        << open.what();
     EXPECT_EQ(open.ErrorCode(), 65535);
     const EDeviceError read = EDeviceError::WithSystemError(ecReadFailed, EIO);
     // "(POSIX error 5: ...)" here, "(Win32 error 5: ...)" on Windows, with the system's own text.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -27,9 +28,14 @@ TEST(CommOpen, NamesThatAreNoSerialDeviceRaise65535AndStayClosed) {
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("orb-notaport-" + std::to_string(getpid()));
     std::ofstream(file) << "data";
-    for (const std::string& name :
-         {std::string("ttyORBnosuch"), std::string("/dev/orb/none"), file.string(),
-          std::filesystem::temp_directory_path().string(), std::string("/dev/null")}) {
+    const std::string noSuchPort = "нет такого порта";
+    const std::string notSerial = "это не последовательный порт";
+    const std::pair<std::string, std::string> cases[] = {
+        {"ttyORBnosuch", noSuchPort}, {"/dev/orb/none", noSuchPort},
+        {file.string(), notSerial},   {std::filesystem::temp_directory_path().string(), notSerial},
+        {"/dev/null", notSerial},
+    };
+    for (const auto& [name, reason] : cases) {
         TXComm c;
         c.SetDeviceName(name);
         try {
@@ -37,12 +43,23 @@ TEST(CommOpen, NamesThatAreNoSerialDeviceRaise65535AndStayClosed) {
             ADD_FAILURE() << name << " opened";
         } catch (const EDeviceError& e) {
             EXPECT_EQ(e.ErrorCode(), 65535) << name;
-            EXPECT_EQ(std::string(e.what()), "Cannot open device " + name);
+            EXPECT_EQ(e.Reason(), reason) << name;
+            EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open device " + name + ": " +
+                                                          reason + " (POSIX error "))
+                << e.what();
         }
         EXPECT_FALSE(c.Connected()) << name;
         EXPECT_EQ(c.LockState(), 3u);
     }
     std::filesystem::remove(file);
+
+    // Not to be had as root, so by its error: a port the user may not open,
+    // and an error that has no reason the operator could act on.
+    EXPECT_STREQ(EDeviceError::CannotOpen("ttyS7", EACCES).what(),
+                 "Cannot open device ttyS7: нет доступа к порту (пользователь должен входить в "
+                 "группу dialout) (POSIX error 13: Permission denied)");
+    EXPECT_STREQ(EDeviceError::CannotOpen("ttyS7", EIO).what(),
+                 "Cannot open device ttyS7 (POSIX error 5: Input/output error)");
 
     TXComm bare; // a name without "/" is looked up under /dev
     bare.SetDeviceName("ptmx");
@@ -70,7 +87,13 @@ TEST(CommOpen, StateErrorsCarryTheirCodes) {
     // The port is taken: a second component cannot have it, even as root.
     TXComm other;
     other.SetDeviceName(pty.SlavePath());
-    EXPECT_EQ(CodeOf([&] { other.Open(); }), 65535);
+    try {
+        other.Open();
+        ADD_FAILURE() << "opened twice";
+    } catch (const EDeviceError& e) {
+        EXPECT_EQ(e.ErrorCode(), 65535);
+        EXPECT_EQ(e.Reason(), "порт занят другой программой") << e.what();
+    }
     c.Close();
     EXPECT_FALSE(c.Connected());
     EXPECT_EQ(CodeOf([&] { c.Close(); }), 1);

@@ -12,11 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../support/ChildProcess.h"
 #include "SimCommandLine.h"
 #include "SimLink.h"
 #include "TestPort.h"
-
-extern char** environ;
 
 namespace {
 
@@ -30,77 +29,9 @@ fs::path TempFolder() {
 }
 
 // orbelin-sim as a child process with its stdout and stderr on pipes.
-class TChild {
+class TChild : public TChildProcess {
 public:
-    explicit TChild(const std::vector<std::string>& args) {
-        int out[2], err[2];
-        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe2");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        std::vector<std::string> all{ORB_SIM_BINARY};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const int rc = posix_spawn(&FPid, ORB_SIM_BINARY, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        close(err[1]);
-        FOut = out[0];
-        FErr = err[0];
-        if (rc != 0)
-            throw std::runtime_error("posix_spawn");
-    }
-    ~TChild() {
-        if (FPid > 0) {
-            kill(FPid, SIGKILL);
-            waitpid(FPid, nullptr, 0);
-        }
-        close(FOut);
-        close(FErr);
-    }
-
-    std::string StdoutLine(int timeoutMs = 5000) {
-        std::string line;
-        char c;
-        while (Readable(FOut, timeoutMs) && read(FOut, &c, 1) == 1 && c != '\n')
-            line += c;
-        return line;
-    }
-    // Waits for the exit (stdout closes with it); -1 when it did not end in time.
-    int ExitCode(int timeoutMs = 5000) {
-        char buf[256];
-        while (Readable(FOut, timeoutMs))
-            if (read(FOut, buf, sizeof buf) <= 0) {
-                int status = 0;
-                waitpid(FPid, &status, 0);
-                FPid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-        return -1;
-    }
-    std::string Stderr() {
-        std::string all;
-        char buf[4096];
-        ssize_t n;
-        while (Readable(FErr, 1000) && (n = read(FErr, buf, sizeof buf)) > 0)
-            all.append(buf, static_cast<size_t>(n));
-        return all;
-    }
-    pid_t Pid() const { return FPid; }
-
-private:
-    static bool Readable(int fd, int timeoutMs) {
-        pollfd p{fd, POLLIN, 0};
-        return poll(&p, 1, timeoutMs) > 0;
-    }
-    pid_t FPid = -1;
-    int FOut = -1;
-    int FErr = -1;
+    explicit TChild(const std::vector<std::string>& args) : TChildProcess(ORB_SIM_BINARY, args) {}
 };
 
 } // namespace

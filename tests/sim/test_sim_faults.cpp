@@ -84,6 +84,17 @@ TEST(SimFaults, ReplyWithoutOkStillTakesEffect) {
     port.Write("+O0077\r+v\r");
     EXPECT_EQ(port.ReadUntil("OK\r\n"), "+O\r\n>0077\r\n" + kVersionReply);
     EXPECT_EQ(sim.Unit().Value("+O"), "0077");
+
+    // A unit that answers a write as usual but keeps its old value, or keeps
+    // another one (as a unit clamping to its range does).
+    sim.Unit().AddFault(Fault(TSimFaultKind::Keep, "+O"));
+    TSimFault clamp = Fault(TSimFaultKind::Clamp, "+t");
+    clamp.Bytes = "3C";
+    sim.Unit().AddFault(clamp);
+    EXPECT_EQ(port.Exchange("+O0123"), "+O\r\n>0123\r\nOK\r\n");
+    EXPECT_EQ(sim.Unit().Value("+O"), "0077");
+    EXPECT_EQ(port.Exchange("+tFF"), "+t\r\n>FF\r\nOK\r\n");
+    EXPECT_EQ(sim.Unit().Value("+t"), "3C");
 }
 
 TEST(SimFaults, LateAndDelayedRepliesComeInOrder) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "IniFile.h"
 #include "TempDir.h"
@@ -146,6 +148,15 @@ TEST(IniWrite, OddFileShapesKeepTheirBytes) {
     EXPECT_EQ(dir.Read("lf.ini"),
               std::string("junk \x00\xFF\x01 line\n[B]\nk=w\n\n[C]\nn=1\n", 31));
 
+    // A byte-order mark in front: the first section is found, the mark stays.
+    dir.Write("bom.ini", "\xEF\xBB\xBF[A]\r\nx=1\r\n");
+    {
+        TIniFile ini(dir.File("bom.ini"));
+        ini.WriteString("a", "x", "2");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(dir.Read("bom.ini"), "\xEF\xBB\xBF[A]\r\nx=2\r\n");
+
     // A new file is written with CR LF.
     {
         TIniFile ini(dir.File("new.ini"));
@@ -250,6 +261,44 @@ TEST(IniSave, UnwritableFolderRaisesNamingTheFile) {
         EXPECT_EQ(e.FileName(), name);
         EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
     }
+}
+
+TEST(IniSave, AFileTheUserMayNotWriteIsRefusedThoughItsFolderIsWritable) {
+    TTempDir dir;
+    const std::string name = dir.File("current.ini");
+    const std::string old = "[Connect]\r\nComPort=COM1\r\n";
+    const auto refused = [&] {
+        TIniFile ini(name);
+        ini.WriteString("Connect", "ComPort", "COM2");
+        try {
+            ini.UpdateFile();
+        } catch (const EFileError& e) {
+            return std::string(e.what()).find(name) != std::string::npos;
+        }
+        return false;
+    };
+    // No write bit at all: refused for root as well.
+    dir.Write("current.ini", old);
+    chmod(name.c_str(), 0444);
+    EXPECT_TRUE(refused());
+    EXPECT_EQ(dir.Read("current.ini"), old);
+    EXPECT_EQ(dir.EntryCount(), 1u);
+
+    // The owner's write bit, but another user: the folder lets that user
+    // rename a file over it, the file's own permission does not.
+    if (geteuid() != 0)
+        return; // this process is that other user already, checked above
+    chmod(name.c_str(), 0644);
+    chmod(dir.Path().c_str(), 0777);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(setuid(65534) == 0 && refused() ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "replaced as another user";
+    EXPECT_EQ(dir.Read("current.ini"), old);
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 TEST(IniSave, KeepsPermissionsAndSymbolicLinks) {

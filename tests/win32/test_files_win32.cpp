@@ -93,6 +93,15 @@ TEST(FilesWin32, AFailureAtAnyStepLeavesTheOldFileAndNoLitter) {
             << "temporary file left behind at step " << static_cast<int>(failAt);
     }
 
+    // A file marked read-only is not renamed over; its folder is writable.
+    fs::permissions(fs::path(std::u8string(name.begin(), name.end())), fs::perms::owner_write,
+                    fs::perm_options::remove);
+    EXPECT_THROW(ReplaceFileContents(name, "new"), EFileError);
+    EXPECT_EQ(dir.Read("current.ini"), "old");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+    fs::permissions(fs::path(std::u8string(name.begin(), name.end())), fs::perms::owner_write,
+                    fs::perm_options::add); // so the folder can be removed
+
     // A folder that is not there: the system's own reason, naming the file.
     const std::string lost = dir.File("нет\\current.ini");
     try {

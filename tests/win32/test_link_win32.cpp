@@ -242,10 +242,12 @@ TEST_F(LinkWin32, APortThatDoesNotExistEndsTheThreadBeforeTheDevice) {
     ASSERT_TRUE(run.Ended());
     EXPECT_EQ(run.Device.Dispatches.load(), 0);
     const TPosted posted(run.Out);
-    EXPECT_GE(posted.Find(" # !!! Ошибка открытия COM порта: Cannot open device COM199"), 0);
+    EXPECT_GE(posted.Find(" # !!! Ошибка открытия COM порта: Cannot open device COM199: нет "
+                          "такого порта (Win32 error 2: "),
+              0);
     const auto splash = posted.TextsFor(run.Targets.SplashPanel2);
     ASSERT_FALSE(splash.empty());
-    EXPECT_EQ(splash.back(), "Ошибка при открытии COM порта: COM199");
+    EXPECT_EQ(splash.back(), "Ошибка при открытии COM порта: COM199 — нет такого порта");
 }
 
 TEST_F(LinkWin32, DataCallThroughTheModemReachesTheUnitAndHangsUp) {

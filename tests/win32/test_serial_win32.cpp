@@ -55,7 +55,12 @@ TEST_F(SerialWin32, NamesThatAreNoSerialPortRaise65535AndStayClosed) {
                                        ("orb-notaport-" + std::to_string(GetCurrentProcessId()));
     std::ofstream(file) << "data";
     // No such device; a device without line settings; a plain file.
-    for (const std::string& name : {std::string("COM199"), std::string("NUL"), file.string()}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"COM199", "нет такого порта"},
+        {"NUL", "это не последовательный порт"},
+        {file.string(), "это не последовательный порт"},
+    };
+    for (const auto& [name, reason] : cases) {
         TXComm c;
         c.SetDeviceName(name);
         try {
@@ -63,7 +68,10 @@ TEST_F(SerialWin32, NamesThatAreNoSerialPortRaise65535AndStayClosed) {
             ADD_FAILURE() << name << " opened";
         } catch (const EDeviceError& e) {
             EXPECT_EQ(e.ErrorCode(), 65535) << name;
-            EXPECT_EQ(std::string(e.what()), "Cannot open device " + name);
+            EXPECT_EQ(e.Reason(), reason) << name;
+            EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open device " + name + ": " +
+                                                          reason + " (Win32 error "))
+                << e.what();
         }
         EXPECT_FALSE(c.Connected()) << name;
         EXPECT_EQ(c.LockState(), 3u);

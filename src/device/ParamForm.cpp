@@ -1,0 +1,197 @@
+#include "ParamForm.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "Cp1251.h"
+#include "TextUtil.h"
+#include "WireValue.h"
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Digits, the "+" of an international number, "*" and "#" of a dial
+// string such as "*99#", and the pause and wait marks dialling knows.
+bool IsPhoneChar(char c) {
+    switch (c) {
+    case '+':
+    case '*':
+    case '#':
+    case ',':
+    case ';':
+    case 'W':
+    case 'w':
+    case 'P':
+    case 'p':
+        return true;
+    default:
+        return IsDigit(c);
+    }
+}
+
+std::optional<std::string> LengthProblem(const TParamForm& Form, std::string_view Text) {
+    const std::size_t length = CharacterCount(Text);
+    if (Form.MaxLength > 0 && length > static_cast<std::size_t>(Form.MaxLength))
+        return "длиннее поля: " + std::to_string(length) + " символов, поле вмещает " +
+               std::to_string(Form.MaxLength);
+    return std::nullopt;
+}
+
+bool IsIPv4(std::string_view Text) {
+    int parts = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t dot = Text.find('.', start);
+        const std::string_view part = Text.substr(start, dot - start);
+        if (part.empty() || part.size() > 3)
+            return false;
+        int value = 0;
+        for (char c : part) {
+            if (!IsDigit(c))
+                return false;
+            value = value * 10 + (c - '0');
+        }
+        if (value > 255)
+            return false;
+        ++parts;
+        if (dot == std::string_view::npos)
+            break;
+        start = dot + 1;
+    }
+    return parts == 4;
+}
+
+} // namespace
+
+std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view Value) {
+    if (const auto problem = WireTextProblem(Value))
+        return problem;
+    const std::string text = TrimBlanks(Value);
+    switch (Form.Kind) {
+    case TFormKind::Text:
+        return LengthProblem(Form, text);
+    case TFormKind::Decimal: {
+        if (text.empty())
+            return std::string("нет числа");
+        for (char c : text)
+            if (!IsDigit(c))
+                return std::string("не десятичное число");
+        // The field's number has to go back to the unit as it came.
+        if (!ControlNumber(text))
+            return std::string("число слишком велико");
+        return std::nullopt;
+    }
+    case TFormKind::Phone:
+        for (char c : text)
+            if (!IsPhoneChar(c))
+                return std::string("не номер телефона");
+        return LengthProblem(Form, text);
+    case TFormKind::IPv4:
+        if (!text.empty() && !IsIPv4(text))
+            return std::string("не IP адрес вида 192.0.2.1");
+        return std::nullopt;
+    case TFormKind::Hex: {
+        const std::string digits = std::to_string(Form.Digits);
+        if (Value.empty())
+            return std::string("нет числа");
+        for (char c : Value)
+            if (HexDigitValue(c) < 0)
+                return "не шестнадцатеричное число из " + digits + " цифр";
+        if (Value.size() > static_cast<std::size_t>(Form.Digits))
+            return "больше " + digits + " шестнадцатеричных цифр";
+        return std::nullopt;
+    }
+    }
+    return std::nullopt;
+}
+
+std::string FieldText(const TParamForm& Form, std::string_view Value) {
+    if (Form.Kind == TFormKind::Hex) {
+        const auto number = HexReplyValue(Value);
+        return number ? std::to_string(*number) : std::string();
+    }
+    return TrimBlanks(Value);
+}
+
+namespace {
+
+std::string Digits(std::string_view Text) {
+    std::string digits;
+    for (char c : Text)
+        if (IsDigit(c))
+            digits += c;
+    return digits;
+}
+
+// The numbers of a dotted address (or of a decimal number: one), as values.
+std::optional<std::vector<std::int64_t>> Numbers(std::string_view Text, char Separator) {
+    std::vector<std::int64_t> numbers;
+    const std::string text = TrimBlanks(Text);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(Separator, start);
+        const std::string part = text.substr(start, end - start);
+        if (part.empty() || part.size() > 18 || Digits(part) != part)
+            return std::nullopt;
+        numbers.push_back(std::stoll(part));
+        if (end == std::string::npos)
+            return numbers;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view Held) {
+    switch (Form.Kind) {
+    case TFormKind::Decimal:
+    case TFormKind::Hex:
+    case TFormKind::IPv4: {
+        const char separator = Form.Kind == TFormKind::IPv4 ? '.' : '\0';
+        const auto sent = Numbers(Sent, separator);
+        const auto held = Numbers(Held, separator);
+        if (sent && held)
+            return *sent == *held;
+        break;
+    }
+    case TFormKind::Phone:
+        return Digits(Sent) == Digits(Held);
+    case TFormKind::Text:
+        break;
+    }
+    return TrimBlanks(Sent) == TrimBlanks(Held);
+}
+
+std::string ShortCaption(std::string_view Caption) {
+    return TrimBlanks(Caption.substr(0, Caption.find(" (")));
+}
+
+std::string QuotedValue(std::string_view Utf8, std::size_t Limit) {
+    static const char* const digits = "0123456789ABCDEF";
+    const auto escaped = [](unsigned code) {
+        return std::string("\\x") + digits[(code >> 4) & 0xF] + digits[code & 0xF];
+    };
+    std::string shown = "«";
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < Utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(Utf8[i]);
+        if ((c & 0xC0) != 0x80 && ++characters > Limit)
+            return shown + "…» (" + std::to_string(CharacterCount(Utf8)) + " символов)";
+        const auto next = i + 1 < Utf8.size() ? static_cast<unsigned char>(Utf8[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            shown += escaped(c);
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            // A C1 control character (the undefined byte of Windows-1251 decodes to one).
+            shown += escaped(next);
+            ++i;
+        } else if (c == '\\') {
+            shown += "\\\\";
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown + "»";
+}

@@ -1,0 +1,91 @@
+#pragma once
+// A program of this build run as a child process, its stdout and stderr on
+// pipes, for tests of the executables from start to exit (POSIX only).
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+class TChildProcess {
+public:
+    TChildProcess(const std::string& program, const std::vector<std::string>& args) {
+        int out[2], err[2];
+        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe2");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        std::vector<std::string> all{program};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const int rc = posix_spawn(&FPid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        close(err[1]);
+        FOut = out[0];
+        FErr = err[0];
+        if (rc != 0)
+            throw std::runtime_error("posix_spawn");
+    }
+    ~TChildProcess() {
+        if (FPid > 0) {
+            kill(FPid, SIGKILL);
+            waitpid(FPid, nullptr, 0);
+        }
+        close(FOut);
+        close(FErr);
+    }
+    TChildProcess(const TChildProcess&) = delete;
+    TChildProcess& operator=(const TChildProcess&) = delete;
+
+    std::string StdoutLine(int timeoutMs = 5000) {
+        std::string line;
+        char c;
+        while (Readable(FOut, timeoutMs) && read(FOut, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    }
+    // Waits for the exit (stdout closes with it), at most timeoutMs without
+    // output: the exit code, 128 + the signal that ended it, or -1.
+    int ExitCode(int timeoutMs = 5000) {
+        char buf[256];
+        while (Readable(FOut, timeoutMs))
+            if (read(FOut, buf, sizeof buf) <= 0) {
+                int status = 0;
+                waitpid(FPid, &status, 0);
+                FPid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        return -1;
+    }
+    std::string Stderr() {
+        std::string all;
+        char buf[4096];
+        ssize_t n;
+        while (Readable(FErr, 1000) && (n = read(FErr, buf, sizeof buf)) > 0)
+            all.append(buf, static_cast<size_t>(n));
+        return all;
+    }
+    pid_t Pid() const { return FPid; }
+
+private:
+    static bool Readable(int fd, int timeoutMs) {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, timeoutMs) > 0;
+    }
+    pid_t FPid = -1;
+    int FOut = -1;
+    int FErr = -1;
+};
