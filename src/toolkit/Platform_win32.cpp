@@ -75,7 +75,7 @@ std::string PlatformGetEnv(const char* name) {
 // The folder's read-only attribute says nothing about who may write in it:
 // try, with a file that goes when its handle closes.
 bool PlatformCanWriteFolder(const std::string& folder) {
-    std::wstring probe = Utf8ToWide(folder);
+    std::wstring probe = Utf8ToWide(folder.c_str());
     if (!probe.empty() && probe.back() != L'\\' && probe.back() != L'/')
         probe += L'\\';
     probe += L"orbelin-write-probe-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";

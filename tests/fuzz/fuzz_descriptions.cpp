@@ -40,10 +40,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::ofstream(FilePath, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     LoadDescriptions(FilePath);
+    // An editor's UTF-8 byte-order mark in front is not part of the first key.
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
 
     // The file's lines by hand: the first description of each folded key.
     std::map<std::string, std::string> first;
