@@ -15,6 +15,7 @@
 #include "Descriptions.h"
 #include "HintWindow.h"
 #include "PageServices.h"
+#include "PageSet.h"
 #include "ProgramFolder.h"
 #include "SplashDlg.h"
 #include "ToolImages.h"
@@ -306,15 +307,16 @@ void TForm1::CreateStatusBar() {
 
 void TForm1::CreatePages() {
     auto* pages = static_cast<QGridLayout*>(mpanel->layout());
-    formAcc = new TformAcc(this, mpanel);
-    formGPRS = new TformGPRS(this, mpanel);
-    formInOut = new TformInOut(this, mpanel);
-    formGPS = new TformGPS(this, mpanel);
-    formRecords = new TformRecords(this, mpanel);
-    formPhones = new TformPhones(this, mpanel);
-    formFlags = new TformFlags(this, mpanel);
-    form_Debug = new Tform_Debug(this, mpanel);
-    formCommon = new TformCommon(this, mpanel);
+    const TDevicePages created = CreateSettingsPages(this, mpanel);
+    formAcc = created.formAcc;
+    formGPRS = created.formGPRS;
+    formInOut = created.formInOut;
+    formGPS = created.formGPS;
+    formRecords = created.formRecords;
+    formPhones = created.formPhones;
+    formFlags = created.formFlags;
+    form_Debug = created.form_Debug;
+    formCommon = created.formCommon;
     for (TForm* page :
          std::initializer_list<TForm*>{formAcc, formGPRS, formInOut, formGPS, formRecords,
                                        formPhones, formFlags, form_Debug, formCommon}) {
@@ -494,30 +496,16 @@ void TForm1::RepaintStatusBar() {
 
 void TForm1::SetGeneration(std::int32_t generation) {
     FGeneration = generation;
-    struct TShown {
-        bool Phones, Flags, Battery, GPS, FullInOut;
-    };
-    TShown shown{};
-    int revision = 41;
-    switch (generation) {
-    case 0:
-        shown = {true, true, true, true, true};
-        revision = FLink->Revision();
-        break;
-    case 1:
-        shown = {false, false, false, false, false};
-        break;
-    case 2:
-        shown = {false, true, true, false, true};
-        break;
-    default:
-        return;
-    }
-    formPhones->SetContentVisible(shown.Phones);
-    formFlags->SetContentVisible(shown.Flags);
-    formAcc->SetContentVisible(shown.Battery);
-    formGPS->SetContentVisible(shown.GPS);
-    formInOut->ApplyGeneration(shown.FullInOut, revision);
+    ShowGenerationOnPages({.formCommon = formCommon,
+                           .formGPRS = formGPRS,
+                           .formGPS = formGPS,
+                           .formAcc = formAcc,
+                           .formInOut = formInOut,
+                           .formFlags = formFlags,
+                           .formPhones = formPhones,
+                           .formRecords = formRecords,
+                           .form_Debug = form_Debug},
+                          generation, FLink->Revision());
 }
 
 TForm* TForm1::PageByNumber(int number) const {

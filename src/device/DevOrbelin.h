@@ -69,6 +69,11 @@ public:
     void SetVerifyWrites(bool On) { FVerifyWrites.store(On); }
     bool VerifyWrites() const { return FVerifyWrites.load(); }
 
+    // The form the parameter table gives a page's edit (its length limit
+    // filled in from the edit), for checking a value before it is written;
+    // nothing for a control the table does not list.
+    static std::optional<TParamForm> ParamFormOf(const TDevicePages& Pages, const QObject* Control);
+
 protected:
     // The longest an idle pass waits for input or a new request; the wait
     // ends at once on either, and on the end of the connection.

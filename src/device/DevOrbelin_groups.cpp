@@ -89,6 +89,30 @@ const char* const FlagsName = "Флаги событий (+M)";
 
 } // namespace
 
+std::optional<TParamForm> TDevOrbelin::ParamFormOf(const TDevicePages& Pages,
+                                                   const QObject* Control) {
+    const auto* edit = dynamic_cast<const TEdit*>(Control);
+    if (!edit)
+        return std::nullopt;
+    std::optional<TParamForm> form;
+    const auto look = [&](const std::vector<TParamRow>& Rows) {
+        for (const TParamRow& row : Rows)
+            if (row.Edit == edit)
+                form = row.Form;
+    };
+    if (Pages.formCommon)
+        look(CommonRows(*Pages.formCommon));
+    if (Pages.formGPRS)
+        look(GPRSRows(*Pages.formGPRS));
+    if (Pages.formPhones)
+        for (int n = 0; n < TformPhones::NumberCount; ++n)
+            if (Pages.formPhones->Phone(n) == edit)
+                form = Phone;
+    if (form)
+        form->MaxLength = edit->MaxLength();
+    return form;
+}
+
 void TDevOrbelin::ReadByForm(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
                              TRefValues& Table, const TParamForm& Form) {
     if (Form.Kind == TFormKind::Hex)
