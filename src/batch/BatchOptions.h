@@ -1,0 +1,33 @@
+#pragma once
+// The command line of orbelin-batch. Qt-free, so that it is checked whole
+// before the program builds any page or opens any port.
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct TBatchOptions {
+    std::string Command; // "read", "diff", "write"
+    std::string Port;
+    std::string Phone;
+    bool WaitRegistration = true;
+    std::string In;
+    std::string Out;
+    std::string Units;
+    std::string Report;
+    std::string LogDir;
+    std::vector<std::pair<std::string, std::string>> Sets; // --set NAME=VALUE, in order
+    int Jobs = 16;                                         // units at once
+    int LimitSeconds = 600;                                // the most one unit may take
+    bool Child = false;  // one unit of a list, for the program that runs the list
+    std::string LogFile; // the child's log file, as the list's program names it
+};
+
+// The usage text of --help, with examples.
+std::string BatchUsage();
+
+// Fills Options from the arguments (without the program name); the reason
+// when they are not a command line this program takes.
+std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Args,
+                                             TBatchOptions& Options);

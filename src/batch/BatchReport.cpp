@@ -1,0 +1,166 @@
+#include "BatchReport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "FileIo.h"
+
+namespace {
+
+QJsonArray Names(const std::vector<std::string>& Names) {
+    QJsonArray array;
+    for (const std::string& name : Names)
+        array.append(QString::fromStdString(name));
+    return array;
+}
+
+std::vector<std::string> NamesOf(const QJsonValue& Value) {
+    std::vector<std::string> names;
+    for (const QJsonValue& v : Value.toArray())
+        names.push_back(v.toString().toStdString());
+    return names;
+}
+
+QJsonObject Counted(const std::vector<std::string>& List) {
+    return {{"count", static_cast<int>(List.size())}, {"names", Names(List)}};
+}
+
+std::string Str(const QJsonObject& Json, const char* Key) {
+    return Json.value(Key).toString().toStdString();
+}
+
+// Column widths count characters, not bytes (ports and reasons may hold
+// Cyrillic text).
+std::size_t Width(const std::string& Text) {
+    return static_cast<std::size_t>(QString::fromStdString(Text).size());
+}
+
+std::string Padded(const std::string& Text, std::size_t Size) {
+    const std::size_t width = Width(Text);
+    return Text + std::string(width < Size ? Size - width : 0, ' ');
+}
+
+} // namespace
+
+QJsonObject OutcomeToJson(const TUnitOutcome& o) {
+    QJsonArray differences;
+    for (const TDifference& d : o.Differences)
+        differences.append(QJsonObject{{"page", QString::fromStdString(d.Page)},
+                                       {"name", QString::fromStdString(d.Name)},
+                                       {"caption", QString::fromStdString(d.Caption)},
+                                       {"unit", QString::fromStdString(d.UnitValue)},
+                                       {"file", QString::fromStdString(d.FileValue)}});
+    QJsonObject json{{"port", QString::fromStdString(o.Port)},
+                     {"connected", o.Connected},
+                     {"version", QString::fromStdString(o.Version)},
+                     {"revision", o.Revision},
+                     {"generation", o.Generation},
+                     {"written", Counted(o.Written)},
+                     {"verified", Counted(o.Verified)},
+                     {"failed", Counted(o.Failed)},
+                     {"seconds", std::round(o.Seconds * 1000) / 1000},
+                     {"outcome", QString::fromStdString(o.Outcome)},
+                     {"exit", o.Exit},
+                     {"message", QString::fromStdString(o.Message)}};
+    if (!differences.isEmpty())
+        json.insert("differences", differences);
+    return json;
+}
+
+TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
+    TUnitOutcome o;
+    o.Port = Str(j, "port");
+    o.Connected = j.value("connected").toBool();
+    o.Version = Str(j, "version");
+    o.Revision = j.value("revision").toInt();
+    o.Generation = j.value("generation").toInt(-1);
+    o.Written = NamesOf(j.value("written").toObject().value("names"));
+    o.Verified = NamesOf(j.value("verified").toObject().value("names"));
+    o.Failed = NamesOf(j.value("failed").toObject().value("names"));
+    o.Seconds = j.value("seconds").toDouble();
+    o.Outcome = Str(j, "outcome");
+    o.Exit = j.value("exit").toInt(exSomeFailed);
+    o.Message = Str(j, "message");
+    for (const QJsonValue& v : j.value("differences").toArray()) {
+        const QJsonObject d = v.toObject();
+        o.Differences.push_back(
+            {Str(d, "page"), Str(d, "name"), Str(d, "caption"), Str(d, "unit"), Str(d, "file")});
+    }
+    return o;
+}
+
+std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
+    const std::vector<std::string> head{"port",     "firmware", "gen",     "written",
+                                        "verified", "failed",   "seconds", "outcome"};
+    std::vector<std::vector<std::string>> rows;
+    for (const TUnitRecord& u : Units) {
+        const TUnitOutcome& o = u.Outcome;
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", o.Seconds);
+        rows.push_back({u.Port, o.Version.empty() ? "-" : o.Version,
+                        o.Generation < 0 ? "-" : std::to_string(o.Generation),
+                        std::to_string(o.Written.size()), std::to_string(o.Verified.size()),
+                        std::to_string(o.Failed.size()), seconds, o.Outcome});
+    }
+    std::vector<std::size_t> widths;
+    for (const std::string& h : head)
+        widths.push_back(Width(h));
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], Width(row[c]));
+    const auto line = [&](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            text +=
+                (c ? "  " : "") + (c + 1 < cells.size() ? Padded(cells[c], widths[c]) : cells[c]);
+        return text + "\n";
+    };
+    std::string table = line(head);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        table += line(rows[r]);
+        const TUnitOutcome& o = Units[r].Outcome;
+        if (!o.Failed.empty()) {
+            std::string names;
+            for (const std::string& n : o.Failed)
+                names += (names.empty() ? "" : ", ") + n;
+            table += "    failed: " + names + "\n";
+        }
+        if (o.Exit != exAllVerified && !o.Message.empty())
+            table += "    " + o.Message + "\n";
+    }
+    int verified = 0;
+    for (const TUnitRecord& u : Units)
+        verified += u.Outcome.Exit == exAllVerified;
+    table += std::to_string(verified) + " of " + std::to_string(Units.size()) +
+             (Units.size() == 1 ? " unit" : " units") + " verified\n";
+    return table;
+}
+
+int CombinedExit(const std::vector<TUnitRecord>& Units) {
+    int exit = exAllVerified;
+    for (const TUnitRecord& u : Units)
+        exit = std::max(exit, u.Outcome.Exit);
+    return exit;
+}
+
+void WriteReport(const std::string& FileName, const std::string& Command,
+                 const std::string& SetFile, const std::vector<TUnitRecord>& Units, int Exit) {
+    QJsonArray units;
+    for (const TUnitRecord& u : Units) {
+        QJsonObject json = OutcomeToJson(u.Outcome);
+        json.insert("port", QString::fromStdString(u.Port));
+        json.insert("phone", QString::fromStdString(u.Phone));
+        json.insert("log", QString::fromStdString(u.LogFile));
+        units.append(json);
+    }
+    const QJsonObject report{{"command", QString::fromStdString(Command)},
+                             {"set", QString::fromStdString(SetFile)},
+                             {"exit", Exit},
+                             {"units", units}};
+    const QByteArray bytes = QJsonDocument(report).toJson(QJsonDocument::Indented);
+    ReplaceFileContents(FileName,
+                        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}

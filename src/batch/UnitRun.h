@@ -1,0 +1,65 @@
+#pragma once
+// One unit from connection to disconnection: the link thread and the device
+// object of the window, working on the pages of a TUnitSet, with the queue
+// they post to drained here instead of onto a screen. What the window would
+// show is taken as the outcome: the lamps say which parameters were written
+// and verified, the walk progress says the phase, the messages say what went
+// wrong, the write state says whether the unit committed.
+//
+// Threading: GUI thread. Run returns when the unit is done; it runs an event
+// loop meanwhile (a timer drains the queue, as the window's does).
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TUnitSet;
+
+enum class TUnitCommand { Read, Diff, Write };
+
+// Exit codes, also per unit.
+enum : int {
+    exAllVerified = 0, // every unit verified (read: read; diff: no difference)
+    exSomeFailed = 1,  // some parameter failed or differs
+    exBadInput = 2,    // bad usage or a bad file; nothing sent to any unit
+    exNoConnection = 3 // some unit could not be connected
+};
+
+struct TUnitJob {
+    TUnitCommand Command = TUnitCommand::Write;
+    std::string Port;
+    std::string Phone; // empty: on the cable
+    bool WaitRegistration = true;
+    std::string LogFile;             // the unit's log; empty: none
+    std::string DiffFile;            // Diff: the set the unit is compared with
+    std::chrono::seconds Limit{600}; // the most a unit may take
+};
+
+// One parameter where a unit and a set differ.
+struct TDifference {
+    std::string Page, Name, Caption, UnitValue, FileValue;
+};
+
+struct TUnitOutcome {
+    std::string Port;
+    std::string Version; // as the unit gave it; empty before the handshake
+    int Revision = 0;
+    int Generation = -1;
+    bool Connected = false;
+    std::vector<std::string> Written;  // control names, in the order written
+    std::vector<std::string> Verified; // read back and found as sent
+    std::vector<std::string> Failed;   // not written, not read, or differing
+    std::vector<TDifference> Differences;
+    double Seconds = 0;
+    int Exit = exAllVerified;
+    std::string Outcome; // "verified", "failed", "same", "differs", "read", "no connection"
+    std::string Message; // why, when it went wrong
+};
+
+// Phase ("connect", "write", "verify", ...), step and total of the walk.
+using TUnitProgress = std::function<void(const std::string& Phase, int Step, int Total)>;
+
+// Carries out the job on the unit with the set's pages (loaded for a write;
+// a read or a diff fills them with what the unit holds).
+TUnitOutcome RunUnit(const TUnitJob& Job, TUnitSet& Set, const TUnitProgress& Progress);

@@ -1,0 +1,71 @@
+#pragma once
+// The parameter set of one unit, held in the same pages the window saves its
+// sets from: a set file is loaded with the window's LoadSettings, per-unit
+// values go into a copy of the file under their page's section before it is
+// loaded, and every field is then checked against what the unit takes. A
+// set that is not wholly right is refused before any port is opened.
+//
+// Threading: GUI thread (a QApplication must exist; offscreen will do).
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Controls.h"
+#include "DevicePages.h"
+#include "Settings.h"
+
+class TdlgConnect;
+
+// A per-unit value and where it came from, for the messages.
+struct TOverride {
+    std::string Name;   // a control name ("etObjNum")
+    std::string Value;  // as the field takes it
+    std::string Source; // "--set" or "units.csv line 3"
+};
+
+// Why a set could not be taken; every line names the field and the source.
+struct ESetRefused : std::runtime_error {
+    explicit ESetRefused(std::vector<std::string> Problems);
+    std::vector<std::string> Problems;
+};
+
+class TUnitSet {
+public:
+    TUnitSet();
+    ~TUnitSet();
+    TUnitSet(const TUnitSet&) = delete;
+    TUnitSet& operator=(const TUnitSet&) = delete;
+
+    // Loads SetFile with the overrides into the pages. When MergedFile is
+    // given, the file the pages were loaded from (the set with the
+    // overrides in it) is left there. Throws EFileError for a file that
+    // cannot be read and ESetRefused for one that cannot be written to a
+    // unit as it stands.
+    void Load(const std::string& SetFile, const std::vector<TOverride>& Overrides,
+              const std::string& MergedFile = {});
+    // The pages as a set file the window loads.
+    void Save(const std::string& FileName);
+
+    // The page that stores a value control of this name, or none.
+    TForm* PageOf(const std::string& ControlName) const;
+    // The pages a set file stores, in file order.
+    std::vector<TForm*> StoredPages() const;
+
+    TForm& Owner() { return *FOwner; }
+    const TDevicePages& Pages() const { return FPages; }
+
+private:
+    TSettingsTargets Targets() const;
+
+    std::unique_ptr<TForm> FOwner;
+    TDevicePages FPages;
+    TdlgConnect* FConnect = nullptr;
+    TMenuItem* FMemo = nullptr;
+    TMenuItem* FLog = nullptr;
+};
+
+// Why a field's text cannot go to the unit as it stands; nothing when it can.
+std::optional<std::string> FieldProblem(const TDevicePages& Pages, QObject* Control);

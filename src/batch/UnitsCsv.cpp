@@ -1,0 +1,194 @@
+#include "UnitsCsv.h"
+
+#include <set>
+
+#include "Cp1251.h"
+#include "TextUtil.h"
+
+namespace {
+
+std::string AtLine(int Line) {
+    return "line " + std::to_string(Line) + ": ";
+}
+
+// The separator the header line uses: a semicolon when the line has one
+// outside quotes and no comma there, else a comma.
+char SeparatorOf(std::string_view Text) {
+    bool quoted = false;
+    bool comma = false;
+    bool semicolon = false;
+    for (char c : Text) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == '\n' || c == '\r'))
+            break;
+        else if (!quoted && c == ',')
+            comma = true;
+        else if (!quoted && c == ';')
+            semicolon = true;
+    }
+    return semicolon && !comma ? ';' : ',';
+}
+
+bool Blank(const std::vector<std::string>& Row) {
+    for (const std::string& field : Row)
+        if (!TrimBlanks(field).empty())
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
+    // Text that is valid UTF-8 is taken as such (a Windows-1251 text with
+    // Cyrillic letters practically never is); a file that says it is UTF-8
+    // and is not would give letters nobody wrote.
+    std::string text;
+    const bool marked = !SkipByteOrderMark(Bytes).empty();
+    if (!Utf8ToCp1251(Bytes).InvalidUtf8) {
+        text.assign(Bytes);
+    } else if (marked) {
+        Error = "marked as UTF-8 but is not valid UTF-8";
+        return std::nullopt;
+    } else {
+        text = Cp1251ToUtf8(Bytes);
+    }
+    const char separator = SeparatorOf(text);
+
+    TCsvTable table;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;     // inside a quoted field
+    bool afterQuote = false; // a quoted field has closed; only a separator or line end may follow
+    int line = 1;
+    int rowLine = 1;
+    const auto endRow = [&] {
+        row.push_back(std::move(field));
+        field.clear();
+        if (!Blank(row)) {
+            table.Rows.push_back(std::move(row));
+            table.Lines.push_back(rowLine);
+        }
+        row.clear();
+        afterQuote = false;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+                afterQuote = true;
+            } else {
+                if (c == '\n')
+                    ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == separator) {
+            row.push_back(std::move(field));
+            field.clear();
+            afterQuote = false;
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        } else if (c == '\n' || c == '\r') {
+            endRow();
+            ++line;
+            rowLine = line;
+        } else if (afterQuote) {
+            if (c == ' ' || c == '\t')
+                continue;
+            Error = AtLine(line) + "only a separator may follow a closing quote";
+            return std::nullopt;
+        } else if (c == '"' && TrimBlanks(field).empty()) {
+            field.clear();
+            quoted = true;
+        } else {
+            field += c;
+        }
+    }
+    if (quoted) {
+        Error = AtLine(rowLine) + "a quote is not closed before the end of the file";
+        return std::nullopt;
+    }
+    endRow();
+    return table;
+}
+
+std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error) {
+    if (Bytes.size() > MaxUnitsCsvBytes) {
+        Error = "the file is larger than " + std::to_string(MaxUnitsCsvBytes) + " bytes";
+        return std::nullopt;
+    }
+    const std::optional<TCsvTable> table = ParseCsv(Bytes, Error);
+    if (!table)
+        return std::nullopt;
+    if (table->Rows.empty()) {
+        Error = "the file is empty";
+        return std::nullopt;
+    }
+    const std::vector<std::string>& header = table->Rows.front();
+    int portColumn = -1;
+    int phoneColumn = -1;
+    std::set<std::string> names;
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        const std::string name = TrimBlanks(header[c]);
+        if (name.empty()) {
+            Error =
+                AtLine(table->Lines.front()) + "column " + std::to_string(c + 1) + " has no name";
+            return std::nullopt;
+        }
+        if (!names.insert(ToUpperAscii(name)).second) {
+            Error = AtLine(table->Lines.front()) + "column \"" + name + "\" appears twice";
+            return std::nullopt;
+        }
+        if (SameTextAscii(name, "port"))
+            portColumn = static_cast<int>(c);
+        else if (SameTextAscii(name, "phone"))
+            phoneColumn = static_cast<int>(c);
+    }
+    if (portColumn < 0) {
+        Error = AtLine(table->Lines.front()) + "no \"port\" column";
+        return std::nullopt;
+    }
+
+    std::vector<TUnitRow> units;
+    std::set<std::string> ports;
+    for (std::size_t r = 1; r < table->Rows.size(); ++r) {
+        const std::vector<std::string>& fields = table->Rows[r];
+        const int line = table->Lines[r];
+        if (fields.size() != header.size()) {
+            Error = AtLine(line) + std::to_string(fields.size()) + " fields, the header has " +
+                    std::to_string(header.size());
+            return std::nullopt;
+        }
+        TUnitRow unit;
+        unit.Line = line;
+        for (std::size_t c = 0; c < fields.size(); ++c) {
+            const std::string value = TrimBlanks(fields[c]);
+            if (static_cast<int>(c) == portColumn)
+                unit.Port = value;
+            else if (static_cast<int>(c) == phoneColumn)
+                unit.Phone = value;
+            else if (!value.empty())
+                unit.Values.emplace_back(TrimBlanks(header[c]), value);
+        }
+        if (unit.Port.empty()) {
+            Error = AtLine(line) + "no port";
+            return std::nullopt;
+        }
+        if (!ports.insert(unit.Port).second) {
+            Error = AtLine(line) + "port " + unit.Port + " is already given to another unit";
+            return std::nullopt;
+        }
+        units.push_back(std::move(unit));
+    }
+    if (units.empty()) {
+        Error = "the file lists no unit";
+        return std::nullopt;
+    }
+    return units;
+}

@@ -1,0 +1,416 @@
+// orbelin-batch: provisioning units from the command line. One unit runs in
+// this process; a list of units runs each unit in a process of its own (this
+// program again, with --child), so that a unit whose link hangs or whose
+// process dies takes no other unit with it, and the units' protocol pauses
+// overlap instead of adding up.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "BatchOptions.h"
+#include "BatchReport.h"
+#include "ExceptionHandler.h"
+#include "FileIo.h"
+#include "Terminal.h"
+#include "UnitRun.h"
+#include "UnitSet.h"
+#include "UnitsCsv.h"
+
+namespace {
+
+const char* const ProgressTag = "@progress ";
+const char* const OutcomeTag = "@outcome ";
+
+void Refuse(const std::string& Message) {
+    std::fprintf(stderr, "orbelin-batch: %s\n", Message.c_str());
+}
+
+int RefuseAll(const std::vector<std::string>& Problems) {
+    for (const std::string& p : Problems)
+        Refuse(p);
+    Refuse("nothing was sent to any unit");
+    return exBadInput;
+}
+
+// A file name for a port's log: the port with its separators replaced.
+std::string LogName(const std::string& Port) {
+    std::string name;
+    for (char c : Port)
+        name += (c == '/' || c == '\\' || c == ':' || c == ' ') ? '_' : c;
+    while (!name.empty() && name.front() == '_')
+        name.erase(name.begin());
+    return (name.empty() ? "unit" : name) + ".log";
+}
+
+// The folders the run will write into exist (or are made) before a port is
+// opened: a report that cannot be written after a run would lose its record.
+std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {
+    if (!o.LogDir.empty() && !QDir().mkpath(QString::fromStdString(o.LogDir)))
+        return "cannot create the log folder " + o.LogDir;
+    for (const std::string& file : {o.Report, o.Out}) {
+        if (file.empty())
+            continue;
+        const QFileInfo info(QString::fromStdString(file));
+        const QFileInfo folder(info.absolutePath());
+        if (!folder.isDir() || !folder.isWritable())
+            return "cannot write into the folder of " + file;
+        if (info.exists() && (info.isDir() || !info.isWritable()))
+            return "cannot write " + file;
+    }
+    return std::nullopt;
+}
+
+std::vector<TOverride> SetOverrides(const TBatchOptions& o) {
+    std::vector<TOverride> overrides;
+    for (const auto& [name, value] : o.Sets)
+        overrides.push_back({name, value, "--set"});
+    return overrides;
+}
+
+// Where a live line per unit goes: redrawn in place on a terminal, as plain
+// lines on a change of phase otherwise.
+class TProgressBoard {
+public:
+    explicit TProgressBoard(std::vector<std::string> Ports)
+        : FPorts(std::move(Ports)), FLines(FPorts.size()), FTerminal(StdoutIsTerminal()) {
+        for (std::size_t i = 0; i < FPorts.size(); ++i)
+            FLines[i] = "waiting";
+        if (FTerminal)
+            Draw(true);
+    }
+
+    void Set(std::size_t Unit, const std::string& Phase, int Step, int Total) {
+        std::string text = Phase;
+        if (Total > 0)
+            text += " " + std::to_string(Step) + "/" + std::to_string(Total);
+        if (text == FLines[Unit])
+            return;
+        const bool newPhase = FLines[Unit].substr(0, FLines[Unit].find(' ')) != Phase;
+        FLines[Unit] = text;
+        if (FTerminal)
+            FDirty = true;
+        else if (newPhase)
+            std::printf("%s: %s\n", FPorts[Unit].c_str(), Phase.c_str());
+        std::fflush(stdout);
+    }
+
+    // On a terminal, at most a few times a second.
+    void Redraw() {
+        if (FTerminal && FDirty)
+            Draw(false);
+    }
+
+private:
+    void Draw(bool First) {
+        FDirty = false;
+        if (!First)
+            std::printf("\x1b[%zuA", FPorts.size());
+        for (std::size_t i = 0; i < FPorts.size(); ++i)
+            std::printf("\r\x1b[K%-20s %s\n", FPorts[i].c_str(), FLines[i].c_str());
+        std::fflush(stdout);
+    }
+
+    std::vector<std::string> FPorts;
+    std::vector<std::string> FLines;
+    bool FTerminal;
+    bool FDirty = false;
+};
+
+int RunOne(const TBatchOptions& o) {
+    TUnitSet set;
+    try {
+        if (o.Command != "read")
+            set.Load(o.In, SetOverrides(o));
+    } catch (const ESetRefused& e) {
+        return RefuseAll(e.Problems);
+    } catch (const std::exception& e) {
+        return RefuseAll({e.what()});
+    }
+    if (const auto problem = PrepareOutputs(o))
+        return RefuseAll({*problem});
+
+    TUnitJob job;
+    job.Command = o.Command == "read"   ? TUnitCommand::Read
+                  : o.Command == "diff" ? TUnitCommand::Diff
+                                        : TUnitCommand::Write;
+    job.Port = o.Port;
+    job.Phone = o.Phone;
+    job.WaitRegistration = o.WaitRegistration;
+    job.LogFile = !o.LogFile.empty() ? o.LogFile
+                  : o.LogDir.empty() ? std::string()
+                                     : o.LogDir + "/" + LogName(o.Port);
+    job.DiffFile = o.In;
+    job.Limit = std::chrono::seconds(o.LimitSeconds);
+
+    TProgressBoard* board = nullptr;
+    std::unique_ptr<TProgressBoard> own;
+    if (!o.Child) {
+        own = std::make_unique<TProgressBoard>(std::vector<std::string>{o.Port});
+        board = own.get();
+    }
+    const TUnitProgress progress = [&](const std::string& Phase, int Step, int Total) {
+        if (o.Child) {
+            std::printf("%s%s %d %d\n", ProgressTag, Phase.c_str(), Step, Total);
+            std::fflush(stdout);
+        } else {
+            board->Set(0, Phase, Step, Total);
+            board->Redraw();
+        }
+    };
+    TUnitOutcome outcome = RunUnit(job, set, progress);
+
+    if (job.Command == TUnitCommand::Read && outcome.Connected &&
+        (outcome.Outcome == "read" || !outcome.Failed.empty())) {
+        try {
+            set.Save(o.Out);
+        } catch (const std::exception& e) {
+            outcome.Exit = exSomeFailed;
+            outcome.Outcome = "failed";
+            outcome.Message = e.what();
+        }
+    }
+    if (o.Child) {
+        const QByteArray json =
+            QJsonDocument(OutcomeToJson(outcome)).toJson(QJsonDocument::Compact);
+        std::printf("%s%s\n", OutcomeTag, json.constData());
+        std::fflush(stdout);
+        return outcome.Exit;
+    }
+
+    std::vector<TUnitRecord> units{{o.Port, o.Phone, job.LogFile, outcome}};
+    if (job.Command == TUnitCommand::Diff) {
+        for (const TDifference& d : outcome.Differences)
+            std::printf("%s\t%s\tunit: %s\tfile: %s\n", d.Page.c_str(), d.Caption.c_str(),
+                        d.UnitValue.c_str(), d.FileValue.c_str());
+        if (outcome.Connected && outcome.Failed.empty())
+            std::printf("%zu difference(s)\n", outcome.Differences.size());
+    }
+    if (job.Command == TUnitCommand::Read && outcome.Exit == exAllVerified)
+        std::printf("read into %s\n", o.Out.c_str());
+    if (job.Command == TUnitCommand::Write)
+        std::fputs(SummaryTable(units).c_str(), stdout);
+    else if (outcome.Exit != exAllVerified && !outcome.Message.empty())
+        Refuse(o.Port + ": " + outcome.Outcome + ": " + outcome.Message);
+    if (!o.Report.empty()) {
+        try {
+            WriteReport(o.Report, o.Command, o.In, units, outcome.Exit);
+        } catch (const std::exception& e) {
+            Refuse(e.what());
+        }
+    }
+    return outcome.Exit;
+}
+
+// One unit of a list in its own process.
+struct TChild {
+    TUnitRecord Record;
+    std::string SetFile; // the set with the unit's values in it
+    std::unique_ptr<QProcess> Process;
+    std::string Pending; // stdout not yet a whole line
+    std::string Errors;
+    bool Reported = false;
+    bool Done = false;
+};
+
+int RunList(const TBatchOptions& o) {
+    const TFileRead csv = ReadFileBytes(o.Units, MaxUnitsCsvBytes + 1);
+    if (csv.Status != TFileRead::Ok)
+        return RefuseAll(
+            {o.Units + ": " + (csv.Status == TFileRead::Missing ? "no such file" : csv.Error)});
+    std::string error;
+    const auto rows = ReadUnitsCsv(csv.Bytes, error);
+    if (!rows)
+        return RefuseAll({o.Units + ": " + error});
+
+    // Every unit's set is made and checked before the first port opens.
+    QTemporaryDir sets;
+    std::vector<TChild> children(rows->size());
+    std::vector<std::string> problems;
+    {
+        TUnitSet set;
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            const TUnitRow& row = (*rows)[i];
+            std::vector<TOverride> overrides = SetOverrides(o);
+            for (const auto& [name, value] : row.Values)
+                overrides.push_back({name, value, o.Units + " line " + std::to_string(row.Line)});
+            TChild& c = children[i];
+            c.SetFile = StdStr(sets.filePath(QString("unit%1.ini").arg(i)));
+            c.Record.Port = row.Port;
+            c.Record.Phone = row.Phone;
+            c.Record.Outcome.Port = row.Port;
+            try {
+                set.Load(o.In, overrides, c.SetFile);
+            } catch (const ESetRefused& e) {
+                problems.insert(problems.end(), e.Problems.begin(), e.Problems.end());
+            } catch (const std::exception& e) {
+                return RefuseAll({e.what()});
+            }
+        }
+    }
+    if (!problems.empty())
+        return RefuseAll(problems);
+    if (const auto problem = PrepareOutputs(o))
+        return RefuseAll({*problem});
+
+    std::vector<std::string> ports;
+    std::map<std::string, int> logNames;
+    for (TChild& c : children) {
+        ports.push_back(c.Record.Port);
+        if (o.LogDir.empty())
+            continue;
+        std::string name = LogName(c.Record.Port);
+        if (const int seen = logNames[name]++; seen > 0)
+            name = name.substr(0, name.size() - 4) + "-" + std::to_string(seen + 1) + ".log";
+        c.Record.LogFile = o.LogDir + "/" + name;
+    }
+    TProgressBoard board(ports);
+    QEventLoop loop;
+    std::size_t started = 0, finished = 0;
+    const QString self = QCoreApplication::applicationFilePath();
+
+    std::function<void()> startNext = [&] {
+        while (started < children.size() && started - finished < static_cast<std::size_t>(o.Jobs)) {
+            const std::size_t index = started++;
+            TChild& c = children[index];
+            QStringList args{"write",   "--child",
+                             "--port",  QString::fromStdString(c.Record.Port),
+                             "--in",    QString::fromStdString(c.SetFile),
+                             "--limit", QString::number(o.LimitSeconds)};
+            if (!c.Record.Phone.empty())
+                args << "--phone" << QString::fromStdString(c.Record.Phone);
+            if (!o.WaitRegistration)
+                args << "--no-reg-wait";
+            if (!c.Record.LogFile.empty())
+                args << "--log-file" << QString::fromStdString(c.Record.LogFile);
+            c.Process = std::make_unique<QProcess>();
+            QProcess* p = c.Process.get();
+            QObject::connect(p, &QProcess::readyReadStandardOutput, [&, index] {
+                TChild& ch = children[index];
+                ch.Pending += ch.Process->readAllStandardOutput().toStdString();
+                for (std::size_t nl; (nl = ch.Pending.find('\n')) != std::string::npos;) {
+                    const std::string line = ch.Pending.substr(0, nl);
+                    ch.Pending.erase(0, nl + 1);
+                    if (line.starts_with(ProgressTag)) {
+                        char phase[32] = {};
+                        int step = 0, total = 0;
+                        if (std::sscanf(line.c_str() + 10, "%31s %d %d", phase, &step, &total) >= 1)
+                            board.Set(index, phase, step, total);
+                    } else if (line.starts_with(OutcomeTag)) {
+                        const QJsonDocument doc =
+                            QJsonDocument::fromJson(QByteArray::fromStdString(line.substr(9)));
+                        ch.Record.Outcome = OutcomeFromJson(doc.object());
+                        ch.Reported = true;
+                    }
+                }
+            });
+            QObject::connect(p, &QProcess::readyReadStandardError, [&, index] {
+                children[index].Errors +=
+                    children[index].Process->readAllStandardError().toStdString();
+            });
+            QObject::connect(
+                p, &QProcess::finished, [&, index](int code, QProcess::ExitStatus status) {
+                    TChild& ch = children[index];
+                    if (ch.Done)
+                        return;
+                    ch.Done = true;
+                    ch.Pending += ch.Process->readAllStandardOutput().toStdString();
+                    if (!ch.Reported) {
+                        TUnitOutcome& out = ch.Record.Outcome;
+                        out.Exit = exSomeFailed;
+                        out.Outcome = "failed";
+                        out.Message =
+                            status == QProcess::CrashExit
+                                ? "the unit's process ended abnormally"
+                                : "the unit's process ended with code " + std::to_string(code);
+                        if (!ch.Errors.empty())
+                            out.Message += ": " + ch.Errors.substr(0, ch.Errors.find('\n'));
+                    }
+                    board.Set(index, ch.Record.Outcome.Outcome, 0, 0);
+                    ++finished;
+                    if (finished == children.size())
+                        loop.quit();
+                    else
+                        startNext();
+                });
+            QObject::connect(p, &QProcess::errorOccurred, [&, index](QProcess::ProcessError e) {
+                if (e != QProcess::FailedToStart)
+                    return;
+                TChild& ch = children[index];
+                ch.Done = true;
+                ch.Record.Outcome.Exit = exSomeFailed;
+                ch.Record.Outcome.Outcome = "failed";
+                ch.Record.Outcome.Message = "the unit's process could not be started";
+                ++finished;
+                if (finished == children.size())
+                    loop.quit();
+                else
+                    startNext();
+            });
+            p->start(self, args);
+        }
+    };
+    QTimer redraw;
+    QObject::connect(&redraw, &QTimer::timeout, [&] { board.Redraw(); });
+    redraw.start(200);
+    QTimer::singleShot(0, [&] { startNext(); });
+    loop.exec();
+    board.Redraw();
+
+    std::vector<TUnitRecord> records;
+    for (const TChild& c : children) {
+        records.push_back(c.Record);
+        records.back().Outcome.Port = c.Record.Port;
+    }
+    const int exit = CombinedExit(records);
+    std::fputs(SummaryTable(records).c_str(), stdout);
+    if (!o.Report.empty()) {
+        try {
+            WriteReport(o.Report, o.Command, o.In, records, exit);
+        } catch (const std::exception& e) {
+            Refuse(e.what());
+        }
+    }
+    return exit;
+}
+
+// Qt's own notes (a missing runtime folder of the offscreen platform) are
+// not this program's output; its warnings still go to stderr.
+void QtMessage(QtMsgType Type, const QMessageLogContext&, const QString& Text) {
+    if (Type == QtDebugMsg || Type == QtInfoMsg || Text.contains("XDG_RUNTIME_DIR"))
+        return;
+    std::fprintf(stderr, "orbelin-batch: %s\n", qPrintable(Text));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& a : args)
+        if (a == "--help" || a == "-h") {
+            std::fputs(BatchUsage().c_str(), stdout);
+            return 0;
+        }
+    TBatchOptions options;
+    if (const auto error = ParseBatchOptions(args, options)) {
+        Refuse(*error);
+        std::fputs("Try orbelin-batch --help.\n", stderr);
+        return exBadInput;
+    }
+    // No window is ever shown: the pages only hold the values.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessage);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    app.setApplicationName("orbelin-batch");
+    SetExceptionHandler([](const std::string& message) { Refuse(message); });
+    return options.Units.empty() ? RunOne(options) : RunList(options);
+}

@@ -1,0 +1,215 @@
+// orbelin-batch as the installer runs it, against simulated units: a set
+// read from one unit and written to another with per-unit values, a list of
+// units of which one keeps what it is sent, and input that must be refused
+// before any unit hears a word.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../toolkit/TempDir.h"
+#include "Simulator.h"
+#include "UnitsCsv.h"
+
+namespace {
+
+// A unit takes about 7 s against the simulator (a 100 ms pause before every
+// command); the wait is for the program's exit, far beyond that.
+constexpr int ExitWaitMs = 120000;
+
+struct TRun {
+    int Exit = -1;
+    std::string Out, Err;
+};
+
+TRun Batch(const std::vector<std::string>& Args) {
+    QProcess p;
+    QStringList args;
+    for (const std::string& a : Args)
+        args << QString::fromStdString(a);
+    p.start(ORB_BATCH, args);
+    p.waitForFinished(ExitWaitMs);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+std::string FileText(const QJsonValue& Path) {
+    std::ifstream in(Path.toString().toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+QJsonObject Report(const TTempDir& Dir, const std::string& Name) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(Dir.Read(Name))).object();
+}
+
+bool HasName(const QJsonObject& Unit, const char* List, const char* Name) {
+    return Unit.value(List).toObject().value("names").toArray().contains(QString(Name));
+}
+
+bool Committed(TSimulator& Sim) {
+    for (const std::string& c : Sim.Unit().Commands())
+        if (c.starts_with("+J"))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(Batch, ReadWriteWithOverridesAndDiff) {
+    TTempDir dir;
+    TSimulator source, target;
+    source.Unit().SetValue("etAccessPoint", "apn.fleet");
+
+    const TRun read = Batch({"read", "--port", source.SlavePath(), "--out", dir.File("fleet.ini")});
+    ASSERT_EQ(read.Exit, 0) << read.Err;
+
+    const TRun write = Batch({"write", "--port", target.SlavePath(), "--in", dir.File("fleet.ini"),
+                              "--set", "etObjNum=0456", "--report", dir.File("report.json"),
+                              "--log-dir", dir.File("logs")});
+    ASSERT_EQ(write.Exit, 0) << write.Out << write.Err;
+    EXPECT_EQ(target.Unit().Value("etAccessPoint"), "apn.fleet");
+    EXPECT_EQ(target.Unit().Value("etObjNum"), "0456");
+    EXPECT_TRUE(Committed(target));
+    const QJsonObject unit = Report(dir, "report.json").value("units").toArray().at(0).toObject();
+    EXPECT_EQ(unit.value("outcome").toString(), "verified");
+    EXPECT_EQ(unit.value("generation").toInt(), 0);
+    EXPECT_GT(unit.value("written").toObject().value("count").toInt(), 30);
+    EXPECT_EQ(unit.value("verified").toObject().value("count"),
+              unit.value("written").toObject().value("count"));
+    EXPECT_TRUE(HasName(unit, "verified", "etObjNum"));
+    // The unit's log holds the lines of log.txt, the write among them.
+    EXPECT_NE(FileText(unit.value("log")).find("+O0456"), std::string::npos);
+
+    // The source still holds the set as read; the target differs in one value.
+    EXPECT_EQ(Batch({"diff", "--port", source.SlavePath(), "--in", dir.File("fleet.ini")}).Exit, 0);
+    const TRun diff = Batch({"diff", "--port", target.SlavePath(), "--in", dir.File("fleet.ini")});
+    EXPECT_EQ(diff.Exit, 1);
+    EXPECT_NE(diff.Out.find("unit: 0456\tfile: 0123"), std::string::npos) << diff.Out;
+    EXPECT_NE(diff.Out.find("1 difference"), std::string::npos) << diff.Out;
+}
+
+TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
+    TTempDir dir;
+    TSimulator a, b, c;
+    b.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+O", .Count = -1});
+    TSimulator source;
+    ASSERT_EQ(Batch({"read", "--port", source.SlavePath(), "--out", dir.File("set.ini")}).Exit, 0);
+    // As a spreadsheet saves it: semicolons, a quoted field, CR LF.
+    dir.Write("units.csv", "port;etObjNum\r\n\"" + a.SlavePath() + "\";0101\r\n" + b.SlavePath() +
+                               ";0102\r\n" + c.SlavePath() + ";0103\r\n");
+
+    const TRun run = Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
+                            "--report", dir.File("report.json"), "--log-dir", dir.File("logs")});
+    EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
+    EXPECT_EQ(a.Unit().Value("etObjNum"), "0101");
+    EXPECT_EQ(c.Unit().Value("etObjNum"), "0103");
+    EXPECT_NE(b.Unit().Value("etObjNum"), "0102");
+    EXPECT_FALSE(Committed(b));
+    EXPECT_TRUE(Committed(a) && Committed(c));
+
+    const QJsonArray units = Report(dir, "report.json").value("units").toArray();
+    ASSERT_EQ(units.size(), 3);
+    EXPECT_EQ(units.at(0).toObject().value("outcome").toString(), "verified");
+    EXPECT_EQ(units.at(2).toObject().value("outcome").toString(), "verified");
+    const QJsonObject failed = units.at(1).toObject();
+    EXPECT_EQ(failed.value("outcome").toString(), "failed");
+    EXPECT_TRUE(HasName(failed, "failed", "etObjNum"));
+    EXPECT_FALSE(HasName(failed, "verified", "etObjNum"));
+    EXPECT_TRUE(HasName(failed, "verified", "etPort"));
+    EXPECT_NE(run.Out.find("2 of 3 units verified"), std::string::npos) << run.Out;
+    for (const QJsonValue& u : units)
+        EXPECT_FALSE(FileText(u.toObject().value("log")).empty());
+}
+
+// Input that cannot be written as it stands: refused with exit code 2, and
+// neither unit of the list has had its port opened.
+struct TBadInput {
+    const char* Name;
+    std::string Csv; // {A}, {B}: the units' ports
+    std::vector<std::string> Extra;
+    const char* Said;
+};
+
+class BatchRefuses : public testing::TestWithParam<TBadInput> {
+public:
+    // One set for every row, read from a unit once.
+    static void SetUpTestSuite() {
+        FSetDir = new TTempDir;
+        TSimulator source;
+        FSetRead =
+            Batch({"read", "--port", source.SlavePath(), "--out", FSetDir->File("set.ini")}).Exit ==
+            0;
+    }
+    static void TearDownTestSuite() { delete FSetDir; }
+
+protected:
+    static inline TTempDir* FSetDir = nullptr;
+    static inline bool FSetRead = false;
+};
+
+TEST_P(BatchRefuses, BeforeAnyUnitIsTouched) {
+    ASSERT_TRUE(FSetRead);
+    TTempDir dir;
+    TSimulator a, b;
+    std::string csv = GetParam().Csv;
+    for (const auto& [key, port] : {std::pair{"{A}", a.SlavePath()}, {"{B}", b.SlavePath()}})
+        for (std::size_t at; (at = csv.find(key)) != std::string::npos;)
+            csv.replace(at, 3, port);
+    dir.Write("units.csv", csv);
+    std::vector<std::string> args{"write", "--in", FSetDir->File("set.ini"), "--units",
+                                  dir.File("units.csv")};
+    args.insert(args.end(), GetParam().Extra.begin(), GetParam().Extra.end());
+
+    const TRun run = Batch(args);
+    EXPECT_EQ(run.Exit, 2) << run.Out << run.Err;
+    EXPECT_NE(run.Err.find(GetParam().Said), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("nothing was sent to any unit"), std::string::npos);
+    EXPECT_EQ(a.Unit().CommandCount() + b.Unit().CommandCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Input, BatchRefuses,
+    testing::Values(
+        TBadInput{"DuplicatePort", "port,etObjNum\n{A},0001\n{A},0002\n", {}, "line 3: port"},
+        TBadInput{"MissingPort", "port,etObjNum\n{A},0001\n,0002\n", {}, "line 3: no port"},
+        TBadInput{"NoPortColumn", "etObjNum\n0001\n", {}, "no \"port\" column"},
+        TBadInput{"UnknownColumn", "port,etObjNumber\n{A},1\n", {}, "etObjNumber is not"},
+        TBadInput{"TooLong", "port,etObjNum\n{A},0001\n{B},12345\n", {}, "line 3: etObjNum"},
+        TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
+        TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
+        TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "not closed"},
+        TBadInput{"UnknownSet", "port\n{A}\n", {"--set", "bogus=1"}, "--set: bogus"},
+        TBadInput{
+            "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
+    std::string error;
+    // Quoted separators, doubled quotes and a line break inside quotes.
+    auto units = ReadUnitsCsv("port,etPswd,etAccessPoint\n"
+                              "/dev/a,\"a,\"\"b\"\"\",\"two\nlines\"\n"
+                              "\n"
+                              "/dev/b,,x\n",
+                              error);
+    ASSERT_TRUE(units) << error;
+    ASSERT_EQ(units->size(), 2u);
+    EXPECT_EQ((*units)[0].Values[0].second, "a,\"b\"");
+    EXPECT_EQ((*units)[0].Values[1].second, "two\nlines");
+    EXPECT_EQ((*units)[1].Line, 5);
+    ASSERT_EQ((*units)[1].Values.size(), 1u); // an empty cell keeps the set's value
+    // Windows-1251 and UTF-8 with a byte-order mark give the same text.
+    const auto cp1251 =
+        ReadUnitsCsv("port;etAccessPoint\n/dev/a;\xEF\xF0\xE8\xEC\xE5\xF0\n", error);
+    const auto utf8 = ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;пример\n", error);
+    ASSERT_TRUE(cp1251 && utf8) << error;
+    EXPECT_EQ((*cp1251)[0].Values[0].second, "пример");
+    EXPECT_EQ((*utf8)[0].Values[0].second, "пример");
+    EXPECT_EQ((*utf8)[0].Port, "/dev/a");
+}
