@@ -34,6 +34,7 @@ endfunction()
 orb_gzip(changelog changelog.gz ${CMAKE_INSTALL_DATADIR}/doc/orbelin)
 orb_gzip(orbelin.1 orbelin.1.gz ${CMAKE_INSTALL_MANDIR}/man1)
 orb_gzip(orbelin-sim.1 orbelin-sim.1.gz ${CMAKE_INSTALL_MANDIR}/man1)
+orb_gzip(orbelin-batch.1 orbelin-batch.1.gz ${CMAKE_INSTALL_MANDIR}/man1)
 add_custom_target(orb_packaging_files ALL DEPENDS ${orb_gzipped})
 
 set(CPACK_GENERATOR DEB)
@@ -46,6 +47,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Connects to an Orbelin tracking unit over a serial cable or through a GSM\n\
 modem data call, checks its firmware, reads its parameters into settings\n\
 pages, writes the edited values back and commits them to the unit's memory.\n\
+orbelin-batch does the same from the command line for many units at once,\n\
+with per-unit values from a CSV list, a verified write and a JSON report.\n\
 Parameter sets are kept in INI files; orbelin-sim simulates a unit (and a\n\
 modem) on a pseudo-terminal for trying the tool without one.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)

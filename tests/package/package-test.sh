@@ -24,7 +24,8 @@ fi
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-for f in usr/bin/orbelin usr/bin/orbelin-sim usr/share/orbelin/discription.txt \
+for f in usr/bin/orbelin usr/bin/orbelin-sim usr/bin/orbelin-batch \
+         usr/share/man/man1/orbelin-batch.1.gz usr/share/orbelin/discription.txt \
          usr/share/applications/com.example.orbelin.desktop \
          usr/share/metainfo/com.example.orbelin.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/com.example.orbelin.svg; do
@@ -33,6 +34,19 @@ done
 
 "$root/usr/bin/orbelin" --help | grep -q -- "--port" || fail "orbelin --help"
 "$root/usr/bin/orbelin-sim" --help | grep -q -- "--revision" || fail "orbelin-sim --help"
+"$root/usr/bin/orbelin-batch" --help | grep -q -- "--units" || fail "orbelin-batch --help"
+
+# The installed batch program reads a simulated unit with no display at all:
+# whatever it needs of Qt's offscreen platform is in the package's
+# dependencies.
+"$root/usr/bin/orbelin-sim" >"$work/sim.port" 2>/dev/null &
+sim=$!
+for _ in $(seq 1 100); do [ -s "$work/sim.port" ] && break; sleep 0.1; done
+env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/orbelin-batch" read \
+    --port "$(head -1 "$work/sim.port")" --out "$work/unit.ini" >"$work/batch.log" 2>&1 ||
+    { cat "$work/batch.log"; kill "$sim"; fail "orbelin-batch read"; }
+kill "$sim"
+grep -q '^etObjNum=' "$work/unit.ini" || fail "orbelin-batch read wrote no set"
 
 # The installed folder cannot be written, as under /usr; the program starts
 # from there with a HOME of its own, shows its window offscreen, and is
