@@ -128,8 +128,12 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
                 names += (names.empty() ? "" : ", ") + n;
             table += "    failed: " + names + "\n";
         }
-        if (o.Exit != exAllVerified && !o.Message.empty())
-            table += "    " + o.Message + "\n";
+        if (o.Exit != exAllVerified && !o.Message.empty()) {
+            std::string message = o.Message;
+            for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 5)
+                message.replace(at, 1, "\n    ");
+            table += "    " + message + "\n";
+        }
     }
     int verified = 0;
     for (const TUnitRecord& u : Units)

@@ -152,7 +152,11 @@ std::string TUnitRunner::ParamName(QObject* Lamp) const {
     const TComponentInfo* info = ComponentInfoOf(Lamp);
     const std::string name = info ? info->Name() : std::string();
     // A lamp is named after its control ("lbetObjNum"), or after the
-    // control's name without its "cb" ("lbGPSOff" for "cbGPSOff").
+    // control's name without its "cb" ("lbGPSOff" for "cbGPSOff"); the GPRS
+    // switch's lamp is the one named otherwise. Group lamps (the input
+    // masks, the input mode) keep their own names.
+    if (name == "lbcb")
+        return "cbGPRS";
     if (name.starts_with("lb"))
         for (const std::string& control : {name.substr(2), "cb" + name.substr(2)})
             for (TForm* page : FSet.StoredPages())
