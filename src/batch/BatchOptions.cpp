@@ -21,6 +21,7 @@ Options:
   --phone NUMBER     reach the unit by a GSM data call through the modem on P
   --no-reg-wait      dial without waiting for the modem's network registration
   --set NAME=VALUE   a value by control name (etObjNum=0123), over the set's
+                     (with --units for every unit, the list's values over it)
   --units FILE       CSV, one row per unit: a "port" column, optionally
                      "phone", and columns named by control names holding the
                      per-unit values (an empty cell keeps the set's value);

@@ -403,7 +403,7 @@ int main(int argc, char** argv) {
     if (const auto error = ParseBatchOptions(args, options)) {
         Refuse(*error);
         std::fputs("Try orbelin-batch --help.\n", stderr);
-        return exBadInput;
+        return RefuseAll({});
     }
     // No window is ever shown: the pages only hold the values.
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
@@ -53,6 +54,17 @@ bool HasName(const QJsonObject& Unit, const char* List, const char* Name) {
     return Unit.value(List).toObject().value("names").toArray().contains(QString(Name));
 }
 
+// A whole set as a unit holds it, read from a simulated unit once.
+const std::string& FleetSet() {
+    static const std::string set = [] {
+        TTempDir dir;
+        TSimulator source;
+        Batch({"read", "--port", source.SlavePath(), "--out", dir.File("set.ini")});
+        return dir.Read("set.ini");
+    }();
+    return set;
+}
+
 bool Committed(TSimulator& Sim) {
     for (const std::string& c : Sim.Unit().Commands())
         if (c.starts_with("+J"))
@@ -95,12 +107,58 @@ TEST(Batch, ReadWriteWithOverridesAndDiff) {
     EXPECT_NE(diff.Out.find("1 difference"), std::string::npos) << diff.Out;
 }
 
+// A unit that cannot be reached, or that does not keep what it is sent:
+// the exit code and the report's outcome say which, and a unit that was
+// not wholly verified has not been told to commit.
+struct TUnitFault {
+    const char* Name;
+    std::function<void(TSimulator&)> Arrange;
+    bool NoPort;
+    int Exit;
+    const char* Outcome;
+    const char* Said; // in the report's message
+};
+
+class BatchUnitFault : public testing::TestWithParam<TUnitFault> {};
+
+TEST_P(BatchUnitFault, ExitCodeAndReport) {
+    TTempDir dir;
+    TSimulator unit;
+    GetParam().Arrange(unit);
+    dir.Write("set.ini", FleetSet());
+    const TRun run =
+        Batch({"write", "--port", GetParam().NoPort ? dir.File("no-port") : unit.SlavePath(),
+               "--in", dir.File("set.ini"), "--report", dir.File("report.json")});
+    EXPECT_EQ(run.Exit, GetParam().Exit) << run.Out << run.Err;
+    const QJsonObject u = Report(dir, "report.json").value("units").toArray().at(0).toObject();
+    EXPECT_EQ(u.value("outcome").toString(), GetParam().Outcome);
+    EXPECT_TRUE(u.value("message").toString().contains(QString::fromUtf8(GetParam().Said)))
+        << u.value("message").toString().toStdString();
+    EXPECT_EQ(unit.Unit().CommitCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BatchUnitFault,
+    testing::Values(TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM"},
+                    TUnitFault{"WrongFirmware",
+                               [](TSimulator& s) { s.Unit().SetVersionText("OTHER 1.0"); }, false,
+                               3, "no connection", "версия прошивки"},
+                    TUnitFault{"LineDropsDuringWrite",
+                               [](TSimulator& s) {
+                                   s.Unit().AddFault(
+                                       {.Kind = TSimFaultKind::DropLine, .Command = "", .Skip = 5});
+                               },
+                               false, 1, "failed", "link lost"},
+                    TUnitFault{"CommitRefused",
+                               [](TSimulator& s) { s.Unit().SetCommitFails(true); }, false, 1,
+                               "failed", "EEPROM"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
 TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     TTempDir dir;
     TSimulator a, b, c;
     b.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+O", .Count = -1});
-    TSimulator source;
-    ASSERT_EQ(Batch({"read", "--port", source.SlavePath(), "--out", dir.File("set.ini")}).Exit, 0);
+    dir.Write("set.ini", FleetSet());
     // As a spreadsheet saves it: semicolons, a quoted field, CR LF.
     dir.Write("units.csv", "port;etObjNum\r\n\"" + a.SlavePath() + "\";0101\r\n" + b.SlavePath() +
                                ";0102\r\n" + c.SlavePath() + ";0103\r\n");
@@ -137,33 +195,18 @@ struct TBadInput {
     const char* Said;
 };
 
-class BatchRefuses : public testing::TestWithParam<TBadInput> {
-public:
-    // One set for every row, read from a unit once.
-    static void SetUpTestSuite() {
-        FSetDir = new TTempDir;
-        TSimulator source;
-        FSetRead =
-            Batch({"read", "--port", source.SlavePath(), "--out", FSetDir->File("set.ini")}).Exit ==
-            0;
-    }
-    static void TearDownTestSuite() { delete FSetDir; }
-
-protected:
-    static inline TTempDir* FSetDir = nullptr;
-    static inline bool FSetRead = false;
-};
+class BatchRefuses : public testing::TestWithParam<TBadInput> {};
 
 TEST_P(BatchRefuses, BeforeAnyUnitIsTouched) {
-    ASSERT_TRUE(FSetRead);
     TTempDir dir;
+    dir.Write("set.ini", FleetSet());
     TSimulator a, b;
     std::string csv = GetParam().Csv;
     for (const auto& [key, port] : {std::pair{"{A}", a.SlavePath()}, {"{B}", b.SlavePath()}})
         for (std::size_t at; (at = csv.find(key)) != std::string::npos;)
             csv.replace(at, 3, port);
     dir.Write("units.csv", csv);
-    std::vector<std::string> args{"write", "--in", FSetDir->File("set.ini"), "--units",
+    std::vector<std::string> args{"write", "--in", dir.File("set.ini"), "--units",
                                   dir.File("units.csv")};
     args.insert(args.end(), GetParam().Extra.begin(), GetParam().Extra.end());
 
@@ -186,6 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
         TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "not closed"},
         TBadInput{"UnknownSet", "port\n{A}\n", {"--set", "bogus=1"}, "--set: bogus"},
+        TBadInput{"PortBesideList", "port\n{A}\n", {"--port", "{B}"}, "exclude each other"},
         TBadInput{
             "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
