@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "ExceptionHandler.h"
 #include "FileIo.h"
 #include "Terminal.h"
+#include "UnitProcess.h"
 #include "UnitRun.h"
 #include "UnitSet.h"
 #include "UnitsCsv.h"
@@ -214,11 +214,8 @@ int RunOne(const TBatchOptions& o) {
 struct TChild {
     TUnitRecord Record;
     std::string SetFile; // the set with the unit's values in it
-    std::unique_ptr<QProcess> Process;
-    std::string Pending; // stdout not yet a whole line
-    std::string Errors;
+    std::unique_ptr<TUnitProcess> Process;
     bool Reported = false;
-    bool Done = false;
 };
 
 int RunList(const TBatchOptions& o) {
@@ -275,87 +272,68 @@ int RunList(const TBatchOptions& o) {
     TProgressBoard board(ports);
     QEventLoop loop;
     std::size_t started = 0, finished = 0;
-    const QString self = QCoreApplication::applicationFilePath();
+    const std::string self = StdStr(QCoreApplication::applicationFilePath());
 
     std::function<void()> startNext = [&] {
         while (started < children.size() && started - finished < static_cast<std::size_t>(o.Jobs)) {
             const std::size_t index = started++;
             TChild& c = children[index];
-            QStringList args{"write",   "--child",
-                             "--port",  QString::fromStdString(c.Record.Port),
-                             "--in",    QString::fromStdString(c.SetFile),
-                             "--limit", QString::number(o.LimitSeconds)};
+            std::vector<std::string> args{
+                "write", "--child", "--port",  c.Record.Port,
+                "--in",  c.SetFile, "--limit", std::to_string(o.LimitSeconds)};
             if (!c.Record.Phone.empty())
-                args << "--phone" << QString::fromStdString(c.Record.Phone);
+                args.insert(args.end(), {"--phone", c.Record.Phone});
             if (!o.WaitRegistration)
-                args << "--no-reg-wait";
+                args.push_back("--no-reg-wait");
             if (!c.Record.LogFile.empty())
-                args << "--log-file" << QString::fromStdString(c.Record.LogFile);
-            c.Process = std::make_unique<QProcess>();
-            QProcess* p = c.Process.get();
-            QObject::connect(p, &QProcess::readyReadStandardOutput, [&, index] {
+                args.insert(args.end(), {"--log-file", c.Record.LogFile});
+            const auto ended = [&, index](int Code, bool Crashed, const std::string& Errors) {
                 TChild& ch = children[index];
-                ch.Pending += ch.Process->readAllStandardOutput().toStdString();
-                for (std::size_t nl; (nl = ch.Pending.find('\n')) != std::string::npos;) {
-                    const std::string line = ch.Pending.substr(0, nl);
-                    ch.Pending.erase(0, nl + 1);
-                    if (line.starts_with(ProgressTag)) {
-                        char phase[32] = {};
-                        int step = 0, total = 0;
-                        if (std::sscanf(line.c_str() + 10, "%31s %d %d", phase, &step, &total) >= 1)
-                            board.Set(index, phase, step, total);
-                    } else if (line.starts_with(OutcomeTag)) {
-                        const QJsonDocument doc =
-                            QJsonDocument::fromJson(QByteArray::fromStdString(line.substr(9)));
-                        ch.Record.Outcome = OutcomeFromJson(doc.object());
-                        ch.Reported = true;
-                    }
+                if (!ch.Reported) {
+                    TUnitOutcome& out = ch.Record.Outcome;
+                    out.Exit = exSomeFailed;
+                    out.Outcome = "failed";
+                    out.Message =
+                        Crashed
+                            ? "the unit's process ended abnormally (" + std::to_string(Code) + ")"
+                            : "the unit's process ended with code " + std::to_string(Code);
+                    if (!Errors.empty())
+                        out.Message += ": " + Errors.substr(0, Errors.find('\n'));
                 }
-            });
-            QObject::connect(p, &QProcess::readyReadStandardError, [&, index] {
-                children[index].Errors +=
-                    children[index].Process->readAllStandardError().toStdString();
-            });
-            QObject::connect(
-                p, &QProcess::finished, [&, index](int code, QProcess::ExitStatus status) {
-                    TChild& ch = children[index];
-                    if (ch.Done)
-                        return;
-                    ch.Done = true;
-                    ch.Pending += ch.Process->readAllStandardOutput().toStdString();
-                    if (!ch.Reported) {
-                        TUnitOutcome& out = ch.Record.Outcome;
-                        out.Exit = exSomeFailed;
-                        out.Outcome = "failed";
-                        out.Message =
-                            status == QProcess::CrashExit
-                                ? "the unit's process ended abnormally"
-                                : "the unit's process ended with code " + std::to_string(code);
-                        if (!ch.Errors.empty())
-                            out.Message += ": " + ch.Errors.substr(0, ch.Errors.find('\n'));
-                    }
-                    board.Set(index, ch.Record.Outcome.Outcome, 0, 0);
-                    ++finished;
-                    if (finished == children.size())
-                        loop.quit();
-                    else
-                        startNext();
-                });
-            QObject::connect(p, &QProcess::errorOccurred, [&, index](QProcess::ProcessError e) {
-                if (e != QProcess::FailedToStart)
-                    return;
-                TChild& ch = children[index];
-                ch.Done = true;
-                ch.Record.Outcome.Exit = exSomeFailed;
-                ch.Record.Outcome.Outcome = "failed";
-                ch.Record.Outcome.Message = "the unit's process could not be started";
+                board.Set(index, ch.Record.Outcome.Outcome, 0, 0);
                 ++finished;
                 if (finished == children.size())
                     loop.quit();
                 else
                     startNext();
-            });
-            p->start(self, args);
+            };
+            c.Process = std::make_unique<TUnitProcess>(
+                [&, index](const std::string& Line) {
+                    TChild& ch = children[index];
+                    if (Line.starts_with(ProgressTag)) {
+                        char phase[32] = {};
+                        int step = 0, total = 0;
+                        if (std::sscanf(Line.c_str() + std::string_view(ProgressTag).size(),
+                                        "%31s %d %d", phase, &step, &total) >= 1)
+                            board.Set(index, phase, step, total);
+                    } else if (Line.starts_with(OutcomeTag)) {
+                        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(
+                            Line.substr(std::string_view(OutcomeTag).size())));
+                        ch.Record.Outcome = OutcomeFromJson(doc.object());
+                        ch.Reported = true;
+                    }
+                },
+                ended);
+            if (!c.Process->Start(self, args)) {
+                c.Record.Outcome.Exit = exSomeFailed;
+                c.Record.Outcome.Outcome = "failed";
+                c.Record.Outcome.Message = "the unit's process could not be started";
+                // Told from the loop, as a process that ended would be.
+                QTimer::singleShot(0, [&, index] {
+                    children[index].Reported = true;
+                    ended(0, false, {});
+                });
+            }
         }
     };
     QTimer redraw;
