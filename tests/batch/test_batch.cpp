@@ -94,12 +94,17 @@ bool Committed(TSimulator& Sim) {
 
 } // namespace
 
-TEST(Batch, ReadWriteWithOverridesAndDiff) {
+TEST(Batch, ReadByCallWriteWithOverridesAndDiff) {
     TTempDir dir;
-    TSimulator source, target;
+    // The set comes from a unit behind a GSM modem, by a data call.
+    TSimOptions withModem;
+    withModem.Modem = TSimModemConfig{};
+    TSimulator source(withModem);
+    TSimulator target;
     source.Unit().SetValue("etAccessPoint", "apn.fleet");
 
-    const TRun read = Batch({"read", "--port", source.SlavePath(), "--out", dir.File("fleet.ini")});
+    const TRun read = Batch({"read", "--port", source.SlavePath(), "--phone", "5551234", "--out",
+                             dir.File("fleet.ini")});
     ASSERT_EQ(read.Exit, 0) << read.Err;
 
     const TRun write = Batch({"write", "--port", target.SlavePath(), "--in", dir.File("fleet.ini"),
@@ -120,7 +125,10 @@ TEST(Batch, ReadWriteWithOverridesAndDiff) {
     EXPECT_NE(FileText(unit.value("log")).find("+O0456"), std::string::npos);
 
     // The source still holds the set as read; the target differs in one value.
-    EXPECT_EQ(Batch({"diff", "--port", source.SlavePath(), "--in", dir.File("fleet.ini")}).Exit, 0);
+    EXPECT_EQ(Batch({"diff", "--port", source.SlavePath(), "--phone", "5551234", "--in",
+                     dir.File("fleet.ini")})
+                  .Exit,
+              0);
     const TRun diff = Batch({"diff", "--port", target.SlavePath(), "--in", dir.File("fleet.ini")});
     EXPECT_EQ(diff.Exit, 1);
     EXPECT_NE(diff.Out.find("unit: 0456\tfile: 0123"), std::string::npos) << diff.Out;
