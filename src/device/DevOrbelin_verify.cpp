@@ -3,7 +3,7 @@
 // reply taken after its wait says nothing of what was kept. So, when the
 // operator asks for it, every parameter a request wrote is read back and
 // compared, by its form, with what was sent; only a unit that holds all of it
-// gets the commit.
+// (and refused none of it) gets the commit.
 
 #include <utility>
 
@@ -17,6 +17,9 @@ namespace {
 
 const char* const VerifyFailed =
     "ПРОВЕРКА ЗАПИСИ: устройство хранит не то, что было записано. Запись в EEPROM не выполнена.";
+
+const char* const NotAllWritten =
+    "ПРОВЕРКА ЗАПИСИ: не все параметры записаны. Запись в EEPROM не выполнена.";
 
 // How many differing parameters the message names before it only counts.
 constexpr std::size_t NamedDifferences = 3;
@@ -95,11 +98,13 @@ TDevOrbelin::HeldValues(const TReadBack& R, const std::string& Value, std::strin
 }
 
 bool TDevOrbelin::CheckWrites() {
-    if (!FVerifying || FReadBacks.empty() || Stopping())
+    if (!FVerifying || Stopping() || (FReadBacks.empty() && !FWriteFailed))
         return true;
-    PostLine("Проверяем записанное: " + std::to_string(FReadBacks.size()), true, true);
-    BeginWalk("Проверка", static_cast<int>(FReadBacks.size()));
     std::vector<std::string> differing;
+    if (!FReadBacks.empty()) {
+        PostLine("Проверяем записанное: " + std::to_string(FReadBacks.size()), true, true);
+        BeginWalk("Проверка", static_cast<int>(FReadBacks.size()));
+    }
     for (const TReadBack& r : FReadBacks) {
         if (Stopping())
             return true;
@@ -151,7 +156,17 @@ bool TDevOrbelin::CheckWrites() {
             differing.push_back(caption.empty() ? r.Lamps.front()->Name() : caption);
         }
     }
-    EndWalk();
+    if (!FReadBacks.empty())
+        EndWalk();
+    // A parameter the unit refused holds its old value, not what was sent:
+    // the rest is not committed either. The write's own warning has named it.
+    if (FWriteFailed) {
+        FWriteFailed = false;
+        if (differing.empty()) {
+            FOut.PostMsg(NotAllWritten);
+            return false;
+        }
+    }
     if (differing.empty()) {
         PostLine("Записанное совпало", true, true);
         return true;

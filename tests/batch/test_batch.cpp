@@ -167,19 +167,24 @@ TEST_P(BatchUnitFault, ExitCodeAndReport) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, BatchUnitFault,
-    testing::Values(TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM"},
-                    TUnitFault{"WrongFirmware",
-                               [](TSimulator& s) { s.Unit().SetVersionText("OTHER 1.0"); }, false,
-                               3, "no connection", "версия прошивки"},
-                    TUnitFault{"LineDropsDuringWrite",
-                               [](TSimulator& s) {
-                                   s.Unit().AddFault(
-                                       {.Kind = TSimFaultKind::DropLine, .Command = "", .Skip = 5});
-                               },
-                               false, 1, "failed", "link lost"},
-                    TUnitFault{"CommitRefused",
-                               [](TSimulator& s) { s.Unit().SetCommitFails(true); }, false, 1,
-                               "failed", "EEPROM"}),
+    testing::Values(
+        TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM"},
+        TUnitFault{"WrongFirmware", [](TSimulator& s) { s.Unit().SetVersionText("OTHER 1.0"); },
+                   false, 3, "no connection", "версия прошивки"},
+        TUnitFault{"LineDropsDuringWrite",
+                   [](TSimulator& s) {
+                       s.Unit().AddFault(
+                           {.Kind = TSimFaultKind::DropLine, .Command = "", .Skip = 5});
+                   },
+                   false, 1, "failed", "link lost"},
+        TUnitFault{"WriteRefused",
+                   [](TSimulator& s) {
+                       s.Unit().AddFault(
+                           {.Kind = TSimFaultKind::Error, .Command = "+O0", .Count = -1});
+                   },
+                   false, 1, "failed", "не все параметры записаны"},
+        TUnitFault{"CommitRefused", [](TSimulator& s) { s.Unit().SetCommitFails(true); }, false, 1,
+                   "failed", "EEPROM"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {

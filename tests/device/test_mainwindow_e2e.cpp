@@ -209,6 +209,18 @@ TEST_F(MainWindow, CheckedWritesAreCommittedOnlyWhenTheUnitHoldsThem) {
     EXPECT_EQ(Sim.Unit().Value("+G"), "apn.three");
     EXPECT_EQ(Sim.Unit().CommitCount(), 1) << "not read back: no commit either";
     EXPECT_EQ(F.formGPRS->lbetAccessPoint->FontColor(), clRed);
+
+    // A write the unit refuses leaves its old value: the others, read back
+    // and found as sent, are not committed either.
+    Sim.Unit().ClearFaults();
+    Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+Gapn"});
+    ASSERT_TRUE(write("apn.four"));
+    ASSERT_TRUE(WaitUntil([&] { return Idle() && Answers.Messages.size() == 2; }, 10000));
+    EXPECT_EQ(Answers.Messages[0].rfind("ВНИМАНИЕ! НЕ ВСЕ", 0), 0u) << Answers.Messages[0];
+    EXPECT_EQ(Answers.Messages[1].rfind("ПРОВЕРКА ЗАПИСИ: не все", 0), 0u) << Answers.Messages[1];
+    EXPECT_EQ(Sim.Unit().CommitCount(), 1) << "no commit";
+    EXPECT_EQ(F.WriteState(), 0);
+    EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clBlue);
 }
 
 TEST_F(MainWindow, ConsoleRowOneReadsTheVersion) {
