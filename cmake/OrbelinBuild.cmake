@@ -79,7 +79,9 @@ endfunction()
 function(orb_test name)
     cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE orb_warnings ${ARG_DEPS} GTest::gtest GTest::gmock)
+    # Every test has the shared helpers of tests/support.
+    target_link_libraries(${name} PRIVATE orb_warnings ${ARG_DEPS} orb_testsupport
+        GTest::gtest GTest::gmock)
     if(ARG_QT)
         target_link_libraries(${name} PRIVATE Qt6::Widgets orb_testqtmain)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)

@@ -30,7 +30,7 @@ START=$(date +%s)
 # Every tracked C++ file as clang-format (the repository's .clang-format) would
 # lay it out; a file that differs fails the run and is named in the log.
 format_check() {
-    local log=format.log files
+    local log=build.format.log files
     mapfile -t files < <(git ls-files '*.cpp' '*.h')
     echo "=== format: clang-format --dry-run over ${#files[@]} files"
     if clang-format --dry-run -Werror "${files[@]}" >"$log" 2>&1; then

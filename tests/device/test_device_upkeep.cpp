@@ -3,7 +3,6 @@
 // are not requests.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <thread>
 
 #include "DeviceRig.h"
@@ -11,20 +10,9 @@
 namespace {
 
 TSimOptions WithModem() {
-    TSimModemConfig modem;
-    modem.GuardMs = 5;
-    modem.CpinDelayMs = 10;
-    modem.DialDelayMs = 10;
     TSimOptions options;
-    options.Modem = modem;
+    options.Modem = FastModem();
     return options;
-}
-
-long long ProcessCpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000LL +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
 }
 
 // Asks for a page write and returns the indicator once the commit is done.

@@ -127,12 +127,8 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
     }
     {
         SCOPED_TRACE("with a phone number the hang-up does not report the lost line again");
-        TSimModemConfig modem;
-        modem.GuardMs = 5;
-        modem.CpinDelayMs = 10;
-        modem.DialDelayMs = 10;
         TSimOptions options;
-        options.Modem = modem;
+        options.Modem = FastModem();
         TSimulator sim(options);
         sim.Unit().AddFault({.Kind = TSimFaultKind::DropLine, .Command = "+v"});
         TOutArray calls;

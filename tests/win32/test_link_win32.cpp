@@ -9,6 +9,7 @@
 #include <future>
 #include <regex>
 
+#include "FastModem.h"
 #include "OutArray.h"
 #include "WinTestSupport.h"
 #include "device.h"
@@ -251,7 +252,7 @@ TEST_F(LinkWin32, APortThatDoesNotExistEndsTheThreadBeforeTheDevice) {
 }
 
 TEST_F(LinkWin32, DataCallThroughTheModemReachesTheUnitAndHangsUp) {
-    Sim.Reset("--modem=guard=5,cpin=10,dial-delay=10");
+    Sim.Reset(std::string("--modem=") + kFastModemVariants);
     TExchange version;
     std::atomic<bool> callActive{false};
     TLinkRun run(SimPort(), "+7 (912) 000-11-22", [&](TModem& link) {
