@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "DeviceRig.h"
+#include "SimSupport.h"
 
 namespace {
 

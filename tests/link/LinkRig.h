@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "OutArray.h"
-#include "SimSupport.h"
 #include "TestClock.h"
 #include "UiTargets.h"
 #include "device.h"
@@ -73,6 +72,9 @@ public:
     void SetLink(TModem* Link) { FLink = Link; }
     // Runs after a successful ConnectModem; Mode goes to 0 afterwards.
     TScript OnConnect;
+    // An idle pass that fails posts the error to the memo, as the device
+    // object does, before it ends the link (off: it only ends the link).
+    bool ReportIdleFailures = false;
     std::atomic<int> Dispatches{0};
 
     void Dispatch(std::uint8_t Code) override;

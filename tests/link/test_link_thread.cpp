@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "LinkRig.h"
+#include "SimSupport.h"
 #include "Simulator.h"
 
 TEST(LinkThread, PhoneNumberKeepsOnlyWhatCanBeDialled) {
