@@ -3,7 +3,7 @@
 #include <QGridLayout>
 
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 
 namespace {
 constexpr int CommandWidth = 65;

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "OutArray.h"
+#include "Protocol.h"
 #include "Pty.h"
 #include "UiTargets.h"
-#include "device.h"
 #include "xModem.h"
 
 using TTestClock = std::chrono::steady_clock;

@@ -5,7 +5,7 @@
 
 #include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "f_Debug.h"
 #include "f_Records.h"
 

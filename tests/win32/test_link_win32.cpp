@@ -10,8 +10,8 @@
 #include <regex>
 
 #include "OutArray.h"
+#include "Protocol.h"
 #include "WinTestSupport.h"
-#include "device.h"
 #include "xModem.h"
 
 namespace {
