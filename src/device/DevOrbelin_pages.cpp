@@ -128,8 +128,8 @@ void TDevOrbelin::BeginOperation() {
 
 void TDevOrbelin::ReadPage() {
     // The page tree stays locked while the page is exchanged.
-    FOut.PostControlText(FTargets.tv1, "false");
-    TScopeExit unlock([this] { FOut.PostControlText(FTargets.tv1, "true"); });
+    FOut.PostEnabled(FTargets.tv1, false);
+    TScopeExit unlock([this] { FOut.PostEnabled(FTargets.tv1, true); });
     QObject* page = GetCurrentPage();
     RunReadRoutine(page);
     if (auto* form = dynamic_cast<TForm*>(page))
@@ -140,8 +140,8 @@ void TDevOrbelin::ReadPage() {
 }
 
 void TDevOrbelin::WritePage() {
-    FOut.PostControlText(FTargets.tv1, "false");
-    TScopeExit unlock([this] { FOut.PostControlText(FTargets.tv1, "true"); });
+    FOut.PostEnabled(FTargets.tv1, false);
+    TScopeExit unlock([this] { FOut.PostEnabled(FTargets.tv1, true); });
     const bool walk = FRequest == rqWriteAll;
     if (!walk)
         FWriteFailed = false;
@@ -170,7 +170,7 @@ void TDevOrbelin::ReadAll() {
         if (!page)
             continue;
         SetCurrentPage(page);
-        Post(page, "Show");
+        FOut.PostShow(page);
         ReadPage();
         // A lost link ends the walk where it is, without a word of its own:
         // the link thread has said why.
@@ -181,7 +181,7 @@ void TDevOrbelin::ReadAll() {
     PostLine(rule, false, false);
     if (FPages.formCommon) {
         SetCurrentPage(FPages.formCommon);
-        Post(FPages.formCommon, "Show");
+        FOut.PostShow(FPages.formCommon);
     }
     FOut.PostMsg(WithFailures(ReadAllDone));
 }
@@ -200,7 +200,7 @@ void TDevOrbelin::WriteAll() {
         if (!page)
             continue;
         SetCurrentPage(page);
-        Post(page, "Show");
+        FOut.PostShow(page);
         WritePage();
         if (Stopping())
             return;
@@ -211,7 +211,7 @@ void TDevOrbelin::WriteAll() {
     PostLine(rule, false, false);
     if (FPages.formCommon) {
         SetCurrentPage(FPages.formCommon);
-        Post(FPages.formCommon, "Show");
+        FOut.PostShow(FPages.formCommon);
     }
 }
 

@@ -24,9 +24,9 @@ int CommitState(TDeviceRig& Rig) {
     };
     const auto before = repaints();
     Rig.Rig.WriteState = -1;
-    Rig.Link->SetMode(TDevice::rqWritePage);
+    Rig.Link->SetMode(rqWritePage);
     EXPECT_TRUE(Rig.Log.WaitUntil(
-        [&] { return repaints() == before + 2 && Rig.Link->Mode() == TDevice::rqIdle; }, 5000))
+        [&] { return repaints() == before + 2 && Rig.Link->Mode() == rqIdle; }, 5000))
         << "the commit repaints the indicator before and after";
     return Rig.Rig.WriteState.load();
 }
@@ -155,8 +155,8 @@ TEST(DeviceRequests, CodesThatAreNoRequestsStayPendingWithoutSpinning) {
         EXPECT_EQ(rig.Link->Mode(), code);
         EXPECT_LT(ProcessCpuMs() - cpu, 150) << "the link thread must not spin on it";
     }
-    rig.Link->SetMode(TDevice::rqReadPage);
-    EXPECT_TRUE(rig.Log.WaitUntil([&] { return rig.Link->Mode() == TDevice::rqIdle; }, 5000))
+    rig.Link->SetMode(rqReadPage);
+    EXPECT_TRUE(rig.Log.WaitUntil([&] { return rig.Link->Mode() == rqIdle; }, 5000))
         << "a request is taken and cleared";
     EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
 }

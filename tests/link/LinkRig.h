@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "OutArray.h"
+#include "Protocol.h"
 #include "TestClock.h"
 #include "UiTargets.h"
-#include "device.h"
 #include "xModem.h"
 
 // A control reference that is never dereferenced: the queue only carries it.

@@ -7,7 +7,7 @@
 #include "HintWindow.h"
 #include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "f_GPRS.h"
 #include "f_common.h"
 #include "f_inout.h"

@@ -11,8 +11,8 @@
 #include "FastModem.h"
 #include "LinkRig.h"
 #include "OutArray.h"
+#include "Protocol.h"
 #include "WinTestSupport.h"
-#include "device.h"
 #include "xModem.h"
 
 namespace {
