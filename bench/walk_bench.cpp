@@ -139,9 +139,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
-    const double readAll = Timed(link, TDevice::rqReadAll, out, host);
+    const double readAll = Timed(link, rqReadAll, out, host);
     const std::size_t reads = sim.Unit().CommandCount();
-    const double writeAll = Timed(link, TDevice::rqWriteAll, out, host);
+    const double writeAll = Timed(link, rqWriteAll, out, host);
     const std::size_t writes = sim.Unit().CommandCount() - reads;
     if (reads != 1 + 34 || writes != 31 || writeState.load() != 1) {
         std::fprintf(stderr, "walk_bench: %zu reads, %zu writes, write state %d\n", reads - 1,
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     // With checked writes every written parameter is read back before the
     // commit: the write floor plus one read of each.
     device.SetVerifyWrites(true);
-    const double verified = Timed(link, TDevice::rqWriteAll, out, host);
+    const double verified = Timed(link, rqWriteAll, out, host);
     const std::size_t checked = sim.Unit().CommandCount() - reads - writes;
     if (checked != 30 + 30 + 1 || writeState.load() != 1) {
         std::fprintf(stderr, "walk_bench: %zu commands of a checked write, write state %d\n",

@@ -1,9 +1,17 @@
 # Shared compile settings and small helpers for the project's targets.
 
+# The warnings every target of the project builds with, in one place: each
+# target links orb_warnings (the helpers below do it). Warnings are errors
+# where the project checks itself (scripts/test.sh turns ORB_WERROR on); an
+# operator's own build with a newer compiler should not stop at a warning
+# that compiler has added since.
+option(ORB_WERROR "Treat compiler warnings as errors" OFF)
+add_library(orb_warnings INTERFACE)
 if(MSVC)
-    set(ORB_WARNINGS /W4 /WX)
+    target_compile_options(orb_warnings INTERFACE /W4 $<$<BOOL:${ORB_WERROR}>:/WX>)
 else()
-    set(ORB_WARNINGS -Wall -Wextra -Werror)
+    target_compile_options(orb_warnings INTERFACE -Wall -Wextra -Wshadow
+        $<$<BOOL:${ORB_WERROR}>:-Werror>)
 endif()
 
 if(WIN32)
@@ -31,7 +39,8 @@ if(ORB_BUILD_TESTS AND ORB_GOOGLETEST_SOURCE)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     # The same C runtime as the project's own code (MSVC).
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
-    FetchContent_Declare(GTest SOURCE_DIR ${ORB_GOOGLETEST_SOURCE} OVERRIDE_FIND_PACKAGE)
+    # SYSTEM: its headers are not held to the project's warnings.
+    FetchContent_Declare(GTest SOURCE_DIR ${ORB_GOOGLETEST_SOURCE} OVERRIDE_FIND_PACKAGE SYSTEM)
     FetchContent_MakeAvailable(GTest)
 endif()
 
@@ -43,11 +52,20 @@ if(ORB_SANITIZE)
     endif()
 endif()
 
+# A fuzz build instruments every target for the fuzzer's coverage and runs
+# it under ASan and UBSan, so that the fuzz targets (tests/fuzz) link the
+# project's libraries as they are; only those targets add libFuzzer's main.
+if(ORB_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+        -fno-sanitize-recover=undefined -g)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # orb_library(<name> SOURCES ... [DEPS ...] [QT])
 function(orb_library name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
+    target_link_libraries(${name} PRIVATE orb_warnings)
     target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     if(ARG_QT)
@@ -61,8 +79,9 @@ endfunction()
 function(orb_test name)
     cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+    # Every test has the shared helpers of tests/support.
+    target_link_libraries(${name} PRIVATE orb_warnings ${ARG_DEPS} orb_testsupport
+        GTest::gtest GTest::gmock)
     if(ARG_QT)
         target_link_libraries(${name} PRIVATE Qt6::Widgets orb_testqtmain)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the project and runs the whole test suite: a plain build, then the
-# same suite under AddressSanitizer + UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, the Windows build's tests under wine, and every fuzz target
+# Checks the tracked C++ files against .clang-format, builds the project with
+# warnings as errors (ORB_WERROR) and runs the whole test suite: a plain
+# build, then the same suite under AddressSanitizer +
+# UndefinedBehaviorSanitizer and under ThreadSanitizer, the Windows build's tests under wine, and every fuzz target
 # for a bounded time. Ends with one summary line; exits non-zero on any failure.
 #
 #   scripts/test.sh                      everything
 #   ORB_VARIANTS="plain" scripts/test.sh only some variants (plain asan tsan mingw fuzz)
+#   ORB_FORMAT=0 scripts/test.sh         without the layout check
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -25,12 +27,27 @@ declare -a RESULTS=()
 FAILED=0
 START=$(date +%s)
 
+# Every tracked C++ file as clang-format (the repository's .clang-format) would
+# lay it out; a file that differs fails the run and is named in the log.
+format_check() {
+    local log=build.format.log files
+    mapfile -t files < <(git ls-files '*.cpp' '*.h')
+    echo "=== format: clang-format --dry-run over ${#files[@]} files"
+    if clang-format --dry-run -Werror "${files[@]}" >"$log" 2>&1; then
+        RESULTS+=("format: ok (${#files[@]} files)")
+    else
+        cat "$log"
+        local bad=$(grep -Eo '^[^:]+\.(cpp|h):' "$log" | sort -u | wc -l)
+        RESULTS+=("format: FAILED ($bad files, see $log)"); FAILED=1
+    fi
+}
+
 variant() { # name, build dir, cmake args...
     local name=$1 dir=$2
     shift 2
     local t0=$(date +%s)
     echo "=== $name: configure and build ($dir)"
-    if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >"$dir.configure.log" 2>&1; then
+    if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DORB_WERROR=ON "$@" >"$dir.configure.log" 2>&1; then
         cat "$dir.configure.log"
         RESULTS+=("$name: configure FAILED"); FAILED=1; return
     fi
@@ -58,7 +75,7 @@ cross_variant() { # name, build dir
     local t0=$(date +%s)
     echo "=== $name: configure and build ($dir)"
     if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DORB_WERROR=ON \
         -DORB_WITH_QT=OFF -DORB_BUILD_TESTS=ON -DORB_BUILD_BENCH=OFF >"$dir.configure.log" 2>&1; then
         cat "$dir.configure.log"
         RESULTS+=("$name: configure FAILED"); FAILED=1; return
@@ -86,7 +103,7 @@ fuzz_variant() { # name, build dir
     local t0=$(date +%s) secs=${ORB_FUZZ_SECONDS:-20}
     echo "=== $name: configure and build ($dir)"
     if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DORB_WERROR=ON \
         -DORB_BUILD_FUZZ=ON -DORB_BUILD_BENCH=OFF >"$dir.configure.log" 2>&1; then
         cat "$dir.configure.log"
         RESULTS+=("$name: configure FAILED"); FAILED=1; return
@@ -121,6 +138,8 @@ fuzz_variant() { # name, build dir
         RESULTS+=("$name: FAILED"); FAILED=1
     fi
 }
+
+[ "${ORB_FORMAT:-1}" = 0 ] || format_check
 
 for v in $VARIANTS; do
     case $v in

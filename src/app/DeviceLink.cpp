@@ -40,7 +40,7 @@ bool TDeviceLink::Ending() const {
 }
 
 std::uint8_t TDeviceLink::Mode() const {
-    return FLinkThread ? FLinkThread->Mode() : TDevice::rqIdle;
+    return FLinkThread ? FLinkThread->Mode() : rqIdle;
 }
 
 void TDeviceLink::SetMode(std::uint8_t code) {

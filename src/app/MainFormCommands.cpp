@@ -4,7 +4,7 @@
 #include "ConnectDlg.h"
 #include "MainForm.h"
 #include "PageOps.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "SplashDlg.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"

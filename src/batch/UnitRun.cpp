@@ -18,10 +18,10 @@
 #include "OutArray.h"
 #include "PageSet.h"
 #include "ParamForm.h"
+#include "Protocol.h"
 #include "TextUtil.h"
 #include "UiTargets.h"
 #include "UnitSet.h"
-#include "device.h"
 #include "f_common.h"
 #include "f_inout.h"
 
@@ -247,7 +247,7 @@ void TUnitRunner::Drain() {
 void TUnitRunner::Tick() {
     // Seen before the drain: whatever was posted before the link went idle
     // is then in the queue and is taken below.
-    const bool idle = FLink->Mode() == TDevice::rqIdle && !FLink->Ending();
+    const bool idle = FLink->Mode() == rqIdle && !FLink->Ending();
     const bool ended = FLink->Ending();
     Drain();
     if (TClock::now() - FStart > FJob.Limit) {
@@ -259,7 +259,7 @@ void TUnitRunner::Tick() {
         if (FConnected && !ended) {
             FState = TState::Working;
             const std::uint8_t request =
-                FJob.Command == TUnitCommand::Write ? TDevice::rqWriteAll : TDevice::rqReadAll;
+                FJob.Command == TUnitCommand::Write ? rqWriteAll : rqReadAll;
             SetPhase(FJob.Command == TUnitCommand::Write ? "write" : "read", 0, 0);
             FLink->SetMode(request);
         } else if (ended || FLinkEnded) {

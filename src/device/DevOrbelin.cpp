@@ -2,26 +2,8 @@
 
 #include "DevOrbelin.h"
 
-#include "Requests.h"
+#include "Protocol.h"
 #include "TextUtil.h"
-
-// The pages post the same codes the link thread hands to Dispatch; the two
-// lists live apart because the pages cannot see the device layer.
-static_assert(TDevice::rqIdle == ::rqIdle && TDevice::rqConnect == ::rqConnect);
-static_assert(TDevice::rqReadPage == ::rqReadPage && TDevice::rqWritePage == ::rqWritePage);
-static_assert(TDevice::rqReadAll == ::rqReadAll && TDevice::rqWriteAll == ::rqWriteAll);
-static_assert(TDevice::rqReadRecordAt == ::rqReadRecordAt &&
-              TDevice::rqReadBlock == ::rqReadBlock &&
-              TDevice::rqReadNextRecord == ::rqReadNextRecord);
-static_assert(TDevice::rqReadPointer == ::rqReadPointer &&
-              TDevice::rqReadAddPointer == ::rqReadAddPointer &&
-              TDevice::rqWritePointer == ::rqWritePointer &&
-              TDevice::rqWriteAddPointer == ::rqWriteAddPointer);
-static_assert(TDevice::rqErase == ::rqErase && TDevice::rqWriteRecord == ::rqWriteRecord);
-static_assert(TDevice::rqDebugRead == ::rqDebugRead && TDevice::rqDebugWrite == ::rqDebugWrite);
-static_assert(TDevice::rqGPSRestart == ::rqGPSRestart && TDevice::rqSetOutputs == ::rqSetOutputs &&
-              TDevice::rqResetFlags == ::rqResetFlags);
-static_assert(TDevice::rqReadParam == ::rqReadParam && TDevice::rqWriteParam == ::rqWriteParam);
 
 TDevOrbelin::TDevOrbelin(TOutArray& Out, const TUiTargets& Targets)
     : FOut(Out), FTargets(Targets) {}

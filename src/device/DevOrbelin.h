@@ -29,9 +29,9 @@
 #include "DevicePages.h"
 #include "OutArray.h"
 #include "ParamForm.h"
+#include "Protocol.h"
 #include "ReplyValue.h"
 #include "UiTargets.h"
-#include "device.h"
 #include "xModem.h"
 
 class QObject;

@@ -11,7 +11,7 @@ const char* const CommitFailed =
 
 void TDevOrbelin::Commit() {
     FTargets.WriteState.store(0);
-    FOut.PostControlText(FTargets.Form1, "Repaint12345");
+    FOut.PostRepaint(FTargets.Form1);
     // Firmware from revision 49 on takes only the long form.
     const std::string command = FRevision.load() <= 48 ? "+J" : "+JWRITE";
     std::string reply;
@@ -27,5 +27,5 @@ void TDevOrbelin::Commit() {
     } else {
         FTargets.WriteState.store(1);
     }
-    FOut.PostControlText(FTargets.Form1, "Repaint12345");
+    FOut.PostRepaint(FTargets.Form1);
 }

@@ -71,7 +71,7 @@ void TDevOrbelin::Connect() {
     FKeepAliveInterval = link.CallActive() ? 5 : 60;
     FOut.PostControlText(FTargets.Form1, std::to_string(FGeneration.load()));
     ShowOnSplash("СОЕДИНЕНИЕ УСТАНОВЛЕНО");
-    FOut.PostControlText(FTargets.SplashButton1, "Click");
+    FOut.PostClick(FTargets.SplashButton1);
     FEstablished = true;
 }
 

@@ -158,7 +158,7 @@ void TDevOrbelin::ReadGPRS(TformGPRS& Page) {
             if (value == "00" || value == "FF") {
                 PostChecked(Page.cbGPRS, value == "00", Page.FRefValues);
             } else {
-                Post(Page.cbGPRS, "false");
+                Post(Page.cbGPRS, QueueWord::False);
                 Lamp(Page.lbcb, clRed);
             }
         }
@@ -176,13 +176,13 @@ void TDevOrbelin::WriteGPRS(TformGPRS& Page) {
         Lamp(Page.lbcb, clWindowText);
         std::string reply;
         if (Transact(on ? "+c00" : "+cFF", reply) == TExchangeResult::Answered) {
-            Page.FRefValues.Set(Page.cbGPRS->Name(), on ? "true" : "false");
+            Page.FRefValues.Set(Page.cbGPRS->Name(), QueueWord::Bool(on));
             Lamp(Page.lbcb, clBlue);
             ExpectReadBack({TReadBackKind::Switch,
                             "+c",
                             {},
                             {Page.lbcb},
-                            {{Page.cbGPRS, on ? "true" : "false"}}});
+                            {{Page.cbGPRS, QueueWord::Bool(on)}}});
         } else {
             Lamp(Page.lbcb, clRed);
             FWriteFailed = true;
@@ -225,15 +225,15 @@ void TDevOrbelin::WriteGPS(TformGPS& Page) {
     TColor lamp = clRed;
     if (Transact("+R" + IntToHexUpper((debug ? 1 : 0) + (off ? 2 : 0), 2), reply) ==
         TExchangeResult::Answered) {
-        Page.FRefValues.Set(Page.cbGPSDebug->Name(), debug ? "true" : "false");
-        Page.FRefValues.Set(Page.cbGPSOff->Name(), off ? "true" : "false");
+        Page.FRefValues.Set(Page.cbGPSDebug->Name(), QueueWord::Bool(debug));
+        Page.FRefValues.Set(Page.cbGPSOff->Name(), QueueWord::Bool(off));
         lamp = clBlue;
-        ExpectReadBack({TReadBackKind::GpsFlags,
-                        "+R",
-                        {},
-                        {Page.lbGPSOff, Page.lbGPSDebug},
-                        {{Page.cbGPSDebug, debug ? "true" : "false"},
-                         {Page.cbGPSOff, off ? "true" : "false"}}});
+        ExpectReadBack(
+            {TReadBackKind::GpsFlags,
+             "+R",
+             {},
+             {Page.lbGPSOff, Page.lbGPSDebug},
+             {{Page.cbGPSDebug, QueueWord::Bool(debug)}, {Page.cbGPSOff, QueueWord::Bool(off)}}});
     } else {
         FWriteFailed = true;
     }
@@ -291,13 +291,13 @@ void TDevOrbelin::WriteBattery(TformAcc& Page) {
         const bool on = Page.cbAccTest->Checked();
         std::string reply;
         if (Transact(on ? "+K00" : "+K01", reply) == TExchangeResult::Answered) {
-            Page.FRefValues.Set(Page.cbAccTest->Name(), on ? "true" : "false");
+            Page.FRefValues.Set(Page.cbAccTest->Name(), QueueWord::Bool(on));
             Lamp(Page.lbcbAccTest, clBlue);
             ExpectReadBack({TReadBackKind::TestFlag,
                             "+K",
                             {},
                             {Page.lbcbAccTest},
-                            {{Page.cbAccTest, on ? "true" : "false"}}});
+                            {{Page.cbAccTest, QueueWord::Bool(on)}}});
         } else {
             Lamp(Page.lbcbAccTest, clRed);
             FWriteFailed = true;
@@ -362,7 +362,7 @@ void TDevOrbelin::ReadPhones(TformPhones& Page) {
             if (!entry || entry->empty())
                 ++empty;
         }
-        Post(Page.cbPhonesOff, empty == TformPhones::NumberCount ? "true" : "false");
+        Post(Page.cbPhonesOff, QueueWord::Bool(empty == TformPhones::NumberCount));
     }
     FinishRead(Page);
 }

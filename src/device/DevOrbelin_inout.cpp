@@ -31,12 +31,12 @@ void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
                 TRadioButton* buttons[3] = {Page.RadioButton1, Page.RadioButton2,
                                             Page.RadioButton3};
                 for (int m = 0; m < 3; ++m) {
-                    const char* state = m == mode ? "true" : "false";
+                    const char* state = QueueWord::Bool(m == mode);
                     Post(buttons[m], state);
                     Page.FRefValues.Set(buttons[m]->Name(), state);
                 }
                 // The page enables the inputs' event flags in mode 1 only.
-                Post(&Page, mode == 0 ? "mode1" : "mode2");
+                Post(&Page, mode == 0 ? QueueWord::FlagsOn : QueueWord::FlagsOff);
             }
         }
         for (TLabel* l : {Page.lbVost, Page.lbrb1, Page.lbrb2, Page.lbrb3})
@@ -106,17 +106,17 @@ void TDevOrbelin::WriteInOut(TformInOut& Page) {
         if (Transact("+Z" + IntToHexUpper(restore, 2) + mode, reply) == TExchangeResult::Answered) {
             for (int k = 0; k < TformInOut::RowCount; ++k)
                 Page.FRefValues.Set(Page.CheckBoxN(2 * k + 3)->Name(),
-                                    restore & (1 << k) ? "true" : "false");
+                                    QueueWord::Bool(restore & (1 << k)));
             for (int m = 0; m < 3; ++m)
-                Page.FRefValues.Set(buttons[m]->Name(), checked[m] ? "true" : "false");
+                Page.FRefValues.Set(buttons[m]->Name(), QueueWord::Bool(checked[m]));
             lamp = clBlue;
             TReadBack back{
                 TReadBackKind::RestoreMask, "+Z", {}, {restoreLamps, restoreLamps + 4}, {}};
             for (int k = 0; k < TformInOut::RowCount; ++k)
                 back.Sent.emplace_back(Page.CheckBoxN(2 * k + 3),
-                                       restore & (1 << k) ? "true" : "false");
+                                       QueueWord::Bool(restore & (1 << k)));
             for (int m = 0; m < 3; ++m)
-                back.Sent.emplace_back(buttons[m], checked[m] ? "true" : "false");
+                back.Sent.emplace_back(buttons[m], QueueWord::Bool(checked[m]));
             ExpectReadBack(std::move(back));
         } else {
             FWriteFailed = true;
@@ -129,7 +129,7 @@ void TDevOrbelin::WriteInOut(TformInOut& Page) {
             if (Transact("+z" + IntToHexUpper(trigger, 2), reply) == TExchangeResult::Answered) {
                 TReadBack back{TReadBackKind::TriggerMask, "+z", {}, {Page.lbSrab}, {}};
                 for (int k = 0; k < TformInOut::RowCount; ++k) {
-                    const char* state = trigger & (1 << k) ? "true" : "false";
+                    const char* state = QueueWord::Bool(trigger & (1 << k));
                     Page.FRefValues.Set(Page.CheckBoxN(2 * k + 4)->Name(), state);
                     back.Sent.emplace_back(Page.CheckBoxN(2 * k + 4), state);
                 }
@@ -212,7 +212,7 @@ void TDevOrbelin::WriteInOutPerInput(TformInOut& Page) {
                                 read,
                                 {},
                                 {lamp},
-                                {{code, text}, {box, on ? "true" : "false"}}});
+                                {{code, text}, {box, QueueWord::Bool(on)}}});
         }
     }
     FinishWrite(Page);

@@ -56,36 +56,36 @@ int GenerationIndex(int Generation) {
 
 void TDevOrbelin::RunReadRoutine(QObject* Page) {
     const int generation = FGeneration.load();
-    if (auto* p = dynamic_cast<TformCommon*>(Page))
-        ReadCommon(*p);
-    else if (auto* p = dynamic_cast<TformGPRS*>(Page))
-        ReadGPRS(*p);
-    else if (auto* p = dynamic_cast<TformGPS*>(Page); p && generation == 0)
-        ReadGPS(*p);
-    else if (auto* p = dynamic_cast<TformAcc*>(Page); p && generation != 1)
-        ReadBattery(*p);
-    else if (auto* p = dynamic_cast<TformInOut*>(Page))
-        generation == 1 ? ReadInOutPerInput(*p) : ReadInOut(*p);
-    else if (auto* p = dynamic_cast<TformFlags*>(Page); p && generation != 1)
-        ReadFlags(*p);
-    else if (auto* p = dynamic_cast<TformPhones*>(Page); p && generation == 0)
-        ReadPhones(*p);
+    if (auto* common = dynamic_cast<TformCommon*>(Page))
+        ReadCommon(*common);
+    else if (auto* gprs = dynamic_cast<TformGPRS*>(Page))
+        ReadGPRS(*gprs);
+    else if (auto* gps = dynamic_cast<TformGPS*>(Page); gps && generation == 0)
+        ReadGPS(*gps);
+    else if (auto* acc = dynamic_cast<TformAcc*>(Page); acc && generation != 1)
+        ReadBattery(*acc);
+    else if (auto* inout = dynamic_cast<TformInOut*>(Page))
+        generation == 1 ? ReadInOutPerInput(*inout) : ReadInOut(*inout);
+    else if (auto* flags = dynamic_cast<TformFlags*>(Page); flags && generation != 1)
+        ReadFlags(*flags);
+    else if (auto* phones = dynamic_cast<TformPhones*>(Page); phones && generation == 0)
+        ReadPhones(*phones);
 }
 
 void TDevOrbelin::RunWriteRoutine(QObject* Page) {
     const int generation = FGeneration.load();
-    if (auto* p = dynamic_cast<TformCommon*>(Page))
-        WriteCommon(*p);
-    else if (auto* p = dynamic_cast<TformGPRS*>(Page))
-        WriteGPRS(*p);
-    else if (auto* p = dynamic_cast<TformGPS*>(Page); p && generation == 0)
-        WriteGPS(*p);
-    else if (auto* p = dynamic_cast<TformAcc*>(Page); p && generation != 1)
-        WriteBattery(*p);
-    else if (auto* p = dynamic_cast<TformInOut*>(Page))
-        generation == 1 ? WriteInOutPerInput(*p) : WriteInOut(*p);
-    else if (auto* p = dynamic_cast<TformPhones*>(Page); p && generation == 0)
-        WritePhones(*p);
+    if (auto* common = dynamic_cast<TformCommon*>(Page))
+        WriteCommon(*common);
+    else if (auto* gprs = dynamic_cast<TformGPRS*>(Page))
+        WriteGPRS(*gprs);
+    else if (auto* gps = dynamic_cast<TformGPS*>(Page); gps && generation == 0)
+        WriteGPS(*gps);
+    else if (auto* acc = dynamic_cast<TformAcc*>(Page); acc && generation != 1)
+        WriteBattery(*acc);
+    else if (auto* inout = dynamic_cast<TformInOut*>(Page))
+        generation == 1 ? WriteInOutPerInput(*inout) : WriteInOut(*inout);
+    else if (auto* phones = dynamic_cast<TformPhones*>(Page); phones && generation == 0)
+        WritePhones(*phones);
 }
 
 std::string TDevOrbelin::FailureSummary() const {
@@ -128,8 +128,8 @@ void TDevOrbelin::BeginOperation() {
 
 void TDevOrbelin::ReadPage() {
     // The page tree stays locked while the page is exchanged.
-    FOut.PostControlText(FTargets.tv1, "false");
-    TScopeExit unlock([this] { FOut.PostControlText(FTargets.tv1, "true"); });
+    FOut.PostEnabled(FTargets.tv1, false);
+    TScopeExit unlock([this] { FOut.PostEnabled(FTargets.tv1, true); });
     QObject* page = GetCurrentPage();
     RunReadRoutine(page);
     if (auto* form = dynamic_cast<TForm*>(page))
@@ -140,8 +140,8 @@ void TDevOrbelin::ReadPage() {
 }
 
 void TDevOrbelin::WritePage() {
-    FOut.PostControlText(FTargets.tv1, "false");
-    TScopeExit unlock([this] { FOut.PostControlText(FTargets.tv1, "true"); });
+    FOut.PostEnabled(FTargets.tv1, false);
+    TScopeExit unlock([this] { FOut.PostEnabled(FTargets.tv1, true); });
     const bool walk = FRequest == rqWriteAll;
     if (!walk)
         FWriteFailed = false;
@@ -170,7 +170,7 @@ void TDevOrbelin::ReadAll() {
         if (!page)
             continue;
         SetCurrentPage(page);
-        Post(page, "Show");
+        FOut.PostShow(page);
         ReadPage();
         // A lost link ends the walk where it is, without a word of its own:
         // the link thread has said why.
@@ -181,7 +181,7 @@ void TDevOrbelin::ReadAll() {
     PostLine(rule, false, false);
     if (FPages.formCommon) {
         SetCurrentPage(FPages.formCommon);
-        Post(FPages.formCommon, "Show");
+        FOut.PostShow(FPages.formCommon);
     }
     FOut.PostMsg(WithFailures(ReadAllDone));
 }
@@ -200,7 +200,7 @@ void TDevOrbelin::WriteAll() {
         if (!page)
             continue;
         SetCurrentPage(page);
-        Post(page, "Show");
+        FOut.PostShow(page);
         WritePage();
         if (Stopping())
             return;
@@ -211,7 +211,7 @@ void TDevOrbelin::WriteAll() {
     PostLine(rule, false, false);
     if (FPages.formCommon) {
         SetCurrentPage(FPages.formCommon);
-        Post(FPages.formCommon, "Show");
+        FOut.PostShow(FPages.formCommon);
     }
 }
 

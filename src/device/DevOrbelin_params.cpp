@@ -222,7 +222,7 @@ bool TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, in
 }
 
 void TDevOrbelin::PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table) {
-    const char* state = Checked ? "true" : "false";
+    const char* state = QueueWord::Bool(Checked);
     Post(Box, state);
     Table.Set(Box->Name(), state);
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "DevOrbelin.h"
+#include "Protocol.h"
 #include "RefValues.h"
 #include "SettingsPage.h"
 #include "TextUtil.h"
@@ -23,10 +24,6 @@ const char* const NotAllWritten =
 
 // How many differing parameters the message names before it only counts.
 constexpr std::size_t NamedDifferences = 3;
-
-const char* State(bool On) {
-    return On ? "true" : "false";
-}
 
 } // namespace
 
@@ -57,14 +54,14 @@ TDevOrbelin::HeldValues(const TReadBack& R, const std::string& Value, std::strin
             Problem = "не «00» и не «FF»";
             return std::nullopt;
         }
-        return std::vector<std::string>{State(Value == "00")};
+        return std::vector<std::string>{QueueWord::Bool(Value == "00")};
     case TReadBackKind::EventCode: {
         const auto event = EventCodeValue(Value);
         if (!event) {
             Problem = "не код события из " + std::to_string(EventCodeLength + 1) + " символов";
             return std::nullopt;
         }
-        return std::vector<std::string>{event->Code, State(event->On)};
+        return std::vector<std::string>{event->Code, QueueWord::Bool(event->On)};
     }
     case TReadBackKind::RestoreMask: {
         const auto masks = InputMasksValue(Value);
@@ -73,9 +70,9 @@ TDevOrbelin::HeldValues(const TReadBack& R, const std::string& Value, std::strin
             return std::nullopt;
         }
         for (int bit = 0; bit < 5; ++bit)
-            held.push_back(State(masks->Restore & (1 << bit)));
+            held.push_back(QueueWord::Bool(masks->Restore & (1 << bit)));
         for (int mode = 0; mode < 3; ++mode)
-            held.push_back(State(masks->Mode == mode));
+            held.push_back(QueueWord::Bool(masks->Mode == mode));
         return held;
     }
     case TReadBackKind::TestFlag:
@@ -89,11 +86,11 @@ TDevOrbelin::HeldValues(const TReadBack& R, const std::string& Value, std::strin
         return std::nullopt;
     }
     if (R.Kind == TReadBackKind::TestFlag)
-        return std::vector<std::string>{State(!(*flags & 1))};
+        return std::vector<std::string>{QueueWord::Bool(!(*flags & 1))};
     if (R.Kind == TReadBackKind::GpsFlags)
-        return std::vector<std::string>{State(*flags & 1), State(*flags & 2)};
+        return std::vector<std::string>{QueueWord::Bool(*flags & 1), QueueWord::Bool(*flags & 2)};
     for (int bit = 0; bit < 5; ++bit)
-        held.push_back(State(*flags & (1 << bit)));
+        held.push_back(QueueWord::Bool(*flags & (1 << bit)));
     return held;
 }
 

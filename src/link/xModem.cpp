@@ -135,7 +135,7 @@ void TModem::RaiseRTS() {
 
 void TModem::Execute() {
     PostLine(" # Поток начал работу", true, true);
-    SetMode(TDevice::rqConnect);
+    SetMode(rqConnect);
     while (!Terminated()) {
         while (!FComm->Connected() && !Terminated())
             OpenPort();
@@ -155,5 +155,5 @@ void TModem::Execute() {
     ClosePort();
     PostLine(" # Поток завершил работу", true, true);
     if (FTargets.DisconnectEnabled && FTargets.DisconnectEnabled())
-        FOut.PostControlText(FTargets.tbtnDisconnect, "Click");
+        FOut.PostClick(FTargets.tbtnDisconnect);
 }

@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "OutArray.h"
+#include "Protocol.h"
 #include "ReplyBuffer.h"
 #include "ReplyCheck.h"
 #include "Thread.h"
 #include "UiTargets.h"
 #include "WakeSignal.h"
 #include "XComDrv.h"
-#include "device.h"
 
 class TModem : public TThread {
 public:

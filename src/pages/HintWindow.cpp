@@ -8,7 +8,7 @@
 
 #include "PageOps.h"
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 
 namespace {
 QPointer<QWidget>& CurrentControl() {

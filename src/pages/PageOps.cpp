@@ -4,15 +4,12 @@
 #include <optional>
 
 #include "Controls.h"
+#include "Protocol.h"
 #include "SettingsPage.h"
 #include "TextUtil.h"
 
 namespace {
 constexpr TFontStyles fsChanged = fsBold | fsUnderline;
-
-const char* BoolText(bool on) {
-    return on ? "true" : "false";
-}
 
 // A check box or radio button: style and the "!" caption together.
 template <class T> void ShowMark(T* box, bool changed) {
@@ -62,9 +59,9 @@ void MarkChanged(QObject* control, const TRefValues& table) {
         const bool changed = table.Get(spin->Name()) != TrimBlanks(spin->Text());
         spin->SetFontStyle(changed ? fsChanged : 0);
     } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
-        ShowMark(check, table.Get(check->Name()) != BoolText(check->Checked()));
+        ShowMark(check, table.Get(check->Name()) != QueueWord::Bool(check->Checked()));
     } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
-        ShowMark(radio, table.Get(radio->Name()) != BoolText(radio->Checked()));
+        ShowMark(radio, table.Get(radio->Name()) != QueueWord::Bool(radio->Checked()));
     }
 }
 
@@ -98,9 +95,9 @@ void ResetChangeMarks(TForm* page) {
 
 void ApplyDefault(QObject* control) {
     auto defaultState = [](const std::string& hint) -> std::optional<bool> {
-        if (SameTextAscii(hint, "true"))
+        if (SameTextAscii(hint, QueueWord::True))
             return true;
-        if (SameTextAscii(hint, "false"))
+        if (SameTextAscii(hint, QueueWord::False))
             return false;
         return std::nullopt;
     };

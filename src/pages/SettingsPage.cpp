@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "PageOps.h"
+#include "Protocol.h"
 
 namespace {
 const char* const EmptyNoteText = "В прошивке этого устройства таких настроек нет.";
@@ -70,7 +71,7 @@ TCheckBox* NewParamCheckBox(TForm* owner, const char* name, int tag, bool defaul
                             QWidget* parent) {
     auto* box = new TCheckBox(owner, name, parent);
     box->SetTag(tag);
-    box->SetHint(defaultValue ? "true" : "false");
+    box->SetHint(QueueWord::Bool(defaultValue));
     return box;
 }
 

@@ -3,7 +3,7 @@
 #include <QGridLayout>
 
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 
 namespace {
 constexpr int CommandWidth = 65;
@@ -41,8 +41,8 @@ Tform_Debug::Tform_Debug(TForm* Owner, QWidget* Parent)
         auto* write = new TButton(this, "Button" + std::to_string(n + 1), rows);
         command->SetWidth(CommandWidth);
         value->SetWidth(ValueWidth);
-        read->SetCaption("Read");
-        write->SetCaption("Write");
+        read->SetCaption("Прочитать");
+        write->SetCaption("Записать");
         for (TButton* b : {read, write}) {
             b->SetWidth(75);
             b->SetHeight(25);

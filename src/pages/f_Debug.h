@@ -1,7 +1,7 @@
 #pragma once
 // Tform_Debug: a manual command console of fifteen rows. Row r holds the
-// command field Edit(2r-1), the value field Edit(2r), "Read" Button(2r-1) and
-// "Write" Button(2r). A button hands its row to the device layer through
+// command field Edit(2r-1), the value field Edit(2r), "Прочитать" Button(2r-1) and
+// "Записать" Button(2r). A button hands its row to the device layer through
 // FRow, the number of the row's command field, taken from the button's name.
 //
 // Threading: GUI thread; the link thread reads FRow and the fields' snapshots.

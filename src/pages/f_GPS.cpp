@@ -5,7 +5,7 @@
 #include "HintWindow.h"
 #include "PageLayout.h"
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 
 TformGPS::TformGPS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPS", Parent) {
     GroupBox3 = new TGroupBox(this, "GroupBox3");

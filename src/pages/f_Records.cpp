@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "TextUtil.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "HintWindow.h"
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 
 namespace {
 constexpr int HeadingColumns = 9;

@@ -8,7 +8,7 @@
 #include "PageLayout.h"
 #include "PageOps.h"
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 
 namespace {
 constexpr int InputTag = 27;
@@ -86,7 +86,7 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
         const std::string n = std::to_string(m + 1);
         auto* radio = new TRadioButton(this, "RadioButton" + n, GroupBox2);
         radio->SetTag(ModeTag);
-        radio->SetHint(m == 0 ? "true" : "false");
+        radio->SetHint(QueueWord::Bool(m == 0));
         *radios[m] = radio;
         *radioLabels[m] = NewCaption(this, ("lbrb" + n).c_str(), "Режим " + n, GroupBox2);
         grid->addWidget(radio, m + 3, colRadio);

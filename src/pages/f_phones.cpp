@@ -5,6 +5,7 @@
 #include "HintWindow.h"
 #include "PageLayout.h"
 #include "PhoneDigits.h"
+#include "Protocol.h"
 #include "SampleData.h"
 #include "TextUtil.h"
 
@@ -42,7 +43,7 @@ TformPhones::TformPhones(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "for
 
     cbPhonesOff = new TCheckBox(this, "cbPhonesOff", GroupBox1);
     cbPhonesOff->SetCaption("Отключить инженерные номера");
-    cbPhonesOff->SetHint("true");
+    cbPhonesOff->SetHint(QueueWord::True);
     cbPhonesOff->SetChecked(true);
     column->addWidget(cbPhonesOff);
 

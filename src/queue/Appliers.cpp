@@ -4,19 +4,19 @@
 #include <QMessageBox>
 
 #include "Controls.h"
+#include "Protocol.h"
 
 namespace {
 
-const char* const RepaintText = "Repaint12345";
 const char* const LinkUpText = "СОЕДИНЕНИЕ УСТАНОВЛЕНО";
 const char* const LinkDownText = "СОЕДИНЕНИЕ РАЗОРВАНО";
 
 bool IsTrue(const std::string& text) {
-    return text == "true";
+    return text == QueueWord::True;
 }
 
 template <class TButtonClass> void ClickOrEnable(TButtonClass* button, const std::string& text) {
-    if (text == "Click")
+    if (text == QueueWord::Click)
         button->Click();
     else
         button->SetEnabled(IsTrue(text));
@@ -37,7 +37,7 @@ TColor ToColor(const std::string& text) {
 }
 
 void ApplyToLabel(TLabel* label, const std::string& text) {
-    if (text == RepaintText) {
+    if (text == QueueWord::Repaint) {
         label->Repaint();
         return;
     }
@@ -49,7 +49,7 @@ void ApplyToLabel(TLabel* label, const std::string& text) {
 }
 
 void ApplyToProgressBar(TProgressBar* bar, const std::string& text) {
-    if (text == RepaintText)
+    if (text == QueueWord::Repaint)
         bar->Repaint();
     else
         bar->SetPosition(ToInteger(text));
@@ -57,7 +57,7 @@ void ApplyToProgressBar(TProgressBar* bar, const std::string& text) {
 
 // A form (the main window, a page, a dialog) only answers "Show".
 void ApplyToForm(TForm* form, const std::string& text) {
-    if (text == "Show")
+    if (text == QueueWord::Show)
         form->Show();
 }
 
@@ -91,7 +91,7 @@ void ApplyByClass(QObject* control, const std::string& text) {
         ApplyToForm(form, text);
     else if (auto* memo = dynamic_cast<TMemo*>(control))
         memo->AppendLine(text);
-    else if (text == "Show")
+    else if (text == QueueWord::Show)
         SetControlVisible(control, true);
     else
         SetControlEnabled(control, IsTrue(text));
@@ -110,13 +110,13 @@ void ApplyControlText(TApplyHost& host, QObject* control, const std::string& tex
     if (!control)
         return;
     if (host.IsInputsPage(control)) {
-        if (text == "mode1")
+        if (text == QueueWord::FlagsOn)
             host.SetInputFlagsEnabled(true);
-        else if (text == "mode2")
+        else if (text == QueueWord::FlagsOff)
             host.SetInputFlagsEnabled(false);
     }
     if (host.IsMainWindow(control)) {
-        if (text == RepaintText) {
+        if (text == QueueWord::Repaint) {
             host.RepaintStatusBar();
         } else if (const std::optional<std::int32_t> generation = StrToIntStrict(text)) {
             host.SetGeneration(*generation);

@@ -23,6 +23,7 @@
 
 #include "Colors.h"
 #include "OutElement.h"
+#include "Protocol.h"
 
 class TOutArray {
 public:
@@ -45,6 +46,13 @@ public:
     void PostControlColor(TControlRef Control, TColor Color);
     void PostStatus(const std::string& Text, TControlRef Panel);
     void PostMsg(const std::string& Text);
+    // The command words of a control text element (Protocol.h).
+    void PostClick(TControlRef Button) { PostControlText(Button, QueueWord::Click); }
+    void PostEnabled(TControlRef Control, bool On) {
+        PostControlText(Control, QueueWord::Bool(On));
+    }
+    void PostShow(TControlRef Form) { PostControlText(Form, QueueWord::Show); }
+    void PostRepaint(TControlRef Window) { PostControlText(Window, QueueWord::Repaint); }
 
     // Observers (tests, diagnostics).
     std::int32_t ReadIndex() const { return FReadIndex.load(std::memory_order_acquire); }

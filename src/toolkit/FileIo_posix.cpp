@@ -12,8 +12,31 @@
 namespace {
 constexpr std::size_t ChunkSize = 64 * 1024;
 
+// The reasons an operator meets in Russian, as the rest of the window; the
+// C library's own text (English without a Russian locale) for the others.
 std::string SystemText(int err) {
-    return std::strerror(err);
+    switch (err) {
+    case ENOENT:
+        return "нет такого файла или папки";
+    case EACCES:
+    case EPERM:
+        return "нет доступа";
+    case EROFS:
+        return "диск доступен только для чтения";
+    case ENOSPC:
+    case EDQUOT:
+        return "на диске нет места";
+    case EISDIR:
+        return "это папка, а не файл";
+    case ENOTDIR:
+        return "в пути есть файл вместо папки";
+    case ENAMETOOLONG:
+        return "слишком длинное имя";
+    case EIO:
+        return "ошибка ввода-вывода";
+    default:
+        return std::strerror(err);
+    }
 }
 
 [[noreturn]] void FailWrite(const std::string& fileName, int err) {

@@ -8,7 +8,7 @@
 
 #include "MainWindowRig.h"
 #include "PageServices.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "Simulator.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "../toolkit/TempDir.h"
 #include "Cp1251.h"
 #include "DebugLog.h"
+#include "TempDir.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "../toolkit/TempDir.h"
 #include "Descriptions.h"
+#include "TempDir.h"
 
 TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
     TTempDir dir;

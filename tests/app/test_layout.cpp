@@ -3,10 +3,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "../toolkit/TempDir.h"
 #include "Controls.h"
 #include "IniFile.h"
 #include "ProgramFolder.h"
+#include "TempDir.h"
 #include "WindowLayout.h"
 
 namespace {

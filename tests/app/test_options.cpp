@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "../toolkit/TempDir.h"
 #include "ProgramOptions.h"
+#include "TempDir.h"
 
 TEST(ProgramOptions, PortHomeAndHelp) {
     TTempDir dir;

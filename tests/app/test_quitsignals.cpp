@@ -13,6 +13,7 @@
 #include "Cp1251.h"
 #include "MainWindowRig.h"
 #include "QuitSignals.h"
+#include "TestClock.h"
 
 namespace {
 using TClock = std::chrono::steady_clock;
@@ -26,9 +27,6 @@ int RunLoop() {
     return QCoreApplication::exec();
 }
 
-long long MsSince(TClock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
-}
 } // namespace
 
 TEST(QuitSignals, EachStopSignalQuitsTheEventLoopInsteadOfKillingTheProgram) {

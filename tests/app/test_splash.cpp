@@ -4,21 +4,8 @@
 
 #include "../toolkit/WidgetEvents.h"
 #include "Appliers.h"
+#include "NullApplyHost.h"
 #include "SplashDlg.h"
-
-namespace {
-class TNoHost : public TApplyHost {
-public:
-    void AppendMemoLine(const std::string&) override {}
-    bool LogEnabled() const override { return false; }
-    void WriteLogLine(const std::string&) override {}
-    bool IsMainWindow(const QObject*) const override { return false; }
-    void SetGeneration(int) override {}
-    void RepaintStatusBar() override {}
-    bool IsInputsPage(const QObject*) const override { return false; }
-    void SetInputFlagsEnabled(bool) override {}
-};
-} // namespace
 
 TEST(Splash, ClosesWithOkOnTheDevicesClickAndWithCancelOnTheOperators) {
     TForm owner(nullptr, "Form1");
@@ -30,7 +17,7 @@ TEST(Splash, ClosesWithOkOnTheDevicesClickAndWithCancelOnTheOperators) {
 
     // What the link thread posts while it connects.
     TOutArray queue;
-    TNoHost host;
+    TNullApplyHost host;
     queue.PostControlText(splash.Panel2, "Идёт проверка версии!");
     queue.PostControlText(splash.Panel2, "СОЕДИНЕНИЕ УСТАНОВЛЕНО");
     queue.PostControlText(splash.Button1, "Click");

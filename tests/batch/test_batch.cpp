@@ -17,8 +17,8 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "../toolkit/TempDir.h"
 #include "Simulator.h"
+#include "TempDir.h"
 #include "UnitsCsv.h"
 
 extern char** environ;

@@ -5,6 +5,7 @@
 
 #include "Appliers.h"
 #include "LinkRig.h"
+#include "NullApplyHost.h"
 #include "PageServices.h"
 #include "Simulator.h"
 
@@ -14,15 +15,10 @@ QObject* Stand(std::uintptr_t n) {
 }
 } // namespace
 
-class TPagesRig::THost : public TApplyHost {
+class TPagesRig::THost : public TNullApplyHost {
 public:
     explicit THost(TPagesRig& Rig) : FRig(Rig) {}
-    void AppendMemoLine(const std::string&) override {}
-    bool LogEnabled() const override { return false; }
-    void WriteLogLine(const std::string&) override {}
     bool IsMainWindow(const QObject* Control) const override { return Control == FRig.Form1; }
-    void SetGeneration(int) override {}
-    void RepaintStatusBar() override {}
     bool IsInputsPage(const QObject* Control) const override { return Control == FRig.formInOut; }
     void SetInputFlagsEnabled(bool Enabled) override {
         Enabled ? FRig.formInOut->EnableInputFlags() : FRig.formInOut->DisableInputFlags();

@@ -97,16 +97,16 @@ TEST(DeviceRecords, LinesAndArgumentsWithoutAnExchange) {
     TConsoleCase c;
     TformRecords& r = c.Records;
     r.etAddr->SetText("255");
-    c.RunRecords(TDevice::rqReadRecordAt);
+    c.RunRecords(rqReadRecordAt);
     EXPECT_EQ(c.Rig.TextsFor(r.Memo1), TLines{"00FF>"});
     EXPECT_GE(c.Rig.FindMemo(" # Команда устройства для записей не определена"), 0);
 
     r.etRecord->SetText("ABCD");
-    c.RunRecords(TDevice::rqWriteRecord);
+    c.RunRecords(rqWriteRecord);
     EXPECT_EQ(c.Rig.TextsFor(r.Memo1), TLines{"00FF>"});
     EXPECT_NE(c.Rig.MemoLines().back().find("00FFABCD"), std::string::npos);
 
-    c.RunRecords(TDevice::rqReadNextRecord);
+    c.RunRecords(rqReadNextRecord);
     EXPECT_EQ(c.Rig.TextsFor(r.Memo1), TLines{""});
 
     // The next block starts seNum records further on.
@@ -123,12 +123,12 @@ TEST(DeviceRecords, LinesAndArgumentsWithoutAnExchange) {
     EXPECT_EQ(memo.back(), "Конец блока памяти:");
 
     r.etPointer->SetText("77");
-    c.RunRecords(TDevice::rqReadPointer);
+    c.RunRecords(rqReadPointer);
     EXPECT_EQ(r.etPointer->Text(), "0") << "no reply reads as 0";
     r.etAddPointer->SetText("4660");
-    c.RunRecords(TDevice::rqWriteAddPointer);
+    c.RunRecords(rqWriteAddPointer);
     EXPECT_NE(c.Rig.MemoLines().back().find("аргумент 1234"), std::string::npos);
-    c.RunRecords(TDevice::rqErase);
+    c.RunRecords(rqErase);
     EXPECT_TRUE(c.Rig.MemoLines().empty());
 }
 
@@ -136,8 +136,7 @@ TEST(DeviceRecords, AFieldWithoutANumberIsReportedAndKeepsTheLink) {
     TConsoleCase c;
     TformRecords& r = c.Records;
     r.etAddr->SetText("");
-    for (std::uint8_t code :
-         {TDevice::rqReadRecordAt, TDevice::rqReadBlock, TDevice::rqWriteRecord}) {
+    for (std::uint8_t code : {rqReadRecordAt, rqReadBlock, rqWriteRecord}) {
         c.RunRecords(code);
         EXPECT_EQ(c.Rig.MemoLines(true), TLines{" # !!! ОШИБКА! Адрес записи не задан."});
         EXPECT_TRUE(c.Rig.TextsFor(r.Memo1).empty());
@@ -145,7 +144,7 @@ TEST(DeviceRecords, AFieldWithoutANumberIsReportedAndKeepsTheLink) {
     // Pasted: the page's own hexadecimal display refuses it already.
     EXPECT_THROW(r.etPointer->SetText("1x"), EConvertError);
     ASSERT_EQ(r.etPointer->Text(), "1x");
-    c.RunRecords(TDevice::rqWritePointer);
+    c.RunRecords(rqWritePointer);
     EXPECT_EQ(c.Rig.MemoLines(true),
               TLines{" # !!! ОШИБКА! Указатель записи \"1x\" не является десятичным числом."});
     EXPECT_FALSE(c.Rig.LinkEnded());

@@ -38,7 +38,7 @@ TEST(DeviceConnect, VersionTextDecidesRevisionAndGeneration) {
             ASSERT_GE(splash.size(), 2u);
             EXPECT_EQ(splash[splash.size() - 2], "Идёт проверка версии!");
             EXPECT_EQ(splash.back(), "СОЕДИНЕНИЕ УСТАНОВЛЕНО");
-            EXPECT_EQ(rig.Link->Mode(), TDevice::rqIdle);
+            EXPECT_EQ(rig.Link->Mode(), rqIdle);
             EXPECT_FALSE(rig.Link->Finished());
         } else {
             EXPECT_EQ(rig.LastSplash(), "ОШИБКА! НЕ верная версия прошивки");
@@ -67,7 +67,7 @@ TEST(DeviceConnect, UnansweredOrLostHandshakeStopsTheLink) {
         EXPECT_FALSE(rig.Connect(sim, "", kRigPauseScale, kRigShortReplyScale));
         EXPECT_EQ(sim.Unit().Commands(), (std::vector<std::string>{"+v", "+v", "+v"}));
         EXPECT_EQ(rig.LastSplash(), "ОШИБКА! Устройство не ответило!");
-        EXPECT_EQ(rig.Link->Mode(), TDevice::rqIdle);
+        EXPECT_EQ(rig.Link->Mode(), rqIdle);
         EXPECT_GE(rig.Log.Find(" # Попытка № 3"), 0);
     }
     {

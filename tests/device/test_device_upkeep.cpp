@@ -3,28 +3,17 @@
 // are not requests.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <thread>
 
 #include "DeviceRig.h"
+#include "SimSupport.h"
 
 namespace {
 
 TSimOptions WithModem() {
-    TSimModemConfig modem;
-    modem.GuardMs = 5;
-    modem.CpinDelayMs = 10;
-    modem.DialDelayMs = 10;
     TSimOptions options;
-    options.Modem = modem;
+    options.Modem = FastModem();
     return options;
-}
-
-long long ProcessCpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000LL +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
 }
 
 // Asks for a page write and returns the indicator once the commit is done.
@@ -35,9 +24,9 @@ int CommitState(TDeviceRig& Rig) {
     };
     const auto before = repaints();
     Rig.Rig.WriteState = -1;
-    Rig.Link->SetMode(TDevice::rqWritePage);
+    Rig.Link->SetMode(rqWritePage);
     EXPECT_TRUE(Rig.Log.WaitUntil(
-        [&] { return repaints() == before + 2 && Rig.Link->Mode() == TDevice::rqIdle; }, 5000))
+        [&] { return repaints() == before + 2 && Rig.Link->Mode() == rqIdle; }, 5000))
         << "the commit repaints the indicator before and after";
     return Rig.Rig.WriteState.load();
 }
@@ -166,8 +155,8 @@ TEST(DeviceRequests, CodesThatAreNoRequestsStayPendingWithoutSpinning) {
         EXPECT_EQ(rig.Link->Mode(), code);
         EXPECT_LT(ProcessCpuMs() - cpu, 150) << "the link thread must not spin on it";
     }
-    rig.Link->SetMode(TDevice::rqReadPage);
-    EXPECT_TRUE(rig.Log.WaitUntil([&] { return rig.Link->Mode() == TDevice::rqIdle; }, 5000))
+    rig.Link->SetMode(rqReadPage);
+    EXPECT_TRUE(rig.Log.WaitUntil([&] { return rig.Link->Mode() == rqIdle; }, 5000))
         << "a request is taken and cleared";
     EXPECT_EQ(sim.Unit().Commands(), std::vector<std::string>{"+v"});
 }

@@ -36,7 +36,7 @@ TEST(DeviceInOut, InputModeValues) {
     TInOutCase c;
     TformInOut& p = c.Page;
     // Mode 1, restore flags of inputs 1 and 3.
-    c.Run(TDevice::rqReadPage);
+    c.Run(rqReadPage);
     EXPECT_TRUE(p.RadioButton1->Checked());
     EXPECT_EQ(c.Rig.TextsFor(&p), TLines{"mode1"});
     EXPECT_TRUE(p.CheckBox3->Enabled());
@@ -44,7 +44,7 @@ TEST(DeviceInOut, InputModeValues) {
     {
         SCOPED_TRACE("mode 2 disables the inputs' flags");
         c.Sim.Unit().SetValue("+Z", "0501");
-        c.Run(TDevice::rqReadPage);
+        c.Run(rqReadPage);
         EXPECT_TRUE(p.RadioButton2->Checked());
         EXPECT_EQ(c.Rig.TextsFor(&p), TLines{"mode2"});
         EXPECT_FALSE(p.CheckBox3->Enabled());
@@ -54,7 +54,7 @@ TEST(DeviceInOut, InputModeValues) {
     {
         SCOPED_TRACE("a mode the page does not know leaves the buttons alone");
         c.Sim.Unit().SetValue("+Z", "0403");
-        c.Run(TDevice::rqReadPage);
+        c.Run(rqReadPage);
         EXPECT_TRUE(p.RadioButton2->Checked());
         EXPECT_TRUE(c.Rig.TextsFor(&p).empty());
         EXPECT_TRUE(c.Rig.TextsFor(p.RadioButton1).empty());
@@ -65,7 +65,7 @@ TEST(DeviceInOut, InputModeValues) {
     {
         SCOPED_TRACE("the mask alone reads as mode 1");
         c.Sim.Unit().SetValue("+Z", "02");
-        c.Run(TDevice::rqReadPage);
+        c.Run(rqReadPage);
         EXPECT_TRUE(p.RadioButton1->Checked());
         EXPECT_EQ(c.Rig.TextsFor(&p), TLines{"mode1"});
         EXPECT_TRUE(p.CheckBox5->Checked());
@@ -73,7 +73,7 @@ TEST(DeviceInOut, InputModeValues) {
     {
         SCOPED_TRACE("an empty value is no mask: the flags stay as they were");
         c.Sim.Unit().SetValue("+Z", "");
-        c.Run(TDevice::rqReadPage);
+        c.Run(rqReadPage);
         for (int n : {3, 5, 7, 9, 11})
             EXPECT_TRUE(c.Rig.TextsFor(p.CheckBoxN(n)).empty()) << n;
         EXPECT_EQ(c.Rig.LastColor(p.lbrb3), "clRed");
@@ -82,7 +82,7 @@ TEST(DeviceInOut, InputModeValues) {
     {
         SCOPED_TRACE("not hexadecimal");
         c.Sim.Unit().SetValue("+Z", "0G00");
-        c.Run(TDevice::rqReadPage);
+        c.Run(rqReadPage);
         EXPECT_TRUE(c.Rig.TextsFor(p.CheckBox3).empty());
         EXPECT_EQ(c.Rig.LastColor(p.lbrb3), "clRed");
     }
@@ -91,11 +91,11 @@ TEST(DeviceInOut, InputModeValues) {
 TEST(DeviceInOut, MasksOnTheWireAndTheOutputsApart) {
     TInOutCase c;
     TformInOut& p = c.Page;
-    c.Run(TDevice::rqReadPage);
+    c.Run(rqReadPage);
     p.CheckBox5->SetChecked(true);  // restore, input 2
     p.CheckBox12->SetChecked(true); // trigger, power
     p.CheckBox1->SetChecked(true);
-    EXPECT_EQ(c.Run(TDevice::rqWritePage), (TLines{"+Z0700", "+z12", "+J"}))
+    EXPECT_EQ(c.Run(rqWritePage), (TLines{"+Z0700", "+z12", "+J"}))
         << "the outputs are not part of the page";
     EXPECT_EQ(p.FRefValues.Get("RadioButton1"), "true");
     EXPECT_EQ(p.FRefValues.Get("CheckBox12"), "true");
@@ -104,35 +104,35 @@ TEST(DeviceInOut, MasksOnTheWireAndTheOutputsApart) {
     // Single parameters: an input flag brings both masks but not the outputs,
     // an output brings all three on a read and only the masks on a write.
     c.Mark(p.CheckBox3);
-    EXPECT_EQ(c.Run(TDevice::rqReadParam), (TLines{"+Z", "+z"}));
+    EXPECT_EQ(c.Run(rqReadParam), (TLines{"+Z", "+z"}));
     c.Mark(p.CheckBox1);
-    EXPECT_EQ(c.Run(TDevice::rqReadParam), (TLines{"+Z", "+z", "+k"}));
+    EXPECT_EQ(c.Run(rqReadParam), (TLines{"+Z", "+z", "+k"}));
     c.Mark(p.CheckBox1);
     p.FWasWritten = false;
-    EXPECT_EQ(c.Run(TDevice::rqWriteParam), (TLines{"+Z0700", "+z12", "+J"}));
+    EXPECT_EQ(c.Run(rqWriteParam), (TLines{"+Z0700", "+z12", "+J"}));
     EXPECT_TRUE(p.FWasWritten) << "every write of this page sets the flag";
     EXPECT_EQ(p.CheckBox1->Tag() / 1000, 0);
 
     p.RadioButton3->SetChecked(true);
-    EXPECT_EQ(c.Run(TDevice::rqWritePage), (TLines{"+Z0702", "+z12", "+J"}));
+    EXPECT_EQ(c.Run(rqWritePage), (TLines{"+Z0702", "+z12", "+J"}));
     EXPECT_EQ(p.FRefValues.Get("RadioButton3"), "true");
 
     p.CheckBox1->SetChecked(true);
     p.CheckBox2->SetChecked(false);
-    EXPECT_EQ(c.Run(TDevice::rqSetOutputs), (TLines{"+k01", "+J"}));
+    EXPECT_EQ(c.Run(rqSetOutputs), (TLines{"+k01", "+J"}));
     EXPECT_EQ(c.Sim.Unit().Value("+k"), "01");
 }
 
 TEST(DeviceInOut, Generation1EventCodes) {
     TInOutCase c(18);
     TformInOut& p = c.Page;
-    c.Run(TDevice::rqReadPage);
+    c.Run(rqReadPage);
     EXPECT_EQ(p.Edit3->Text(), "112002002");
     EXPECT_FALSE(p.CheckBox2->Checked());
 
     c.Sim.Unit().SetValue("+k", "02");
     c.Sim.Unit().SetValue("+Z01", "1234");
-    c.Run(TDevice::rqReadPage);
+    c.Run(rqReadPage);
     EXPECT_TRUE(p.CheckBox2->Checked()) << "any value but 0 shows output 1 on";
     EXPECT_EQ(c.Rig.TextsFor(p.Edit3), TLines{""}) << "a code of another length is not shown";
     EXPECT_EQ(c.Rig.LastColor(p.lb3), "clRed");
@@ -142,7 +142,7 @@ TEST(DeviceInOut, Generation1EventCodes) {
     p.Edit1->SetText("12345678");
     p.Edit6->SetText("1234567890");
     p.Edit3->SetText("112002002");
-    const TLines sent = c.Run(TDevice::rqWritePage);
+    const TLines sent = c.Run(rqWritePage);
     EXPECT_EQ(sent.size(), 9u);
     for (const std::string& s : sent)
         EXPECT_TRUE(s.rfind("+Z00", 0) != 0 && s.rfind("+z02", 0) != 0) << s;
@@ -156,7 +156,7 @@ TEST(DeviceInOut, Generation1EventCodes) {
     // Single parameter: the code field's row and event only.
     p.Edit1->SetText("999888777");
     p.Edit1->SetTag(p.Edit1->Tag() + 1000);
-    EXPECT_EQ(c.Run(TDevice::rqWriteParam), (TLines{"+Z009998887771", "+J"}));
+    EXPECT_EQ(c.Run(rqWriteParam), (TLines{"+Z009998887771", "+J"}));
     EXPECT_EQ(c.Sim.Unit().Value("+Z00"), "9998887771");
 }
 
@@ -165,7 +165,7 @@ TEST(DeviceFlags, StatusAndEventLamps) {
     TformFlags& f = *c.Rig.formFlags;
     c.Sim.Unit().SetValue("+S", "10");
     c.Sim.Unit().SetValue("+M", "0512");
-    EXPECT_EQ(c.Run(TDevice::rqReadPage, &f), (TLines{"+S", "+M"}));
+    EXPECT_EQ(c.Run(rqReadPage, &f), (TLines{"+S", "+M"}));
     for (int shape = 1; shape <= 8; ++shape) {
         // Inputs 1 to 4 and the power lime; outputs and GPS white.
         const bool lime = shape >= 4;
@@ -179,21 +179,21 @@ TEST(DeviceFlags, StatusAndEventLamps) {
         EXPECT_EQ(f.ShapeN(shape)->BrushColor(), clWhite) << shape;
 
     c.Sim.Unit().SetValue("+S", "0F");
-    c.Run(TDevice::rqReadPage, &f);
+    c.Run(rqReadPage, &f);
     EXPECT_EQ(c.Rig.formAcc->pPowerState->Caption(), "Основное") << "a clear bit leaves it";
     EXPECT_EQ(f.ShapeN(8)->BrushColor(), clWhite);
     c.Sim.Unit().SetValue("+S", "X");
-    c.Run(TDevice::rqReadPage, &f);
+    c.Run(rqReadPage, &f);
     EXPECT_EQ(c.Rig.formAcc->pPowerState->Caption(), "ОШИБКА!!");
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+S"});
-    c.Run(TDevice::rqReadPage, &f);
+    c.Run(rqReadPage, &f);
     EXPECT_EQ(c.Rig.formAcc->pPowerState->Caption(), "TimeOUT!!");
 
     // The battery page reads the power source itself.
     c.Sim.Unit().SetValue("+S", "00");
-    c.Run(TDevice::rqReadPage, c.Rig.formAcc);
+    c.Run(rqReadPage, c.Rig.formAcc);
     EXPECT_EQ(c.Rig.formAcc->pPowerState->Caption(), "Резервное");
     // Nothing on the flags page is written.
-    EXPECT_EQ(c.Run(TDevice::rqWritePage, &f), TLines{"+J"});
+    EXPECT_EQ(c.Run(rqWritePage, &f), TLines{"+J"});
     EXPECT_TRUE(c.Rig.Messages().empty());
 }

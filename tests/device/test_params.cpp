@@ -38,12 +38,12 @@ struct TParamCase {
 TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     TParamCase c(41, kRigShortReplyScale);
     TformCommon& p = *c.Rig.formCommon;
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     const std::pair<const char*, const char*> values[] = {
         {"7", "+O0007"}, {"12345", "+O12345"}, {"0", "+O0000"}};
     for (const auto& [text, wire] : values) {
         p.etObjNum->SetText(text);
-        EXPECT_EQ(c.Run(&p, TDevice::rqWritePage)[0], wire);
+        EXPECT_EQ(c.Run(&p, rqWritePage)[0], wire);
         EXPECT_EQ(p.FRefValues.Get("etObjNum"), text) << "the text as typed, not the argument";
     }
     p.etLat->SetText("230");
@@ -51,7 +51,7 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     // refuses a value beyond a byte).
     p.etGPSrestartt->SetText("300");
     p.etModemCheckt->SetText("6");
-    const TLines sent = c.Run(&p, TDevice::rqWritePage);
+    const TLines sent = c.Run(&p, rqWritePage);
     ASSERT_EQ(sent.size(), 9u);
     EXPECT_EQ(sent[2], "+l00E6");
     EXPECT_EQ(sent[4], "+s12C");
@@ -64,7 +64,7 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     c.Sim.Unit().SetValue("+t", "");
     c.Sim.Unit().SetValue("+o", "zz");
     c.Sim.Unit().SetValue("+O", "12a");
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     EXPECT_EQ(p.etLat->Text(), "230");
     EXPECT_EQ(c.Rig.ColorsFor(p.lbetLat), (TLines{"clWindowText", "clBlue"}));
     for (TEdit* refused : {p.etModemCheckt, p.etGPSpostime, p.etObjNum}) {
@@ -80,17 +80,17 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     // (The write before it had failed a parameter too.)
     EXPECT_EQ(c.Rig.TextsFor(c.Rig.StatusPanel4), (TLines{"", "Ошибок: 3"}));
     c.Sim.Unit().ResetStore();
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     EXPECT_EQ(c.Rig.TextsFor(c.Rig.StatusPanel4), TLines{""});
 }
 
 TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
     TParamCase c;
     TformCommon& p = *c.Rig.formCommon;
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     p.etObjNum->SetText("");
     p.etLat->SetText("-5");
-    const TLines sent = c.Run(&p, TDevice::rqWritePage);
+    const TLines sent = c.Run(&p, rqWritePage);
     EXPECT_EQ(sent.size(), 7u) << "six parameters and the commit";
     EXPECT_EQ(sent[0], "+h+79161234567");
     EXPECT_EQ(c.Rig.LastColor(p.lbetObjNum), "clRed");
@@ -102,18 +102,18 @@ TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
 TEST(DeviceParams, GPRSSwitchAcceptsOnlyItsTwoAnswers) {
     TParamCase c;
     TformGPRS& p = *c.Rig.formGPRS;
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     EXPECT_TRUE(p.cbGPRS->Checked());
     EXPECT_EQ(c.Rig.LastColor(p.lbcb), "clBlue");
 
     c.Sim.Unit().SetValue("+c", "ff");
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     EXPECT_FALSE(p.cbGPRS->Checked());
     EXPECT_EQ(c.Rig.LastColor(p.lbcb), "clRed");
     EXPECT_EQ(p.FRefValues.Get("cbGPRS"), "true") << "the entry keeps the last good value";
 
     p.cbGPRS->SetChecked(false);
-    EXPECT_EQ(c.Run(&p, TDevice::rqWritePage)[0], "+cFF");
+    EXPECT_EQ(c.Run(&p, rqWritePage)[0], "+cFF");
     EXPECT_EQ(p.FRefValues.Get("cbGPRS"), "false");
     EXPECT_EQ(c.Sim.Unit().Value("+c"), "FF");
 }
@@ -121,7 +121,7 @@ TEST(DeviceParams, GPRSSwitchAcceptsOnlyItsTwoAnswers) {
 TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
     TParamCase c;
     TformCommon& p = *c.Rig.formCommon;
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     c.Rig.Select(&p);
     p.FWasRead = false;
     c.Sim.Unit().SetValue("+l", "00E6");
@@ -152,11 +152,11 @@ TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
 TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
     TParamCase c(41, kRigShortReplyScale);
     TformGPRS& p = *c.Rig.formGPRS;
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+I"});
     p.etIp->SetText("10.0.0.1");
     p.etIp->SetTag(p.etIp->Tag() + 1000);
-    EXPECT_EQ(c.Run(&p, TDevice::rqWriteParam), (TLines{"+I10.0.0.1", "+J"}));
+    EXPECT_EQ(c.Run(&p, rqWriteParam), (TLines{"+I10.0.0.1", "+J"}));
     EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
                                        "Ошибок: 1 — IP адрес сервера для GPRS соединения"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
@@ -166,7 +166,7 @@ TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
 TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
     TParamCase c;
     TformGPRS& p = *c.Rig.formGPRS;
-    c.Run(&p, TDevice::rqReadPage);
+    c.Run(&p, rqReadPage);
     struct TBad {
         const char* Text;
         const char* Why;
@@ -178,7 +178,7 @@ TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
     for (const TBad& b : bad) {
         SCOPED_TRACE(b.Why);
         p.etGPRSphone->SetText(b.Text);
-        const TLines sent = c.Run(&p, TDevice::rqWritePage);
+        const TLines sent = c.Run(&p, rqWritePage);
         for (const std::string& s : sent)
             EXPECT_NE(s.rfind("+g", 0), 0u) << s;
         EXPECT_EQ(sent.size(), 12u) << "the rest of the page and the commit";
@@ -206,19 +206,19 @@ TEST(DeviceParams, ActionsShowTheirOutcomeOnTheirLamp) {
     TParamCase c(41, kRigShortReplyScale);
     c.Rig.formInOut->CheckBox1->SetChecked(true);
     c.Rig.formInOut->CheckBox2->SetChecked(true);
-    EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqSetOutputs), (TLines{"+k03", "+J"}));
+    EXPECT_EQ(c.Run(c.Rig.formCommon, rqSetOutputs), (TLines{"+k03", "+J"}));
     EXPECT_EQ(c.Rig.ColorsFor(c.Rig.formInOut->lbbtnSET), (TLines{"clWindowText", "clBlue"}));
     EXPECT_EQ(c.Rig.WriteState.load(), 1);
 
-    EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqGPSRestart), TLines{"+Q"});
+    EXPECT_EQ(c.Run(c.Rig.formCommon, rqGPSRestart), TLines{"+Q"});
     EXPECT_EQ(c.Rig.LastColor(c.Rig.formGPS->lbbtnRST), "clBlue");
     c.Sim.Unit().SetValue("+M", "1F1F");
-    EXPECT_EQ(c.Run(c.Rig.formCommon, TDevice::rqResetFlags), TLines{"+m"});
+    EXPECT_EQ(c.Run(c.Rig.formCommon, rqResetFlags), TLines{"+m"});
     EXPECT_EQ(c.Rig.LastColor(c.Rig.formFlags->lbbtnRST), "clBlue");
     EXPECT_EQ(c.Sim.Unit().Value("+M"), "0000");
 
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+Q"});
-    c.Run(c.Rig.formCommon, TDevice::rqGPSRestart);
+    c.Run(c.Rig.formCommon, rqGPSRestart);
     EXPECT_EQ(c.Rig.LastColor(c.Rig.formGPS->lbbtnRST), "clRed");
     EXPECT_EQ(c.Rig.Mode(), 0);
 }

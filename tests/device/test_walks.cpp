@@ -48,7 +48,7 @@ struct TWalkCase {
     }
 
     void ReadAll(const TLines& Expected) {
-        ASSERT_TRUE(Rig.Run(TDevice::rqReadAll));
+        ASSERT_TRUE(Rig.Run(rqReadAll));
         EXPECT_EQ(Sim.Unit().Commands(), Expected);
         EXPECT_EQ(Rig.Messages(), TLines{"Чтение всех параметров завершено!"});
         EXPECT_EQ(Rig.Device->GetCurrentPage(), Rig.formCommon);
@@ -66,7 +66,7 @@ struct TWalkCase {
         Sim.Unit().ClearCommands();
         Rig.ClearTaken();
         Rig.WriteState = -1;
-        ASSERT_TRUE(Rig.Run(TDevice::rqWriteAll));
+        ASSERT_TRUE(Rig.Run(rqWriteAll));
         TLines withCommit = Expected;
         withCommit.push_back("+J");
         EXPECT_EQ(Sim.Unit().Commands(), withCommit);
@@ -171,11 +171,11 @@ TEST(DeviceWalks, Generation2HasNoGPSAndNoNumbers) {
 TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     TWalkCase c(41, kRigShortReplyScale);
     TPagesRig& rig = c.Rig;
-    ASSERT_TRUE(rig.Run(TDevice::rqReadAll));
+    ASSERT_TRUE(rig.Run(rqReadAll));
     rig.ClearTaken();
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+T"});
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+K"});
-    ASSERT_TRUE(rig.Run(TDevice::rqWriteAll));
+    ASSERT_TRUE(rig.Run(rqWriteAll));
     EXPECT_EQ(rig.Messages(),
               TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — "
                      "Сколько раз допустимо не получить ответ от модема, "
@@ -203,7 +203,7 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
 
     // The next write starts afresh.
     rig.ClearTaken();
-    ASSERT_TRUE(rig.Run(TDevice::rqWriteAll));
+    ASSERT_TRUE(rig.Run(rqWriteAll));
     EXPECT_TRUE(rig.Messages().empty());
     EXPECT_EQ(rig.WriteState.load(), 1);
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).front(), "") << "the count goes when the next begins";
@@ -214,7 +214,7 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     for (const char* command : {"+L", "+s", "+o"})
         c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = command});
     rig.ClearTaken();
-    ASSERT_TRUE(rig.Run(TDevice::rqReadAll));
+    ASSERT_TRUE(rig.Run(rqReadAll));
     EXPECT_EQ(rig.Messages(),
               TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Смещение по широте, "
                      "Смещение по долготе, Время перезагрузки GPS приемника, если не определяются "
@@ -225,7 +225,7 @@ TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
     TWalkCase c(41);
     TPagesRig& rig = c.Rig;
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::DropLine, .Command = "+B"});
-    rig.Run(TDevice::rqReadAll);
+    rig.Run(rqReadAll);
     ASSERT_TRUE(rig.WaitLinkEnded(10000)) << "the link thread ends";
     const TLines sent = c.Sim.Unit().Commands();
     ASSERT_FALSE(sent.empty());
@@ -250,11 +250,11 @@ TEST(DeviceWalks, PagesWithoutOperationsOnlyLockTheTree) {
     TPagesRig& rig = c.Rig;
     rig.form_Debug->EditN(1)->SetTag(1000);
     rig.Select(rig.form_Debug);
-    ASSERT_TRUE(rig.Run(TDevice::rqReadPage));
+    ASSERT_TRUE(rig.Run(rqReadPage));
     EXPECT_TRUE(c.Sim.Unit().Commands().empty());
     EXPECT_EQ(rig.TextsFor(rig.tv1), (TLines{"false", "true"}));
     EXPECT_EQ(rig.form_Debug->EditN(1)->Tag(), 0) << "marks are removed";
     rig.Select(rig.formRecords);
-    ASSERT_TRUE(rig.Run(TDevice::rqWritePage));
+    ASSERT_TRUE(rig.Run(rqWritePage));
     EXPECT_EQ(c.Sim.Unit().Commands(), TLines{"+J"});
 }

@@ -12,17 +12,15 @@
 #include "IniCheck.h"
 #include "OperatorRig.h"
 #include "PortPull.h"
+#include "SimSupport.h"
 #include "Simulator.h"
+#include "TestClock.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-long long MsSince(TClock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
-}
 
 // The program's waits, before the time scale: the pause before a command,
 // the reply wait, the keep-alive period of a data call (a little over five
@@ -115,11 +113,7 @@ private:
 void TCell::NewSimulator() {
     TSimOptions options;
     if (OverModem()) {
-        TSimModemConfig modem;
-        modem.GuardMs = 5;
-        modem.CpinDelayMs = 10;
-        modem.DialDelayMs = 10;
-        options.Modem = modem;
+        options.Modem = FastModem();
     }
     FSim = std::make_unique<TSimulator>(options);
 }

@@ -85,9 +85,9 @@ TEST_P(FaultMatrix, Cell) {
 INSTANTIATE_TEST_SUITE_P(Cells, FaultMatrix,
                          ::testing::Combine(::testing::ValuesIn(AllFaults()),
                                             ::testing::ValuesIn(AllOperations())),
-                         [](const auto& info) {
-                             return Ident(FaultName(std::get<0>(info.param))) + "__" +
-                                    Ident(OperationName(std::get<1>(info.param)));
+                         [](const auto& cell) {
+                             return Ident(FaultName(std::get<0>(cell.param))) + "__" +
+                                    Ident(OperationName(std::get<1>(cell.param)));
                          });
 
 // The table has exactly the rows and columns the runs fill, and its legend

@@ -1,11 +1,7 @@
 #include "LinkRig.h"
 
-#include <cerrno>
-#include <poll.h>
 #include <regex>
-#include <stdexcept>
 #include <thread>
-#include <unistd.h>
 
 TControlRef FakeControl(std::uintptr_t N) {
     return reinterpret_cast<TControlRef>(N * 0x100);
@@ -119,7 +115,10 @@ void TScriptDevice::Dispatch(std::uint8_t Code) {
         link.DrainInput();
         try {
             link.IdleWait(20, true);
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            if (ReportIdleFailures)
+                link.PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(),
+                              true, true);
             link.Terminate();
         }
     }
@@ -133,36 +132,4 @@ std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string&
     if (auto* script = dynamic_cast<TScriptDevice*>(&Device))
         script->SetLink(link.get());
     return link;
-}
-
-std::string MasterRead(TPty& Pty, std::size_t Count, int TimeoutMs) {
-    std::string got;
-    const auto end = TTestClock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (got.size() < Count) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(end - TTestClock::now());
-        if (left.count() <= 0)
-            break;
-        pollfd p{Pty.MasterFd(), POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
-            continue;
-        char buf[256];
-        const ssize_t n = read(Pty.MasterFd(), buf, std::min(sizeof buf, Count - got.size()));
-        if (n > 0)
-            got.append(buf, static_cast<std::size_t>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return got;
-}
-
-void MasterWrite(TPty& Pty, const std::string& Bytes) {
-    std::size_t done = 0;
-    while (done < Bytes.size()) {
-        const ssize_t n = write(Pty.MasterFd(), Bytes.data() + done, Bytes.size() - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (!(n < 0 && (errno == EINTR || errno == EAGAIN)))
-            throw std::runtime_error("write to the pty master failed");
-    }
 }

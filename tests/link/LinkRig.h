@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "OutArray.h"
-#include "Pty.h"
+#include "Protocol.h"
+#include "TestClock.h"
 #include "UiTargets.h"
-#include "device.h"
 #include "xModem.h"
-
-using TTestClock = std::chrono::steady_clock;
-
-inline long long MsSince(TTestClock::time_point Start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(TTestClock::now() - Start).count();
-}
 
 // A control reference that is never dereferenced: the queue only carries it.
 TControlRef FakeControl(std::uintptr_t N);
@@ -78,6 +72,9 @@ public:
     void SetLink(TModem* Link) { FLink = Link; }
     // Runs after a successful ConnectModem; Mode goes to 0 afterwards.
     TScript OnConnect;
+    // An idle pass that fails posts the error to the memo, as the device
+    // object does, before it ends the link (off: it only ends the link).
+    bool ReportIdleFailures = false;
     std::atomic<int> Dispatches{0};
 
     void Dispatch(std::uint8_t Code) override;
@@ -103,7 +100,3 @@ constexpr double kRigShortReplyScale = 0.1;
 std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
                                  TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
                                  double Scale, bool WaitReg = false, double ReplyScale = 0);
-
-// The unit's side of a bare pseudo-terminal, for checking exact bytes.
-std::string MasterRead(TPty& Pty, std::size_t Count, int TimeoutMs);
-void MasterWrite(TPty& Pty, const std::string& Bytes);

@@ -5,6 +5,7 @@
 
 #include "LinkRig.h"
 #include "ReplyBuffer.h"
+#include "SimSupport.h"
 #include "Simulator.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "LinkRig.h"
+#include "SimSupport.h"
 #include "Simulator.h"
 
 TEST(LinkThread, PhoneNumberKeepsOnlyWhatCanBeDialled) {
@@ -127,12 +128,8 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
     }
     {
         SCOPED_TRACE("with a phone number the hang-up does not report the lost line again");
-        TSimModemConfig modem;
-        modem.GuardMs = 5;
-        modem.CpinDelayMs = 10;
-        modem.DialDelayMs = 10;
         TSimOptions options;
-        options.Modem = modem;
+        options.Modem = FastModem();
         TSimulator sim(options);
         sim.Unit().AddFault({.Kind = TSimFaultKind::DropLine, .Command = "+v"});
         TOutArray calls;

@@ -4,7 +4,7 @@
 
 #include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "f_GPS.h"
 #include "f_accum.h"
 #include "f_flags.h"

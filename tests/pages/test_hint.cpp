@@ -7,7 +7,7 @@
 #include "HintWindow.h"
 #include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "f_GPRS.h"
 #include "f_common.h"
 #include "f_inout.h"
@@ -88,10 +88,10 @@ TEST(HintWindow, GrowsForLongTextsFromItsPlaceThenScrolls) {
         EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0) << field->Name();
         EXPECT_EQ(box->verticalScrollBar()->maximum() > 0, field == page.etLon) << field->Name();
         const QRect view = box->viewport()->rect();
-        for (const QWidget* link : {form->lbRead, form->lbWrite, form->lbDefault, form->Label2})
+        for (const QWidget* label : {form->lbRead, form->lbWrite, form->lbDefault, form->Label2})
             EXPECT_TRUE(
-                view.contains(QRect(link->mapTo(box->viewport(), QPoint(0, 0)), link->size())))
-                << field->Name() << " " << link->objectName().toStdString();
+                view.contains(QRect(label->mapTo(box->viewport(), QPoint(0, 0)), label->size())))
+                << field->Name() << " " << label->objectName().toStdString();
         EXPECT_GE(form->lbDisc->height(), form->lbDisc->heightForWidth(form->lbDisc->width()));
         EXPECT_LE(form->lbDisc->width(), view.width());
     }

@@ -3,7 +3,7 @@
 #include "HintWindow.h"
 #include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "f_inout.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Requests.h"
+#include "Protocol.h"
 #include "f_Debug.h"
 #include "f_Records.h"
 
@@ -151,7 +151,7 @@ TEST(DebugConsole, RowsAreFoundThroughTheButtonNames) {
     Tform_Debug page;
     for (int n = 1; n <= 30; ++n) {
         EXPECT_EQ(page.FindComponent("Edit" + std::to_string(n)), page.EditN(n));
-        EXPECT_EQ(page.ButtonN(n)->Caption(), n % 2 ? "Read" : "Write");
+        EXPECT_EQ(page.ButtonN(n)->Caption(), n % 2 ? "Прочитать" : "Записать");
     }
     // Without a link thread nothing happens, not even to FRow.
     page.ButtonN(18)->UserClick();
@@ -161,11 +161,11 @@ TEST(DebugConsole, RowsAreFoundThroughTheButtonNames) {
     link.Exists = true;
     int rowSeen = -1;
     link.OnPost = [&](std::uint8_t) { rowSeen = page.FRow; };
-    page.ButtonN(18)->UserClick(); // "Write" of row 9
+    page.ButtonN(18)->UserClick(); // "Записать" of row 9
     EXPECT_EQ(rowSeen, 17);
     EXPECT_EQ(page.EditN(page.FRow)->Name(), "Edit17");
     EXPECT_EQ(page.EditN(page.FRow + 1)->Name(), "Edit18");
-    page.ButtonN(1)->UserClick(); // "Read" of row 1
+    page.ButtonN(1)->UserClick(); // "Прочитать" of row 1
     EXPECT_EQ(page.FRow, 1);
     page.ButtonN(29)->UserClick();
     EXPECT_EQ(page.FRow, 29);

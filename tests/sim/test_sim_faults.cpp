@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "Simulator.h"
+#include "TestClock.h"
 #include "TestPort.h"
 
 namespace {
@@ -18,10 +19,6 @@ TSimFault Fault(TSimFaultKind kind, std::string command = {}, int count = 1, int
     f.Count = count;
     f.Skip = skip;
     return f;
-}
-
-long long MsSince(TClock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
 }
 
 const std::string kVersionReply = "+v\r\n>ORBELIN REV 07.41\r\nOK\r\n";

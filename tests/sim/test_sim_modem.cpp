@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "Simulator.h"
+#include "TestClock.h"
 #include "TestPort.h"
 
 namespace {
@@ -20,10 +21,6 @@ TSimOptions WithModem(TSimModemConfig config = {}) {
     TSimOptions options;
     options.Modem = config;
     return options;
-}
-
-long long MsSince(TClock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
 }
 
 void Dial(TTestPort& port) {

@@ -1,7 +1,7 @@
 #pragma once
 // What the Windows-side tests share: the simulated unit's COM ports handed
-// over by wine-test.sh, a client for the simulator's control line, clocks,
-// and a way to tell wine from Windows where the two differ.
+// over by wine-test.sh, a client for the simulator's control line, and a
+// way to tell wine from Windows where the two differ.
 //
 // The control client talks plain synchronous Win32 on its own port, not
 // through the component under test, so a fault of the component cannot hide
@@ -9,23 +9,13 @@
 //
 // Threading: each object belongs to the test thread that made it.
 
-#include <chrono>
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
-using TTestClock = std::chrono::steady_clock;
-
-inline long long MsSince(TTestClock::time_point Start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(TTestClock::now() - Start).count();
-}
-
-// CPU time the calling thread (the whole process) has used so far: a wait
-// that spins shows here.
-long long ThreadCpuMs();
-long long ProcessCpuMs();
+#include "TestClock.h"
 
 // True when the program runs under wine rather than on Windows.
 bool UnderWine();

@@ -7,11 +7,12 @@
 
 #include <algorithm>
 #include <future>
-#include <regex>
 
+#include "FastModem.h"
+#include "LinkRig.h"
 #include "OutArray.h"
+#include "Protocol.h"
 #include "WinTestSupport.h"
-#include "device.h"
 #include "xModem.h"
 
 namespace {
@@ -20,97 +21,17 @@ namespace {
 // wine's own latency on a busy machine.
 constexpr double kScale = 0.1;
 
-TControlRef FakeControl(std::uintptr_t N) {
-    return reinterpret_cast<TControlRef>(N * 0x100);
-}
-
-// What the link thread posted, read once it has ended: memo lines without
-// their date-and-time stamps, and the texts posted to each control.
-struct TPosted {
-    std::vector<std::string> Memo;
-    std::vector<bool> Shown;
-    std::vector<std::pair<TControlRef, std::string>> Texts;
-
-    explicit TPosted(TOutArray& Out) {
-        static const std::regex stamp(R"(^\d\d\.\d\d\.\d{4} \d{1,2}:\d\d:\d\d )");
-        TOutElement* e = nullptr;
-        while (Out.Take(e) != 0) {
-            if (const auto* m = dynamic_cast<const TMemoOut*>(e)) {
-                Memo.push_back(std::regex_replace(m->Text, stamp, "",
-                                                  std::regex_constants::format_first_only));
-                Shown.push_back(m->ToMemo);
-            } else if (const auto* c = dynamic_cast<const TControlOut*>(e)) {
-                Texts.emplace_back(c->Control, c->Text);
-            }
-        }
-    }
-    int Find(const std::string& Prefix, int From = 0) const {
-        for (int i = std::max(From, 0); i < static_cast<int>(Memo.size()); ++i)
-            if (Memo[static_cast<std::size_t>(i)].starts_with(Prefix))
-                return i;
-        return -1;
-    }
-    int Count(const std::string& Prefix) const {
-        return static_cast<int>(std::count_if(
-            Memo.begin(), Memo.end(), [&](const std::string& l) { return l.starts_with(Prefix); }));
-    }
-    std::vector<std::string> TextsFor(TControlRef Control) const {
-        std::vector<std::string> texts;
-        for (const auto& [control, text] : Texts)
-            if (control == Control)
-                texts.push_back(text);
-        return texts;
-    }
-};
-
-// A device object whose connect step runs the test's script in the link
-// thread; idle passes drain the input and wait briefly, as a real one does.
-class TScriptDevice : public TDevice {
-public:
-    using TScript = std::function<void(TModem& Link)>;
-    TScript OnConnect;
-    TModem* Link = nullptr;
-    std::atomic<int> Dispatches{0};
-
-    void Dispatch(std::uint8_t Code) override {
-        ++Dispatches;
-        if (Code == rqConnect) {
-            if (!Link->ConnectModem())
-                return;
-            if (OnConnect)
-                OnConnect(*Link);
-            Link->SetMode(rqIdle);
-        } else if (Code == rqIdle) {
-            Link->DrainInput();
-            try {
-                Link->IdleWait(20, true);
-            } catch (const std::exception& e) {
-                Link->PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(),
-                               true, true);
-                Link->Terminate();
-            }
-        }
-    }
-};
-
 // One connection: the link thread on a port, with stand-ins for the screen.
 struct TLinkRun {
-    std::atomic<std::int32_t> WriteState{0};
-    TUiTargets Targets{WriteState};
+    TRigTargets Rig;
     TOutArray Out;
     TScriptDevice Device;
     std::unique_ptr<TModem> Link;
 
-    TLinkRun(const std::string& Port, const std::string& Phone, TScriptDevice::TScript Script,
-             double Scale = kScale) {
-        Targets.SplashPanel2 = FakeControl(1);
-        Targets.SplashButton1 = FakeControl(2);
-        Targets.tbtnDisconnect = FakeControl(6);
-        Targets.DisconnectEnabled = [] { return true; };
+    TLinkRun(const std::string& Port, const std::string& Phone, TScriptDevice::TScript Script) {
         Device.OnConnect = std::move(Script);
-        Link = std::make_unique<TModem>(Port, Phone, Out, Device, false, Targets);
-        Link->SetTimeScaleForTests(Scale);
-        Device.Link = Link.get();
+        Device.ReportIdleFailures = true;
+        Link = MakeLink(Port, Phone, Out, Device, Rig.Targets, kScale);
         Link->Resume();
     }
     bool Ended(int TimeoutMs = 20000) { return Link->WaitFor(TimeoutMs); }
@@ -157,10 +78,10 @@ TEST_F(LinkWin32, ExchangesAreFramedEncodedAndEndOnTheMarkInAnyCase) {
     EXPECT_EQ(readBack.Reply, "+g\r\n>Привет\r\nOK\r\n") << "Windows-1251 both ways";
     EXPECT_EQ(Sim.Commands(), (std::vector<std::string>{"+v", "+g", "+gПривет", "+g"}));
 
-    const TPosted posted(run.Out);
+    TQueueLog posted(run.Out);
     const int g = posted.Find("-> +gПривет");
     ASSERT_GE(g, 0);
-    EXPECT_EQ(posted.Memo[static_cast<std::size_t>(g) + 1], " <<- +g\r\n>Привет\r\nOK\r\n");
+    EXPECT_EQ(posted.Memo()[static_cast<std::size_t>(g) + 1], " <<- +g\r\n>Привет\r\nOK\r\n");
     EXPECT_GE(posted.Find(" # Успешно открыли COM порт: " + SimPort()), 0);
     EXPECT_GE(posted.Find(" # Успешно закрыли COM порт: " + SimPort()), 0);
 }
@@ -181,14 +102,15 @@ TEST_F(LinkWin32, RepliesWithoutTheirMarkSucceedOnlyWhenSomethingCameAndRetriesA
     EXPECT_EQ(nothing.Reply, "");
     EXPECT_EQ(Sim.Commands(), (std::vector<std::string>{"+v", "+g", "+g", "+g"}));
 
-    const TPosted posted(run.Out);
+    TQueueLog posted(run.Out);
+    const std::vector<std::string> memo = posted.Memo();
     const int v = posted.Find("-> +v");
     ASSERT_GE(v, 0);
-    EXPECT_EQ(posted.Memo[static_cast<std::size_t>(v) + 2], " <- +v\r\n>ORBELIN REV 07.41\r\n");
+    EXPECT_EQ(memo[static_cast<std::size_t>(v) + 2], " <- +v\r\n>ORBELIN REV 07.41\r\n");
     const int g = posted.Find("-> +g");
     ASSERT_GE(g, 0);
-    ASSERT_GE(posted.Memo.size(), static_cast<std::size_t>(g) + 7);
-    EXPECT_EQ(std::vector<std::string>(posted.Memo.begin() + g + 1, posted.Memo.begin() + g + 7),
+    ASSERT_GE(memo.size(), static_cast<std::size_t>(g) + 7);
+    EXPECT_EQ(std::vector<std::string>(memo.begin() + g + 1, memo.begin() + g + 7),
               (std::vector<std::string>{" # Попытка № 1", " <<- ", " # Попытка № 2", " <<- ",
                                         " # Попытка № 3", " <<- "}));
 }
@@ -204,14 +126,14 @@ TEST_F(LinkWin32, ACallLostWhileIdleEndsTheLinkAndClicksDisconnect) {
     Sim.Command("send \\r\\nNO CARRIER\\r\\n");
     ASSERT_TRUE(run.Ended());
 
-    const TPosted posted(run.Out);
+    TQueueLog posted(run.Out);
     const int drained = posted.Find("<<<<- \r\nNO CARRIER\r\n");
     ASSERT_GE(drained, 0);
-    EXPECT_FALSE(posted.Shown[static_cast<std::size_t>(drained)]) << "log file only";
+    EXPECT_FALSE(posted.MemoLine(drained).ToMemo) << "log file only";
     const int lost = posted.Find("ОШИБКА!Цифровое соединение разорвано!");
     EXPECT_GT(lost, drained);
     EXPECT_GT(posted.Find(" # Успешно закрыли COM порт: "), lost);
-    EXPECT_EQ(posted.TextsFor(run.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
+    EXPECT_EQ(posted.TextsFor(run.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
 }
 
 TEST_F(LinkWin32, ALineThatDropsEndsTheLinkWithTheSystemsAccountOnce) {
@@ -225,33 +147,38 @@ TEST_F(LinkWin32, ALineThatDropsEndsTheLinkWithTheSystemsAccountOnce) {
     Sim.Command("drop");
     ASSERT_TRUE(run.Ended());
 
-    const TPosted posted(run.Out);
+    TQueueLog posted(run.Out);
     // The idle wait or the drain, whichever meets it first, reports the
     // system's account of the failed read, and nothing reports it again.
     const std::string account = "Unable to read from port. (Win32 error ";
-    const int inWait = posted.Count(" # !!! Ошибка при работе с COM портом: " + account);
-    const int drain = posted.Count(" # !!! Ошибка при чтении данных из COM порта: " + account);
+    const std::vector<std::string> memo = posted.Memo();
+    const auto count = [&](const std::string& Prefix) {
+        return std::count_if(memo.begin(), memo.end(),
+                             [&](const std::string& l) { return l.starts_with(Prefix); });
+    };
+    const auto inWait = count(" # !!! Ошибка при работе с COM портом: " + account);
+    const auto drain = count(" # !!! Ошибка при чтении данных из COM порта: " + account);
     EXPECT_EQ(inWait + drain, 1);
-    EXPECT_EQ(posted.Count(" # !!! "), 1);
+    EXPECT_EQ(count(" # !!! "), 1);
     EXPECT_GE(posted.Find(" # Поток завершил работу"), 0);
-    EXPECT_EQ(posted.TextsFor(run.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
+    EXPECT_EQ(posted.TextsFor(run.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
 }
 
 TEST_F(LinkWin32, APortThatDoesNotExistEndsTheThreadBeforeTheDevice) {
     TLinkRun run("COM199", "", nullptr);
     ASSERT_TRUE(run.Ended());
     EXPECT_EQ(run.Device.Dispatches.load(), 0);
-    const TPosted posted(run.Out);
+    TQueueLog posted(run.Out);
     EXPECT_GE(posted.Find(" # !!! Ошибка открытия COM порта: Cannot open device COM199: нет "
                           "такого порта (Win32 error 2: "),
               0);
-    const auto splash = posted.TextsFor(run.Targets.SplashPanel2);
+    const auto splash = posted.TextsFor(run.Rig.Targets.SplashPanel2);
     ASSERT_FALSE(splash.empty());
     EXPECT_EQ(splash.back(), "Ошибка при открытии COM порта: COM199 — нет такого порта");
 }
 
 TEST_F(LinkWin32, DataCallThroughTheModemReachesTheUnitAndHangsUp) {
-    Sim.Reset("--modem=guard=5,cpin=10,dial-delay=10");
+    Sim.Reset(std::string("--modem=") + kFastModemVariants);
     TExchange version;
     std::atomic<bool> callActive{false};
     TLinkRun run(SimPort(), "+7 (912) 000-11-22", [&](TModem& link) {
@@ -270,7 +197,7 @@ TEST_F(LinkWin32, DataCallThroughTheModemReachesTheUnitAndHangsUp) {
 
     // RTS cannot move on wine's pseudo-terminal: the dialogue goes on all the
     // same, as it does with any port that has no modem lines.
-    const TPosted posted(run.Out);
+    TQueueLog posted(run.Out);
     const int clr = posted.Find("ClrRTS");
     const int set = posted.Find("SetRTS");
     const int up = posted.Find(" # Цифровое соединение успешно установленно");

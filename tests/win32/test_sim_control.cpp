@@ -17,6 +17,7 @@
 
 #include "SimControl.h"
 #include "SimHost.h"
+#include "TempDir.h"
 #include "TextUtil.h"
 
 extern char** environ;
@@ -114,17 +115,6 @@ std::string AllByteValues() {
     return all;
 }
 
-struct TTempFolder {
-    fs::path Path;
-    TTempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "orbctl-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp");
-        Path = pattern;
-    }
-    ~TTempFolder() { fs::remove_all(Path); }
-};
-
 TSimHost MakeHost(std::vector<std::string> Args) {
     return TSimHost(std::move(Args), {}, {});
 }
@@ -150,8 +140,8 @@ TEST(SimControl, EveryCommandGetsOneReplyLineInOrderAndOverlongLinesAreRefused) 
 }
 
 TEST(SimHost, ResetGivesAFreshSimulatorBehindTheSameLinkAndRefusesWhatItCannotDo) {
-    TTempFolder dir;
-    const std::string link = (dir.Path / "ttyORB").string();
+    TTempDir dir("orbctl-");
+    const std::string link = dir.File("ttyORB");
     TSimHost host({"--link", link, "--revision=36"}, {}, {});
     const std::string first = host.SlavePath();
     {
@@ -245,9 +235,9 @@ TEST(SimHost, LineShowsTheProgramsSettingsAndADroppedLineIsRenewedByReset) {
 }
 
 TEST(SimBinary, AControlLineSteersTheRunningSimulatorAndADropDoesNotEndIt) {
-    TTempFolder dir;
-    const std::string link = (dir.Path / "ttyORB").string();
-    const std::string control = (dir.Path / "ctl").string();
+    TTempDir dir("orbctl-");
+    const std::string link = dir.File("ttyORB");
+    const std::string control = dir.File("ctl");
     int out[2];
     ASSERT_EQ(pipe(out), 0);
     posix_spawn_file_actions_t actions;
