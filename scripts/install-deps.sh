@@ -11,7 +11,7 @@ PACKAGES=(
   xvfb xauth imagemagick socat python3-serial
   g++-mingw-w64-x86-64 wine64
   fonts-dejavu-core
-  dpkg-dev lintian
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -24,6 +24,12 @@ fi
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
+# The desktop entry and the metadata as the desktop's menu and software
+# centres read them.
+desktop-file-validate "$root/usr/share/applications/com.example.orbelin.desktop" ||
+    fail "desktop entry"
+appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/com.example.orbelin.metainfo.xml" \
+    >"$work/appstream.log" 2>&1 || { cat "$work/appstream.log"; fail "AppStream metadata"; }
 for f in usr/bin/orbelin usr/bin/orbelin-sim usr/bin/orbelin-batch \
          usr/share/man/man1/orbelin-batch.1.gz usr/share/orbelin/discription.txt \
          usr/share/applications/com.example.orbelin.desktop \
