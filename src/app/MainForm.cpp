@@ -308,6 +308,7 @@ void TForm1::CreateStatusBar() {
 void TForm1::CreatePages() {
     auto* pages = static_cast<QGridLayout*>(mpanel->layout());
     const TDevicePages created = CreateSettingsPages(this, mpanel);
+    FPages = created;
     formAcc = created.formAcc;
     formGPRS = created.formGPRS;
     formInOut = created.formInOut;
@@ -376,16 +377,8 @@ void TForm1::FormCreate() {
     FTargets.SplashPanel2 = dlgSplash->Panel2;
     FTargets.SplashButton1 = dlgSplash->Button1;
     FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
-    FLink->SetPages({.formCommon = formCommon,
-                     .formGPRS = formGPRS,
-                     .formGPS = formGPS,
-                     .formAcc = formAcc,
-                     .formInOut = formInOut,
-                     .formFlags = formFlags,
-                     .formPhones = formPhones,
-                     .formRecords = formRecords,
-                     .form_Debug = form_Debug,
-                     .StatusPanel4 = StatusBar1->Panel(4)});
+    FPages.StatusPanel4 = StatusBar1->Panel(4);
+    FLink->SetPages(FPages);
 
     tv1->Select(tv1->Node(0));
     tv1->FullExpand();
@@ -445,6 +438,7 @@ void TForm1::FormDestroy() {
     formRecords = nullptr;
     form_Debug = nullptr;
     formCommon = nullptr;
+    FPages = {};
     SetPageServices({});
     SetExceptionHandler({});
     SetMessageTitle({});
@@ -496,16 +490,7 @@ void TForm1::RepaintStatusBar() {
 
 void TForm1::SetGeneration(std::int32_t generation) {
     FGeneration = generation;
-    ShowGenerationOnPages({.formCommon = formCommon,
-                           .formGPRS = formGPRS,
-                           .formGPS = formGPS,
-                           .formAcc = formAcc,
-                           .formInOut = formInOut,
-                           .formFlags = formFlags,
-                           .formPhones = formPhones,
-                           .formRecords = formRecords,
-                           .form_Debug = form_Debug},
-                          generation, FLink->Revision());
+    ShowGenerationOnPages(FPages, generation, FLink->Revision());
 }
 
 TForm* TForm1::PageByNumber(int number) const {

@@ -21,6 +21,7 @@
 #include "Controls.h"
 #include "DebugLog.h"
 #include "DeviceLink.h"
+#include "DevicePages.h"
 #include "OutArray.h"
 #include "Settings.h"
 #include "UiTargets.h"
@@ -207,6 +208,8 @@ private:
 
     std::unique_ptr<TOutArray> FOutArray;
     std::unique_ptr<TDeviceLink> FLink;
+    // The pages as created, handed to the link and to the generation view.
+    TDevicePages FPages;
     std::int32_t FGeneration = 0;
     std::atomic<std::int32_t> FWriteState{0};
     bool FActivated = false;
