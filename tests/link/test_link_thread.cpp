@@ -175,7 +175,9 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
         TSimulator sim;
         TScriptDevice device;
         std::atomic<long long> byRequest{-1}, byStop{-1};
+        std::atomic<bool> connected{false};
         device.OnConnect = [&](TModem& link) {
+            connected = true;
             auto start = TTestClock::now();
             link.IdleWait(60000, true);
             byRequest = MsSince(start);
@@ -185,7 +187,13 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
         };
         auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
         link->Resume();
-        // A request made before the wait began is the wait's own: ask again.
+        // The connection comes first (slow under a sanitizer on a loaded
+        // machine); a request made before the wait began is the wait's own:
+        // ask again.
+        const auto begin = TTestClock::now();
+        while (!connected && MsSince(begin) < 30000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(connected);
         for (std::uint8_t code = 30; byRequest < 0 && code < 130; ++code) {
             link->SetMode(code);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
