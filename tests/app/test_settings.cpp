@@ -11,6 +11,7 @@
 #include "Cp1251.h"
 #include "IniFile.h"
 #include "MainWindowRig.h"
+#include "Sanitizers.h"
 #include "Settings.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
@@ -462,17 +463,6 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingsFiles, testing::ValuesIn(FileCases));
-
-// Qt's own file dialog hands work to a gatherer thread under Qt's futex
-// locks, which ThreadSanitizer cannot see; it then reports races inside Qt
-// at random. The dialog's setup is checked by the other builds.
-#if defined(__SANITIZE_THREAD__)
-#define ORB_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define ORB_THREAD_SANITIZER 1
-#endif
-#endif
 
 TEST(Settings, TheFileDialogsAreSetUpForSettingsFiles) {
 #ifdef ORB_THREAD_SANITIZER
