@@ -23,16 +23,10 @@
 
 #include "Appliers.h"
 #include "DevOrbelin.h"
+#include "PageTable.h"
 #include "Simulator.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_Records.h"
-#include "f_accum.h"
 #include "f_common.h"
-#include "f_flags.h"
 #include "f_inout.h"
-#include "f_phones.h"
 
 namespace {
 
@@ -101,16 +95,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     TForm owner(nullptr, "Form1");
-    TDevicePages pages{.formCommon = new TformCommon(&owner),
-                       .formGPRS = new TformGPRS(&owner),
-                       .formGPS = new TformGPS(&owner),
-                       .formAcc = new TformAcc(&owner),
-                       .formInOut = new TformInOut(&owner),
-                       .formFlags = new TformFlags(&owner),
-                       .formPhones = new TformPhones(&owner),
-                       .formRecords = new TformRecords(&owner),
-                       .form_Debug = new Tform_Debug(&owner),
-                       .StatusPanel4 = Stand(1)};
+    TDevicePages pages = CreateSettingsPages(&owner, nullptr);
+    pages.StatusPanel4 = Stand(1);
     THost host(pages.formInOut);
 
     TSimulator sim;

@@ -15,7 +15,7 @@
 #include "Descriptions.h"
 #include "HintWindow.h"
 #include "PageServices.h"
-#include "PageSet.h"
+#include "PageTable.h"
 #include "ProgramFolder.h"
 #include "SplashDlg.h"
 #include "ToolImages.h"
@@ -256,14 +256,9 @@ void TForm1::CreateWorkArea() {
     (new QVBoxLayout(Panel2))->addWidget(tv1);
     Panel2->layout()->setContentsMargins(0, 0, 0, 0);
     tv1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    tv1->AddNode("Общие Установки", 1);
-    tv1->AddNode("GPRS", 3);
-    tv1->AddNode("GPS", 9);
-    tv1->AddNode("Аккумулятор", 2);
-    tv1->AddNode("Входы, выходы", 7);
-    tv1->AddNode("Флаги", 8);
-    tv1->AddNode("Инженерные номера", 6);
-    tv1->AddNode("Отладка", 5);
+    for (const TPageInfo& row : PageTable())
+        if (row.TreeCaption)
+            tv1->AddNode(row.TreeCaption, row.Number);
     // The design width cuts "Инженерные номера" in most fonts; the panel
     // keeps at least the room for the longest entry, whatever the stored
     // layout says.
@@ -306,22 +301,20 @@ void TForm1::CreateStatusBar() {
 }
 
 void TForm1::CreatePages() {
-    auto* pages = static_cast<QGridLayout*>(mpanel->layout());
-    const TDevicePages created = CreateSettingsPages(this, mpanel);
-    FPages = created;
-    formAcc = created.formAcc;
-    formGPRS = created.formGPRS;
-    formInOut = created.formInOut;
-    formGPS = created.formGPS;
-    formRecords = created.formRecords;
-    formPhones = created.formPhones;
-    formFlags = created.formFlags;
-    form_Debug = created.form_Debug;
-    formCommon = created.formCommon;
-    for (TForm* page :
-         std::initializer_list<TForm*>{formAcc, formGPRS, formInOut, formGPS, formRecords,
-                                       formPhones, formFlags, form_Debug, formCommon}) {
-        pages->addWidget(page, 0, 0);
+    auto* grid = static_cast<QGridLayout*>(mpanel->layout());
+    FPages = CreateSettingsPages(this, mpanel);
+    formAcc = FPages.formAcc;
+    formGPRS = FPages.formGPRS;
+    formInOut = FPages.formInOut;
+    formGPS = FPages.formGPS;
+    formRecords = FPages.formRecords;
+    formPhones = FPages.formPhones;
+    formFlags = FPages.formFlags;
+    form_Debug = FPages.form_Debug;
+    formCommon = FPages.formCommon;
+    for (const TPageInfo& row : PageTable()) {
+        TForm* page = row.Get(FPages);
+        grid->addWidget(page, 0, 0);
         page->SetVisible(true);
         page->installEventFilter(this);
     }
@@ -494,34 +487,18 @@ void TForm1::SetGeneration(std::int32_t generation) {
 }
 
 TForm* TForm1::PageByNumber(int number) const {
-    switch (number) {
-    case 1:
-        return formCommon;
-    case 2:
-        return formAcc;
-    case 3:
-        return formGPRS;
-    case 4:
-        return formRecords;
-    case 5:
-        return form_Debug;
-    case 6:
-        return formPhones;
-    case 7:
-        return formInOut;
-    case 8:
-        return formFlags;
-    case 9:
-        return formGPS;
-    default:
-        return nullptr;
-    }
+    const TPageInfo* row = PageInfoByNumber(number);
+    return row ? row->Get(FPages) : nullptr;
+}
+
+void TForm1::HideOtherPages(const TForm* page) {
+    for (const TPageInfo& row : PageTable())
+        if (TForm* other = row.Get(FPages); other && other != page)
+            other->SetVisible(false);
 }
 
 void TForm1::ShowPage(TForm* page) {
-    for (int number = 1; number <= 9; ++number)
-        if (TForm* other = PageByNumber(number); other && other != page)
-            other->SetVisible(false);
+    HideOtherPages(page);
     page->setGeometry(mpanel->contentsRect());
     page->Show();
 }
@@ -534,9 +511,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TForm1::PageCameToFront(TForm* page) {
-    for (int number = 1; number <= 9; ++number)
-        if (TForm* other = PageByNumber(number); other && other != page)
-            other->SetVisible(false);
+    HideOtherPages(page);
     for (int i = 0; i < tv1->NodeCount(); ++i) {
         TTreeNode* node = tv1->Node(i);
         if (PageByNumber(node->StateIndex()) != page || tv1->Selected() == node)
@@ -602,13 +577,7 @@ TSettingsTargets TForm1::SettingsTargets() const {
     return {.dlgConnect = dlgConnect,
             .mnuMemo = mnuMemo,
             .mnuLog = mnuLog,
-            .formCommon = formCommon,
-            .formGPRS = formGPRS,
-            .formGPS = formGPS,
-            .formAcc = formAcc,
-            .formInOut = formInOut,
-            .formPhones = formPhones,
-            .form_Debug = form_Debug,
+            .Pages = FPages,
             .mnuVerify = mnuVerify};
 }
 

@@ -192,6 +192,7 @@ private:
     // highlight moves to its entry. The device's current page is left alone,
     // since the walk sets it itself.
     void PageCameToFront(TForm* Page);
+    void HideOtherPages(const TForm* Page);
 
     void SetConnectedState(bool Connected);
     // Connects with the connection dialog's port, phone and registration

@@ -4,6 +4,7 @@
 #include "ConnectDlg.h"
 #include "MainForm.h"
 #include "PageOps.h"
+#include "PageTable.h"
 #include "Protocol.h"
 #include "SplashDlg.h"
 #include "f_Debug.h"
@@ -70,22 +71,7 @@ TForm* TForm1::CurrentPage() const {
 }
 
 TParamPage* TForm1::FlaggedPage(int number) const {
-    switch (number) {
-    case 1:
-        return formCommon;
-    case 2:
-        return formAcc;
-    case 3:
-        return formGPRS;
-    case 6:
-        return formPhones;
-    case 7:
-        return formInOut;
-    case 9:
-        return formGPS;
-    default:
-        return nullptr;
-    }
+    return dynamic_cast<TParamPage*>(PageByNumber(number));
 }
 
 bool TForm1::PhoneNumbersValid() const {
@@ -117,7 +103,7 @@ void TForm1::tbtnWriteClick(QObject*) {
     if (!FLink->Exists())
         return;
     const int number = SelectedPageNumber();
-    if (number == 6 && !PhoneNumbersValid())
+    if (PageByNumber(number) == formPhones && !PhoneNumbersValid())
         return;
     if (TParamPage* page = FlaggedPage(number))
         ClearFlags(page);
@@ -129,40 +115,26 @@ void TForm1::tbtnWriteClick(QObject*) {
 void TForm1::tbtnReadAllClick(QObject*) {
     if (!FLink->Exists())
         return;
-    auto prepare = [](TParamPage* page) {
-        ClearFlags(page);
-        ClearPageValues(page);
-    };
-    for (TParamPage* page : std::initializer_list<TParamPage*>{formCommon, formGPRS, formInOut})
-        prepare(page);
-    if (FGeneration == 0) {
-        prepare(formGPS);
-        prepare(formPhones);
-    }
-    if (FGeneration != 1)
-        prepare(formAcc);
+    for (const TPageInfo& row : PageTable())
+        if (auto* page = dynamic_cast<TParamPage*>(row.Get(FPages));
+            page && row.ReadIn(FGeneration)) {
+            ClearFlags(page);
+            ClearPageValues(page);
+        }
     StartRequest(rqReadAll);
 }
 
 void TForm1::tbtnWriteAllClick(QObject*) {
     if (!FLink->Exists())
         return;
-    if (FGeneration == 0) {
-        if (!PhoneNumbersValid())
-            return;
-        for (TParamPage* page : std::initializer_list<TParamPage*>{formGPS, formPhones}) {
+    if (PageInfoOf(FPages, formPhones)->WrittenIn(FGeneration) && !PhoneNumbersValid())
+        return;
+    for (const TPageInfo& row : PageTable())
+        if (auto* page = dynamic_cast<TParamPage*>(row.Get(FPages));
+            page && row.WrittenIn(FGeneration)) {
             ClearFlags(page);
             ResetChangeMarks(page);
         }
-    }
-    for (TParamPage* page : std::initializer_list<TParamPage*>{formCommon, formGPRS, formInOut}) {
-        ResetChangeMarks(page);
-        ClearFlags(page);
-    }
-    if (FGeneration != 1) {
-        ClearFlags(formAcc);
-        ResetChangeMarks(formAcc);
-    }
     StartRequest(rqWriteAll);
 }
 
@@ -172,7 +144,6 @@ void TForm1::tbtnDefaultClick(QObject*) {
 }
 
 void TForm1::N2Click(QObject*) {
-    for (TForm* page : std::initializer_list<TForm*>{formCommon, formGPRS, formGPS, formInOut,
-                                                     formAcc, formPhones})
+    for (TParamPage* page : ParameterPages(FPages))
         SetPageDefaults(page);
 }

@@ -2,19 +2,15 @@
 
 #include <QFileDialog>
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "ConnectDlg.h"
 #include "Controls.h"
 #include "Cp1251.h"
 #include "IniFile.h"
+#include "PageTable.h"
 #include "TextUtil.h"
 #include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
 #include "f_inout.h"
 #include "f_phones.h"
 
@@ -109,17 +105,11 @@ void WriteText(TIniFile& Ini, const std::string& Section, const std::string& Key
     Ini.WriteString(Section, Key, Value);
 }
 
-// The pages stored before the inputs/outputs mode, in file order.
-std::array<TForm*, 5> PagesBeforeMode(const TSettingsTargets& t) {
-    return {t.formCommon, t.formGPRS, t.formGPS, t.formAcc, t.formInOut};
-}
-
 // The sections a settings file is made of, in file order.
 std::vector<std::string> SettingsSections(const TSettingsTargets& t) {
     std::vector<std::string> sections{ConnectSection, DebugSection};
-    for (TForm* page : PagesBeforeMode(t))
+    for (TParamPage* page : ParameterPages(t.Pages))
         sections.push_back(page->Name());
-    sections.push_back(t.formPhones->Name());
     sections.push_back(ConsoleSection);
     return sections;
 }
@@ -217,23 +207,26 @@ TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTar
     if (t.mnuVerify && ini.ReadBool(DebugSection, "Verify", false) && !t.mnuVerify->Checked())
         t.mnuVerify->Click();
 
-    for (TForm* page : PagesBeforeMode(t))
+    // The controls a loaded choice switches follow it, as a click would.
+    for (TParamPage* page : ParameterPages(t.Pages)) {
         ReadPageSettings(ini, *page, report);
-    if (t.formInOut->RadioButton1->Checked())
-        t.formInOut->EnableInputFlags();
-    else
-        t.formInOut->DisableInputFlags();
-
-    ReadPageSettings(ini, *t.formPhones, report);
-    const bool numbersOn = !t.formPhones->cbPhonesOff->Checked();
-    for (int i = 0; i < TformPhones::NumberCount; ++i)
-        t.formPhones->Phone(i)->SetEnabled(numbersOn);
+        if (auto* inout = dynamic_cast<TformInOut*>(page)) {
+            if (inout->RadioButton1->Checked())
+                inout->EnableInputFlags();
+            else
+                inout->DisableInputFlags();
+        } else if (auto* phones = dynamic_cast<TformPhones*>(page)) {
+            const bool numbersOn = !phones->cbPhonesOff->Checked();
+            for (int i = 0; i < TformPhones::NumberCount; ++i)
+                phones->Phone(i)->SetEnabled(numbersOn);
+        }
+    }
 
     for (int n = 1; n <= Tform_Debug::FieldCount; ++n) {
         const std::string key = ConsoleKey(n);
         if (!ini.ValueExists(ConsoleSection, key))
             report.Missing.push_back(FieldName(ConsoleSection, key));
-        if (!LoadEditText(t.form_Debug->EditN(n),
+        if (!LoadEditText(t.Pages.form_Debug->EditN(n),
                           ini.ReadString(ConsoleSection, key, ConsoleDefault)))
             report.TooLong.push_back(FieldName(ConsoleSection, key));
     }
@@ -264,15 +257,17 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
     if (t.mnuVerify)
         ini.WriteBool(DebugSection, "Verify", t.mnuVerify->Checked());
 
-    for (TForm* page : PagesBeforeMode(t))
+    for (TParamPage* page : ParameterPages(t.Pages)) {
         WritePageSettings(ini, *page, notStored);
-    // Kept for readers of the file; loading takes the mode from the buttons.
-    ini.WriteString(t.formInOut->Name(), "Mode",
-                    t.formInOut->RadioButton1->Checked() ? "Mode1" : "Mode2");
-    WritePageSettings(ini, *t.formPhones, notStored);
+        // Kept for readers of the file; loading takes the mode from the buttons.
+        if (auto* inout = dynamic_cast<TformInOut*>(page))
+            ini.WriteString(inout->Name(), "Mode",
+                            inout->RadioButton1->Checked() ? "Mode1" : "Mode2");
+    }
 
     for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
-        WriteText(ini, ConsoleSection, ConsoleKey(n), t.form_Debug->EditN(n)->Text(), notStored);
+        WriteText(ini, ConsoleSection, ConsoleKey(n), t.Pages.form_Debug->EditN(n)->Text(),
+                  notStored);
 
     ini.UpdateFile();
     if (!notStored.empty())

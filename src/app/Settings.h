@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "DevicePages.h"
 #include "FileIo.h"
 
 class QWidget;
@@ -33,13 +34,6 @@ class TForm;
 class TIniFile;
 class TMenuItem;
 class TdlgConnect;
-class TformAcc;
-class TformCommon;
-class TformGPRS;
-class TformGPS;
-class TformInOut;
-class TformPhones;
-class Tform_Debug;
 
 // The settings file kept beside the program between runs.
 inline constexpr const char* CurrentSettingsFile = "current.ini";
@@ -50,13 +44,7 @@ struct TSettingsTargets {
     TdlgConnect* dlgConnect = nullptr;
     TMenuItem* mnuMemo = nullptr;
     TMenuItem* mnuLog = nullptr;
-    TformCommon* formCommon = nullptr;
-    TformGPRS* formGPRS = nullptr;
-    TformGPS* formGPS = nullptr;
-    TformAcc* formAcc = nullptr;
-    TformInOut* formInOut = nullptr;
-    TformPhones* formPhones = nullptr;
-    Tform_Debug* form_Debug = nullptr;
+    TDevicePages Pages;             // the parameter pages and the console
     TMenuItem* mnuVerify = nullptr; // "Проверять запись"; none: the key is left alone
 };
 

@@ -16,7 +16,7 @@
 #include "DeviceLink.h"
 #include "IniFile.h"
 #include "OutArray.h"
-#include "PageSet.h"
+#include "PageTable.h"
 #include "ParamForm.h"
 #include "Protocol.h"
 #include "TextUtil.h"
@@ -159,7 +159,7 @@ std::string TUnitRunner::ParamName(QObject* Lamp) const {
         return "cbGPRS";
     if (name.starts_with("lb"))
         for (const std::string& control : {name.substr(2), "cb" + name.substr(2)})
-            for (TForm* page : FSet.StoredPages())
+            for (TForm* page : ParameterPages(FSet.Pages()))
                 if (IsValueControl(page->FindComponent(control)))
                     return control;
     return name;
@@ -284,7 +284,7 @@ void TUnitRunner::Finish() {
 
 void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
     const TIniFile file(FJob.DiffFile);
-    for (TForm* page : FSet.StoredPages()) {
+    for (TForm* page : ParameterPages(FSet.Pages())) {
         for (TComponentInfo* c : page->Components()) {
             QObject* control = c->Object();
             if (!FReadControls.contains(control))

@@ -8,7 +8,7 @@
 #include "DevOrbelin.h"
 #include "FileIo.h"
 #include "IniFile.h"
-#include "PageSet.h"
+#include "PageTable.h"
 #include "TextUtil.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
@@ -83,23 +83,12 @@ TSettingsTargets TUnitSet::Targets() const {
     return {.dlgConnect = FConnect,
             .mnuMemo = FMemo,
             .mnuLog = FLog,
-            .formCommon = FPages.formCommon,
-            .formGPRS = FPages.formGPRS,
-            .formGPS = FPages.formGPS,
-            .formAcc = FPages.formAcc,
-            .formInOut = FPages.formInOut,
-            .formPhones = FPages.formPhones,
-            .form_Debug = FPages.form_Debug,
+            .Pages = FPages,
             .mnuVerify = nullptr};
 }
 
-std::vector<TForm*> TUnitSet::StoredPages() const {
-    return {FPages.formCommon, FPages.formGPRS,  FPages.formGPS,
-            FPages.formAcc,    FPages.formInOut, FPages.formPhones};
-}
-
 TForm* TUnitSet::PageOf(const std::string& ControlName) const {
-    for (TForm* page : StoredPages())
+    for (TForm* page : ParameterPages(FPages))
         if (IsValueControl(page->FindComponent(ControlName)))
             return page;
     return nullptr;
@@ -181,7 +170,7 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         tell(field, "longer than the field takes");
     for (const std::string& field : report.Invalid)
         tell(field, "not a value the field takes");
-    for (TForm* page : StoredPages())
+    for (TForm* page : ParameterPages(FPages))
         for (TComponentInfo* c : page->Components())
             if (const auto problem = FieldProblem(FPages, c->Object()))
                 tell(page->Name() + "/" + c->Name(), *problem);

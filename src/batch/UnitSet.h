@@ -51,8 +51,6 @@ public:
 
     // The page that stores a value control of this name, or none.
     TForm* PageOf(const std::string& ControlName) const;
-    // The pages a set file stores, in file order.
-    std::vector<TForm*> StoredPages() const;
 
     TForm& Owner() { return *FOwner; }
     const TDevicePages& Pages() const { return FPages; }

@@ -1,13 +1,13 @@
-// TDevOrbelin: which group routine serves which page in which generation,
-// the page read and write with the page tree locked, and the walks over all
-// pages with their progress in the status bar.
+// TDevOrbelin: which group routine serves which page, the page read and
+// write with the page tree locked, and the walks over all pages with their
+// progress in the status bar.
 
-#include <initializer_list>
 #include <string>
 #include <utility>
 
 #include "DevOrbelin.h"
 #include "PageOps.h"
+#include "PageTable.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
 #include "f_accum.h"
@@ -24,18 +24,6 @@ const char* const ReadAllDone = "Чтение всех параметров за
 // How many failed parameters a message names before it only counts the rest.
 constexpr std::size_t NamedFailures = 3;
 
-// Parameters each walk handles, by generation (0, 1, 2).
-constexpr int ReadAllSteps[3] = {
-    8 + 12 + 1 + 3 + 3 + 2 + 5, // common, GPRS, GPS, battery, inputs/outputs, flags, numbers
-    8 + 12 + 2 * 5 + 1,         // common, GPRS, ten event codes and output 1
-    8 + 12 + 3 + 3 + 2,         // common, GPRS, battery, inputs/outputs, flags
-};
-constexpr int WriteAllSteps[3] = {
-    8 + 12 + 1 + 2 + 2 + 5,
-    8 + 12 + 2 * 5,
-    8 + 12 + 2 + 2,
-};
-
 // Runs its function when the scope ends, however it ends.
 template <class F> class TScopeExit {
 public:
@@ -48,43 +36,45 @@ private:
     F FFunction;
 };
 
-int GenerationIndex(int Generation) {
-    return Generation >= 0 && Generation <= 2 ? Generation : 0;
-}
-
 } // namespace
 
 void TDevOrbelin::RunReadRoutine(QObject* Page) {
     const int generation = FGeneration.load();
+    const TPageInfo* row = PageInfoOf(FPages, Page);
+    if (!row || !row->ReadIn(generation))
+        return;
     if (auto* common = dynamic_cast<TformCommon*>(Page))
         ReadCommon(*common);
     else if (auto* gprs = dynamic_cast<TformGPRS*>(Page))
         ReadGPRS(*gprs);
-    else if (auto* gps = dynamic_cast<TformGPS*>(Page); gps && generation == 0)
+    else if (auto* gps = dynamic_cast<TformGPS*>(Page))
         ReadGPS(*gps);
-    else if (auto* acc = dynamic_cast<TformAcc*>(Page); acc && generation != 1)
+    else if (auto* acc = dynamic_cast<TformAcc*>(Page))
         ReadBattery(*acc);
     else if (auto* inout = dynamic_cast<TformInOut*>(Page))
         generation == 1 ? ReadInOutPerInput(*inout) : ReadInOut(*inout);
-    else if (auto* flags = dynamic_cast<TformFlags*>(Page); flags && generation != 1)
+    else if (auto* flags = dynamic_cast<TformFlags*>(Page))
         ReadFlags(*flags);
-    else if (auto* phones = dynamic_cast<TformPhones*>(Page); phones && generation == 0)
+    else if (auto* phones = dynamic_cast<TformPhones*>(Page))
         ReadPhones(*phones);
 }
 
 void TDevOrbelin::RunWriteRoutine(QObject* Page) {
     const int generation = FGeneration.load();
+    const TPageInfo* row = PageInfoOf(FPages, Page);
+    if (!row || !row->WrittenIn(generation))
+        return;
     if (auto* common = dynamic_cast<TformCommon*>(Page))
         WriteCommon(*common);
     else if (auto* gprs = dynamic_cast<TformGPRS*>(Page))
         WriteGPRS(*gprs);
-    else if (auto* gps = dynamic_cast<TformGPS*>(Page); gps && generation == 0)
+    else if (auto* gps = dynamic_cast<TformGPS*>(Page))
         WriteGPS(*gps);
-    else if (auto* acc = dynamic_cast<TformAcc*>(Page); acc && generation != 1)
+    else if (auto* acc = dynamic_cast<TformAcc*>(Page))
         WriteBattery(*acc);
     else if (auto* inout = dynamic_cast<TformInOut*>(Page))
         generation == 1 ? WriteInOutPerInput(*inout) : WriteInOut(*inout);
-    else if (auto* phones = dynamic_cast<TformPhones*>(Page); phones && generation == 0)
+    else if (auto* phones = dynamic_cast<TformPhones*>(Page))
         WritePhones(*phones);
 }
 
@@ -162,12 +152,11 @@ void TDevOrbelin::ReadAll() {
     PostLine(" ", false, false);
     PostLine(rule, false, false);
     PostLine("Читаем всё", false, true);
-    BeginWalk("Чтение", ReadAllSteps[GenerationIndex(FGeneration.load())]);
+    BeginWalk("Чтение", ReadAllSteps(FGeneration.load()));
     TScopeExit endWalk([this] { EndWalk(); });
-    for (TForm* page : std::initializer_list<TForm*>{
-             FPages.formCommon, FPages.formGPRS, FPages.formGPS, FPages.formAcc, FPages.formInOut,
-             FPages.formFlags, FPages.formPhones}) {
-        if (!page)
+    for (const TPageInfo& row : PageTable()) {
+        TForm* page = row.Get(FPages);
+        if (!page || !row.InReadAll())
             continue;
         SetCurrentPage(page);
         FOut.PostShow(page);
@@ -192,12 +181,11 @@ void TDevOrbelin::WriteAll() {
     PostLine(" ", false, false);
     PostLine(rule, false, false);
     PostLine("Пишем всё", false, true);
-    BeginWalk("Запись", WriteAllSteps[GenerationIndex(FGeneration.load())]);
+    BeginWalk("Запись", WriteAllSteps(FGeneration.load()));
     TScopeExit endWalk([this] { EndWalk(); });
-    for (TForm* page :
-         std::initializer_list<TForm*>{FPages.formCommon, FPages.formGPRS, FPages.formGPS,
-                                       FPages.formAcc, FPages.formInOut, FPages.formPhones}) {
-        if (!page)
+    for (const TPageInfo& row : PageTable()) {
+        TForm* page = row.Get(FPages);
+        if (!page || !row.InWriteAll())
             continue;
         SetCurrentPage(page);
         FOut.PostShow(page);

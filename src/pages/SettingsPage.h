@@ -25,6 +25,8 @@ public:
     // that says so in place of its scroll box, rather than an empty area.
     void ShowEmptyNote(bool Empty);
     bool EmptyNoteShown() const;
+    // Pages whose content only some generations have show or hide it here.
+    virtual void SetContentVisible(bool) {}
 
 protected:
     TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent);

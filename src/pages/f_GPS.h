@@ -25,5 +25,5 @@ public:
     void cbGPSOffMouseMove(QObject* Sender, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
     void Button1Click(QObject* Sender);
-    void SetContentVisible(bool Visible);
+    void SetContentVisible(bool Visible) override;
 };

@@ -24,5 +24,5 @@ public:
     void cbAccTestMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
     void seACCCheckTimeMouseMove(QObject* Sender, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
-    void SetContentVisible(bool Visible);
+    void SetContentVisible(bool Visible) override;
 };

@@ -39,7 +39,7 @@ public:
                              const QRect& Rect);
     void Panel4MouseMove(QObject* Sender, QPoint Pos);
     void btnRSTClick(QObject* Sender);
-    void SetContentVisible(bool Visible);
+    void SetContentVisible(bool Visible) override;
 
 private:
     TShape* FShapes[ShapeCount + 1] = {};

@@ -52,7 +52,7 @@ public:
     void HighlightRule(int Rule);
     // No number has between 1 and 9 characters, or the numbers are off.
     bool AllNumbersValid() const;
-    void SetContentVisible(bool Visible);
+    void SetContentVisible(bool Visible) override;
 
 private:
     TEdit* FPhones[NumberCount];

@@ -7,11 +7,17 @@
 #include "LinkRig.h"
 #include "NullApplyHost.h"
 #include "PageServices.h"
+#include "PageTable.h"
 #include "Simulator.h"
 
 namespace {
 QObject* Stand(std::uintptr_t n) {
     return reinterpret_cast<QObject*>(n * 64);
+}
+
+TDevicePages WithStatusPanel(TDevicePages Pages, QObject* Panel) {
+    Pages.StatusPanel4 = Panel;
+    return Pages;
 }
 } // namespace
 
@@ -30,17 +36,8 @@ private:
 
 TPagesRig::TPagesRig()
     : tv1(Stand(1)), Form1(Stand(2)), StatusPanel4(Stand(3)), Owner(nullptr, "Form1"),
+      Pages(WithStatusPanel(CreateSettingsPages(&Owner, nullptr), StatusPanel4)),
       FHost(std::make_unique<THost>(*this)) {
-    formAcc = new TformAcc(&Owner);
-    formGPRS = new TformGPRS(&Owner);
-    formInOut = new TformInOut(&Owner);
-    formGPS = new TformGPS(&Owner);
-    formRecords = new TformRecords(&Owner);
-    formPhones = new TformPhones(&Owner);
-    formFlags = new TformFlags(&Owner);
-    form_Debug = new Tform_Debug(&Owner);
-    formCommon = new TformCommon(&Owner);
-
     FTargets = std::make_unique<TUiTargets>(WriteState);
     FTargets->SplashPanel2 = Stand(4);
     FTargets->SplashButton1 = Stand(5);
@@ -50,16 +47,7 @@ TPagesRig::TPagesRig()
     FTargets->tbtnDisconnect = Stand(7);
     FTargets->DisconnectEnabled = [] { return false; };
     Device = std::make_unique<TDevOrbelin>(Out, *FTargets);
-    Device->SetPages({.formCommon = formCommon,
-                      .formGPRS = formGPRS,
-                      .formGPS = formGPS,
-                      .formAcc = formAcc,
-                      .formInOut = formInOut,
-                      .formFlags = formFlags,
-                      .formPhones = formPhones,
-                      .formRecords = formRecords,
-                      .form_Debug = form_Debug,
-                      .StatusPanel4 = StatusPanel4});
+    Device->SetPages(Pages);
     Device->SetCurrentPage(formCommon);
     SetPageServices({.PostRequest =
                          [this](std::uint8_t code) {

@@ -51,15 +51,17 @@ public:
     QObject* const StatusPanel4;
 
     TForm Owner;
-    TformAcc* formAcc;
-    TformGPRS* formGPRS;
-    TformInOut* formInOut;
-    TformGPS* formGPS;
-    TformRecords* formRecords;
-    TformPhones* formPhones;
-    TformFlags* formFlags;
-    Tform_Debug* form_Debug;
-    TformCommon* formCommon;
+    // The pages as the window creates them; StatusPanel4 is the stand-in.
+    const TDevicePages Pages;
+    TformAcc* const formAcc = Pages.formAcc;
+    TformGPRS* const formGPRS = Pages.formGPRS;
+    TformInOut* const formInOut = Pages.formInOut;
+    TformGPS* const formGPS = Pages.formGPS;
+    TformRecords* const formRecords = Pages.formRecords;
+    TformPhones* const formPhones = Pages.formPhones;
+    TformFlags* const formFlags = Pages.formFlags;
+    Tform_Debug* const form_Debug = Pages.form_Debug;
+    TformCommon* const formCommon = Pages.formCommon;
 
     TOutArray Out;
     std::atomic<std::int32_t> WriteState{0};

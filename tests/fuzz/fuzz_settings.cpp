@@ -49,8 +49,16 @@ struct TWorld {
     Tform_Debug* form_Debug = new Tform_Debug;
 
     TSettingsTargets Targets() const {
-        return {dlgConnect, mnuMemo, mnuLog,    formCommon, formGPRS,
-                formGPS,    formAcc, formInOut, formPhones, form_Debug};
+        return {.dlgConnect = dlgConnect,
+                .mnuMemo = mnuMemo,
+                .mnuLog = mnuLog,
+                .Pages = {.formCommon = formCommon,
+                          .formGPRS = formGPRS,
+                          .formGPS = formGPS,
+                          .formAcc = formAcc,
+                          .formInOut = formInOut,
+                          .formPhones = formPhones,
+                          .form_Debug = form_Debug}};
     }
 };
 TWorld* World = nullptr;

@@ -1,0 +1,138 @@
+#include "PageTable.h"
+
+#include "f_Debug.h"
+#include "f_GPRS.h"
+#include "f_GPS.h"
+#include "f_Records.h"
+#include "f_accum.h"
+#include "f_common.h"
+#include "f_flags.h"
+#include "f_inout.h"
+#include "f_phones.h"
+
+namespace {
+
+// The two functions of a row that reach its member of TDevicePages.
+template <class TPage, TPage* TDevicePages::*Member> struct TSlot {
+    static TSettingsPage* Get(const TDevicePages& Pages) { return Pages.*Member; }
+    static void Create(TDevicePages& Pages, TForm* Owner, QWidget* Parent) {
+        Pages.*Member = new TPage(Owner, Parent);
+    }
+};
+
+template <class TPage, TPage* TDevicePages::*Member>
+constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration,
+                        std::array<TPageSteps, GenerationCount> Steps) {
+    return {Number,
+            TreeCaption,
+            ByGeneration,
+            Steps,
+            &TSlot<TPage, Member>::Get,
+            &TSlot<TPage, Member>::Create};
+}
+
+// Generation 1 reads its inputs one by one: ten event codes and output 1.
+constexpr std::array<TPageInfo, 9> Table = {
+    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие Установки", false,
+                                                {{{8, 8}, {8, 8}, {8, 8}}}),
+    Row<TformGPRS, &TDevicePages::formGPRS>(3, "GPRS", false, {{{12, 12}, {12, 12}, {12, 12}}}),
+    Row<TformGPS, &TDevicePages::formGPS>(9, "GPS", true, {{{1, 1}, {0, 0}, {0, 0}}}),
+    Row<TformAcc, &TDevicePages::formAcc>(2, "Аккумулятор", true, {{{3, 2}, {0, 0}, {3, 2}}}),
+    Row<TformInOut, &TDevicePages::formInOut>(7, "Входы, выходы", false,
+                                              {{{3, 2}, {2 * 5 + 1, 2 * 5}, {3, 2}}}),
+    Row<TformFlags, &TDevicePages::formFlags>(8, "Флаги", true, {{{2, 0}, {0, 0}, {2, 0}}}),
+    Row<TformPhones, &TDevicePages::formPhones>(6, "Инженерные номера", true,
+                                                {{{5, 5}, {0, 0}, {0, 0}}}),
+    Row<Tform_Debug, &TDevicePages::form_Debug>(5, "Отладка", false, {}),
+    Row<TformRecords, &TDevicePages::formRecords>(4, nullptr, false, {}),
+};
+
+} // namespace
+
+bool TPageInfo::ReadIn(int Generation) const {
+    return Steps[GenerationIndex(Generation)].Read > 0;
+}
+
+bool TPageInfo::WrittenIn(int Generation) const {
+    return Steps[GenerationIndex(Generation)].Write > 0;
+}
+
+bool TPageInfo::InReadAll() const {
+    for (const TPageSteps& s : Steps)
+        if (s.Read > 0)
+            return true;
+    return false;
+}
+
+bool TPageInfo::InWriteAll() const {
+    for (const TPageSteps& s : Steps)
+        if (s.Write > 0)
+            return true;
+    return false;
+}
+
+std::span<const TPageInfo> PageTable() {
+    return Table;
+}
+
+const TPageInfo* PageInfoByNumber(int Number) {
+    for (const TPageInfo& row : Table)
+        if (row.Number == Number)
+            return &row;
+    return nullptr;
+}
+
+const TPageInfo* PageInfoOf(const TDevicePages& Pages, const QObject* Page) {
+    if (!Page)
+        return nullptr;
+    for (const TPageInfo& row : Table)
+        if (row.Get(Pages) == Page)
+            return &row;
+    return nullptr;
+}
+
+int GenerationIndex(int Generation) {
+    return Generation >= 0 && Generation < GenerationCount ? Generation : 0;
+}
+
+int ReadAllSteps(int Generation) {
+    int total = 0;
+    for (const TPageInfo& row : Table)
+        total += row.Steps[GenerationIndex(Generation)].Read;
+    return total;
+}
+
+int WriteAllSteps(int Generation) {
+    int total = 0;
+    for (const TPageInfo& row : Table)
+        total += row.Steps[GenerationIndex(Generation)].Write;
+    return total;
+}
+
+std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages) {
+    std::vector<TParamPage*> pages;
+    for (const TPageInfo& row : Table)
+        if (auto* page = dynamic_cast<TParamPage*>(row.Get(Pages)))
+            pages.push_back(page);
+    return pages;
+}
+
+TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent) {
+    TDevicePages pages;
+    for (const TPageInfo& row : Table)
+        row.Create(pages, Owner, Parent);
+    return pages;
+}
+
+void ShowGenerationOnPages(const TDevicePages& Pages, std::int32_t Generation,
+                           std::int32_t Revision) {
+    if (Generation < 0 || Generation >= GenerationCount)
+        return;
+    for (const TPageInfo& row : Table)
+        if (TSettingsPage* page = row.Get(Pages); page && row.ByGeneration)
+            page->SetContentVisible(row.ReadIn(Generation));
+    // The older generations have the short inputs/outputs page whatever
+    // their revision says.
+    if (Pages.formInOut)
+        Pages.formInOut->ApplyGeneration(Generation != 1, Generation == 0 ? Revision : 41);
+}

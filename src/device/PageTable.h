@@ -1,0 +1,82 @@
+#pragma once
+// The settings pages, one row each, in the order of the window's tree: what
+// the tree calls a page and the number its entry carries, which unit
+// generations have the page's content, and how many parameters a read or a
+// write of the page exchanges in each. The window's tree and page lookup,
+// the walks over all pages and their progress, the routing of a page to its
+// group routines, what a generation shows and the order of the settings file
+// all follow this table; adding a page is one row here and one member of
+// TDevicePages.
+//
+// Which pages hold parameters (their reads and writes mark them, defaults
+// and settings files cover them) is the page's type: TParamPage.
+//
+// Threading: the table is constant. Creating and showing pages is GUI-thread
+// work; the link thread only looks rows up.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "DevicePages.h"
+
+class QObject;
+class QWidget;
+class TForm;
+class TParamPage;
+class TSettingsPage;
+
+// The unit generations the program tells apart: 0 the full unit, 1 and 2
+// the older ones with fewer parameters.
+inline constexpr int GenerationCount = 3;
+
+// Parameters one read and one write of a page exchange; a read of 0 means
+// units of that generation do not have the page's content.
+struct TPageSteps {
+    int Read = 0;
+    int Write = 0;
+};
+
+struct TPageInfo {
+    int Number;              // carried by the page's tree entry
+    const char* TreeCaption; // nullptr: no tree entry, the device shows the page itself
+    bool ByGeneration;       // its content is hidden where the generation does not read it
+    std::array<TPageSteps, GenerationCount> Steps;
+    TSettingsPage* (*Get)(const TDevicePages& Pages);
+    void (*Create)(TDevicePages& Pages, TForm* Owner, QWidget* Parent);
+
+    bool ReadIn(int Generation) const;
+    bool WrittenIn(int Generation) const;
+    // Read or written by the walks over all pages (in some generation).
+    bool InReadAll() const;
+    bool InWriteAll() const;
+};
+
+std::span<const TPageInfo> PageTable();
+
+// The row of a page number, or of one of the pages in Pages; nullptr for any
+// other.
+const TPageInfo* PageInfoByNumber(int Number);
+const TPageInfo* PageInfoOf(const TDevicePages& Pages, const QObject* Page);
+
+// Generations outside the known ones count as the full unit.
+int GenerationIndex(int Generation);
+
+// Parameters a walk over all pages exchanges with a unit of this generation.
+int ReadAllSteps(int Generation);
+int WriteAllSteps(int Generation);
+
+// The parameter pages in table order: the order of their sections in a
+// settings file.
+std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages);
+
+// Creates every page, owned by Owner, in table order. StatusPanel4 is left
+// empty.
+TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent);
+
+// Shows and hides the page content a unit of this generation has no use
+// for; Revision is the firmware revision the inputs/outputs page adapts to.
+// Other generations change nothing.
+void ShowGenerationOnPages(const TDevicePages& Pages, std::int32_t Generation,
+                           std::int32_t Revision);
