@@ -241,3 +241,13 @@ void TCustomComm::SetOnData(TDataEvent Handler) {
     std::lock_guard lock(FHandlerMutex);
     FOnData = std::move(Handler);
 }
+
+TCommSyncDispatcher TCustomComm::SyncDispatcher() const {
+    std::lock_guard lock(FHandlerMutex);
+    return FSyncDispatcher;
+}
+
+void TCustomComm::SetSyncDispatcher(TCommSyncDispatcher Dispatcher) {
+    std::lock_guard lock(FHandlerMutex);
+    FSyncDispatcher = std::move(Dispatcher);
+}

@@ -9,7 +9,8 @@
 // makes every call on it. Its event thread only waits for line events and
 // hands them to DispatchEvents; the event handlers OnCommEvent and OnData may
 // therefore run on the event thread or, with Synchronize, on whatever thread
-// the installed dispatcher chooses. OnRead and OnSend run on the owner thread.
+// the component's dispatcher chooses. OnRead and OnSend run on the owner
+// thread.
 // The settings objects belong to their component and follow the same rule.
 
 #include <atomic>
@@ -35,11 +36,6 @@ class TCommEventThread;
 // late finds it cancelled, so a user-interface thread that is itself waiting
 // for the link thread can never deadlock with the event thread.
 using TCommSyncDispatcher = std::function<void(std::function<void()> Call)>;
-
-// Installs the process-wide dispatcher used while a component's Synchronize
-// is true. With none installed (the default) events are handled on the
-// event thread itself. Safe to call from any thread.
-void SetCommSyncDispatcher(TCommSyncDispatcher Dispatcher);
 
 class TCommDataControl {
 public:
@@ -212,6 +208,10 @@ protected:
     void SetOptions(TCommOptions Value);
     bool Synchronize() const { return FSynchronize.load(); }
     void SetSynchronize(bool Value) { FSynchronize.store(Value); }
+    // Used while Synchronize is true. With none (the default) events are
+    // handled on the event thread itself. Safe to call from any thread.
+    TCommSyncDispatcher SyncDispatcher() const;
+    void SetSyncDispatcher(TCommSyncDispatcher Dispatcher);
     TCommTimeoutsEx& Timeouts() { return FTimeouts; }
     const TCommTimeoutsEx& Timeouts() const { return FTimeouts; }
     TXOnXOffSettings XOnXOffSettings() const;
@@ -264,9 +264,11 @@ private:
     TCommTimeoutsEx FTimeouts{*this};
     TXOnXOffSettings FXOnXOffSettings;
 
-    mutable std::mutex FHandlerMutex; // OnCommEvent and OnData are read by the event thread
+    // OnCommEvent, OnData and the dispatcher are read by the event thread.
+    mutable std::mutex FHandlerMutex;
     TCommEvent FOnCommEvent;
     TDataEvent FOnData;
+    TCommSyncDispatcher FSyncDispatcher;
     TCommNotifyEvent FOnRead;
     TCommNotifyEvent FOnSend;
 };
@@ -304,8 +306,10 @@ public:
     using TCustomComm::SetOnSend;
     using TCustomComm::SetOptions;
     using TCustomComm::SetRTSSettings;
+    using TCustomComm::SetSyncDispatcher;
     using TCustomComm::SetSynchronize;
     using TCustomComm::SetXOnXOffSettings;
+    using TCustomComm::SyncDispatcher;
     using TCustomComm::Synchronize;
     using TCustomComm::Timeouts;
     using TCustomComm::XOnXOffSettings;

@@ -8,24 +8,11 @@
 
 namespace {
 
-std::mutex DispatcherMutex;
-TCommSyncDispatcher Dispatcher;
-
-TCommSyncDispatcher CurrentDispatcher() {
-    std::lock_guard lock(DispatcherMutex);
-    return Dispatcher;
-}
-
 // Every line event but "output queue empty", which the writer reports itself.
 constexpr std::uint32_t WaitedEvents =
     ((1u << (deProv2 + 1)) - 1) & ~TDeviceEvents{deOutEmpty}.Bits();
 
 } // namespace
-
-void SetCommSyncDispatcher(TCommSyncDispatcher NewDispatcher) {
-    std::lock_guard lock(DispatcherMutex);
-    Dispatcher = std::move(NewDispatcher);
-}
 
 // One hand-over to the dispatcher. Shared with the dispatched call, which may
 // outlive the thread and the component: it runs the events only while the
@@ -74,7 +61,7 @@ void TCommEventThread::Execute() {
 }
 
 bool TCommEventThread::HandOver(TDeviceEvents Events) {
-    const TCommSyncDispatcher dispatcher = FComm.Synchronize() ? CurrentDispatcher() : nullptr;
+    const TCommSyncDispatcher dispatcher = FComm.Synchronize() ? FComm.SyncDispatcher() : nullptr;
     if (!dispatcher) {
         try {
             FComm.DispatchEvents(Events);

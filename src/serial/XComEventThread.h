@@ -1,8 +1,8 @@
 #pragma once
 // TCommEventThread: waits for line events while its component is open and
 // hands each set of events to the component's DispatchEvents, on this thread
-// or, while the component's Synchronize is true and a dispatcher is
-// installed, through that dispatcher.
+// or, while the component's Synchronize is true and it has a dispatcher,
+// through that dispatcher.
 // Threading: created, stopped and destroyed by the component's owner thread;
 // Stop may be called while a hand-over waits for the user-interface thread.
 

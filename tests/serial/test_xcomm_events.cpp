@@ -45,12 +45,9 @@ struct TFakeGui {
     }
 };
 
-struct TDispatcherGuard {
-    explicit TDispatcherGuard(TFakeGui& gui) {
-        SetCommSyncDispatcher([&gui](std::function<void()> call) { gui.Post(std::move(call)); });
-    }
-    ~TDispatcherGuard() { SetCommSyncDispatcher(nullptr); }
-};
+void HandTo(TFakeGui& gui, TXComm& c) {
+    c.SetSyncDispatcher([&gui](std::function<void()> call) { gui.Post(std::move(call)); });
+}
 
 } // namespace
 
@@ -75,9 +72,9 @@ TEST(CommEvents, OnlyMonitoredEventsReachTheHandlerAndTheWriterReportsOutputEmpt
 
 TEST(CommEvents, SynchronizedEventsRunOnTheDispatchersThread) {
     TFakeGui gui;
-    TDispatcherGuard guard(gui);
     TPty pty;
     TXComm c;
+    HandTo(gui, c);
     TCallLog data;
     c.SetOnData([&](TCustomComm&, std::uint32_t received) { data.Record(received); });
     OpenOnPty(c, pty);
@@ -94,7 +91,6 @@ TEST(CommEvents, SynchronizedEventsRunOnTheDispatchersThread) {
 
 TEST(CommEvents, ClosingCannotDeadlockWithAUserInterfaceThreadThatWaitsForTheLink) {
     TFakeGui gui;
-    TDispatcherGuard guard(gui);
     TPty pty;
     TCallLog data;
     // The link thread owns the component; the "user-interface thread" (this
@@ -103,6 +99,7 @@ TEST(CommEvents, ClosingCannotDeadlockWithAUserInterfaceThreadThatWaitsForTheLin
     std::thread link([&] {
         {
             TXComm c;
+            HandTo(gui, c);
             c.SetOnData([&](TCustomComm&, std::uint32_t received) { data.Record(received); });
             OpenOnPty(c, pty);
             MasterWrite(pty, "event");
