@@ -44,14 +44,8 @@ std::size_t TDescriptionTable::Count() const {
     return FEntries.size();
 }
 
-TDescriptionTable& DescriptionTable() {
-    static TDescriptionTable table;
-    return table;
-}
-
-void LoadDescriptions(const std::string& FileName) {
-    TDescriptionTable& table = DescriptionTable();
-    table.Clear();
+void TDescriptionTable::Load(const std::string& FileName) {
+    Clear();
     const TFileRead read = ReadFileBytes(FileName, MaxDescriptionFile);
     std::string_view bytes = read.Bytes;
     SkipByteOrderMark(bytes);
@@ -65,7 +59,7 @@ void LoadDescriptions(const std::string& FileName) {
     while (pos < bytes.size()) {
         const size_t lf = bytes.find('\n', pos);
         const size_t end = lf == std::string_view::npos ? bytes.size() : lf;
-        table.AddLine(bytes.substr(pos, end - pos));
+        AddLine(bytes.substr(pos, end - pos));
         pos = end + 1;
     }
 }

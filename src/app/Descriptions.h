@@ -20,6 +20,10 @@ public:
     // One line of the file, in Windows-1251. Blank lines and lines without
     // a comma add nothing.
     void AddLine(std::string_view line);
+    // Rebuilds the table from the file. A missing or unreadable file leaves
+    // what could be read (nothing, when missing); nothing is reported. Files
+    // are read up to 4 MiB.
+    void Load(const std::string& FileName);
     std::string Lookup(std::string_view key) const;
     std::size_t Count() const;
 
@@ -32,14 +36,6 @@ private:
     std::vector<TEntry> FEntries;                        // file order, UTF-8
     std::unordered_map<std::string, std::size_t> FFirst; // folded key -> first entry
 };
-
-// The program-wide table.
-TDescriptionTable& DescriptionTable();
-
-// Rebuilds DescriptionTable from the file. A missing or unreadable file
-// leaves what could be read (nothing, when missing); nothing is reported.
-// Files are read up to 4 MiB.
-void LoadDescriptions(const std::string& FileName);
 
 // Where "discription.txt" is read from: the program's folder (or the one
 // --home names), else the copy beside the executable, else the one

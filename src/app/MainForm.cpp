@@ -14,7 +14,6 @@
 #include "DateTimeText.h"
 #include "Descriptions.h"
 #include "HintWindow.h"
-#include "PageServices.h"
 #include "PageTable.h"
 #include "ProgramFolder.h"
 #include "SplashDlg.h"
@@ -302,7 +301,7 @@ void TForm1::CreateStatusBar() {
 
 void TForm1::CreatePages() {
     auto* grid = static_cast<QGridLayout*>(mpanel->layout());
-    FPages = CreateSettingsPages(this, mpanel);
+    FPages = CreateSettingsPages(this, mpanel, &FPageServices);
     formAcc = FPages.formAcc;
     formGPRS = FPages.formGPRS;
     formInOut = FPages.formInOut;
@@ -321,7 +320,7 @@ void TForm1::CreatePages() {
 }
 
 void TForm1::InstallPageServices() {
-    SetPageServices({
+    FPageServices = {
         .PostRequest =
             [this](std::uint8_t code) {
                 if (!FLink->Exists())
@@ -330,8 +329,8 @@ void TForm1::InstallPageServices() {
                 return true;
             },
         .Describe =
-            [](int parameter) { return DescriptionTable().Lookup(std::to_string(parameter)); },
-    });
+            [this](int parameter) { return FDescriptions.Lookup(std::to_string(parameter)); },
+    };
 }
 
 void TForm1::FormCreate() {
@@ -352,7 +351,7 @@ void TForm1::FormCreate() {
     FActivated = false;
     FGeneration = 0;
 
-    LoadDescriptions(DescriptionFile());
+    FDescriptions.Load(DescriptionFile());
     LoadWindowLayout(*this);
 
     FOutArray = std::make_unique<TOutArray>();
@@ -432,7 +431,7 @@ void TForm1::FormDestroy() {
     form_Debug = nullptr;
     formCommon = nullptr;
     FPages = {};
-    SetPageServices({});
+    FPageServices = {};
     SetExceptionHandler({});
     SetMessageTitle({});
 }

@@ -20,9 +20,11 @@
 #include "Appliers.h"
 #include "Controls.h"
 #include "DebugLog.h"
+#include "Descriptions.h"
 #include "DeviceLink.h"
 #include "DevicePages.h"
 #include "OutArray.h"
+#include "PageServices.h"
 #include "Settings.h"
 #include "UiTargets.h"
 
@@ -211,6 +213,9 @@ private:
     std::unique_ptr<TDeviceLink> FLink;
     // The pages as created, handed to the link and to the generation view.
     TDevicePages FPages;
+    // What the pages ask of the window; emptied as the window closes.
+    TPageServices FPageServices;
+    TDescriptionTable FDescriptions;
     std::int32_t FGeneration = 0;
     std::atomic<std::int32_t> FWriteState{0};
     bool FActivated = false;

@@ -117,10 +117,12 @@ std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages) {
     return pages;
 }
 
-TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent) {
+TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent, const TPageServices* Services) {
     TDevicePages pages;
-    for (const TPageInfo& row : Table)
+    for (const TPageInfo& row : Table) {
         row.Create(pages, Owner, Parent);
+        row.Get(pages)->SetServices(Services);
+    }
     return pages;
 }
 

@@ -25,6 +25,7 @@ class QObject;
 class QWidget;
 class TForm;
 class TParamPage;
+struct TPageServices;
 class TSettingsPage;
 
 // The unit generations the program tells apart: 0 the full unit, 1 and 2
@@ -71,9 +72,10 @@ int WriteAllSteps(int Generation);
 // settings file.
 std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages);
 
-// Creates every page, owned by Owner, in table order. StatusPanel4 is left
-// empty.
-TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent);
+// Creates every page, owned by Owner, in table order, each given Services
+// (none: the pages post nothing). StatusPanel4 is left empty.
+TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent,
+                                 const TPageServices* Services = nullptr);
 
 // Shows and hides the page content a unit of this generation has no use
 // for; Revision is the firmware revision the inputs/outputs page adapts to.

@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "PageOps.h"
-#include "PageServices.h"
 #include "Protocol.h"
 
 namespace {
@@ -27,20 +26,10 @@ TLabel* NewLink(THintF* form, const char* name, const char* caption, QWidget* pa
     link->setCursor(Qt::PointingHandCursor);
     return link;
 }
-
-// Marks the hint's control for a single-parameter request and posts it; the
-// mark is taken back when no link thread took the request.
-void PostForHintControl(std::uint8_t code) {
-    TComponentInfo* info = ComponentInfoOf(HintControl());
-    if (!info)
-        return;
-    PostPreparedRequest(
-        code, [info] { info->SetTag(info->Tag() + ParameterMark); },
-        [info] { info->SetTag(info->Tag() - ParameterMark); });
-}
 } // namespace
 
-THintF::THintF(QWidget* Parent) : TForm(nullptr, "HintF", Parent) {
+THintF::THintF(QWidget* Parent, TPageServices Services)
+    : TForm(nullptr, "HintF", Parent), FServices(std::move(Services)) {
     ScrollBox1 = new TScrollBox(this, "ScrollBox1");
     auto* content = new QWidget;
     Panel1 = new TPanel(this, "Panel1", content);
@@ -101,6 +90,15 @@ QSize THintF::FittingSize(QSize minSize, QSize maxSize) const {
     return {width, height};
 }
 
+void THintF::PostForHintControl(std::uint8_t code) {
+    TComponentInfo* info = ComponentInfoOf(HintControl());
+    if (!info)
+        return;
+    FServices.PostPrepared(
+        code, [info] { info->SetTag(info->Tag() + ParameterMark); },
+        [info] { info->SetTag(info->Tag() - ParameterMark); });
+}
+
 void THintF::lbReadClick(QObject*) {
     PostForHintControl(rqReadParam);
 }
@@ -114,7 +112,7 @@ void THintF::lbDefaultClick(QObject*) {
         ApplyDefault(control);
 }
 
-TParamHintWindow::TParamHintWindow(QWidget* Owner)
+TParamHintWindow::TParamHintWindow(QWidget* Owner, TPageServices Services)
     : QFrame(Owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -129,7 +127,7 @@ TParamHintWindow::TParamHintWindow(QWidget* Owner)
     setPalette(pal);
     setAutoFillBackground(true);
 
-    FForm = new THintF(this);
+    FForm = new THintF(this, std::move(Services));
     FForm->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 1, 3, 1);
@@ -144,19 +142,19 @@ TParamHintWindow* ParamHintWindow() {
     return CurrentWindow();
 }
 
-void ShowParameterHint(QWidget* control) {
+void ShowParameterHint(QWidget* control, const TPageServices& services) {
     if (!control || (CurrentControl() == control && CurrentWindow()))
         return;
     HideParameterHint();
     CurrentControl() = control;
-    auto* window = new TParamHintWindow(control);
+    auto* window = new TParamHintWindow(control, services);
     CurrentWindow() = window;
 
     const TComponentInfo* info = ComponentInfoOf(control);
     // A pending single-parameter request does not change which parameter
     // the control holds.
     const int parameter = info ? info->Tag() % ParameterMark : 0;
-    window->Form()->lbDisc->SetCaption(DescribeParameter(parameter));
+    window->Form()->lbDisc->SetCaption(services.DescribeParameter(parameter));
     window->Form()->Label2->SetCaption(": " + (info ? info->Hint() : std::string()));
     window->Form()->show();
 

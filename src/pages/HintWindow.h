@@ -12,11 +12,12 @@
 #include <QPointer>
 
 #include "Controls.h"
+#include "PageServices.h"
 
 // The form inside the popup.
 class THintF : public TForm {
 public:
-    explicit THintF(QWidget* Parent);
+    THintF(QWidget* Parent, TPageServices Services);
 
     TScrollBox* ScrollBox1;
     TPanel* Panel1;
@@ -38,12 +39,19 @@ public:
     void lbReadClick(QObject* Sender);
     void lbWriteClick(QObject* Sender);
     void lbDefaultClick(QObject* Sender);
+
+private:
+    // Marks the hint's control for a single-parameter request and posts it;
+    // the mark is taken back when no link thread took the request.
+    void PostForHintControl(std::uint8_t Code);
+
+    TPageServices FServices; // those of the control's page
 };
 
 // The popup: topmost, frameless, never takes the focus.
 class TParamHintWindow : public QFrame {
 public:
-    explicit TParamHintWindow(QWidget* Owner);
+    TParamHintWindow(QWidget* Owner, TPageServices Services);
     THintF* Form() const { return FForm; }
 
 private:
@@ -65,5 +73,7 @@ constexpr int HintOverlap = 5;
 QWidget* HintControl();
 TParamHintWindow* ParamHintWindow();
 
-void ShowParameterHint(QWidget* Control);
+// Services are those of the control's page: the links post through them and
+// the description comes from them.
+void ShowParameterHint(QWidget* Control, const TPageServices& Services);
 void HideParameterHint();

@@ -1,33 +1,18 @@
 #include "PageServices.h"
 
-namespace {
-TPageServices& Installed() {
-    static TPageServices services;
-    return services;
-}
-} // namespace
-
-void SetPageServices(TPageServices services) {
-    Installed() = std::move(services);
+bool TPageServices::Post(std::uint8_t code) const {
+    return PostRequest && PostRequest(code);
 }
 
-const TPageServices& PageServices() {
-    return Installed();
-}
-
-bool PostPageRequest(std::uint8_t code) {
-    return Installed().PostRequest && Installed().PostRequest(code);
-}
-
-bool PostPreparedRequest(std::uint8_t code, const std::function<void()>& prepare,
-                         const std::function<void()>& undo) {
+bool TPageServices::PostPrepared(std::uint8_t code, const std::function<void()>& prepare,
+                                 const std::function<void()>& undo) const {
     prepare();
-    if (PostPageRequest(code))
+    if (Post(code))
         return true;
     undo();
     return false;
 }
 
-std::string DescribeParameter(int parameter) {
-    return Installed().Describe ? Installed().Describe(parameter) : std::string();
+std::string TPageServices::DescribeParameter(int parameter) const {
+    return Describe ? Describe(parameter) : std::string();
 }

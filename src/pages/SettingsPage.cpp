@@ -22,6 +22,11 @@ TSettingsPage::TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent)
     layout->addWidget(ScrollBox1, 1);
 }
 
+const TPageServices& TSettingsPage::Services() const {
+    static const TPageServices none;
+    return FServices ? *FServices : none;
+}
+
 void TSettingsPage::ShowEmptyNote(bool empty) {
     FEmptyNote->setVisible(empty);
     ScrollBox1->SetVisible(!empty);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Controls.h"
+#include "PageServices.h"
 #include "RefValues.h"
 
 class TSettingsPage : public TForm {
@@ -28,11 +29,17 @@ public:
     // Pages whose content only some generations have show or hide it here.
     virtual void SetContentVisible(bool) {}
 
+    // What the page asks of the program (see PageServices.h); empty ones
+    // until the page is given its own, which must outlive it.
+    const TPageServices& Services() const;
+    void SetServices(const TPageServices* Services) { FServices = Services; }
+
 protected:
     TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent);
 
 private:
     QLabel* FEmptyNote;
+    const TPageServices* FServices = nullptr;
 };
 
 // Which controls a page enters in its reference table at creation.

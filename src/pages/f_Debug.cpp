@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 
-#include "PageServices.h"
 #include "Protocol.h"
 
 namespace {
@@ -81,7 +80,7 @@ void Tform_Debug::PostRow(QObject* sender, int offset, std::uint8_t code) {
     if (!number)
         return;
     const int previous = FRow.load();
-    PostPreparedRequest(
+    Services().PostPrepared(
         code, [this, row = *number - offset] { FRow = row; },
         [this, previous] { FRow = previous; });
 }

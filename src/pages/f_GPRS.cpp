@@ -143,7 +143,7 @@ void TformGPRS::cbGPRSMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
 }
 
 void TformGPRS::etGPRSphoneMouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformGPRS::GroupBox3MouseMove(QObject*, QPoint) {

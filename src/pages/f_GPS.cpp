@@ -4,7 +4,6 @@
 
 #include "HintWindow.h"
 #include "PageLayout.h"
-#include "PageServices.h"
 #include "Protocol.h"
 
 TformGPS::TformGPS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPS", Parent) {
@@ -50,7 +49,7 @@ void TformGPS::cbGPSDebugMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
 }
 
 void TformGPS::cbGPSOffMouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformGPS::GroupBox3MouseMove(QObject*, QPoint) {
@@ -58,7 +57,7 @@ void TformGPS::GroupBox3MouseMove(QObject*, QPoint) {
 }
 
 void TformGPS::Button1Click(QObject*) {
-    PostPageRequest(rqGPSRestart);
+    Services().Post(rqGPSRestart);
 }
 
 void TformGPS::SetContentVisible(bool Visible) {

@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <limits>
 
-#include "PageServices.h"
 #include "Protocol.h"
 #include "TextUtil.h"
 
@@ -152,16 +151,16 @@ TformRecords::TformRecords(TForm* Owner, QWidget* Parent)
 }
 
 void TformRecords::Button7Click(QObject*) {
-    PostPageRequest(rqReadRecordAt);
+    Services().Post(rqReadRecordAt);
 }
 
 void TformRecords::Button3Click(QObject*) {
-    PostPageRequest(rqReadNextRecord);
+    Services().Post(rqReadNextRecord);
 }
 
 void TformRecords::Button4Click(QObject*) {
     Memo1->Clear();
-    PostPageRequest(rqReadBlock);
+    Services().Post(rqReadBlock);
 }
 
 void TformRecords::Button1Click(QObject* Sender) {
@@ -176,27 +175,27 @@ void TformRecords::Button1Click(QObject* Sender) {
 }
 
 void TformRecords::Button8Click(QObject*) {
-    PostPageRequest(rqWriteRecord);
+    Services().Post(rqWriteRecord);
 }
 
 void TformRecords::Button5Click(QObject*) {
-    PostPageRequest(rqReadPointer);
+    Services().Post(rqReadPointer);
 }
 
 void TformRecords::Button6Click(QObject*) {
-    PostPageRequest(rqWritePointer);
+    Services().Post(rqWritePointer);
 }
 
 void TformRecords::Button9Click(QObject*) {
-    PostPageRequest(rqReadAddPointer);
+    Services().Post(rqReadAddPointer);
 }
 
 void TformRecords::Button10Click(QObject*) {
-    PostPageRequest(rqWriteAddPointer);
+    Services().Post(rqWriteAddPointer);
 }
 
 void TformRecords::btnEraseClick(QObject*) {
-    PostPageRequest(rqErase);
+    Services().Post(rqErase);
 }
 
 void TformRecords::Button2Click(QObject*) {

@@ -56,7 +56,7 @@ void TformAcc::cbAccTestMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
 }
 
 void TformAcc::seACCCheckTimeMouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformAcc::GroupBox3MouseMove(QObject*, QPoint) {

@@ -70,7 +70,7 @@ void TformCommon::etObjNumChange(QObject* Sender) {
 }
 
 void TformCommon::etObjNumMouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformCommon::GroupBox2MouseMove(QObject*, QPoint) {

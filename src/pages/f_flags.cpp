@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "HintWindow.h"
-#include "PageServices.h"
 #include "Protocol.h"
 
 namespace {
@@ -175,7 +174,7 @@ void TformFlags::Panel4MouseMove(QObject*, QPoint) {
 }
 
 void TformFlags::btnRSTClick(QObject*) {
-    PostPageRequest(rqResetFlags);
+    Services().Post(rqResetFlags);
 }
 
 void TformFlags::SetContentVisible(bool Visible) {

@@ -7,7 +7,6 @@
 #include "HintWindow.h"
 #include "PageLayout.h"
 #include "PageOps.h"
-#include "PageServices.h"
 #include "Protocol.h"
 
 namespace {
@@ -182,7 +181,7 @@ void TformInOut::Edit1Change(QObject* Sender) {
 }
 
 void TformInOut::CheckBox3MouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformInOut::GroupBox2MouseMove(QObject*, QPoint) {
@@ -194,7 +193,7 @@ void TformInOut::ScrollBox1MouseMove(QObject*, QPoint) {
 }
 
 void TformInOut::Button1Click(QObject*) {
-    PostPageRequest(rqSetOutputs);
+    Services().Post(rqSetOutputs);
 }
 
 void TformInOut::EnableInputFlags() {

@@ -132,7 +132,7 @@ void TformPhones::etPhone1Exit(QObject* Sender) {
 }
 
 void TformPhones::etPhone1MouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender));
+    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformPhones::GroupBox1MouseMove(QObject*, QPoint) {

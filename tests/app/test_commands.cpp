@@ -201,10 +201,10 @@ TEST_F(Connected, ReadAllAndWriteAllCoverThePagesOfTheGeneration) {
 }
 
 TEST_F(Connected, PagesHandTheirRequestsToTheLinkThread) {
-    EXPECT_TRUE(PostPageRequest(rqGPSRestart));
+    EXPECT_TRUE(F.formGPS->Services().Post(rqGPSRestart));
     EXPECT_EQ(Mode(), rqGPSRestart);
     F.tbtnDisconnectClick(F.tbtnDisconnect);
-    EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+    EXPECT_FALSE(F.formGPS->Services().Post(rqGPSRestart));
 }
 
 // The commands' keys, pressed in the window as the operator does; the menus

@@ -20,8 +20,8 @@ TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
               "ab,lower\r\n"
               "AB,upper\r\n"
               "30,last line without a break");
-    LoadDescriptions(dir.File("discription.txt"));
-    const TDescriptionTable& t = DescriptionTable();
+    TDescriptionTable t;
+    t.Load(dir.File("discription.txt"));
     EXPECT_EQ(t.Lookup("1"), "Номер объекта, четыре цифры");
     EXPECT_EQ(t.Lookup("2"), "");
     EXPECT_EQ(t.Lookup(" 2"), "with a blank before the key");
@@ -36,11 +36,12 @@ TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
 TEST(Descriptions, AMissingFileEmptiesTheTable) {
     TTempDir dir;
     dir.Write("d.txt", "5,x\n");
-    LoadDescriptions(dir.File("d.txt"));
-    EXPECT_EQ(DescriptionTable().Lookup("5"), "x");
-    LoadDescriptions(dir.File("missing.txt"));
-    EXPECT_EQ(DescriptionTable().Count(), 0u);
-    EXPECT_EQ(DescriptionTable().Lookup("5"), "");
-    LoadDescriptions(dir.Path()); // a folder is unreadable as a file
-    EXPECT_EQ(DescriptionTable().Count(), 0u);
+    TDescriptionTable t;
+    t.Load(dir.File("d.txt"));
+    EXPECT_EQ(t.Lookup("5"), "x");
+    t.Load(dir.File("missing.txt"));
+    EXPECT_EQ(t.Count(), 0u);
+    EXPECT_EQ(t.Lookup("5"), "");
+    t.Load(dir.Path()); // a folder is unreadable as a file
+    EXPECT_EQ(t.Count(), 0u);
 }

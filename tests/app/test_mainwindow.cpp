@@ -320,9 +320,12 @@ TEST(MainWindow, PagesPostRequestsOnlyWhileALinkThreadExistsAndFindDescriptions)
     SetProgramFolderOverride(home.Path());
     {
         TForm1 f;
-        EXPECT_EQ(DescribeParameter(30), "Инженерные номера");
-        EXPECT_EQ(DescribeParameter(2), "");
-        EXPECT_FALSE(PostPageRequest(rqGPSRestart));
+        for (TForm* page : AllPages(f)) {
+            const TPageServices& services = static_cast<TSettingsPage*>(page)->Services();
+            EXPECT_EQ(services.DescribeParameter(30), "Инженерные номера") << page->Name();
+            EXPECT_EQ(services.DescribeParameter(2), "");
+            EXPECT_FALSE(services.Post(rqGPSRestart));
+        }
     }
     SetProgramFolderOverride("");
 }

@@ -6,7 +6,6 @@
 #include "Appliers.h"
 #include "LinkRig.h"
 #include "NullApplyHost.h"
-#include "PageServices.h"
 #include "PageTable.h"
 #include "Simulator.h"
 
@@ -35,8 +34,16 @@ private:
 };
 
 TPagesRig::TPagesRig()
-    : tv1(Stand(1)), Form1(Stand(2)), StatusPanel4(Stand(3)), Owner(nullptr, "Form1"),
-      Pages(WithStatusPanel(CreateSettingsPages(&Owner, nullptr), StatusPanel4)),
+    : tv1(Stand(1)), Form1(Stand(2)), StatusPanel4(Stand(3)),
+      Owner(nullptr, "Form1"), Services{.PostRequest =
+                                            [this](std::uint8_t code) {
+                                                if (!LinkExists() || LinkEnded())
+                                                    return false;
+                                                FLink->SetMode(code);
+                                                return true;
+                                            },
+                                        .Describe = {}},
+      Pages(WithStatusPanel(CreateSettingsPages(&Owner, nullptr, &Services), StatusPanel4)),
       FHost(std::make_unique<THost>(*this)) {
     FTargets = std::make_unique<TUiTargets>(WriteState);
     FTargets->SplashPanel2 = Stand(4);
@@ -49,19 +56,10 @@ TPagesRig::TPagesRig()
     Device = std::make_unique<TDevOrbelin>(Out, *FTargets);
     Device->SetPages(Pages);
     Device->SetCurrentPage(formCommon);
-    SetPageServices({.PostRequest =
-                         [this](std::uint8_t code) {
-                             if (!LinkExists() || LinkEnded())
-                                 return false;
-                             FLink->SetMode(code);
-                             return true;
-                         },
-                     .Describe = {}});
 }
 
 TPagesRig::~TPagesRig() {
     Disconnect();
-    SetPageServices({});
 }
 
 void TPagesRig::Select(TForm* Page) {

@@ -18,6 +18,7 @@
 #include "DevOrbelin.h"
 #include "LinkRig.h"
 #include "OutArray.h"
+#include "PageServices.h"
 #include "f_Debug.h"
 #include "f_GPRS.h"
 #include "f_GPS.h"
@@ -51,6 +52,8 @@ public:
     QObject* const StatusPanel4;
 
     TForm Owner;
+    // Posts to the rig's link thread while one runs.
+    TPageServices Services;
     // The pages as the window creates them; StatusPanel4 is the stand-in.
     const TDevicePages Pages;
     TformAcc* const formAcc = Pages.formAcc;

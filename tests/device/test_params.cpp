@@ -127,7 +127,7 @@ TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
     c.Sim.Unit().SetValue("+l", "00E6");
     c.Begin();
 
-    ShowParameterHint(p.etLat);
+    ShowParameterHint(p.etLat, p.Services());
     ASSERT_NE(ParamHintWindow(), nullptr);
     ParamHintWindow()->Form()->lbReadClick(nullptr);
     ASSERT_TRUE(c.Rig.WaitUntil([&] { return c.Rig.Mode() == 0; }, 10000));

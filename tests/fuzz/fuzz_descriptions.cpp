@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::ofstream(FilePath, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    LoadDescriptions(FilePath);
+    TDescriptionTable table;
+    table.Load(FilePath);
     // An editor's UTF-8 byte-order mark in front is not part of the first key.
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
@@ -65,7 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         first.try_emplace(FoldCaseCp1251(line.substr(0, comma)),
                           Cp1251ToUtf8(line.substr(comma + 1)));
     }
-    const TDescriptionTable& table = DescriptionTable();
     Check(table.Count() == entries);
     for (const auto& [folded, description] : first)
         Check(table.Lookup(Cp1251ToUtf8(folded)) == description);

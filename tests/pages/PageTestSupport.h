@@ -13,6 +13,7 @@
 
 #include "Controls.h"
 #include "PageServices.h"
+#include "SettingsPage.h"
 #include "WidgetEvents.h"
 
 class TFakeLink {
@@ -20,27 +21,26 @@ public:
     // Descriptions by parameter number, for the hint window.
     explicit TFakeLink(std::map<int, std::string> descriptions = {})
         : FDescriptions(std::move(descriptions)) {
-        SetPageServices({
-            .PostRequest =
-                [this](std::uint8_t code) {
-                    if (!Exists)
-                        return false;
-                    if (OnPost)
-                        OnPost(code);
-                    Posted.push_back(code);
-                    return true;
-                },
-            .Describe =
-                [this](int parameter) {
-                    const auto it = FDescriptions.find(parameter);
-                    return it == FDescriptions.end() ? std::string() : it->second;
-                },
-        });
+        Services.PostRequest = [this](std::uint8_t code) {
+            if (!Exists)
+                return false;
+            if (OnPost)
+                OnPost(code);
+            Posted.push_back(code);
+            return true;
+        };
+        Services.Describe = [this](int parameter) {
+            const auto it = FDescriptions.find(parameter);
+            return it == FDescriptions.end() ? std::string() : it->second;
+        };
     }
-    ~TFakeLink() { SetPageServices({}); }
     TFakeLink(const TFakeLink&) = delete;
     TFakeLink& operator=(const TFakeLink&) = delete;
 
+    // The page posts through this link from now on.
+    void Serve(TSettingsPage& Page) const { Page.SetServices(&Services); }
+
+    TPageServices Services;
     bool Exists = false;
     std::vector<std::uint8_t> Posted;
     // Runs as the request is taken, like the device seeing it.

@@ -12,6 +12,7 @@
 TEST(GPSPage, RestartNeedsALinkThreadAndBoxesMarkAfterARead) {
     TFakeLink link;
     TformGPS page;
+    link.Serve(page);
     page.show();
     page.btnRST->UserClick();
     EXPECT_TRUE(link.Posted.empty());
@@ -125,6 +126,7 @@ TEST(FlagsPage, HeadingsAsPlainCaptionsWithTheLampsCentredUnderThem) {
 TEST(FlagsPage, ResetNeedsALinkThreadAndTheNoteIndentsItsSecondLines) {
     TFakeLink link;
     TformFlags page;
+    link.Serve(page);
     page.show();
     page.btnRST->UserClick();
     EXPECT_TRUE(link.Posted.empty());

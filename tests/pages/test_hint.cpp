@@ -21,6 +21,7 @@ const std::map<int, std::string> Descriptions = {
 TEST(HintWindow, ShownBesideTheControlReplacedByAnotherAndClosedOverTheBackground) {
     TFakeLink link(Descriptions);
     TformCommon page;
+    link.Serve(page);
     page.resize(700, 400);
     page.show();
     ASSERT_EQ(ParamHintWindow(), nullptr);
@@ -57,7 +58,7 @@ TEST(HintWindow, ShownBesideTheControlReplacedByAnotherAndClosedOverTheBackgroun
     HideParameterHint();
 
     // A parameter without a description leaves the area empty.
-    ShowParameterHint(page.etLon);
+    ShowParameterHint(page.etLon, link.Services);
     EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "");
     HideParameterHint();
 }
@@ -74,9 +75,10 @@ TEST(HintWindow, GrowsForLongTextsFromItsPlaceThenScrolls) {
         sentence += "смещение по широте в шагах устройства ";
     TFakeLink link({{3, sentence}, {4, sentence + sentence + sentence + sentence}});
     TformCommon page;
+    link.Serve(page);
     page.show();
     for (TEdit* field : {page.etLat, page.etLon}) {
-        ShowParameterHint(field);
+        ShowParameterHint(field, link.Services);
         TParamHintWindow* window = ParamHintWindow();
         ASSERT_NE(window, nullptr);
         QApplication::processEvents();
@@ -101,7 +103,7 @@ TEST(HintWindow, GrowsForLongTextsFromItsPlaceThenScrolls) {
     }
 
     // The alarm number's default runs past "По умолчанию" in the design width.
-    ShowParameterHint(page.etPhone);
+    ShowParameterHint(page.etPhone, link.Services);
     QApplication::processEvents();
     const THintF* form = ParamHintWindow()->Form();
     const QWidget* viewport = form->ScrollBox1->viewport();
@@ -114,10 +116,11 @@ TEST(HintWindow, GrowsForLongTextsFromItsPlaceThenScrolls) {
 TEST(HintWindow, IsATopmostPopupThatLeavesTheFocusAlone) {
     TFakeLink link(Descriptions);
     TformGPRS page;
+    link.Serve(page);
     page.show();
     page.activateWindow();
     page.etIp->setFocus();
-    ShowParameterHint(page.etIp);
+    ShowParameterHint(page.etIp, link.Services);
     TParamHintWindow* window = ParamHintWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isWindow());
@@ -127,7 +130,7 @@ TEST(HintWindow, IsATopmostPopupThatLeavesTheFocusAlone) {
     EXPECT_FALSE(window->isActiveWindow());
     EXPECT_NE(QApplication::focusWidget(), window);
     // Check boxes have hints too; their default reads "true"/"false".
-    ShowParameterHint(page.cbGPRS);
+    ShowParameterHint(page.cbGPRS, link.Services);
     EXPECT_EQ(ParamHintWindow()->Form()->Label2->Caption(), ": false");
     HideParameterHint();
 }
@@ -135,7 +138,8 @@ TEST(HintWindow, IsATopmostPopupThatLeavesTheFocusAlone) {
 TEST(HintWindow, GoesAwayWithItsControl) {
     TFakeLink link;
     auto* page = new TformCommon;
-    ShowParameterHint(page->etPhone);
+    link.Serve(*page);
+    ShowParameterHint(page->etPhone, link.Services);
     ASSERT_NE(ParamHintWindow(), nullptr);
     delete page;
     EXPECT_EQ(ParamHintWindow(), nullptr);
@@ -146,8 +150,9 @@ TEST(HintWindow, GoesAwayWithItsControl) {
 TEST(HintLinks, ReadAndWriteMarkTheTagOnlyWhileALinkThreadExists) {
     TFakeLink link(Descriptions);
     TformCommon page;
+    link.Serve(page);
     page.show();
-    ShowParameterHint(page.etLat);
+    ShowParameterHint(page.etLat, link.Services);
     THintF* hint = ParamHintWindow()->Form();
 
     ClickMouse(hint->lbRead, QPoint(2, 2));
@@ -164,7 +169,7 @@ TEST(HintLinks, ReadAndWriteMarkTheTagOnlyWhileALinkThreadExists) {
     EXPECT_EQ(page.etObjNum->Tag(), 1);
     // The description still belongs to the parameter while its request is pending.
     HideParameterHint();
-    ShowParameterHint(page.etLat);
+    ShowParameterHint(page.etLat, link.Services);
     EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "Широта");
 
     RestoreParameterTags(&page);
@@ -179,11 +184,12 @@ TEST(HintLinks, ReadAndWriteMarkTheTagOnlyWhileALinkThreadExists) {
 TEST(HintLinks, DefaultWorksWithoutAConnectionAndMarksAgainstTheReadValue) {
     TFakeLink link;
     TformCommon page;
+    link.Serve(page);
     page.show();
     page.FRefValues.Set("etLat", "100");
     page.etLat->SetText("100");
     page.FWasRead = true;
-    ShowParameterHint(page.etLat);
+    ShowParameterHint(page.etLat, link.Services);
     ClickMouse(ParamHintWindow()->Form()->lbDefault, QPoint(2, 2));
     EXPECT_EQ(page.etLat->Text(), "230");
     EXPECT_TRUE(IsMarked(page.etLat));
@@ -191,12 +197,13 @@ TEST(HintLinks, DefaultWorksWithoutAConnectionAndMarksAgainstTheReadValue) {
     HideParameterHint();
 
     TformInOut inout;
+    link.Serve(inout);
     inout.CheckBox7->SetChecked(true);
-    ShowParameterHint(inout.CheckBox7);
+    ShowParameterHint(inout.CheckBox7, link.Services);
     EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "");
     ParamHintWindow()->Form()->lbDefaultClick(nullptr);
     EXPECT_FALSE(inout.CheckBox7->Checked());
-    ShowParameterHint(inout.RadioButton1);
+    ShowParameterHint(inout.RadioButton1, link.Services);
     inout.RadioButton3->SetChecked(true);
     ParamHintWindow()->Form()->lbDefaultClick(nullptr);
     EXPECT_TRUE(inout.RadioButton1->Checked());

@@ -134,7 +134,7 @@ TEST(InOutPage, GenerationsShapeThePage) {
 
     // The fifth row's box now describes the input parameter.
     TFakeLink link({{27, "Входы"}, {28, "Питание"}});
-    ShowParameterHint(page.CheckBox11);
+    ShowParameterHint(page.CheckBox11, link.Services);
     EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "Входы");
     HideParameterHint();
 
@@ -171,6 +171,7 @@ TEST(InOutPage, FirmwareUpToRevisionFortyKnowsNoModeThree) {
 TEST(InOutPage, OutputsAreSetOnlyWithALinkThreadAndEnterPressesTheButton) {
     TFakeLink link;
     TformInOut page;
+    link.Serve(page);
     page.show();
     page.btnSET->UserClick();
     EXPECT_TRUE(link.Posted.empty());

@@ -81,6 +81,7 @@ TEST(RecordsPage, NextBlockAdvancesTheAddressThenAsksForTheBlock) {
     TFakeLink link;
     link.Exists = true;
     TformRecords page;
+    link.Serve(page);
     page.seNum->SetValue(16);
     page.Memo1->AppendLine("0000>old");
     std::string addressSeen;
@@ -104,6 +105,7 @@ TEST(RecordsPage, NextBlockWithoutANumberReportsItAndPostsNothing) {
     link.Exists = true;
     TErrorBox errors;
     TformRecords page;
+    link.Serve(page);
     page.etAddr->SetText("");
     page.Memo1->AppendLine("kept");
     page.Button1->UserClick();
@@ -119,6 +121,7 @@ TEST(RecordsPage, NextBlockWithoutANumberReportsItAndPostsNothing) {
 TEST(RecordsPage, EveryButtonPostsItsRequestOnlyWithALinkThread) {
     TFakeLink link;
     TformRecords page;
+    link.Serve(page);
     const std::pair<TButton*, std::uint8_t> buttons[] = {
         {page.Button7, rqReadRecordAt},   {page.Button3, rqReadNextRecord},
         {page.Button4, rqReadBlock},      {page.Button8, rqWriteRecord},
@@ -149,6 +152,7 @@ TEST(RecordsPage, EveryButtonPostsItsRequestOnlyWithALinkThread) {
 TEST(DebugConsole, RowsAreFoundThroughTheButtonNames) {
     TFakeLink link;
     Tform_Debug page;
+    link.Serve(page);
     for (int n = 1; n <= 30; ++n) {
         EXPECT_EQ(page.FindComponent("Edit" + std::to_string(n)), page.EditN(n));
         EXPECT_EQ(page.ButtonN(n)->Caption(), n % 2 ? "Прочитать" : "Записать");
