@@ -113,7 +113,7 @@ TForm1::TForm1() : TForm(nullptr, "Form1"), FApplyHost(std::make_unique<TApplyTo
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(50);
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded(this, [this] { Timer1Timer(); }); });
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -377,7 +377,7 @@ void TForm1::FormCreate() {
 
     // The previous session's choices and values, once every page and both
     // dialogs exist.
-    Guarded([this] { LoadSettingsAndTell(ProgramFolder() + CurrentSettingsFile); });
+    Guarded(this, [this] { LoadSettingsAndTell(ProgramFolder() + CurrentSettingsFile); });
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -387,7 +387,7 @@ void TForm1::showEvent(QShowEvent* e) {
     FShownOnce = true;
     // Once the window is on the screen, the connection dialog greets the operator.
     QMetaObject::invokeMethod(
-        this, [this] { Guarded([this] { FormActivate(); }); }, Qt::QueuedConnection);
+        this, [this] { Guarded(this, [this] { FormActivate(); }); }, Qt::QueuedConnection);
 }
 
 void TForm1::FormActivate() {
@@ -415,11 +415,11 @@ void TForm1::FormDestroy() {
     SetExceptionHandler([this](const std::string& message) { ReportClosingError(message); });
     // A step that fails is reported and the later ones still run: the link
     // must stop and the log must close whatever happened to the layout.
-    Guarded([this] { SaveWindowLayout(*this); });
+    Guarded(this, [this] { SaveWindowLayout(*this); });
     FLink->End();
     // After the link has ended, before the pages go. The log closes after
     // it, so that a current.ini that could not be saved is in the log too.
-    Guarded([this] { SaveSettings(ProgramFolder() + CurrentSettingsFile); });
+    Guarded(this, [this] { SaveSettings(ProgramFolder() + CurrentSettingsFile); });
     FLog.Stop();
     HideParameterHint();
     for (TForm* page :

@@ -34,6 +34,11 @@ void Refuse(const std::string& Message) {
     std::fprintf(stderr, "orbelin-batch: %s\n", Message.c_str());
 }
 
+// Failures of handlers the event loop runs are told like every other.
+void TellFailures(TUnitSet& Set) {
+    Set.Owner().SetExceptionHandler([](const std::string& message) { Refuse(message); });
+}
+
 int RefuseAll(const std::vector<std::string>& Problems) {
     for (const std::string& p : Problems)
         Refuse(p);
@@ -127,6 +132,7 @@ private:
 
 int RunOne(const TBatchOptions& o) {
     TUnitSet set;
+    TellFailures(set);
     try {
         if (o.Command != "read")
             set.Load(o.In, SetOverrides(o));
@@ -234,6 +240,8 @@ int RunList(const TBatchOptions& o) {
     std::vector<std::string> problems;
     {
         TUnitSet set;
+        TellFailures(set);
+        TellFailures(set);
         for (std::size_t i = 0; i < rows->size(); ++i) {
             const TUnitRow& row = (*rows)[i];
             std::vector<TOverride> overrides = SetOverrides(o);
@@ -389,6 +397,5 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     app.setApplicationName("orbelin-batch");
-    SetExceptionHandler([](const std::string& message) { Refuse(message); });
     return options.Units.empty() ? RunOne(options) : RunList(options);
 }

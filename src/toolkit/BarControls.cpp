@@ -100,7 +100,7 @@ void TStatusBar::paintEvent(QPaintEvent*) {
         if (panel->Style() == TStatusPanelStyle::OwnerDraw) {
             if (OnDrawPanel) {
                 p.save();
-                Guarded([&] { OnDrawPanel(this, panel, p, r); });
+                Guarded(this, [&] { OnDrawPanel(this, panel, p, r); });
                 p.restore();
             }
             continue;
@@ -116,7 +116,7 @@ TToolButton::TToolButton(TForm* Owner, std::string Name, QWidget* Parent)
     SetShowHint(true);
     setAutoRaise(true);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    connect(this, &QToolButton::clicked, this, [this] { Guarded([this] { Click(); }); });
+    connect(this, &QToolButton::clicked, this, [this] { Guarded(this, [this] { Click(); }); });
 }
 
 void TToolButton::Click() {

@@ -8,7 +8,7 @@
 TButton::TButton(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QPushButton>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
     setAutoDefault(false);
-    connect(this, &QPushButton::clicked, this, [this] { Guarded([this] { Click(); }); });
+    connect(this, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Click(); }); });
 }
 
 TButton::~TButton() {
@@ -60,7 +60,7 @@ void TButton::Click() {
 
 void TButton::UserClick() {
     if (isEnabled())
-        Guarded([this] { Click(); });
+        Guarded(this, [this] { Click(); });
 }
 
 void SetButtonBackground(QWidget* button, TColor color) {

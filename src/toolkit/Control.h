@@ -215,7 +215,7 @@ protected:
         if (!hook)
             return;
         if (FCodeDepth == 0) {
-            Guarded([&] { hook(this); });
+            Guarded(this, [&] { hook(this); });
             return;
         }
         try {
@@ -237,7 +237,7 @@ protected:
         if (watched == FPart && e->type() == QEvent::MouseMove && OnMouseMove) {
             const auto* me = static_cast<QMouseEvent*>(e);
             const QPoint pos = FPart->mapTo(this, me->position().toPoint());
-            Guarded([&] { OnMouseMove(this, pos); });
+            Guarded(this, [&] { OnMouseMove(this, pos); });
         }
         return W::eventFilter(watched, e);
     }
@@ -246,18 +246,18 @@ protected:
         W::mouseMoveEvent(e);
         e->accept();
         if (OnMouseMove)
-            Guarded([&] { OnMouseMove(this, e->position().toPoint()); });
+            Guarded(this, [&] { OnMouseMove(this, e->position().toPoint()); });
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         W::mouseReleaseEvent(e); // a check box has toggled by now
         if (OnMouseUp)
-            Guarded([&] { OnMouseUp(this, e->button(), e->position().toPoint()); });
+            Guarded(this, [&] { OnMouseUp(this, e->button(), e->position().toPoint()); });
     }
     void keyPressEvent(QKeyEvent* e) override {
         const std::optional<char32_t> typed = KeyCharacter(*e);
         if (typed && OnKeyPress) {
             char32_t key = *typed;
-            Guarded([&] { OnKeyPress(this, key); });
+            Guarded(this, [&] { OnKeyPress(this, key); });
             if (key == 0) {
                 e->accept();
                 return;

@@ -2,18 +2,18 @@
 
 #include <cstdio>
 
+#include "Form.h"
+
 namespace {
-TExceptionHandler& Handler() {
-    static TExceptionHandler h;
-    return h;
+TExceptionHandler NearestHandler(const QObject* context) {
+    for (const QObject* o = context; o; o = o->parent())
+        if (const auto* form = dynamic_cast<const TForm*>(o); form && form->ExceptionHandler())
+            return form->ExceptionHandler();
+    return {};
 }
 } // namespace
 
-void SetExceptionHandler(TExceptionHandler handler) {
-    Handler() = std::move(handler);
-}
-
-void HandleException(std::exception_ptr error) noexcept {
+void HandleException(const QObject* context, std::exception_ptr error) noexcept {
     std::string message;
     try {
         std::rethrow_exception(error);
@@ -23,8 +23,9 @@ void HandleException(std::exception_ptr error) noexcept {
         message = "Неизвестная ошибка";
     }
     try {
-        if (Handler()) {
-            Handler()(message);
+        // A copy: the handler may replace the form's own while it runs.
+        if (const TExceptionHandler handler = NearestHandler(context)) {
+            handler(message);
             return;
         }
     } catch (...) {

@@ -44,6 +44,10 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string& Caption);
+    // Where failures of the operator's actions on this form's controls go,
+    // unless a form inside it has its own (see ExceptionHandler.h).
+    const TExceptionHandler& ExceptionHandler() const { return FExceptionHandler; }
+    void SetExceptionHandler(TExceptionHandler Handler) { FExceptionHandler = std::move(Handler); }
     void SetPosition(TFormPosition Position) { FPosition = Position; }
     void SetBorder(TFormBorder Border);
 
@@ -75,6 +79,7 @@ private:
     void CenterOnScreen();
 
     mutable std::mutex FMutex;
+    TExceptionHandler FExceptionHandler;
     std::vector<TComponentInfo*> FComponents;
     std::unordered_map<std::string, TComponentInfo*> FByName; // upper-case names
 

@@ -12,7 +12,7 @@ TMenuItem::TMenuItem(TForm* Owner, std::string Name, const std::string& Caption,
             const QSignalBlocker block(this);
             setChecked(!checked);
         }
-        Guarded([this] { Click(); });
+        Guarded(this, [this] { Click(); });
     });
 }
 

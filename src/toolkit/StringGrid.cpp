@@ -75,7 +75,7 @@ void TStringGrid::paintEvent(QPaintEvent*) {
             const QRect cell = CellRect(c, r);
             if (OnDrawCell) {
                 p.save();
-                Guarded([&] { OnDrawCell(this, c, r, p, cell); });
+                Guarded(this, [&] { OnDrawCell(this, c, r, p, cell); });
                 p.restore();
                 continue;
             }

@@ -355,7 +355,8 @@ TEST(MainWindow, EveryMessageBoxCarriesTheWindowsCaption) {
     });
     f.OutArray().PostMsg("Чтение всех параметров завершено!");
     rig.Drain();
-    Guarded([] { throw EConvertError("'x' is not a valid integer value"); });
+    // A failure on a page reaches the window's box.
+    Guarded(f.formRecords, [] { throw EConvertError("'x' is not a valid integer value"); });
     f.mnuAbout->Click();
     EXPECT_EQ(titles, std::vector<std::string>(3, f.Caption()));
     EXPECT_EQ(about.find('\r'), std::string::npos) << about;

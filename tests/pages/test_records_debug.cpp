@@ -13,10 +13,9 @@ namespace {
 // Collects what the application's error box would show.
 class TErrorBox {
 public:
-    TErrorBox() {
-        SetExceptionHandler([this](const std::string& m) { Messages.push_back(m); });
+    void Watch(TForm& Page) {
+        Page.SetExceptionHandler([this](const std::string& m) { Messages.push_back(m); });
     }
-    ~TErrorBox() { SetExceptionHandler({}); }
     std::vector<std::string> Messages;
 };
 } // namespace
@@ -24,6 +23,7 @@ public:
 TEST(RecordsPage, FieldsShowTheirValueInHexadecimal) {
     TErrorBox errors;
     TformRecords page;
+    errors.Watch(page);
     EXPECT_EQ(page.etAddr->Text(), "0000");
     EXPECT_EQ(page.Label3->Caption(), "0x0");
     EXPECT_EQ(page.Label5->Caption(), "0x0");
@@ -105,6 +105,7 @@ TEST(RecordsPage, NextBlockWithoutANumberReportsItAndPostsNothing) {
     link.Exists = true;
     TErrorBox errors;
     TformRecords page;
+    errors.Watch(page);
     link.Serve(page);
     page.etAddr->SetText("");
     page.Memo1->AppendLine("kept");

@@ -125,8 +125,8 @@ TEST(ModalForm, EnterAndEscPressTheDefaultAndCancelButtons) {
 
 TEST(Handlers, FailuresOfOperatorActionsGoToTheHandlerAndOfCodeToTheCaller) {
     std::vector<std::string> reported;
-    SetExceptionHandler([&](const std::string& m) { reported.push_back(m); });
     TForm form(nullptr, "formRecords");
+    form.SetExceptionHandler([&](const std::string& m) { reported.push_back(m); });
     auto* btn = new TButton(&form, "Button1");
     btn->OnClick = [](QObject*) { throw EConvertError("\"\" не является целым числом"); };
     EXPECT_THROW(btn->Click(), EConvertError);
@@ -155,7 +155,6 @@ TEST(Handlers, FailuresOfOperatorActionsGoToTheHandlerAndOfCodeToTheCaller) {
     cb->OnClick = [](QObject*) { throw EConvertError("x"); };
     EXPECT_THROW(cb->SetChecked(true), EConvertError);
     EXPECT_TRUE(cb->Checked());
-    SetExceptionHandler({});
 }
 
 TEST(MouseMoves, ReachControlsAndContainersWithoutAButtonButStopAtTheControl) {
