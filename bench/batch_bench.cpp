@@ -21,7 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 namespace {
 

@@ -41,7 +41,7 @@
 #include <thread>
 #include <vector>
 
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 extern char** environ;
 

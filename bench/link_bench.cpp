@@ -25,8 +25,8 @@
 #include <thread>
 #include <vector>
 
-#include "DevOrbelin.h"
-#include "Simulator.h"
+#include "device/DevOrbelin.h"
+#include "sim/Simulator.h"
 
 namespace {
 

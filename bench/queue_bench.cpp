@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "OutArray.h"
+#include "queue/OutArray.h"
 
 static void BM_PostTakeTwoThreads(benchmark::State& state) {
     TOutArray q;

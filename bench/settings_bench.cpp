@@ -18,17 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "ConnectDlg.h"
-#include "MainForm.h"
-#include "PageOps.h"
-#include "ProgramFolder.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "app/MainForm.h"
+#include "pages/PageOps.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/ProgramFolder.h"
 
 namespace {
 constexpr int Runs = 60;

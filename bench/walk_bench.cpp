@@ -21,12 +21,12 @@
 #include <memory>
 #include <thread>
 
-#include "Appliers.h"
-#include "DevOrbelin.h"
-#include "PageTable.h"
-#include "Simulator.h"
-#include "f_common.h"
-#include "f_inout.h"
+#include "device/DevOrbelin.h"
+#include "device/PageTable.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "queue/Appliers.h"
+#include "sim/Simulator.h"
 
 namespace {
 

@@ -61,12 +61,21 @@ if(ORB_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+set(ORB_SOURCE_ROOT ${PROJECT_SOURCE_DIR}/src)
+
 # orb_library(<name> SOURCES ... [DEPS ...] [QT])
 function(orb_library name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE orb_warnings)
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    # The program's headers are named from src ("link/xModem.h"); a test
+    # support library's from its own folder.
+    cmake_path(IS_PREFIX ORB_SOURCE_ROOT "${CMAKE_CURRENT_SOURCE_DIR}" in_src)
+    if(in_src)
+        target_include_directories(${name} PUBLIC ${ORB_SOURCE_ROOT})
+    else()
+        target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    endif()
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     if(ARG_QT)
         target_link_libraries(${name} PUBLIC Qt6::Widgets)

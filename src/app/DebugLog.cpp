@@ -1,10 +1,10 @@
-#include "DebugLog.h"
+#include "app/DebugLog.h"
 
 #include <filesystem>
 
-#include "Cp1251.h"
-#include "DateTimeText.h"
-#include "FileIo.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/DateTimeText.h"
+#include "toolkit/FileIo.h"
 
 namespace {
 std::filesystem::path PathOf(const std::string& utf8) {

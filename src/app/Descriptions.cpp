@@ -1,12 +1,12 @@
-#include "Descriptions.h"
+#include "app/Descriptions.h"
 
 #include <filesystem>
 
-#include "Cp1251.h"
-#include "Cp1251Case.h"
-#include "FileIo.h"
-#include "ProgramFolder.h"
-#include "TextUtil.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/Cp1251Case.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 constexpr std::size_t MaxDescriptionFile = 4 * 1024 * 1024;

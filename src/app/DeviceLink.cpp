@@ -1,7 +1,7 @@
-#include "DeviceLink.h"
+#include "app/DeviceLink.h"
 
-#include "DevOrbelin.h"
-#include "xModem.h"
+#include "device/DevOrbelin.h"
+#include "link/xModem.h"
 
 TDeviceLink::TDeviceLink(TOutArray& out, const TUiTargets& targets)
     : FOut(out), FTargets(targets), FDevice(std::make_unique<TDevOrbelin>(out, targets)) {}

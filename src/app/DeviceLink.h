@@ -14,9 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "DevicePages.h"
-#include "OutArray.h"
-#include "UiTargets.h"
+#include "device/DevicePages.h"
+#include "link/UiTargets.h"
+#include "queue/OutArray.h"
 
 class TDevOrbelin;
 class TModem;

@@ -1,4 +1,4 @@
-#include "Display.h"
+#include "app/Display.h"
 
 #include <cstdlib>
 #include <string_view>

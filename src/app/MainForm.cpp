@@ -2,7 +2,7 @@
 // status bar indicator, the debug memo and log, the unit generation. The
 // commands (connect, read, write, defaults) are in MainFormCommands.cpp.
 
-#include "MainForm.h"
+#include "app/MainForm.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,24 +10,24 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "ConnectDlg.h"
-#include "DateTimeText.h"
-#include "Descriptions.h"
-#include "HintWindow.h"
-#include "PageTable.h"
-#include "ProgramFolder.h"
-#include "SplashDlg.h"
-#include "ToolImages.h"
-#include "WindowLayout.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_Records.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_flags.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "app/Descriptions.h"
+#include "app/SplashDlg.h"
+#include "app/ToolImages.h"
+#include "app/WindowLayout.h"
+#include "device/PageTable.h"
+#include "pages/HintWindow.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_Records.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_flags.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/DateTimeText.h"
+#include "toolkit/ProgramFolder.h"
 
 namespace {
 const char* const MainCaption = "Настройка Орбелина v7.119";

@@ -17,16 +17,16 @@
 #include <memory>
 #include <string>
 
-#include "Appliers.h"
-#include "Controls.h"
-#include "DebugLog.h"
-#include "Descriptions.h"
-#include "DeviceLink.h"
-#include "DevicePages.h"
-#include "OutArray.h"
-#include "PageServices.h"
-#include "Settings.h"
-#include "UiTargets.h"
+#include "app/DebugLog.h"
+#include "app/Descriptions.h"
+#include "app/DeviceLink.h"
+#include "app/Settings.h"
+#include "device/DevicePages.h"
+#include "link/UiTargets.h"
+#include "pages/PageServices.h"
+#include "queue/Appliers.h"
+#include "queue/OutArray.h"
+#include "toolkit/Controls.h"
 
 class TdlgConnect;
 class TdlgSplash;

@@ -1,19 +1,19 @@
 // TForm1's commands: connect and disconnect, read and write of the current
 // page or of all pages, and the default values.
 
-#include "ConnectDlg.h"
-#include "MainForm.h"
-#include "PageOps.h"
-#include "PageTable.h"
-#include "Protocol.h"
-#include "SplashDlg.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "app/MainForm.h"
+#include "app/SplashDlg.h"
+#include "device/PageTable.h"
+#include "pages/PageOps.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "queue/Protocol.h"
+#include "serial/ConnectDlg.h"
 
 namespace {
 const char* const ShortNumberMessage = "ОШИБКА! Не достаточно цифр в номере!";

@@ -1,4 +1,4 @@
-#include "QtRussian.h"
+#include "app/QtRussian.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

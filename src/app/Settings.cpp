@@ -1,18 +1,18 @@
-#include "Settings.h"
+#include "app/Settings.h"
 
 #include <QFileDialog>
 #include <algorithm>
 #include <vector>
 
-#include "ConnectDlg.h"
-#include "Controls.h"
-#include "Cp1251.h"
-#include "IniFile.h"
-#include "PageTable.h"
-#include "TextUtil.h"
-#include "f_Debug.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "device/PageTable.h"
+#include "pages/f_Debug.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 const char* const ConnectSection = "Connect";

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "DevicePages.h"
-#include "FileIo.h"
+#include "device/DevicePages.h"
+#include "toolkit/FileIo.h"
 
 class QWidget;
 class TForm;

@@ -1,4 +1,4 @@
-#include "SplashDlg.h"
+#include "app/SplashDlg.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

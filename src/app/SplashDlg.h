@@ -7,7 +7,7 @@
 //
 // Threading: GUI thread; Panel2's caption may be read from any thread.
 
-#include "Controls.h"
+#include "toolkit/Controls.h"
 
 class TdlgSplash : public TForm {
 public:

@@ -1,17 +1,17 @@
-#include "WindowLayout.h"
+#include "app/WindowLayout.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
 #include <optional>
 
-#include "BarControls.h"
-#include "Form.h"
-#include "IniFile.h"
-#include "LabelControls.h"
-#include "ProgramFolder.h"
-#include "StringGrid.h"
-#include "TreeView.h"
+#include "toolkit/BarControls.h"
+#include "toolkit/Form.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/LabelControls.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/StringGrid.h"
+#include "toolkit/TreeView.h"
 
 namespace {
 const char* const LayoutFile = "Windows.ini";

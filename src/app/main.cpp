@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "ConnectDlg.h"
-#include "Display.h"
-#include "MainForm.h"
-#include "Platform.h"
-#include "ProgramFolder.h"
-#include "ProgramOptions.h"
-#include "QtRussian.h"
-#include "QuitSignals.h"
+#include "app/Display.h"
+#include "app/MainForm.h"
+#include "app/ProgramOptions.h"
+#include "app/QtRussian.h"
+#include "app/QuitSignals.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/Platform.h"
+#include "toolkit/ProgramFolder.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)

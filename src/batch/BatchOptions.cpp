@@ -1,4 +1,4 @@
-#include "BatchOptions.h"
+#include "batch/BatchOptions.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "BatchReport.h"
+#include "batch/BatchReport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "FileIo.h"
+#include "toolkit/FileIo.h"
 
 namespace {
 

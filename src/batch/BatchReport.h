@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "UnitRun.h"
+#include "batch/UnitRun.h"
 
 struct TUnitRecord {
     std::string Port;

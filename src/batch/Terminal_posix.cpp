@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "Terminal.h"
+#include "batch/Terminal.h"
 
 bool StdoutIsTerminal() {
     return isatty(STDOUT_FILENO) != 0;

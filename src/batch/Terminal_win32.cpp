@@ -1,7 +1,7 @@
 #include <io.h>
 #include <stdio.h>
 
-#include "Terminal.h"
+#include "batch/Terminal.h"
 
 bool StdoutIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;

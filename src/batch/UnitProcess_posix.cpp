@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "UnitProcess.h"
+#include "batch/UnitProcess.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
 #include <QProcess>
 #include <QStringList>
 
-#include "UnitProcess.h"
+#include "batch/UnitProcess.h"
 
 struct TUnitProcess::TImpl {
     TLine OnLine;

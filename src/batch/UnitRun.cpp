@@ -1,4 +1,4 @@
-#include "UnitRun.h"
+#include "batch/UnitRun.h"
 
 #include <QEventLoop>
 #include <QObject>
@@ -9,21 +9,21 @@
 #include <memory>
 #include <set>
 
-#include "Appliers.h"
-#include "Colors.h"
-#include "DebugLog.h"
-#include "DevOrbelin.h"
-#include "DeviceLink.h"
-#include "IniFile.h"
-#include "OutArray.h"
-#include "PageTable.h"
-#include "ParamForm.h"
-#include "Protocol.h"
-#include "TextUtil.h"
-#include "UiTargets.h"
-#include "UnitSet.h"
-#include "f_common.h"
-#include "f_inout.h"
+#include "app/DebugLog.h"
+#include "app/DeviceLink.h"
+#include "batch/UnitSet.h"
+#include "device/DevOrbelin.h"
+#include "device/PageTable.h"
+#include "device/ParamForm.h"
+#include "link/UiTargets.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "queue/Appliers.h"
+#include "queue/OutArray.h"
+#include "queue/Protocol.h"
+#include "toolkit/Colors.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

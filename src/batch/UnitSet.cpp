@@ -1,21 +1,21 @@
-#include "UnitSet.h"
+#include "batch/UnitSet.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "ConnectDlg.h"
-#include "Cp1251.h"
-#include "DevOrbelin.h"
-#include "FileIo.h"
-#include "IniFile.h"
-#include "PageTable.h"
-#include "TextUtil.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "device/DevOrbelin.h"
+#include "device/PageTable.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "Controls.h"
-#include "DevicePages.h"
-#include "Settings.h"
+#include "app/Settings.h"
+#include "device/DevicePages.h"
+#include "toolkit/Controls.h"
 
 class TdlgConnect;
 

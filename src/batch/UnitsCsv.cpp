@@ -1,9 +1,9 @@
-#include "UnitsCsv.h"
+#include "batch/UnitsCsv.h"
 
 #include <set>
 
-#include "Cp1251.h"
-#include "TextUtil.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

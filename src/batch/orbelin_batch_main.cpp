@@ -15,15 +15,15 @@
 #include <map>
 #include <memory>
 
-#include "BatchOptions.h"
-#include "BatchReport.h"
-#include "ExceptionHandler.h"
-#include "FileIo.h"
-#include "Terminal.h"
-#include "UnitProcess.h"
-#include "UnitRun.h"
-#include "UnitSet.h"
-#include "UnitsCsv.h"
+#include "batch/BatchOptions.h"
+#include "batch/BatchReport.h"
+#include "batch/Terminal.h"
+#include "batch/UnitProcess.h"
+#include "batch/UnitRun.h"
+#include "batch/UnitSet.h"
+#include "batch/UnitsCsv.h"
+#include "toolkit/ExceptionHandler.h"
+#include "toolkit/FileIo.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // TDevOrbelin: the requests of the link thread and the standard exchange.
 
-#include "DevOrbelin.h"
+#include "device/DevOrbelin.h"
 
-#include "Protocol.h"
-#include "TextUtil.h"
+#include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 TDevOrbelin::TDevOrbelin(TOutArray& Out, const TUiTargets& Targets)
     : FOut(Out), FTargets(Targets) {}

@@ -25,14 +25,14 @@
 #include <string>
 #include <vector>
 
-#include "Colors.h"
-#include "DevicePages.h"
-#include "OutArray.h"
-#include "ParamForm.h"
-#include "Protocol.h"
-#include "ReplyValue.h"
-#include "UiTargets.h"
-#include "xModem.h"
+#include "device/DevicePages.h"
+#include "device/ParamForm.h"
+#include "device/ReplyValue.h"
+#include "link/UiTargets.h"
+#include "link/xModem.h"
+#include "queue/OutArray.h"
+#include "queue/Protocol.h"
+#include "toolkit/Colors.h"
 
 class QObject;
 class TCheckBox;

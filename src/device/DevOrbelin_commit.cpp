@@ -2,7 +2,7 @@
 // "EEPROM" indicator (0 nothing committed yet, 1 committed, 2 failed,
 // 3 committed but some parameter was not written).
 
-#include "DevOrbelin.h"
+#include "device/DevOrbelin.h"
 
 namespace {
 const char* const CommitFailed =

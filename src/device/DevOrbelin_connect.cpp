@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "DevOrbelin.h"
-#include "TextUtil.h"
+#include "device/DevOrbelin.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "DevOrbelin.h"
-#include "ExceptionHandler.h"
-#include "RecordText.h"
-#include "TextUtil.h"
-#include "WireValue.h"
-#include "f_Debug.h"
-#include "f_Records.h"
+#include "device/DevOrbelin.h"
+#include "device/RecordText.h"
+#include "device/WireValue.h"
+#include "pages/f_Debug.h"
+#include "pages/f_Records.h"
+#include "toolkit/ExceptionHandler.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 const char* const AddressRole = "Адрес записи";

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "DevOrbelin.h"
-#include "TextUtil.h"
-#include "WireValue.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_flags.h"
-#include "f_phones.h"
+#include "device/DevOrbelin.h"
+#include "device/WireValue.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_flags.h"
+#include "pages/f_phones.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "DevOrbelin.h"
-#include "TextUtil.h"
-#include "WireValue.h"
-#include "f_inout.h"
+#include "device/DevOrbelin.h"
+#include "device/WireValue.h"
+#include "pages/f_inout.h"
+#include "toolkit/TextUtil.h"
 
 void TDevOrbelin::ReadInputMasks(TformInOut& Page) {
     Lamp(Page.lbVost, clWindowText);

@@ -5,16 +5,16 @@
 #include <string>
 #include <utility>
 
-#include "DevOrbelin.h"
-#include "PageOps.h"
-#include "PageTable.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_flags.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "device/DevOrbelin.h"
+#include "device/PageTable.h"
+#include "pages/PageOps.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_flags.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
 
 namespace {
 

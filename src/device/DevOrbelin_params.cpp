@@ -3,12 +3,12 @@
 // failure); after a successful exchange the page's reference table holds the
 // value as the control shows it.
 
-#include "Cp1251.h"
-#include "DevOrbelin.h"
-#include "PageOps.h"
-#include "SettingsPage.h"
-#include "TextUtil.h"
-#include "WireValue.h"
+#include "device/DevOrbelin.h"
+#include "device/WireValue.h"
+#include "pages/PageOps.h"
+#include "pages/SettingsPage.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 bool TDevOrbelin::Marked(const QObject* Control) {
     const TComponentInfo* info = ComponentInfoOf(Control);

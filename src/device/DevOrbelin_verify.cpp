@@ -7,12 +7,12 @@
 
 #include <utility>
 
-#include "DevOrbelin.h"
-#include "Protocol.h"
-#include "RefValues.h"
-#include "SettingsPage.h"
-#include "TextUtil.h"
-#include "WireValue.h"
+#include "device/DevOrbelin.h"
+#include "device/WireValue.h"
+#include "pages/RefValues.h"
+#include "pages/SettingsPage.h"
+#include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 // read-only afterwards. The device reads the pages' controls through their
 // thread-safe snapshots only.
 
-#include "OutElement.h"
+#include "queue/OutElement.h"
 
 class TformAcc;
 class TformCommon;

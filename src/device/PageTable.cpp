@@ -1,14 +1,14 @@
-#include "PageTable.h"
+#include "device/PageTable.h"
 
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_Records.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_flags.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_Records.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_flags.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <span>
 #include <vector>
 
-#include "DevicePages.h"
+#include "device/DevicePages.h"
 
 class QObject;
 class QWidget;

@@ -1,11 +1,11 @@
-#include "ParamForm.h"
+#include "device/ParamForm.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "Cp1251.h"
-#include "TextUtil.h"
-#include "WireValue.h"
+#include "device/WireValue.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

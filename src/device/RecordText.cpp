@@ -1,9 +1,9 @@
-#include "RecordText.h"
+#include "device/RecordText.h"
 
 #include <algorithm>
 
-#include "ReplyValue.h"
-#include "TextUtil.h"
+#include "device/ReplyValue.h"
+#include "toolkit/TextUtil.h"
 
 std::string RecordAddress(int Value) {
     return IntToHexUpper(Value, 4);

@@ -1,4 +1,4 @@
-#include "ReplyValue.h"
+#include "device/ReplyValue.h"
 
 bool HasReplyValue(std::string_view Reply) {
     const std::size_t mark = Reply.find('>');

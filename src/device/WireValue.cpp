@@ -1,6 +1,6 @@
-#include "WireValue.h"
+#include "device/WireValue.h"
 
-#include "Colors.h"
+#include "toolkit/Colors.h"
 
 std::optional<std::int32_t> HexReplyValue(std::string_view Value) {
     return StrToIntStrict("$0" + std::string(Value));

@@ -1,6 +1,6 @@
-#include "DialNumber.h"
+#include "link/DialNumber.h"
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 std::string FilterPhone(const std::string& Phone) {
     if (TrimBlanks(Phone).empty())

@@ -1,8 +1,8 @@
-#include "ReplyBuffer.h"
+#include "link/ReplyBuffer.h"
 
 #include <algorithm>
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 TReplyBuffer::TReplyBuffer(std::size_t Limit, std::string_view EndMark)
     : FLimit(Limit), FMark(ToUpperAscii(EndMark)) {}

@@ -1,4 +1,4 @@
-#include "ReplyCheck.h"
+#include "link/ReplyCheck.h"
 
 namespace {
 

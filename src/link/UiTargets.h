@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "OutElement.h"
+#include "queue/OutElement.h"
 
 struct TUiTargets {
     explicit TUiTargets(std::atomic<std::int32_t>& WriteStateValue) : WriteState(WriteStateValue) {}

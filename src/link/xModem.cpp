@@ -2,14 +2,14 @@
 // that are not exchanges. The exchanges are in xModemExchange.cpp, the modem
 // dialogue in xModemDial.cpp.
 
-#include "xModem.h"
+#include "link/xModem.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
-#include "DialNumber.h"
+#include "link/DialNumber.h"
 
 namespace {
 

@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "OutArray.h"
-#include "Protocol.h"
-#include "ReplyBuffer.h"
-#include "ReplyCheck.h"
-#include "Thread.h"
-#include "UiTargets.h"
-#include "WakeSignal.h"
-#include "XComDrv.h"
+#include "link/ReplyBuffer.h"
+#include "link/ReplyCheck.h"
+#include "link/UiTargets.h"
+#include "queue/OutArray.h"
+#include "queue/Protocol.h"
+#include "serial/WakeSignal.h"
+#include "serial/XComDrv.h"
+#include "toolkit/Thread.h"
 
 class TModem : public TThread {
 public:

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "xModem.h"
+#include "link/xModem.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "Cp1251.h"
-#include "TextUtil.h"
-#include "xModem.h"
+#include "link/xModem.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

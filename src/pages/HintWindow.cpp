@@ -1,4 +1,4 @@
-#include "HintWindow.h"
+#include "pages/HintWindow.h"
 
 #include <QGridLayout>
 #include <QScreen>
@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "PageOps.h"
-#include "Protocol.h"
+#include "pages/PageOps.h"
+#include "queue/Protocol.h"
 
 namespace {
 QPointer<QWidget>& CurrentControl() {

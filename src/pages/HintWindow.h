@@ -11,8 +11,8 @@
 #include <QFrame>
 #include <QPointer>
 
-#include "Controls.h"
-#include "PageServices.h"
+#include "pages/PageServices.h"
+#include "toolkit/Controls.h"
 
 // The form inside the popup.
 class THintF : public TForm {

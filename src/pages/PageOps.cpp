@@ -1,12 +1,12 @@
-#include "PageOps.h"
+#include "pages/PageOps.h"
 
 #include <functional>
 #include <optional>
 
-#include "Controls.h"
-#include "Protocol.h"
-#include "SettingsPage.h"
-#include "TextUtil.h"
+#include "pages/SettingsPage.h"
+#include "queue/Protocol.h"
+#include "toolkit/Controls.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 constexpr TFontStyles fsChanged = fsBold | fsUnderline;

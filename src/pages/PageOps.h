@@ -9,7 +9,7 @@
 
 #include <QObject>
 
-#include "RefValues.h"
+#include "pages/RefValues.h"
 
 class TForm;
 

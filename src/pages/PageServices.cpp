@@ -1,4 +1,4 @@
-#include "PageServices.h"
+#include "pages/PageServices.h"
 
 bool TPageServices::Post(std::uint8_t code) const {
     return PostRequest && PostRequest(code);

@@ -1,4 +1,4 @@
-#include "PhoneDigits.h"
+#include "pages/PhoneDigits.h"
 
 TPhoneDigits NormalisePhoneDigits(std::string_view Text, std::size_t MaxDigits) {
     TPhoneDigits result;

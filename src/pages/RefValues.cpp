@@ -1,8 +1,8 @@
-#include "RefValues.h"
+#include "pages/RefValues.h"
 
 #include <algorithm>
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 std::vector<std::pair<std::string, std::string>>::const_iterator
 TRefValues::Locate(std::string_view name) const {

@@ -1,10 +1,10 @@
-#include "SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "PageOps.h"
-#include "Protocol.h"
+#include "pages/PageOps.h"
+#include "queue/Protocol.h"
 
 namespace {
 const char* const EmptyNoteText = "В прошивке этого устройства таких настроек нет.";

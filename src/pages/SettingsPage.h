@@ -11,9 +11,9 @@
 #include <atomic>
 #include <string>
 
-#include "Controls.h"
-#include "PageServices.h"
-#include "RefValues.h"
+#include "pages/PageServices.h"
+#include "pages/RefValues.h"
+#include "toolkit/Controls.h"
 
 class TSettingsPage : public TForm {
 public:

@@ -1,8 +1,8 @@
-#include "f_Debug.h"
+#include "pages/f_Debug.h"
 
 #include <QGridLayout>
 
-#include "Protocol.h"
+#include "queue/Protocol.h"
 
 namespace {
 constexpr int CommandWidth = 65;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 class Tform_Debug : public TSettingsPage {
 public:

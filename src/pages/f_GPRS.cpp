@@ -1,11 +1,11 @@
-#include "f_GPRS.h"
+#include "pages/f_GPRS.h"
 
 #include <limits>
 #include <optional>
 
-#include "HintWindow.h"
-#include "PageLayout.h"
-#include "SampleData.h"
+#include "pages/HintWindow.h"
+#include "pages/PageLayout.h"
+#include "pages/SampleData.h"
 
 namespace {
 constexpr long long MaxTries = 10;

@@ -1,10 +1,10 @@
-#include "f_GPS.h"
+#include "pages/f_GPS.h"
 
 #include <QStyle>
 
-#include "HintWindow.h"
-#include "PageLayout.h"
-#include "Protocol.h"
+#include "pages/HintWindow.h"
+#include "pages/PageLayout.h"
+#include "queue/Protocol.h"
 
 TformGPS::TformGPS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPS", Parent) {
     GroupBox3 = new TGroupBox(this, "GroupBox3");

@@ -1,10 +1,10 @@
-#include "f_Records.h"
+#include "pages/f_Records.h"
 
 #include <QGridLayout>
 #include <limits>
 
-#include "Protocol.h"
-#include "TextUtil.h"
+#include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 constexpr int ButtonWidth = 153;

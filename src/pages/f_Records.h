@@ -7,7 +7,7 @@
 //
 // Threading: GUI thread; the link thread reads the fields' snapshots.
 
-#include "SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 class TformRecords : public TSettingsPage {
 public:

@@ -1,7 +1,7 @@
-#include "f_accum.h"
+#include "pages/f_accum.h"
 
-#include "HintWindow.h"
-#include "PageLayout.h"
+#include "pages/HintWindow.h"
+#include "pages/PageLayout.h"
 
 TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc", Parent) {
     GroupBox3 = new TGroupBox(this, "GroupBox3");

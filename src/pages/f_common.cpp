@@ -1,8 +1,8 @@
-#include "f_common.h"
+#include "pages/f_common.h"
 
-#include "HintWindow.h"
-#include "PageLayout.h"
-#include "SampleData.h"
+#include "pages/HintWindow.h"
+#include "pages/PageLayout.h"
+#include "pages/SampleData.h"
 
 TformCommon::TformCommon(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formCommon", Parent) {
     GroupBox2 = new TGroupBox(this, "GroupBox2");

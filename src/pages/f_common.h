@@ -5,7 +5,7 @@
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
 
-#include "SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 class TformCommon : public TParamPage {
 public:

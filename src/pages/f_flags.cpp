@@ -1,4 +1,4 @@
-#include "f_flags.h"
+#include "pages/f_flags.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "HintWindow.h"
-#include "Protocol.h"
+#include "pages/HintWindow.h"
+#include "queue/Protocol.h"
 
 namespace {
 constexpr int HeadingColumns = 9;

@@ -6,7 +6,7 @@
 //
 // Threading: GUI thread; the link thread reads the shapes' snapshots.
 
-#include "SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 class TformFlags : public TSettingsPage {
 public:

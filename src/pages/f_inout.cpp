@@ -1,13 +1,13 @@
-#include "f_inout.h"
+#include "pages/f_inout.h"
 
 #include <QGridLayout>
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "HintWindow.h"
-#include "PageLayout.h"
-#include "PageOps.h"
-#include "Protocol.h"
+#include "pages/HintWindow.h"
+#include "pages/PageLayout.h"
+#include "pages/PageOps.h"
+#include "queue/Protocol.h"
 
 namespace {
 constexpr int InputTag = 27;

@@ -1,13 +1,13 @@
-#include "f_phones.h"
+#include "pages/f_phones.h"
 
 #include <QVBoxLayout>
 
-#include "HintWindow.h"
-#include "PageLayout.h"
-#include "PhoneDigits.h"
-#include "Protocol.h"
-#include "SampleData.h"
-#include "TextUtil.h"
+#include "pages/HintWindow.h"
+#include "pages/PageLayout.h"
+#include "pages/PhoneDigits.h"
+#include "pages/SampleData.h"
+#include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 bool IsShortNumber(const std::string& text) {

@@ -8,7 +8,7 @@
 // Threading: GUI thread; AllNumbersValid from any thread (snapshots); the
 // link thread uses the controls, FRefValues and the page flags.
 
-#include "SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 class TformPhones : public TParamPage {
 public:

@@ -1,10 +1,10 @@
-#include "Appliers.h"
+#include "queue/Appliers.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "Controls.h"
-#include "Protocol.h"
+#include "queue/Protocol.h"
+#include "toolkit/Controls.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <string>
 
-#include "OutArray.h"
+#include "queue/OutArray.h"
 
 class QObject;
 

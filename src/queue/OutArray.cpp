@@ -1,6 +1,6 @@
-#include "OutArray.h"
+#include "queue/OutArray.h"
 
-#include "DateTimeText.h"
+#include "toolkit/DateTimeText.h"
 
 namespace {
 constexpr auto kAcquire = std::memory_order_acquire;

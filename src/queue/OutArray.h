@@ -21,9 +21,9 @@
 #include <mutex>
 #include <string>
 
-#include "Colors.h"
-#include "OutElement.h"
-#include "Protocol.h"
+#include "queue/OutElement.h"
+#include "queue/Protocol.h"
+#include "toolkit/Colors.h"
 
 class TOutArray {
 public:

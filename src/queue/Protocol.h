@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "OutElement.h"
+#include "queue/OutElement.h"
 
 // Request codes. Codes 2, 7, 15 and 16 are not requests: Dispatch leaves
 // them pending.

@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "CommControlBlock.h"
-#include "WakeSignal.h"
+#include "serial/CommControlBlock.h"
+#include "serial/WakeSignal.h"
 
 enum class TWaitResult {
     Ready,   // the awaited condition holds

@@ -6,9 +6,9 @@
 // counterpart either; asking for it fails instead of silently running without
 // the protection it promises.
 
-#include "CommBackend.h"
-#include "CommSpeed.h"
-#include "XComErr.h"
+#include "serial/CommBackend.h"
+#include "serial/CommSpeed.h"
+#include "serial/XComErr.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,8 +2,8 @@
 // opened for overlapped I/O so that transfers, the event wait and the input
 // wait can run side by side.
 
-#include "CommBackend.h"
-#include "XComErr.h"
+#include "serial/CommBackend.h"
+#include "serial/XComErr.h"
 
 #include <algorithm>
 #include <chrono>

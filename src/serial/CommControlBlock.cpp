@@ -1,4 +1,4 @@
-#include "CommControlBlock.h"
+#include "serial/CommControlBlock.h"
 
 #include <array>
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "XComTypes.h"
+#include "serial/XComTypes.h"
 
 // How a modem-control output line is driven.
 enum TLineControl : std::uint8_t { lcDisable = 0, lcEnable = 1, lcHandshake = 2, lcToggle = 3 };

@@ -1,4 +1,4 @@
-#include "CommSpeed.h"
+#include "serial/CommSpeed.h"
 
 #include <asm/termbits.h>
 #include <cerrno>

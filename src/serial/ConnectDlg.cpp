@@ -1,9 +1,9 @@
-#include "ConnectDlg.h"
+#include "serial/ConnectDlg.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 
-#include "PortList.h"
+#include "serial/PortList.h"
 
 TdlgConnect::TdlgConnect(TForm* Owner)
     : TForm(Owner, "dlgConnect", Owner), OKBtn(new TButton(this, "OKBtn")),

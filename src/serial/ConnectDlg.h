@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "PortList.h"
+#include "serial/PortList.h"
+#include "toolkit/Controls.h"
 
 class TdlgConnect : public TForm {
 public:

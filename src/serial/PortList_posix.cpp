@@ -1,4 +1,4 @@
-#include "PortList.h"
+#include "serial/PortList.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "XComDrv.h"
+#include "serial/XComDrv.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

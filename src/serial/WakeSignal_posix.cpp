@@ -1,4 +1,4 @@
-#include "WakeSignal.h"
+#include "serial/WakeSignal.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

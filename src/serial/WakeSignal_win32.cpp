@@ -1,4 +1,4 @@
-#include "WakeSignal.h"
+#include "serial/WakeSignal.h"
 
 #include <stdexcept>
 #include <string>

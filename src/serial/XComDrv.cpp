@@ -2,10 +2,10 @@
 // component's own properties. Transfers live in XComIO.cpp, the settings
 // objects in XComSettings.cpp.
 
-#include "XComDrv.h"
+#include "serial/XComDrv.h"
 
-#include "CommBackend.h"
-#include "XComEventThread.h"
+#include "serial/CommBackend.h"
+#include "serial/XComEventThread.h"
 
 TCustomComm::TCustomComm() = default;
 

@@ -20,9 +20,9 @@
 #include <mutex>
 #include <string>
 
-#include "CommControlBlock.h"
-#include "XComErr.h"
-#include "XComTypes.h"
+#include "serial/CommControlBlock.h"
+#include "serial/XComErr.h"
+#include "serial/XComTypes.h"
 
 class TWakeSignal;
 

@@ -1,4 +1,4 @@
-#include "XComErr.h"
+#include "serial/XComErr.h"
 
 const char* DeviceErrorText(TDeviceErrorCode Code) {
     switch (Code) {

@@ -1,10 +1,10 @@
-#include "XComEventThread.h"
+#include "serial/XComEventThread.h"
 
 #include <condition_variable>
 #include <functional>
 
-#include "CommBackend.h"
-#include "XComDrv.h"
+#include "serial/CommBackend.h"
+#include "serial/XComDrv.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <mutex>
 
-#include "Thread.h"
-#include "XComTypes.h"
+#include "serial/XComTypes.h"
+#include "toolkit/Thread.h"
 
 class TCommBackend;
 class TCommEventWaiter;

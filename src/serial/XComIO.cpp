@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "CommBackend.h"
-#include "XComDrv.h"
+#include "serial/CommBackend.h"
+#include "serial/XComDrv.h"
 
 namespace {
 

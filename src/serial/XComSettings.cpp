@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "CommBackend.h"
-#include "XComDrv.h"
+#include "serial/CommBackend.h"
+#include "serial/XComDrv.h"
 
 TDataBits TCommDataControl::DataBits() const {
     TCommControlBlock b;

@@ -1,4 +1,4 @@
-#include "Pty.h"
+#include "sim/Pty.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "SimCommandLine.h"
+#include "sim/SimCommandLine.h"
 
 #include <charconv>
 #include <map>
 
-#include "Cp1251.h"
-#include "TextUtil.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 struct TSimCommandLine {
     TSimOptions Options;

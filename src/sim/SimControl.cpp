@@ -1,4 +1,4 @@
-#include "SimControl.h"
+#include "sim/SimControl.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "Thread.h"
+#include "toolkit/Thread.h"
 
 class TSimControl::TServeThread : public TThread {
 public:

@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "Pty.h"
+#include "sim/Pty.h"
 
 class TThread;
 

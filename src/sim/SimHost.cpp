@@ -1,10 +1,10 @@
-#include "SimHost.h"
+#include "sim/SimHost.h"
 
 #include <charconv>
 #include <stdexcept>
 
-#include "SimCommandLine.h"
-#include "TextUtil.h"
+#include "sim/SimCommandLine.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "SimLink.h"
-#include "Simulator.h"
+#include "sim/SimLink.h"
+#include "sim/Simulator.h"
 
 class TSimHost {
 public:

@@ -1,4 +1,4 @@
-#include "SimLink.h"
+#include "sim/SimLink.h"
 
 #include <cerrno>
 #include <cstdio>

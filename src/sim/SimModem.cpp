@@ -1,8 +1,8 @@
-#include "SimModem.h"
+#include "sim/SimModem.h"
 
 #include <algorithm>
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 // A modem's command buffer is small; what does not fit is dropped.

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "SimLog.h"
-#include "SimUnit.h"
+#include "sim/SimLog.h"
+#include "sim/SimUnit.h"
 
 enum class TSimAtReply { Ok, Error, Silent };
 

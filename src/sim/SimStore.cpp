@@ -1,6 +1,6 @@
-#include "SimStore.h"
+#include "sim/SimStore.h"
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "SimUnit.h"
+#include "sim/SimUnit.h"
 
 #include <stdexcept>
 

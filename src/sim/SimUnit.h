@@ -28,8 +28,8 @@
 #include <string_view>
 #include <vector>
 
-#include "SimLog.h"
-#include "SimStore.h"
+#include "sim/SimLog.h"
+#include "sim/SimStore.h"
 
 using TSimClock = std::chrono::steady_clock;
 // Called on the serving thread with what was received ("unit" or "modem" and

@@ -1,6 +1,6 @@
 // The unit's command vocabulary: which text reaches which parameter in which
 // generation, the commit, the actions and the version.
-#include "SimUnit.h"
+#include "sim/SimUnit.h"
 
 namespace {
 const std::string kError = "ERROR\r\n";

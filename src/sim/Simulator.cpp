@@ -1,4 +1,4 @@
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "Thread.h"
+#include "toolkit/Thread.h"
 
 class TSimulator::TServeThread : public TThread {
 public:

@@ -26,9 +26,9 @@
 #include <optional>
 #include <string>
 
-#include "Pty.h"
-#include "SimModem.h"
-#include "SimUnit.h"
+#include "sim/Pty.h"
+#include "sim/SimModem.h"
+#include "sim/SimUnit.h"
 
 class TThread;
 

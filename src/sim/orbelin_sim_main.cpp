@@ -11,11 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DateTimeText.h"
-#include "SimCommandLine.h"
-#include "SimControl.h"
-#include "SimHost.h"
-#include "SimLink.h"
+#include "sim/SimCommandLine.h"
+#include "sim/SimControl.h"
+#include "sim/SimHost.h"
+#include "sim/SimLink.h"
+#include "toolkit/DateTimeText.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);

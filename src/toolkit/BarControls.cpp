@@ -1,4 +1,4 @@
-#include "BarControls.h"
+#include "toolkit/BarControls.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

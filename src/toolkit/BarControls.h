@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class TStatusBar;
 

@@ -1,9 +1,9 @@
-#include "ButtonControls.h"
+#include "toolkit/ButtonControls.h"
 
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 TButton::TButton(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QPushButton>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {

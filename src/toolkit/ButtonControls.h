@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <atomic>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class TForm;
 

@@ -1,10 +1,10 @@
-#include "Colors.h"
+#include "toolkit/Colors.h"
 
 #include <array>
 #include <cstdio>
 #include <utility>
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ComboControls.h"
+#include "toolkit/ComboControls.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class TCustomComboBox : public TControlT<QComboBox> {
 public:

@@ -1,8 +1,8 @@
-#include "Component.h"
+#include "toolkit/Component.h"
 
 #include <unordered_map>
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 namespace {
 std::mutex& RegistryMutex() {

@@ -1,8 +1,8 @@
-#include "Control.h"
+#include "toolkit/Control.h"
 
 #include <QAction>
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 std::optional<char32_t> KeyCharacter(const QKeyEvent& e) {
     switch (e.key()) {

@@ -33,10 +33,10 @@
 #include <type_traits>
 #include <utility>
 
-#include "Colors.h"
-#include "Component.h"
-#include "ExceptionHandler.h"
-#include "QtBridge.h"
+#include "toolkit/Colors.h"
+#include "toolkit/Component.h"
+#include "toolkit/ExceptionHandler.h"
+#include "toolkit/QtBridge.h"
 
 class TForm;
 

@@ -1,13 +1,13 @@
 #pragma once
 // All control classes.
 
-#include "BarControls.h"
-#include "ButtonControls.h"
-#include "ComboControls.h"
-#include "Control.h"
-#include "EditControls.h"
-#include "Form.h"
-#include "LabelControls.h"
-#include "MenuItem.h"
-#include "StringGrid.h"
-#include "TreeView.h"
+#include "toolkit/BarControls.h"
+#include "toolkit/ButtonControls.h"
+#include "toolkit/ComboControls.h"
+#include "toolkit/Control.h"
+#include "toolkit/EditControls.h"
+#include "toolkit/Form.h"
+#include "toolkit/LabelControls.h"
+#include "toolkit/MenuItem.h"
+#include "toolkit/StringGrid.h"
+#include "toolkit/TreeView.h"

@@ -1,4 +1,4 @@
-#include "Cp1251Case.h"
+#include "toolkit/Cp1251Case.h"
 
 #include <array>
 

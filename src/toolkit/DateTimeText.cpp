@@ -1,8 +1,8 @@
-#include "DateTimeText.h"
+#include "toolkit/DateTimeText.h"
 
 #include <cstdio>
 
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 TLocalTime ToLocalTime(std::chrono::system_clock::time_point tp) {
     using namespace std::chrono;

@@ -1,4 +1,4 @@
-#include "EditControls.h"
+#include "toolkit/EditControls.h"
 
 #include <QFontDatabase>
 #include <QTextBlock>

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 // Which typed characters an edit accepts. Backspace always passes, and so do
 // keys that type nothing (arrows, Delete) and Enter, Esc and Tab, which are

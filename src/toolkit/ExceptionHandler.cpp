@@ -1,8 +1,8 @@
-#include "ExceptionHandler.h"
+#include "toolkit/ExceptionHandler.h"
 
 #include <cstdio>
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 namespace {
 TExceptionHandler NearestHandler(const QObject* context) {

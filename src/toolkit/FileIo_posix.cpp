@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "toolkit/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>

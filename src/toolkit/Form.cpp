@@ -1,4 +1,4 @@
-#include "Form.h"
+#include "toolkit/Form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <stdexcept>
 
-#include "ButtonControls.h"
-#include "TextUtil.h"
+#include "toolkit/ButtonControls.h"
+#include "toolkit/TextUtil.h"
 
 TForm::TForm(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QWidget>(Owner, std::move(Name), Parent) {}

@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class QEventLoop;
 class TButton;

@@ -1,8 +1,8 @@
-#include "IniDocument.h"
+#include "toolkit/IniDocument.h"
 
-#include "Cp1251.h"
-#include "Cp1251Case.h"
-#include "TextUtil.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/Cp1251Case.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 bool HasLineBreakOrNul(std::string_view s) {

@@ -1,9 +1,9 @@
-#include "IniFile.h"
+#include "toolkit/IniFile.h"
 
 #include <stdexcept>
 
-#include "Colors.h"
-#include "Cp1251.h"
+#include "toolkit/Colors.h"
+#include "toolkit/Cp1251.h"
 
 namespace {
 std::string Disk(std::string_view utf8) {

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "FileIo.h"
-#include "IniDocument.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/IniDocument.h"
 
 class TIniFile {
 public:

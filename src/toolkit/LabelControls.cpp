@@ -1,4 +1,4 @@
-#include "LabelControls.h"
+#include "toolkit/LabelControls.h"
 
 #include <QPainter>
 

@@ -13,7 +13,7 @@
 #include <QSplitter>
 #include <atomic>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 // A caption. Plain text only (a "<" in a caption is shown, not interpreted).
 // OnClick runs when the left button is released over it.

@@ -1,8 +1,8 @@
-#include "MenuItem.h"
+#include "toolkit/MenuItem.h"
 
 #include <QSignalBlocker>
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 TMenuItem::TMenuItem(TForm* Owner, std::string Name, const std::string& Caption, QObject* Parent)
     : QAction(QStr(Caption), Parent ? Parent : Owner), FInfo(Owner, std::move(Name), this) {

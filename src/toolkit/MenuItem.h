@@ -11,7 +11,7 @@
 #include <atomic>
 #include <string>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 // The caption may mark its mnemonic letter with "&" ("&Сохранить"); Caption
 // gives the text without the mark, as the item reads on the screen.

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <string>
 
-#include "DateTimeText.h"
+#include "toolkit/DateTimeText.h"
 
 TLocalTime PlatformLocalTime(std::time_t t);
 

@@ -1,4 +1,4 @@
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 #include <cstdlib>
 #include <limits.h>

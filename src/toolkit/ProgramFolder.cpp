@@ -1,9 +1,9 @@
-#include "ProgramFolder.h"
+#include "toolkit/ProgramFolder.h"
 
 #include <filesystem>
 #include <mutex>
 
-#include "Platform.h"
+#include "toolkit/Platform.h"
 
 namespace {
 std::mutex gMutex;

@@ -1,4 +1,4 @@
-#include "QtBridge.h"
+#include "toolkit/QtBridge.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "Colors.h"
+#include "toolkit/Colors.h"
 
 QString QStr(std::string_view utf8);
 std::string StdStr(const QString& text);

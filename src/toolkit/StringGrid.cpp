@@ -1,4 +1,4 @@
-#include "StringGrid.h"
+#include "toolkit/StringGrid.h"
 
 TStringGrid::TStringGrid(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QWidget>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {

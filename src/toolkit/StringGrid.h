@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 using TDrawCellEvent =
     std::function<void(QObject* Sender, int ACol, int ARow, QPainter& Canvas, const QRect& Rect)>;

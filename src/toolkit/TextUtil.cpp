@@ -1,4 +1,4 @@
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "Thread.h"
+#include "toolkit/Thread.h"
 
 #include <chrono>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "TreeView.h"
+#include "toolkit/TreeView.h"
 
 #include <QHeaderView>
 #include <algorithm>

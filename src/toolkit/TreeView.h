@@ -9,7 +9,7 @@
 #include <QTreeWidget>
 #include <string>
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class TTreeNode : public QTreeWidgetItem {
 public:

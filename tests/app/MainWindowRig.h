@@ -13,11 +13,11 @@
 #include <string>
 
 #include "../queue/ModalAnswer.h"
-#include "ConnectDlg.h"
-#include "MainForm.h"
-#include "ProgramFolder.h"
-#include "SplashDlg.h"
 #include "TempDir.h"
+#include "app/MainForm.h"
+#include "app/SplashDlg.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/ProgramFolder.h"
 
 // Runs the event loop until Done() holds or TimeoutMs have passed; true
 // when it holds.

@@ -7,16 +7,16 @@
 #include <QTest>
 
 #include "MainWindowRig.h"
-#include "PageServices.h"
-#include "Protocol.h"
-#include "Simulator.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "pages/PageServices.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "queue/Protocol.h"
+#include "sim/Simulator.h"
 
 namespace {
 

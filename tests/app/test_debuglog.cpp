@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Cp1251.h"
-#include "DebugLog.h"
 #include "TempDir.h"
+#include "app/DebugLog.h"
+#include "toolkit/Cp1251.h"
 
 namespace {
 

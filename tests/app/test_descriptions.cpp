@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Descriptions.h"
 #include "TempDir.h"
+#include "app/Descriptions.h"
 
 TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
     TTempDir dir;

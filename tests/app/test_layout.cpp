@@ -3,11 +3,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "Controls.h"
-#include "IniFile.h"
-#include "ProgramFolder.h"
 #include "TempDir.h"
-#include "WindowLayout.h"
+#include "app/WindowLayout.h"
+#include "toolkit/Controls.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/ProgramFolder.h"
 
 namespace {
 // The main window's stored parts, in its component order, with some that are

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ProgramOptions.h"
 #include "TempDir.h"
+#include "app/ProgramOptions.h"
 
 TEST(ProgramOptions, PortHomeAndHelp) {
     TTempDir dir;

@@ -10,10 +10,10 @@
 #include <fstream>
 
 #include "../support/ChildProcess.h"
-#include "Cp1251.h"
 #include "MainWindowRig.h"
-#include "QuitSignals.h"
 #include "TestClock.h"
+#include "app/QuitSignals.h"
+#include "toolkit/Cp1251.h"
 
 namespace {
 using TClock = std::chrono::steady_clock;

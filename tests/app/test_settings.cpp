@@ -8,18 +8,18 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "Cp1251.h"
-#include "IniFile.h"
 #include "MainWindowRig.h"
 #include "Sanitizers.h"
-#include "Settings.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "app/Settings.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/IniFile.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <QTimer>
 
 #include "../toolkit/WidgetEvents.h"
-#include "Appliers.h"
 #include "NullApplyHost.h"
-#include "SplashDlg.h"
+#include "app/SplashDlg.h"
+#include "queue/Appliers.h"
 
 TEST(Splash, ClosesWithOkOnTheDevicesClickAndWithCancelOnTheOperators) {
     TForm owner(nullptr, "Form1");

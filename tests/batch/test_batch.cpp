@@ -17,9 +17,9 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "Simulator.h"
 #include "TempDir.h"
-#include "UnitsCsv.h"
+#include "batch/UnitsCsv.h"
+#include "sim/Simulator.h"
 
 extern char** environ;
 

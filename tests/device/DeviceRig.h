@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "DevOrbelin.h"
 #include "LinkRig.h"
-#include "Simulator.h"
+#include "device/DevOrbelin.h"
+#include "sim/Simulator.h"
 
 // A device whose next page write can be made to have failed a parameter, as
 // the page routines report it.

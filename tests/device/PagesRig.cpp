@@ -3,11 +3,11 @@
 #include <chrono>
 #include <thread>
 
-#include "Appliers.h"
 #include "LinkRig.h"
 #include "NullApplyHost.h"
-#include "PageTable.h"
-#include "Simulator.h"
+#include "device/PageTable.h"
+#include "queue/Appliers.h"
+#include "sim/Simulator.h"
 
 namespace {
 QObject* Stand(std::uintptr_t n) {

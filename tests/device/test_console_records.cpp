@@ -3,10 +3,10 @@
 // add to the records pane, and fields that hold no number.
 #include <gtest/gtest.h>
 
-#include "ExceptionHandler.h"
 #include "PagesRig.h"
-#include "RecordText.h"
-#include "Simulator.h"
+#include "device/RecordText.h"
+#include "sim/Simulator.h"
+#include "toolkit/ExceptionHandler.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // the hint window's links, and texts that must not reach the unit.
 #include <gtest/gtest.h>
 
-#include "HintWindow.h"
 #include "PagesRig.h"
-#include "Simulator.h"
+#include "pages/HintWindow.h"
+#include "sim/Simulator.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "ParamForm.h"
-#include "ReplyValue.h"
+#include "device/ParamForm.h"
+#include "device/ReplyValue.h"
 
 TEST(ExtractReplyValue, TextBetweenTheFirstMarkAndTheLineEnd) {
     struct TCase {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PagesRig.h"
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 namespace {
 

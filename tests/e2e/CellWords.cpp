@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <set>
 
-#include "MainForm.h"
-#include "TextUtil.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_flags.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "app/MainForm.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_flags.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "OperatorRig.h"
 #include "PortPull.h"
 #include "SimSupport.h"
-#include "Simulator.h"
 #include "TestClock.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "sim/Simulator.h"
 
 namespace {
 

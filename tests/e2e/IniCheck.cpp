@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "../app/MainWindowRig.h"
-#include "Cp1251.h"
-#include "IniDocument.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/IniDocument.h"
 
 namespace {
 

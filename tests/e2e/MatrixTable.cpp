@@ -8,7 +8,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "FileIo.h"
+#include "toolkit/FileIo.h"
 
 namespace {
 

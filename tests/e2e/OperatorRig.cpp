@@ -2,7 +2,7 @@
 
 #include <regex>
 
-#include "f_Debug.h"
+#include "pages/f_Debug.h"
 
 namespace {
 const char* const ThreadEnded = " # Поток завершил работу";

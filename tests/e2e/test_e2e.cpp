@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../app/MainWindowRig.h"
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 namespace {
 bool Disconnected(const TForm1& f) {

@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include "OperatorRig.h"
-#include "Simulator.h"
-#include "f_common.h"
+#include "pages/f_common.h"
+#include "sim/Simulator.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORB_SANITIZED 1

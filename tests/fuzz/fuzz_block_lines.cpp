@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "RecordText.h"
-#include "TextUtil.h"
+#include "device/RecordText.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

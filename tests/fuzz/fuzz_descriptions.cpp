@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-#include "Cp1251.h"
-#include "Cp1251Case.h"
-#include "Descriptions.h"
-#include "TextUtil.h"
+#include "app/Descriptions.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/Cp1251Case.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "Cp1251Case.h"
-#include "IniDocument.h"
+#include "toolkit/Cp1251Case.h"
+#include "toolkit/IniDocument.h"
 
 namespace {
 void Check(bool ok) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "TextUtil.h"
-#include "WireValue.h"
+#include "device/WireValue.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "Cp1251.h"
-#include "DialNumber.h"
-#include "PhoneDigits.h"
-#include "TextUtil.h"
+#include "link/DialNumber.h"
+#include "pages/PhoneDigits.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

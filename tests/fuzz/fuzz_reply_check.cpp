@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-#include "Cp1251.h"
-#include "ReplyBuffer.h"
-#include "ReplyCheck.h"
-#include "TextUtil.h"
+#include "link/ReplyBuffer.h"
+#include "link/ReplyCheck.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "Cp1251.h"
-#include "ParamForm.h"
-#include "ReplyValue.h"
-#include "TextUtil.h"
-#include "WireValue.h"
+#include "device/ParamForm.h"
+#include "device/ReplyValue.h"
+#include "device/WireValue.h"
+#include "toolkit/Cp1251.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

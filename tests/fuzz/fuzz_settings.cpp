@@ -16,17 +16,17 @@
 #include <map>
 #include <string>
 
-#include "ConnectDlg.h"
-#include "Controls.h"
-#include "Settings.h"
-#include "TextUtil.h"
-#include "f_Debug.h"
-#include "f_GPRS.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_common.h"
-#include "f_inout.h"
-#include "f_phones.h"
+#include "app/Settings.h"
+#include "pages/f_Debug.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "pages/f_phones.h"
+#include "serial/ConnectDlg.h"
+#include "toolkit/Controls.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 void Check(bool ok) {

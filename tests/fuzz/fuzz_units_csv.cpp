@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "Cp1251.h"
-#include "UnitsCsv.h"
+#include "batch/UnitsCsv.h"
+#include "toolkit/Cp1251.h"
 
 namespace {
 void Check(bool ok) {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "OutArray.h"
-#include "Protocol.h"
 #include "TestClock.h"
-#include "UiTargets.h"
-#include "xModem.h"
+#include "link/UiTargets.h"
+#include "link/xModem.h"
+#include "queue/OutArray.h"
+#include "queue/Protocol.h"
 
 // A control reference that is never dereferenced: the queue only carries it.
 TControlRef FakeControl(std::uintptr_t N);

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "LinkRig.h"
-#include "ReplyBuffer.h"
 #include "SimSupport.h"
-#include "Simulator.h"
+#include "link/ReplyBuffer.h"
+#include "sim/Simulator.h"
 
 namespace {
 

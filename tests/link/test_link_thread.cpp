@@ -8,7 +8,7 @@
 
 #include "LinkRig.h"
 #include "SimSupport.h"
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 TEST(LinkThread, PhoneNumberKeepsOnlyWhatCanBeDialled) {
     const std::vector<std::pair<std::string, std::string>> cases = {

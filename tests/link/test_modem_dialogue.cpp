@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "LinkRig.h"
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
-#include "PageServices.h"
-#include "SettingsPage.h"
 #include "WidgetEvents.h"
+#include "pages/PageServices.h"
+#include "pages/SettingsPage.h"
+#include "toolkit/Controls.h"
 
 class TFakeLink {
 public:

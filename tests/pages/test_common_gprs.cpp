@@ -3,10 +3,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "PageOps.h"
 #include "PageTestSupport.h"
-#include "f_GPRS.h"
-#include "f_common.h"
+#include "pages/PageOps.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_common.h"
 
 namespace {
 // Types over the whole text, as the operator does after selecting it.

@@ -2,12 +2,12 @@
 
 #include <QImage>
 
-#include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Protocol.h"
-#include "f_GPS.h"
-#include "f_accum.h"
-#include "f_flags.h"
+#include "pages/PageOps.h"
+#include "pages/f_GPS.h"
+#include "pages/f_accum.h"
+#include "pages/f_flags.h"
+#include "queue/Protocol.h"
 
 TEST(GPSPage, RestartNeedsALinkThreadAndBoxesMarkAfterARead) {
     TFakeLink link;

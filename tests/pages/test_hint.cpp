@@ -4,14 +4,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "HintWindow.h"
-#include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Protocol.h"
 #include "Sanitizers.h"
-#include "f_GPRS.h"
-#include "f_common.h"
-#include "f_inout.h"
+#include "pages/HintWindow.h"
+#include "pages/PageOps.h"
+#include "pages/f_GPRS.h"
+#include "pages/f_common.h"
+#include "pages/f_inout.h"
+#include "queue/Protocol.h"
 
 namespace {
 const std::map<int, std::string> Descriptions = {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "HintWindow.h"
-#include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Protocol.h"
-#include "f_inout.h"
+#include "pages/HintWindow.h"
+#include "pages/PageOps.h"
+#include "pages/f_inout.h"
+#include "queue/Protocol.h"
 
 namespace {
 // The eight event boxes of inputs 1 to 4.

@@ -4,9 +4,9 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 
-#include "PageOps.h"
 #include "PageTestSupport.h"
-#include "f_phones.h"
+#include "pages/PageOps.h"
+#include "pages/f_phones.h"
 
 namespace {
 void Paste(TEdit* field, const QString& text) {

@@ -3,11 +3,11 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "PageOps.h"
 #include "PageTestSupport.h"
-#include "Protocol.h"
-#include "f_Debug.h"
-#include "f_Records.h"
+#include "pages/PageOps.h"
+#include "pages/f_Debug.h"
+#include "pages/f_Records.h"
+#include "queue/Protocol.h"
 
 namespace {
 // Collects what the application's error box would show.

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "Appliers.h"
-#include "Controls.h"
 #include "ModalAnswer.h"
+#include "queue/Appliers.h"
+#include "toolkit/Controls.h"
 
 namespace {
 

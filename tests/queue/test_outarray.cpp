@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "OutArray.h"
+#include "queue/OutArray.h"
 
 namespace {
 

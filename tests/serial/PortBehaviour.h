@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "XComDrv.h"
+#include "serial/XComDrv.h"
 
 // Where a platform, or wine standing in for Windows, differs (README,
 // "Windows"). The suite checks what every platform promises and, where they

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "PortBehaviour.h"
-#include "Simulator.h"
+#include "sim/Simulator.h"
 
 namespace {
 

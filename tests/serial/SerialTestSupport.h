@@ -5,7 +5,7 @@
 
 #include "SimSupport.h"
 #include "TestClock.h"
-#include "XComDrv.h"
+#include "serial/XComDrv.h"
 
 // A component on the slave side of Pty at the link's settings, opened.
 inline void OpenOnPty(TXComm& Comm, const TPty& Pty) {

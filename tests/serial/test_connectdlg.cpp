@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "ConnectDlg.h"
+#include "serial/ConnectDlg.h"
 
 namespace {
 std::vector<std::string> Names(const TForm& form) {

@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
-#include "CommControlBlock.h"
-#include "XComErr.h"
+#include "serial/CommControlBlock.h"
+#include "serial/XComErr.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "PortList.h"
+#include "serial/PortList.h"
 
 namespace fs = std::filesystem;
 

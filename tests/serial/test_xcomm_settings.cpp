@@ -7,8 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "CommBackend.h"
 #include "SerialTestSupport.h"
+#include "serial/CommBackend.h"
 
 namespace {
 

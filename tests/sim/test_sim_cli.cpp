@@ -13,9 +13,9 @@
 #include <unistd.h>
 
 #include "../support/ChildProcess.h"
-#include "SimCommandLine.h"
-#include "SimLink.h"
 #include "TestPort.h"
+#include "sim/SimCommandLine.h"
+#include "sim/SimLink.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <sys/stat.h>
 
-#include "Simulator.h"
 #include "TestClock.h"
 #include "TestPort.h"
+#include "sim/Simulator.h"
 
 namespace {
 

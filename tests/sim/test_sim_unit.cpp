@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "Simulator.h"
 #include "TestPort.h"
+#include "sim/Simulator.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // Override what a test needs to see.
 // Threading: the GUI thread, as every applier host.
 
-#include "Appliers.h"
+#include "queue/Appliers.h"
 
 class TNullApplyHost : public TApplyHost {
 public:

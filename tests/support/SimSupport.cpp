@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "SimCommandLine.h"
 #include "TestClock.h"
+#include "sim/SimCommandLine.h"
 
 void MasterWrite(TPty& Pty, const std::string& Bytes) {
     std::size_t done = 0;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "FastModem.h"
-#include "Pty.h"
-#include "SimModem.h"
+#include "sim/Pty.h"
+#include "sim/SimModem.h"
 
 // Writes all of Bytes into the master side; throws std::runtime_error when
 // the line takes none of them within a few seconds.

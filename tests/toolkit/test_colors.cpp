@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Colors.h"
+#include "toolkit/Colors.h"
 
 TEST(Colors, NamedColoursRoundTrip) {
     for (TColor c : {clBlack, clMaroon, clGreen,      clOlive,  clNavy,    clPurple, clTeal,

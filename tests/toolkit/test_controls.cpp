@@ -3,8 +3,8 @@
 #include <QImage>
 #include <QVBoxLayout>
 
-#include "Controls.h"
 #include "WidgetEvents.h"
+#include "toolkit/Controls.h"
 
 TEST(CheckBox, MouseUpSeesTheToggledStateAndCodeChangesRunOnClick) {
     TForm form(nullptr, "formGPS");

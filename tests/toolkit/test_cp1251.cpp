@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Cp1251.h"
+#include "toolkit/Cp1251.h"
 
 TEST(Cp1251, EveryByteDecodesAndRoundTrips) {
     std::string all;

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <thread>
 
-#include "Controls.h"
 #include "WidgetEvents.h"
+#include "toolkit/Controls.h"
 
 TEST(KeyFilter, AdmitsOnlyItsCharactersAndKeysThatAreNotText) {
     struct Case {

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <thread>
 
-#include "Controls.h"
 #include "WidgetEvents.h"
+#include "toolkit/Controls.h"
 
 TEST(FormRegistry, FindsByNameFromAnyThreadInCreationOrder) {
     TForm page(nullptr, "formInOut");

@@ -9,8 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "IniFile.h"
 #include "TempDir.h"
+#include "toolkit/IniFile.h"
 
 namespace {
 const std::string Sample = "; settings\r\n"

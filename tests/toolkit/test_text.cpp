@@ -2,10 +2,10 @@
 
 #include <regex>
 
-#include "DateTimeText.h"
-#include "Platform.h"
-#include "ProgramFolder.h"
-#include "TextUtil.h"
+#include "toolkit/DateTimeText.h"
+#include "toolkit/Platform.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/TextUtil.h"
 
 TEST(DateTimeText, FixedRussianFormat) {
     TLocalTime t;

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "Thread.h"
+#include "toolkit/Thread.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "TextUtil.h"
+#include "toolkit/TextUtil.h"
 
 bool UnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");

@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "PortList.h"
-#include "ProgramFolder.h"
 #include "WinTestSupport.h"
-#include "XComErr.h"
+#include "serial/PortList.h"
+#include "serial/XComErr.h"
+#include "toolkit/ProgramFolder.h"
 
 namespace {
 

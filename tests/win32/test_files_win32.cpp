@@ -8,9 +8,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "FileIo.h"
-#include "IniFile.h"
 #include "WinTestSupport.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/IniFile.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include "FastModem.h"
 #include "LinkRig.h"
-#include "OutArray.h"
-#include "Protocol.h"
 #include "WinTestSupport.h"
-#include "xModem.h"
+#include "link/xModem.h"
+#include "queue/OutArray.h"
+#include "queue/Protocol.h"
 
 namespace {
 

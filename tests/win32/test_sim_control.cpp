@@ -15,10 +15,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "SimControl.h"
-#include "SimHost.h"
 #include "TempDir.h"
-#include "TextUtil.h"
+#include "sim/SimControl.h"
+#include "sim/SimHost.h"
+#include "toolkit/TextUtil.h"
 
 extern char** environ;
 
