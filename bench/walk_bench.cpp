@@ -21,6 +21,7 @@
 #include <memory>
 #include <thread>
 
+#include "NullApplyHost.h"
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "pages/f_common.h"
@@ -37,15 +38,9 @@ QObject* Stand(std::uintptr_t n) {
     return reinterpret_cast<QObject*>(n * 64);
 }
 
-class THost : public TApplyHost {
+class THost : public TNullApplyHost {
 public:
     explicit THost(TformInOut* Page) : FPage(Page) {}
-    void AppendMemoLine(const std::string&) override {}
-    bool LogEnabled() const override { return false; }
-    void WriteLogLine(const std::string&) override {}
-    bool IsMainWindow(const QObject*) const override { return false; }
-    void SetGeneration(int) override {}
-    void RepaintStatusBar() override {}
     bool IsInputsPage(const QObject* Control) const override { return Control == FPage; }
     void SetInputFlagsEnabled(bool Enabled) override {
         Enabled ? FPage->EnableInputFlags() : FPage->DisableInputFlags();

@@ -6,59 +6,28 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "batch/UnitsCsv.h"
 #include "sim/Simulator.h"
 
-extern char** environ;
-
 namespace {
 
-struct TRun {
-    int Exit = -1;
-    std::string Out, Err;
-};
+using TRun = TChildRun;
 
-// The program run to its end, its output in files (the thread checker
-// cannot follow QProcess's start). The wait is for its exit; a unit takes
-// about 7 s against the simulator, and the program ends a unit that takes
-// longer than its --limit.
+// The program run to its end (the thread checker cannot follow QProcess's
+// start). A unit takes about 7 s against the simulator, and the program
+// ends a unit that takes longer than its --limit.
 TRun Batch(const std::vector<std::string>& Args) {
-    TTempDir out;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.File("out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, out.File("err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{ORB_BATCH};
-    all.insert(all.end(), Args.begin(), Args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    TRun run;
-    if (posix_spawn(&pid, ORB_BATCH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.Out = out.Read("out");
-    run.Err = out.Read("err");
-    return run;
+    return RunChild(ORB_BATCH, Args);
 }
 
 std::string FileText(const QJsonValue& Path) {

@@ -1,6 +1,8 @@
 #pragma once
-// A program of this build run as a child process, its stdout and stderr on
-// pipes, for tests of the executables from start to exit (POSIX only).
+// A program of this build run as a child process, for tests of the
+// executables from start to exit (POSIX only): TChildProcess with its stdout
+// and stderr on pipes, to talk to it while it runs; RunChild to its end with
+// both outputs in files, for a program that may write more than a pipe holds.
 
 #include <csignal>
 #include <fcntl.h>
@@ -12,7 +14,18 @@
 #include <unistd.h>
 #include <vector>
 
+#include "TempDir.h"
+
 extern char** environ;
+
+// argv for posix_spawn: the program, then its arguments; points into All.
+inline std::vector<char*> SpawnArgv(std::vector<std::string>& All) {
+    std::vector<char*> argv;
+    for (std::string& a : All)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return argv;
+}
 
 class TChildProcess {
 public:
@@ -26,10 +39,7 @@ public:
         posix_spawn_file_actions_adddup2(&actions, err[1], 2);
         std::vector<std::string> all{program};
         all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+        const std::vector<char*> argv = SpawnArgv(all);
         const int rc = posix_spawn(&FPid, program.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
@@ -89,3 +99,34 @@ private:
     int FOut = -1;
     int FErr = -1;
 };
+
+struct TChildRun {
+    int Exit = -1; // -1 also when it could not start or a signal ended it
+    std::string Out, Err;
+};
+
+// Waits for the exit, however long the program takes: the program itself
+// must bound its run.
+inline TChildRun RunChild(const std::string& Program, const std::vector<std::string>& Args) {
+    TTempDir out;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.File("out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, out.File("err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> all{Program};
+    all.insert(all.end(), Args.begin(), Args.end());
+    const std::vector<char*> argv = SpawnArgv(all);
+    pid_t pid = -1;
+    TChildRun run;
+    if (posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.Out = out.Read("out");
+    run.Err = out.Read("err");
+    return run;
+}
