@@ -302,15 +302,6 @@ void TForm1::CreateStatusBar() {
 void TForm1::CreatePages() {
     auto* grid = static_cast<QGridLayout*>(mpanel->layout());
     FPages = CreateSettingsPages(this, mpanel, &FPageServices);
-    formAcc = FPages.formAcc;
-    formGPRS = FPages.formGPRS;
-    formInOut = FPages.formInOut;
-    formGPS = FPages.formGPS;
-    formRecords = FPages.formRecords;
-    formPhones = FPages.formPhones;
-    formFlags = FPages.formFlags;
-    form_Debug = FPages.form_Debug;
-    formCommon = FPages.formCommon;
     for (const TPageInfo& row : PageTable()) {
         TForm* page = row.Get(FPages);
         grid->addWidget(page, 0, 0);
@@ -425,11 +416,6 @@ void TForm1::FormDestroy() {
     for (TForm* page :
          std::initializer_list<TForm*>{formAcc, formGPRS, formRecords, form_Debug, formCommon})
         delete page;
-    formAcc = nullptr;
-    formGPRS = nullptr;
-    formRecords = nullptr;
-    form_Debug = nullptr;
-    formCommon = nullptr;
     FPages = {};
     FPageServices = {};
     SetExceptionHandler({});

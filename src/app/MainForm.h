@@ -42,6 +42,10 @@ class TformRecords;
 class Tform_Debug;
 
 class TForm1 : public TForm {
+    // The pages as created (see PageTable.h), handed to the link and to the
+    // generation view. First, so that the named pages below are its members.
+    TDevicePages FPages;
+
 public:
     // Builds the window and runs the start-up sequence.
     TForm1();
@@ -92,16 +96,17 @@ public:
     TStatusBar* StatusBar1;
     QTimer* Timer1;
 
-    // The pages, in the order they are created.
-    TformAcc* formAcc = nullptr;
-    TformGPRS* formGPRS = nullptr;
-    TformInOut* formInOut = nullptr;
-    TformGPS* formGPS = nullptr;
-    TformRecords* formRecords = nullptr;
-    TformPhones* formPhones = nullptr;
-    TformFlags* formFlags = nullptr;
-    Tform_Debug* form_Debug = nullptr;
-    TformCommon* formCommon = nullptr;
+    // The pages by name: FPages's own members, null before they are created
+    // and after the window has closed.
+    TformAcc*& formAcc = FPages.formAcc;
+    TformGPRS*& formGPRS = FPages.formGPRS;
+    TformInOut*& formInOut = FPages.formInOut;
+    TformGPS*& formGPS = FPages.formGPS;
+    TformRecords*& formRecords = FPages.formRecords;
+    TformPhones*& formPhones = FPages.formPhones;
+    TformFlags*& formFlags = FPages.formFlags;
+    Tform_Debug*& form_Debug = FPages.form_Debug;
+    TformCommon*& formCommon = FPages.formCommon;
 
     TdlgSplash* dlgSplash = nullptr;
     TdlgConnect* dlgConnect = nullptr;
@@ -149,6 +154,8 @@ public:
     // The unit generation: shows and hides the page content it has no use for.
     void SetGeneration(std::int32_t Generation);
     std::int32_t Generation() const { return FGeneration; }
+    // The pages as created, and the status bar panel the walks report in.
+    const TDevicePages& Pages() const { return FPages; }
     // The "EEPROM" indicator's state, 0..3; setting it only stores the value.
     std::int32_t WriteState() const { return FWriteState.load(std::memory_order_acquire); }
     void SetWriteState(std::int32_t State) { FWriteState.store(State, std::memory_order_release); }
@@ -211,8 +218,6 @@ private:
 
     std::unique_ptr<TOutArray> FOutArray;
     std::unique_ptr<TDeviceLink> FLink;
-    // The pages as created, handed to the link and to the generation view.
-    TDevicePages FPages;
     // What the pages ask of the window; emptied as the window closes.
     TPageServices FPageServices;
     TDescriptionTable FDescriptions;

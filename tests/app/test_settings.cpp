@@ -28,16 +28,8 @@ std::vector<TForm*> StoredPages(const TForm1& f) {
 }
 
 TSettingsTargets Targets(const TForm1& f) {
-    return {.dlgConnect = f.dlgConnect,
-            .mnuMemo = f.mnuMemo,
-            .mnuLog = f.mnuLog,
-            .Pages = {.formCommon = f.formCommon,
-                      .formGPRS = f.formGPRS,
-                      .formGPS = f.formGPS,
-                      .formAcc = f.formAcc,
-                      .formInOut = f.formInOut,
-                      .formPhones = f.formPhones,
-                      .form_Debug = f.form_Debug}};
+    return {
+        .dlgConnect = f.dlgConnect, .mnuMemo = f.mnuMemo, .mnuLog = f.mnuLog, .Pages = f.Pages()};
 }
 
 // Every value a settings file stores, by "section/key".
