@@ -31,7 +31,9 @@ constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration,
             &TSlot<TPage, Member>::Create};
 }
 
-// Generation 1 reads its inputs one by one: ten event codes and output 1.
+// Number, tree caption, content by generation, then {read, write} for
+// generations 0, 1 and 2. Generation 1 reads its inputs one by one: ten
+// event codes and output 1.
 constexpr std::array<TPageInfo, 9> Table = {
     Row<TformCommon, &TDevicePages::formCommon>(1, "Общие Установки", false,
                                                 {{{8, 8}, {8, 8}, {8, 8}}}),
