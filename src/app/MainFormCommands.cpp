@@ -127,7 +127,8 @@ void TForm1::tbtnReadAllClick(QObject*) {
 void TForm1::tbtnWriteAllClick(QObject*) {
     if (!FLink->Exists())
         return;
-    if (PageInfoOf(FPages, formPhones)->WrittenIn(FGeneration) && !PhoneNumbersValid())
+    const TPageInfo* phones = PageInfoOf(FPages, formPhones);
+    if (phones && phones->WrittenIn(FGeneration) && !PhoneNumbersValid())
         return;
     for (const TPageInfo& row : PageTable())
         if (auto* page = dynamic_cast<TParamPage*>(row.Get(FPages));
