@@ -50,6 +50,9 @@ public:
     // Writes are read back and compared before they are committed.
     void SetVerifyWrites(bool On);
     bool VerifyWrites() const;
+    // The device, for what it knows of the request under way (progress,
+    // the handshake, the version).
+    const TDevOrbelin& Device() const { return *FDevice; }
     TControlRef CurrentPage() const;
     void SetCurrentPage(TControlRef Page);
 

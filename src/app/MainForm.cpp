@@ -165,7 +165,9 @@ void TForm1::CreateMenus() {
     N2 = AddItem(this, mnuProperties, "N2", "По умолчанию &все");
     N2->OnClick = [this](QObject* s) { N2Click(s); };
     mnuVerify = AddItem(this, mnuProperties, "mnuVerify", "Проверять запись");
-    mnuVerify->SetChecked(false);
+    // A proven write costs seconds and saves a trip back to the vehicle: on
+    // unless the operator's stored choice says otherwise.
+    mnuVerify->SetChecked(true);
     mnuVerify->OnClick = [this](QObject* s) { mnuVerifyClick(s); };
 
     mnuDebug = AddMenu(MainMenu1, "mnuDebug", "&Отладка");
@@ -362,13 +364,14 @@ void TForm1::FormCreate() {
     FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
     FPages.StatusPanel4 = StatusBar1->Panel(4);
     FLink->SetPages(FPages);
+    FLink->SetVerifyWrites(mnuVerify->Checked());
 
     tv1->Select(tv1->Node(0));
     tv1->FullExpand();
 
     // The previous session's choices and values, once every page and both
     // dialogs exist.
-    Guarded(this, [this] { LoadSettingsAndTell(ProgramFolder() + CurrentSettingsFile); });
+    Guarded(this, [this] { LoadSettingsAndTell(ProgramFolder() + CurrentSettingsFile, true); });
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -558,20 +561,21 @@ void TForm1::mnuVerifyClick(QObject*) {
     FLink->SetVerifyWrites(on);
 }
 
-TSettingsTargets TForm1::SettingsTargets() const {
+TSettingsTargets TForm1::SettingsTargets(bool OwnFile) const {
     return {.dlgConnect = dlgConnect,
             .mnuMemo = mnuMemo,
             .mnuLog = mnuLog,
             .Pages = FPages,
-            .mnuVerify = mnuVerify};
+            .mnuVerify = mnuVerify,
+            .OwnFile = OwnFile};
 }
 
-TSettingsLoadReport TForm1::LoadSettings(const std::string& FileName) {
-    return ::LoadSettings(FileName, SettingsTargets());
+TSettingsLoadReport TForm1::LoadSettings(const std::string& FileName, bool OwnFile) {
+    return ::LoadSettings(FileName, SettingsTargets(OwnFile));
 }
 
-void TForm1::LoadSettingsAndTell(const std::string& FileName) {
-    const TSettingsLoadReport report = LoadSettings(FileName);
+void TForm1::LoadSettingsAndTell(const std::string& FileName, bool OwnFile) {
+    const TSettingsLoadReport report = LoadSettings(FileName, OwnFile);
     if (report.Empty())
         return;
     QMessageBox box(QMessageBox::Warning, QStr(MainCaption), QStr(report.Text(FileName)),

@@ -145,7 +145,7 @@ public:
     // The settings files: the connection dialog, the debug switches, the
     // parameter pages and the console. Both throw EFileError naming the file;
     // a load returns what it could not take as it stands.
-    TSettingsLoadReport LoadSettings(const std::string& FileName);
+    TSettingsLoadReport LoadSettings(const std::string& FileName, bool OwnFile = false);
     void SaveSettings(const std::string& FileName);
     // Asks for the file of "Сохранить" and "Загрузить" (a file dialog; tests
     // put their own answer here).
@@ -192,7 +192,8 @@ private:
     void ApplyMemoHeight();
     // Loads a settings file for the operator: what could not be taken is
     // shown in one message, before anything can be written to the unit.
-    void LoadSettingsAndTell(const std::string& FileName);
+    // OwnFile: current.ini, whose stored choices hold both ways.
+    void LoadSettingsAndTell(const std::string& FileName, bool OwnFile = false);
     // What fails while the window closes: stderr, and the log while it is on.
     void ReportClosingError(const std::string& Message);
 
@@ -213,8 +214,14 @@ private:
     int SelectedPageNumber() const;
     TForm* CurrentPage() const;
     bool PhoneNumbersValid() const;
+    // Some parameter of the pages has a value a write may send; otherwise
+    // the operator is told what to do first.
+    bool AnyValueKnown(const std::vector<TParamPage*>& Pages) const;
+    // Connecting, a failed connect or the operator's disconnect: nothing
+    // that describes the unit last connected stays on the screen.
+    void ForgetUnit();
     void StartRequest(std::uint8_t Code);
-    TSettingsTargets SettingsTargets() const;
+    TSettingsTargets SettingsTargets(bool OwnFile = false) const;
 
     std::unique_ptr<TOutArray> FOutArray;
     std::unique_ptr<TDeviceLink> FLink;

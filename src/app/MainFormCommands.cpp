@@ -10,6 +10,7 @@
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_common.h"
+#include "pages/f_flags.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "queue/Protocol.h"
@@ -17,6 +18,9 @@
 
 namespace {
 const char* const ShortNumberMessage = "ОШИБКА! Не достаточно цифр в номере!";
+const char* const NothingToWrite =
+    "Значения параметров неизвестны: их нет ни из блока, ни из набора, ни от оператора. "
+    "Сначала прочитайте параметры из блока или загрузите набор.";
 
 void ClearFlags(TParamPage* page) {
     page->FWasRead = false;
@@ -37,15 +41,44 @@ void TForm1::mnuConnectClick(QObject*) {
         ConnectAsChosen();
 }
 
+void TForm1::ForgetUnit() {
+    // The lamps, marks and indicators describe the unit last connected; the
+    // values stay (they may be the set for the next unit), but what only
+    // that unit held does not.
+    for (TParamPage* page : ParameterPages(FPages)) {
+        ResetChangeMarks(page);
+        ClearFlags(page);
+        for (const std::string& name : page->FRefValues.RecordNames())
+            page->FRefValues.Update(name, [](TParamRecord& r) {
+                if (r.Source == TValueSource::Unit && !r.Exact)
+                    r.Source = TValueSource::None;
+                r.Unit.reset();
+                r.Exact = true;
+                r.Outcome = TParamOutcome::None;
+                r.Note.clear();
+            });
+    }
+    ResetChangeMarks(formFlags);
+    for (int n = 1; n <= TformFlags::ShapeCount; ++n)
+        formFlags->ShapeN(n)->SetBrushColor(clWhite);
+    formAcc->pPowerState->SetCaption("");
+    for (int panel : {0, 1, 2, 4})
+        StatusBar1->Panel(panel)->SetText("");
+    SetWriteState(0);
+    RepaintStatusBar();
+}
+
 bool TForm1::ConnectAsChosen() {
     const std::string port = dlgConnect->ComPorts->Text();
     const std::string phone = dlgConnect->Phones->Text();
+    ForgetUnit();
     StatusBar1->Panel(0)->SetText(port);
     StatusBar1->Panel(1)->SetText(phone);
     FLink->Start(port, phone, dlgConnect->cbRegWait->Checked());
 
     if (dlgSplash->ShowModal() != mrOk) {
         FLink->End();
+        ForgetUnit();
         return false;
     }
     SetConnectedState(true);
@@ -62,8 +95,13 @@ void TForm1::tbtnDisconnectClick(QObject*) {
     // Disabled first, so that the ending thread does not ask for a second
     // disconnect that could reach a later connection.
     tbtnDisconnect->SetEnabled(false);
+    // A link that ended by itself leaves its lamps and indicators for the
+    // operator to see what failed; the operator's own disconnect clears them.
+    const bool byOperator = !FLink->Ending();
     FLink->End();
     SetConnectedState(false);
+    if (byOperator)
+        ForgetUnit();
 }
 
 TForm* TForm1::CurrentPage() const {
@@ -99,11 +137,24 @@ void TForm1::tbtnReadClick(QObject*) {
     StartRequest(rqReadPage);
 }
 
+bool TForm1::AnyValueKnown(const std::vector<TParamPage*>& Pages) const {
+    for (const TParamPage* page : Pages)
+        for (const std::string& name : page->FRefValues.RecordNames())
+            if (page->FRefValues.Record(name).Known())
+                return true;
+    if (Pages.empty())
+        return true; // a page without parameters: nothing to say
+    ShowMessage(NothingToWrite);
+    return false;
+}
+
 void TForm1::tbtnWriteClick(QObject*) {
     if (!FLink->Exists())
         return;
     const int number = SelectedPageNumber();
     if (PageByNumber(number) == formPhones && !PhoneNumbersValid())
+        return;
+    if (TParamPage* page = FlaggedPage(number); page && !AnyValueKnown({page}))
         return;
     if (TParamPage* page = FlaggedPage(number))
         ClearFlags(page);
@@ -129,6 +180,13 @@ void TForm1::tbtnWriteAllClick(QObject*) {
         return;
     const TPageInfo* phones = PageInfoOf(FPages, formPhones);
     if (phones && phones->WrittenIn(FGeneration) && !PhoneNumbersValid())
+        return;
+    std::vector<TParamPage*> written;
+    for (const TPageInfo& row : PageTable())
+        if (auto* page = dynamic_cast<TParamPage*>(row.Get(FPages));
+            page && row.WrittenIn(FGeneration))
+            written.push_back(page);
+    if (!AnyValueKnown(written))
         return;
     for (const TPageInfo& row : PageTable())
         if (auto* page = dynamic_cast<TParamPage*>(row.Get(FPages));

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "device/PageTable.h"
+#include "device/ParamCodec.h"
+#include "device/ParamTable.h"
 #include "pages/f_Debug.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
@@ -19,6 +21,7 @@ const char* const ConnectSection = "Connect";
 const char* const DebugSection = "Debug";
 const char* const ConsoleSection = "fDebug";
 // Phone keys always written (empty past the end of the history) and read.
+// (KeepUnitValue is in Settings.h.)
 constexpr int StoredPhones = 5;
 // A console field whose key is missing.
 const char* const ConsoleDefault = " ";
@@ -66,17 +69,12 @@ bool LoadEditText(TEdit* Edit, const std::string& Text) {
     return false;
 }
 
-// An empty or missing value leaves the spin edit as it is. A value that is
-// not a 32-bit number leaves it too, and one outside its bounds takes the
-// nearer bound: false for both.
-bool LoadSpinText(TSpinEdit* Spin, const std::string& Text) {
-    if (Text.empty())
-        return true;
-    const auto value = StrToIntStrict(Text);
-    if (!value)
-        return false;
-    Spin->SetValue(*value);
-    return Spin->Value() == *value;
+TControlLimits ControlLimits(const QObject* Control) {
+    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
+        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
+        return {.MaxLength = 0, .Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
+    return {};
 }
 
 // A Boolean key as the file reads it; a present value that is not a number
@@ -105,10 +103,13 @@ void WriteText(TIniFile& Ini, const std::string& Section, const std::string& Key
     Ini.WriteString(Section, Key, Value);
 }
 
-// The sections a settings file is made of, in file order.
-std::vector<std::string> SettingsSections(const TSettingsTargets& t) {
-    std::vector<std::string> sections{ConnectSection, DebugSection};
-    for (TParamPage* page : ParameterPages(t.Pages))
+// The sections a settings file is made of, in file order (a parameter set
+// without the window's own two).
+std::vector<std::string> SettingsSections(const TDevicePages& Pages, bool Window) {
+    std::vector<std::string> sections;
+    if (Window)
+        sections = {ConnectSection, DebugSection};
+    for (TParamPage* page : ParameterPages(Pages))
         sections.push_back(page->Name());
     sections.push_back(ConsoleSection);
     return sections;
@@ -118,70 +119,170 @@ std::vector<std::string> SettingsSections(const TSettingsTargets& t) {
 std::string TSettingsLoadReport::Text(const std::string& FileName) const {
     std::string text = "Файл \"" + FileName + "\" загружен не полностью.";
     if (!Missing.empty())
-        text += "\nНет в файле, взяты значения по умолчанию: " + NameList(Missing);
+        text += "\nБез значения в файле: " + NameList(Missing);
     if (!TooLong.empty())
-        text += "\nДлиннее поля, не загружены (поле оставлено как было): " + NameList(TooLong);
+        text += "\nДлиннее поля, не загружены: " + NameList(TooLong);
     if (!Invalid.empty())
-        text += "\nНедопустимые значения (поле оставлено, ограничено или сброшено): " +
-                NameList(Invalid);
-    return text + "\nПроверьте эти поля, прежде чем записывать настройки в блок.";
+        text += "\nНедопустимые значения, не загружены: " + NameList(Invalid);
+    return text + "\nЭти поля не будут записаны в блок, пока их не зададут.";
 }
 
-void WritePageSettings(TIniFile& Ini, const TForm& Page, std::vector<std::string>& NotStored) {
+void WritePageSettings(TIniFile& Ini, const TParamPage& Page, int Number,
+                       std::vector<std::string>& NotStored) {
     const std::string& section = Page.Name();
-    for (TComponentInfo* c : Page.Components()) {
-        const std::string& name = c->Name();
-        if (name.empty())
+    for (const std::string& name : StoredControls(Number)) {
+        QObject* o = Page.FindComponent(name);
+        if (!o)
             continue;
-        QObject* o = c->Object();
-        if (auto* edit = dynamic_cast<TEdit*>(o))
+        const std::optional<TParamRecord> record = Page.FRefValues.FindRecord(name);
+        // A value nobody gave is not one: no key, so that a load has none.
+        // A value the unit holds that a box or spin edit cannot show stays
+        // the unit's (KeepUnitValue). An edit shows such a value as its
+        // text, which is stored as any other.
+        if (record && record->Source == TValueSource::None) {
+            Ini.DeleteKey(section, name);
+        } else if (record && !record->Exact && !dynamic_cast<TEdit*>(o)) {
+            Ini.WriteString(section, name, KeepUnitValue);
+        } else if (auto* edit = dynamic_cast<TEdit*>(o)) {
             WriteText(Ini, section, name, edit->Text(), NotStored);
-        else if (auto* spin = dynamic_cast<TSpinEdit*>(o))
-            WriteText(Ini, section, name, spin->Text(), NotStored);
-        else if (auto* check = dynamic_cast<TCheckBox*>(o))
-            Ini.WriteBool(section, name, check->Checked());
-        else if (auto* radio = dynamic_cast<TRadioButton*>(o))
-            Ini.WriteBool(section, name, radio->Checked());
-    }
-}
-
-void ReadPageSettings(const TIniFile& Ini, const TForm& Page, TSettingsLoadReport& Report) {
-    const std::string& section = Page.Name();
-    for (TComponentInfo* c : Page.Components()) {
-        const std::string& name = c->Name();
-        QObject* o = c->Object();
-        if (name.empty() || !IsStored(o))
-            continue;
-        const std::string field = FieldName(section, name);
-        if (!Ini.ValueExists(section, name))
-            Report.Missing.push_back(field);
-        if (auto* edit = dynamic_cast<TEdit*>(o)) {
-            if (!LoadEditText(edit, Ini.ReadString(section, name, "")))
-                Report.TooLong.push_back(field);
         } else if (auto* spin = dynamic_cast<TSpinEdit*>(o)) {
-            if (!LoadSpinText(spin, Ini.ReadString(section, name, "")))
-                Report.Invalid.push_back(field);
+            WriteText(Ini, section, name, spin->Text(), NotStored);
         } else if (auto* check = dynamic_cast<TCheckBox*>(o)) {
-            check->SetChecked(ReadCheckedBool(Ini, section, name, false, Report));
+            Ini.WriteBool(section, name, check->Checked());
         } else if (auto* radio = dynamic_cast<TRadioButton*>(o)) {
-            radio->SetChecked(ReadCheckedBool(Ini, section, name, false, Report));
+            Ini.WriteBool(section, name, radio->Checked());
         }
     }
 }
 
-TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTargets& t) {
-    // Refused whole before anything changes: a file read in part, or one
-    // that is no settings file at all, would otherwise empty every page.
-    const TIniFile ini(FileName);
+void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
+                      TSettingsLoadReport& Report) {
+    const std::string& section = Page.Name();
+    for (const std::string& name : StoredControls(Number)) {
+        QObject* o = Page.FindComponent(name);
+        if (!o || !IsStored(o))
+            continue;
+        const std::string field = FieldName(section, name);
+        const bool present = Ini.ValueExists(section, name);
+        if (!present)
+            Report.Missing.push_back(field);
+        const std::string value = TrimBlanks(Ini.ReadString(section, name, ""));
+        auto* edit = dynamic_cast<TEdit*>(o);
+        auto* spin = dynamic_cast<TSpinEdit*>(o);
+        const bool keep = present && !edit && value == KeepUnitValue;
+        std::optional<TLoadProblem> problem;
+        if (!present || keep) {
+        } else if (edit || spin) {
+            const TParamDef* row = ParamOfControl(Number, name);
+            const auto names = row ? row->ControlNames() : std::vector<std::string>{};
+            const auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+                return SameTextAscii(n, name);
+            });
+            if (row && !(edit && value.empty()))
+                problem = LoadProblem(*row, static_cast<std::size_t>(at - names.begin()), value,
+                                      ControlLimits(o));
+        } else if (!StrToIntStrict(value)) {
+            problem = TLoadProblem{"не 0 и не 1", false};
+        }
+        if (problem)
+            (problem->TooLong ? Report.TooLong : Report.Invalid).push_back(field);
+        // No key, or nothing the unit takes: the field holds no value to
+        // write. Otherwise it shows the file's value exactly.
+        const bool given = present && !keep && !problem;
+        if (edit) {
+            edit->SetText(given ? value : "");
+        } else if (spin) {
+            if (given)
+                spin->SetValue(*StrToIntStrict(value));
+        } else if (auto* check = dynamic_cast<TCheckBox*>(o)) {
+            check->SetChecked(given && *StrToIntStrict(value) != 0);
+        } else if (auto* radio = dynamic_cast<TRadioButton*>(o)) {
+            radio->SetChecked(given && *StrToIntStrict(value) != 0);
+        }
+        Page.NoteGiven(o, given || keep ? TValueSource::File : TValueSource::None);
+        if (keep)
+            // The unit keeps what it holds: left out of a write, not a failure.
+            Page.FRefValues.Update(name, [](TParamRecord& r) { r.Exact = false; });
+    }
+}
+
+namespace {
+
+// The file, refused whole before anything changes: a file read in part, or
+// one that holds none of the given sections (no settings file at all),
+// would otherwise empty every page. A missing file reads as one without keys.
+TIniFile OpenForLoad(const std::string& FileName, const std::vector<std::string>& Sections) {
+    TIniFile ini(FileName);
     const auto refuse = [&](const std::string& why) {
         throw EFileError(FileName, "Файл \"" + FileName + "\" не загружен: " + why);
     };
     if (!ini.LoadedCompletely())
         refuse(ini.LoadProblem());
-    const std::vector<std::string> sections = SettingsSections(t);
-    if (ini.FileFound() && std::none_of(sections.begin(), sections.end(),
+    if (ini.FileFound() && std::none_of(Sections.begin(), Sections.end(),
                                         [&](const auto& s) { return ini.SectionExists(s); }))
         refuse("в нём нет ни одного раздела файла настроек");
+    return ini;
+}
+
+// The parameter pages and the console.
+void ReadPages(const TIniFile& ini, const TDevicePages& Pages, TSettingsLoadReport& report) {
+    // The controls a loaded choice switches follow it, as a click would.
+    for (TParamPage* page : ParameterPages(Pages)) {
+        const TPageInfo* info = PageInfoOf(Pages, page);
+        ReadPageSettings(ini, *page, info ? info->Number : 0, report);
+        if (auto* inout = dynamic_cast<TformInOut*>(page)) {
+            if (inout->RadioButton1->Checked())
+                inout->EnableInputFlags();
+            else
+                inout->DisableInputFlags();
+        } else if (auto* phones = dynamic_cast<TformPhones*>(page)) {
+            const bool numbersOn = !phones->cbPhonesOff->Checked();
+            for (int i = 0; i < TformPhones::NumberCount; ++i)
+                phones->Phone(i)->SetEnabled(numbersOn);
+        }
+    }
+    if (!Pages.form_Debug)
+        return;
+    for (int n = 1; n <= Tform_Debug::FieldCount; ++n) {
+        const std::string key = ConsoleKey(n);
+        if (!ini.ValueExists(ConsoleSection, key))
+            report.Missing.push_back(FieldName(ConsoleSection, key));
+        if (!LoadEditText(Pages.form_Debug->EditN(n),
+                          ini.ReadString(ConsoleSection, key, ConsoleDefault)))
+            report.TooLong.push_back(FieldName(ConsoleSection, key));
+    }
+}
+
+void WritePages(TIniFile& ini, const TDevicePages& Pages, std::vector<std::string>& notStored) {
+    for (TParamPage* page : ParameterPages(Pages)) {
+        const TPageInfo* info = PageInfoOf(Pages, page);
+        WritePageSettings(ini, *page, info ? info->Number : 0, notStored);
+        // Kept for readers of the file; loading takes the mode from the buttons.
+        if (auto* inout = dynamic_cast<TformInOut*>(page))
+            ini.WriteString(inout->Name(), "Mode",
+                            inout->RadioButton1->Checked() ? "Mode1" : "Mode2");
+    }
+    if (Pages.form_Debug)
+        for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
+            WriteText(ini, ConsoleSection, ConsoleKey(n), Pages.form_Debug->EditN(n)->Text(),
+                      notStored);
+}
+
+// Replaces the file with what ini now holds; fields Windows-1251 could not
+// carry were left out and are named.
+void Finish(TIniFile& ini, const std::string& FileName, const std::vector<std::string>& notStored) {
+    ini.UpdateFile();
+    if (!notStored.empty())
+        throw EFileError(FileName, "В файл \"" + FileName +
+                                       "\" не сохранены поля, текст которых нельзя записать в "
+                                       "кодировке Windows-1251: " +
+                                       NameList(notStored) + ". Остальное сохранено.");
+}
+
+} // namespace
+
+TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTargets& t) {
+    const TIniFile ini = OpenForLoad(FileName, SettingsSections(t.Pages, true));
 
     TSettingsLoadReport report;
     TdlgConnect& dlg = *t.dlgConnect;
@@ -203,35 +304,26 @@ TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTar
         t.mnuMemo->Click();
     if (ReadCheckedBool(ini, DebugSection, "Log", false, report) && !t.mnuLog->Checked())
         t.mnuLog->Click();
-    // Like the two above, a set without the key leaves the choice alone.
-    if (t.mnuVerify && ini.ReadBool(DebugSection, "Verify", false) && !t.mnuVerify->Checked())
-        t.mnuVerify->Click();
-
-    // The controls a loaded choice switches follow it, as a click would.
-    for (TParamPage* page : ParameterPages(t.Pages)) {
-        ReadPageSettings(ini, *page, report);
-        if (auto* inout = dynamic_cast<TformInOut*>(page)) {
-            if (inout->RadioButton1->Checked())
-                inout->EnableInputFlags();
-            else
-                inout->DisableInputFlags();
-        } else if (auto* phones = dynamic_cast<TformPhones*>(page)) {
-            const bool numbersOn = !phones->cbPhonesOff->Checked();
-            for (int i = 0; i < TformPhones::NumberCount; ++i)
-                phones->Phone(i)->SetEnabled(numbersOn);
-        }
+    // A set without the key leaves the choice alone, and a set switches the
+    // checks on only; the program's own file keeps the choice as stored.
+    if (t.mnuVerify && ini.ValueExists(DebugSection, "Verify")) {
+        const bool on = ini.ReadBool(DebugSection, "Verify", true);
+        if (on != t.mnuVerify->Checked() && (on || t.OwnFile))
+            t.mnuVerify->Click();
     }
-
-    for (int n = 1; n <= Tform_Debug::FieldCount; ++n) {
-        const std::string key = ConsoleKey(n);
-        if (!ini.ValueExists(ConsoleSection, key))
-            report.Missing.push_back(FieldName(ConsoleSection, key));
-        if (!LoadEditText(t.Pages.form_Debug->EditN(n),
-                          ini.ReadString(ConsoleSection, key, ConsoleDefault)))
-            report.TooLong.push_back(FieldName(ConsoleSection, key));
-    }
-    // A file that is not there is a first start: nothing to tell.
+    ReadPages(ini, t.Pages, report);
+    // A file that is not there is a first start: nothing to tell. In the
+    // program's own file a missing key is a parameter nobody gave a value.
+    if (t.OwnFile)
+        report.Missing.clear();
     return ini.FileFound() ? report : TSettingsLoadReport{};
+}
+
+TSettingsLoadReport LoadParameterSet(const std::string& FileName, const TDevicePages& Pages) {
+    const TIniFile ini = OpenForLoad(FileName, SettingsSections(Pages, false));
+    TSettingsLoadReport report;
+    ReadPages(ini, Pages, report);
+    return report;
 }
 
 void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
@@ -257,24 +349,15 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
     if (t.mnuVerify)
         ini.WriteBool(DebugSection, "Verify", t.mnuVerify->Checked());
 
-    for (TParamPage* page : ParameterPages(t.Pages)) {
-        WritePageSettings(ini, *page, notStored);
-        // Kept for readers of the file; loading takes the mode from the buttons.
-        if (auto* inout = dynamic_cast<TformInOut*>(page))
-            ini.WriteString(inout->Name(), "Mode",
-                            inout->RadioButton1->Checked() ? "Mode1" : "Mode2");
-    }
+    WritePages(ini, t.Pages, notStored);
+    Finish(ini, FileName, notStored);
+}
 
-    for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
-        WriteText(ini, ConsoleSection, ConsoleKey(n), t.Pages.form_Debug->EditN(n)->Text(),
-                  notStored);
-
-    ini.UpdateFile();
-    if (!notStored.empty())
-        throw EFileError(FileName, "В файл \"" + FileName +
-                                       "\" не сохранены поля, текст которых нельзя записать в "
-                                       "кодировке Windows-1251: " +
-                                       NameList(notStored) + ". Остальное сохранено.");
+void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages) {
+    TIniFile ini(FileName);
+    std::vector<std::string> notStored;
+    WritePages(ini, Pages, notStored);
+    Finish(ini, FileName, notStored);
 }
 
 TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir) {

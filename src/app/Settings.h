@@ -12,11 +12,20 @@
 // rest is saved, and the save then throws EFileError naming those fields.
 //
 // A load sets control values only, the way typing would (the pages' change
-// handlers run). It is all or nothing for the file: one that cannot be read,
-// is too large to be read whole, or holds none of a settings file's sections
-// throws EFileError naming it before anything is changed (a missing file
-// reads as one without keys). Values in the file are not trusted, and what
-// could not be taken as it stands is reported key by key.
+// handlers run), and the pages' records say the values came from the file.
+// It is all or nothing for the file: one that cannot be read, is too large
+// to be read whole, or holds none of a settings file's sections throws
+// EFileError naming it before anything is changed (a missing file reads as
+// one without keys). Values in the file are not trusted: a value the unit
+// would not take as its field would send it is reported key by key and
+// leaves its field without a value (never written); an empty value is no
+// value. Numbers load whatever the typing limit of their field.
+//
+// A save stores no key for a parameter nobody gave a value (a load then has
+// none: it is not written), and KeepUnitValue for one whose value the unit
+// holds but a box or spin edit cannot show (a load leaves it to the unit:
+// not written, and no failure). An edit stores its text, which for such a
+// value is the unit's own.
 //
 // Threading: GUI thread.
 
@@ -33,10 +42,15 @@ class QWidget;
 class TForm;
 class TIniFile;
 class TMenuItem;
+class TParamPage;
 class TdlgConnect;
 
 // The settings file kept beside the program between runs.
 inline constexpr const char* CurrentSettingsFile = "current.ini";
+
+// The value of a check box, radio button or spin edit key that leaves the
+// parameter as the unit holds it (one the field cannot show): not written.
+inline constexpr const char* KeepUnitValue = "*";
 
 // Everything a settings file stores, and the menu items whose clicks restore
 // the debug switches.
@@ -46,17 +60,20 @@ struct TSettingsTargets {
     TMenuItem* mnuLog = nullptr;
     TDevicePages Pages;             // the parameter pages and the console
     TMenuItem* mnuVerify = nullptr; // "Проверять запись"; none: the key is left alone
+    // The program's own settings file: its stored choices hold both ways,
+    // and a key it lacks is no news.
+    bool OwnFile = false;
 };
 
 // What a load could not take from the file as it stands, as "section/key".
 struct TSettingsLoadReport {
-    // Fields of the pages and the console the file has no key for: they got
-    // the defaults (edits emptied, boxes cleared, spin edits kept).
+    // Fields of the pages and the console the file has no key for: they hold
+    // no value (edits emptied, boxes cleared, spin edits kept).
     std::vector<std::string> Missing;
-    // Values longer than their field: refused, the field kept what it had.
+    // Values longer than their field: refused, the field holds no value.
     std::vector<std::string> TooLong;
-    // Values the field cannot hold (not a number, out of range): a spin edit
-    // keeps its value or takes the nearer bound, a box takes its default.
+    // Values the unit would not take (not a number, out of range, not 0 or
+    // 1 for a box): refused, the field holds no value.
     std::vector<std::string> Invalid;
 
     bool Empty() const { return Missing.empty() && TooLong.empty() && Invalid.empty(); }
@@ -71,11 +88,19 @@ TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTar
 void SaveSettings(const std::string& FileName, const TSettingsTargets& Targets,
                   const TFileFaultHook& Fault = {});
 
-// One page's value controls (edits, spin edits, check boxes, radio buttons),
-// in the page's component order, under the page's name. Writing adds the
-// fields it could not store to NotStored.
-void WritePageSettings(TIniFile& Ini, const TForm& Page, std::vector<std::string>& NotStored);
-void ReadPageSettings(const TIniFile& Ini, const TForm& Page, TSettingsLoadReport& Report);
+// The same for the parameter pages and the console alone (orbelin-batch's
+// sets): a file without the window's connection and debug sections, which
+// the window loads as any set.
+TSettingsLoadReport LoadParameterSet(const std::string& FileName, const TDevicePages& Pages);
+void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages);
+
+// One page's value controls, in the order of its parameters (ParamTable.h),
+// under the page's name; Number is the page's. Writing adds the fields it
+// could not store to NotStored.
+void WritePageSettings(TIniFile& Ini, const TParamPage& Page, int Number,
+                       std::vector<std::string>& NotStored);
+void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
+                      TSettingsLoadReport& Report);
 
 // The file dialogs of "Сохранить" and "Загрузить".
 struct TFileDialogSetup {

@@ -53,6 +53,13 @@ QJsonObject OutcomeToJson(const TUnitOutcome& o) {
                                        {"caption", QString::fromStdString(d.Caption)},
                                        {"unit", QString::fromStdString(d.UnitValue)},
                                        {"file", QString::fromStdString(d.FileValue)}});
+    QJsonArray params;
+    for (const TParamResult& p : o.Params)
+        params.append(QJsonObject{{"page", QString::fromStdString(p.Page)},
+                                  {"name", QString::fromStdString(p.Name)},
+                                  {"value", QString::fromStdString(p.Value)},
+                                  {"outcome", OutcomeName(p.Outcome)},
+                                  {"note", QString::fromStdString(p.Note)}});
     QJsonObject json{{"port", QString::fromStdString(o.Port)},
                      {"connected", o.Connected},
                      {"version", QString::fromStdString(o.Version)},
@@ -61,6 +68,8 @@ QJsonObject OutcomeToJson(const TUnitOutcome& o) {
                      {"written", Counted(o.Written)},
                      {"verified", Counted(o.Verified)},
                      {"failed", Counted(o.Failed)},
+                     {"kept", Counted(o.Kept)},
+                     {"params", params},
                      {"seconds", std::round(o.Seconds * 1000) / 1000},
                      {"outcome", QString::fromStdString(o.Outcome)},
                      {"exit", o.Exit},
@@ -80,6 +89,12 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
     o.Written = NamesOf(j.value("written").toObject().value("names"));
     o.Verified = NamesOf(j.value("verified").toObject().value("names"));
     o.Failed = NamesOf(j.value("failed").toObject().value("names"));
+    o.Kept = NamesOf(j.value("kept").toObject().value("names"));
+    for (const QJsonValue& v : j.value("params").toArray()) {
+        const QJsonObject p = v.toObject();
+        o.Params.push_back({Str(p, "page"), Str(p, "name"), Str(p, "value"),
+                            OutcomeFromName(Str(p, "outcome")), Str(p, "note")});
+    }
     o.Seconds = j.value("seconds").toDouble();
     o.Outcome = Str(j, "outcome");
     o.Exit = j.value("exit").toInt(exSomeFailed);
@@ -122,12 +137,16 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         table += line(rows[r]);
         const TUnitOutcome& o = Units[r].Outcome;
-        if (!o.Failed.empty()) {
-            std::string names;
-            for (const std::string& n : o.Failed)
-                names += (names.empty() ? "" : ", ") + n;
-            table += "    failed: " + names + "\n";
-        }
+        const auto names = [](const std::vector<std::string>& List) {
+            std::string text;
+            for (const std::string& n : List)
+                text += (text.empty() ? "" : ", ") + n;
+            return text;
+        };
+        if (!o.Failed.empty())
+            table += "    failed: " + names(o.Failed) + "\n";
+        if (!o.Kept.empty())
+            table += "    kept as the unit holds them: " + names(o.Kept) + "\n";
         if (o.Exit != exAllVerified && !o.Message.empty()) {
             std::string message = o.Message;
             for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 5)

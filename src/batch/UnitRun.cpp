@@ -5,16 +5,18 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
-#include <map>
 #include <memory>
-#include <set>
+#include <string_view>
 
 #include "app/DebugLog.h"
 #include "app/DeviceLink.h"
+#include "app/Settings.h"
 #include "batch/UnitSet.h"
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
+#include "device/ParamCodec.h"
 #include "device/ParamForm.h"
+#include "device/ParamTable.h"
 #include "link/UiTargets.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
@@ -32,29 +34,37 @@ using TClock = std::chrono::steady_clock;
 // How often the queue is drained: as the window's timer does.
 constexpr int DrainMs = 50;
 
-// The walk names the device puts on the status bar, and the phases they are.
+// The walks of the device, and the phases they are.
 const std::pair<const char*, const char*> WalkPhases[] = {
-    {"Чтение ", "read"},
-    {"Запись ", "write"},
-    {"Проверка ", "verify"},
+    {"Чтение", "read"},
+    {"Запись", "write"},
+    {"Проверка", "verify"},
 };
 
-bool IsValueControl(QObject* Control) {
-    return dynamic_cast<TEdit*>(Control) || dynamic_cast<TSpinEdit*>(Control) ||
-           dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control);
+// What the unit holds for a control, as the field (and a set file) shows it.
+std::string UnitValue(const TParamDef& Row, QObject* Control, const TParamRecord& Record) {
+    if (Record.Exact)
+        return Record.Shown;
+    // A value no field shows: the unit's own text.
+    const std::string raw = Record.Unit.value_or("");
+    if (Row.Codec == TParamCodec::Field && dynamic_cast<TEdit*>(Control))
+        return FieldText(Row.Form, raw);
+    return raw;
 }
 
-// A value control's value as a set file stores it.
-std::string StoredValue(QObject* Control) {
-    if (auto* edit = dynamic_cast<TEdit*>(Control))
-        return edit->Text();
-    if (auto* spin = dynamic_cast<TSpinEdit*>(Control))
-        return spin->Text();
-    if (auto* check = dynamic_cast<TCheckBox*>(Control))
-        return check->Checked() ? "1" : "0";
-    if (auto* radio = dynamic_cast<TRadioButton*>(Control))
-        return radio->Checked() ? "1" : "0";
-    return {};
+// Whether a set's value for a control is what the unit holds.
+bool SameAsUnit(const TParamDef& Row, QObject* Control, const TParamRecord& Record,
+                const std::string& Stored) {
+    if (!Record.Exact)
+        return Stored == UnitValue(Row, Control, Record);
+    if (dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control)) {
+        const auto number = StrToIntStrict(Stored);
+        return number && (*number != 0) == (Record.Shown == "true");
+    }
+    if (dynamic_cast<TSpinEdit*>(Control))
+        return StrToIntStrict(Stored) == StrToIntStrict(Record.Shown);
+    const TParamForm form = Row.Codec == TParamCodec::Field ? Row.Form : ReadForm(Row);
+    return SameValue(form, Stored, Record.Shown);
 }
 
 class TUnitRunner : public TApplyHost {
@@ -82,10 +92,7 @@ public:
     TUnitOutcome Run();
 
     // TApplyHost: the window's memo is not there; its log is the unit's.
-    void AppendMemoLine(const std::string& Text) override {
-        if (Text.find("!!!") != std::string::npos)
-            FLastProblem = TrimBlanks(Text);
-    }
+    void AppendMemoLine(const std::string&) override {}
     bool LogEnabled() const override { return FLog.LogEnabled(); }
     void WriteLogLine(const std::string& Text) override { FLog.WriteLine(Text); }
     bool IsMainWindow(const QObject* Control) const override { return Control == &FSet.Owner(); }
@@ -104,18 +111,17 @@ public:
 
 private:
     enum class TState { Connecting, Working, Done };
-    struct TLampState {
-        TColor Write = clWindowText;
-        TColor Verify = clWindowText;
-        TColor Read = clWindowText;
-    };
 
     void Drain();
     void Take(TOutElement* Element);
     void Tick();
     void SetPhase(const std::string& Phase, int Step, int Total);
     void Finish();
-    std::string ParamName(QObject* Lamp) const;
+    // Each parameter of the request, from its page's records.
+    void Gather(TUnitOutcome& Outcome) const;
+    // Whether the set gives a value for everything a unit of this
+    // generation is written; what it lacks goes to FNotInSet.
+    bool SetHoldsEverything();
     void Compare(TUnitOutcome& Outcome) const;
 
     const TUnitJob& FJob;
@@ -131,42 +137,22 @@ private:
     QObject FSplashPanel, FSplashButton, FVersionPanel, FTree, FDisconnect, FWalkPanel;
 
     TState FState = TState::Connecting;
-    bool FConnected = false;
     bool FLinkEnded = false;
     bool FTimedOut = false;
     bool FLost = false; // the link ended before the request was done
     int FGeneration = -1;
-    std::string FVersion;
-    std::string FSplashText;
-    std::string FLastProblem;
-    std::vector<std::string> FMessages;
+    std::string FSplashText;            // why a connection failed, for the operator
+    std::vector<std::string> FMessages; // the device's messages, for the operator
+    std::vector<std::string> FNotInSet; // what the set lacks for this unit's generation
     std::string FPhase = "connect";
-    std::vector<QObject*> FLampOrder;
-    std::map<QObject*, TLampState> FLamps;
-    std::set<QObject*> FReadControls; // value controls the unit's values went to
+    int FStep = -1;
     QEventLoop FLoop;
     TClock::time_point FStart = TClock::now();
 };
 
-std::string TUnitRunner::ParamName(QObject* Lamp) const {
-    const TComponentInfo* info = ComponentInfoOf(Lamp);
-    const std::string name = info ? info->Name() : std::string();
-    // A lamp is named after its control ("lbetObjNum"), or after the
-    // control's name without its "cb" ("lbGPSOff" for "cbGPSOff"); the GPRS
-    // switch's lamp is the one named otherwise. Group lamps (the input
-    // masks, the input mode) keep their own names.
-    if (name == "lbcb")
-        return "cbGPRS";
-    if (name.starts_with("lb"))
-        for (const std::string& control : {name.substr(2), "cb" + name.substr(2)})
-            for (TForm* page : ParameterPages(FSet.Pages()))
-                if (IsValueControl(page->FindComponent(control)))
-                    return control;
-    return name;
-}
-
 void TUnitRunner::SetPhase(const std::string& Phase, int Step, int Total) {
     FPhase = Phase;
+    FStep = Step;
     if (FProgress)
         FProgress(Phase, Step, Total);
 }
@@ -181,49 +167,20 @@ void TUnitRunner::Take(TOutElement* Element) {
     case okMsg:
         FMessages.push_back(static_cast<TMsgOut*>(Element)->Text);
         return;
-    case okStatus: {
-        const auto* e = static_cast<TStatusOut*>(Element);
-        if (e->Panel == &FVersionPanel) {
-            FVersion = e->Text;
-        } else if (e->Panel == &FWalkPanel) {
-            for (const auto& [prefix, phase] : WalkPhases) {
-                if (!e->Text.starts_with(prefix))
-                    continue;
-                int step = 0, total = 0;
-                std::sscanf(e->Text.c_str() + std::string_view(prefix).size(), "%d/%d", &step,
-                            &total);
-                SetPhase(phase, step, total);
-            }
-        }
-        return;
-    }
     case okColor: {
         const auto* e = static_cast<TControlOut*>(Element);
-        if (dynamic_cast<TLabel*>(e->Control) && (e->Text == "clBlue" || e->Text == "clRed")) {
-            auto [it, added] = FLamps.try_emplace(e->Control);
-            if (added)
-                FLampOrder.push_back(e->Control);
-            const TColor color = e->Text == "clBlue" ? clBlue : clRed;
-            (FPhase == "verify"  ? it->second.Verify
-             : FPhase == "write" ? it->second.Write
-                                 : it->second.Read) = color;
-        }
         ApplyControlColor(e->Control, e->Text);
         return;
     }
     case okControl: {
         const auto* e = static_cast<TControlOut*>(Element);
-        if (e->Control == &FSplashPanel) {
+        if (e->Control == &FSplashPanel)
             FSplashText = e->Text;
-        } else if (e->Control == &FSplashButton) {
-            FConnected = FConnected || e->Text == "Click";
-        } else if (e->Control == &FDisconnect) {
+        else if (e->Control == &FDisconnect)
             FLinkEnded = true;
-        } else if (e->Control != &FTree && ComponentInfoOf(e->Control)) {
-            if (FPhase == "read" && IsValueControl(e->Control))
-                FReadControls.insert(e->Control);
+        else if (e->Control != &FTree && e->Control != &FSplashButton &&
+                 ComponentInfoOf(e->Control))
             ApplyControlText(*this, e->Control, e->Text);
-        }
         return;
     }
     default:
@@ -250,13 +207,22 @@ void TUnitRunner::Tick() {
     const bool idle = FLink->Mode() == rqIdle && !FLink->Ending();
     const bool ended = FLink->Ending();
     Drain();
+    if (const auto walk = FLink->Device().WalkProgress(); walk.What)
+        for (const auto& [what, phase] : WalkPhases)
+            if (std::string_view(walk.What) == what && (phase != FPhase || walk.Step != FStep))
+                SetPhase(phase, walk.Step, walk.Total);
     if (TClock::now() - FStart > FJob.Limit) {
         FTimedOut = true;
         Finish();
         return;
     }
     if (FState == TState::Connecting) {
-        if (FConnected && !ended) {
+        if (FLink->Device().Established() && !ended) {
+            FGeneration = FLink->Device().Generation();
+            if (FJob.Command == TUnitCommand::Write && !SetHoldsEverything()) {
+                Finish();
+                return;
+            }
             FState = TState::Working;
             const std::uint8_t request =
                 FJob.Command == TUnitCommand::Write ? rqWriteAll : rqReadAll;
@@ -282,36 +248,91 @@ void TUnitRunner::Finish() {
     FLoop.quit();
 }
 
+bool TUnitRunner::SetHoldsEverything() {
+    for (TParamPage* page : ParameterPages(FSet.Pages())) {
+        const TPageInfo* info = PageInfoOf(FSet.Pages(), page);
+        for (const TParamDef* row : ParamsOfPage(info ? info->Number : 0)) {
+            if (!row->WrittenInGeneration(FGeneration))
+                continue;
+            for (const std::string& name : row->ControlNames())
+                if (page->FRefValues.Record(name).Source == TValueSource::None)
+                    FNotInSet.push_back(page->Name() + "/" + name);
+        }
+    }
+    return FNotInSet.empty();
+}
+
+void TUnitRunner::Gather(TUnitOutcome& Outcome) const {
+    const bool write = FJob.Command == TUnitCommand::Write;
+    for (TParamPage* page : ParameterPages(FSet.Pages())) {
+        const TPageInfo* info = PageInfoOf(FSet.Pages(), page);
+        for (const TParamDef* row : ParamsOfPage(info ? info->Number : 0)) {
+            const auto names = row->ControlNames();
+            if (names.empty() || !row->Stored() ||
+                !(write ? row->WrittenInGeneration(FGeneration)
+                        : row->ReadInGeneration(FGeneration)))
+                continue;
+            const std::string& name = names.front();
+            const TParamRecord rec = page->FRefValues.Record(name);
+            QObject* control = page->FindComponent(name);
+            Outcome.Params.push_back(
+                {page->Name(), name,
+                 ShownInReports(*row, control ? UnitValue(*row, control, rec) : std::string()),
+                 rec.Outcome, rec.Note});
+            switch (rec.Outcome) {
+            case TParamOutcome::Verified:
+                Outcome.Verified.push_back(name);
+                [[fallthrough]];
+            case TParamOutcome::Written:
+                Outcome.Written.push_back(name);
+                break;
+            case TParamOutcome::Differs:
+                Outcome.Written.push_back(name);
+                Outcome.Failed.push_back(name);
+                break;
+            case TParamOutcome::NotShown:
+                Outcome.Kept.push_back(name);
+                break;
+            case TParamOutcome::Read:
+                break;
+            case TParamOutcome::None:
+                // Not reached by a request that ran to its end.
+                break;
+            case TParamOutcome::ReadFailed:
+            case TParamOutcome::Rejected:
+            case TParamOutcome::Refused:
+            case TParamOutcome::NotSent:
+                Outcome.Failed.push_back(name);
+                break;
+            }
+        }
+    }
+}
+
 void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
     const TIniFile file(FJob.DiffFile);
-    for (TForm* page : ParameterPages(FSet.Pages())) {
-        for (TComponentInfo* c : page->Components()) {
-            QObject* control = c->Object();
-            if (!FReadControls.contains(control))
+    for (TParamPage* page : ParameterPages(FSet.Pages())) {
+        const TPageInfo* info = PageInfoOf(FSet.Pages(), page);
+        const int number = info ? info->Number : 0;
+        const std::string& section = page->Name();
+        for (const std::string& name : StoredControls(number)) {
+            const TParamDef* row = ParamOfControl(number, name);
+            QObject* control = page->FindComponent(name);
+            if (!row || !control || !row->ReadInGeneration(FGeneration))
                 continue;
-            const std::string& section = page->Name();
-            const std::string unit = StoredValue(control);
-            const bool present = file.ValueExists(section, c->Name());
-            const std::string stored = TrimBlanks(file.ReadString(section, c->Name(), ""));
-            bool same = false;
-            if (!present) {
-                // A key the file lacks differs from whatever the unit holds.
-            } else if (dynamic_cast<TCheckBox*>(control) || dynamic_cast<TRadioButton*>(control)) {
-                const auto number = StrToIntStrict(stored);
-                same = number && (*number != 0) == (unit == "1");
-            } else if (dynamic_cast<TSpinEdit*>(control)) {
-                same = StrToIntStrict(stored) == StrToIntStrict(unit);
-            } else if (const auto form = TDevOrbelin::ParamFormOf(FSet.Pages(), control)) {
-                same = SameValue(*form, stored, unit);
-            } else {
-                same = stored == TrimBlanks(unit);
-            }
-            if (same)
+            const TParamRecord rec = page->FRefValues.Record(name);
+            if (rec.Source != TValueSource::Unit)
                 continue;
-            const auto* lamp = page->Find<TLabel>("lb" + c->Name());
+            const bool present = file.ValueExists(section, name);
+            const std::string stored = TrimBlanks(file.ReadString(section, name, ""));
+            // A value left to the unit is no difference.
+            if (present && ((stored == KeepUnitValue && !dynamic_cast<TEdit*>(control)) ||
+                            SameAsUnit(*row, control, rec, stored)))
+                continue;
+            const auto* lamp = page->Find<TLabel>("lb" + name);
             std::string caption = lamp ? ShortCaption(lamp->Caption()) : std::string();
-            Outcome.Differences.push_back({section, c->Name(),
-                                           caption.empty() ? c->Name() : caption, unit,
+            Outcome.Differences.push_back({section, name, caption.empty() ? name : caption,
+                                           UnitValue(*row, control, rec),
                                            present ? stored : "(none)"});
         }
     }
@@ -329,37 +350,46 @@ TUnitOutcome TUnitRunner::Run() {
     FLink->Start(FJob.Port, FJob.Phone, FJob.WaitRegistration);
     FLoop.exec();
     timer.stop();
+    const bool connected = FLink->Device().Established();
+    outcome.Version = TrimBlanks(FLink->Device().Version());
     // The link's last lines (hang-up, port closed) belong in the log too.
     FLink->End();
     Drain();
     FLog.Stop();
 
     outcome.Seconds = std::chrono::duration<double>(TClock::now() - FStart).count();
-    outcome.Version = TrimBlanks(FVersion);
     outcome.Revision = FLink->Revision();
     outcome.Generation = FGeneration;
-    outcome.Connected = FConnected;
-    for (QObject* lamp : FLampOrder) {
-        const TLampState& s = FLamps.at(lamp);
-        const std::string name = ParamName(lamp);
-        if (s.Write == clBlue)
-            outcome.Written.push_back(name);
-        if (s.Verify == clBlue)
-            outcome.Verified.push_back(name);
-        if (s.Write == clRed || s.Verify == clRed || s.Read == clRed)
-            outcome.Failed.push_back(name);
-    }
-    const std::string why = !FMessages.empty()      ? FMessages.back()
-                            : !FLastProblem.empty() ? FLastProblem
-                                                    : FSplashText;
-    if (!FConnected) {
+    outcome.Connected = connected;
+    if (!connected) {
         outcome.Exit = exNoConnection;
         outcome.Outcome = "no connection";
         outcome.Message = FTimedOut ? "no connection within the time limit" : FSplashText;
         return outcome;
     }
-    const bool lost = FLost || FTimedOut;
-    if (lost) {
+    if (!FNotInSet.empty()) {
+        // Nothing was sent: the set is not one for a unit of this generation.
+        outcome.Exit = exBadInput;
+        outcome.Outcome = "failed";
+        outcome.Message = "the set has no value for " + std::to_string(FNotInSet.size()) +
+                          " parameters of a generation-" + std::to_string(FGeneration) +
+                          " unit: " + FNotInSet.front() + (FNotInSet.size() > 1 ? ", ..." : "");
+        outcome.Failed = FNotInSet;
+        return outcome;
+    }
+    Gather(outcome);
+    // Why, in the device's words: its last message, or the first parameter
+    // that failed and the reason its record gives.
+    std::string why = FMessages.empty() ? std::string() : FMessages.back();
+    if (why.empty())
+        for (const TParamResult& p : outcome.Params)
+            if (std::find(outcome.Failed.begin(), outcome.Failed.end(), p.Name) !=
+                outcome.Failed.end()) {
+                why =
+                    p.Name + ": " + OutcomeName(p.Outcome) + (p.Note.empty() ? "" : ", " + p.Note);
+                break;
+            }
+    if (FLost || FTimedOut) {
         outcome.Exit = exSomeFailed;
         outcome.Outcome = "failed";
         outcome.Message = FTimedOut ? "not done within the time limit" : "link lost: " + why;

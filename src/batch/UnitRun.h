@@ -1,10 +1,11 @@
 #pragma once
 // One unit from connection to disconnection: the link thread and the device
 // object of the window, working on the pages of a TUnitSet, with the queue
-// they post to drained here instead of onto a screen. What the window would
-// show is taken as the outcome: the lamps say which parameters were written
-// and verified, the walk progress says the phase, the messages say what went
-// wrong, the write state says whether the unit committed.
+// they post to drained here instead of onto a screen. The outcome is what
+// the device knows, typed: each parameter's record in its page (read,
+// written, verified, refused, ...), the handshake, the walk under way, and
+// the write state (whether the unit committed). The messages meant for the
+// operator only explain it.
 //
 // Threading: GUI thread. Run returns when the unit is done; it runs an event
 // loop meanwhile (a timer drains the queue, as the window's does).
@@ -13,6 +14,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "pages/RefValues.h"
 
 class TUnitSet;
 
@@ -41,6 +44,15 @@ struct TDifference {
     std::string Page, Name, Caption, UnitValue, FileValue;
 };
 
+// One parameter of the request: its first control's name and page, the
+// value it was written with or read as (as the field shows it), how its
+// last exchange went and why.
+struct TParamResult {
+    std::string Page, Name, Value;
+    TParamOutcome Outcome = TParamOutcome::None;
+    std::string Note;
+};
+
 struct TUnitOutcome {
     std::string Port;
     std::string Version; // as the unit gave it; empty before the handshake
@@ -50,6 +62,10 @@ struct TUnitOutcome {
     std::vector<std::string> Written;  // control names, in the order written
     std::vector<std::string> Verified; // read back and found as sent
     std::vector<std::string> Failed;   // not written, not read, or differing
+    // Left as the unit holds them: a value no field shows, or one a set
+    // leaves to the unit.
+    std::vector<std::string> Kept;
+    std::vector<TParamResult> Params; // every parameter of the request, in table order
     std::vector<TDifference> Differences;
     double Seconds = 0;
     int Exit = exAllVerified;

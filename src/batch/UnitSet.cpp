@@ -5,13 +5,13 @@
 
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
+#include "device/ParamTable.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
-#include "serial/ConnectDlg.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/IniFile.h"
@@ -34,57 +34,28 @@ std::string Joined(const std::vector<std::string>& Problems) {
     return text;
 }
 
-bool AllDigits(const std::string& Text) {
-    return !Text.empty() &&
-           std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 } // namespace
 
 ESetRefused::ESetRefused(std::vector<std::string> P)
     : std::runtime_error(Joined(P)), Problems(std::move(P)) {}
 
-std::optional<std::string> FieldProblem(const TDevicePages& Pages, QObject* Control) {
-    auto* edit = dynamic_cast<TEdit*>(Control);
-    if (!edit)
-        return std::nullopt;
-    const std::string text = edit->Text();
-    if (const auto problem = WireTextProblem(text))
-        return problem;
-    const std::optional<TParamForm> form = TDevOrbelin::ParamFormOf(Pages, Control);
-    if (!form)
-        return std::nullopt;
-    if (form->Kind == TFormKind::Hex) {
-        // The field shows the number in decimal; the unit takes it in so
-        // many hexadecimal digits.
-        const long long limit = 1LL << (4 * form->Digits);
-        const auto value = StrToIntStrict(text);
-        if (!AllDigits(TrimBlanks(text)) || !value || *value < 0 || *value >= limit)
-            return "not a number from 0 to " + std::to_string(limit - 1);
-        return std::nullopt;
-    }
-    return FormProblem(*form, text);
-}
-
 TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
     FPages = CreateSettingsPages(FOwner.get(), FOwner.get());
-    FConnect = new TdlgConnect(FOwner.get());
-    // The debug switches of a set are the window's; here they only keep
-    // their state, the log of a unit is the batch's own.
-    FMemo = new TMenuItem(FOwner.get(), "mnuMemo", "", FOwner.get());
-    FLog = new TMenuItem(FOwner.get(), "mnuLog", "", FOwner.get());
-    for (TMenuItem* item : {FMemo, FLog})
-        item->OnClick = [item](QObject*) { item->SetChecked(!item->Checked()); };
 }
 
 TUnitSet::~TUnitSet() = default;
 
-TSettingsTargets TUnitSet::Targets() const {
-    return {.dlgConnect = FConnect,
-            .mnuMemo = FMemo,
-            .mnuLog = FLog,
-            .Pages = FPages,
-            .mnuVerify = nullptr};
+bool TUnitSet::WrittenToEveryUnit(const std::string& Field) const {
+    const std::size_t slash = Field.find('/');
+    for (TParamPage* page : ParameterPages(FPages)) {
+        if (!SameTextAscii(page->Name(), Field.substr(0, slash)))
+            continue;
+        const TPageInfo* info = PageInfoOf(FPages, page);
+        const TParamDef* row =
+            info ? ParamOfControl(info->Number, Field.substr(slash + 1)) : nullptr;
+        return row && row->WriteIn == GenAll;
+    }
+    return false;
 }
 
 TForm* TUnitSet::PageOf(const std::string& ControlName) const {
@@ -145,7 +116,7 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         ini.UpdateFile();
     }
 
-    const TSettingsLoadReport report = LoadSettings(merged, Targets());
+    const TSettingsLoadReport report = LoadParameterSet(merged, FPages);
     const auto who = [&](const std::string& Field) {
         for (const auto& [field, source] : sources)
             if (SameTextAscii(field, Field))
@@ -162,22 +133,19 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         problems.push_back(who(Field) + ": " + Problem);
     };
     for (const std::string& field : report.Missing)
-        // The console fields are not written to a unit; a missing page field
-        // would be written as an empty one.
-        if (!field.starts_with("fDebug/"))
+        // What every unit takes must be there; a field only some generations
+        // have is asked for once the unit's generation is known (RunUnit).
+        // The console fields are not written to a unit.
+        if (WrittenToEveryUnit(field))
             tell(field, "missing from the set");
     for (const std::string& field : report.TooLong)
         tell(field, "longer than the field takes");
     for (const std::string& field : report.Invalid)
-        tell(field, "not a value the field takes");
-    for (TForm* page : ParameterPages(FPages))
-        for (TComponentInfo* c : page->Components())
-            if (const auto problem = FieldProblem(FPages, c->Object()))
-                tell(page->Name() + "/" + c->Name(), *problem);
+        tell(field, "not a value the unit takes");
     if (!problems.empty())
         throw ESetRefused(problems);
 }
 
 void TUnitSet::Save(const std::string& FileName) {
-    SaveSettings(FileName, Targets());
+    SaveParameterSet(FileName, FPages);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The parameter set of one unit, held in the same pages the window saves its
-// sets from: a set file is loaded with the window's LoadSettings, per-unit
-// values go into a copy of the file under their page's section before it is
-// loaded, and every field is then checked against what the unit takes. A
-// set that is not wholly right is refused before any port is opened.
+// sets from: a set file is loaded with the window's own loading of the pages
+// (LoadParameterSet), per-unit values go into a copy of the file under their
+// page's section before it is loaded, and what the unit would not take as it
+// stands is reported field by field. A set that is not wholly right is
+// refused before any port is opened.
 //
 // Threading: GUI thread (a QApplication must exist; offscreen will do).
 
@@ -16,8 +17,6 @@
 #include "app/Settings.h"
 #include "device/DevicePages.h"
 #include "toolkit/Controls.h"
-
-class TdlgConnect;
 
 // A per-unit value and where it came from, for the messages.
 struct TOverride {
@@ -46,7 +45,9 @@ public:
     // unit as it stands.
     void Load(const std::string& SetFile, const std::vector<TOverride>& Overrides,
               const std::string& MergedFile = {});
-    // The pages as a set file the window loads.
+    // The pages as a set file the window loads. A parameter whose value is
+    // not known gets no key: the set is then refused as incomplete rather
+    // than written with a value nobody gave.
     void Save(const std::string& FileName);
 
     // The page that stores a value control of this name, or none.
@@ -56,14 +57,9 @@ public:
     const TDevicePages& Pages() const { return FPages; }
 
 private:
-    TSettingsTargets Targets() const;
+    // A "section/key" of a parameter that units of every generation take.
+    bool WrittenToEveryUnit(const std::string& Field) const;
 
     std::unique_ptr<TForm> FOwner;
     TDevicePages FPages;
-    TdlgConnect* FConnect = nullptr;
-    TMenuItem* FMemo = nullptr;
-    TMenuItem* FLog = nullptr;
 };
-
-// Why a field's text cannot go to the unit as it stands; nothing when it can.
-std::optional<std::string> FieldProblem(const TDevicePages& Pages, QObject* Control);

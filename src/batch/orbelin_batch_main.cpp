@@ -202,6 +202,19 @@ int RunOne(const TBatchOptions& o) {
     }
     if (job.Command == TUnitCommand::Read && outcome.Exit == exAllVerified)
         std::printf("read into %s\n", o.Out.c_str());
+    if (job.Command != TUnitCommand::Write) {
+        // What a read could not take is not in the set; what no field shows
+        // is in it as the unit holds it.
+        const auto list = [](const char* What, const std::vector<std::string>& Names) {
+            std::string text;
+            for (const std::string& n : Names)
+                text += (text.empty() ? "" : ", ") + n;
+            if (!text.empty())
+                std::printf("%s: %s\n", What, text.c_str());
+        };
+        list("not read, not in the set", outcome.Failed);
+        list("kept as the unit holds them", outcome.Kept);
+    }
     if (job.Command == TUnitCommand::Write)
         std::fputs(SummaryTable(units).c_str(), stdout);
     else if (outcome.Exit != exAllVerified && !outcome.Message.empty())

@@ -72,7 +72,7 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
     case rqWritePage:
     case rqWriteParam:
         WritePage();
-        if (CheckWrites())
+        if (WriteGoesThrough())
             Commit();
         break;
     case rqReadAll:
@@ -80,8 +80,11 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         break;
     case rqWriteAll:
         WriteAll();
-        if (CheckWrites())
+        if (WriteGoesThrough()) {
             Commit();
+            if (FTargets.WriteState.load() == 1)
+                FOut.PostMsg(WriteAllDone());
+        }
         break;
     case rqSetOutputs:
         SetOutputs();

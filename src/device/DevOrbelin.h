@@ -8,10 +8,11 @@
 //   DevOrbelin.cpp          requests and the standard exchange
 //   DevOrbelin_connect.cpp  handshake, keep-alive
 //   DevOrbelin_commit.cpp   commit
-//   DevOrbelin_params.cpp   one parameter: lamps, encodings, reference entries
-//   DevOrbelin_groups.cpp   the parameter groups of the settings pages
-//   DevOrbelin_inout.cpp    the inputs/outputs page
+//   DevOrbelin_params.cpp   one parameter: lamps, records, reference entries
+//   DevOrbelin_groups.cpp   the pages' parameters in order, the flags page,
+//                           the actions
 //   DevOrbelin_pages.cpp    page routing, read all, write all, walk progress
+//   DevOrbelin_verify.cpp   reading back what a write sent
 //   DevOrbelin_console.cpp  debug console and record memory operations
 //
 // Threading: created on the GUI thread, which also calls SetPages before the
@@ -22,24 +23,27 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "device/DevicePages.h"
 #include "device/ParamForm.h"
+#include "device/ParamTable.h"
 #include "device/ReplyValue.h"
 #include "link/UiTargets.h"
 #include "link/xModem.h"
+#include "pages/RefValues.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
 #include "toolkit/Colors.h"
 
 class QObject;
-class TCheckBox;
 class TEdit;
 class TLabel;
 class TParamPage;
-class TRefValues;
+class TformFlags;
 
 class TDevOrbelin : public TDevice {
 public:
@@ -51,6 +55,8 @@ public:
         FModem = Link;
         FEstablished = false;
         FLossShown = false;
+        std::lock_guard lock(FVersionLock);
+        FVersion.clear();
     }
     // The pages and the progress panel; GUI thread, before the first
     // connection. Without them the walks and actions find nothing to do.
@@ -69,10 +75,21 @@ public:
     void SetVerifyWrites(bool On) { FVerifyWrites.store(On); }
     bool VerifyWrites() const { return FVerifyWrites.load(); }
 
-    // The form the parameter table gives a page's edit (its length limit
-    // filled in from the edit), for checking a value before it is written;
-    // nothing for a control the table does not list.
-    static std::optional<TParamForm> ParamFormOf(const TDevicePages& Pages, const QObject* Control);
+    // What is known of the parameters of the last request, by the page's
+    // records; orbelin-batch reads them when the request is done. The
+    // walk under way ("Чтение", "Запись", "Проверка", or none) and its step.
+    struct TWalkProgress {
+        const char* What = nullptr;
+        int Step = 0;
+        int Total = 0;
+    };
+    TWalkProgress WalkProgress() const;
+    // The handshake of this connection succeeded.
+    bool Established() const { return FEstablished.load(); }
+    // The unit's version text from the last version check; empty before one.
+    std::string Version() const;
+    // Commands the last write sent to the unit (0: nothing, no commit).
+    int WritesSent() const { return FWritesSent.load(); }
 
 protected:
     // The longest an idle pass waits for input or a new request; the wait
@@ -117,8 +134,9 @@ protected:
     // link thread's Mode, which the operator may overwrite meanwhile: a
     // single-parameter write must not turn into a write of the whole page.
     std::uint8_t FRequest = rqIdle;
-    bool FEstablished = false; // the handshake of this connection succeeded
-    bool FLossShown = false;   // its lost line has been reported
+    std::atomic<bool> FEstablished{false}; // the handshake of this connection succeeded
+    bool FLossShown = false;               // its lost line has been reported
+    std::atomic<int> FWritesSent{0};       // commands the write under way sent
 
 private:
     // DevOrbelin_connect.cpp
@@ -158,62 +176,49 @@ private:
     // Whether Text can be part of a command; if not, the memo says why.
     bool Sendable(const std::string& What, const std::string& Text);
     bool ExecCommand(const std::string& Command, TLabel* Lamp, std::string& Value);
-    // Form: a text-like or decimal form; its length limit is the edit's.
-    void ReadTextParam(TEdit* Edit, const std::string& Command, TLabel* Lamp, TRefValues& Table,
-                       TParamForm Form);
-    // Control: an edit or a spin edit; Digits: the hexadecimal digits it takes.
-    void ReadHexParam(QObject* Control, const std::string& Command, TLabel* Lamp, TRefValues& Table,
-                      int Digits);
-    void ReadParamValue(QObject* Control, const std::string& Name, const std::string& Command,
-                        TLabel* Lamp, TRefValues& Table, const TParamForm& Form);
-    // A flag byte or a pair of them ("+R", "+K", "+Z", ...) for the parameter
-    // Who: the value when the exchange succeeded and the value is hexadecimal
-    // of at most Digits digits. Result: how the exchange went.
+    // A flag byte or a pair of them ("+S", "+M") for the memo's Who: the
+    // value when the exchange succeeded and it is hexadecimal of at most
+    // Digits digits. Result: how the exchange went.
     std::optional<std::string> ReadFlagValue(const std::string& Command, int Digits,
                                              const std::string& Who,
                                              TExchangeResult* Result = nullptr);
-    // True when the value was written (the unit answered).
-    bool WriteTextParam(TEdit* Edit, const std::string& Command, int Digits, TLabel* Lamp,
-                        TRefValues& Table);
-    bool WriteHexParam(QObject* Control, const std::string& Command, int Digits, TLabel* Lamp,
-                       TRefValues& Table);
-    // A check box's state and reference entry.
-    void PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table);
+
+    // One row of the parameter table on its page (ParamTable.h).
+    struct TRowOnPage {
+        const TParamDef* Row;
+        TParamPage* Page;
+        std::vector<QObject*> Controls; // in the row's order; nullptr where missing
+        std::vector<TLabel*> Lamps;
+        // The parameter as the memo names it.
+        std::string Who() const;
+        // Any of its controls carries a single-parameter mark.
+        bool AnyMarked() const;
+    };
+    TRowOnPage OnPage(TParamPage& Page, const TParamDef& Row) const;
+    // The rows of a page a unit of this generation reads or writes.
+    std::vector<TRowOnPage> PageRows(TParamPage& Page, bool Write) const;
+    // Reads the row into its controls and records; false when nothing was taken.
+    bool ReadParam(const TRowOnPage& R);
+    // Writes the row if everything it sends is known; true when the unit took it.
+    bool WriteParam(const TRowOnPage& R);
+    void Lamps(const TRowOnPage& R, TColor Color);
+    // The outcome (and why) of every control of the row, in its records.
+    void NoteOutcome(const TRowOnPage& R, TParamOutcome Outcome, const std::string& Note = {});
     void FinishRead(TParamPage& Page);
     // EvenSingle: a single-parameter write sets the flag too.
     void FinishWrite(TParamPage& Page, bool EvenSingle = false);
 
     // DevOrbelin_groups.cpp
-    // One parameter of a page's table, read or written as its form says.
-    void ReadByForm(TEdit* Edit, const std::string& Command, TLabel* Lamp, TRefValues& Table,
-                    const TParamForm& Form);
-    void WriteByForm(TEdit* Edit, const std::string& Command, TLabel* Lamp, TRefValues& Table,
-                     const TParamForm& Form);
-    void ReadCommon(TformCommon& Page);
-    void WriteCommon(TformCommon& Page);
-    void ReadGPRS(TformGPRS& Page);
-    void WriteGPRS(TformGPRS& Page);
-    void ReadGPS(TformGPS& Page);
-    void WriteGPS(TformGPS& Page);
-    void ReadBattery(TformAcc& Page);
-    void WriteBattery(TformAcc& Page);
+    // A parameter page's rows, in order, as the request asks.
+    void ReadParamPage(TParamPage& Page);
+    void WriteParamPage(TParamPage& Page);
     void ReadFlags(TformFlags& Page);
-    void ReadPhones(TformPhones& Page);
-    void WritePhones(TformPhones& Page);
     void RestartGPS();
     void ResetFlags();
+    void SetOutputs();
     // Reads "+S": the battery page's power state caption for a failure, or
     // empty when the status byte is to be shown (Status then holds it).
     std::string PowerStateText(int& Status);
-
-    // DevOrbelin_inout.cpp
-    void ReadInOut(TformInOut& Page);
-    void WriteInOut(TformInOut& Page);
-    void ReadInOutPerInput(TformInOut& Page);
-    void WriteInOutPerInput(TformInOut& Page);
-    void SetOutputs();
-    void ReadInputMasks(TformInOut& Page);
-    void ReadOutputs(TformInOut& Page);
 
     // DevOrbelin_pages.cpp
     // The failed parameters of the operation under way, for the operator:
@@ -231,37 +236,22 @@ private:
     void WalkStep();
     void BeginWalk(const char* What, int Total);
     void EndWalk();
+    // Whether the write under way may be committed: something was sent,
+    // and (when writes are checked) all of it went through and holds.
+    bool WriteGoesThrough();
+    // The warning after a write some parameters of which were not written.
+    std::string WriteWarningText() const;
+    // "Запись всех параметров завершена!" with what was written and checked.
+    std::string WriteAllDone() const;
 
     // DevOrbelin_verify.cpp
-    // How a read-back's value gives the controls' values.
-    enum class TReadBackKind {
-        Value,       // one field in its parameter's form
-        Switch,      // "00" on, "FF" off ("+c")
-        TestFlag,    // bit 0 set: the box is clear ("+K")
-        GpsFlags,    // bit 0, bit 1 ("+R")
-        RestoreMask, // five boxes by bit, then the input mode's three buttons ("+Z")
-        TriggerMask, // five boxes by bit ("+z")
-        EventCode,   // a generation-1 event code and its box ("+Z0", "+z0" and the row)
-    };
-    // One command that reads back what a write sent.
+    // One row a write sent, to read back.
     struct TReadBack {
-        TReadBackKind Kind = TReadBackKind::Value;
-        std::string Command;
-        TParamForm Form; // Value
-        std::vector<TLabel*> Lamps;
-        // Each control and what was sent, as the control shows it ("true" or
-        // "false" for a box or a button).
-        std::vector<std::pair<QObject*, std::string>> Sent;
+        TRowOnPage Where;
+        std::string Argument; // what the command carried after its letters
     };
     // After a successful write, when writes are checked: what to read back.
-    void ExpectReadBack(TReadBack ReadBack);
-    // A field of a page's table, as its reference entry now holds it.
-    void ExpectValue(QObject* Control, const std::string& Command, TLabel* Lamp, TParamForm Form,
-                     const TRefValues& Table);
-    // The read-back value as the controls would show it, in the order of
-    // Sent; nothing (and Problem says why) when it is not such a value.
-    static std::optional<std::vector<std::string>>
-    HeldValues(const TReadBack& ReadBack, const std::string& Value, std::string& Problem);
+    void ExpectReadBack(const TRowOnPage& Where, const std::string& Argument);
     // Reads back everything the request wrote; true when each parameter
     // holds what was sent, when writes are not checked, or when the link is
     // stopping (the commit then fails by itself).
@@ -282,9 +272,12 @@ private:
     void WriteRecord();
     void RunPointerRequest(std::uint8_t Code);
 
-    const char* FWalkWhat = nullptr; // "Чтение" or "Запись" while a walk runs
+    // "Чтение", "Запись" or "Проверка" while a walk runs; read by other threads.
+    mutable std::mutex FWalkLock;
+    const char* FWalkWhat = nullptr;
     int FWalkStep = 0;
     int FWalkTotal = 0;
+    bool FNothingKnown = false; // a write found no parameter it could send
 
     struct TFailure {
         TLabel* Lamp;
@@ -292,6 +285,9 @@ private:
     };
     std::vector<TFailure> FFailures; // red lamps of the operation under way, in order
     bool FFailuresShown = false;     // status panel 4 shows their count
+
+    mutable std::mutex FVersionLock;
+    std::string FVersion;
 
     std::atomic<bool> FVerifyWrites{false};
     bool FVerifying = false;           // this request's writes are checked

@@ -25,6 +25,10 @@ bool RevisionNumber(const std::string& Version, std::int32_t& Number) {
 void TDevOrbelin::CheckVersion(const std::string& Reply) {
     try {
         const std::string value = ExtractReplyValue(Reply);
+        {
+            std::lock_guard lock(FVersionLock);
+            FVersion = value;
+        }
         FOut.PostStatus(value, FTargets.StatusPanel2);
         if (value.find("REV 07") == std::string::npos) {
             FModem->Terminate();
@@ -73,6 +77,11 @@ void TDevOrbelin::Connect() {
     ShowOnSplash("СОЕДИНЕНИЕ УСТАНОВЛЕНО");
     FOut.PostClick(FTargets.SplashButton1);
     FEstablished = true;
+}
+
+std::string TDevOrbelin::Version() const {
+    std::lock_guard lock(FVersionLock);
+    return FVersion;
 }
 
 bool TDevOrbelin::KeepAliveDue() const {

@@ -8,18 +8,17 @@
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "pages/PageOps.h"
-#include "pages/f_GPRS.h"
-#include "pages/f_GPS.h"
-#include "pages/f_accum.h"
+#include "pages/SettingsPage.h"
 #include "pages/f_common.h"
 #include "pages/f_flags.h"
-#include "pages/f_inout.h"
-#include "pages/f_phones.h"
 
 namespace {
 
 const char* const WriteWarning = "ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!";
 const char* const ReadAllDone = "Чтение всех параметров завершено!";
+const char* const WriteAllDoneText = "Запись всех параметров завершена!";
+const char* const NothingWritten = "В блок ничего не записано: значения параметров неизвестны. "
+                                   "Сначала прочитайте параметры из блока или загрузите набор.";
 
 // How many failed parameters a message names before it only counts the rest.
 constexpr std::size_t NamedFailures = 3;
@@ -39,43 +38,21 @@ private:
 } // namespace
 
 void TDevOrbelin::RunReadRoutine(QObject* Page) {
-    const int generation = FGeneration.load();
     const TPageInfo* row = PageInfoOf(FPages, Page);
-    if (!row || !row->ReadIn(generation))
+    if (!row || !row->ReadIn(FGeneration.load()))
         return;
-    if (auto* common = dynamic_cast<TformCommon*>(Page))
-        ReadCommon(*common);
-    else if (auto* gprs = dynamic_cast<TformGPRS*>(Page))
-        ReadGPRS(*gprs);
-    else if (auto* gps = dynamic_cast<TformGPS*>(Page))
-        ReadGPS(*gps);
-    else if (auto* acc = dynamic_cast<TformAcc*>(Page))
-        ReadBattery(*acc);
-    else if (auto* inout = dynamic_cast<TformInOut*>(Page))
-        generation == 1 ? ReadInOutPerInput(*inout) : ReadInOut(*inout);
+    if (auto* params = dynamic_cast<TParamPage*>(Page))
+        ReadParamPage(*params);
     else if (auto* flags = dynamic_cast<TformFlags*>(Page))
         ReadFlags(*flags);
-    else if (auto* phones = dynamic_cast<TformPhones*>(Page))
-        ReadPhones(*phones);
 }
 
 void TDevOrbelin::RunWriteRoutine(QObject* Page) {
-    const int generation = FGeneration.load();
     const TPageInfo* row = PageInfoOf(FPages, Page);
-    if (!row || !row->WrittenIn(generation))
+    if (!row || !row->WrittenIn(FGeneration.load()))
         return;
-    if (auto* common = dynamic_cast<TformCommon*>(Page))
-        WriteCommon(*common);
-    else if (auto* gprs = dynamic_cast<TformGPRS*>(Page))
-        WriteGPRS(*gprs);
-    else if (auto* gps = dynamic_cast<TformGPS*>(Page))
-        WriteGPS(*gps);
-    else if (auto* acc = dynamic_cast<TformAcc*>(Page))
-        WriteBattery(*acc);
-    else if (auto* inout = dynamic_cast<TformInOut*>(Page))
-        generation == 1 ? WriteInOutPerInput(*inout) : WriteInOut(*inout);
-    else if (auto* phones = dynamic_cast<TformPhones*>(Page))
-        WritePhones(*phones);
+    if (auto* params = dynamic_cast<TParamPage*>(Page))
+        WriteParamPage(*params);
 }
 
 std::string TDevOrbelin::FailureSummary() const {
@@ -109,6 +86,7 @@ bool TDevOrbelin::ShowFailureCount() {
 
 void TDevOrbelin::BeginOperation() {
     FFailures.clear();
+    FWritesSent.store(0);
     FVerifying = FVerifyWrites.load();
     FReadBacks.clear();
     if (FFailuresShown && FPages.StatusPanel4)
@@ -143,7 +121,7 @@ void TDevOrbelin::WritePage() {
     if (walk)
         return;
     if (FWriteFailed)
-        FOut.PostMsg(WithFailures(WriteWarning));
+        FOut.PostMsg(WriteWarningText());
     ShowFailureCount();
 }
 
@@ -194,7 +172,7 @@ void TDevOrbelin::WriteAll() {
             return;
     }
     if (FWriteFailed)
-        FOut.PostMsg(WithFailures(WriteWarning));
+        FOut.PostMsg(WriteWarningText());
     PostLine("Окончили писать всё", false, true);
     PostLine(rule, false, false);
     if (FPages.formCommon) {
@@ -203,24 +181,75 @@ void TDevOrbelin::WriteAll() {
     }
 }
 
+bool TDevOrbelin::WriteGoesThrough() {
+    if (FWritesSent.load() > 0)
+        return CheckWrites();
+    // A commit of nothing would only store whatever the unit holds unsaved.
+    FWriteFailed = false;
+    return false;
+}
+
+std::string TDevOrbelin::WriteWarningText() const {
+    if (FWritesSent.load() == 0)
+        return WithFailures(NothingWritten);
+    // A checked write of which a part did not go through is not committed:
+    // said here, in the one message.
+    return WithFailures(WriteWarning) + (FVerifying ? "\nЗапись в EEPROM не выполнена." : "");
+}
+
+std::string TDevOrbelin::WriteAllDone() const {
+    int written = 0;
+    int verified = 0;
+    const int generation = FGeneration.load();
+    for (const TParamPage* page : ParameterPages(FPages)) {
+        const TPageInfo* info = PageInfoOf(FPages, page);
+        for (const TParamDef* row : ParamsOfPage(info ? info->Number : 0)) {
+            const auto names = row->ControlNames();
+            if (names.empty() || !row->WrittenInGeneration(generation))
+                continue;
+            const TParamOutcome outcome = page->FRefValues.Record(names.front()).Outcome;
+            written += outcome == TParamOutcome::Written || outcome == TParamOutcome::Verified;
+            verified += outcome == TParamOutcome::Verified;
+        }
+    }
+    std::string text =
+        std::string(WriteAllDoneText) + "\nЗаписано параметров: " + std::to_string(written);
+    if (FVerifying)
+        text += ", проверено: " + std::to_string(verified);
+    return text;
+}
+
 void TDevOrbelin::BeginWalk(const char* What, int Total) {
+    std::lock_guard lock(FWalkLock);
     FWalkWhat = What;
     FWalkStep = 0;
     FWalkTotal = Total;
 }
 
 void TDevOrbelin::WalkStep() {
-    if (!FWalkWhat)
-        return;
-    ++FWalkStep;
+    TWalkProgress now;
+    {
+        std::lock_guard lock(FWalkLock);
+        if (!FWalkWhat)
+            return;
+        now = {FWalkWhat, ++FWalkStep, FWalkTotal};
+    }
     if (FPages.StatusPanel4)
-        FOut.PostStatus(std::string(FWalkWhat) + " " + std::to_string(FWalkStep) + "/" +
-                            std::to_string(FWalkTotal),
+        FOut.PostStatus(std::string(now.What) + " " + std::to_string(now.Step) + "/" +
+                            std::to_string(now.Total),
                         FPages.StatusPanel4);
 }
 
+TDevOrbelin::TWalkProgress TDevOrbelin::WalkProgress() const {
+    std::lock_guard lock(FWalkLock);
+    return {FWalkWhat, FWalkStep, FWalkTotal};
+}
+
 void TDevOrbelin::EndWalk() {
-    FWalkWhat = nullptr;
+    {
+        std::lock_guard lock(FWalkLock);
+        FWalkWhat = nullptr;
+    }
     // The progress gives way to the count of failures, if any.
     if (!ShowFailureCount() && FPages.StatusPanel4)
         FOut.PostStatus("", FPages.StatusPanel4);

@@ -1,14 +1,55 @@
 // TDevOrbelin: one parameter at a time. Its caption label is its status lamp
 // (window-text while it is exchanged, blue after success, red after a
-// failure); after a successful exchange the page's reference table holds the
-// value as the control shows it.
+// failure); its controls' records (the page's TRefValues) say what is known
+// of it: the unit's value exactly as it came, whether the controls show it,
+// where the shown value came from, and how its last exchange went. A write
+// sends only what is known; the rest is left out and said so.
+
+#include <algorithm>
 
 #include "device/DevOrbelin.h"
+#include "device/PageTable.h"
+#include "device/ParamCodec.h"
 #include "device/WireValue.h"
 #include "pages/PageOps.h"
 #include "pages/SettingsPage.h"
+#include "pages/f_phones.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/TextUtil.h"
+
+namespace {
+
+const char* const NotRead = "не прочитан — не записан";
+
+std::string NameOf(const QObject* Control) {
+    const TComponentInfo* info = ComponentInfoOf(Control);
+    return info ? info->Name() : std::string();
+}
+
+TControlLimits LimitsOf(const QObject* Control) {
+    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
+        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
+        return {.Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
+    return {};
+}
+
+TControlValue ValueOf(const QObject* Control) {
+    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
+        return {.Text = edit->Text()};
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control)) {
+        // A spin edit's number; a negative one has no form the unit reads.
+        const int value = spin->Value();
+        return {.Text = value < 0 ? std::string("-") : std::to_string(value)};
+    }
+    if (const auto* check = dynamic_cast<const TCheckBox*>(Control))
+        return {.Text = {}, .Checked = check->Checked()};
+    if (const auto* radio = dynamic_cast<const TRadioButton*>(Control))
+        return {.Text = {}, .Checked = radio->Checked()};
+    return {};
+}
+
+} // namespace
 
 bool TDevOrbelin::Marked(const QObject* Control) {
     const TComponentInfo* info = ComponentInfoOf(Control);
@@ -96,41 +137,6 @@ bool TDevOrbelin::ExecCommand(const std::string& Command, TLabel* LampLabel, std
     return true;
 }
 
-void TDevOrbelin::ReadParamValue(QObject* Control, const std::string& Name,
-                                 const std::string& Command, TLabel* LampLabel, TRefValues& Table,
-                                 const TParamForm& Form) {
-    if (Stopping() || Skipped(Control, rqReadParam))
-        return;
-    Lamp(LampLabel, clWindowText);
-    std::string reply;
-    const TExchangeResult result = Transact(Command, reply);
-    const auto value = TakeValue(result, reply, Form, ParamName(LampLabel, Name));
-    if (!value) {
-        // A value that was refused leaves nothing behind: neither what came
-        // nor what the field showed before passes for the unit's setting.
-        if (result == TExchangeResult::Answered || result == TExchangeResult::Malformed)
-            Post(Control, "");
-        Lamp(LampLabel, clRed);
-        return;
-    }
-    const std::string text = FieldText(Form, *value);
-    Table.Set(Name, text);
-    Post(Control, text);
-    Lamp(LampLabel, clBlue);
-}
-
-void TDevOrbelin::ReadTextParam(TEdit* Edit, const std::string& Command, TLabel* LampLabel,
-                                TRefValues& Table, TParamForm Form) {
-    Form.MaxLength = Edit->MaxLength();
-    ReadParamValue(Edit, Edit->Name(), Command, LampLabel, Table, Form);
-}
-
-void TDevOrbelin::ReadHexParam(QObject* Control, const std::string& Command, TLabel* LampLabel,
-                               TRefValues& Table, int Digits) {
-    ReadParamValue(Control, ComponentInfoOf(Control)->Name(), Command, LampLabel, Table,
-                   {TFormKind::Hex, Digits});
-}
-
 std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command, int Digits,
                                                       const std::string& Who,
                                                       TExchangeResult* Result) {
@@ -141,90 +147,253 @@ std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command
     return TakeValue(result, reply, {TFormKind::Hex, Digits}, Who);
 }
 
-bool TDevOrbelin::WriteTextParam(TEdit* Edit, const std::string& Command, int Digits,
-                                 TLabel* LampLabel, TRefValues& Table) {
-    if (Stopping() || Skipped(Edit, rqWriteParam))
+std::string TDevOrbelin::TRowOnPage::Who() const {
+    const QObject* first = Controls.empty() ? nullptr : Controls.front();
+    return ParamName(Lamps.empty() ? nullptr : Lamps.front(), NameOf(first));
+}
+
+bool TDevOrbelin::TRowOnPage::AnyMarked() const {
+    return std::any_of(Controls.begin(), Controls.end(), [](QObject* c) { return Marked(c); });
+}
+
+TDevOrbelin::TRowOnPage TDevOrbelin::OnPage(TParamPage& Page, const TParamDef& Row) const {
+    TRowOnPage r{&Row, &Page, {}, {}};
+    for (const std::string& name : Row.ControlNames())
+        r.Controls.push_back(Page.FindComponent(name));
+    for (const std::string& name : Row.LampNames())
+        if (auto* lamp = Page.Find<TLabel>(name))
+            r.Lamps.push_back(lamp);
+    return r;
+}
+
+std::vector<TDevOrbelin::TRowOnPage> TDevOrbelin::PageRows(TParamPage& Page, bool Write) const {
+    std::vector<TRowOnPage> rows;
+    const TPageInfo* info = PageInfoOf(FPages, &Page);
+    if (!info)
+        return rows;
+    const int generation = FGeneration.load();
+    for (const TParamDef* row : ParamsOfPage(info->Number))
+        if (Write ? row->WrittenInGeneration(generation) : row->ReadInGeneration(generation))
+            rows.push_back(OnPage(Page, *row));
+    return rows;
+}
+
+void TDevOrbelin::Lamps(const TRowOnPage& R, TColor Color) {
+    // One parameter counts once, under its first lamp, however many it has.
+    for (std::size_t i = 0; i < R.Lamps.size(); ++i)
+        if (i == 0)
+            Lamp(R.Lamps[i], Color);
+        else
+            FOut.PostControlColor(R.Lamps[i], Color);
+}
+
+void TDevOrbelin::NoteOutcome(const TRowOnPage& R, TParamOutcome Outcome, const std::string& Note) {
+    for (QObject* control : R.Controls)
+        if (control)
+            R.Page->FRefValues.Update(NameOf(control), [&](TParamRecord& rec) {
+                rec.Outcome = Outcome;
+                rec.Note = Note;
+            });
+}
+
+bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
+    if (Stopping())
         return false;
-    Lamp(LampLabel, clWindowText);
-    const std::string text = Edit->Text();
-    std::string argument;
-    if (Digits < 1) {
-        // The bare command letter would read the parameter instead: the
-        // write would pass for done although nothing was written.
-        const bool empty = text.empty();
-        const std::string who = ParamName(LampLabel, Edit->Name());
-        if (empty)
-            PostLine(" # !!! " + who +
-                         " не отправлен: пустое значение устройство приняло бы за чтение; в "
-                         "устройстве осталось прежнее значение",
-                     true, true);
-        if (empty || !Sendable(who, text)) {
-            WalkStep();
-            Lamp(LampLabel, clRed);
-            NoteFailure(LampLabel,
-                        empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
-            FWriteFailed = true;
-            return false;
-        }
-        argument = text;
-    } else {
-        const auto number = ControlNumber(text);
-        if (!number) {
-            WalkStep();
-            Lamp(LampLabel, clRed);
-            return false;
-        }
-        argument = IntToDecPadded(*number, Digits);
-    }
+    const TParamDef& row = *R.Row;
+    TRefValues& table = R.Page->FRefValues;
+    Lamps(R, clWindowText);
     std::string reply;
-    if (Transact(Command + argument, reply) != TExchangeResult::Answered) {
-        Lamp(LampLabel, clRed);
-        FWriteFailed = true;
+    const TExchangeResult result = Transact(row.Read, reply);
+    const std::string who = R.Who();
+    std::optional<std::string> value = TakeValue(result, reply, ReadForm(row), who);
+    std::vector<TControlLimits> limits;
+    for (QObject* control : R.Controls)
+        limits.push_back(LimitsOf(control));
+    TDecodedValue decoded;
+    if (value) {
+        decoded = DecodeParam(row, *value, limits);
+        if (!decoded.Ok()) {
+            RejectValue(who, *value, decoded.Problem);
+            value.reset();
+        }
+    }
+    if (!value) {
+        // Nothing of the parameter is known now: neither what came nor what
+        // the field showed before passes for the unit's setting.
+        const bool answered =
+            result == TExchangeResult::Answered || result == TExchangeResult::Malformed;
+        for (QObject* control : R.Controls) {
+            if (!control)
+                continue;
+            if (answered && dynamic_cast<TEdit*>(control))
+                Post(control, "");
+            table.Update(NameOf(control), [&](TParamRecord& rec) {
+                rec.Source = TValueSource::None;
+                rec.Unit.reset();
+                rec.Exact = true;
+                if (answered && dynamic_cast<TEdit*>(control))
+                    rec.Shown.clear();
+            });
+        }
+        NoteOutcome(R, answered ? TParamOutcome::Rejected : TParamOutcome::ReadFailed);
+        Lamps(R, clRed);
         return false;
     }
-    Table.Set(Edit->Name(), text);
-    Post(Edit, text);
-    Lamp(LampLabel, clBlue);
+    for (std::size_t i = 0; i < R.Controls.size() && i < decoded.Shown.size(); ++i) {
+        QObject* control = R.Controls[i];
+        if (!control)
+            continue;
+        const std::string name = NameOf(control);
+        const std::optional<std::string>& shown = decoded.Shown[i];
+        // The record first: the control's change that the post brings is then
+        // the unit's, not the operator's.
+        const bool exact = decoded.ShownExactly[i];
+        table.Update(name, [&](TParamRecord& rec) {
+            rec.Source = TValueSource::Unit;
+            rec.Unit = *value;
+            rec.Exact = exact;
+            if (shown)
+                rec.Shown = *shown;
+            else if (const auto now = ShownValue(control))
+                rec.Shown = *now;
+        });
+        if (shown) {
+            // The reference is what the unit holds as the field shows it; a
+            // value the field cannot show leaves the last one.
+            if (exact)
+                table.Set(name, *shown);
+            Post(control, *shown);
+        }
+    }
+    if (decoded.Mode)
+        // The page enables the inputs' event flags in mode 1 only.
+        Post(R.Page, *decoded.Mode == 0 ? QueueWord::FlagsOn : QueueWord::FlagsOff);
+    if (decoded.KeptBits)
+        PostLine(" # " + who + ": устройство хранит " + QuotedValue(*value) + ", биты " +
+                     IntToHexUpper(decoded.KeptBits, 2) +
+                     " на странице не показаны и записываются обратно как есть",
+                 true, true);
+    if (!decoded.Exact) {
+        // Never turned into a value the field can show: the unit keeps it.
+        PostLine(" # !!! " + who + ": устройство хранит " + QuotedValue(*value) + ", " +
+                     decoded.Why + "; не записывается, пока поле не задано",
+                 true, true);
+        NoteOutcome(R, TParamOutcome::NotShown, decoded.Why);
+        Lamps(R, clRed);
+        if (!R.Lamps.empty())
+            NoteFailure(R.Lamps.front(), "устройство хранит " + QuotedValue(*value));
+        return true;
+    }
+    NoteOutcome(R, TParamOutcome::Read);
+    Lamps(R, clBlue);
     return true;
 }
 
-bool TDevOrbelin::WriteHexParam(QObject* Control, const std::string& Command, int Digits,
-                                TLabel* LampLabel, TRefValues& Table) {
-    if (Stopping() || Skipped(Control, rqWriteParam))
+bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
+    if (Stopping())
         return false;
-    Lamp(LampLabel, clWindowText);
-    std::optional<std::int32_t> number;
-    std::string text;
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control)) {
-        number = spin->Value();
-        text = std::to_string(*number);
-        if (*number < 0)
-            number.reset();
-    } else if (const auto* edit = dynamic_cast<const TEdit*>(Control)) {
-        text = edit->Text();
-        number = ControlNumber(text);
+    const TParamDef& row = *R.Row;
+    TRefValues& table = R.Page->FRefValues;
+    const std::string who = R.Who();
+    bool unknown = false;
+    // The value is the unit's to keep: one a field does not show (the unit's
+    // own, when known), or one a set leaves to the unit.
+    bool keep = false;
+    std::optional<std::string> kept;
+    std::optional<std::string> unit;
+    std::vector<TControlValue> values;
+    for (QObject* control : R.Controls) {
+        values.push_back(ValueOf(control));
+        if (!control)
+            continue;
+        const TParamRecord rec = table.Record(NameOf(control));
+        if (rec.Source == TValueSource::None)
+            unknown = true;
+        else if (!rec.Exact) {
+            keep = true;
+            kept = rec.Unit;
+        }
+        if (rec.Unit)
+            unit = rec.Unit;
     }
-    if (!number) {
+    if (unknown || keep) {
         WalkStep();
-        Lamp(LampLabel, clRed);
+        if (unknown) {
+            PostLine(" # !!! " + who + ": " + NotRead, true, true);
+            Lamps(R, clRed);
+            if (!R.Lamps.empty())
+                NoteFailure(R.Lamps.front(), NotRead);
+            NoteOutcome(R, TParamOutcome::NotSent, NotRead);
+            FWriteFailed = true;
+        } else {
+            // The unit keeps its own value: nothing is lost by leaving it out.
+            PostLine(
+                " # " + who + ": не записан, " +
+                    (kept ? "устройство хранит " + QuotedValue(*kept) + ", поле его не показывает"
+                          : std::string("в наборе нет значения")) +
+                    "; в устройстве осталось его значение",
+                true, true);
+            for (TLabel* lamp : R.Lamps)
+                FOut.PostControlColor(lamp, clRed);
+            NoteOutcome(R, TParamOutcome::NotShown, "в устройстве осталось его значение");
+        }
         return false;
     }
-    std::string reply;
-    if (Transact(Command + IntToHexUpper(*number, Digits), reply) != TExchangeResult::Answered) {
-        Lamp(LampLabel, clRed);
+    Lamps(R, clWindowText);
+    if (!unit && (row.Codec == TParamCodec::Bits || row.Codec == TParamCodec::InputMasks)) {
+        // The bits no box shows belong to the unit at hand; when its value
+        // is not known (a set from a file, another unit read before), it is
+        // asked for first, so that they go back as it holds them. Not a step
+        // of the walk: it adds no parameter.
+        std::string reply;
+        const TExchangeResult result = Exchange(row.Read, reply);
+        unit = TakeValue(result, reply, ReadForm(row), who);
+    }
+    const auto* phones = dynamic_cast<const TformPhones*>(R.Page);
+    const bool numbersOff = phones && phones->cbPhonesOff->Checked();
+    std::string problem;
+    const auto argument = EncodeParam(row, values, unit, numbersOff, problem);
+    if (!argument) {
+        WalkStep();
+        PostLine(" # !!! " + who + " не отправлен: " + problem, true, true);
+        Lamps(R, clRed);
+        const bool empty = row.Codec == TParamCodec::Field && !values.empty() &&
+                           values.front().Text.empty() && !problem.starts_with("не число");
+        if (!R.Lamps.empty())
+            NoteFailure(R.Lamps.front(),
+                        empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
+        NoteOutcome(R, TParamOutcome::NotSent, problem);
         FWriteFailed = true;
         return false;
     }
-    Table.Set(ComponentInfoOf(Control)->Name(), text);
-    Post(Control, text);
-    Lamp(LampLabel, clBlue);
+    std::string reply;
+    FWritesSent.fetch_add(1);
+    if (Transact(row.Write + *argument, reply) != TExchangeResult::Answered) {
+        Lamps(R, clRed);
+        NoteOutcome(R, TParamOutcome::Refused);
+        FWriteFailed = true;
+        return false;
+    }
+    for (std::size_t i = 0; i < R.Controls.size(); ++i) {
+        QObject* control = R.Controls[i];
+        const auto shown = ShownValue(control);
+        if (!shown)
+            continue;
+        // The reference is what the field showed, the unit's value what it took.
+        const std::string name = NameOf(control);
+        const std::string sent = row.Codec == TParamCodec::Number ? *argument : *shown;
+        table.Set(name, sent);
+        table.Update(name, [&](TParamRecord& rec) {
+            rec.Unit = *argument;
+            rec.Outcome = TParamOutcome::Written;
+            rec.Note.clear();
+        });
+        if (row.Codec == TParamCodec::Field)
+            Post(control, *shown);
+    }
+    Lamps(R, clBlue);
+    ExpectReadBack(R, *argument);
     return true;
-}
-
-void TDevOrbelin::PostChecked(TCheckBox* Box, bool Checked, TRefValues& Table) {
-    const char* state = QueueWord::Bool(Checked);
-    Post(Box, state);
-    Table.Set(Box->Name(), state);
 }
 
 void TDevOrbelin::FinishRead(TParamPage& Page) {

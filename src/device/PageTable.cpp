@@ -1,5 +1,7 @@
 #include "device/PageTable.h"
 
+#include "device/ParamTable.h"
+
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
@@ -21,54 +23,44 @@ template <class TPage, TPage* TDevicePages::*Member> struct TSlot {
 };
 
 template <class TPage, TPage* TDevicePages::*Member>
-constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration,
-                        std::array<TPageSteps, GenerationCount> Steps) {
-    return {Number,
-            TreeCaption,
-            ByGeneration,
-            Steps,
-            &TSlot<TPage, Member>::Get,
+constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration) {
+    return {Number, TreeCaption, ByGeneration, &TSlot<TPage, Member>::Get,
             &TSlot<TPage, Member>::Create};
 }
 
-// Number, tree caption, content by generation, then {read, write} for
-// generations 0, 1 and 2. Generation 1 reads its inputs one by one: ten
-// event codes and output 1.
+// Number, tree caption, whether its content follows the generation.
 constexpr std::array<TPageInfo, 9> Table = {
-    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие Установки", false,
-                                                {{{8, 8}, {8, 8}, {8, 8}}}),
-    Row<TformGPRS, &TDevicePages::formGPRS>(3, "GPRS", false, {{{12, 12}, {12, 12}, {12, 12}}}),
-    Row<TformGPS, &TDevicePages::formGPS>(9, "GPS", true, {{{1, 1}, {0, 0}, {0, 0}}}),
-    Row<TformAcc, &TDevicePages::formAcc>(2, "Аккумулятор", true, {{{3, 2}, {0, 0}, {3, 2}}}),
-    Row<TformInOut, &TDevicePages::formInOut>(7, "Входы, выходы", false,
-                                              {{{3, 2}, {2 * 5 + 1, 2 * 5}, {3, 2}}}),
-    Row<TformFlags, &TDevicePages::formFlags>(8, "Флаги", true, {{{2, 0}, {0, 0}, {2, 0}}}),
-    Row<TformPhones, &TDevicePages::formPhones>(6, "Инженерные номера", true,
-                                                {{{5, 5}, {0, 0}, {0, 0}}}),
-    Row<Tform_Debug, &TDevicePages::form_Debug>(5, "Отладка", false, {}),
-    Row<TformRecords, &TDevicePages::formRecords>(4, nullptr, false, {}),
+    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие Установки", false),
+    Row<TformGPRS, &TDevicePages::formGPRS>(3, "GPRS", false),
+    Row<TformGPS, &TDevicePages::formGPS>(9, "GPS", true),
+    Row<TformAcc, &TDevicePages::formAcc>(2, "Аккумулятор", true),
+    Row<TformInOut, &TDevicePages::formInOut>(7, "Входы, выходы", false),
+    Row<TformFlags, &TDevicePages::formFlags>(8, "Флаги", true),
+    Row<TformPhones, &TDevicePages::formPhones>(6, "Инженерные номера", true),
+    Row<Tform_Debug, &TDevicePages::form_Debug>(5, "Отладка", false),
+    Row<TformRecords, &TDevicePages::formRecords>(4, nullptr, false),
 };
 
 } // namespace
 
 bool TPageInfo::ReadIn(int Generation) const {
-    return Steps[GenerationIndex(Generation)].Read > 0;
+    return PageReadSteps(Number, GenerationIndex(Generation)) > 0;
 }
 
 bool TPageInfo::WrittenIn(int Generation) const {
-    return Steps[GenerationIndex(Generation)].Write > 0;
+    return PageWriteSteps(Number, GenerationIndex(Generation)) > 0;
 }
 
 bool TPageInfo::InReadAll() const {
-    for (const TPageSteps& s : Steps)
-        if (s.Read > 0)
+    for (int g = 0; g < GenerationCount; ++g)
+        if (ReadIn(g))
             return true;
     return false;
 }
 
 bool TPageInfo::InWriteAll() const {
-    for (const TPageSteps& s : Steps)
-        if (s.Write > 0)
+    for (int g = 0; g < GenerationCount; ++g)
+        if (WrittenIn(g))
             return true;
     return false;
 }
@@ -100,14 +92,14 @@ int GenerationIndex(int Generation) {
 int ReadAllSteps(int Generation) {
     int total = 0;
     for (const TPageInfo& row : Table)
-        total += row.Steps[GenerationIndex(Generation)].Read;
+        total += PageReadSteps(row.Number, GenerationIndex(Generation));
     return total;
 }
 
 int WriteAllSteps(int Generation) {
     int total = 0;
     for (const TPageInfo& row : Table)
-        total += row.Steps[GenerationIndex(Generation)].Write;
+        total += PageWriteSteps(row.Number, GenerationIndex(Generation));
     return total;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The settings pages, one row each, in the order of the window's tree: what
-// the tree calls a page and the number its entry carries, which unit
-// generations have the page's content, and how many parameters a read or a
-// write of the page exchanges in each. The window's tree and page lookup,
+// the tree calls a page and the number its entry carries. Which generations
+// have a page's content and how many commands a read or a write of it
+// exchanges follow from its parameters (ParamTable.h). The window's tree and page lookup,
 // the walks over all pages and their progress, the routing of a page to its
 // group routines, what a generation shows and the order of the settings file
 // all follow this table; adding a page is one row here and one member of
@@ -32,21 +32,15 @@ class TSettingsPage;
 // the older ones with fewer parameters.
 inline constexpr int GenerationCount = 3;
 
-// Parameters one read and one write of a page exchange; a read of 0 means
-// units of that generation do not have the page's content.
-struct TPageSteps {
-    int Read = 0;
-    int Write = 0;
-};
-
 struct TPageInfo {
     int Number;              // carried by the page's tree entry
     const char* TreeCaption; // nullptr: no tree entry, the device shows the page itself
     bool ByGeneration;       // its content is hidden where the generation does not read it
-    std::array<TPageSteps, GenerationCount> Steps;
     TSettingsPage* (*Get)(const TDevicePages& Pages);
     void (*Create)(TDevicePages& Pages, TForm* Owner, QWidget* Parent);
 
+    // Units of that generation have the page's content (its parameters,
+    // ParamTable.h, say so).
     bool ReadIn(int Generation) const;
     bool WrittenIn(int Generation) const;
     // Read or written by the walks over all pages (in some generation).

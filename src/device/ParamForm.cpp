@@ -126,7 +126,7 @@ std::string Digits(std::string_view Text) {
     return digits;
 }
 
-// The numbers of a dotted address (or of a decimal number: one), as values.
+// The numbers of a decimal number (one), as values.
 std::optional<std::vector<std::int64_t>> Numbers(std::string_view Text, char Separator) {
     std::vector<std::int64_t> numbers;
     const std::string text = TrimBlanks(Text);
@@ -148,17 +148,15 @@ std::optional<std::vector<std::int64_t>> Numbers(std::string_view Text, char Sep
 bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view Held) {
     switch (Form.Kind) {
     case TFormKind::Decimal:
-    case TFormKind::Hex:
-    case TFormKind::IPv4: {
-        const char separator = Form.Kind == TFormKind::IPv4 ? '.' : '\0';
-        const auto sent = Numbers(Sent, separator);
-        const auto held = Numbers(Held, separator);
+    case TFormKind::Hex: {
+        const auto sent = Numbers(Sent, '\0');
+        const auto held = Numbers(Held, '\0');
         if (sent && held)
             return *sent == *held;
         break;
     }
+    case TFormKind::IPv4:
     case TFormKind::Phone:
-        return Digits(Sent) == Digits(Held);
     case TFormKind::Text:
         break;
     }

@@ -42,9 +42,9 @@ std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view 
 std::string FieldText(const TParamForm& Form, std::string_view Value);
 
 // Whether a value read back from the unit (as FieldText gives it) is the one
-// that was sent (as the field showed it): numbers by value, phone numbers by
-// their digits, addresses by their four numbers, texts exactly (without the
-// blanks at their ends, which the unit does not keep).
+// that was sent (as the field showed it): numbers by value, everything else
+// exactly (a dropped "+" or a changed "*99#" is another number), without the
+// blanks at their ends, which the unit does not keep.
 bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view Held);
 
 // A parameter's caption without the explanation or examples in brackets

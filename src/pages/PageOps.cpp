@@ -81,6 +81,15 @@ void ClearPageValues(TForm* page) {
                             },
                         .RadioButton = [](TRadioButton* r) { ShowMark(r, false); },
                     });
+    // What the page showed is gone: nothing on it is known until the read
+    // brings it back.
+    if (auto* params = dynamic_cast<TParamPage*>(page))
+        for (const std::string& name : params->FRefValues.RecordNames())
+            params->FRefValues.Update(name, [&](TParamRecord& r) {
+                const std::string shown = ShownValue(params->FindComponent(name)).value_or("");
+                r = TParamRecord{};
+                r.Shown = shown;
+            });
 }
 
 void ResetChangeMarks(TForm* page) {
@@ -114,6 +123,7 @@ void ApplyDefault(QObject* control) {
         if (const auto on = defaultState(radio->Hint()))
             radio->SetChecked(*on);
     }
+    NoteGiven(control, TValueSource::Defaults);
 }
 
 void SetPageDefaults(TForm* page) {

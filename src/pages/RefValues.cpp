@@ -4,14 +4,78 @@
 
 #include "toolkit/TextUtil.h"
 
-std::vector<std::pair<std::string, std::string>>::const_iterator
-TRefValues::Locate(std::string_view name) const {
+const char* OutcomeName(TParamOutcome Outcome) {
+    switch (Outcome) {
+    case TParamOutcome::None:
+        return "none";
+    case TParamOutcome::Read:
+        return "read";
+    case TParamOutcome::ReadFailed:
+        return "read failed";
+    case TParamOutcome::Rejected:
+        return "rejected";
+    case TParamOutcome::NotShown:
+        return "not shown";
+    case TParamOutcome::Written:
+        return "written";
+    case TParamOutcome::Refused:
+        return "refused";
+    case TParamOutcome::NotSent:
+        return "not sent";
+    case TParamOutcome::Verified:
+        return "verified";
+    case TParamOutcome::Differs:
+        return "differs";
+    }
+    return "none";
+}
+
+TParamOutcome OutcomeFromName(std::string_view Name) {
+    for (int i = 0; i <= static_cast<int>(TParamOutcome::Differs); ++i) {
+        const auto outcome = static_cast<TParamOutcome>(i);
+        if (Name == OutcomeName(outcome))
+            return outcome;
+    }
+    return TParamOutcome::None;
+}
+
+const char* SourceName(TValueSource Source) {
+    switch (Source) {
+    case TValueSource::None:
+        return "none";
+    case TValueSource::Unit:
+        return "unit";
+    case TValueSource::File:
+        return "file";
+    case TValueSource::Operator:
+        return "operator";
+    case TValueSource::Defaults:
+        return "defaults";
+    }
+    return "none";
+}
+
+TRefValues::TEntries::const_iterator TRefValues::Locate(std::string_view name) const {
     return std::find_if(FEntries.begin(), FEntries.end(),
                         [&](const auto& entry) { return SameTextAscii(entry.first, name); });
 }
 
+TParamRecord* TRefValues::RecordOf(std::string_view name) {
+    for (auto& [key, record] : FRecords)
+        if (SameTextAscii(key, name))
+            return &record;
+    return nullptr;
+}
+
+const TParamRecord* TRefValues::RecordOf(std::string_view name) const {
+    return const_cast<TRefValues*>(this)->RecordOf(name);
+}
+
 void TRefValues::AddBlank(std::string_view name) {
     Set(name, " ");
+    std::lock_guard lock(FMutex);
+    if (!RecordOf(name))
+        FRecords.emplace_back(std::string(name), TParamRecord{});
 }
 
 void TRefValues::Set(std::string_view name, std::string_view value) {
@@ -52,4 +116,50 @@ std::vector<std::string> TRefValues::Lines() const {
 std::size_t TRefValues::Count() const {
     std::lock_guard lock(FMutex);
     return FEntries.size();
+}
+
+TParamRecord TRefValues::Record(std::string_view name) const {
+    std::lock_guard lock(FMutex);
+    const TParamRecord* record = RecordOf(name);
+    return record ? *record : TParamRecord{};
+}
+
+std::optional<TParamRecord> TRefValues::FindRecord(std::string_view name) const {
+    std::lock_guard lock(FMutex);
+    const TParamRecord* record = RecordOf(name);
+    return record ? std::optional<TParamRecord>(*record) : std::nullopt;
+}
+
+void TRefValues::Update(std::string_view name, const std::function<void(TParamRecord&)>& change) {
+    std::lock_guard lock(FMutex);
+    if (TParamRecord* record = RecordOf(name))
+        change(*record);
+}
+
+void TRefValues::Shows(std::string_view name, std::string_view value) {
+    std::lock_guard lock(FMutex);
+    TParamRecord* record = RecordOf(name);
+    if (!record || record->Shown == value)
+        return;
+    record->Source = TValueSource::Operator;
+    record->Shown = value;
+    record->Exact = true;
+}
+
+void TRefValues::Given(std::string_view name, TValueSource source, std::string_view value) {
+    std::lock_guard lock(FMutex);
+    if (TParamRecord* record = RecordOf(name)) {
+        record->Source = source;
+        record->Shown = value;
+        record->Exact = true;
+    }
+}
+
+std::vector<std::string> TRefValues::RecordNames() const {
+    std::lock_guard lock(FMutex);
+    std::vector<std::string> names;
+    names.reserve(FRecords.size());
+    for (const auto& entry : FRecords)
+        names.push_back(entry.first);
+    return names;
 }

@@ -46,11 +46,60 @@ void TParamPage::BuildRefValues(unsigned kinds) {
                              ((kinds & rkSpinEdits) && dynamic_cast<TSpinEdit*>(o)) ||
                              ((kinds & rkCheckBoxes) && dynamic_cast<TCheckBox*>(o)) ||
                              ((kinds & rkRadioButtons) && dynamic_cast<TRadioButton*>(o));
-        if (entered)
-            FRefValues.AddBlank(c->Name());
+        if (!entered)
+            continue;
+        FRefValues.AddBlank(c->Name());
+        // Whatever changes the value — typing, a click, a page rule acting
+        // on either — counts as the operator's unless its source noted it.
+        const auto follow = [this, o, name = c->Name()] {
+            if (const auto value = ShownValue(o))
+                FRefValues.Shows(name, *value);
+            // A choice among radio buttons is the operator's for the whole
+            // group: the buttons it clears are set as much as the one it checks.
+            auto* radio = dynamic_cast<TRadioButton*>(o);
+            if (!radio || FRefValues.Record(name).Source != TValueSource::Operator)
+                return;
+            for (TComponentInfo* other : Components())
+                if (auto* sibling = dynamic_cast<TRadioButton*>(other->Object());
+                    sibling && sibling != radio && sibling->parent() == radio->parent())
+                    FRefValues.Given(other->Name(), TValueSource::Operator,
+                                     QueueWord::Bool(sibling->Checked()));
+        };
+        if (auto* edit = dynamic_cast<QLineEdit*>(o))
+            connect(edit, &QLineEdit::textChanged, this, follow);
+        else if (auto* spin = dynamic_cast<QSpinBox*>(o))
+            connect(spin, &QSpinBox::textChanged, this, follow);
+        else if (auto* button = dynamic_cast<QAbstractButton*>(o))
+            connect(button, &QAbstractButton::toggled, this, follow);
+        follow();
+        FRefValues.Given(c->Name(), TValueSource::None, ShownValue(o).value_or(""));
     }
     FWasRead = false;
     FWasWritten = false;
+}
+
+void TParamPage::NoteGiven(QObject* control, TValueSource source) {
+    if (const TComponentInfo* info = ComponentInfoOf(control))
+        if (const auto value = ShownValue(control))
+            FRefValues.Given(info->Name(), source, *value);
+}
+
+std::optional<std::string> ShownValue(const QObject* control) {
+    if (const auto* edit = dynamic_cast<const TEdit*>(control))
+        return edit->Text();
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(control))
+        return spin->Text();
+    if (const auto* check = dynamic_cast<const TCheckBox*>(control))
+        return std::string(QueueWord::Bool(check->Checked()));
+    if (const auto* radio = dynamic_cast<const TRadioButton*>(control))
+        return std::string(QueueWord::Bool(radio->Checked()));
+    return std::nullopt;
+}
+
+void NoteGiven(QObject* control, TValueSource source) {
+    const TComponentInfo* info = ComponentInfoOf(control);
+    if (auto* page = info ? dynamic_cast<TParamPage*>(info->Owner()) : nullptr)
+        page->NoteGiven(control, source);
 }
 
 void TParamPage::MarkIfActive(QObject* sender) {

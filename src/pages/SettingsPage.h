@@ -9,6 +9,7 @@
 // snapshots and tags) at any time.
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "pages/PageServices.h"
@@ -59,15 +60,29 @@ public:
     // Edits are compared with the reference values while either flag is set.
     bool MarkingActive() const { return FWasRead.load() || FWasWritten.load(); }
 
+    // The value control Control now shows a value given by Source (a file,
+    // the defaults, or nothing at all); a change of its value made any other
+    // way is the operator's (see TRefValues::Shows).
+    void NoteGiven(QObject* Control, TValueSource Source);
+
 protected:
     TParamPage(TForm* Owner, std::string Name, QWidget* Parent);
 
     // Enters "name= " for every component of the given kinds, in creation
-    // order, and clears both flags.
+    // order, clears both flags, and follows the values those controls show.
     void BuildRefValues(unsigned Kinds);
     // The change handler every parameter page shares.
     void MarkIfActive(QObject* Sender);
 };
+
+// The value of a value control as its record keeps it: an edit's or spin
+// edit's text, "true" or "false" for a check box or radio button; nothing
+// for any other control.
+std::optional<std::string> ShownValue(const QObject* Control);
+
+// Control's page records that the control shows a value given by Source;
+// nothing for a control that is not on a parameter page.
+void NoteGiven(QObject* Control, TValueSource Source);
 
 // Controls as the pages create them: a caption label, and value controls
 // carrying their parameter number (tag) and default value (hint).

@@ -8,10 +8,6 @@
 #include "pages/SampleData.h"
 
 namespace {
-constexpr long long MaxTries = 10;
-constexpr long long MinPause = 3;
-constexpr long long MaxPause = 255;
-
 // The field's number with a "0" put in front, so that an empty field reads
 // as 0; nothing when the text holds anything but digits (pasted text). Very
 // long numbers saturate rather than fail, so they are still clamped.
@@ -103,12 +99,20 @@ void TformGPRS::FormCreate() {
 }
 
 void TformGPRS::ClampTries(TEdit* field) {
+    if (field->ChangingByCode()) {
+        etGPRSphoneChange(field);
+        return;
+    }
     if (const auto value = RetryValue(field->Text()); value && *value > MaxTries)
         field->SetText(std::to_string(MaxTries));
     etGPRSphoneChange(field);
 }
 
 void TformGPRS::ClampPause(TEdit* field) {
+    if (field->ChangingByCode()) {
+        etGPRSphoneChange(field);
+        return;
+    }
     if (const auto value = RetryValue(field->Text())) {
         if (*value < MinPause)
             field->SetText(std::to_string(MinPause));

@@ -1,7 +1,8 @@
 #pragma once
 // TformGPRS: the packet-data settings. Beside the shared page machinery the
-// four retry fields clamp their values as they are typed: the try counts to
-// at most 10, the pauses to 3..255 minutes.
+// four retry fields clamp what the operator types: the try counts to at most
+// 10, the pauses to 3..255 minutes. A value the unit or a file gives is
+// shown as it is (the device reports one outside these bounds).
 //
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
@@ -11,6 +12,11 @@
 class TformGPRS : public TParamPage {
 public:
     explicit TformGPRS(TForm* Owner = nullptr, QWidget* Parent = nullptr);
+
+    // What the operator may type into the retry fields.
+    static constexpr long long MaxTries = 10;
+    static constexpr long long MinPause = 3;
+    static constexpr long long MaxPause = 255;
 
     TGroupBox* GroupBox3;
     TLabel* lbcb;

@@ -167,8 +167,13 @@ void TformInOut::RadioButton1MouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
 }
 
 void TformInOut::RadioButton2MouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
-    if (auto* radio = dynamic_cast<TRadioButton*>(Sender); radio && radio->Checked())
+    // The operator's choice of mode 2 or 3 also clears the flags it leaves
+    // unused; a mode the unit or a file gives leaves them as they are.
+    if (auto* radio = dynamic_cast<TRadioButton*>(Sender); radio && radio->Checked()) {
         DisableInputFlags();
+        for (int n = 3; n <= 10; ++n)
+            FCheckBoxes[n]->SetChecked(false);
+    }
     MarkIfActive(Sender);
 }
 
@@ -202,10 +207,8 @@ void TformInOut::EnableInputFlags() {
 }
 
 void TformInOut::DisableInputFlags() {
-    for (int n = 3; n <= 10; ++n) {
+    for (int n = 3; n <= 10; ++n)
         FCheckBoxes[n]->SetEnabled(false);
-        FCheckBoxes[n]->SetChecked(false);
-    }
 }
 
 void TformInOut::ApplyGeneration(bool Extended, int Revision) {

@@ -3,7 +3,8 @@
 // unit reports (restore and trigger columns), the input mode, and the two
 // outputs, set on demand. Generation-1 units have five plain inputs with a
 // nine-digit event code per cell and one output (ApplyGeneration). In modes
-// 2 and 3 the inputs' event flags are unused: they are disabled and cleared.
+// 2 and 3 the inputs' event flags are unused: they are disabled, and cleared
+// when the operator picks such a mode (a unit's flags stay as it holds them).
 //
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
@@ -52,8 +53,8 @@ public:
     void ScrollBox1MouseMove(QObject* Sender, QPoint Pos);
     void Button1Click(QObject* Sender);
 
-    // Inputs 1 to 4, both columns: usable again (mode 1), or disabled and
-    // cleared (modes 2 and 3).
+    // Inputs 1 to 4, both columns: usable again (mode 1), or disabled
+    // (modes 2 and 3) with their values kept.
     void EnableInputFlags();
     void DisableInputFlags();
     // Extended: four inputs plus power, the mode selector and both outputs;

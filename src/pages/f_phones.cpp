@@ -119,6 +119,10 @@ void TformPhones::etPhone1Change(QObject* Sender) {
     if (!field)
         return;
     MarkIfActive(field);
+    // A number the unit or a file gives is shown as it is; only what the
+    // operator types or pastes is brought into the field's form.
+    if (field->ChangingByCode())
+        return;
     const TPhoneDigits number = NormalisePhoneDigits(field->Text(), NumberDigits);
     if (number.BrokeDigitsRule)
         HighlightRule(2);

@@ -35,7 +35,8 @@ public:
     virtual void RepaintStatusBar() = 0;
 
     virtual bool IsInputsPage(const QObject* Control) const = 0;
-    // "mode1" enables the inputs' event flags, "mode2" disables and clears them.
+    // "mode1" enables the inputs' event flags, "mode2" disables them (their
+    // values stay as the unit gave them).
     virtual void SetInputFlagsEnabled(bool Enabled) = 0;
 };
 

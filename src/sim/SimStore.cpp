@@ -72,7 +72,9 @@ std::vector<TSimParam> FactoryParams() {
         Hex("+a", "etGPRSTimeout", 2, 0xFF, 10),
         Hex("+D", "etServerTryes", 2, 0xFF, 4),
         Hex("+d", "etServerTimeout", 2, 0xFF, 15),
-        Hex("+R", "", 2, 0x03, 0x01, kSimGen0),
+        // A flag byte: the unit keeps every bit it is given, the two it has
+        // switches for and any a newer firmware uses.
+        Hex("+R", "", 2, 0xFF, 0x01, kSimGen0),
         Hex("+q", "seACCCheckTime", 2, 0xFF, 12, kGen02),
         Choice("+K", "cbAccTest", {"00", "01"}, kGen02),
         Hex("+k", "", 2, 0x03, 0x00),
@@ -81,7 +83,8 @@ std::vector<TSimParam> FactoryParams() {
         Other("+Z", TSimParamKind::MaskMode, kGen02, "0500"),
         Hex("+z", "", 2, 0x1F, 0x12, kGen02),
     };
-    const char* phones[5] = {"+79161112233", "89031234567", "", "", ""};
+    // As this program writes them: the ten digits of the national number.
+    const char* phones[5] = {"9161112233", "9031234567", "", "", ""};
     for (int n = 1; n <= 5; ++n)
         v.push_back(Text("+f0" + std::to_string(n), "etPhone" + std::to_string(n), phones[n - 1],
                          kSimGen0));

@@ -135,3 +135,15 @@ void TRadioButton::SetColor(TColor color) {
 QSize TRadioButton::NaturalSize() const {
     return QRadioButton::sizeHint().expandedTo(MarkedSize(this, QStyle::CT_RadioButton));
 }
+
+void TRadioButton::SetChecked(bool on) {
+    FromCode([&] {
+        if (on || !isChecked() || !autoExclusive()) {
+            setChecked(on);
+            return;
+        }
+        setAutoExclusive(false);
+        setChecked(false);
+        setAutoExclusive(true);
+    });
+}

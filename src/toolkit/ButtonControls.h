@@ -77,9 +77,9 @@ public:
     TRadioButton(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
 
     bool Checked() const { return FChecked.load(std::memory_order_acquire); }
-    void SetChecked(bool on) {
-        FromCode([&] { setChecked(on); });
-    }
+    // Unchecking the checked button of a group leaves none checked (a unit
+    // may hold a choice the group has no button for).
+    void SetChecked(bool on);
     std::string Caption() const { return StdStr(text()); }
     void SetCaption(const std::string& caption) { setText(QStr(caption)); }
     TColor Color() const { return FColor; }

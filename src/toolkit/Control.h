@@ -180,6 +180,11 @@ public:
     TMouseMoveEvent OnMouseMove;
     TKeyPressEvent OnKeyPress;
 
+    // The change under way was made by code (a setter of this class), not
+    // by the operator: rules for what the operator types (ranges, number
+    // forms) leave such a change alone.
+    bool ChangingByCode() const { return FCodeDepth > 0; }
+
     // What the tooltip shows while ShowHint is on: the hint.
     virtual std::string ToolTipText() const { return FInfo.Hint(); }
 

@@ -170,6 +170,17 @@ size_t TIniDocument::SectionEnd(size_t header) const {
     return i;
 }
 
+void TIniDocument::Remove(std::string_view section, std::string_view key) {
+    const std::string s = FoldCaseCp1251(section);
+    const std::string k = FoldCaseCp1251(key);
+    bool inSection = false;
+    std::erase_if(FLines, [&](const TLine& line) {
+        if (line.Kind == TKind::Section)
+            inSection = line.Folded == s;
+        return inSection && line.Kind == TKind::Key && line.Folded == k;
+    });
+}
+
 void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     const std::string s = FoldCaseCp1251(section);
     const std::string k = FoldCaseCp1251(key);

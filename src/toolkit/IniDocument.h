@@ -38,6 +38,8 @@ public:
     // the section at the end of the file. Names must be valid (IsValidName);
     // line breaks and NUL in the value become blanks, since a value is one line.
     void Set(std::string_view section, std::string_view key, std::string_view value);
+    // Removes every line of that key from the sections of that name.
+    void Remove(std::string_view section, std::string_view key);
 
     // A section name holds no "]", a key no "="; neither may be empty, hold a
     // line break or NUL, or start or end with a blank (which reading would

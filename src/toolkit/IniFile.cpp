@@ -83,6 +83,13 @@ void TIniFile::WriteBool(std::string_view Section, std::string_view Ident, bool 
     WriteString(Section, Ident, Value ? "1" : "0");
 }
 
+void TIniFile::DeleteKey(std::string_view Section, std::string_view Ident) {
+    if (!ValueExists(Section, Ident))
+        return;
+    FDocument.Remove(Disk(Section), Disk(Ident));
+    FModified = true;
+}
+
 void TIniFile::UpdateFile() {
     if (!FModified)
         return;

@@ -49,6 +49,8 @@ public:
     void WriteString(std::string_view Section, std::string_view Ident, std::string_view Value);
     void WriteInteger(std::string_view Section, std::string_view Ident, std::int32_t Value);
     void WriteBool(std::string_view Section, std::string_view Ident, bool Value);
+    // The key is gone from the file (nothing when it is not there).
+    void DeleteKey(std::string_view Section, std::string_view Ident);
 
     bool Modified() const { return FModified; }
     // False when the file was too large or unreadable: UpdateFile will refuse.

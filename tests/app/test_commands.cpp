@@ -13,6 +13,7 @@
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_common.h"
+#include "pages/f_flags.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "queue/Protocol.h"
@@ -231,8 +232,10 @@ TEST(Keys, TheKeysRunTheCommandsTheMenusAndTooltipsName) {
         return WaitUntil([&] { return F.Link().Mode() == expected; }, 5000);
     };
     EXPECT_TRUE(press(Qt::Key_R, Qt::ControlModifier, rqReadPage));
+    F.N2Click(nullptr); // the read cleared the values it was to bring
     EXPECT_TRUE(press(Qt::Key_W, Qt::ControlModifier, rqWritePage));
     EXPECT_TRUE(press(Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier, rqReadAll));
+    F.N2Click(nullptr);
     EXPECT_TRUE(press(Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, rqWriteAll));
 
     int asked = 0;
@@ -253,4 +256,33 @@ TEST(Keys, TheKeysRunTheCommandsTheMenusAndTooltipsName) {
     EXPECT_EQ(F.tbtnConnect->ToolTipText(), "Подключиться (Ctrl+N)");
     EXPECT_EQ(F.mnuConnect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     EXPECT_EQ(F.mnuSave->Caption(), "Сохранить") << "the mnemonic mark is not part of it";
+}
+
+// A write with nothing known is refused at once, saying what to do first;
+// the operator's disconnect leaves nothing of the unit on the screen.
+TEST_F(Connected, NothingKnownIsNotWrittenAndNothingOfTheUnitLingers) {
+    const std::string first = "Значения параметров неизвестны: их нет ни из блока, ни из набора, "
+                              "ни от оператора. Сначала прочитайте параметры из блока или "
+                              "загрузите набор.";
+    F.tbtnWriteAll->Click();
+    Rig.SelectPage(1);
+    F.tbtnWrite->Click();
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>(2, first));
+    EXPECT_EQ(Mode(), rqIdle);
+    F.formCommon->etObjNum->SetText("0042"); // the operator gives one
+    F.tbtnWrite->Click();
+    EXPECT_EQ(Mode(), rqWritePage);
+
+    F.formCommon->lbetLat->SetFontColor(clRed);
+    F.formAcc->pPowerState->SetCaption("Основное");
+    F.formFlags->ShapeN(4)->SetBrushColor(clLime);
+    F.SetWriteState(2);
+    F.tbtnDisconnectClick(F.tbtnDisconnect);
+    EXPECT_EQ(F.formCommon->lbetLat->FontColor(), clWindowText);
+    EXPECT_EQ(F.formAcc->pPowerState->Caption(), "");
+    EXPECT_EQ(F.formFlags->ShapeN(4)->BrushColor(), clWhite);
+    EXPECT_EQ(F.WriteState(), 0);
+    for (int panel : {0, 2})
+        EXPECT_EQ(F.StatusBar1->Panel(panel)->Text(), "") << panel;
+    EXPECT_EQ(F.formCommon->etObjNum->Text(), "0042") << "the values stay for the next unit";
 }

@@ -11,6 +11,8 @@
 #include "MainWindowRig.h"
 #include "Sanitizers.h"
 #include "app/Settings.h"
+#include "device/PageTable.h"
+#include "device/ParamTable.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
@@ -60,26 +62,51 @@ std::map<std::string, std::string> Stored(TForm1& f) {
     return m;
 }
 
-// A value of its own in every stored control, each one a value the field
-// could hold (digits where it takes digits, within its maximum length).
+// A value of its own in every stored control, each one a value the unit
+// takes as the field would send it.
+std::string ValueFor(const TParamDef& Row, const TEdit& Edit, int I) {
+    switch (Row.Codec) {
+    case TParamCodec::EventCode:
+        return "1120010" + std::to_string(10 + I % 90);
+    case TParamCodec::Number:
+        return std::to_string(9000000000LL + I * 7919);
+    default:
+        break;
+    }
+    std::string text;
+    switch (Row.Form.Kind) {
+    case TFormKind::Hex:
+        return std::to_string(I * 7 % (Row.Form.Digits == 2 ? 256 : 65536));
+    case TFormKind::Decimal:
+        return std::to_string(I * 7919 % 10000);
+    case TFormKind::IPv4:
+        return "192.0.2." + std::to_string(I);
+    case TFormKind::Phone:
+        text = "+7" + std::to_string(9000000000LL + I * 7919);
+        break;
+    case TFormKind::Text:
+        text = "значение " + std::to_string(I);
+        break;
+    }
+    if (Edit.MaxLength() > 0)
+        text.resize(std::min<std::size_t>(text.size(), Edit.MaxLength()));
+    return text;
+}
+
 void FillEveryValue(TForm1& f) {
     f.formInOut->EnableInputFlags();
     int i = 0;
-    for (TForm* page : StoredPages(f))
-        for (TComponentInfo* c : page->Components()) {
+    for (TForm* page : StoredPages(f)) {
+        const int number = PageInfoOf(f.Pages(), page)->Number;
+        for (const std::string& name : StoredControls(number)) {
             ++i;
-            QObject* o = c->Object();
-            if (auto* e = dynamic_cast<TEdit*>(o)) {
-                std::string text = e->KeyFilter() == TKeyFilter::None
-                                       ? "значение " + std::to_string(i)
-                                       : std::to_string(1000000000 + i * 7919);
-                if (e->MaxLength() > 0)
-                    text.resize(std::min<std::size_t>(text.size(), e->MaxLength()));
-                e->SetText(text);
-            } else if (auto* b = dynamic_cast<TCheckBox*>(o)) {
+            QObject* o = page->FindComponent(name);
+            if (auto* e = dynamic_cast<TEdit*>(o))
+                e->SetText(ValueFor(*ParamOfControl(number, name), *e, i));
+            else if (auto* b = dynamic_cast<TCheckBox*>(o))
                 b->SetChecked(i % 2 == 0);
-            }
         }
+    }
     f.formInOut->RadioButton1->SetChecked(true);
     f.formAcc->seACCCheckTime->SetValue(17);
     for (int n = 1; n <= Tform_Debug::FieldCount; ++n)
@@ -112,7 +139,7 @@ TEST(Settings, ClosingAndStartingAgainBringsBackTheWholeSessionInFileOrder) {
 
     const std::string bytes = rig.Home.Read("current.ini");
     EXPECT_EQ(Count(bytes, "\n"), Count(bytes, "\r\n"));
-    EXPECT_NE(bytes.find(Utf8ToCp1251Lossy("etGPRSphone=значение")), std::string::npos);
+    EXPECT_NE(bytes.find(Utf8ToCp1251Lossy("etAccessPoint=значение")), std::string::npos);
     const TIniFile ini(rig.Home.File("current.ini"));
     EXPECT_EQ(ini.ReadSections(),
               (std::vector<std::string>{"Connect", "Debug", "formCommon", "formGPRS", "formGPS",
@@ -179,30 +206,38 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
              "[formPhones]\r\netPhone1=+79161234567\r\netPhone2=12-34\r\ncbPhonesOff=0\r\n"
              "[formInOut]\r\nMode=Mode1\r\nRadioButton2=1\r\nCheckBox3=1\r\nCheckBox11=1\r\n"
              "[fDebug]\r\nEdit1=+v\r\nEdit2=\r\n");
+    // A value the unit would not take as the field sends it is refused and
+    // leaves no value; a number the unit holds loads whatever the typing
+    // limit or the range the page holds typing to; nothing is changed.
     EXPECT_EQ(f.formCommon->etLat->Text(), "");       // missing: emptied
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5); // not a number: kept
-    EXPECT_EQ(f.formCommon->etObjNum->Text(), "");    // longer than the field: refused
-    EXPECT_EQ(f.formGPRS->etGPRSTryes->Text(), "10");
-    EXPECT_EQ(f.formGPRS->etGPRSTimeout->Text(), "3"); // "1  x" is too long: kept
-    EXPECT_EQ(f.formGPRS->etServerTimeout->Text(), "255");
-    EXPECT_EQ(f.formGPRS->etServerTryes->Text(), ""); // "x9z" is one too long
-    EXPECT_EQ(report.TooLong,
-              (std::vector<std::string>{"formCommon/etObjNum", "formGPRS/etGPRSTimeout",
-                                        "formGPRS/etServerTryes"}));
-    EXPECT_EQ(report.Invalid, std::vector<std::string>{"formAcc/seACCCheckTime"});
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5); // not a number: kept, but no value
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "123456");
+    EXPECT_EQ(f.formGPRS->etGPRSTryes->Text(), "99");
+    for (TEdit* refused : {f.formGPRS->etGPRSTimeout, f.formGPRS->etServerTimeout,
+                           f.formGPRS->etServerTryes, f.formPhones->etPhone2})
+        EXPECT_EQ(refused->Text(), "") << refused->Name();
+    EXPECT_TRUE(report.TooLong.empty());
+    EXPECT_EQ(report.Invalid,
+              (std::vector<std::string>{"formGPRS/etGPRSTimeout", "formGPRS/etServerTryes",
+                                        "formGPRS/etServerTimeout", "formAcc/seACCCheckTime",
+                                        "formPhones/etPhone2"}));
+    for (const auto& [page, name] : std::initializer_list<std::pair<TParamPage*, const char*>>{
+             {f.formAcc, "seACCCheckTime"}, {f.formGPRS, "etServerTryes"}, {f.formCommon, "etLat"}})
+        EXPECT_FALSE(page->FRefValues.Record(name).Known()) << name;
+    EXPECT_EQ(f.formGPRS->FRefValues.Record("etGPRSTryes").Source, TValueSource::File);
     EXPECT_NE(std::find(report.Missing.begin(), report.Missing.end(), "formCommon/etLat"),
               report.Missing.end());
     EXPECT_EQ(std::find(report.Missing.begin(), report.Missing.end(), "fDebug/Edit2"),
               report.Missing.end()); // present and empty is not missing
     EXPECT_EQ(f.formGPRS->etAccessPoint->Text(), "длинное имя точки доступа без предела длины");
-    EXPECT_EQ(f.formPhones->etPhone1->Text(), "9161234567"); // whole national number kept
-    EXPECT_EQ(f.formPhones->etPhone2->Text(), "1234");
-    EXPECT_EQ(f.formPhones->lbRule2->FontColor(), clRed);
+    EXPECT_EQ(f.formPhones->etPhone1->Text(), "+79161234567") << "as the file gives it";
+    EXPECT_NE(f.formPhones->lbRule2->FontColor(), clRed) << "nobody typed it";
     EXPECT_TRUE(f.formPhones->etPhone1->Enabled());
-    // "Mode" is not read: the buttons say mode 2, which clears inputs 1 to 4.
+    // "Mode" is not read: the buttons say mode 2, which disables inputs 1 to 4
+    // and leaves their flags as the file gives them.
     EXPECT_TRUE(f.formInOut->RadioButton2->Checked());
     EXPECT_FALSE(f.formInOut->RadioButton1->Checked());
-    EXPECT_FALSE(f.formInOut->CheckBox3->Checked());
+    EXPECT_TRUE(f.formInOut->CheckBox3->Checked());
     EXPECT_FALSE(f.formInOut->CheckBox3->Enabled());
     EXPECT_TRUE(f.formInOut->CheckBox11->Checked());
     EXPECT_EQ(f.form_Debug->EditN(1)->Text(), "+v");
@@ -213,21 +248,26 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
                    "[formInOut]\r\nRadioButton1=1\r\nCheckBox3=1\r\n")
                   .Invalid,
               std::vector<std::string>{"formAcc/seACCCheckTime"});
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 23); // clamped to the spin edit's range
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5) << "not clamped into a value nobody gave";
     EXPECT_FALSE(f.formPhones->etPhone1->Enabled());
     EXPECT_TRUE(f.formInOut->CheckBox3->Enabled());
     EXPECT_TRUE(f.formInOut->CheckBox3->Checked());
-    load("[formAcc]\r\nseACCCheckTime=0\r\n");
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
-    EXPECT_TRUE(load("[formAcc]\r\nseACCCheckTime=\r\n").Invalid.empty());
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 1);
+    EXPECT_EQ(load("[formAcc]\r\nseACCCheckTime=0\r\n").Invalid,
+              std::vector<std::string>{"formAcc/seACCCheckTime"});
+    // The unit's own value, left to the unit: no failure, nothing written.
+    EXPECT_TRUE(load("[formAcc]\r\nseACCCheckTime=*\r\ncbAccTest=*\r\n").Invalid.empty());
+    const TParamRecord kept = f.formAcc->FRefValues.Record("cbAccTest");
+    EXPECT_EQ(kept.Source, TValueSource::File);
+    EXPECT_FALSE(kept.Exact);
 }
 
 TEST(Settings, TheDebugSwitchesOnlyEverComeOnFromAFile) {
     TMainWindowRig rig;
     TForm1& f = *rig.Form;
     const std::string file = rig.Home.File("debug.ini");
-    f.LoadSettings(file); // no such file: checked writes stay off
+    f.LoadSettings(file); // no such file: checked writes are on, as for a new installation
+    EXPECT_TRUE(f.Link().VerifyWrites());
+    f.mnuVerify->Click();
     EXPECT_FALSE(f.Link().VerifyWrites());
     rig.Home.Write("debug.ini", "[Debug]\r\nMemo=1\r\nLog=1\r\nVerify=1\r\n");
     f.LoadSettings(file);
@@ -319,6 +359,7 @@ TEST(Settings, TheMenuItemsAskForAFileAndTheOperatorSeesFailures) {
     for (const TFileDialogSetup& s : asked)
         EXPECT_EQ(s.InitialDir, ProgramFolder());
 
+    f.N2Click(nullptr); // every field given a value: a complete set
     f.formGPRS->etPort->SetText("4000");
     answer = rig.Home.File("set.ini");
     f.mnuSave->trigger();
@@ -339,11 +380,10 @@ TEST(Settings, TheMenuItemsAskForAFileAndTheOperatorSeesFailures) {
 
 namespace {
 // A damaged or protected file in the program's folder, and what the window
-// makes of it. The file is shaped from a complete set the window saved, in
-// which etObjNum is "0042"; before the action the field holds "0777", so a
-// refused load is seen to have changed nothing. At closing no message box
-// may appear: what is said goes to stderr and into the log before its
-// closing block.
+// makes of it. The file is shaped from a complete set the window saved (the
+// defaults given to every field), in which etObjNum is "0042"; before the action the field holds
+// "0777", so a refused load is seen to have changed nothing. At closing no message box may appear:
+// what is said goes to stderr and into the log before its closing block.
 struct TFileCase {
     const char* Name;
     const char* File;
@@ -379,7 +419,7 @@ std::string TwoKeysLess(const std::string& full) {
     return Without(Without(full, "etObjNum="), "etPhone1=");
 }
 std::string TooLong(const std::string& full) {
-    return Without(full, "etObjNum=") + "[formCommon]\r\netObjNum=70000\r\n";
+    return Without(full, "etPhone=") + "[formCommon]\r\netPhone=+79161234567890123\r\n";
 }
 std::string WithMark(const std::string& full) {
     return "\xEF\xBB\xBF" + full;
@@ -396,8 +436,8 @@ const TFileCase FileCases[] = {
     {"text Windows-1251 cannot carry", "set.ini", Save, false, {"set.ini", "formGPRS/etAccessPoint (U+263A)"}},
     {"a set over the size limit", "set.ini", Load, false, {"set.ini", "не загружен", "4 МБ"}, "0777", Huge},
     {"no settings file at all", "set.ini", Load, false, {"set.ini", "не загружен"}, "0777", Binary},
-    {"keys missing from a set", "set.ini", Load, false, {"Нет в файле", ": 2 (formCommon/etObjNum, formPhones/etPhone1)"}, "", TwoKeysLess},
-    {"a value longer than its field", "set.ini", Load, false, {"Длиннее поля", ": 1 (formCommon/etObjNum)"}, "0777", TooLong},
+    {"keys missing from a set", "set.ini", Load, false, {"Без значения в файле", ": 2 (formCommon/etObjNum, formPhones/etPhone1)"}, "", TwoKeysLess},
+    {"a value longer than its field", "set.ini", Load, false, {"Длиннее поля", ": 1 (formCommon/etPhone)"}, "0042", TooLong},
     {"a byte-order mark in front", "set.ini", Load, false, {}, "0042", WithMark},
     {"current.ini over the size limit at the start", "current.ini", Start, false, {"current.ini", "не загружен", "4 МБ"}, nullptr, Huge},
 };
@@ -410,6 +450,7 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
     const TFileCase& c = GetParam();
     TModalAnswer answers;
     TMainWindowRig rig;
+    rig.Form->N2Click(nullptr);
     rig.Form->formCommon->etObjNum->SetText("0042");
     rig.Form->formGPRS->etAccessPoint->SetText("internet");
     rig.Form->SaveSettings(rig.Home.File("full.ini"));

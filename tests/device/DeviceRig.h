@@ -10,8 +10,10 @@
 #include "device/DevOrbelin.h"
 #include "sim/Simulator.h"
 
-// A device whose next page write can be made to have failed a parameter, as
-// the page routines report it.
+// A device whose page write counts as one parameter sent (the rig has no
+// pages, and a write that sent nothing is not committed), and whose next
+// page write can be made to have failed a parameter, as the page routines
+// report it.
 class TTestDevOrbelin : public TDevOrbelin {
 public:
     using TDevOrbelin::TDevOrbelin;
@@ -20,6 +22,7 @@ public:
 protected:
     void WritePage() override {
         TDevOrbelin::WritePage();
+        FWritesSent.fetch_add(1);
         if (FailNextWrite.exchange(false))
             FWriteFailed = true;
     }

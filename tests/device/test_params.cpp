@@ -95,8 +95,13 @@ TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
     EXPECT_EQ(sent[0], "+h+79161234567");
     EXPECT_EQ(c.Rig.LastColor(p.lbetObjNum), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lbetLat), "clRed");
-    EXPECT_TRUE(c.Rig.Messages().empty()) << "nothing was sent, so nothing failed to be written";
-    EXPECT_EQ(c.Rig.WriteState.load(), 1);
+    // Not written is not written: the field and its text are named, and
+    // the write is not reported as complete.
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum) не отправлен: не число: пусто"), 0);
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Смещение по широте (etLat) не отправлен: не число: «-5»"), 0);
+    ASSERT_EQ(c.Rig.Messages().size(), 1u);
+    EXPECT_NE(c.Rig.Messages()[0].find("Ошибок: 2"), std::string::npos);
+    EXPECT_EQ(c.Rig.WriteState.load(), 3);
 }
 
 TEST(DeviceParams, GPRSSwitchAcceptsOnlyItsTwoAnswers) {
@@ -111,7 +116,11 @@ TEST(DeviceParams, GPRSSwitchAcceptsOnlyItsTwoAnswers) {
     EXPECT_FALSE(p.cbGPRS->Checked());
     EXPECT_EQ(c.Rig.LastColor(p.lbcb), "clRed");
     EXPECT_EQ(p.FRefValues.Get("cbGPRS"), "true") << "the entry keeps the last good value";
+    // The unit keeps what the box cannot show until the operator sets it.
+    EXPECT_NE(c.Run(&p, rqWritePage)[0], "+cFF");
+    EXPECT_EQ(c.Sim.Unit().Value("+c"), "ff");
 
+    p.cbGPRS->SetChecked(true);
     p.cbGPRS->SetChecked(false);
     EXPECT_EQ(c.Run(&p, rqWritePage)[0], "+cFF");
     EXPECT_EQ(p.FRefValues.Get("cbGPRS"), "false");

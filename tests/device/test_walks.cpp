@@ -71,7 +71,10 @@ struct TWalkCase {
         withCommit.push_back("+J");
         EXPECT_EQ(Sim.Unit().Commands(), withCommit);
         EXPECT_EQ(Rig.WriteState.load(), 1) << "committed";
-        EXPECT_TRUE(Rig.Messages().empty());
+        // Said once it is committed, with what went out (one parameter a command).
+        EXPECT_EQ(Rig.Messages(),
+                  TLines{"Запись всех параметров завершена!\nЗаписано параметров: " +
+                         std::to_string(Expected.size())});
         EXPECT_TRUE(Rig.FindMemo("Пишем всё") > 0 && Rig.FindMemo("Окончили писать всё") > 0);
         ExpectProgress("Запись", static_cast<int>(Expected.size()));
     }
@@ -111,7 +114,7 @@ TEST(DeviceWalks, Generation0ReadsAndWritesEveryPage) {
     EXPECT_EQ(rig.formInOut->FRefValues.Get("RadioButton2"), "false");
     EXPECT_EQ(rig.formFlags->ShapeN(8)->BrushColor(), clLime) << "input 1 idle";
     EXPECT_EQ(rig.formFlags->ShapeN(1)->BrushColor(), clWhite) << "GPS";
-    EXPECT_EQ(rig.formPhones->FRefValues.Get("etPhone1"), "+79161112233");
+    EXPECT_EQ(rig.formPhones->FRefValues.Get("etPhone1"), "9161112233");
     EXPECT_FALSE(rig.formPhones->FRefValues.Find("etPhone3")) << "read as empty";
     EXPECT_FALSE(rig.formPhones->cbPhonesOff->Checked()) << "two numbers are set";
     for (TLabel* lamp : {rig.formCommon->lbetObjNum, rig.formGPRS->lbcb, rig.formGPS->lbGPSOff,
@@ -122,11 +125,11 @@ TEST(DeviceWalks, Generation0ReadsAndWritesEveryPage) {
              rig.formCommon, rig.formGPRS, rig.formGPS, rig.formAcc, rig.formInOut, rig.formPhones})
         EXPECT_TRUE(page->FWasRead) << page->Name();
 
-    // Written back as read; the page normalised the eleven-digit number.
+    // Written back exactly as read.
     c.WriteAll(Join({CommonWrites,
                      GPRSWrites,
                      {"+R01", "+q0C", "+K00", "+Z0500", "+z12"},
-                     {"+f019161112233", "+f028903123456", "+f03 ", "+f04 ", "+f05 "}}));
+                     {"+f019161112233", "+f029031234567", "+f03 ", "+f04 ", "+f05 "}}));
     EXPECT_EQ(rig.formPhones->FRefValues.Find("etPhone3"), std::optional<std::string>(" "));
     EXPECT_TRUE(rig.formInOut->FWasWritten);
     EXPECT_EQ(c.Sim.Unit().CommitCount(), 1);
@@ -204,7 +207,7 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     // The next write starts afresh.
     rig.ClearTaken();
     ASSERT_TRUE(rig.Run(rqWriteAll));
-    EXPECT_TRUE(rig.Messages().empty());
+    EXPECT_EQ(rig.Messages(), TLines{"Запись всех параметров завершена!\nЗаписано параметров: 30"});
     EXPECT_EQ(rig.WriteState.load(), 1);
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).front(), "") << "the count goes when the next begins";
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "");
@@ -256,5 +259,104 @@ TEST(DeviceWalks, PagesWithoutOperationsOnlyLockTheTree) {
     EXPECT_EQ(rig.form_Debug->EditN(1)->Tag(), 0) << "marks are removed";
     rig.Select(rig.formRecords);
     ASSERT_TRUE(rig.Run(rqWritePage));
-    EXPECT_EQ(c.Sim.Unit().Commands(), TLines{"+J"});
+    // A commit of nothing would store whatever else the unit holds unsaved.
+    EXPECT_TRUE(c.Sim.Unit().Commands().empty()) << "nothing written, nothing committed";
+}
+
+// The unit holds a value its field cannot show exactly. Read all says so
+// (red lamp, the value and what the field takes, counted); the field never
+// shows a value the unit does not hold; write all leaves the parameter out
+// (or, for bits no box shows, writes them back as they were) and the unit
+// keeps what it held.
+struct THeldCase {
+    const char* Name;
+    const char* Key;  // the unit's store
+    const char* Held; // what it holds
+    std::function<QObject*(TPagesRig&)> Control;
+    const char* Why;   // in the memo after "устройство хранит «Held», "
+    const char* Shows; // what the control shows; nullptr: left as it was (a spin edit)
+    const char* Sent;  // what write all sends for it; nullptr: nothing
+};
+
+void PrintTo(const THeldCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class UnitHolds : public testing::TestWithParam<THeldCase> {};
+
+TEST_P(UnitHolds, AValueItsFieldCannotShow) {
+    const THeldCase& p = GetParam();
+    TWalkCase c(41);
+    TPagesRig& rig = c.Rig;
+    c.Sim.Unit().SetValue(p.Key, p.Held);
+    QObject* control = p.Control(rig);
+    const std::string before = ShownValue(control).value_or("");
+    ASSERT_TRUE(rig.Run(rqReadAll));
+    const TLines messages = rig.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    if (p.Why) {
+        EXPECT_NE(messages[0].find("\nОшибок: 1 — "), std::string::npos) << messages[0];
+        bool said = false;
+        for (const std::string& line : rig.MemoLines(true))
+            said = said || line.find(std::string("устройство хранит «") + p.Held + "», " + p.Why) !=
+                               std::string::npos;
+        EXPECT_TRUE(said) << p.Why;
+    } else {
+        EXPECT_EQ(messages[0], "Чтение всех параметров завершено!") << "bits kept, not a failure";
+    }
+    EXPECT_EQ(ShownValue(control), std::optional<std::string>(p.Shows ? p.Shows : before));
+
+    c.Sim.Unit().ClearCommands();
+    ASSERT_TRUE(rig.Run(rqWriteAll));
+    const TLines sent = c.Sim.Unit().Commands();
+    bool wrote = false;
+    for (const std::string& s : sent)
+        if (p.Sent ? s == p.Sent : s.rfind(p.Key, 0) == 0 && s != p.Key)
+            wrote = true;
+    EXPECT_EQ(wrote, p.Sent != nullptr) << testing::PrintToString(sent);
+    EXPECT_EQ(c.Sim.Unit().Value(p.Key), p.Held) << "the unit keeps what it held";
+    EXPECT_EQ(rig.WriteState.load(), 1) << "the rest is committed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, UnitHolds,
+    testing::Values(THeldCase{"SpinOutOfRange", "+q", "00",
+                              [](TPagesRig& r) { return r.formAcc->seACCCheckTime; },
+                              "поле допускает 1…23", nullptr, nullptr},
+                    THeldCase{"TriesAboveTheRule", "+A", "0F",
+                              [](TPagesRig& r) { return r.formGPRS->etGPRSTryes; },
+                              "поле допускает 0…10", "15", nullptr},
+                    THeldCase{"PauseBelowTheRule", "+a", "01",
+                              [](TPagesRig& r) { return r.formGPRS->etGPRSTimeout; },
+                              "поле допускает 3…255", "1", nullptr},
+                    THeldCase{"SwitchCodeWithoutABox", "+c", "01",
+                              [](TPagesRig& r) { return r.formGPRS->cbGPRS; },
+                              "флажок показывает только", "false", nullptr},
+                    THeldCase{"TestFlagCode", "+K", "03",
+                              [](TPagesRig& r) { return r.formAcc->cbAccTest; },
+                              "флажок показывает только", "false", nullptr},
+                    THeldCase{"LongerThanTheField", "+h", "+7916123456789012345",
+                              [](TPagesRig& r) { return r.formCommon->etPhone; },
+                              "поле вмещает 16 символов", "+7916123456789012345", nullptr},
+                    THeldCase{"ElevenDigitNumber", "+f01", "89161112233",
+                              [](TPagesRig& r) { return r.formPhones->etPhone1; },
+                              "поле допускает номер из 10", "89161112233", nullptr},
+                    THeldCase{"InputModeAboveTwo", "+Z", "0503",
+                              [](TPagesRig& r) { return r.formInOut->RadioButton1; },
+                              "режим входов 03", "false", nullptr},
+                    THeldCase{"FlagBitsWithoutABox", "+R", "07",
+                              [](TPagesRig& r) { return r.formGPS->cbGPSOff; }, nullptr, "true",
+                              "+R07"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+// A write with nothing known sends nothing and commits nothing, and says
+// what to do first.
+TEST(DeviceWalks, WriteAllWithNothingKnownSendsNothing) {
+    TWalkCase c(41);
+    ASSERT_TRUE(c.Rig.Run(rqWriteAll));
+    EXPECT_TRUE(c.Sim.Unit().Commands().empty());
+    EXPECT_EQ(c.Rig.WriteState.load(), 0) << "no commit";
+    ASSERT_EQ(c.Rig.Messages().size(), 1u);
+    EXPECT_EQ(c.Rig.Messages()[0].rfind("В блок ничего не записано", 0), 0u) << c.Rig.Messages()[0];
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum): не прочитан — не записан"), 0);
 }

@@ -376,7 +376,11 @@ void TCell::Reconnect() {
 }
 
 void TCell::CloseWindow() {
-    const TIniExpectation expected{FSim->SlavePath(), FOp->F.formGPRS->etAccessPoint->Text()};
+    const TformGPRS& gprs = *FOp->F.formGPRS;
+    const bool known = gprs.FRefValues.Record("etAccessPoint").Source != TValueSource::None;
+    const TIniExpectation expected{FSim->SlavePath(),
+                                   known ? std::optional<std::string>(gprs.etAccessPoint->Text())
+                                         : std::nullopt};
     FOp->Rig.Form.reset();
     for (const std::string& problem : CheckCurrentIni(FOp->Rig.Home.File("current.ini"), expected))
         Fail("current.ini: " + problem);

@@ -60,8 +60,11 @@ std::vector<std::string> CheckCurrentIni(const std::string& FileName,
             problems.push_back("no " + section + "/" + key);
     if (doc.Find("Connect", "ComPort") != Utf8ToCp1251Lossy(Expected.Port))
         problems.push_back("ComPort is not " + Expected.Port);
-    if (doc.Find("formGPRS", "etAccessPoint") != Utf8ToCp1251Lossy(Expected.AccessPoint))
-        problems.push_back("etAccessPoint is not " + Expected.AccessPoint);
+    const auto apn = doc.Find("formGPRS", "etAccessPoint");
+    if (!Expected.AccessPoint && apn)
+        problems.push_back("etAccessPoint is there, but had no known value");
+    if (Expected.AccessPoint && apn != Utf8ToCp1251Lossy(*Expected.AccessPoint))
+        problems.push_back("etAccessPoint is not " + *Expected.AccessPoint);
     if (wanted.empty())
         problems.push_back("a window without a connection saved no keys to compare with");
     return problems;

@@ -28,9 +28,10 @@ TEST(GPRSRetries, TryCountsStopAtTenAndMayStayEmpty) {
         EXPECT_EQ(field->Text(), "") << field->Name();
         Retype(field, "0");
         EXPECT_EQ(field->Text(), "0");
-        // A value the unit reports above the range is corrected too.
+        // A value the unit or a file gives is shown as it is (the device
+        // reports one outside the range); only typing is held to it.
         field->SetText("255");
-        EXPECT_EQ(field->Text(), "10");
+        EXPECT_EQ(field->Text(), "255");
     }
 }
 
@@ -49,8 +50,8 @@ TEST(GPRSRetries, PausesStayWithinThreeTo255Minutes) {
         EXPECT_EQ(field->Text(), "13");
         Retype(field, "999");
         EXPECT_EQ(field->Text(), "255");
-        field->SetText("00000000000000000000000004096");
-        EXPECT_EQ(field->Text(), "255");
+        field->SetText("1");
+        EXPECT_EQ(field->Text(), "1") << "set by code, not typed";
     }
 }
 
@@ -78,14 +79,15 @@ TEST(GPRSRetries, ClampedValueIsComparedAfterTheClamp) {
     EXPECT_TRUE(IsMarked(page.etServerTryes));
 }
 
-TEST(GPRSPage, ClearingBeforeAReadLeavesThreeInBothPausesOnly) {
+TEST(GPRSPage, ClearingBeforeAReadLeavesNoMadeUpValue) {
     TformGPRS page;
     SetPageDefaults(&page);
     ClearPageValues(&page);
-    EXPECT_EQ(page.etGPRSTimeout->Text(), "3");
-    EXPECT_EQ(page.etServerTimeout->Text(), "3");
+    // The pauses' lower bound applies to typing: an emptied field is not
+    // filled with a value nobody gave.
     for (TEdit* field : {page.etGPRSphone, page.etAccessPoint, page.etLoginGPRS, page.etPswdGPRS,
-                         page.etIp, page.etPort, page.etPswd, page.etGPRSTryes, page.etServerTryes})
+                         page.etIp, page.etPort, page.etPswd, page.etGPRSTryes, page.etServerTryes,
+                         page.etGPRSTimeout, page.etServerTimeout})
         EXPECT_EQ(field->Text(), "") << field->Name();
     // Nothing was marked: the flags were down.
     EXPECT_FALSE(IsMarked(page.etGPRSTimeout));

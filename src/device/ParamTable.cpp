@@ -1,0 +1,256 @@
+#include "device/ParamTable.h"
+
+#include <algorithm>
+
+#include "pages/f_GPRS.h"
+#include "toolkit/TextUtil.h"
+
+namespace {
+
+// How a value reads and writes (ParamForm.h). A decimal form with digits is
+// written zero-padded to them, one without as typed; a hexadecimal one as
+// upper-case hexadecimal of at least its digits; every other form as the
+// text the field holds.
+constexpr TParamForm Text{TFormKind::Text};
+constexpr TParamForm Phone{TFormKind::Phone};
+constexpr TParamForm Address{TFormKind::IPv4};
+constexpr TParamForm Digits{TFormKind::Decimal};
+constexpr TParamForm Decimal4{TFormKind::Decimal, 4};
+constexpr TParamForm Hex2{TFormKind::Hex, 2};
+constexpr TParamForm Hex4{TFormKind::Hex, 4};
+
+// Page numbers (PageTable).
+enum : int {
+    pgCommon = 1,
+    pgAcc = 2,
+    pgGPRS = 3,
+    pgPhones = 6,
+    pgInOut = 7,
+    pgFlags = 8,
+    pgGPS = 9,
+};
+
+constexpr TValueRange Tries{0, TformGPRS::MaxTries};
+constexpr TValueRange Pause{TformGPRS::MinPause, TformGPRS::MaxPause};
+
+using C = TParamCodec;
+
+// A field of the common or GPRS page: every generation, read and written.
+constexpr TParamDef Field(int Page, int Number, const char* Command, TParamForm Form,
+                          const char* Control, const char* Lamp, TValueRange Range = {}) {
+    return {Page,      Number, C::Field, Command, Command, Form,
+            {Control}, {Lamp}, GenAll,   GenAll,  Range,   false};
+}
+
+constexpr TParamDef Secret(TParamDef Row) {
+    Row.Secret = true;
+    return Row;
+}
+
+// An engineering number: generation 0 only.
+constexpr TParamDef Engineering(const char* Command, const char* Control, const char* Lamp) {
+    return {pgPhones, 30, C::Number, Command, Command, Phone, {Control}, {Lamp}, Gen0, Gen0, {}};
+}
+
+// Generation 1: the event code of input K (0 .. 4), restore or trigger.
+constexpr TParamDef Event(const char* Command, const char* Code, const char* Box,
+                          const char* Lamp) {
+    return {pgInOut, 27, C::EventCode, Command, Command, Text, {Code, Box}, {Lamp}, Gen1, Gen1, {}};
+}
+
+constexpr TParamDef Table[] = {
+    Field(pgCommon, 1, "+O", Decimal4, "etObjNum", "lbetObjNum"),
+    Field(pgCommon, 2, "+h", Phone, "etPhone", "lbetPhone"),
+    Field(pgCommon, 3, "+l", Hex4, "etLat", "lbetLat"),
+    Field(pgCommon, 4, "+L", Hex4, "etLon", "lbetLon"),
+    Field(pgCommon, 5, "+s", Hex2, "etGPSrestartt", "lbetGPSrestartt"),
+    Field(pgCommon, 6, "+o", Hex2, "etGPSpostime", "lbetGPSpostime"),
+    Field(pgCommon, 7, "+t", Hex2, "etModemCheckt", "lbetModemCheckt"),
+    Field(pgCommon, 8, "+T", Hex2, "etModemTryes", "lbetModemTryes"),
+
+    {pgGPRS, 9, C::Switch, "+c", "+c", {}, {"cbGPRS"}, {"lbcb"}, GenAll, GenAll, {}},
+    // The server port is text on the wire, the digits as typed.
+    Field(pgGPRS, 10, "+g", Phone, "etGPRSphone", "lbetGPRSphone"),
+    Field(pgGPRS, 11, "+G", Text, "etAccessPoint", "lbetAccessPoint"),
+    Field(pgGPRS, 12, "+B", Text, "etLoginGPRS", "lbetLoginGPRS"),
+    Secret(Field(pgGPRS, 13, "+b", Text, "etPswdGPRS", "lbetPswdGPRS")),
+    Field(pgGPRS, 14, "+I", Address, "etIp", "lbetIp"),
+    Field(pgGPRS, 15, "+j", Digits, "etPort", "lbetPort"),
+    Secret(Field(pgGPRS, 16, "+N", Text, "etPswd", "lbetPswd")),
+    Field(pgGPRS, 17, "+A", Hex2, "etGPRSTryes", "lbetGPRSTryes", Tries),
+    Field(pgGPRS, 18, "+a", Hex2, "etGPRSTimeout", "lbetGPRSTimeout", Pause),
+    Field(pgGPRS, 19, "+D", Hex2, "etServerTryes", "lbetServerTryes", Tries),
+    Field(pgGPRS, 20, "+d", Hex2, "etServerTimeout", "lbetServerTimeout", Pause),
+
+    // One flag byte carries both switches: bit 0 the debug output, bit 1 the
+    // receiver off; both lamps go together.
+    {pgGPS,
+     21,
+     C::Bits,
+     "+R",
+     "+R",
+     Hex2,
+     {"cbGPSDebug", "cbGPSOff"},
+     {"lbGPSOff", "lbGPSDebug"},
+     Gen0,
+     Gen0,
+     {}},
+
+    {pgAcc,
+     23,
+     C::Field,
+     "+q",
+     "+q",
+     Hex2,
+     {"seACCCheckTime"},
+     {"lbseACCCheckTime"},
+     Gen02,
+     Gen02,
+     {}},
+    {pgAcc, 24, C::TestFlag, "+K", "+K", Hex2, {"cbAccTest"}, {"lbcbAccTest"}, Gen02, Gen02, {}},
+    {pgAcc, 0, C::Status, "+S", "", Hex2, {}, {}, Gen02, 0, {}},
+
+    // Mask bit k is input row k; the fifth row is the power input.
+    {pgInOut,
+     27,
+     C::InputMasks,
+     "+Z",
+     "+Z",
+     Hex4,
+     {"CheckBox3", "CheckBox5", "CheckBox7", "CheckBox9", "CheckBox11", "RadioButton1",
+      "RadioButton2", "RadioButton3"},
+     {"lbVost", "lbrb1", "lbrb2", "lbrb3"},
+     Gen02,
+     Gen02,
+     {}},
+    {pgInOut,
+     27,
+     C::Bits,
+     "+z",
+     "+z",
+     Hex2,
+     {"CheckBox4", "CheckBox6", "CheckBox8", "CheckBox10", "CheckBox12"},
+     {"lbSrab"},
+     Gen02,
+     Gen02,
+     {}},
+    // Output 2 is bit 0, output 1 bit 1; they are set by their own request.
+    {pgInOut,
+     26,
+     C::Outputs,
+     "+k",
+     "+k",
+     Hex2,
+     {"CheckBox1", "CheckBox2"},
+     {"lbcb1", "lbcb2"},
+     Gen02,
+     0,
+     {}},
+    Event("+Z00", "Edit1", "CheckBox3", "lb1"),
+    Event("+z00", "Edit2", "CheckBox4", "lb2"),
+    Event("+Z01", "Edit3", "CheckBox5", "lb3"),
+    Event("+z01", "Edit4", "CheckBox6", "lb4"),
+    Event("+Z02", "Edit5", "CheckBox7", "lb5"),
+    Event("+z02", "Edit6", "CheckBox8", "lb6"),
+    Event("+Z03", "Edit7", "CheckBox9", "lb7"),
+    Event("+z03", "Edit8", "CheckBox10", "lb8"),
+    Event("+Z04", "Edit9", "CheckBox11", "lb9"),
+    Event("+z04", "Edit10", "CheckBox12", "lb10"),
+    {pgInOut, 25, C::AnyOn, "+k", "", Hex2, {"CheckBox2"}, {"lbcb2"}, Gen1, 0, {}},
+
+    {pgFlags, 0, C::Status, "+S", "", Hex2, {}, {}, Gen02, 0, {}},
+    {pgFlags, 0, C::EventFlags, "+M", "", Hex4, {}, {}, Gen02, 0, {}},
+
+    // Written as blanks, whatever the numbers hold, while it is set.
+    {pgPhones, 0, C::Option, "", "", {}, {"cbPhonesOff"}, {}, 0, 0, {}},
+    Engineering("+f01", "etPhone1", "lbetPhone1"),
+    Engineering("+f02", "etPhone2", "lbetPhone2"),
+    Engineering("+f03", "etPhone3", "lbetPhone3"),
+    Engineering("+f04", "etPhone4", "lbetPhone4"),
+    Engineering("+f05", "etPhone5", "lbetPhone5"),
+};
+
+template <std::size_t N> std::vector<std::string> Named(const std::array<const char*, N>& Names) {
+    std::vector<std::string> names;
+    for (const char* name : Names)
+        if (name)
+            names.emplace_back(name);
+    return names;
+}
+
+bool InGeneration(std::uint8_t Generations, int Generation) {
+    const int g = Generation >= 0 && Generation <= 2 ? Generation : 0;
+    return Generations & (1u << g);
+}
+
+} // namespace
+
+bool TParamDef::ReadInGeneration(int Generation) const {
+    return InGeneration(ReadIn, Generation);
+}
+
+bool TParamDef::WrittenInGeneration(int Generation) const {
+    return InGeneration(WriteIn, Generation);
+}
+
+std::vector<std::string> TParamDef::ControlNames() const {
+    return Named(Controls);
+}
+
+std::vector<std::string> TParamDef::LampNames() const {
+    return Named(Lamps);
+}
+
+bool TParamDef::Stored() const {
+    return Codec != TParamCodec::Status && Codec != TParamCodec::EventFlags;
+}
+
+std::string ShownInReports(const TParamDef& Row, const std::string& Value) {
+    return Row.Secret && !Value.empty() ? "***" : Value;
+}
+
+std::span<const TParamDef> ParamTable() {
+    return Table;
+}
+
+std::vector<const TParamDef*> ParamsOfPage(int Page) {
+    std::vector<const TParamDef*> rows;
+    for (const TParamDef& row : Table)
+        if (row.Page == Page)
+            rows.push_back(&row);
+    return rows;
+}
+
+const TParamDef* ParamOfControl(int Page, const std::string& Control) {
+    for (const TParamDef& row : Table)
+        if (row.Page == Page)
+            for (const char* name : row.Controls)
+                if (name && SameTextAscii(name, Control))
+                    return &row;
+    return nullptr;
+}
+
+int PageReadSteps(int Page, int Generation) {
+    return static_cast<int>(std::count_if(std::begin(Table), std::end(Table), [&](const auto& r) {
+        return r.Page == Page && r.ReadInGeneration(Generation);
+    }));
+}
+
+int PageWriteSteps(int Page, int Generation) {
+    return static_cast<int>(std::count_if(std::begin(Table), std::end(Table), [&](const auto& r) {
+        return r.Page == Page && r.WrittenInGeneration(Generation);
+    }));
+}
+
+std::vector<std::string> StoredControls(int Page) {
+    std::vector<std::string> names;
+    for (const TParamDef& row : Table) {
+        if (row.Page != Page || !row.Stored())
+            continue;
+        for (const std::string& name : row.ControlNames())
+            if (std::none_of(names.begin(), names.end(),
+                             [&](const std::string& n) { return SameTextAscii(n, name); }))
+                names.push_back(name);
+    }
+    return names;
+}
