@@ -1,5 +1,6 @@
 #include "toolkit/Cp1251.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -171,4 +172,38 @@ std::string_view SkipByteOrderMark(std::string_view& bytes) {
         return {};
     bytes.remove_prefix(mark.size());
     return mark;
+}
+
+TFileText DecodeFileText(std::string_view bytes) {
+    TFileText r;
+    if (!SkipByteOrderMark(bytes).empty()) {
+        r.Encoding = TTextEncoding::Utf8;
+        r.Text.reserve(bytes.size());
+        size_t i = 0;
+        while (i < bytes.size()) {
+            const size_t at = i;
+            char32_t cp = 0;
+            if (NextCodePoint(bytes, i, cp)) {
+                r.Text.append(bytes.substr(at, i - at));
+            } else {
+                AppendUtf8(r.Text, 0xFFFD);
+                r.Problem = TFileText::BadUtf8;
+            }
+        }
+        return r;
+    }
+    r.Text = Cp1251ToUtf8(bytes);
+    const bool beyondAscii = std::any_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyondAscii && !Utf8ToCp1251(bytes).InvalidUtf8)
+        r.Problem = TFileText::UnmarkedUtf8;
+    return r;
+}
+
+std::string EncodeFileText(std::string_view utf8, TTextEncoding encoding) {
+    if (encoding == TTextEncoding::Cp1251)
+        return Utf8ToCp1251Lossy(utf8);
+    std::string r = "\xEF\xBB\xBF";
+    r.append(utf8);
+    return r;
 }

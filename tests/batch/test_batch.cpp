@@ -18,6 +18,7 @@
 #include "TempDir.h"
 #include "batch/UnitsCsv.h"
 #include "sim/Simulator.h"
+#include "toolkit/Cp1251.h"
 
 namespace {
 
@@ -52,6 +53,15 @@ const std::string& FleetSet() {
         return dir.Read("set.ini");
     }();
     return set;
+}
+
+// The set as an editor saves it in UTF-8, with its byte-order mark and a
+// Cyrillic login.
+std::string Utf8SetWithLogin(const std::string& Login) {
+    std::string set = Cp1251ToUtf8(FleetSet());
+    const std::size_t at = set.find("etLoginGPRS=");
+    set.replace(at, set.find('\r', at) - at, "etLoginGPRS=" + Login);
+    return "\xEF\xBB\xBF" + set;
 }
 
 bool Committed(TSimulator& Sim) {
@@ -160,7 +170,7 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     TTempDir dir;
     TSimulator a, b, c;
     b.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+O", .Count = -1});
-    dir.Write("set.ini", FleetSet());
+    dir.Write("set.ini", Utf8SetWithLogin("пароль"));
     // As a spreadsheet saves it: semicolons, a quoted field, CR LF.
     dir.Write("units.csv", "port;etObjNum\r\n\"" + a.SlavePath() + "\";0101\r\n" + b.SlavePath() +
                                ";0102\r\n" + c.SlavePath() + ";0103\r\n");
@@ -170,6 +180,9 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
     EXPECT_EQ(a.Unit().Value("etObjNum"), "0101");
     EXPECT_EQ(c.Unit().Value("etObjNum"), "0103");
+    // The UTF-8 set's text reaches the units as the same text.
+    EXPECT_EQ(a.Unit().Value("etLoginGPRS"), Utf8ToCp1251("пароль").Bytes);
+    EXPECT_EQ(c.Unit().Value("etLoginGPRS"), Utf8ToCp1251("пароль").Bytes);
     EXPECT_NE(b.Unit().Value("etObjNum"), "0102");
     EXPECT_FALSE(Committed(b));
     EXPECT_TRUE(Committed(a) && Committed(c));
@@ -227,6 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"NoPortColumn", "etObjNum\n0001\n", {}, "no \"port\" column"},
         TBadInput{"UnknownColumn", "port,etObjNumber\n{A},1\n", {}, "etObjNumber is not"},
         TBadInput{"TooLong", "port,etObjNum\n{A},0001\n{B},12345\n", {}, "line 3: etObjNum"},
+        TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "byte-order mark"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
         TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "not closed"},
@@ -255,6 +269,8 @@ TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
         ReadUnitsCsv("port;etAccessPoint\n/dev/a;\xEF\xF0\xE8\xEC\xE5\xF0\n", error);
     const auto utf8 = ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;пример\n", error);
     ASSERT_TRUE(cp1251 && utf8) << error;
+    EXPECT_FALSE(ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;\xEF\xF0\xE8\n", error));
+    EXPECT_EQ(error, "marked as UTF-8 but is not valid UTF-8");
     EXPECT_EQ((*cp1251)[0].Values[0].second, "пример");
     EXPECT_EQ((*utf8)[0].Values[0].second, "пример");
     EXPECT_EQ((*utf8)[0].Port, "/dev/a");
