@@ -166,6 +166,13 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
         TUnitRow unit;
         unit.Line = line;
         for (std::size_t c = 0; c < fields.size(); ++c) {
+            // Blanked out on its way to the unit, a line break or another
+            // control character would make a value nobody wrote.
+            if (const auto control = FirstControlCharacter(fields[c])) {
+                Error = AtLine(line) + TrimBlanks(header[c]) + ": control character " +
+                        CodePointName(*control);
+                return std::nullopt;
+            }
             const std::string value = TrimBlanks(fields[c]);
             if (static_cast<int>(c) == portColumn)
                 unit.Port = value;

@@ -47,5 +47,6 @@ struct TUnitRow {
 // The units of a list file: a header with a "port" column (names compared
 // without regard to case for "port" and "phone"), each column named once,
 // every row as many fields as the header, a port in every row and no port
-// twice. Nothing, and Error says why, otherwise.
+// twice, and no control character (a line break in a quoted field
+// included) in a unit's fields. Nothing, and Error says why, otherwise.
 std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error);

@@ -147,22 +147,27 @@ std::string CodePointName(char32_t cp) {
     return buf;
 }
 
-std::optional<std::string> WireTextProblem(std::string_view utf8) {
-    for (char c : utf8) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F)
-            return "управляющий символ " + CodePointName(b);
+std::optional<char32_t> FirstControlCharacter(std::string_view utf8) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t cp = 0;
+        if (NextCodePoint(utf8, i, cp) && (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)))
+            return cp;
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> WireTextProblem(std::string_view utf8) {
+    // U+0098 (the byte Windows-1251 leaves undefined) and the other C1
+    // controls are control characters too.
+    if (const auto control = FirstControlCharacter(utf8))
+        return "управляющий символ " + CodePointName(*control);
     const TCp1251Encoding enc = Utf8ToCp1251(utf8);
     if (enc.InvalidUtf8)
         return std::string("неверная кодировка текста");
     if (!enc.Unencodable.empty())
         return "символ " + CodePointName(enc.Unencodable.front()) +
                " нельзя передать в кодировке Windows-1251";
-    // U+0098 (the undefined byte) and other C1 controls are control characters too.
-    for (char c : enc.Bytes)
-        if (static_cast<unsigned char>(c) == 0x98)
-            return "управляющий символ " + CodePointName(0x98);
     return std::nullopt;
 }
 

@@ -29,6 +29,10 @@ TCp1251Encoding Utf8ToCp1251(std::string_view utf8);
 // become '?'.
 std::string Utf8ToCp1251Lossy(std::string_view utf8);
 
+// The first control character of UTF-8 text: C0 (CR, LF, NUL, TAB, ...),
+// DEL or C1 (U+0080..U+009F). Nothing when it has none.
+std::optional<char32_t> FirstControlCharacter(std::string_view utf8);
+
 // Why a text cannot go to the unit as it stands: it holds a control character
 // (CR, LF, NUL, ...) or a character Windows-1251 cannot carry. Empty when the
 // text is fine.

@@ -240,6 +240,12 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"NoPortColumn", "etObjNum\n0001\n", {}, "no \"port\" column"},
         TBadInput{"UnknownColumn", "port,etObjNumber\n{A},1\n", {}, "etObjNumber is not"},
         TBadInput{"TooLong", "port,etObjNum\n{A},0001\n{B},12345\n", {}, "line 3: etObjNum"},
+        // Turned into a blank on its way, it would reach the unit as nobody wrote it.
+        TBadInput{"LineBreak",
+                  "port,etAccessPoint\n{A},\"apn\nfleet\"\n",
+                  {},
+                  "line 2: etAccessPoint: control character U+000A"},
+        TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
         TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "byte-order mark"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
@@ -252,17 +258,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
     std::string error;
-    // Quoted separators, doubled quotes and a line break inside quotes.
+    // Quoted separators and doubled quotes.
     auto units = ReadUnitsCsv("port,etPswd,etAccessPoint\n"
-                              "/dev/a,\"a,\"\"b\"\"\",\"two\nlines\"\n"
+                              "/dev/a,\"a,\"\"b\"\"\",\"two words\"\n"
                               "\n"
                               "/dev/b,,x\n",
                               error);
     ASSERT_TRUE(units) << error;
     ASSERT_EQ(units->size(), 2u);
     EXPECT_EQ((*units)[0].Values[0].second, "a,\"b\"");
-    EXPECT_EQ((*units)[0].Values[1].second, "two\nlines");
-    EXPECT_EQ((*units)[1].Line, 5);
+    EXPECT_EQ((*units)[0].Values[1].second, "two words");
+    EXPECT_EQ((*units)[1].Line, 4);
     ASSERT_EQ((*units)[1].Values.size(), 1u); // an empty cell keeps the set's value
     // Windows-1251 and UTF-8 with a byte-order mark give the same text.
     const auto cp1251 =
