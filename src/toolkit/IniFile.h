@@ -4,7 +4,8 @@
 // and writes then work on the lines in memory, and UpdateFile puts every
 // change made since into the file in one crash-safe replacement, leaving all
 // lines that were not written byte for byte as they were. A missing file
-// reads as an empty one.
+// reads as an empty one. A new file is readable by its owner alone, since
+// settings hold passwords; a replaced one keeps its permissions.
 //
 // On disk the file is Windows-1251, or UTF-8 when it begins with the
 // byte-order mark an editor puts there (DecodeFileText); it is written back

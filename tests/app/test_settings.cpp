@@ -104,6 +104,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 } // namespace
 
 TEST(Settings, ClosingAndStartingAgainBringsBackTheWholeSessionInFileOrder) {
+    const mode_t mask = umask(022);
     TMainWindowRig rig;
     FillEveryValue(*rig.Form);
     const auto before = Stored(*rig.Form);
@@ -130,6 +131,13 @@ TEST(Settings, ClosingAndStartingAgainBringsBackTheWholeSessionInFileOrder) {
     EXPECT_EQ(Stored(*rig.Form), before);
     // The log that was on at closing opened a new period at the start.
     EXPECT_EQ(Count(Cp1251ToUtf8(rig.Home.Read("log.txt")), "Начали процесс"), 2u);
+    // The files hold passwords: nobody else may read them.
+    for (const char* name : {"current.ini", "Windows.ini", "log.txt"}) {
+        struct stat st {};
+        ASSERT_EQ(stat(rig.Home.File(name).c_str(), &st), 0) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
+    umask(mask);
 }
 
 TEST(Settings, ConnectionKeysFillTheDialogAndThePhoneListStopsAtAGap) {

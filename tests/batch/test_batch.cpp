@@ -12,6 +12,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -62,6 +63,11 @@ std::string Utf8SetWithLogin(const std::string& Login) {
     const std::size_t at = set.find("etLoginGPRS=");
     set.replace(at, set.find('\r', at) - at, "etLoginGPRS=" + Login);
     return "\xEF\xBB\xBF" + set;
+}
+
+mode_t ModeOf(const std::string& File) {
+    struct stat st {};
+    return stat(File.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
 }
 
 bool Committed(TSimulator& Sim) {
@@ -175,8 +181,10 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     dir.Write("units.csv", "port;etObjNum\r\n\"" + a.SlavePath() + "\";0101\r\n" + b.SlavePath() +
                                ";0102\r\n" + c.SlavePath() + ";0103\r\n");
 
+    const mode_t mask = umask(022);
     const TRun run = Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
                             "--report", dir.File("report.json"), "--log-dir", dir.File("logs")});
+    umask(mask);
     EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
     EXPECT_EQ(a.Unit().Value("etObjNum"), "0101");
     EXPECT_EQ(c.Unit().Value("etObjNum"), "0103");
@@ -197,8 +205,12 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_FALSE(HasName(failed, "verified", "etObjNum"));
     EXPECT_TRUE(HasName(failed, "verified", "etPort"));
     EXPECT_NE(run.Out.find("2 of 3 units verified"), std::string::npos) << run.Out;
-    for (const QJsonValue& u : units)
+    // The report and the logs hold passwords: nobody else may read them.
+    EXPECT_EQ(ModeOf(dir.File("report.json")), 0600u);
+    for (const QJsonValue& u : units) {
         EXPECT_FALSE(FileText(u.toObject().value("log")).empty());
+        EXPECT_EQ(ModeOf(u.toObject().value("log").toString().toStdString()), 0600u);
+    }
 }
 
 // Input that cannot be written as it stands: refused with exit code 2, and

@@ -333,8 +333,22 @@ TEST(IniSave, AFileTheUserMayNotWriteIsRefusedThoughItsFolderIsWritable) {
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(IniSave, KeepsPermissionsAndSymbolicLinks) {
+TEST(IniSave, NewFilesAreTheUsersAloneReplacedOnesKeepPermissionsAndLinks) {
     TTempDir dir;
+    // Settings hold passwords: a new file is readable by nobody else, and
+    // never wider than the umask allows.
+    for (const mode_t mask : {022, 077, 0277}) {
+        const mode_t old = umask(mask);
+        TIniFile created(dir.File("new.ini"));
+        created.WriteString("A", "k", "1");
+        created.UpdateFile();
+        umask(old);
+        struct stat st {};
+        ASSERT_EQ(stat(dir.File("new.ini").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u & ~mask) << std::oct << mask;
+        std::filesystem::remove(dir.File("new.ini"));
+    }
+
     dir.Write("real.ini", "[A]\r\nk=1\r\n");
     chmod(dir.File("real.ini").c_str(), 0640);
     std::filesystem::create_symlink(dir.File("real.ini"), dir.File("link.ini"));
