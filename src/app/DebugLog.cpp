@@ -37,6 +37,9 @@ bool TDebugLog::Start(const std::string& fileName) {
     if (LogEnabled())
         return true;
     FFileName = fileName;
+    // The log holds the passwords the link sends: a new one is the user's alone.
+    if (!CreatePrivateFile(fileName))
+        return false;
     FStream.open(PathOf(fileName), std::ios::binary | std::ios::app);
     if (!FStream.is_open())
         return false;

@@ -21,9 +21,9 @@ public:
     bool LogEnabled() const { return FStream.is_open(); }
     const std::string& FileName() const { return FFileName; }
 
-    // Opens the file for appending (creating it when missing) and writes the
-    // opening block. False, with the file closed again, when it cannot be
-    // opened or written.
+    // Opens the file for appending (creating it when missing, readable by
+    // the user alone) and writes the opening block. False, with the file
+    // closed again, when it cannot be opened or written.
     bool Start(const std::string& FileName);
     // Writes the closing block and closes the file. A closing block that
     // cannot be written is dropped like a failed line; the log ends anyway.

@@ -28,12 +28,12 @@ void TDescriptionTable::AddLine(std::string_view line) {
         return;
     const std::string_view key = line.substr(0, comma);
     std::lock_guard lock(FMutex);
-    FFirst.try_emplace(FoldCaseCp1251(key), FEntries.size());
-    FEntries.push_back({Cp1251ToUtf8(key), Cp1251ToUtf8(line.substr(comma + 1))});
+    FFirst.try_emplace(FoldCaseUtf8(key), FEntries.size());
+    FEntries.push_back({std::string(key), std::string(line.substr(comma + 1))});
 }
 
 std::string TDescriptionTable::Lookup(std::string_view key) const {
-    const std::string folded = FoldCaseCp1251(Utf8ToCp1251Lossy(key));
+    const std::string folded = FoldCaseUtf8(key);
     std::lock_guard lock(FMutex);
     const auto it = FFirst.find(folded);
     return it == FFirst.end() ? std::string() : FEntries[it->second].Description;
@@ -48,18 +48,21 @@ void TDescriptionTable::Load(const std::string& FileName) {
     Clear();
     const TFileRead read = ReadFileBytes(FileName, MaxDescriptionFile);
     std::string_view bytes = read.Bytes;
-    SkipByteOrderMark(bytes);
     if (read.Truncated) {
         // The last line was cut by the size cap: it is not a line of the file.
         const size_t lastBreak = bytes.rfind('\n');
         bytes =
             lastBreak == std::string_view::npos ? std::string_view() : bytes.substr(0, lastBreak);
     }
+    const TFileText decoded = DecodeFileText(bytes);
+    if (decoded.Problem != TFileText::None)
+        return;
+    const std::string_view text = decoded.Text;
     size_t pos = 0;
-    while (pos < bytes.size()) {
-        const size_t lf = bytes.find('\n', pos);
-        const size_t end = lf == std::string_view::npos ? bytes.size() : lf;
-        AddLine(bytes.substr(pos, end - pos));
+    while (pos < text.size()) {
+        const size_t lf = text.find('\n', pos);
+        const size_t end = lf == std::string_view::npos ? text.size() : lf;
+        AddLine(text.substr(pos, end - pos));
         pos = end + 1;
     }
 }

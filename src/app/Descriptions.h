@@ -2,8 +2,9 @@
 // The parameter descriptions of "discription.txt": one per line, the key
 // (the parameter number as written, blanks included) before the first comma,
 // the description after it. Looking a key up ignores letter case; the first
-// line with that key wins; an unknown key gives the empty text. A UTF-8
-// byte-order mark in front of the first line is skipped.
+// line with that key wins; an unknown key gives the empty text. The file is
+// Windows-1251, or UTF-8 behind its byte-order mark (DecodeFileText); one
+// whose text cannot be trusted gives no descriptions rather than wrong ones.
 //
 // Threading: loaded on the GUI thread at start-up; lookups from any thread.
 
@@ -17,8 +18,8 @@
 class TDescriptionTable {
 public:
     void Clear();
-    // One line of the file, in Windows-1251. Blank lines and lines without
-    // a comma add nothing.
+    // One line of the file, decoded. Blank lines and lines without a comma
+    // add nothing.
     void AddLine(std::string_view line);
     // Rebuilds the table from the file. A missing or unreadable file leaves
     // what could be read (nothing, when missing); nothing is reported. Files

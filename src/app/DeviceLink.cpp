@@ -22,10 +22,12 @@ void TDeviceLink::SetPages(const TDevicePages& pages) {
     FDevice->SetPages(pages);
 }
 
-void TDeviceLink::End() {
+void TDeviceLink::End(bool InTime) {
     if (!FLinkThread)
         return;
     try {
+        if (InTime)
+            FLinkThread->BoundHangUp();
         FLinkThread->Terminate();
         FLinkThread->WaitFor();
     } catch (...) {
@@ -33,6 +35,12 @@ void TDeviceLink::End() {
     }
     FDevice->SetModem(nullptr);
     FLinkThread.reset();
+}
+
+std::chrono::milliseconds TDeviceLink::EndLimit() const {
+    if (!FLinkThread || FLinkThread->Phone().empty())
+        return {};
+    return std::chrono::milliseconds(FLinkThread->HangUpLimitMs());
 }
 
 bool TDeviceLink::Ending() const {

@@ -10,6 +10,7 @@
 // Threading: GUI thread. Mode and the current page are shared with the link
 // thread through their atomics.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,7 +37,13 @@ public:
     // first Start.
     void SetPages(const TDevicePages& Pages);
     // Terminates the link thread, waits for it and drops it; never fails.
-    void End();
+    // InTime, for a program being stopped: the hang-up of a data call is
+    // bounded (it still sends "+++" and "ATH"), so that End takes at most
+    // about EndLimit().
+    void End(bool InTime = false);
+    // How long an End in time may take beyond the link thread's own prompt
+    // end: the bounded hang-up when the link was made by phone, else nothing.
+    std::chrono::milliseconds EndLimit() const;
 
     bool Exists() const { return FLinkThread != nullptr; }
     // The link thread has been told to stop, or has stopped.

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/Descriptions.h"
+#include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "app/ToolImages.h"
 #include "app/WindowLayout.h"
@@ -409,11 +410,15 @@ void TForm1::FormDestroy() {
     SetExceptionHandler([this](const std::string& message) { ReportClosingError(message); });
     // A step that fails is reported and the later ones still run: the link
     // must stop and the log must close whatever happened to the layout.
+    // The files first: a program being stopped may be ended before the
+    // modem has hung up, and the settings must not be lost with it.
     Guarded(this, [this] { SaveWindowLayout(*this); });
-    FLink->End();
-    // After the link has ended, before the pages go. The log closes after
-    // it, so that a current.ini that could not be saved is in the log too.
     Guarded(this, [this] { SaveSettings(ProgramFolder() + CurrentSettingsFile); });
+    // A data call is still hung up, in the time the hang-up is bounded to,
+    // which a stop request's watchdog then allows. The log closes last, so
+    // that a file that could not be saved is in the log too.
+    TQuitOnSignals::AllowShutdown(TQuitOnSignals::ShutdownLimit + FLink->EndLimit());
+    FLink->End(true);
     FLog.Stop();
     HideParameterHint();
     for (TForm* page :

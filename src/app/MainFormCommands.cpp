@@ -2,6 +2,7 @@
 // page or of all pages, and the default values.
 
 #include "app/MainForm.h"
+#include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "device/PageTable.h"
 #include "pages/PageOps.h"
@@ -77,8 +78,12 @@ bool TForm1::ConnectAsChosen() {
     FLink->Start(port, phone, dlgConnect->cbRegWait->Checked());
 
     if (dlgSplash->ShowModal() != mrOk) {
-        FLink->End();
-        ForgetUnit();
+        // Ended by a stop request, the shutdown ends the link once the
+        // settings are saved, in the time it has.
+        if (!TQuitOnSignals::Stopping()) {
+            FLink->End();
+            ForgetUnit();
+        }
         return false;
     }
     SetConnectedState(true);

@@ -2,10 +2,12 @@
 // Ends the program the orderly way when the system or the terminal asks it to
 // stop (SIGTERM, SIGINT, SIGHUP on POSIX): the request reaches the event loop,
 // which quits (a modal dialog's nested loop as well), and the main window's
-// shutdown still ends the link, closes the log and saves "current.ini".
+// shutdown still saves "current.ini", ends the link and closes the log.
 // Without it such a signal kills the program on the spot. Whatever the
 // shutdown then waits for (a modem hanging up, a slow disk), the program ends
-// ShutdownLimit after the request, and at once on a second request.
+// ShutdownLimit after the request (longer when the shutdown asked for more
+// with AllowShutdown), and at once on a second request. A signal the program
+// was started with ignored (nohup) stays ignored.
 //
 // One implementation file per platform; on Windows the system asks a
 // windowed program to end through window messages, which Qt already turns
@@ -29,6 +31,14 @@ public:
 
     // How long the orderly shutdown may take after a stop request.
     static constexpr std::chrono::milliseconds ShutdownLimit{1500};
+    // The shutdown needs up to Limit after the request (a data call to end):
+    // from now on that, if longer, is how long it may take. GUI thread; does
+    // nothing while no object holds the signals.
+    static void AllowShutdown(std::chrono::milliseconds Limit);
+    // A stop request has come: the program is on its way out, and what a
+    // nested event loop was waiting for is left to the shutdown (which
+    // saves the settings before it ends the link). GUI thread.
+    static bool Stopping();
 
     // How many stop requests the event loop has seen.
     int Received() const { return FReceived; }

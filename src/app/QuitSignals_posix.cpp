@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -15,6 +16,8 @@ namespace {
 
 constexpr std::array<int, 3> StopSignals{SIGTERM, SIGINT, SIGHUP};
 std::array<struct sigaction, StopSignals.size()> Previous{};
+// The signals taken: one ignored when the program started is left alone.
+std::array<bool, StopSignals.size()> Taken{};
 
 // The handler may only write: one byte into a socket the event loop watches
 // and one into the watchdog's pipe.
@@ -23,6 +26,9 @@ volatile sig_atomic_t WatchWrite = -1;
 // Stop requests so far; the handler runs with every stop signal blocked, so
 // its increments do not interleave.
 volatile sig_atomic_t Requests = 0;
+// How long the shutdown may take after the first request. A zero byte in the
+// watchdog's pipe says it changed; any other byte is a stop signal.
+std::atomic<long long> AllowedMs{TQuitOnSignals::ShutdownLimit.count()};
 
 // Ends the process the way the signal would have without a handler.
 [[noreturn]] void EndBy(int sig) {
@@ -52,13 +58,17 @@ extern "C" void OnStopSignal(int sig) {
 void Watch(int fd) {
     char sig = 0;
     ssize_t n;
-    while ((n = read(fd, &sig, 1)) < 0 && errno == EINTR) {
-    }
+    // A change of the allowed time before any request only sets what the
+    // shutdown will get.
+    do {
+        n = read(fd, &sig, 1);
+    } while ((n < 0 && errno == EINTR) || (n == 1 && sig == 0));
     if (n != 1)
         return;
     using TClock = std::chrono::steady_clock;
-    const auto deadline = TClock::now() + TQuitOnSignals::ShutdownLimit;
+    const auto request = TClock::now();
     for (;;) {
+        const auto deadline = request + std::chrono::milliseconds(AllowedMs.load());
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - TClock::now());
         if (left.count() <= 0)
             break;
@@ -91,6 +101,7 @@ TQuitOnSignals::TQuitOnSignals() {
         return;
     }
     Requests = 0;
+    AllowedMs = ShutdownLimit.count();
     WakeWrite = FFds[0];
     WatchWrite = FWatchFds[1];
     FWatchdog = std::thread(Watch, FWatchFds[0]);
@@ -111,15 +122,33 @@ TQuitOnSignals::TQuitOnSignals() {
     for (int sig : StopSignals)
         sigaddset(&action.sa_mask, sig);
     action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < StopSignals.size(); ++i)
-        sigaction(StopSignals[i], &action, &Previous[i]);
+    for (std::size_t i = 0; i < StopSignals.size(); ++i) {
+        sigaction(StopSignals[i], nullptr, &Previous[i]);
+        Taken[i] = Previous[i].sa_handler != SIG_IGN;
+        if (Taken[i])
+            sigaction(StopSignals[i], &action, nullptr);
+    }
+}
+
+void TQuitOnSignals::AllowShutdown(std::chrono::milliseconds Limit) {
+    if (WatchWrite == -1)
+        return;
+    if (Limit.count() > AllowedMs.load())
+        AllowedMs = Limit.count();
+    const char changed = 0;
+    [[maybe_unused]] const ssize_t n = write(WatchWrite, &changed, 1);
+}
+
+bool TQuitOnSignals::Stopping() {
+    return WakeWrite != -1 && Requests > 0;
 }
 
 TQuitOnSignals::~TQuitOnSignals() {
     if (!FNotifier)
         return;
     for (std::size_t i = 0; i < StopSignals.size(); ++i)
-        sigaction(StopSignals[i], &Previous[i], nullptr);
+        if (Taken[i])
+            sigaction(StopSignals[i], &Previous[i], nullptr);
     WakeWrite = -1;
     WatchWrite = -1;
     close(FWatchFds[1]); // stands the watchdog down

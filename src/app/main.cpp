@@ -1,6 +1,7 @@
 // orbelin: the setup tool's entry point.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdio>
 #include <string>
@@ -42,9 +43,14 @@ int main(int argc, char** argv) {
     if (!options.Home.empty()) {
         SetProgramFolderOverride(options.Home);
     } else if (PlatformGetEnv("ORBELIN_HOME").empty() && !FilesBesideProgram()) {
-        // Installed: the files the program writes go to the user's own folder.
+        // Installed: the files the program writes go to the user's own
+        // folder, made for the user alone (the settings and the log hold
+        // passwords).
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        if (!QDir().mkpath(folder))
+        const QDir dir;
+        if (!dir.exists(folder) &&
+            !(dir.mkpath(QFileInfo(folder).path()) &&
+              dir.mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
             std::fprintf(stderr, "orbelin: cannot create the folder %s\n", qPrintable(folder));
         SetProgramFolderOverride(folder.toStdString());
     }

@@ -40,19 +40,17 @@ bool Blank(const std::vector<std::string>& Row) {
 } // namespace
 
 std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
-    // Text that is valid UTF-8 is taken as such (a Windows-1251 text with
-    // Cyrillic letters practically never is); a file that says it is UTF-8
-    // and is not would give letters nobody wrote.
-    std::string text;
-    const bool marked = !SkipByteOrderMark(Bytes).empty();
-    if (!Utf8ToCp1251(Bytes).InvalidUtf8) {
-        text.assign(Bytes);
-    } else if (marked) {
+    const TFileText decoded = DecodeFileText(Bytes);
+    if (decoded.Problem == TFileText::BadUtf8) {
         Error = "marked as UTF-8 but is not valid UTF-8";
         return std::nullopt;
-    } else {
-        text = Cp1251ToUtf8(Bytes);
     }
+    if (decoded.Problem == TFileText::UnmarkedUtf8) {
+        Error = "UTF-8 without a byte-order mark; save it as UTF-8 with the mark (BOM) or as "
+                "Windows-1251";
+        return std::nullopt;
+    }
+    const std::string& text = decoded.Text;
     const char separator = SeparatorOf(text);
 
     TCsvTable table;
@@ -168,6 +166,13 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
         TUnitRow unit;
         unit.Line = line;
         for (std::size_t c = 0; c < fields.size(); ++c) {
+            // Blanked out on its way to the unit, a line break or another
+            // control character would make a value nobody wrote.
+            if (const auto control = FirstControlCharacter(fields[c])) {
+                Error = AtLine(line) + TrimBlanks(header[c]) + ": control character " +
+                        CodePointName(*control);
+                return std::nullopt;
+            }
             const std::string value = TrimBlanks(fields[c]);
             if (static_cast<int>(c) == portColumn)
                 unit.Port = value;

@@ -8,9 +8,9 @@
 // quote inside doubled), quoted fields may hold the separator and line
 // breaks, lines end in LF or CR LF, the separator is a comma or (as
 // spreadsheets in a Russian locale save it) a semicolon, and the text is
-// UTF-8 (with or without a byte-order mark) or Windows-1251. Everything is
-// checked here before a single unit is touched; what is wrong is said with
-// its line number.
+// UTF-8 behind its byte-order mark or else Windows-1251 (DecodeFileText).
+// Everything is checked here before a single unit is touched; what is wrong
+// is said with its line number.
 //
 // Threading: pure functions, no Qt.
 
@@ -47,5 +47,6 @@ struct TUnitRow {
 // The units of a list file: a header with a "port" column (names compared
 // without regard to case for "port" and "phone"), each column named once,
 // every row as many fields as the header, a port in every row and no port
-// twice. Nothing, and Error says why, otherwise.
+// twice, and no control character (a line break in a quoted field
+// included) in a unit's fields. Nothing, and Error says why, otherwise.
 std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error);

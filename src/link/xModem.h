@@ -104,8 +104,19 @@ public:
     // over a cable); false after a failed dialogue, with termination requested.
     bool ConnectModem();
     // Ends the call and resets the modem; runs although termination was
-    // requested.
+    // requested. Bounded (BoundHangUp) it takes no longer than
+    // HangUpLimitMs() as a whole and still sends "+++" and "ATH".
     void HangUp();
+
+    // The silence before "+++" and, bounded, the time left after it for the
+    // modem's answers (before the time scales).
+    static constexpr int HangUpGuardMs = 2000;
+    static constexpr int HangUpAnswersMs = 2000;
+    // The bounded hang-up's whole time, after the time scales.
+    int HangUpLimitMs() const;
+    // The hang-up still to come is bounded: for a program being stopped,
+    // which has only so long before it is ended. Any thread.
+    void BoundHangUp() { FHangUpBounded.store(true, std::memory_order_release); }
 
     // The idle step's wait: blocks for up to TimeoutMs (not time-scaled) and
     // returns at once on a termination request, on a change of Mode and,
@@ -165,6 +176,7 @@ private:
     TWakeSignal FWake;
     std::atomic<std::uint8_t> FMode{0};
     bool FHangingUp = false;
+    std::atomic<bool> FHangUpBounded{false};
     TOutArray& FOut;
     std::unique_ptr<TXComm> FComm;
     TDevice& FDevice;

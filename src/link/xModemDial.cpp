@@ -2,7 +2,9 @@
 // for the network when asked to, sets the bearer, dials and reports progress
 // on the splash; HangUp ends the call when the thread stops.
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "link/xModem.h"
@@ -129,17 +131,39 @@ bool TModem::ConnectModem() {
     return false;
 }
 
+int TModem::HangUpLimitMs() const {
+    return Scaled(HangUpGuardMs) + ScaledReplyWait(HangUpAnswersMs);
+}
+
 void TModem::HangUp() {
+    using namespace std::chrono;
+    const bool bounded = FHangUpBounded.load(std::memory_order_acquire);
+    const auto end = steady_clock::now() + milliseconds(HangUpLimitMs());
+    // A step's reply wait, before the answers' scale: its own, or bounded no
+    // more than what is left once the pause before the command and Reserve
+    // for the steps after it are taken off.
+    const auto replyWait = [&](int Ms, int ReserveMs) {
+        if (!bounded)
+            return Ms;
+        const auto left = duration_cast<milliseconds>(end - steady_clock::now()).count() -
+                          Scaled(100) - ScaledReplyWait(ReserveMs);
+        return static_cast<int>(std::clamp<long long>(std::llround(left / FReplyScale), 0, Ms));
+    };
     // The modem leaves the call only for "+++" framed by silence: this pause
-    // is the silence before it, and a stop request must not shorten it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(Scaled(2000)));
+    // is the silence before it, and neither a stop request nor the bound
+    // shortens it, since "+++" sent early would only be data for the unit.
+    std::this_thread::sleep_for(milliseconds(Scaled(HangUpGuardMs)));
     FHangingUp = true;
     std::string reply;
-    SendCommand("+++", reply, true, false, "OK", 4500, 1);
-    SendCommand("ATH", reply, false, false, "OK", 4500, 1);
-    SendCommand("ATZ", reply, false, false, "OK", 4500, 1);
+    // Bounded, "ATH" keeps a share of its own: it goes out whatever became
+    // of the escape, and the modem's answer to "+++" comes a guard time after
+    // it, well within the rest.
+    SendCommand("+++", reply, true, false, "OK", replyWait(4500, HangUpAnswersMs / 4), 1);
+    SendCommand("ATH", reply, false, false, "OK", replyWait(4500, 0), 1);
+    if (const int wait = replyWait(4500, 0); wait > 0)
+        SendCommand("ATZ", reply, false, false, "OK", wait, 1);
     FCallActive = false;
     DropRTS();
-    CollectAndPost(500);
+    CollectAndPost(replyWait(500, 0));
     FHangingUp = false;
 }

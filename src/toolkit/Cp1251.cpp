@@ -1,5 +1,6 @@
 #include "toolkit/Cp1251.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -146,22 +147,27 @@ std::string CodePointName(char32_t cp) {
     return buf;
 }
 
-std::optional<std::string> WireTextProblem(std::string_view utf8) {
-    for (char c : utf8) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F)
-            return "управляющий символ " + CodePointName(b);
+std::optional<char32_t> FirstControlCharacter(std::string_view utf8) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t cp = 0;
+        if (NextCodePoint(utf8, i, cp) && (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)))
+            return cp;
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> WireTextProblem(std::string_view utf8) {
+    // U+0098 (the byte Windows-1251 leaves undefined) and the other C1
+    // controls are control characters too.
+    if (const auto control = FirstControlCharacter(utf8))
+        return "управляющий символ " + CodePointName(*control);
     const TCp1251Encoding enc = Utf8ToCp1251(utf8);
     if (enc.InvalidUtf8)
         return std::string("неверная кодировка текста");
     if (!enc.Unencodable.empty())
         return "символ " + CodePointName(enc.Unencodable.front()) +
                " нельзя передать в кодировке Windows-1251";
-    // U+0098 (the undefined byte) and other C1 controls are control characters too.
-    for (char c : enc.Bytes)
-        if (static_cast<unsigned char>(c) == 0x98)
-            return "управляющий символ " + CodePointName(0x98);
     return std::nullopt;
 }
 
@@ -171,4 +177,38 @@ std::string_view SkipByteOrderMark(std::string_view& bytes) {
         return {};
     bytes.remove_prefix(mark.size());
     return mark;
+}
+
+TFileText DecodeFileText(std::string_view bytes) {
+    TFileText r;
+    if (!SkipByteOrderMark(bytes).empty()) {
+        r.Encoding = TTextEncoding::Utf8;
+        r.Text.reserve(bytes.size());
+        size_t i = 0;
+        while (i < bytes.size()) {
+            const size_t at = i;
+            char32_t cp = 0;
+            if (NextCodePoint(bytes, i, cp)) {
+                r.Text.append(bytes.substr(at, i - at));
+            } else {
+                AppendUtf8(r.Text, 0xFFFD);
+                r.Problem = TFileText::BadUtf8;
+            }
+        }
+        return r;
+    }
+    r.Text = Cp1251ToUtf8(bytes);
+    const bool beyondAscii = std::any_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyondAscii && !Utf8ToCp1251(bytes).InvalidUtf8)
+        r.Problem = TFileText::UnmarkedUtf8;
+    return r;
+}
+
+std::string EncodeFileText(std::string_view utf8, TTextEncoding encoding) {
+    if (encoding == TTextEncoding::Cp1251)
+        return Utf8ToCp1251Lossy(utf8);
+    std::string r = "\xEF\xBB\xBF";
+    r.append(utf8);
+    return r;
 }

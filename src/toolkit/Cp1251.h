@@ -1,7 +1,9 @@
 #pragma once
 // Windows-1251 <-> UTF-8 conversion. Every byte that leaves or enters the
 // program (serial line, INI files, descriptions, log) is Windows-1251; inside,
-// text is UTF-8. Convert at those edges only.
+// text is UTF-8. Convert at those edges only. A text file an editor saved as
+// UTF-8 with its byte-order mark is the one exception: DecodeFileText and
+// EncodeFileText are the one way every file the program reads is decoded.
 
 #include <optional>
 #include <string>
@@ -27,6 +29,10 @@ TCp1251Encoding Utf8ToCp1251(std::string_view utf8);
 // become '?'.
 std::string Utf8ToCp1251Lossy(std::string_view utf8);
 
+// The first control character of UTF-8 text: C0 (CR, LF, NUL, TAB, ...),
+// DEL or C1 (U+0080..U+009F). Nothing when it has none.
+std::optional<char32_t> FirstControlCharacter(std::string_view utf8);
+
 // Why a text cannot go to the unit as it stands: it holds a control character
 // (CR, LF, NUL, ...) or a character Windows-1251 cannot carry. Empty when the
 // text is fine.
@@ -40,3 +46,32 @@ std::string CodePointName(char32_t cp);
 // save as UTF-8; read as Windows-1251 it would be three letters glued to the
 // first line.
 std::string_view SkipByteOrderMark(std::string_view& bytes);
+
+enum class TTextEncoding { Cp1251, Utf8 };
+
+// A text file's contents as the program takes them.
+struct TFileText {
+    enum TProblem {
+        None,
+        // Marked as UTF-8 but not valid UTF-8: each bad byte became U+FFFD.
+        BadUtf8,
+        // No mark, but valid UTF-8 holding letters beyond ASCII: almost
+        // surely UTF-8 saved without the mark, which read as Windows-1251
+        // would turn every such letter into two others. Text is the
+        // Windows-1251 reading.
+        UnmarkedUtf8,
+    };
+    std::string Text; // UTF-8, without the mark
+    TTextEncoding Encoding = TTextEncoding::Cp1251;
+    TProblem Problem = None;
+};
+
+// A file that begins with the UTF-8 byte-order mark is UTF-8; every other
+// file is Windows-1251. A file whose Problem is not None cannot be trusted:
+// its reader refuses it rather than take letters nobody wrote.
+TFileText DecodeFileText(std::string_view bytes);
+
+// The bytes of a file of that encoding: UTF-8 with the mark in front, or
+// Windows-1251 with '?' for the characters it lacks. One file, one encoding:
+// text decoded from a file goes back in the encoding it came in.
+std::string EncodeFileText(std::string_view utf8, TTextEncoding encoding);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "toolkit/Cp1251.h"
+
 namespace {
 std::array<unsigned char, 256> MakeUpperTable() {
     std::array<unsigned char, 256> t{};
@@ -46,4 +48,32 @@ bool SameTextCp1251(std::string_view a, std::string_view b) {
         if (FoldCaseCp1251(a[i]) != FoldCaseCp1251(b[i]))
             return false;
     return true;
+}
+
+std::string FoldCaseUtf8(std::string_view s) {
+    std::string r;
+    r.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead < 0x80) {
+            r += FoldCaseCp1251(s[i++]);
+            continue;
+        }
+        // The lead byte and the continuation bytes after it: a broken
+        // sequence never takes the next character with it.
+        const size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        size_t end = i + 1;
+        while (end < s.size() && end - i < want &&
+               (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+            ++end;
+        const std::string_view piece = s.substr(i, end - i);
+        i = end;
+        const TCp1251Encoding one = Utf8ToCp1251(piece);
+        if (one.Ok() && one.Bytes.size() == 1)
+            r += Cp1251ToUtf8(FoldCaseCp1251(one.Bytes));
+        else
+            r.append(piece);
+    }
+    return r;
 }

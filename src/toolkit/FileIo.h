@@ -42,10 +42,18 @@ using TFileFaultHook = std::function<int(TFileWriteStep)>;
 
 // Replaces the file's contents in one step: the bytes go to a temporary file
 // in the same folder, which is flushed to the disk and renamed over the old
-// file (the folder is synced afterwards). On failure the temporary file is
-// removed, the old file stays as it was and EFileError is thrown. An existing
-// file the user may not write (its own permission; on Windows also its
-// read-only attribute; on POSIX a file without any write bit, even for root)
-// is refused the same way before anything is written.
+// file (the folder is synced afterwards). The files the program keeps can
+// hold passwords: a new file is readable by the user alone (on POSIX 0600,
+// less what the umask takes away); a file replaced keeps its permissions.
+// On failure the temporary file is removed, the old file stays as it was and
+// EFileError is thrown. An existing file the user may not write (its own
+// permission; on Windows also its read-only attribute; on POSIX a file
+// without any write bit, even for root) is refused the same way before
+// anything is written.
 void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
                          const TFileFaultHook& fault = {});
+
+// Makes sure the file exists, for a writer that appends to it: a missing
+// file is created empty and, as in ReplaceFileContents, readable by the user
+// alone; an existing one is left as it is. False when it could not be made.
+bool CreatePrivateFile(const std::string& fileName);

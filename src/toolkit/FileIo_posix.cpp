@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,7 +154,9 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
     const std::string folder = FolderOf(target);
     const std::string base = target.substr(target.find_last_of('/') + 1);
 
-    mode_t mode = 0644;
+    // A new file is made by mkostemp: readable and writable by its owner
+    // alone, less what the umask takes away. A file replaced keeps its mode.
+    std::optional<mode_t> mode;
     struct stat st {};
     if (stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
@@ -173,7 +176,7 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
         tmp.Release();
         FailWrite(fileName, err);
     }
-    if (fchmod(tmp.Fd(), mode) != 0)
+    if (mode && fchmod(tmp.Fd(), *mode) != 0)
         FailWrite(fileName, errno);
 
     size_t done = 0;
@@ -212,4 +215,12 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
         fsync(dfd);
         close(dfd);
     }
+}
+
+bool CreatePrivateFile(const std::string& fileName) {
+    const int fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
 }

@@ -171,3 +171,15 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
         FailWrite(fileName, GetLastError());
     tmp.Release();
 }
+
+bool CreatePrivateFile(const std::string& fileName) {
+    // The user's own folders keep others out on Windows; the file takes
+    // their permissions.
+    HANDLE h =
+        CreateFileW(Wide(fileName).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}

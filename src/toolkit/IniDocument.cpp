@@ -1,6 +1,5 @@
 #include "toolkit/IniDocument.h"
 
-#include "toolkit/Cp1251.h"
 #include "toolkit/Cp1251Case.h"
 #include "toolkit/TextUtil.h"
 
@@ -32,7 +31,7 @@ TIniDocument::TLine TIniDocument::MakeLine(std::string text, std::string eol) {
         line.Kind = TKind::Section;
         line.Name = TrimBlanks(std::string_view(trimmed).substr(
             1, close == std::string::npos ? std::string::npos : close - 1));
-        line.Folded = FoldCaseCp1251(line.Name);
+        line.Folded = FoldCaseUtf8(line.Name);
         return line;
     }
     if (!trimmed.empty() && trimmed.front() == ';')
@@ -45,14 +44,13 @@ TIniDocument::TLine TIniDocument::MakeLine(std::string text, std::string eol) {
         return line;
     line.Kind = TKind::Key;
     line.Name = std::move(key);
-    line.Folded = FoldCaseCp1251(line.Name);
+    line.Folded = FoldCaseUtf8(line.Name);
     line.Value = TrimBlanks(std::string_view(line.Text).substr(eq + 1));
     return line;
 }
 
 bool TIniDocument::Parse(std::string_view bytes) {
     FLines.clear();
-    FMark = std::string(SkipByteOrderMark(bytes));
     size_t pos = 0;
     while (pos < bytes.size()) {
         if (FLines.size() == MaxLines)
@@ -78,7 +76,7 @@ bool TIniDocument::Parse(std::string_view bytes) {
 }
 
 std::string TIniDocument::Serialize() const {
-    std::string r = FMark;
+    std::string r;
     for (const TLine& line : FLines) {
         r += line.Text;
         r += line.Eol;
@@ -88,8 +86,8 @@ std::string TIniDocument::Serialize() const {
 
 std::optional<std::string> TIniDocument::Find(std::string_view section,
                                               std::string_view key) const {
-    const std::string s = FoldCaseCp1251(section);
-    const std::string k = FoldCaseCp1251(key);
+    const std::string s = FoldCaseUtf8(section);
+    const std::string k = FoldCaseUtf8(key);
     bool inSection = false;
     for (const TLine& line : FLines) {
         if (line.Kind == TKind::Section)
@@ -101,7 +99,7 @@ std::optional<std::string> TIniDocument::Find(std::string_view section,
 }
 
 bool TIniDocument::HasSection(std::string_view section) const {
-    const std::string s = FoldCaseCp1251(section);
+    const std::string s = FoldCaseUtf8(section);
     for (const TLine& line : FLines)
         if (line.Kind == TKind::Section && line.Folded == s)
             return true;
@@ -109,7 +107,7 @@ bool TIniDocument::HasSection(std::string_view section) const {
 }
 
 std::vector<std::string> TIniDocument::Keys(std::string_view section) const {
-    const std::string s = FoldCaseCp1251(section);
+    const std::string s = FoldCaseUtf8(section);
     std::vector<std::string> keys;
     std::vector<std::string> seen;
     bool inSection = false;
@@ -171,8 +169,8 @@ size_t TIniDocument::SectionEnd(size_t header) const {
 }
 
 void TIniDocument::Remove(std::string_view section, std::string_view key) {
-    const std::string s = FoldCaseCp1251(section);
-    const std::string k = FoldCaseCp1251(key);
+    const std::string s = FoldCaseUtf8(section);
+    const std::string k = FoldCaseUtf8(key);
     bool inSection = false;
     std::erase_if(FLines, [&](const TLine& line) {
         if (line.Kind == TKind::Section)
@@ -182,8 +180,8 @@ void TIniDocument::Remove(std::string_view section, std::string_view key) {
 }
 
 void TIniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string s = FoldCaseCp1251(section);
-    const std::string k = FoldCaseCp1251(key);
+    const std::string s = FoldCaseUtf8(section);
+    const std::string k = FoldCaseUtf8(key);
     const std::string v = OneLine(value);
 
     // An existing key is updated where it stands; it keeps its spelling and line end.

@@ -1,14 +1,12 @@
 #pragma once
 // The lines of an INI file in memory, with the lookups and in-place updates
-// the settings files need. Works on the file's own bytes (Windows-1251);
-// TIniFile converts names and values at its edge.
+// the settings files need. Works on the file's text as UTF-8; TIniFile
+// decodes the file's bytes and encodes them again at its edge.
 //
 // A line "[name]" opens a section, a line "key=value" holds a value (key and
 // value trimmed of blanks, the value starting after the first "="), every
 // other line is kept as it is. Names compare without regard to letter case.
 // Lines that are not changed are serialised byte for byte as they were read.
-// A UTF-8 byte-order mark before the first line (an editor's doing) is not
-// part of that line, and is written back in front of it.
 //
 // Threading: a plain value object; one thread at a time.
 
@@ -24,7 +22,7 @@ public:
     static constexpr std::size_t MaxLines = 100000;
 
     // Replaces the contents; false when the text had more lines than MaxLines.
-    bool Parse(std::string_view bytes);
+    bool Parse(std::string_view text);
     std::string Serialize() const;
 
     // The trimmed value of the first key of that name in the first section of
@@ -65,6 +63,5 @@ private:
     // Index of the first line after the section that starts at `header`.
     std::size_t SectionEnd(std::size_t header) const;
 
-    std::string FMark; // the byte-order mark the text began with, if any
     std::vector<TLine> FLines;
 };

@@ -3,35 +3,38 @@
 #include <stdexcept>
 
 #include "toolkit/Colors.h"
-#include "toolkit/Cp1251.h"
-
-namespace {
-std::string Disk(std::string_view utf8) {
-    return Utf8ToCp1251Lossy(utf8);
-}
-} // namespace
 
 TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
     const TFileRead read = ReadFileBytes(FFileName, MaxFileSize);
     FFileFound = read.Status != TFileRead::Missing;
+    FReadInPart = read.Status == TFileRead::Failed || read.Truncated;
     if (read.Status == TFileRead::Failed)
         FLoadProblem = read.Error;
     else if (read.Truncated)
         FLoadProblem = "файл больше " + std::to_string(MaxFileSize / (1024 * 1024)) + " МБ";
-    if (!FDocument.Parse(read.Bytes) && FLoadProblem.empty())
+    const TFileText text = DecodeFileText(read.Bytes);
+    FEncoding = text.Encoding;
+    if (FLoadProblem.empty() && text.Problem == TFileText::BadUtf8)
+        FLoadProblem = "файл помечен как UTF-8, но его текст не в этой кодировке";
+    else if (FLoadProblem.empty() && text.Problem == TFileText::UnmarkedUtf8)
+        FLoadProblem = "текст в кодировке UTF-8 без метки порядка байтов (BOM); сохраните "
+                       "файл в UTF-8 с меткой или в Windows-1251";
+    if (!FDocument.Parse(text.Text) && FLoadProblem.empty()) {
         FLoadProblem = "в файле больше " + std::to_string(TIniDocument::MaxLines) + " строк";
+        FReadInPart = true;
+    }
 }
 
 std::string TIniFile::ReadString(std::string_view Section, std::string_view Ident,
                                  std::string_view Default) const {
-    if (auto v = FDocument.Find(Disk(Section), Disk(Ident)))
-        return Cp1251ToUtf8(*v);
+    if (auto v = FDocument.Find(Section, Ident))
+        return *v;
     return std::string(Default);
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view Section, std::string_view Ident,
                                    std::int32_t Default) const {
-    if (auto v = FDocument.Find(Disk(Section), Disk(Ident)))
+    if (auto v = FDocument.Find(Section, Ident))
         if (auto n = StrToIntStrict(*v))
             return *n;
     return Default;
@@ -42,36 +45,36 @@ bool TIniFile::ReadBool(std::string_view Section, std::string_view Ident, bool D
 }
 
 bool TIniFile::ValueExists(std::string_view Section, std::string_view Ident) const {
-    return FDocument.Find(Disk(Section), Disk(Ident)).has_value();
+    return FDocument.Find(Section, Ident).has_value();
 }
 
 bool TIniFile::SectionExists(std::string_view Section) const {
-    return FDocument.HasSection(Disk(Section));
+    return FDocument.HasSection(Section);
 }
 
 std::vector<std::string> TIniFile::ReadSection(std::string_view Section) const {
-    std::vector<std::string> keys = FDocument.Keys(Disk(Section));
-    for (std::string& k : keys)
-        k = Cp1251ToUtf8(k);
-    return keys;
+    return FDocument.Keys(Section);
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
-    std::vector<std::string> names = FDocument.Sections();
-    for (std::string& n : names)
-        n = Cp1251ToUtf8(n);
-    return names;
+    return FDocument.Sections();
+}
+
+std::string TIniFile::Storable(std::string_view Utf8) const {
+    // What the file will hold, read back: a UTF-8 file holds every
+    // character, a Windows-1251 one "?" for those it lacks.
+    return DecodeFileText(EncodeFileText(Utf8, FEncoding)).Text;
 }
 
 void TIniFile::WriteString(std::string_view Section, std::string_view Ident,
                            std::string_view Value) {
-    const std::string section = Disk(Section);
-    const std::string key = Disk(Ident);
+    const std::string section = Storable(Section);
+    const std::string key = Storable(Ident);
     if (!TIniDocument::IsValidSectionName(section))
         throw std::invalid_argument("invalid INI section name \"" + std::string(Section) + "\"");
     if (!TIniDocument::IsValidKeyName(key))
         throw std::invalid_argument("invalid INI key name \"" + std::string(Ident) + "\"");
-    FDocument.Set(section, key, Disk(Value));
+    FDocument.Set(section, key, Storable(Value));
     FModified = true;
 }
 
@@ -86,7 +89,7 @@ void TIniFile::WriteBool(std::string_view Section, std::string_view Ident, bool 
 void TIniFile::DeleteKey(std::string_view Section, std::string_view Ident) {
     if (!ValueExists(Section, Ident))
         return;
-    FDocument.Remove(Disk(Section), Disk(Ident));
+    FDocument.Remove(Section, Ident);
     FModified = true;
 }
 
@@ -95,7 +98,7 @@ void TIniFile::UpdateFile() {
         return;
     if (!FLoadProblem.empty())
         throw EFileError(FFileName, "Файл \"" + FFileName + "\" не перезаписан: " + FLoadProblem +
-                                        " (прочитан не полностью)");
-    ReplaceFileContents(FFileName, FDocument.Serialize(), FFaultHook);
+                                        (FReadInPart ? " (прочитан не полностью)" : ""));
+    ReplaceFileContents(FFileName, EncodeFileText(FDocument.Serialize(), FEncoding), FFaultHook);
     FModified = false;
 }

@@ -1,17 +1,23 @@
 #pragma once
-// TIniFile: one settings file (INI format, Windows-1251 on disk, names
-// compared without regard to letter case). The whole file is read once when
-// the object is made; reads and writes then work on the lines in memory, and
-// UpdateFile puts every change made since into the file in one crash-safe
-// replacement, leaving all lines that were not written byte for byte as
-// they were. A missing file reads as an empty one.
+// TIniFile: one settings file (INI format, names compared without regard to
+// letter case). The whole file is read once when the object is made; reads
+// and writes then work on the lines in memory, and UpdateFile puts every
+// change made since into the file in one crash-safe replacement, leaving all
+// lines that were not written byte for byte as they were. A missing file
+// reads as an empty one. A new file is readable by its owner alone, since
+// settings hold passwords; a replaced one keeps its permissions.
 //
-// Names and values are UTF-8 here. A value that Windows-1251 cannot carry is
-// stored with "?" in place of the characters it lacks.
+// On disk the file is Windows-1251, or UTF-8 when it begins with the
+// byte-order mark an editor puts there (DecodeFileText); it is written back
+// in the encoding it was read in. Names and values are UTF-8 here. A value
+// that a Windows-1251 file cannot carry is stored with "?" in place of the
+// characters it lacks.
 //
 // A file larger than MaxFileSize (or one that could not be read) is read as
-// far as it goes, but UpdateFile refuses to replace it, since that would lose
-// the part that was not read.
+// far as it goes, and one whose text cannot be trusted (marked as UTF-8 but
+// not, or UTF-8 without the mark) is read as it decodes; UpdateFile refuses
+// to replace either, since that would lose what was not read or mix two
+// encodings in one file.
 //
 // Threading: one thread at a time per object.
 
@@ -21,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/Cp1251.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/IniDocument.h"
 
@@ -53,12 +60,14 @@ public:
     void DeleteKey(std::string_view Section, std::string_view Ident);
 
     bool Modified() const { return FModified; }
-    // False when the file was too large or unreadable: UpdateFile will refuse.
+    // False when the file was too large, unreadable or in an encoding that
+    // cannot be trusted: UpdateFile will refuse.
     bool LoadedCompletely() const { return FLoadProblem.empty(); }
     // Why it was not read completely, for a message; empty when it was.
     const std::string& LoadProblem() const { return FLoadProblem; }
     // The file was there when the object was made (read or not).
     bool FileFound() const { return FFileFound; }
+    TTextEncoding Encoding() const { return FEncoding; }
 
     // Writes the changes, if any, into the file. Throws EFileError naming the
     // file when it cannot; the file on disk is then unchanged.
@@ -68,10 +77,14 @@ public:
     void SetFaultHook(TFileFaultHook Hook) { FFaultHook = std::move(Hook); }
 
 private:
+    std::string Storable(std::string_view Utf8) const;
+
     std::string FFileName;
     TIniDocument FDocument;
     std::string FLoadProblem;
+    bool FReadInPart = false;
     bool FFileFound = false;
+    TTextEncoding FEncoding = TTextEncoding::Cp1251;
     bool FModified = false;
     TFileFaultHook FFaultHook;
 };

@@ -71,6 +71,22 @@ TEST(QuitSignals, TheHandlersBeforeComeBackAndOnlyOneObjectTakesTheSignals) {
     struct sigaction after {};
     sigaction(SIGTERM, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
+
+    // A signal the program was started with ignored (nohup) stays ignored.
+    signal(SIGHUP, SIG_IGN);
+    {
+        TQuitOnSignals stop;
+        struct sigaction hup {};
+        sigaction(SIGHUP, nullptr, &hup);
+        EXPECT_EQ(hup.sa_handler, SIG_IGN);
+        std::raise(SIGHUP);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(stop.Received(), 0);
+    }
+    struct sigaction hup {};
+    sigaction(SIGHUP, nullptr, &hup);
+    EXPECT_EQ(hup.sa_handler, SIG_IGN);
+    signal(SIGHUP, SIG_DFL);
 }
 
 TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
@@ -147,4 +163,49 @@ TEST(QuitSignals, TheProgramStoppedWhileItCannotSaveEndsInTimeAndSaysWhy) {
         EXPECT_LT(log.find(home.File(name)), log.find("Окончили процесс")) << log;
     }
     EXPECT_EQ(home.Read("current.ini"), settings);
+}
+
+TEST(QuitSignals, TheProgramStoppedDuringADataCallSavesFirstThenHangsUp) {
+    // The simulator beside the program in the build tree, behind a modem
+    // that takes the escape at once; its stderr shows what the modem heard.
+    const std::string simulator =
+        (std::filesystem::path(ORB_PROGRAM).parent_path().parent_path() / "sim" / "orbelin-sim")
+            .string();
+    // The SIM's "ready" after the program's 500 ms wake-up wait, so that the
+    // wait for it ends when it comes.
+    TChildProcess sim(simulator, {"--modem=guard=5,cpin=700,dial-delay=10"});
+    const std::string port = sim.StdoutLine(10000);
+    ASSERT_FALSE(port.empty()) << sim.Stderr();
+
+    // The settings as the window saves them: the port, the number to dial
+    // (not yet in the list of numbers dialled) and the log on.
+    TMainWindowRig rig;
+    rig.Form->dlgConnect->ComPorts->SetText(port);
+    rig.Form->dlgConnect->Phones->SetText("5551234");
+    rig.Form->mnuLog->Click();
+    rig.Form.reset();
+    const TTempDir& home = rig.Home;
+    ASSERT_NE(home.Read("current.ini").find("Phone1=\r\n"), std::string::npos);
+
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    TChildProcess program(ORB_PROGRAM, {"--home", home.Path(), "--connect"});
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Cp1251ToUtf8(home.Read("log.txt")).find("Цифровое соединение успешно") !=
+                   std::string::npos;
+        },
+        60000))
+        << "the call did not come up: " << program.Stderr();
+
+    kill(program.Pid(), SIGTERM);
+    // The hang-up keeps its 2 s of silence before "+++": longer than a
+    // shutdown without a call may take, well within the one with a call.
+    EXPECT_EQ(program.ExitCode(20000), 0) << "ended the orderly way: " << program.Stderr();
+    // Saved by the program: the number it dialled is in the list now.
+    EXPECT_NE(home.Read("current.ini").find("Phone1=5551234\r\n"), std::string::npos)
+        << home.Read("current.ini");
+    const std::string heard = sim.Stderr();
+    const std::size_t escape = heard.find("modem <- +++");
+    EXPECT_NE(escape, std::string::npos) << heard;
+    EXPECT_NE(heard.find("modem <- ATH", escape), std::string::npos) << heard;
 }

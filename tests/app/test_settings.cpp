@@ -131,6 +131,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 } // namespace
 
 TEST(Settings, ClosingAndStartingAgainBringsBackTheWholeSessionInFileOrder) {
+    const mode_t mask = umask(022);
     TMainWindowRig rig;
     FillEveryValue(*rig.Form);
     const auto before = Stored(*rig.Form);
@@ -157,6 +158,13 @@ TEST(Settings, ClosingAndStartingAgainBringsBackTheWholeSessionInFileOrder) {
     EXPECT_EQ(Stored(*rig.Form), before);
     // The log that was on at closing opened a new period at the start.
     EXPECT_EQ(Count(Cp1251ToUtf8(rig.Home.Read("log.txt")), "Начали процесс"), 2u);
+    // The files hold passwords: nobody else may read them.
+    for (const char* name : {"current.ini", "Windows.ini", "log.txt"}) {
+        struct stat st {};
+        ASSERT_EQ(stat(rig.Home.File(name).c_str(), &st), 0) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
+    umask(mask);
 }
 
 TEST(Settings, ConnectionKeysFillTheDialogAndThePhoneListStopsAtAGap) {
@@ -394,6 +402,8 @@ struct TFileCase {
     std::function<std::string(const std::string& Full)> Bytes = [](const auto& full) {
         return full;
     };
+    // The access point the file holds, loaded or kept by a save.
+    std::string AccessPoint = "internet";
 };
 
 void PrintTo(const TFileCase& c, std::ostream* out) {
@@ -421,8 +431,17 @@ std::string TwoKeysLess(const std::string& full) {
 std::string TooLong(const std::string& full) {
     return Without(full, "etPhone=") + "[formCommon]\r\netPhone=+79161234567890123\r\n";
 }
-std::string WithMark(const std::string& full) {
-    return "\xEF\xBB\xBF" + full;
+// The set with a Cyrillic access point, as an editor saves it in UTF-8.
+std::string Utf8(const std::string& full) {
+    std::string text = Cp1251ToUtf8(full);
+    const std::size_t at = text.find("etAccessPoint=");
+    return text.replace(at, text.find('\r', at) - at, "etAccessPoint=точка доступа");
+}
+std::string Utf8WithMark(const std::string& full) {
+    return "\xEF\xBB\xBF" + Utf8(full);
+}
+std::string MarkOnWindows1251(const std::string& full) {
+    return "\xEF\xBB\xBF" + Utf8ToCp1251(Utf8(full)).Bytes;
 }
 
 using enum TFileCase::TAction;
@@ -438,7 +457,10 @@ const TFileCase FileCases[] = {
     {"no settings file at all", "set.ini", Load, false, {"set.ini", "не загружен"}, "0777", Binary},
     {"keys missing from a set", "set.ini", Load, false, {"Без значения в файле", ": 2 (formCommon/etObjNum, formPhones/etPhone1)"}, "", TwoKeysLess},
     {"a value longer than its field", "set.ini", Load, false, {"Длиннее поля", ": 1 (formCommon/etPhone)"}, "0042", TooLong},
-    {"a byte-order mark in front", "set.ini", Load, false, {}, "0042", WithMark},
+    {"a UTF-8 set behind its mark", "set.ini", Load, false, {}, "0042", Utf8WithMark, "точка доступа"},
+    {"a UTF-8 set saved again", "set.ini", Save, false, {"set.ini", "formGPRS/etAccessPoint (U+263A)"}, nullptr, Utf8WithMark, "точка доступа"},
+    {"Windows-1251 behind a UTF-8 mark", "set.ini", Load, false, {"set.ini", "не загружен", "UTF-8"}, "0777", MarkOnWindows1251},
+    {"UTF-8 without its mark", "set.ini", Load, false, {"set.ini", "не загружен", "BOM"}, "0777", Utf8},
     {"current.ini over the size limit at the start", "current.ini", Start, false, {"current.ini", "не загружен", "4 МБ"}, nullptr, Huge},
 };
 // clang-format on
@@ -474,6 +496,9 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
         f.mnuLoad->trigger();
     if (c.ObjNum) {
         EXPECT_EQ(f.formCommon->etObjNum->Text(), c.ObjNum);
+        if (c.Says.empty()) {
+            EXPECT_EQ(f.formGPRS->etAccessPoint->Text(), c.AccessPoint);
+        }
     }
     std::vector<std::string> said = answers.Messages;
     if (c.Action == Close) {
@@ -498,8 +523,9 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
         EXPECT_EQ(rig.Home.Read(c.File), before) << "the file was changed";
     } else { // saved all but the field that cannot be stored, which keeps its value
         const TIniFile ini(file);
-        EXPECT_EQ(ini.ReadString("formGPRS", "etAccessPoint", ""), "internet");
+        EXPECT_EQ(ini.ReadString("formGPRS", "etAccessPoint", ""), c.AccessPoint);
         EXPECT_EQ(ini.ReadString("formCommon", "etObjNum", ""), "0777");
+        EXPECT_EQ(ini.Encoding(), DecodeFileText(before).Encoding) << "the file's own encoding";
     }
 }
 

@@ -12,12 +12,14 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "ChildProcess.h"
 #include "TempDir.h"
 #include "batch/UnitsCsv.h"
 #include "sim/Simulator.h"
+#include "toolkit/Cp1251.h"
 
 namespace {
 
@@ -52,6 +54,20 @@ const std::string& FleetSet() {
         return dir.Read("set.ini");
     }();
     return set;
+}
+
+// The set as an editor saves it in UTF-8, with its byte-order mark and a
+// Cyrillic login.
+std::string Utf8SetWithLogin(const std::string& Login) {
+    std::string set = Cp1251ToUtf8(FleetSet());
+    const std::size_t at = set.find("etLoginGPRS=");
+    set.replace(at, set.find('\r', at) - at, "etLoginGPRS=" + Login);
+    return "\xEF\xBB\xBF" + set;
+}
+
+mode_t ModeOf(const std::string& File) {
+    struct stat st {};
+    return stat(File.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
 }
 
 bool Committed(TSimulator& Sim) {
@@ -160,16 +176,21 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     TTempDir dir;
     TSimulator a, b, c;
     b.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+O", .Count = -1});
-    dir.Write("set.ini", FleetSet());
+    dir.Write("set.ini", Utf8SetWithLogin("пароль"));
     // As a spreadsheet saves it: semicolons, a quoted field, CR LF.
     dir.Write("units.csv", "port;etObjNum\r\n\"" + a.SlavePath() + "\";0101\r\n" + b.SlavePath() +
                                ";0102\r\n" + c.SlavePath() + ";0103\r\n");
 
+    const mode_t mask = umask(022);
     const TRun run = Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
                             "--report", dir.File("report.json"), "--log-dir", dir.File("logs")});
+    umask(mask);
     EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
     EXPECT_EQ(a.Unit().Value("etObjNum"), "0101");
     EXPECT_EQ(c.Unit().Value("etObjNum"), "0103");
+    // The UTF-8 set's text reaches the units as the same text.
+    EXPECT_EQ(a.Unit().Value("etLoginGPRS"), Utf8ToCp1251("пароль").Bytes);
+    EXPECT_EQ(c.Unit().Value("etLoginGPRS"), Utf8ToCp1251("пароль").Bytes);
     EXPECT_NE(b.Unit().Value("etObjNum"), "0102");
     EXPECT_FALSE(Committed(b));
     EXPECT_TRUE(Committed(a) && Committed(c));
@@ -184,8 +205,12 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_FALSE(HasName(failed, "verified", "etObjNum"));
     EXPECT_TRUE(HasName(failed, "verified", "etPort"));
     EXPECT_NE(run.Out.find("2 of 3 units verified"), std::string::npos) << run.Out;
-    for (const QJsonValue& u : units)
+    // The report and the logs hold passwords: nobody else may read them.
+    EXPECT_EQ(ModeOf(dir.File("report.json")), 0600u);
+    for (const QJsonValue& u : units) {
         EXPECT_FALSE(FileText(u.toObject().value("log")).empty());
+        EXPECT_EQ(ModeOf(u.toObject().value("log").toString().toStdString()), 0600u);
+    }
 }
 
 // Input that cannot be written as it stands: refused with exit code 2, and
@@ -228,6 +253,13 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"UnknownColumn", "port,etObjNumber\n{A},1\n", {}, "etObjNumber is not"},
         TBadInput{
             "TooLong", "port,etPhone\n{A},+7916\n{B},+79161234567890123\n", {}, "line 3: etPhone"},
+        // Turned into a blank on its way, it would reach the unit as nobody wrote it.
+        TBadInput{"LineBreak",
+                  "port,etAccessPoint\n{A},\"apn\nfleet\"\n",
+                  {},
+                  "line 2: etAccessPoint: control character U+000A"},
+        TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
+        TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "byte-order mark"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
         TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "not closed"},
@@ -239,23 +271,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
     std::string error;
-    // Quoted separators, doubled quotes and a line break inside quotes.
+    // Quoted separators and doubled quotes.
     auto units = ReadUnitsCsv("port,etPswd,etAccessPoint\n"
-                              "/dev/a,\"a,\"\"b\"\"\",\"two\nlines\"\n"
+                              "/dev/a,\"a,\"\"b\"\"\",\"two words\"\n"
                               "\n"
                               "/dev/b,,x\n",
                               error);
     ASSERT_TRUE(units) << error;
     ASSERT_EQ(units->size(), 2u);
     EXPECT_EQ((*units)[0].Values[0].second, "a,\"b\"");
-    EXPECT_EQ((*units)[0].Values[1].second, "two\nlines");
-    EXPECT_EQ((*units)[1].Line, 5);
+    EXPECT_EQ((*units)[0].Values[1].second, "two words");
+    EXPECT_EQ((*units)[1].Line, 4);
     ASSERT_EQ((*units)[1].Values.size(), 1u); // an empty cell keeps the set's value
     // Windows-1251 and UTF-8 with a byte-order mark give the same text.
     const auto cp1251 =
         ReadUnitsCsv("port;etAccessPoint\n/dev/a;\xEF\xF0\xE8\xEC\xE5\xF0\n", error);
     const auto utf8 = ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;пример\n", error);
     ASSERT_TRUE(cp1251 && utf8) << error;
+    EXPECT_FALSE(ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;\xEF\xF0\xE8\n", error));
+    EXPECT_EQ(error, "marked as UTF-8 but is not valid UTF-8");
     EXPECT_EQ((*cp1251)[0].Values[0].second, "пример");
     EXPECT_EQ((*utf8)[0].Values[0].second, "пример");
     EXPECT_EQ((*utf8)[0].Port, "/dev/a");

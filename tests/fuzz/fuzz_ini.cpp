@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(got.has_value() && *got == "new value  [Injected]  x=1");
     Check(again.HasSection("Injected") == doc.HasSection("Injected"));
     for (const auto& [name, old] : before) {
-        if (SameTextCp1251(name.first, section) && SameTextCp1251(name.second, key))
+        if (FoldCaseUtf8(name.first) == FoldCaseUtf8(section) &&
+            FoldCaseUtf8(name.second) == FoldCaseUtf8(key))
             continue;
         Check(again.Find(name.first, name.second) == old);
     }

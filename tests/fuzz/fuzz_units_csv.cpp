@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes, as a list file of units, to the CSV reader. Checks
 // what the batch relies on when it accepts a list: every unit has a port,
 // no port twice, no empty per-unit value (an empty cell gives none), every
-// text valid UTF-8, line numbers rising; and that a file the reader accepts
-// reads the same again when written back out quoted, so that quoting is
-// undone exactly.
+// text valid UTF-8 without a control character, line numbers rising; and
+// that a file the reader accepts reads the same again when written back out
+// quoted, so that quoting is undone exactly.
 
 #include <cstddef>
 #include <cstdint>
@@ -46,11 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     int line = 0;
     for (const TUnitRow& u : *units) {
         Check(!u.Port.empty() && ValidUtf8(u.Port) && ValidUtf8(u.Phone));
+        Check(!FirstControlCharacter(u.Port) && !FirstControlCharacter(u.Phone));
         Check(ports.insert(u.Port).second);
         Check(u.Line > line);
         line = u.Line;
         for (const auto& [name, value] : u.Values)
-            Check(!name.empty() && !value.empty() && ValidUtf8(name) && ValidUtf8(value));
+            Check(!name.empty() && !value.empty() && ValidUtf8(name) && ValidUtf8(value) &&
+                  !FirstControlCharacter(value));
     }
 
     // The table written back quoted (UTF-8, with a mark, commas) reads the

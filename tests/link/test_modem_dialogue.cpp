@@ -222,3 +222,25 @@ TEST(ModemDialogue, CancelDuringTheRegistrationWaitEndsTheThreadPromptly) {
     EXPECT_EQ(run.CountLines("+++ATH"), 1);
     EXPECT_FALSE(run.SplashShowed("Набор номера: " + kPhone));
 }
+
+TEST(ModemDialogue, ABoundedHangUpEndsInItsTimeAndStillSendsTheEscapeAndAth) {
+    // Nothing answers at all, so every wait of the hang-up runs out: left
+    // alone, "+++", ATH and ATZ would each wait 4.5 s for an answer.
+    TSimOptions wire;
+    wire.Raw = true;
+    TSimulator sim(wire);
+    TOutArray out;
+    TRigTargets rig;
+    TScriptDevice device;
+    TQueueLog log(out);
+    const auto link = MakeLink(sim.SlavePath(), kTyped, out, device, rig.Targets, kRigPauseScale,
+                               false, kRigReplyScale);
+    link->Resume();
+    ASSERT_TRUE(log.WaitUntil([&] { return log.Find(" # Успешно открыли COM порт") >= 0; }, 10000));
+    const auto stop = TTestClock::now();
+    link->BoundHangUp();
+    link->Terminate();
+    ASSERT_TRUE(link->WaitFor(30000));
+    EXPECT_LT(MsSince(stop), link->HangUpLimitMs() + 2000);
+    EXPECT_TRUE(sim.TakeReceived(7, 5000).starts_with("+++ATH\r"));
+}

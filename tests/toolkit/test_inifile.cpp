@@ -73,20 +73,45 @@ TEST(IniRead, NumbersAndBooleansFallBackToTheDefault) {
     EXPECT_TRUE(ini.ReadBool("Connect", "Reg", true));
 }
 
-TEST(IniRead, Cp1251OnDiskUtf8InsideCyrillicNamesFoldCase) {
-    TTempDir dir;
-    // "[Раздел]" / "Ключ=Значение" in Windows-1251, the 0xFF byte (я) included.
-    dir.Write(
-        "a.ini",
-        "[\xD0\xE0\xE7\xE4\xE5\xEB]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5 \xFF\r\n");
-    TIniFile ini(dir.File("a.ini"));
-    EXPECT_EQ(ini.ReadString("РАЗДЕЛ", "ключ", ""), "Значение я");
-    ini.WriteString("раздел", "Ещё", "ёж");
-    ini.UpdateFile();
-    EXPECT_EQ(
-        dir.Read("a.ini"),
-        "[\xD0\xE0\xE7\xE4\xE5\xEB]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5 \xFF\r\n"
-        "\xC5\xF9\xB8=\xB8\xE6\r\n");
+// The file's encoding: Windows-1251, or UTF-8 behind its byte-order mark,
+// read into UTF-8 and written back as it came. A file that says one thing
+// and holds another is read as it decodes and never replaced, so that no
+// file ever holds two encodings.
+TEST(IniEncoding, TheMarkSaysUtf8ElseWindows1251AndAFileKeepsItsOwn) {
+    const std::string mark = "\xEF\xBB\xBF";
+    // "[Раздел]" / "Ключ=Значение я", the 0xFF byte (я) included.
+    const std::string cp1251 =
+        "[\xD0\xE0\xE7\xE4\xE5\xEB]\r\n\xCA\xEB\xFE\xF7=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5 \xFF\r\n";
+    const std::string utf8 = "[Раздел]\r\nКлюч=Значение я\r\n";
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+        std::string Written; // after "Ещё=ёж ☺" is added; empty: refused
+    };
+    const TCase cases[] = {
+        {"Windows-1251", cp1251, cp1251 + "\xC5\xF9\xB8=\xB8\xE6 ?\r\n"},
+        {"UTF-8 behind the mark", mark + utf8, mark + utf8 + "Ещё=ёж ☺\r\n"},
+        {"the mark on Windows-1251 text", mark + cp1251, ""},
+        {"UTF-8 without the mark", utf8, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempDir dir;
+        dir.Write("a.ini", c.Bytes);
+        TIniFile ini(dir.File("a.ini"));
+        EXPECT_EQ(ini.LoadedCompletely(), !c.Written.empty()) << ini.LoadProblem();
+        if (!c.Written.empty()) {
+            EXPECT_EQ(ini.ReadString("РАЗДЕЛ", "ключ", ""), "Значение я");
+        }
+        ini.WriteString("раздел", "Ещё", "ёж ☺");
+        if (c.Written.empty()) {
+            EXPECT_THROW(ini.UpdateFile(), EFileError);
+            EXPECT_EQ(dir.Read("a.ini"), c.Bytes);
+        } else {
+            ini.UpdateFile();
+            EXPECT_EQ(dir.Read("a.ini"), c.Written);
+        }
+    }
 }
 
 TEST(IniWrite, UpdatesInPlaceAppendsToSectionAndLeavesEveryOtherByte) {
@@ -308,8 +333,22 @@ TEST(IniSave, AFileTheUserMayNotWriteIsRefusedThoughItsFolderIsWritable) {
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(IniSave, KeepsPermissionsAndSymbolicLinks) {
+TEST(IniSave, NewFilesAreTheUsersAloneReplacedOnesKeepPermissionsAndLinks) {
     TTempDir dir;
+    // Settings hold passwords: a new file is readable by nobody else, and
+    // never wider than the umask allows.
+    for (const mode_t mask : {022, 077, 0277}) {
+        const mode_t old = umask(mask);
+        TIniFile created(dir.File("new.ini"));
+        created.WriteString("A", "k", "1");
+        created.UpdateFile();
+        umask(old);
+        struct stat st {};
+        ASSERT_EQ(stat(dir.File("new.ini").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u & ~mask) << std::oct << mask;
+        std::filesystem::remove(dir.File("new.ini"));
+    }
+
     dir.Write("real.ini", "[A]\r\nk=1\r\n");
     chmod(dir.File("real.ini").c_str(), 0640);
     std::filesystem::create_symlink(dir.File("real.ini"), dir.File("link.ini"));
