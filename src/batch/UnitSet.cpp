@@ -104,6 +104,13 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
     {
         TIniFile ini(merged);
         for (const TOverride& o : Overrides) {
+            // A file value is one line: a control character would be
+            // blanked out on its way, a value nobody gave.
+            if (const auto control = FirstControlCharacter(o.Value)) {
+                problems.push_back(o.Source + ": " + o.Name + ": control character " +
+                                   CodePointName(*control));
+                continue;
+            }
             const TCp1251Encoding encoded = Utf8ToCp1251(o.Value);
             if (!encoded.Ok()) {
                 problems.push_back(o.Source + ": " + o.Name + ": a character the unit cannot take");

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -59,8 +60,16 @@ std::string LogName(const std::string& Port) {
 // The folders the run will write into exist (or are made) before a port is
 // opened: a report that cannot be written after a run would lose its record.
 std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {
-    if (!o.LogDir.empty() && !QDir().mkpath(QString::fromStdString(o.LogDir)))
-        return "cannot create the log folder " + o.LogDir;
+    if (!o.LogDir.empty()) {
+        // The logs hold the units' passwords: a folder made for them is the
+        // user's alone.
+        const QString folder = QString::fromStdString(o.LogDir);
+        const bool made = !QFileInfo::exists(folder);
+        if (!QDir().mkpath(folder))
+            return "cannot create the log folder " + o.LogDir;
+        if (made)
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     for (const std::string& file : {o.Report, o.Out}) {
         if (file.empty())
             continue;

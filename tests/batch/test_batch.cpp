@@ -207,6 +207,7 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_NE(run.Out.find("2 of 3 units verified"), std::string::npos) << run.Out;
     // The report and the logs hold passwords: nobody else may read them.
     EXPECT_EQ(ModeOf(dir.File("report.json")), 0600u);
+    EXPECT_EQ(ModeOf(dir.File("logs")), 0700u);
     for (const QJsonValue& u : units) {
         EXPECT_FALSE(FileText(u.toObject().value("log")).empty());
         EXPECT_EQ(ModeOf(u.toObject().value("log").toString().toStdString()), 0600u);
@@ -259,6 +260,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "line 2: etAccessPoint: control character U+000A"},
         TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
+        TBadInput{
+            "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: control"},
         TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "byte-order mark"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
