@@ -200,6 +200,7 @@ std::string TDevOrbelin::WriteWarningText() const {
 std::string TDevOrbelin::WriteAllDone() const {
     int written = 0;
     int verified = 0;
+    int kept = 0;
     const int generation = FGeneration.load();
     for (const TParamPage* page : ParameterPages(FPages)) {
         const TPageInfo* info = PageInfoOf(FPages, page);
@@ -210,12 +211,15 @@ std::string TDevOrbelin::WriteAllDone() const {
             const TParamOutcome outcome = page->FRefValues.Record(names.front()).Outcome;
             written += outcome == TParamOutcome::Written || outcome == TParamOutcome::Verified;
             verified += outcome == TParamOutcome::Verified;
+            kept += outcome == TParamOutcome::NotShown;
         }
     }
     std::string text =
         std::string(WriteAllDoneText) + "\nЗаписано параметров: " + std::to_string(written);
     if (FVerifying)
         text += ", проверено: " + std::to_string(verified);
+    if (kept > 0)
+        text += "\nОставлено, как хранит блок: " + std::to_string(kept);
     return text;
 }
 

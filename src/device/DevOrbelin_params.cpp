@@ -275,13 +275,16 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
                  true, true);
     if (!decoded.Exact) {
         // Never turned into a value the field can show: the unit keeps it.
-        PostLine(" # !!! " + who + ": устройство хранит " + QuotedValue(*value) + ", " +
-                     decoded.Why + "; не записывается, пока поле не задано",
+        // A number is told as the field would show it.
+        const bool number = row.Codec == TParamCodec::Field && row.Form.Kind == TFormKind::Hex;
+        const std::string held = QuotedValue(number ? FieldText(row.Form, *value) : *value);
+        PostLine(" # !!! " + who + ": устройство хранит " + held + ", " + decoded.Why +
+                     "; не записывается, пока поле не задано",
                  true, true);
         NoteOutcome(R, TParamOutcome::NotShown, decoded.Why);
         Lamps(R, clRed);
         if (!R.Lamps.empty())
-            NoteFailure(R.Lamps.front(), "устройство хранит " + QuotedValue(*value));
+            NoteFailure(R.Lamps.front(), "устройство хранит " + held);
         return true;
     }
     NoteOutcome(R, TParamOutcome::Read);

@@ -273,7 +273,8 @@ struct THeldCase {
     const char* Key;  // the unit's store
     const char* Held; // what it holds
     std::function<QObject*(TPagesRig&)> Control;
-    const char* Why;   // in the memo after "устройство хранит «Held», "
+    const char* Told; // what the memo says the unit holds: "устройство хранит «Told», Why"
+    const char* Why;
     const char* Shows; // what the control shows; nullptr: left as it was (a spin edit)
     const char* Sent;  // what write all sends for it; nullptr: nothing
 };
@@ -298,7 +299,7 @@ TEST_P(UnitHolds, AValueItsFieldCannotShow) {
         EXPECT_NE(messages[0].find("\nОшибок: 1 — "), std::string::npos) << messages[0];
         bool said = false;
         for (const std::string& line : rig.MemoLines(true))
-            said = said || line.find(std::string("устройство хранит «") + p.Held + "», " + p.Why) !=
+            said = said || line.find(std::string("устройство хранит «") + p.Told + "», " + p.Why) !=
                                std::string::npos;
         EXPECT_TRUE(said) << p.Why;
     } else {
@@ -320,33 +321,32 @@ TEST_P(UnitHolds, AValueItsFieldCannotShow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, UnitHolds,
-    testing::Values(THeldCase{"SpinOutOfRange", "+q", "00",
-                              [](TPagesRig& r) { return r.formAcc->seACCCheckTime; },
-                              "поле допускает 1…23", nullptr, nullptr},
-                    THeldCase{"TriesAboveTheRule", "+A", "0F",
-                              [](TPagesRig& r) { return r.formGPRS->etGPRSTryes; },
-                              "поле допускает 0…10", "15", nullptr},
-                    THeldCase{"PauseBelowTheRule", "+a", "01",
-                              [](TPagesRig& r) { return r.formGPRS->etGPRSTimeout; },
-                              "поле допускает 3…255", "1", nullptr},
-                    THeldCase{"SwitchCodeWithoutABox", "+c", "01",
-                              [](TPagesRig& r) { return r.formGPRS->cbGPRS; },
-                              "флажок показывает только", "false", nullptr},
-                    THeldCase{"TestFlagCode", "+K", "03",
-                              [](TPagesRig& r) { return r.formAcc->cbAccTest; },
-                              "флажок показывает только", "false", nullptr},
-                    THeldCase{"LongerThanTheField", "+h", "+7916123456789012345",
-                              [](TPagesRig& r) { return r.formCommon->etPhone; },
-                              "поле вмещает 16 символов", "+7916123456789012345", nullptr},
-                    THeldCase{"ElevenDigitNumber", "+f01", "89161112233",
-                              [](TPagesRig& r) { return r.formPhones->etPhone1; },
-                              "поле допускает номер из 10", "89161112233", nullptr},
-                    THeldCase{"InputModeAboveTwo", "+Z", "0503",
-                              [](TPagesRig& r) { return r.formInOut->RadioButton1; },
-                              "режим входов 03", "false", nullptr},
-                    THeldCase{"FlagBitsWithoutABox", "+R", "07",
-                              [](TPagesRig& r) { return r.formGPS->cbGPSOff; }, nullptr, "true",
-                              "+R07"}),
+    testing::Values(
+        THeldCase{"SpinOutOfRange", "+q", "00",
+                  [](TPagesRig& r) { return r.formAcc->seACCCheckTime; }, "0",
+                  "поле допускает 1…23", nullptr, nullptr},
+        THeldCase{"TriesAboveTheRule", "+A", "0F",
+                  [](TPagesRig& r) { return r.formGPRS->etGPRSTryes; }, "15", "поле допускает 0…10",
+                  "15", nullptr},
+        THeldCase{"PauseBelowTheRule", "+a", "01",
+                  [](TPagesRig& r) { return r.formGPRS->etGPRSTimeout; }, "1",
+                  "поле допускает 3…255", "1", nullptr},
+        THeldCase{"SwitchCodeWithoutABox", "+c", "01",
+                  [](TPagesRig& r) { return r.formGPRS->cbGPRS; }, "01", "флажок показывает только",
+                  "false", nullptr},
+        THeldCase{"TestFlagCode", "+K", "03", [](TPagesRig& r) { return r.formAcc->cbAccTest; },
+                  "03", "флажок показывает только", "false", nullptr},
+        THeldCase{"LongerThanTheField", "+h", "+7916123456789012345",
+                  [](TPagesRig& r) { return r.formCommon->etPhone; }, "+7916123456789012345",
+                  "поле вмещает 16 символов", "+7916123456789012345", nullptr},
+        THeldCase{"ElevenDigitNumber", "+f01", "89161112233",
+                  [](TPagesRig& r) { return r.formPhones->etPhone1; }, "89161112233",
+                  "поле допускает номер из 10", "89161112233", nullptr},
+        THeldCase{"InputModeAboveTwo", "+Z", "0503",
+                  [](TPagesRig& r) { return r.formInOut->RadioButton1; }, "0503", "режим входов 03",
+                  "false", nullptr},
+        THeldCase{"FlagBitsWithoutABox", "+R", "07",
+                  [](TPagesRig& r) { return r.formGPS->cbGPSOff; }, "", nullptr, "true", "+R07"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 // A write with nothing known sends nothing and commits nothing, and says
