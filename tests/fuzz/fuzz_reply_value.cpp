@@ -2,15 +2,20 @@
 // that the value is exactly what lies between the reply's first ">" and the
 // CR LF that follows it; then judges that value by every parameter form and
 // checks that nothing a form lets through could show a made-up number or a
-// control character in a field, and that a memo line shows it safely.
+// control character in a field, and that a memo line shows it safely. Each
+// parameter of the table then decodes it into its controls: what they show
+// exactly, written back, is what the unit held.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "device/ParamCodec.h"
 #include "device/ParamForm.h"
+#include "device/ParamTable.h"
 #include "device/ReplyValue.h"
 #include "device/WireValue.h"
 #include "toolkit/Cp1251.h"
@@ -45,6 +50,35 @@ void CheckForms(const std::string& Value) {
     for (char c : quoted)
         Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 }
+
+// Never a value the unit did not hold: a row whose controls show the value
+// exactly writes it back as it came (numbers by value, texts trimmed).
+void CheckRows(const std::string& Value) {
+    for (const TParamDef& row : ParamTable()) {
+        const std::size_t controls = row.ControlNames().size();
+        if (FormProblem(ReadForm(row), Value) || controls == 0)
+            continue;
+        const TControlLimits limits[1] = {};
+        const TDecodedValue d = DecodeParam(row, Value, limits);
+        if (!d.Ok())
+            continue;
+        if (row.Codec == TParamCodec::Status || row.Codec == TParamCodec::EventFlags ||
+            row.Codec == TParamCodec::Option)
+            continue;
+        Check(d.Shown.size() == controls && d.ShownExactly.size() == controls);
+        if (!d.Exact)
+            continue;
+        std::vector<TControlValue> values;
+        for (const auto& shown : d.Shown) {
+            Check(shown.has_value());
+            values.push_back({.Text = *shown, .Checked = *shown == "true"});
+        }
+        std::string problem;
+        const auto argument = EncodeParam(row, values, Value, false, problem);
+        if (argument && row.Codec != TParamCodec::AnyOn && row.Codec != TParamCodec::Outputs)
+            Check(HeldAsSent(row, *argument, Value));
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
@@ -67,5 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     }
     // What the link hands the device: the reply decoded from Windows-1251.
     CheckForms(Cp1251ToUtf8(value));
+    CheckRows(Cp1251ToUtf8(value));
     return 0;
 }

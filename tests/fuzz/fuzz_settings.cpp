@@ -8,6 +8,7 @@
 // are reset before each input, so that every input starts from one state.
 
 #include <QApplication>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,9 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "device/PageTable.h"
+#include "device/ParamCodec.h"
+#include "device/ParamTable.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
@@ -99,32 +103,33 @@ std::map<std::string, std::string> Snapshot() {
     return m;
 }
 
-bool AllDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
+// Whatever a file gives, each field holds no value or one the unit takes
+// as the field would send it; the pages' switches follow the file.
 void CheckPageRules() {
     const TWorld& w = *World;
+    const TDevicePages pages = w.Targets().Pages;
     const int hour = w.formAcc->seACCCheckTime->Value();
     Check(hour >= 1 && hour <= 23);
-    for (TForm* page :
-         std::initializer_list<TForm*>{w.formCommon, w.formGPRS, w.formInOut, w.formPhones})
-        for (TComponentInfo* c : page->Components())
-            if (auto* e = dynamic_cast<TEdit*>(c->Object()); e && e->MaxLength() > 0)
-                Check(e->text().size() <= e->MaxLength());
-    for (TEdit* tries : {w.formGPRS->etGPRSTryes, w.formGPRS->etServerTryes})
-        Check(!AllDigits(tries->Text()) || std::stoll(tries->Text()) <= 10);
-    for (TEdit* pause : {w.formGPRS->etGPRSTimeout, w.formGPRS->etServerTimeout})
-        Check(!AllDigits(pause->Text()) ||
-              (std::stoll(pause->Text()) >= 3 && std::stoll(pause->Text()) <= 255));
-    for (int i = 0; i < TformPhones::NumberCount; ++i) {
-        const std::string number = w.formPhones->Phone(i)->Text();
-        Check(number.empty() || AllDigits(number));
-        Check(w.formPhones->Phone(i)->Enabled() == !w.formPhones->cbPhonesOff->Checked());
+    for (TParamPage* page : ParameterPages(pages)) {
+        const int number = PageInfoOf(pages, page)->Number;
+        for (const std::string& name : StoredControls(number)) {
+            auto* e = dynamic_cast<TEdit*>(page->FindComponent(name));
+            const TParamDef* row = ParamOfControl(number, name);
+            if (!e || !row || !page->FRefValues.Record(name).Known() || e->Text().empty())
+                continue;
+            const auto names = row->ControlNames();
+            const std::size_t at = static_cast<std::size_t>(
+                std::find(names.begin(), names.end(), name) - names.begin());
+            const TControlLimits limits{
+                .MaxLength = e->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
+            Check(!LoadProblem(*row, at, e->Text(), limits));
+        }
     }
+    for (int i = 0; i < TformPhones::NumberCount; ++i)
+        Check(w.formPhones->Phone(i)->Enabled() == !w.formPhones->cbPhonesOff->Checked());
     if (!w.formInOut->RadioButton1->Checked())
         for (int n = 3; n <= 10; ++n)
-            Check(!w.formInOut->CheckBoxN(n)->Checked() && !w.formInOut->CheckBoxN(n)->Enabled());
+            Check(!w.formInOut->CheckBoxN(n)->Enabled());
     Check(w.dlgConnect->Phones->ItemCount() <= TdlgConnect::MaxPhoneHistory);
 }
 
