@@ -5,6 +5,7 @@
 #include "toolkit/Cp1251.h"
 #include "toolkit/DateTimeText.h"
 #include "toolkit/FileIo.h"
+#include "toolkit/Platform.h"
 
 namespace {
 std::filesystem::path PathOf(const std::string& utf8) {
@@ -13,7 +14,10 @@ std::filesystem::path PathOf(const std::string& utf8) {
 } // namespace
 
 bool TDebugLog::Put(const std::string& text) {
-    FStream << Utf8ToCp1251Lossy(text) << "\r\n";
+    if (FText == TText::Native)
+        FStream << text << PlatformLineEnd();
+    else
+        FStream << Utf8ToCp1251Lossy(text) << "\r\n";
     FUnflushed = true;
     if (FStream)
         return true;

@@ -1,7 +1,9 @@
 #pragma once
 // The debug log "log.txt": every debug line the link thread posts, while
 // logging is on. The file is only ever appended to; each logging period is
-// framed by an opening and a closing banner block. Windows-1251, CR LF.
+// framed by an opening and a closing banner block. Windows-1251, CR LF, as
+// the program has always kept it; orbelin-batch's logs are the platform's
+// own text (UTF-8 and its line end), for people reading them with cat.
 //
 // Lines go through the stream's buffer; Flush, called after every drain pass
 // that wrote, hands them to the system, so a crash of the program loses none.
@@ -36,6 +38,10 @@ public:
     // drops those lines, like a failed WriteLine.
     void Flush();
 
+    // How lines are written; before Start.
+    enum class TText { Windows1251, Native };
+    void SetText(TText Text) { FText = Text; }
+
     // The rule line of the banner blocks: 81 "=".
     static std::string RuleLine() { return std::string(81, '='); }
 
@@ -46,4 +52,5 @@ private:
     std::ofstream FStream;
     std::string FFileName;
     bool FUnflushed = false;
+    TText FText = TText::Windows1251;
 };

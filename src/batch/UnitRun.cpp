@@ -341,8 +341,10 @@ void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
 TUnitOutcome TUnitRunner::Run() {
     TUnitOutcome outcome;
     outcome.Port = FJob.Port;
-    if (!FJob.LogFile.empty())
+    if (!FJob.LogFile.empty()) {
+        FLog.SetText(TDebugLog::TText::Native);
         FLog.Start(FJob.LogFile);
+    }
     SetPhase("connect", 0, 0);
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [this] { Tick(); });

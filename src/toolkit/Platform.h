@@ -14,6 +14,9 @@ std::string PlatformExecutablePath();
 
 char PlatformPathSeparator();
 
+// The line end of the platform's own text files.
+const char* PlatformLineEnd();
+
 // Value of an environment variable, empty when not set.
 std::string PlatformGetEnv(const char* name);
 

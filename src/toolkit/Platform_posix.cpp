@@ -26,6 +26,10 @@ std::string PlatformExecutablePath() {
     return std::string(buf, static_cast<size_t>(n));
 }
 
+const char* PlatformLineEnd() {
+    return "\n";
+}
+
 char PlatformPathSeparator() {
     return '/';
 }

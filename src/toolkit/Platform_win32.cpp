@@ -56,6 +56,10 @@ std::string PlatformExecutablePath() {
     }
 }
 
+const char* PlatformLineEnd() {
+    return "\r\n";
+}
+
 char PlatformPathSeparator() {
     return '\\';
 }

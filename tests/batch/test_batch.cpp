@@ -107,7 +107,12 @@ TEST(Batch, ReadByCallWriteWithOverridesAndDiff) {
               unit.value("written").toObject().value("count"));
     EXPECT_TRUE(HasName(unit, "verified", "etObjNum"));
     // The unit's log holds the lines of log.txt, the write among them.
-    EXPECT_NE(FileText(unit.value("log")).find("+O0456"), std::string::npos);
+    const std::string log = FileText(unit.value("log"));
+    EXPECT_NE(log.find("+O0456"), std::string::npos);
+    // As a person reads it with cat: UTF-8, its own lines ended by LF (the
+    // unit's replies keep the CR LF they came with).
+    EXPECT_NE(log.find("Начали процесс"), std::string::npos);
+    EXPECT_EQ(log.find("=\r\n"), std::string::npos);
 
     // The source still holds the set as read; the target differs in one value.
     EXPECT_EQ(Batch({"diff", "--port", source.SlavePath(), "--phone", "5551234", "--in",
