@@ -187,6 +187,51 @@ TEST(SimHost, ResetGivesAFreshSimulatorBehindTheSameLinkAndRefusesWhatItCannotDo
         << host.Describe();
 }
 
+// What a test in the simulator's own process does through TSimUnit, a test
+// in another process does through these commands.
+TEST(SimHost, TheUnitIsSteeredAndReadAsFromItsOwnProcess) {
+    TSimHost host = MakeHost({});
+    TPortEnd port(host.SlavePath());
+    const auto ask = [&](const std::string& Command, std::size_t Bytes) {
+        port.Write(Command + "\r");
+        return port.Read(Bytes, 5000);
+    };
+    const std::string before = host.Control("value +h");
+    EXPECT_EQ(host.Control("set +h Привет\\x20мир"), "ok");
+    EXPECT_EQ(host.Control("value +h"), "ok " + Hex("\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"));
+    EXPECT_EQ(host.Control("set etObjNum 0777"), "ok") << "a control's name as well";
+    EXPECT_EQ(host.Control("value +O"), "ok " + Hex("0777"));
+    EXPECT_EQ(host.Control("revision 49"), "ok");
+    EXPECT_EQ(host.Control("version OTHER\\x201.0"), "ok");
+    EXPECT_EQ(ask("+v", 20), "+v\r\n>OTHER 1.0\r\nOK\r\n");
+    EXPECT_EQ(host.Control("fault error,cmd=+g,count=every"), "ok");
+    EXPECT_EQ(ask("+g", 7), "ERROR\r\n");
+    EXPECT_EQ(host.Control("clear-faults"), "ok");
+    EXPECT_EQ(ask("+O", 15), "+O\r\n>0777\r\nOK\r\n");
+    EXPECT_EQ(host.Control("commit-fails on"), "ok");
+    EXPECT_EQ(ask("+JWRITE", 7), "ERROR\r\n");
+    EXPECT_EQ(host.Control("commit-fails off"), "ok");
+    EXPECT_EQ(ask("+JWRITE", 8), "+J\r\nOK\r\n") << "revision 49 commits so";
+    EXPECT_EQ(host.Control("counts"), "ok 5 1");
+    EXPECT_EQ(host.Control("wait-commands 5 5000"), "ok 1");
+    EXPECT_EQ(host.Control("wait-commands 6 50"), "ok 0");
+    EXPECT_EQ(host.Control("clear-commands"), "ok");
+    EXPECT_EQ(host.Control("counts"), "ok 0 1");
+    EXPECT_EQ(host.Control("reply-delay 0"), "ok");
+    EXPECT_EQ(host.Control("reset-store"), "ok");
+    EXPECT_EQ(host.Control("value +h"), before);
+
+    EXPECT_EQ(host.Control("set +h"), "error set takes a key and a value: +h");
+    EXPECT_EQ(host.Control("set +h \\q"), "error set takes a key and a value: +h \\q");
+    EXPECT_TRUE(host.Control("set +nosuch 1").starts_with("error ")) << "an unknown key";
+    EXPECT_TRUE(host.Control("value +nosuch").starts_with("error "));
+    EXPECT_EQ(host.Control("fault bogus"), "error unknown fault: bogus");
+    EXPECT_EQ(host.Control("revision x"), "error unknown command: revision x");
+    EXPECT_EQ(host.Control("commit-fails maybe"), "error unknown command: commit-fails maybe");
+    EXPECT_EQ(host.Control("counts now"), "error unknown command: counts now");
+    EXPECT_EQ(host.Control("counts"), "ok 0 1") << "errors change nothing";
+}
+
 TEST(SimHost, ARawLineKeepsEveryByteAndAHeldOneBacksUpTheWriter) {
     TSimHost host = MakeHost({"--raw"});
     TPortEnd port(host.SlavePath());
