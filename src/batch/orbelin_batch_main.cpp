@@ -46,16 +46,6 @@ int RefuseAll(const std::vector<std::string>& Problems) {
     return exBadInput;
 }
 
-// A file name for a port's log: the port with its separators replaced.
-std::string LogName(const std::string& Port) {
-    std::string name;
-    for (char c : Port)
-        name += (c == '/' || c == '\\' || c == ':' || c == ' ') ? '_' : c;
-    while (!name.empty() && name.front() == '_')
-        name.erase(name.begin());
-    return (name.empty() ? "unit" : name) + ".log";
-}
-
 // The folders the run will write into exist (or are made) before a port is
 // opened: a report that cannot be written after a run would lose its record.
 std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {

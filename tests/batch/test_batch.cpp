@@ -16,6 +16,7 @@
 
 #include "ChildProcess.h"
 #include "TempDir.h"
+#include "batch/BatchOptions.h"
 #include "batch/UnitsCsv.h"
 #include "sim/Simulator.h"
 
@@ -235,6 +236,23 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{
             "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+
+// A port's log is named after the port, never after a Windows device: such
+// a file name would open the port itself.
+TEST(BatchLogName, SeparatorsGoAndDeviceNamesAreNotFileNames) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/dev/ttyUSB0", "dev_ttyUSB0.log"},
+        {"COM12", "COM12.log"},
+        {"COM7", "COM7-unit.log"},
+        {"com3", "com3-unit.log"},
+        {"\\\\.\\COM7", "._COM7.log"},
+        {"LPT1", "LPT1-unit.log"},
+        {"nul", "nul-unit.log"},
+        {"CONSOLE", "CONSOLE.log"},
+        {"", "unit.log"}};
+    for (const auto& [port, name] : cases)
+        EXPECT_EQ(LogName(port), name) << port;
+}
 
 TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
     std::string error;
