@@ -24,6 +24,7 @@
 #include "batch/UnitsCsv.h"
 #include "toolkit/ExceptionHandler.h"
 #include "toolkit/FileIo.h"
+#include "toolkit/Platform.h"
 
 namespace {
 
@@ -369,7 +370,8 @@ void QtMessage(QtMsgType Type, const QMessageLogContext&, const QString& Text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    PrepareConsole();
+    const std::vector<std::string> args = PlatformArguments(argc, argv);
     for (const std::string& a : args)
         if (a == "--help" || a == "-h") {
             std::fputs(BatchUsage().c_str(), stdout);
