@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 
+#include "app/Display.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/Terminal.h"
@@ -384,7 +385,7 @@ int main(int argc, char** argv) {
         return RefuseAll({});
     }
     // No window is ever shown: the pages only hold the values.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     qInstallMessageHandler(QtMessage);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
