@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Runs one Windows test program under wine, in the build's own wine prefix.
 #
-#   wine-test.sh --prefix DIR [--sim ORBELIN_SIM] PROGRAM.exe [ARGS...]
+#   wine-test.sh --prefix DIR [--sim ORBELIN_SIM] [--dll-path DIR]... PROGRAM.exe [ARGS...]
+#
+# --dll-path folders (Qt's DLLs, the compiler's runtime) are where the
+# program's DLLs are found. Qt's variables (QT_QPA_PLATFORM, ...) reach the
+# program as they do on Linux, Qt's messages go to stderr, and the offscreen
+# platform measures text with DejaVu Sans, as the Linux runs do.
 #
 # The prefix is made on first use (shared by every test of the build, made
 # once under a lock). With ORB_WINE_SIM=1 in the environment the test gets a
@@ -15,10 +20,12 @@ set -uo pipefail
 
 prefix=
 sim=
+dllpath=
 while [ $# -gt 0 ]; do
     case $1 in
     --prefix) prefix=$2; shift 2 ;;
     --sim) sim=$2; shift 2 ;;
+    --dll-path) dllpath="$dllpath${dllpath:+;}Z:${2//\//\\}"; shift 2 ;;
     --) shift; break ;;
     *) break ;;
     esac
@@ -45,6 +52,12 @@ if [ -z "$wine" ] || [ -z "$wineserver" ]; then
 fi
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64
+[ -z "$dllpath" ] || export WINEPATH="$dllpath${WINEPATH:+;}${WINEPATH:-}"
+# Wine hands a program only the variables it knows; WINEQT_X arrives as QT_X.
+while IFS= read -r name; do
+    export "WINE$name=${!name}"
+done < <(compgen -e | grep '^QT_' || true)
+export WINEQT_FORCE_STDERR_LOGGING=1
 # No Mono or Gecko installers: console programs need neither, and the
 # installers would want a download.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -69,7 +82,17 @@ if [ ! -f "$prefix/system.reg" ]; then
 elif [ $fresh = 1 ]; then
     "$wine" cmd /c exit </dev/null >/dev/null 2>&1
 fi
+# Only DejaVu Sans for the offscreen platform: it falls back to the first
+# family it finds where Linux's fontconfig picks a sans-serif one.
+fonts=$prefix.fonts
+if [ ! -d "$fonts" ]; then
+    mkdir -p "$fonts.new"
+    ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$fonts.new"/
+    rm -f "$fonts.new"/DejaVuSansMono* "$fonts.new"/DejaVuSansCondensed* "$fonts.new"/DejaVuSans-ExtraLight*
+    mv "$fonts.new" "$fonts"
+fi
 flock -u 9
+[ -n "${WINEQT_QPA_FONTDIR:-}" ] || export WINEQT_QPA_FONTDIR="Z:${fonts//\//\\}"
 
 simpid=
 simlog=
