@@ -144,7 +144,7 @@ std::string TSimHost::UnitControl(const std::string& verb, const std::string& re
         const auto text = UnescapeArgument(rest);
         if (!text)
             return "error bad escape in: " + rest;
-        unit.SetVersionText(*text);
+        unit.SetVersionText(rest.empty() ? std::nullopt : text);
     } else if (verb == "revision" && oneNumber && a < 100) {
         unit.SetRevision(static_cast<int>(a));
     } else if (verb == "reply-delay" && oneNumber && a <= 600000) {

@@ -24,7 +24,8 @@
 //   value KEY        "ok HEX": the stored value's bytes
 //   reset-store      every value back to the unit's defaults
 //   revision N       the firmware revision
-//   version TEXT     what "+v" answers (escapes as for send)
+//   version [TEXT]   what "+v" answers (escapes as for send); without TEXT,
+//                    the revision's own answer
 //   commit-fails on|off
 //   reply-delay MS   every reply this long after its command
 //   counts           "ok COMMANDS COMMITS"

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "MainWindowRig.h"
+#include "SimulatedUnit.h"
 #include "pages/PageServices.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
@@ -16,7 +17,6 @@
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "queue/Protocol.h"
-#include "sim/Simulator.h"
 
 namespace {
 

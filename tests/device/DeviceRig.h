@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "LinkRig.h"
+#include "SimulatedUnit.h"
 #include "device/DevOrbelin.h"
-#include "sim/Simulator.h"
 
 // A device whose next page write can be made to have failed a parameter, as
 // the page routines report it.

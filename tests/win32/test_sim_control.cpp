@@ -15,7 +15,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "FastModem.h"
+#include "SimControlText.h"
 #include "TempDir.h"
+#include "sim/SimCommandLine.h"
 #include "sim/SimControl.h"
 #include "sim/SimHost.h"
 #include "toolkit/TextUtil.h"
@@ -230,6 +233,51 @@ TEST(SimHost, TheUnitIsSteeredAndReadAsFromItsOwnProcess) {
     EXPECT_EQ(host.Control("commit-fails maybe"), "error unknown command: commit-fails maybe");
     EXPECT_EQ(host.Control("counts now"), "error unknown command: counts now");
     EXPECT_EQ(host.Control("counts"), "ok 0 1") << "errors change nothing";
+}
+
+// A test in another process writes faults, modems and bytes as text: the
+// simulator's own parsers give back what the test meant.
+TEST(SimControlText, FaultsModemsAndBytesComeBackAsTheyWereMeant) {
+    std::vector<TSimFault> faults;
+    for (const auto kind :
+         {TSimFaultKind::NoAnswer, TSimFaultKind::Error, TSimFaultKind::NoOk, TSimFaultKind::Late,
+          TSimFaultKind::Garbage, TSimFaultKind::LongLine, TSimFaultKind::NoCarrier,
+          TSimFaultKind::DropLine, TSimFaultKind::Keep, TSimFaultKind::Clamp})
+        faults.push_back({.Kind = kind, .Command = ""});
+    faults.push_back({.Kind = TSimFaultKind::Garbage,
+                      .Command = "+g, \xEF\\",
+                      .Exact = true,
+                      .Skip = 2,
+                      .Count = -1,
+                      .DelayMs = 10,
+                      .Bytes = std::string("a,\0 b", 5)});
+    faults.push_back({.Kind = TSimFaultKind::LongLine, .Command = "", .Count = 3, .Size = 7});
+    for (const TSimFault& f : faults) {
+        const std::string text = FaultText(f);
+        TSimFault back;
+        ASSERT_EQ(ParseFault(text, back), std::nullopt) << text;
+        EXPECT_TRUE(back.Kind == f.Kind && back.Command == f.Command && back.Exact == f.Exact &&
+                    back.Skip == f.Skip && back.Count == f.Count && back.DelayMs == f.DelayMs &&
+                    back.Size == f.Size && back.Bytes == f.Bytes)
+            << text;
+    }
+
+    EXPECT_EQ(ModemOption(TSimModemConfig{}), "--modem");
+    const TSimModemConfig fast = ModemTimings(kFastModemVariants);
+    EXPECT_EQ(ModemOption(fast), std::string("--modem=") + kFastModemVariants);
+    TSimCommandLine parsed;
+    ASSERT_EQ(ParseSimCommandLine({ModemOption(fast)}, parsed), std::nullopt);
+    EXPECT_EQ(parsed.Options.Modem->GuardMs, fast.GuardMs);
+    EXPECT_EQ(parsed.Options.Modem->CpinDelayMs, fast.CpinDelayMs);
+    EXPECT_EQ(parsed.Options.Modem->DialDelayMs, fast.DialDelayMs);
+    TSimModemConfig busy;
+    busy.Dial = {"BUSY"};
+    EXPECT_THROW(ModemOption(busy), std::invalid_argument) << "no timing: cannot travel";
+    EXPECT_THROW(ModemTimings("busy"), std::invalid_argument);
+
+    const std::string all = AllByteValues();
+    EXPECT_EQ(BytesFromReadable(ReadableBytes(all)), all);
+    EXPECT_EQ(UnescapeArgument(EscapeForControl(all)), all);
 }
 
 TEST(SimHost, ARawLineKeepsEveryByteAndAHeldOneBacksUpTheWriter) {
