@@ -68,9 +68,24 @@ function(orb_deploy_translations target)
         VERBATIM)
 endfunction()
 
+# The runtime DLLs come with their symbols (libstdc++ is 23 MB so); the
+# deployment carries them stripped, as it does the programs.
+set(orb_runtime_stripped)
+foreach(dll ${ORB_DEPLOY_RUNTIME_DLLS})
+    cmake_path(GET dll FILENAME name)
+    set(stripped ${CMAKE_BINARY_DIR}/deploy-runtime/${name})
+    add_custom_command(OUTPUT ${stripped}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/deploy-runtime
+        COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${stripped} ${dll}
+        DEPENDS ${dll}
+        VERBATIM)
+    list(APPEND orb_runtime_stripped ${stripped})
+endforeach()
+add_custom_target(orb_deploy_runtime ALL DEPENDS ${orb_runtime_stripped})
+
 # orb_install_deployment(<destination>): the whole list, installed.
 function(orb_install_deployment destination)
-    install(FILES ${ORB_DEPLOY_QT_DLLS} ${ORB_DEPLOY_RUNTIME_DLLS} DESTINATION ${destination})
+    install(FILES ${ORB_DEPLOY_QT_DLLS} ${orb_runtime_stripped} DESTINATION ${destination})
     set(plugins ${ORB_DEPLOY_QT_PLUGINS})
     while(plugins)
         list(POP_FRONT plugins target folder)
