@@ -35,9 +35,17 @@ if(WIN32)
     set(CPACK_NSIS_INSTALLED_ICON_NAME orbelin.exe)
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
     set(CPACK_NSIS_MODIFY_PATH OFF)
-    # A 64-bit Unicode installer: the shortcut has a Cyrillic name, and the
-    # program it installs is 64-bit anyway.
-    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+    # A Unicode installer: the shortcut has a Cyrillic name. Debian's NSIS
+    # makes 64-bit installers (and this machine's wine runs no 32-bit
+    # program); NSIS's own Windows build has only the 32-bit stubs, whose
+    # installers run on 64-bit Windows as well.
+    if(CMAKE_HOST_WIN32)
+        set(orb_nsis_target x86-unicode)
+    else()
+        set(orb_nsis_target amd64-unicode)
+    endif()
+    set(ORB_NSIS_TARGET ${orb_nsis_target} CACHE STRING "The NSIS target the installer is made for")
+    set(CPACK_NSIS_DEFINES "Target ${ORB_NSIS_TARGET}")
     set(CPACK_NSIS_URL_INFO_ABOUT "https://www.example.com/")
     set(CPACK_NSIS_CONTACT "support@example.com")
     set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/packaging/copyright)

@@ -25,15 +25,20 @@ set(ORB_DEPLOY_QT_PLUGINS
     Qt6::QOffscreenIntegrationPlugin platforms
     Qt6::QWindowsVistaStylePlugin styles)
 
-# The compiler's own runtime DLLs, where the compiler keeps them.
+# The compiler's own runtime DLLs, where the compiler keeps them: among its
+# libraries (Debian), or beside the compiler (the MinGW of Qt's installer).
 set(ORB_DEPLOY_RUNTIME_DLLS)
 set(ORB_DEPLOY_RUNTIME_DIRS)
 if(MINGW)
+    cmake_path(GET CMAKE_CXX_COMPILER PARENT_PATH orb_compiler_dir)
     foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
         execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
             OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
         if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
-            message(FATAL_ERROR "${CMAKE_CXX_COMPILER} knows no ${dll}")
+            set(path ${orb_compiler_dir}/${dll})
+        endif()
+        if(NOT EXISTS "${path}")
+            message(FATAL_ERROR "No ${dll} among ${CMAKE_CXX_COMPILER}'s libraries or beside it")
         endif()
         file(REAL_PATH "${path}" path)
         list(APPEND ORB_DEPLOY_RUNTIME_DLLS ${path})
