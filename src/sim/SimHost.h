@@ -18,7 +18,7 @@
 //   line             the program's line settings, e.g. "ok 19200 8N1"
 // and the unit's own settings and records, as a test in the simulator's
 // process reaches them through TSimUnit:
-//   fault SPEC       one more fault, SPEC as --fault takes it
+//   fault KIND,...   one more fault, as --fault takes it
 //   clear-faults     no faults
 //   set KEY VALUE    a stored value (escapes as for send; \x20 for a blank)
 //   value KEY        "ok HEX": the stored value's bytes
