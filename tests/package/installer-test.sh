@@ -25,7 +25,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 work=$(mktemp -d)
 simpid=
 cleanup() {
-    [ -z "$simpid" ] || kill "$simpid" 2>/dev/null || true
+    [ -z "$simpid" ] || { kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null || true; }
     [ -z "${WINEPREFIX:-}" ] || as_user "$wineserver" -k 2>/dev/null || true
     chmod -R u+w "$work" 2>/dev/null
     rm -rf "$work"
@@ -33,17 +33,17 @@ cleanup() {
 trap cleanup EXIT
 chmod 755 "$work"
 
+# run_as PROGRAM...: as the user the wine side runs as; the program keeps
+# the process, so that $! of a background one is the program's own.
 if [ "$(id -u)" = 0 ]; then
     chown 65534:65534 "$work"
     user=$(id -nu 65534)
-    as_user() {
-        setpriv --reuid=65534 --regid=65534 --clear-groups -- \
-            env USER="$user" LOGNAME="$user" "$@"
-    }
+    run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env USER="$user" LOGNAME="$user")
 else
     user=$(id -un)
-    as_user() { "$@"; }
+    run_as=(env)
 fi
+as_user() { "${run_as[@]}" "$@"; }
 
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(dirname "$wine")/wineserver
@@ -99,7 +99,7 @@ chmod -R a-w "$installed"
 # --- the installed programs against the simulated unit on COM5
 cp "$sim_program" "$work/orbelin-sim"
 chmod 755 "$work/orbelin-sim"
-as_user "$work/orbelin-sim" --link "$WINEPREFIX/dosdevices/com5" --control "$work/control" \
+"${run_as[@]}" "$work/orbelin-sim" --link "$WINEPREFIX/dosdevices/com5" --control "$work/control" \
     >"$work/sim.port" 2>"$work/sim.log" &
 simpid=$!
 for _ in $(seq 1 100); do [ -s "$work/sim.port" ] && break; sleep 0.1; done
@@ -126,7 +126,7 @@ localdata="$WINEPREFIX/drive_c/users/$user/AppData/Local/orbelin"
 # (the connection's "+v" and 34 reads). Nothing can ask a program without a
 # window to end; it is stopped as Task Manager would.
 control clear-commands >/dev/null
-as_user env WINEQT_QPA_PLATFORM=offscreen 'WINEQT_QPA_FONTDIR=C:\windows\Fonts' \
+"${run_as[@]}" WINEQT_QPA_PLATFORM=offscreen 'WINEQT_QPA_FONTDIR=C:\windows\Fonts' \
     "$wine" "$installed/orbelin.exe" --port COM5 --read-all >"$work/offscreen.log" 2>&1 &
 control "wait-commands 35 60000" 70 | grep -qx "ok 1" ||
     { cat "$work/offscreen.log"; fail "the window did not read all (offscreen)"; }
@@ -166,7 +166,7 @@ echo $? >"$status"
 SCRIPT
 chmod 755 "$work/window.sh"
 control clear-commands >/dev/null
-as_user xvfb-run -a -s "-screen 0 1280x900x24" "$work/window.sh" "$wine" "$installed" \
+"${run_as[@]}" xvfb-run -a -s "-screen 0 1280x900x24" "$work/window.sh" "$wine" "$installed" \
     "$work/window.log" "${screenshot:+$work/window.png}" "$work/window.status" &
 xvfb=$!
 control "wait-commands 35 60000" 70 | grep -qx "ok 1" ||
