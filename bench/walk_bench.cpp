@@ -1,10 +1,15 @@
 // How long read all and write all of a generation-0 unit take against the
-// in-process simulator answering at once, next to their floors: every
+// simulator answering at once, next to their floors: every
 // exchange begins with a mandated 100 ms pause, so 34 reads take at least
 // 3.4 s and 30 writes plus the commit at least 3.1 s. The GUI side drains
 // the queue onto real pages every 50 ms, as the main window's timer does.
 //
 //     walk_bench
+//
+// The simulator runs in the bench's process; in a Windows build it is one
+// on the build machine, reached under wine through a COM port: run the
+// bench through the test launcher with ORB_WINE_SIM=1, as
+// "ctest -N -V --test-dir build-mingw -R device_test" shows it for a test.
 //
 // Prints one figure per line:
 //     read_all_s     the read of all pages
@@ -22,12 +27,12 @@
 #include <thread>
 
 #include "NullApplyHost.h"
+#include "SimulatedUnit.h"
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "queue/Appliers.h"
-#include "sim/Simulator.h"
 
 namespace {
 
@@ -87,7 +92,8 @@ double Timed(TModem& Link, std::uint8_t Code, TOutArray& Out, THost& Host) {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TForm owner(nullptr, "Form1");
     TDevicePages pages = CreateSettingsPages(&owner, nullptr);

@@ -83,10 +83,12 @@ function(orb_library name)
     endif()
 endfunction()
 
-# orb_test(<name> SOURCES ... [DEPS ...] [QT] [LABELS ...] [TIMEOUT s])
-# One GoogleTest executable registered as one CTest test.
+# orb_test(<name> SOURCES ... [DEPS ...] [QT] [LABELS ...] [TIMEOUT s] [SIMULATORS n])
+# One GoogleTest executable registered as one CTest test. SIMULATORS: how
+# many simulated units the test uses at once (SimulatedUnit.h); a Windows
+# build's test gets them started beside it by its launcher.
 function(orb_test name)
-    cmake_parse_arguments(ARG "QT" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "TIMEOUT;SIMULATORS" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     # Every test has the shared helpers of tests/support.
     target_link_libraries(${name} PRIVATE orb_warnings ${ARG_DEPS} orb_testsupport
@@ -94,6 +96,9 @@ function(orb_test name)
     if(ARG_QT)
         target_link_libraries(${name} PRIVATE Qt6::Widgets orb_testqtmain)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
+        if(COMMAND orb_deploy_translations)
+            orb_deploy_translations(${name})
+        endif()
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
@@ -106,8 +111,24 @@ function(orb_test name)
     else()
         add_test(NAME ${name} COMMAND ${name})
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+    set(environment)
     if(ARG_QT)
-        set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        list(APPEND environment QT_QPA_PLATFORM=offscreen)
+    endif()
+    if(ARG_SIMULATORS AND CMAKE_CROSSCOMPILING AND ORB_TEST_LAUNCHER)
+        list(APPEND environment ORB_WINE_SIM=${ARG_SIMULATORS})
+        add_dependencies(${name} orb_host_sim)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
+        ENVIRONMENT "${environment}")
+endfunction()
+
+# Where a program of the build is for a test that starts it: under wine the
+# build machine's root is drive Z:.
+function(orb_program_path_for_tests variable target)
+    if(CMAKE_CROSSCOMPILING AND WIN32 AND CMAKE_HOST_UNIX)
+        set(${variable} "Z:$<TARGET_FILE:${target}>" PARENT_SCOPE)
+    else()
+        set(${variable} "$<TARGET_FILE:${target}>" PARENT_SCOPE)
     endif()
 endfunction()

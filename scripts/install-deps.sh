@@ -9,7 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   xvfb xauth imagemagick socat python3-serial
-  g++-mingw-w64-x86-64 wine64
+  g++-mingw-w64-x86-64 wine64 fonts-wine nsis
   fonts-dejavu-core
   dpkg-dev lintian desktop-file-utils appstream
 )

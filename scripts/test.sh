@@ -65,18 +65,21 @@ variant() { # name, build dir, cmake args...
     fi
 }
 
-# The Windows build of everything without Qt, cross-compiled with MinGW-w64,
-# and its tests run under wine (tests/win32/wine-test.sh): the serial and link
-# tests reach the simulator, built for this machine by the same build, through
-# COM ports of a private wine prefix in the build folder. The wine step is
-# capped: a hung wine must not eat CI's time.
+# The Windows build of the whole program, cross-compiled with MinGW-w64
+# against the Qt built for it (ORB_QT_MINGW, by default ../shared/qt6-mingw),
+# and its tests run under wine (tests/win32/wine-test.sh): the tests that talk
+# to a unit reach the simulator, built for this machine by the same build,
+# through COM ports of a private wine prefix in the build folder. The wine
+# step is capped: a hung wine must not eat CI's time.
 cross_variant() { # name, build dir
     local name=$1 dir=$2
     local t0=$(date +%s)
+    local qt=${ORB_QT_MINGW:-$ROOT/../shared/qt6-mingw}
     echo "=== $name: configure and build ($dir)"
     if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+        -DORB_QT_MINGW="$qt" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DORB_WERROR=ON \
-        -DORB_WITH_QT=OFF -DORB_BUILD_TESTS=ON -DORB_BUILD_BENCH=OFF >"$dir.configure.log" 2>&1; then
+        -DORB_WITH_QT=ON -DORB_BUILD_TESTS=ON -DORB_BUILD_BENCH=OFF >"$dir.configure.log" 2>&1; then
         cat "$dir.configure.log"
         RESULTS+=("$name: configure FAILED"); FAILED=1; return
     fi

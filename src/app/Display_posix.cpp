@@ -1,5 +1,6 @@
 #include "app/Display.h"
 
+#include <QByteArray>
 #include <cstdlib>
 #include <string_view>
 
@@ -16,4 +17,8 @@ std::optional<std::string> MissingDisplay(int argc, char** argv) {
     return std::string("orbelin: there is no display to show the window on (DISPLAY is not set).\n"
                        "Run it on a desktop, or under a virtual X server:\n"
                        "    xvfb-run -a -s \"-screen 0 1280x900x24\" orbelin ...\n");
+}
+
+void UseOffscreenPlatform() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
 }

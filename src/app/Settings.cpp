@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <algorithm>
 #include <vector>
@@ -421,5 +422,7 @@ std::optional<std::string> ExecFileDialog(const TFileDialogSetup& Setup, QWidget
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return std::nullopt;
-    return StdStr(files.front());
+    // Qt names files with '/'; the program shows them (and keeps them in
+    // its settings) as the system writes them.
+    return StdStr(QDir::toNativeSeparators(files.front()));
 }

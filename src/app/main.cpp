@@ -30,9 +30,13 @@ int main(int argc, char** argv) {
     app.setApplicationName("orbelin");
     InstallRussianQtTexts(app);
 
+    // Qt's own options are gone from its list, and on Windows its list
+    // holds every character of a file name (argv has the ANSI code page's).
+    std::vector<std::string> arguments;
+    for (const QString& a : QCoreApplication::arguments().mid(1))
+        arguments.push_back(a.toStdString());
     TProgramOptions options;
-    if (const auto error =
-            ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+    if (const auto error = ParseProgramOptions(arguments, options)) {
         std::fprintf(stderr, "orbelin: %s\n%s", error->c_str(), ProgramUsage().c_str());
         return 2;
     }

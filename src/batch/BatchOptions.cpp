@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "toolkit/TextUtil.h"
+
 std::string BatchUsage() {
     return R"(Usage: orbelin-batch COMMAND [options]
 Sets up units without the window: the same device, page and settings code,
@@ -135,4 +137,22 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
     if (o.Command != "write" && !o.Sets.empty())
         return "--set goes with write";
     return std::nullopt;
+}
+
+std::string LogName(const std::string& Port) {
+    std::string name;
+    for (char c : Port)
+        name += (c == '/' || c == '\\' || c == ':' || c == ' ') ? '_' : c;
+    while (!name.empty() && name.front() == '_')
+        name.erase(name.begin());
+    if (name.empty())
+        return "unit.log";
+    // Windows takes these for devices whatever their extension.
+    const std::string stem = ToUpperAscii(name.substr(0, name.find('.')));
+    const bool numbered = stem.size() == 4 &&
+                          (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '0' &&
+                          stem[3] <= '9';
+    if (numbered || stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL")
+        name += "-unit";
+    return name + ".log";
 }

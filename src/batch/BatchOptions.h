@@ -31,3 +31,9 @@ std::string BatchUsage();
 // when they are not a command line this program takes.
 std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Args,
                                              TBatchOptions& Options);
+
+// A file name for a port's log: the port with its separators replaced. On
+// Windows a device's name is no file name: "COM7.log" (as CON, PRN, AUX, NUL,
+// COMn and LPTn with any extension) opens the port itself, and the log would
+// go down the unit's line; such a name gets "-unit" added.
+std::string LogName(const std::string& Port);

@@ -2,6 +2,8 @@
 
 #include "batch/Terminal.h"
 
+void PrepareConsole() {}
+
 bool StdoutIsTerminal() {
     return isatty(STDOUT_FILENO) != 0;
 }

@@ -1,11 +1,9 @@
 #pragma once
 // One unit's own process, as the program running a list starts it: its
 // standard output line by line and its end, both delivered by the event
-// loop of the calling thread.
-//
-// The POSIX side spawns it with posix_spawn and watches its pipes with
-// socket notifiers (QProcess's clone-based start is not one the thread
-// checker can follow); Windows uses QProcess.
+// loop of the calling thread. The system's side (start, pipes, wait, kill)
+// is TChildOs (UnitProcessOs.h), one file per platform; QProcess is not
+// used, as its clone-based start is not one the thread checker can follow.
 //
 // Threading: GUI thread; the callbacks run there.
 

@@ -1,98 +1,50 @@
+// A unit's process on POSIX: posix_spawn with its stdout and stderr on
+// pipes, which socket notifiers watch.
+
 #include <QSocketNotifier>
+#include <array>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "batch/UnitProcess.h"
+#include "batch/UnitProcessOs.h"
 
 extern char** environ;
 
-namespace {
-// What of a unit's stderr is kept for its report.
-constexpr std::size_t ErrorsKept = 4096;
-} // namespace
-
-struct TUnitProcess::TImpl {
-    TLine OnLine;
-    TEnd OnEnd;
+struct TChildOs::TImpl {
     pid_t Pid = -1;
-    int Out = -1;
-    int Err = -1;
-    std::unique_ptr<QSocketNotifier> OutWatch, ErrWatch;
-    std::string Pending;
-    std::string Errors;
+    std::array<int, 2> Fds{-1, -1}; // by TChildStream
+    std::array<std::unique_ptr<QSocketNotifier>, 2> Watches;
 
-    // Reads what is there; false at the end of the pipe.
-    bool ReadFrom(int Fd, std::string& Into) {
-        char buffer[4096];
-        const ssize_t n = read(Fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return n < 0 && (errno == EAGAIN || errno == EINTR);
-        Into.append(buffer, static_cast<std::size_t>(n));
-        return true;
-    }
-
-    void OutReady() {
-        const bool open = ReadFrom(Out, Pending);
-        for (std::size_t nl; (nl = Pending.find('\n')) != std::string::npos;) {
-            const std::string line = Pending.substr(0, nl);
-            Pending.erase(0, nl + 1);
-            OnLine(line);
+    void Close(std::size_t Stream) {
+        if (Watches[Stream]) {
+            // Read runs inside the notifier's own signal.
+            Watches[Stream]->setEnabled(false);
+            Watches[Stream].release()->deleteLater();
         }
-        if (!open)
-            Close(OutWatch, Out);
-    }
-
-    void ErrReady() {
-        std::string more;
-        const bool open = ReadFrom(Err, more);
-        if (Errors.size() < ErrorsKept)
-            Errors += more.substr(0, ErrorsKept - Errors.size());
-        if (!open)
-            Close(ErrWatch, Err);
-    }
-
-    void Close(std::unique_ptr<QSocketNotifier>& Watch, int& Fd) {
-        Watch->setEnabled(false);
-        Watch.release()->deleteLater();
-        close(Fd);
-        Fd = -1;
-        if (Out >= 0 || Err >= 0)
-            return;
-        // Both pipes are closed: the process has ended or is ending.
-        int status = 0;
-        while (waitpid(Pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        Pid = -1;
-        if (!Pending.empty())
-            OnLine(Pending);
-        if (WIFEXITED(status))
-            OnEnd(WEXITSTATUS(status), false, Errors);
-        else
-            OnEnd(WIFSIGNALED(status) ? WTERMSIG(status) : -1, true, Errors);
+        if (Fds[Stream] >= 0)
+            close(Fds[Stream]);
+        Fds[Stream] = -1;
     }
 };
 
-TUnitProcess::TUnitProcess(TLine OnLine, TEnd OnEnd) : FImpl(std::make_unique<TImpl>()) {
-    FImpl->OnLine = std::move(OnLine);
-    FImpl->OnEnd = std::move(OnEnd);
-}
+TChildOs::TChildOs() : FImpl(std::make_unique<TImpl>()) {}
 
-TUnitProcess::~TUnitProcess() {
+TChildOs::~TChildOs() {
     if (FImpl->Pid > 0) {
-        kill(FImpl->Pid, SIGKILL);
-        waitpid(FImpl->Pid, nullptr, 0);
+        Kill();
+        Wait();
     }
-    FImpl->OutWatch.reset();
-    FImpl->ErrWatch.reset();
-    for (int fd : {FImpl->Out, FImpl->Err})
-        if (fd >= 0)
-            close(fd);
+    for (std::size_t s = 0; s < 2; ++s) {
+        FImpl->Watches[s].reset();
+        FImpl->Close(s);
+    }
 }
 
-bool TUnitProcess::Start(const std::string& Program, const std::vector<std::string>& Args) {
+bool TChildOs::Start(const std::string& Program, const std::vector<std::string>& Args,
+                     TReadable OnReadable) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0)
         return false;
@@ -122,16 +74,52 @@ bool TUnitProcess::Start(const std::string& Program, const std::vector<std::stri
         close(err[0]);
         return false;
     }
-    FImpl->Out = out[0];
-    FImpl->Err = err[0];
-    for (int fd : {out[0], err[0]})
+    FImpl->Fds = {out[0], err[0]};
+    for (const TChildStream stream : {TChildStream::Out, TChildStream::Err}) {
+        const auto s = static_cast<std::size_t>(stream);
+        const int fd = FImpl->Fds[s];
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    TImpl* impl = FImpl.get();
-    FImpl->OutWatch = std::make_unique<QSocketNotifier>(out[0], QSocketNotifier::Read);
-    QObject::connect(FImpl->OutWatch.get(), &QSocketNotifier::activated,
-                     [impl] { impl->OutReady(); });
-    FImpl->ErrWatch = std::make_unique<QSocketNotifier>(err[0], QSocketNotifier::Read);
-    QObject::connect(FImpl->ErrWatch.get(), &QSocketNotifier::activated,
-                     [impl] { impl->ErrReady(); });
+        FImpl->Watches[s] = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(FImpl->Watches[s].get(), &QSocketNotifier::activated,
+                         [OnReadable, stream] { OnReadable(stream); });
+    }
     return true;
+}
+
+bool TChildOs::Read(TChildStream Stream, std::string& Into) {
+    const auto s = static_cast<std::size_t>(Stream);
+    if (FImpl->Fds[s] < 0)
+        return false;
+    char buffer[4096];
+    const ssize_t n = read(FImpl->Fds[s], buffer, sizeof buffer);
+    if (n > 0) {
+        Into.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return true;
+    FImpl->Close(s);
+    return false;
+}
+
+TChildExit TChildOs::Wait() {
+    TChildExit exit;
+    if (FImpl->Pid <= 0)
+        return exit;
+    int status = 0;
+    while (waitpid(FImpl->Pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    FImpl->Pid = -1;
+    if (WIFEXITED(status)) {
+        exit.Code = WEXITSTATUS(status);
+    } else {
+        exit.Crashed = true;
+        exit.Code = WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+    }
+    return exit;
+}
+
+void TChildOs::Kill() {
+    if (FImpl->Pid > 0)
+        kill(FImpl->Pid, SIGKILL);
 }

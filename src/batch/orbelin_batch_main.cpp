@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 
+#include "app/Display.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/Terminal.h"
@@ -25,6 +26,7 @@
 #include "batch/UnitsCsv.h"
 #include "toolkit/ExceptionHandler.h"
 #include "toolkit/FileIo.h"
+#include "toolkit/Platform.h"
 
 namespace {
 
@@ -45,16 +47,6 @@ int RefuseAll(const std::vector<std::string>& Problems) {
         Refuse(p);
     Refuse("nothing was sent to any unit");
     return exBadInput;
-}
-
-// A file name for a port's log: the port with its separators replaced.
-std::string LogName(const std::string& Port) {
-    std::string name;
-    for (char c : Port)
-        name += (c == '/' || c == '\\' || c == ':' || c == ' ') ? '_' : c;
-    while (!name.empty() && name.front() == '_')
-        name.erase(name.begin());
-    return (name.empty() ? "unit" : name) + ".log";
 }
 
 // The folders the run will write into exist (or are made) before a port is
@@ -401,7 +393,8 @@ void QtMessage(QtMsgType Type, const QMessageLogContext&, const QString& Text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    PrepareConsole();
+    const std::vector<std::string> args = PlatformArguments(argc, argv);
     for (const std::string& a : args)
         if (a == "--help" || a == "-h") {
             std::fputs(BatchUsage().c_str(), stdout);
@@ -414,7 +407,7 @@ int main(int argc, char** argv) {
         return RefuseAll({});
     }
     // No window is ever shown: the pages only hold the values.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     qInstallMessageHandler(QtMessage);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

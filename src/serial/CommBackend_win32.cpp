@@ -13,8 +13,14 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// Longest single wait for input before the queue is looked at again.
-constexpr DWORD InputCheckMs = 10;
+// Longest single wait for input before the queue is looked at again. The
+// event thread reports input at once; where it cannot (wine's serial driver
+// fails WaitCommEvent) the queue is all there is to go by: while a reply
+// may be due (the longest a unit is given is 4.5 s after a command) it is
+// looked at every millisecond, at rest seldom, which costs next to nothing.
+constexpr DWORD InputCheckMs = 50;
+constexpr DWORD ReplyCheckMs = 1;
+constexpr std::chrono::milliseconds ReplyWindow{5000};
 
 // GetLastError after a failed call, never 0 (a failure must stay a failure).
 int LastError() {
@@ -284,6 +290,8 @@ public:
                 return LastError();
         }
         Done = n;
+        if (n > 0)
+            FLastWrite = TClock::now();
         return 0;
     }
 
@@ -306,8 +314,10 @@ public:
             // busy handing events over), so input is never missed for long.
             const HANDLE signals[2] = {FInputSignal,
                                        Wake ? reinterpret_cast<HANDLE>(Wake->Native()) : nullptr};
-            if (WaitForMultipleObjects(Wake ? 2 : 1, signals, FALSE,
-                                       std::min<DWORD>(left, InputCheckMs)) == WAIT_OBJECT_0 + 1)
+            const DWORD slice =
+                TClock::now() - FLastWrite < ReplyWindow ? ReplyCheckMs : InputCheckMs;
+            if (WaitForMultipleObjects(Wake ? 2 : 1, signals, FALSE, std::min(left, slice)) ==
+                WAIT_OBJECT_0 + 1)
                 return TWaitResult::Timeout;
         }
     }
@@ -352,6 +362,7 @@ private:
 
     HANDLE FHandle = INVALID_HANDLE_VALUE;
     HANDLE FInputSignal = nullptr; // auto-reset: input arrived or the event wait failed
+    TClock::time_point FLastWrite;
     HANDLE FReadDone = nullptr;
     HANDLE FWriteDone = nullptr;
 };

@@ -117,6 +117,60 @@ std::string TSimHost::Received(const std::string& wait) {
     return reply;
 }
 
+// The unit's settings and records; "" when Verb is none of them.
+std::string TSimHost::UnitControl(const std::string& verb, const std::string& rest) {
+    TSimUnit& unit = FSim->Unit();
+    std::size_t a = 0, b = 0;
+    const std::vector<std::string> words = Words(rest);
+    const bool oneNumber = words.size() == 1 && ParseSize(words[0], a);
+    if (verb == "fault") {
+        TSimFault fault;
+        if (const auto error = ParseFault(rest, fault))
+            return "error " + *error;
+        unit.AddFault(fault);
+    } else if (verb == "set") {
+        const std::size_t blank = rest.find(' ');
+        const auto value =
+            UnescapeArgument(rest.substr(blank == std::string::npos ? 0 : blank + 1));
+        if (blank == 0 || blank == std::string::npos || !value)
+            return "error set takes a key and a value: " + rest;
+        unit.SetValue(rest.substr(0, blank), *value);
+    } else if (verb == "value" && words.size() == 1) {
+        std::string reply = "ok ";
+        for (const char c : unit.Value(words[0]))
+            reply += IntToHexUpper(static_cast<unsigned char>(c), 2);
+        return reply;
+    } else if (verb == "version") {
+        const auto text = UnescapeArgument(rest);
+        if (!text)
+            return "error bad escape in: " + rest;
+        unit.SetVersionText(rest.empty() ? std::nullopt : text);
+    } else if (verb == "revision" && oneNumber && a < 100) {
+        unit.SetRevision(static_cast<int>(a));
+    } else if (verb == "reply-delay" && oneNumber && a <= 600000) {
+        unit.SetReplyDelay(static_cast<int>(a));
+    } else if (verb == "commit-fails" && (rest == "on" || rest == "off")) {
+        unit.SetCommitFails(rest == "on");
+    } else if (verb == "wait-commands" && words.size() == 2 && ParseSize(words[0], a) &&
+               ParseSize(words[1], b) && b <= 600000) {
+        return unit.WaitForCommands(a, static_cast<int>(b)) ? "ok 1" : "ok 0";
+    } else if (!rest.empty()) {
+        return {};
+    } else if (verb == "clear-faults") {
+        unit.ClearFaults();
+    } else if (verb == "reset-store") {
+        unit.ResetStore();
+    } else if (verb == "clear-commands") {
+        unit.ClearCommands();
+    } else if (verb == "counts") {
+        return "ok " + std::to_string(unit.CommandCount()) + " " +
+               std::to_string(unit.CommitCount());
+    } else {
+        return {};
+    }
+    return "ok";
+}
+
 std::string TSimHost::Control(const std::string& line) {
     std::lock_guard lock(FMutex);
     const std::size_t blank = line.find(' ');
@@ -138,6 +192,8 @@ std::string TSimHost::Control(const std::string& line) {
         }
         if (verb == "received")
             return Received(rest);
+        if (std::string reply = UnitControl(verb, rest); !reply.empty())
+            return reply;
         if (!rest.empty())
             return "error unknown command: " + line;
         if (verb == "drop") {

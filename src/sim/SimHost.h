@@ -16,6 +16,21 @@
 //   received [N MS]  with --raw, what arrived since last asked, in hexadecimal;
 //                    with N and MS, after waiting up to MS ms for N bytes
 //   line             the program's line settings, e.g. "ok 19200 8N1"
+// and the unit's own settings and records, as a test in the simulator's
+// process reaches them through TSimUnit:
+//   fault KIND,...   one more fault, as --fault takes it
+//   clear-faults     no faults
+//   set KEY VALUE    a stored value (escapes as for send; \x20 for a blank)
+//   value KEY        "ok HEX": the stored value's bytes
+//   reset-store      every value back to the unit's defaults
+//   revision N       the firmware revision
+//   version [TEXT]   what "+v" answers (escapes as for send); without TEXT,
+//                    the revision's own answer
+//   commit-fails on|off
+//   reply-delay MS   every reply this long after its command
+//   counts           "ok COMMANDS COMMITS"
+//   clear-commands   forget the commands received so far
+//   wait-commands N MS  "ok 1" once N commands came, "ok 0" when MS passed first
 // Received bytes are shown as ReadableBytes does (so never a bare TAB).
 //
 // Threading: every method may be called from any thread; control commands
@@ -51,6 +66,7 @@ public:
 private:
     std::string Reset(const std::string& options);
     std::string Received(const std::string& wait);
+    std::string UnitControl(const std::string& verb, const std::string& rest);
     void Start(const std::vector<std::string>& args);
 
     mutable std::mutex FMutex;

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "toolkit/DateTimeText.h"
 
@@ -22,3 +23,8 @@ std::string PlatformGetEnv(const char* name);
 
 // The user may create files in the folder.
 bool PlatformCanWriteFolder(const std::string& folder);
+
+// The program's arguments after its name, as UTF-8. On Windows they are
+// taken from the system's wide command line: main's argv holds them in the
+// machine's ANSI code page, which cannot spell every file name.
+std::vector<std::string> PlatformArguments(int argc, char** argv);

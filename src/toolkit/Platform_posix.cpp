@@ -42,3 +42,7 @@ std::string PlatformGetEnv(const char* name) {
     const char* v = std::getenv(name);
     return v ? std::string(v) : std::string();
 }
+
+std::vector<std::string> PlatformArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}

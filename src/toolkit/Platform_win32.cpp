@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <windows.h>
 
+#include <shellapi.h>
+
 namespace {
 
 // Paths and environment values travel as UTF-8 inside the program; the ANSI
@@ -89,4 +91,16 @@ bool PlatformCanWriteFolder(const std::string& folder) {
         return false;
     CloseHandle(h);
     return true;
+}
+
+std::vector<std::string> PlatformArguments(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(WideToUtf8(wide[i], static_cast<int>(wcslen(wide[i]))));
+    LocalFree(wide);
+    return arguments;
 }

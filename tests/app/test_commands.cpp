@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "MainWindowRig.h"
+#include "SimulatedUnit.h"
 #include "pages/PageServices.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
@@ -17,7 +18,6 @@
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "queue/Protocol.h"
-#include "sim/Simulator.h"
 
 namespace {
 

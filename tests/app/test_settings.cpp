@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileDialog>
 #include <functional>
 #include <map>
@@ -543,7 +544,8 @@ TEST(Settings, TheFileDialogsAreSetUpForSettingsFiles) {
             EXPECT_EQ(dialog->acceptMode(),
                       setup.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
             EXPECT_EQ(dialog->nameFilters(), NameFilters(setup.Filter));
-            EXPECT_EQ(dialog->directory().absolutePath(), QStr(dir.Path()));
+            EXPECT_EQ(QDir::toNativeSeparators(dialog->directory().absolutePath()),
+                      QStr(dir.Path()));
             EXPECT_EQ(dialog->testOption(QFileDialog::DontConfirmOverwrite),
                       !setup.ConfirmOverwrite);
             if (name.empty()) {

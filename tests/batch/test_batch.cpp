@@ -3,9 +3,11 @@
 // units of which one keeps what it is sent, and input that must be refused
 // before any unit hears a word.
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -15,25 +17,41 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "SimulatedUnit.h"
 #include "TempDir.h"
+#include "batch/BatchOptions.h"
+#include "batch/UnitProcess.h"
 #include "batch/UnitsCsv.h"
-#include "sim/Simulator.h"
 #include "toolkit/Cp1251.h"
 
 namespace {
 
-using TRun = TChildRun;
+struct TRun {
+    int Exit = -1; // -1 also when it could not start or ended abnormally
+    std::string Out, Err;
+};
 
-// The program run to its end (the thread checker cannot follow QProcess's
-// start). A unit takes about 7 s against the simulator, and the program
-// ends a unit that takes longer than its --limit.
+// The program run to its end, started as it starts the units of a list. A
+// unit takes about 7 s against the simulator, and the program ends a unit
+// that takes longer than its --limit.
 TRun Batch(const std::vector<std::string>& Args) {
-    return RunChild(ORB_BATCH, Args);
+    TRun run;
+    QEventLoop loop;
+    TUnitProcess process([&](const std::string& Line) { run.Out += Line + "\n"; },
+                         [&](int Code, bool Crashed, const std::string& Errors) {
+                             run.Exit = Crashed ? -1 : Code;
+                             run.Err = Errors;
+                             loop.quit();
+                         });
+    if (process.Start(ORB_BATCH, Args))
+        loop.exec();
+    return run;
 }
 
 std::string FileText(const QJsonValue& Path) {
-    std::ifstream in(Path.toString().toStdString(), std::ios::binary);
+    const std::string name = Path.toString().toStdString();
+    std::ifstream in(std::filesystem::path(std::u8string(name.begin(), name.end())),
+                     std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -178,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
-    TTempDir dir;
+    // The units' processes are handed names any system spells.
+    TTempDir dir("орб партия-");
     TSimulator a, b, c;
     b.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+O", .Count = -1});
     dir.Write("set.ini", Utf8SetWithLogin("пароль"));
@@ -276,6 +295,23 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{
             "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
+
+// A port's log is named after the port, never after a Windows device: such
+// a file name would open the port itself.
+TEST(BatchLogName, SeparatorsGoAndDeviceNamesAreNotFileNames) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/dev/ttyUSB0", "dev_ttyUSB0.log"},
+        {"COM12", "COM12.log"},
+        {"COM7", "COM7-unit.log"},
+        {"com3", "com3-unit.log"},
+        {"\\\\.\\COM7", "._COM7.log"},
+        {"LPT1", "LPT1-unit.log"},
+        {"nul", "nul-unit.log"},
+        {"CONSOLE", "CONSOLE.log"},
+        {"", "unit.log"}};
+    for (const auto& [port, name] : cases)
+        EXPECT_EQ(LogName(port), name) << port;
+}
 
 TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
     std::string error;

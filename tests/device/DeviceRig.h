@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "LinkRig.h"
+#include "SimulatedUnit.h"
 #include "device/DevOrbelin.h"
-#include "sim/Simulator.h"
 
 // A device whose page write counts as one parameter sent (the rig has no
 // pages, and a write that sent nothing is not committed), and whose next

@@ -5,9 +5,9 @@
 
 #include "LinkRig.h"
 #include "NullApplyHost.h"
+#include "SimulatedUnit.h"
 #include "device/PageTable.h"
 #include "queue/Appliers.h"
-#include "sim/Simulator.h"
 
 namespace {
 QObject* Stand(std::uintptr_t n) {

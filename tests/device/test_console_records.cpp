@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "PagesRig.h"
+#include "SimulatedUnit.h"
 #include "device/RecordText.h"
-#include "sim/Simulator.h"
 #include "toolkit/ExceptionHandler.h"
 
 namespace {

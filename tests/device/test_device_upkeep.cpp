@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "DeviceRig.h"
-#include "SimSupport.h"
+#include "SimulatedUnit.h"
 
 namespace {
 

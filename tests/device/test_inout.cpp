@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PagesRig.h"
-#include "sim/Simulator.h"
+#include "SimulatedUnit.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "../app/MainWindowRig.h"
+#include "SimulatedUnit.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_Records.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
-#include "sim/Simulator.h"
 
 namespace {
 

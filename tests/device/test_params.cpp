@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "PagesRig.h"
+#include "SimulatedUnit.h"
 #include "pages/HintWindow.h"
-#include "sim/Simulator.h"
 
 namespace {
 

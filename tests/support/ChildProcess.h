@@ -1,8 +1,8 @@
 #pragma once
 // A program of this build run as a child process, for tests of the
 // executables from start to exit (POSIX only): TChildProcess with its stdout
-// and stderr on pipes, to talk to it while it runs; RunChild to its end with
-// both outputs in files, for a program that may write more than a pipe holds.
+// and stderr on pipes, to talk to it while it runs. (A test that runs a
+// program to its end on every system uses the batch's own TUnitProcess.)
 
 #include <csignal>
 #include <fcntl.h>
@@ -13,8 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-#include "TempDir.h"
 
 extern char** environ;
 
@@ -99,34 +97,3 @@ private:
     int FOut = -1;
     int FErr = -1;
 };
-
-struct TChildRun {
-    int Exit = -1; // -1 also when it could not start or a signal ended it
-    std::string Out, Err;
-};
-
-// Waits for the exit, however long the program takes: the program itself
-// must bound its run.
-inline TChildRun RunChild(const std::string& Program, const std::vector<std::string>& Args) {
-    TTempDir out;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.File("out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, out.File("err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{Program};
-    all.insert(all.end(), Args.begin(), Args.end());
-    const std::vector<char*> argv = SpawnArgv(all);
-    pid_t pid = -1;
-    TChildRun run;
-    if (posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.Out = out.Read("out");
-    run.Err = out.Read("err");
-    return run;
-}

@@ -1,11 +1,10 @@
 #include <QApplication>
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     // Widget tests never need a display.
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -20,8 +20,9 @@ std::string RequiredEnv(const char* Name) {
     return std::string(buf, n);
 }
 
-TSimControlClient::TSimControlClient() {
-    const std::string name = RequiredEnv("ORB_SIM_CONTROL");
+TSimControlClient::TSimControlClient() : TSimControlClient(RequiredEnv("ORB_SIM_CONTROL")) {}
+
+TSimControlClient::TSimControlClient(const std::string& name) {
     FHandle = CreateFileA(("\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                           OPEN_EXISTING, 0, nullptr);
     if (FHandle == INVALID_HANDLE_VALUE)
@@ -109,12 +110,16 @@ std::string TSimControlClient::Received(std::size_t AtLeast, int TimeoutMs) {
             ? Command("received")
             : Command("received " + std::to_string(AtLeast) + " " + std::to_string(TimeoutMs),
                       TimeoutMs + 10000);
+    return BytesFromHex(reply.substr(3));
+}
+
+std::string BytesFromHex(const std::string& Hex) {
     std::string bytes;
-    for (std::size_t i = 3; i + 1 < reply.size(); i += 2) {
-        const int hi = HexDigitValue(reply[i]);
-        const int lo = HexDigitValue(reply[i + 1]);
+    for (std::size_t i = 0; i < Hex.size(); i += 2) {
+        const int hi = HexDigitValue(Hex[i]);
+        const int lo = i + 1 < Hex.size() ? HexDigitValue(Hex[i + 1]) : -1;
         if (hi < 0 || lo < 0)
-            throw std::runtime_error("control line: malformed bytes: " + reply.substr(0, 80));
+            throw std::runtime_error("control line: malformed bytes: " + Hex.substr(0, 80));
         bytes += static_cast<char>(hi * 16 + lo);
     }
     return bytes;
@@ -122,16 +127,4 @@ std::string TSimControlClient::Received(std::size_t AtLeast, int TimeoutMs) {
 
 std::string TSimControlClient::Line() {
     return Command("line").substr(3);
-}
-
-std::string EscapeForControl(const std::string& Bytes) {
-    std::string text;
-    for (const char c : Bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u > 0x20 && u < 0x7F && c != '\\')
-            text += c;
-        else
-            text += "\\x" + IntToHexUpper(u, 2);
-    }
-    return text;
 }

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include "SimControlText.h"
 #include "TestClock.h"
 
 // True when the program runs under wine rather than on Windows.
@@ -24,7 +25,9 @@ bool UnderWine();
 // set (the test was not started by wine-test.sh with ORB_WINE_SIM=1).
 std::string RequiredEnv(const char* Name);
 
-// The simulated unit's line ("COM20") and its control line.
+// The first simulated unit's line ("COM20"); its control line is
+// ORB_SIM_CONTROL. With ORB_WINE_SIM=N there are N: ORB_SIM_PORTS and
+// ORB_SIM_CONTROLS list them, separated by commas.
 inline std::string SimPort() {
     return RequiredEnv("ORB_SIM_PORT");
 }
@@ -33,6 +36,7 @@ inline std::string SimPort() {
 class TSimControlClient {
 public:
     TSimControlClient(); // opens ORB_SIM_CONTROL; throws std::runtime_error
+    explicit TSimControlClient(const std::string& Port); // "COM21"
     ~TSimControlClient();
     TSimControlClient(const TSimControlClient&) = delete;
     TSimControlClient& operator=(const TSimControlClient&) = delete;
@@ -48,6 +52,8 @@ public:
     // the simulator shows bytes (control bytes as \r, \xNN; text as UTF-8).
     std::vector<std::string> Commands();
     std::vector<std::string> ModemLines();
+    // The items of a list reply ("ok N", then a TAB before each item).
+    std::vector<std::string> List(const std::string& Verb);
     // With --raw: the bytes received since last asked, once at least AtLeast
     // of them are there or TimeoutMs have passed.
     std::string Received(std::size_t AtLeast = 0, int TimeoutMs = 0);
@@ -55,10 +61,9 @@ public:
     std::string Line();
 
 private:
-    std::vector<std::string> List(const std::string& Verb);
     HANDLE FHandle = INVALID_HANDLE_VALUE;
     std::string FPending; // bytes after the last reply line
 };
 
-// The escapes the control line takes for bytes (\r \n \t \\ \xNN).
-std::string EscapeForControl(const std::string& Bytes);
+// Hexadecimal digits as bytes; throws std::runtime_error when they are not.
+std::string BytesFromHex(const std::string& Hex);

@@ -15,7 +15,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "FastModem.h"
+#include "SimControlText.h"
 #include "TempDir.h"
+#include "sim/SimCommandLine.h"
 #include "sim/SimControl.h"
 #include "sim/SimHost.h"
 #include "toolkit/TextUtil.h"
@@ -185,6 +188,96 @@ TEST(SimHost, ResetGivesAFreshSimulatorBehindTheSameLinkAndRefusesWhatItCannotDo
     EXPECT_TRUE(
         host.Describe().starts_with("unit revision 36 (generation 2) behind a GSM modem, link "))
         << host.Describe();
+}
+
+// What a test in the simulator's own process does through TSimUnit, a test
+// in another process does through these commands.
+TEST(SimHost, TheUnitIsSteeredAndReadAsFromItsOwnProcess) {
+    TSimHost host = MakeHost({});
+    TPortEnd port(host.SlavePath());
+    const auto ask = [&](const std::string& Command, std::size_t Bytes) {
+        port.Write(Command + "\r");
+        return port.Read(Bytes, 5000);
+    };
+    const std::string before = host.Control("value +h");
+    EXPECT_EQ(host.Control("set +h Привет\\x20мир"), "ok");
+    EXPECT_EQ(host.Control("value +h"), "ok " + Hex("\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"));
+    EXPECT_EQ(host.Control("set etObjNum 0777"), "ok") << "a control's name as well";
+    EXPECT_EQ(host.Control("value +O"), "ok " + Hex("0777"));
+    EXPECT_EQ(host.Control("revision 49"), "ok");
+    EXPECT_EQ(host.Control("version OTHER\\x201.0"), "ok");
+    EXPECT_EQ(ask("+v", 20), "+v\r\n>OTHER 1.0\r\nOK\r\n");
+    EXPECT_EQ(host.Control("fault error,cmd=+g,count=every"), "ok");
+    EXPECT_EQ(ask("+g", 7), "ERROR\r\n");
+    EXPECT_EQ(host.Control("clear-faults"), "ok");
+    EXPECT_EQ(ask("+O", 15), "+O\r\n>0777\r\nOK\r\n");
+    EXPECT_EQ(host.Control("commit-fails on"), "ok");
+    EXPECT_EQ(ask("+JWRITE", 7), "ERROR\r\n");
+    EXPECT_EQ(host.Control("commit-fails off"), "ok");
+    EXPECT_EQ(ask("+JWRITE", 8), "+J\r\nOK\r\n") << "revision 49 commits so";
+    EXPECT_EQ(host.Control("counts"), "ok 5 1");
+    EXPECT_EQ(host.Control("wait-commands 5 5000"), "ok 1");
+    EXPECT_EQ(host.Control("wait-commands 6 50"), "ok 0");
+    EXPECT_EQ(host.Control("clear-commands"), "ok");
+    EXPECT_EQ(host.Control("counts"), "ok 0 1");
+    EXPECT_EQ(host.Control("reply-delay 0"), "ok");
+    EXPECT_EQ(host.Control("reset-store"), "ok");
+    EXPECT_EQ(host.Control("value +h"), before);
+
+    EXPECT_EQ(host.Control("set +h"), "error set takes a key and a value: +h");
+    EXPECT_EQ(host.Control("set +h \\q"), "error set takes a key and a value: +h \\q");
+    EXPECT_TRUE(host.Control("set +nosuch 1").starts_with("error ")) << "an unknown key";
+    EXPECT_TRUE(host.Control("value +nosuch").starts_with("error "));
+    EXPECT_EQ(host.Control("fault bogus"), "error unknown fault: bogus");
+    EXPECT_EQ(host.Control("revision x"), "error unknown command: revision x");
+    EXPECT_EQ(host.Control("commit-fails maybe"), "error unknown command: commit-fails maybe");
+    EXPECT_EQ(host.Control("counts now"), "error unknown command: counts now");
+    EXPECT_EQ(host.Control("counts"), "ok 0 1") << "errors change nothing";
+}
+
+// A test in another process writes faults, modems and bytes as text: the
+// simulator's own parsers give back what the test meant.
+TEST(SimControlText, FaultsModemsAndBytesComeBackAsTheyWereMeant) {
+    std::vector<TSimFault> faults;
+    for (const auto kind :
+         {TSimFaultKind::NoAnswer, TSimFaultKind::Error, TSimFaultKind::NoOk, TSimFaultKind::Late,
+          TSimFaultKind::Garbage, TSimFaultKind::LongLine, TSimFaultKind::NoCarrier,
+          TSimFaultKind::DropLine, TSimFaultKind::Keep, TSimFaultKind::Clamp})
+        faults.push_back({.Kind = kind, .Command = ""});
+    faults.push_back({.Kind = TSimFaultKind::Garbage,
+                      .Command = "+g, \xEF\\",
+                      .Exact = true,
+                      .Skip = 2,
+                      .Count = -1,
+                      .DelayMs = 10,
+                      .Bytes = std::string("a,\0 b", 5)});
+    faults.push_back({.Kind = TSimFaultKind::LongLine, .Command = "", .Count = 3, .Size = 7});
+    for (const TSimFault& f : faults) {
+        const std::string text = FaultText(f);
+        TSimFault back;
+        ASSERT_EQ(ParseFault(text, back), std::nullopt) << text;
+        EXPECT_TRUE(back.Kind == f.Kind && back.Command == f.Command && back.Exact == f.Exact &&
+                    back.Skip == f.Skip && back.Count == f.Count && back.DelayMs == f.DelayMs &&
+                    back.Size == f.Size && back.Bytes == f.Bytes)
+            << text;
+    }
+
+    EXPECT_EQ(ModemOption(TSimModemConfig{}), "--modem");
+    const TSimModemConfig fast = ModemTimings(kFastModemVariants);
+    EXPECT_EQ(ModemOption(fast), std::string("--modem=") + kFastModemVariants);
+    TSimCommandLine parsed;
+    ASSERT_EQ(ParseSimCommandLine({ModemOption(fast)}, parsed), std::nullopt);
+    EXPECT_EQ(parsed.Options.Modem->GuardMs, fast.GuardMs);
+    EXPECT_EQ(parsed.Options.Modem->CpinDelayMs, fast.CpinDelayMs);
+    EXPECT_EQ(parsed.Options.Modem->DialDelayMs, fast.DialDelayMs);
+    TSimModemConfig busy;
+    busy.Dial = {"BUSY"};
+    EXPECT_THROW(ModemOption(busy), std::invalid_argument) << "no timing: cannot travel";
+    EXPECT_THROW(ModemTimings("busy"), std::invalid_argument);
+
+    const std::string all = AllByteValues();
+    EXPECT_EQ(BytesFromReadable(ReadableBytes(all)), all);
+    EXPECT_EQ(UnescapeArgument(EscapeForControl(all)), all);
 }
 
 TEST(SimHost, ARawLineKeepsEveryByteAndAHeldOneBacksUpTheWriter) {
