@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class TTempDir {
@@ -28,3 +29,8 @@ public:
 private:
     std::filesystem::path FPath;
 };
+
+// The file's permission bits (0600, ...); 0 when it is not there; nothing
+// on a platform that keeps no such bits (Windows), where the test then has
+// nothing to compare.
+std::optional<unsigned> PermissionBits(const std::string& Path);
