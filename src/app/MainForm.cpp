@@ -293,7 +293,7 @@ void TForm1::CreateStatusBar() {
             design = std::max(design, metrics.horizontalAdvance(QStr(text)) + 12);
         return design;
     };
-    StatusBar1->AddPanel("Com-порт:", width(55, {"Com-порт:", "/dev/ttyUSB0"}), Qt::AlignHCenter);
+    StatusBar1->AddPanel("COM-порт:", width(55, {"COM-порт:", "/dev/ttyUSB0"}), Qt::AlignHCenter);
     StatusBar1->AddPanel("Телефон:", width(100, {"Телефон:", "+79000000000"}), Qt::AlignHCenter);
     StatusBar1->AddPanel("Версия прошивки:", width(100, {"Версия прошивки:", "ORBELIN REV 07.41"}),
                          Qt::AlignLeft);

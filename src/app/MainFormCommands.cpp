@@ -18,7 +18,7 @@
 #include "serial/ConnectDlg.h"
 
 namespace {
-const char* const ShortNumberMessage = "ОШИБКА! Не достаточно цифр в номере!";
+const char* const ShortNumberMessage = "ОШИБКА! Недостаточно цифр в номере!";
 const char* const NothingToWrite =
     "Значения параметров неизвестны: их нет ни из блока, ни из набора, ни от оператора. "
     "Сначала прочитайте параметры из блока или загрузите набор.";

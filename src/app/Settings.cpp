@@ -363,7 +363,7 @@ void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages) {
 TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir) {
     return {.Save = true,
             .InitialDir = InitialDir,
-            .Filter = "Файл настроек(*.ini)|*.ini",
+            .Filter = "Файл настроек (*.ini)|*.ini",
             .DefaultExt = "ini",
             .ConfirmOverwrite = true};
 }

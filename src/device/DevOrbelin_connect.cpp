@@ -32,7 +32,7 @@ void TDevOrbelin::CheckVersion(const std::string& Reply) {
         FOut.PostStatus(value, FTargets.StatusPanel2);
         if (value.find("REV 07") == std::string::npos) {
             FModem->Terminate();
-            ShowOnSplash("ОШИБКА! НЕ верная версия прошивки");
+            ShowOnSplash("ОШИБКА! Неверная версия прошивки");
             return;
         }
         // A version without a readable number keeps what the last one said.
@@ -42,7 +42,7 @@ void TDevOrbelin::CheckVersion(const std::string& Reply) {
             FRevision = n;
         }
     } catch (const std::exception&) {
-        ShowOnSplash("ОШИБКА при проверки версии!");
+        ShowOnSplash("ОШИБКА при проверке версии!");
         FModem->Terminate();
     }
 }

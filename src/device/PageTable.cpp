@@ -30,7 +30,7 @@ constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration) 
 
 // Number, tree caption, whether its content follows the generation.
 constexpr std::array<TPageInfo, 9> Table = {
-    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие Установки", false),
+    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие установки", false),
     Row<TformGPRS, &TDevicePages::formGPRS>(3, "GPRS", false),
     Row<TformGPS, &TDevicePages::formGPS>(9, "GPS", true),
     Row<TformAcc, &TDevicePages::formAcc>(2, "Аккумулятор", true),

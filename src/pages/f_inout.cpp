@@ -36,7 +36,7 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
     auto* column = new QVBoxLayout(background);
 
     GroupBox2 = new TGroupBox(this, "GroupBox2", background);
-    GroupBox2->SetCaption("Упраление входами");
+    GroupBox2->SetCaption("Управление входами");
     auto* grid = new QGridLayout(GroupBox2);
     lbVost = NewCaption(this, "lbVost", "Восстановление", GroupBox2);
     lbSrab = NewCaption(this, "lbSrab", "Срабатывание", GroupBox2);

@@ -105,7 +105,7 @@ TEST_F(Connected, AShortEngineeringNumberStopsTheWriteWithNothingTouched) {
     phones->etPhone1->SetText("9000000000");
     phones->etPhone3->SetText("12345");
     F.tbtnWrite->Click();
-    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Не достаточно цифр в номере!"});
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Недостаточно цифр в номере!"});
     EXPECT_EQ(Mode(), rqIdle);
     EXPECT_TRUE(Flagged(phones));
     EXPECT_EQ(phones->etPhone1->FontStyle(), fsMarked);
@@ -192,7 +192,7 @@ TEST_F(Connected, ReadAllAndWriteAllCoverThePagesOfTheGeneration) {
     F.formPhones->etPhone2->SetText("123");
     F.Link().SetMode(rqIdle);
     F.tbtnWriteAll->Click();
-    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Не достаточно цифр в номере!"});
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Недостаточно цифр в номере!"});
     EXPECT_EQ(Mode(), rqIdle);
     EXPECT_TRUE(Flagged(F.formCommon));
     EXPECT_EQ(F.formCommon->etObjNum->FontStyle(), fsMarked);

@@ -54,7 +54,7 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
 
     // The tree: eight entries in order, each carrying its page number.
     const std::vector<std::pair<std::string, int>> nodes = {
-        {"Общие Установки", 1},   {"GPRS", 3},          {"GPS", 9},
+        {"Общие установки", 1},   {"GPRS", 3},          {"GPS", 9},
         {"Аккумулятор", 2},       {"Входы, выходы", 7}, {"Флаги", 8},
         {"Инженерные номера", 6}, {"Отладка", 5}};
     ASSERT_EQ(f.tv1->NodeCount(), 8);
@@ -76,7 +76,7 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
     EXPECT_FALSE(f.Panel1->Visible());
     EXPECT_TRUE(f.Timer1->isActive());
     EXPECT_EQ(f.StatusBar1->PanelCount(), 5);
-    EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "Com-порт:");
+    EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "COM-порт:");
     EXPECT_EQ(f.StatusBar1->Panel(2)->Text(), "Версия прошивки:");
 }
 

@@ -41,7 +41,7 @@ TEST(DeviceConnect, VersionTextDecidesRevisionAndGeneration) {
             EXPECT_EQ(rig.Link->Mode(), rqIdle);
             EXPECT_FALSE(rig.Link->Finished());
         } else {
-            EXPECT_EQ(rig.LastSplash(), "ОШИБКА! НЕ верная версия прошивки");
+            EXPECT_EQ(rig.LastSplash(), "ОШИБКА! Неверная версия прошивки");
             EXPECT_TRUE(rig.TextsFor(t.Form1).empty());
             EXPECT_TRUE(rig.Link->WaitFor(5000)) << "a refused unit ends the link";
         }
@@ -81,7 +81,7 @@ TEST(DeviceConnect, UnansweredOrLostHandshakeStopsTheLink) {
         const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
         ASSERT_GE(reply, 0);
         EXPECT_TRUE(rig.Log.MemoLine(reply).Stamped && rig.Log.MemoLine(reply).ToMemo);
-        EXPECT_EQ(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!", reply), reply + 1);
+        EXPECT_EQ(rig.Log.FindExact("ОШИБКА! Цифровое соединение разорвано!", reply), reply + 1);
         EXPECT_TRUE(rig.TextsFor(rig.Rig.Targets.StatusPanel2).empty());
     }
     EXPECT_EQ(rig.Device.Revision(), 41);
