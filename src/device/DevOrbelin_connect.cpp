@@ -8,6 +8,10 @@
 
 namespace {
 
+const char* const CheckingVersion = "Идёт проверка версии!";
+// A silent unit keeps the operator waiting through every try.
+constexpr int VersionTries = 3;
+
 // The revision number a version text ends with, after its last ".".
 bool RevisionNumber(const std::string& Version, std::int32_t& Number) {
     const std::string text = TrimBlanks(Version);
@@ -51,9 +55,12 @@ void TDevOrbelin::Connect() {
     TModem& link = *FModem;
     if (!link.ConnectModem())
         return;
-    ShowOnSplash("Идёт проверка версии!");
+    ShowOnSplash(CheckingVersion);
     std::string reply;
-    link.SendCommand("+v", reply, false, false, "OK", 4500, 3);
+    link.SendCommand("+v", reply, false, false, "OK", 4500, VersionTries, [this](int Try) {
+        ShowOnSplash(std::string(CheckingVersion) + "\nПопытка " + std::to_string(Try) + " из " +
+                     std::to_string(VersionTries));
+    });
     if (reply.empty()) {
         ShowOnSplash("ОШИБКА! Устройство не ответило!");
         link.Terminate();

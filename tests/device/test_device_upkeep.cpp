@@ -97,7 +97,9 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
         const auto connected = TTestClock::now();
         const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
-        EXPECT_EQ(splash[splash.size() - 3], "Цифровое соединение успешно установлено");
+        ASSERT_GE(splash.size(), 4u);
+        EXPECT_EQ(splash[splash.size() - 4], "Цифровое соединение успешно установлено");
+        EXPECT_EQ(splash[splash.size() - 2], "Идёт проверка версии!\nПопытка 1 из 3");
         EXPECT_EQ(splash.back(), "СОЕДИНЕНИЕ УСТАНОВЛЕНО");
         ASSERT_TRUE(sim.Unit().WaitForCommands(3, 5000));
         EXPECT_GE(MsSince(connected), 2 * 50) << "two keep-alives, each after more than 5 s";
