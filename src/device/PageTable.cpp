@@ -51,6 +51,10 @@ bool TPageInfo::WrittenIn(int Generation) const {
     return PageWriteSteps(Number, GenerationIndex(Generation)) > 0;
 }
 
+bool TPageInfo::EmptyIn(int Generation) const {
+    return ByGeneration && !ReadIn(Generation);
+}
+
 bool TPageInfo::InReadAll() const {
     for (int g = 0; g < GenerationCount; ++g)
         if (ReadIn(g))
@@ -126,7 +130,7 @@ void ShowGenerationOnPages(const TDevicePages& Pages, std::int32_t Generation,
         return;
     for (const TPageInfo& row : Table)
         if (TSettingsPage* page = row.Get(Pages); page && row.ByGeneration)
-            page->SetContentVisible(row.ReadIn(Generation));
+            page->SetContentVisible(!row.EmptyIn(Generation));
     // The older generations have the short inputs/outputs page whatever
     // their revision says.
     if (Pages.formInOut)

@@ -6,14 +6,10 @@
 #include "pages/PageOps.h"
 #include "queue/Protocol.h"
 
-namespace {
-const char* const EmptyNoteText = "В прошивке этого устройства таких настроек нет.";
-}
-
 TSettingsPage::TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent)
     : TForm(Owner, std::move(Name), Parent) {
     ScrollBox1 = new TScrollBox(this, "ScrollBox1");
-    FEmptyNote = new QLabel(QStr(EmptyNoteText), this);
+    FEmptyNote = new QLabel(QStr(ContentMissingText), this);
     FEmptyNote->setMargin(8);
     FEmptyNote->hide();
     auto* layout = new QVBoxLayout(this);

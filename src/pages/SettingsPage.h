@@ -16,6 +16,9 @@
 #include "pages/RefValues.h"
 #include "toolkit/Controls.h"
 
+// What a page says when the unit's firmware has none of its settings.
+inline constexpr const char* ContentMissingText = "В прошивке этого устройства таких настроек нет.";
+
 class TSettingsPage : public TForm {
 public:
     TScrollBox* ScrollBox1;

@@ -61,8 +61,6 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
                                          k < 4 ? InputTag : PowerTag, false, GroupBox2);
             auto* code = NewParamEdit(this, ("Edit" + std::to_string(labelNo)).c_str(), InputTag,
                                       (side == 0 ? "11200100" : "31200100") + row, GroupBox2);
-            box->SetShowHint(true);
-            code->SetShowHint(true);
             code->SetVisible(false);
             SetFieldChars(code, 10);
             const int col = side == 0 ? colLeftLabel : colRightLabel;
