@@ -5,6 +5,7 @@
 
 #include "pages/PageOps.h"
 #include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 TSettingsPage::TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent)
     : TForm(Owner, std::move(Name), Parent) {
@@ -72,6 +73,18 @@ void TParamPage::BuildRefValues(unsigned kinds) {
     }
     FWasRead = false;
     FWasWritten = false;
+}
+
+std::string TParamPage::ParamCaption(const std::string& Control) const {
+    const QObject* control = FindComponent(Control);
+    if (!control)
+        return {};
+    for (TComponentInfo* c : Components())
+        if (auto* label = dynamic_cast<TLabel*>(c->Object()); label && label->buddy() == control)
+            return TrimBlanks(label->Caption());
+    if (const auto* button = dynamic_cast<const QAbstractButton*>(control))
+        return TrimBlanks(StdStr(button->text()));
+    return {};
 }
 
 void TParamPage::NoteGiven(QObject* control, TValueSource source) {

@@ -63,6 +63,10 @@ public:
     // Edits are compared with the reference values while either flag is set.
     bool MarkingActive() const { return FWasRead.load() || FWasWritten.load(); }
 
+    // What the window calls the value control of that name: its caption
+    // (the label whose buddy it is, else its own text); empty for none.
+    virtual std::string ParamCaption(const std::string& Control) const;
+
     // The value control Control now shows a value given by Source (a file,
     // the defaults, or nothing at all); a change of its value made any other
     // way is the operator's (see TRefValues::Shows).

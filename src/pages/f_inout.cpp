@@ -8,6 +8,7 @@
 #include "pages/PageLayout.h"
 #include "pages/PageOps.h"
 #include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 constexpr int InputTag = 27;
@@ -86,6 +87,7 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
         radio->SetHint(QueueWord::Bool(m == 0));
         *radios[m] = radio;
         *radioLabels[m] = NewCaption(this, ("lbrb" + n).c_str(), "Режим " + n, GroupBox2);
+        (*radioLabels[m])->setBuddy(radio);
         grid->addWidget(radio, m + 3, colRadio);
         grid->addWidget(*radioLabels[m], m + 3, colRadioLabel);
     }
@@ -241,4 +243,17 @@ void TformInOut::ApplyGeneration(bool Extended, int Revision) {
 
 void TformInOut::AfterDefaults() {
     EnableInputFlags();
+}
+
+std::string TformInOut::ParamCaption(const std::string& Control) const {
+    // A cell is named by its row's caption and its column's.
+    for (int cell = 0; cell < 2 * RowCount; ++cell) {
+        const bool restore = cell % 2 == 0;
+        const std::string row = FRowLabels[cell + 1]->Caption();
+        if (SameTextAscii(Control, FCheckBoxes[cell + 3]->Name()))
+            return row + ": " + (restore ? "восстановление" : "срабатывание");
+        if (SameTextAscii(Control, FEdits[cell + 1]->Name()))
+            return row + ": " + (restore ? "код восстановления" : "код срабатывания");
+    }
+    return TParamPage::ParamCaption(Control);
 }
