@@ -44,6 +44,12 @@ const char* const AboutLines[] = {
     "Факс: +7 (000) 000-00-01",
 };
 
+// What the "EEPROM" indicator's colours say, in its tooltip and the legend.
+const char* const EepromUntouched = "сохранения в памяти блока ещё не было";
+const char* const EepromSaved = "параметры сохранены в памяти блока";
+const char* const EepromFailed = "сохранить параметры в памяти блока не удалось";
+const char* const EepromPartly = "сохранено, но не все параметры удалось записать";
+
 // The keys of the commands. Read and write keep to letters apart on the
 // keyboard, so that a slip of the finger does not write to the unit; none of
 // them is a key the fields take for editing.
@@ -149,6 +155,23 @@ void TForm1::CreateMenus() {
     mnuDisconnect->SetEnabled(false);
     mnuDisconnect->OnClick = [this](QObject* s) { tbtnDisconnectClick(s); };
 
+    // The unit's own commands, which otherwise only the tool bar has; the
+    // items hold the keys, the buttons' tooltips name them.
+    mnuUnit = AddMenu(MainMenu1, "mnuUnit", "&Блок");
+    const auto unitItem = [this](const char* name, const char* caption, const QKeySequence& key,
+                                 void (TForm1::*handler)(QObject*)) {
+        TMenuItem* item = AddItem(this, mnuUnit, name, caption);
+        item->setShortcut(key);
+        item->SetEnabled(false);
+        item->OnClick = [this, handler](QObject* s) { (this->*handler)(s); };
+        return item;
+    };
+    mnuRead = unitItem("mnuRead", "&Прочитать", ReadKey, &TForm1::tbtnReadClick);
+    mnuWrite = unitItem("mnuWrite", "&Записать", WriteKey, &TForm1::tbtnWriteClick);
+    mnuUnit->addSeparator();
+    mnuReadAll = unitItem("mnuReadAll", "Прочитать &всё", ReadAllKey, &TForm1::tbtnReadAllClick);
+    mnuWriteAll = unitItem("mnuWriteAll", "Записать вс&ё", WriteAllKey, &TForm1::tbtnWriteAllClick);
+
     mnuProperties = AddMenu(MainMenu1, "mnuProperties", "&Настройки");
     mnuCommon = AddItem(this, mnuProperties, "mnuCommon", "О&бщие");
     mnuCommon->SetVisible(false);
@@ -161,6 +184,11 @@ void TForm1::CreateMenus() {
     ChooseSettingsFile = [this](const TFileDialogSetup& setup) {
         return ExecFileDialog(setup, this);
     };
+    // Saving and loading a set are file commands too: the same items,
+    // with their keys, in both menus.
+    mnuFile->insertAction(mnuExit, mnuSave);
+    mnuFile->insertAction(mnuExit, mnuLoad);
+    mnuFile->insertSeparator(mnuExit);
     N1 = AddItem(this, mnuProperties, "N1", "По &умолчанию");
     N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
     N2 = AddItem(this, mnuProperties, "N2", "По умолчанию &все");
@@ -181,6 +209,8 @@ void TForm1::CreateMenus() {
     mnuLog->OnClick = [this](QObject* s) { mnuLogClick(s); };
 
     mnuHelp = AddMenu(MainMenu1, "mnuHelp", "По&мощь");
+    mnuLegend = AddItem(this, mnuHelp, "mnuLegend", "&Обозначения");
+    mnuLegend->OnClick = [this](QObject* s) { mnuLegendClick(s); };
     mnuAbout = AddItem(this, mnuHelp, "mnuAbout", "&О программе");
     mnuAbout->OnClick = [this](QObject* s) { mnuAboutClick(s); };
 }
@@ -208,13 +238,13 @@ void TForm1::CreateToolBar() {
     tbtnDefault->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
     for (TToolButton* b : {tbtnDisconnect, tbtnRead, tbtnWrite, tbtnReadAll, tbtnWriteAll})
         b->SetEnabled(false);
-    // Connect and disconnect have menu items, which hold their keys.
+    // Every command of the tool bar has a menu item, which holds its key.
     tbtnConnect->SetShortcut(ConnectKey, false);
     tbtnDisconnect->SetShortcut(DisconnectKey, false);
-    tbtnRead->SetShortcut(ReadKey, true);
-    tbtnWrite->SetShortcut(WriteKey, true);
-    tbtnReadAll->SetShortcut(ReadAllKey, true);
-    tbtnWriteAll->SetShortcut(WriteAllKey, true);
+    tbtnRead->SetShortcut(ReadKey, false);
+    tbtnWrite->SetShortcut(WriteKey, false);
+    tbtnReadAll->SetShortcut(ReadAllKey, false);
+    tbtnWriteAll->SetShortcut(WriteAllKey, false);
 }
 
 // The component order here is the order "Windows.ini" keeps the sizes in:
@@ -293,7 +323,7 @@ void TForm1::CreateStatusBar() {
             design = std::max(design, metrics.horizontalAdvance(QStr(text)) + 12);
         return design;
     };
-    StatusBar1->AddPanel("Com-порт:", width(55, {"Com-порт:", "/dev/ttyUSB0"}), Qt::AlignHCenter);
+    StatusBar1->AddPanel("COM-порт:", width(55, {"COM-порт:", "/dev/ttyUSB0"}), Qt::AlignHCenter);
     StatusBar1->AddPanel("Телефон:", width(100, {"Телефон:", "+79000000000"}), Qt::AlignHCenter);
     StatusBar1->AddPanel("Версия прошивки:", width(100, {"Версия прошивки:", "ORBELIN REV 07.41"}),
                          Qt::AlignLeft);
@@ -337,7 +367,7 @@ void TForm1::FormCreate() {
 
     // 1. The indicator is the status bar's first child; no hint window yet.
     FIndicator = new TShape(this, "", StatusBar1);
-    FIndicator->SetHint("EEPROM");
+    FIndicator->SetHint(std::string("EEPROM: ") + EepromUntouched);
     FIndicator->SetShowHint(true);
     StatusBar1->PlaceOnPanel(3, FIndicator);
     HideParameterHint();
@@ -455,18 +485,22 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::RepaintStatusBar() {
+    const auto show = [this](TColor colour, const char* meaning) {
+        FIndicator->SetBrushColor(colour);
+        FIndicator->SetHint(std::string("EEPROM: ") + meaning);
+    };
     switch (WriteState()) {
     case 0:
-        FIndicator->SetBrushColor(clWhite);
+        show(clWhite, EepromUntouched);
         break;
     case 1:
-        FIndicator->SetBrushColor(clBlue);
+        show(clBlue, EepromSaved);
         break;
     case 2:
-        FIndicator->SetBrushColor(clRed);
+        show(clRed, EepromFailed);
         break;
     case 3:
-        FIndicator->SetBrushColor(clYellow);
+        show(clYellow, EepromPartly);
         break;
     default:
         break;
@@ -477,6 +511,15 @@ void TForm1::RepaintStatusBar() {
 void TForm1::SetGeneration(std::int32_t generation) {
     FGeneration = generation;
     ShowGenerationOnPages(FPages, generation, FLink->Revision());
+    if (generation < 0 || generation >= GenerationCount)
+        return;
+    // The pages such a unit lacks stay in the tree and can be opened, but
+    // their entries are greyed.
+    for (int i = 0; i < tv1->NodeCount(); ++i) {
+        TTreeNode* node = tv1->Node(i);
+        const TPageInfo* row = PageInfoByNumber(node->StateIndex());
+        node->SetGreyed(row && row->EmptyIn(generation), ContentMissingText);
+    }
 }
 
 TForm* TForm1::PageByNumber(int number) const {
@@ -609,6 +652,26 @@ void TForm1::mnuAboutClick(QObject*) {
     for (const char* line : AboutLines)
         text += std::string("\n") + line;
     QMessageBox box(QMessageBox::Information, QStr(MainCaption), QStr(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+std::string TForm1::LegendText() {
+    return std::string("Подписи параметров:\n"
+                       "• синие — значение прочитано из блока или записано в него;\n"
+                       "• красные — прочитать или записать значение не удалось;\n"
+                       "• жирные подчёркнутые (у флажков — «!») — значение изменено и ещё "
+                       "не записано в блок.\n\n"
+                       "Индикатор EEPROM в строке состояния:\n"
+                       "• белый — ") +
+           EepromUntouched + ";\n• синий — " + EepromSaved + ";\n• красный — " + EepromFailed +
+           ";\n• жёлтый — " + EepromPartly +
+           ".\n\nСтраница «Флаги»: зелёный кружок — состояние или событие есть, белый — "
+           "нет, красный — прочитать не удалось.";
+}
+
+void TForm1::mnuLegendClick(QObject*) {
+    QMessageBox box(QMessageBox::Information, QStr(MainCaption), QStr(LegendText()),
+                    QMessageBox::Ok, this);
     box.exec();
 }
 

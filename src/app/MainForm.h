@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,12 +57,17 @@ public:
     QMenuBar* MainMenu1;
     QMenu* mnuFile;
     QMenu* mnuConnections;
+    QMenu* mnuUnit;
     QMenu* mnuProperties;
     QMenu* mnuDebug;
     QMenu* mnuHelp;
     TMenuItem* mnuExit;
     TMenuItem* mnuConnect;
     TMenuItem* mnuDisconnect;
+    TMenuItem* mnuRead;
+    TMenuItem* mnuWrite;
+    TMenuItem* mnuReadAll;
+    TMenuItem* mnuWriteAll;
     TMenuItem* mnuCommon;
     TMenuItem* mnuSave;
     TMenuItem* mnuLoad;
@@ -70,6 +76,7 @@ public:
     TMenuItem* mnuVerify;
     TMenuItem* mnuMemo;
     TMenuItem* mnuLog;
+    TMenuItem* mnuLegend;
     TMenuItem* mnuAbout;
 
     // Tool bar.
@@ -139,6 +146,7 @@ public:
     void mnuLogClick(QObject* Sender);
     void mnuVerifyClick(QObject* Sender);
     void Button1Click(QObject* Sender);
+    void mnuLegendClick(QObject* Sender);
     void mnuAboutClick(QObject* Sender);
     void mnuExitClick(QObject* Sender);
 
@@ -150,6 +158,18 @@ public:
     // Asks for the file of "Сохранить" and "Загрузить" (a file dialog; tests
     // put their own answer here).
     TFileChooser ChooseSettingsFile;
+
+    // What the lamp colours, the bold captions and the EEPROM indicator mean
+    // ("Обозначения" in the help menu).
+    static std::string LegendText();
+
+    // Asks whether "По умолчанию все" may replace the values it names (a
+    // message box; tests put their own answer here); true: replace them.
+    std::function<bool(const std::string& Question)> ConfirmDefaults =
+        [this](const std::string& q) { return AskBeforeDefaults(q); };
+    // What "По умолчанию все" would replace that came from the unit, a file
+    // or the operator, as its question; empty when it replaces none of that.
+    std::string DefaultsQuestion() const;
 
     // The unit generation: shows and hides the page content it has no use for.
     void SetGeneration(std::int32_t Generation);
@@ -205,6 +225,7 @@ private:
     void HideOtherPages(const TForm* Page);
 
     void SetConnectedState(bool Connected);
+    bool AskBeforeDefaults(const std::string& Question);
     // Connects with the connection dialog's port, phone and registration
     // choice, through the splash; true when the window ends up connected.
     bool ConnectAsChosen();

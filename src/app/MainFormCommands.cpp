@@ -2,6 +2,10 @@
 // page or of all pages, and the default values.
 
 #include "app/MainForm.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
 #include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "device/PageTable.h"
@@ -18,7 +22,7 @@
 #include "serial/ConnectDlg.h"
 
 namespace {
-const char* const ShortNumberMessage = "ОШИБКА! Не достаточно цифр в номере!";
+const char* const ShortNumberMessage = "ОШИБКА! Недостаточно цифр в номере!";
 const char* const NothingToWrite =
     "Значения параметров неизвестны: их нет ни из блока, ни из набора, ни от оператора. "
     "Сначала прочитайте параметры из блока или загрузите набор.";
@@ -35,6 +39,8 @@ void TForm1::SetConnectedState(bool connected) {
     mnuDisconnect->SetEnabled(connected);
     for (TToolButton* b : {tbtnDisconnect, tbtnRead, tbtnWrite, tbtnReadAll, tbtnWriteAll})
         b->SetEnabled(connected);
+    for (TMenuItem* item : {mnuRead, mnuWrite, mnuReadAll, mnuWriteAll})
+        item->SetEnabled(connected);
 }
 
 void TForm1::mnuConnectClick(QObject*) {
@@ -207,7 +213,53 @@ void TForm1::tbtnDefaultClick(QObject*) {
         SetPageDefaults(page);
 }
 
+std::string TForm1::DefaultsQuestion() const {
+    int fromUnit = 0, fromFile = 0, byOperator = 0;
+    for (const TParamPage* page : ParameterPages(FPages))
+        for (const std::string& name : page->FRefValues.RecordNames()) {
+            if (ShowsDefault(page->FindComponent(name)))
+                continue;
+            switch (page->FRefValues.Record(name).Source) {
+            case TValueSource::Unit:
+                ++fromUnit;
+                break;
+            case TValueSource::File:
+                ++fromFile;
+                break;
+            case TValueSource::Operator:
+                ++byOperator;
+                break;
+            default:
+                break;
+            }
+        }
+    if (fromUnit + fromFile + byOperator == 0)
+        return {};
+    std::string text = "Значения по умолчанию заменят на всех страницах:";
+    const auto line = [&](int count, const char* what) {
+        if (count > 0)
+            text += "\n• " + std::string(what) + ": " + std::to_string(count);
+    };
+    line(fromUnit, "прочитанные из блока");
+    line(fromFile, "загруженные из файла");
+    line(byOperator, "введённые вручную");
+    return text + "\nЗаменить?";
+}
+
+bool TForm1::AskBeforeDefaults(const std::string& Question) {
+    QMessageBox box(QMessageBox::Question, QStr(Caption()), QStr(Question),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Ok)->setText("Заменить");
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 void TForm1::N2Click(QObject*) {
+    // Values the unit gave, a set brought or the operator typed are not
+    // thrown away by a slip beside "Проверять запись".
+    if (const std::string question = DefaultsQuestion();
+        !question.empty() && !ConfirmDefaults(question))
+        return;
     for (TParamPage* page : ParameterPages(FPages))
         SetPageDefaults(page);
 }

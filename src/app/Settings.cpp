@@ -70,14 +70,6 @@ bool LoadEditText(TEdit* Edit, const std::string& Text) {
     return false;
 }
 
-TControlLimits ControlLimits(const QObject* Control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
-        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
-        return {.MaxLength = 0, .Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
-    return {};
-}
-
 // A Boolean key as the file reads it; a present value that is not a number
 // gives the default and is noted.
 bool ReadCheckedBool(const TIniFile& Ini, const std::string& Section, const std::string& Key,
@@ -116,6 +108,14 @@ std::vector<std::string> SettingsSections(const TDevicePages& Pages, bool Window
     return sections;
 }
 } // namespace
+
+TControlLimits ControlLimits(const QObject* Control) {
+    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
+        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
+        return {.MaxLength = 0, .Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
+    return {};
+}
 
 std::string TSettingsLoadReport::Text(const std::string& FileName) const {
     std::string text = "Файл \"" + FileName + "\" загружен не полностью.";
@@ -364,7 +364,7 @@ void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages) {
 TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir) {
     return {.Save = true,
             .InitialDir = InitialDir,
-            .Filter = "Файл настроек(*.ini)|*.ini",
+            .Filter = "Файл настроек (*.ini)|*.ini",
             .DefaultExt = "ini",
             .ConfirmOverwrite = true};
 }

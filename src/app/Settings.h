@@ -36,8 +36,10 @@
 #include <vector>
 
 #include "device/DevicePages.h"
+#include "device/ParamCodec.h"
 #include "toolkit/FileIo.h"
 
+class QObject;
 class QWidget;
 class TForm;
 class TIniFile;
@@ -93,6 +95,10 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& Targets,
 // the window loads as any set.
 TSettingsLoadReport LoadParameterSet(const std::string& FileName, const TDevicePages& Pages);
 void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages);
+
+// What a value control can hold, as the page built it: the limits a
+// loaded value is checked against.
+TControlLimits ControlLimits(const QObject* Control);
 
 // One page's value controls, in the order of its parameters (ParamTable.h),
 // under the page's name; Number is the page's. Writing adds the fields it

@@ -2,6 +2,14 @@
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+// The design size, which is also the least.
+constexpr int DesignWidth = 295;
+constexpr int DesignHeight = 144;
+constexpr int StateDesignHeight = 56;
+} // namespace
 
 TdlgSplash::TdlgSplash(TForm* Owner)
     : TForm(Owner, "dlgSplash", Owner), Panel1(new TPanel(this, "Panel1")),
@@ -17,7 +25,8 @@ TdlgSplash::TdlgSplash(TForm* Owner)
     Panel1->setMinimumHeight(28);
     Panel2->SetBevel(TBevelKind::Lowered);
     Panel2->SetFontStyle(fsBold);
-    Panel2->setMinimumHeight(56);
+    Panel2->setMinimumHeight(StateDesignHeight);
+    Panel2->OnChange = [this](QObject*) { FitState(); };
     Panel5->SetBevel(TBevelKind::None);
     (new QVBoxLayout(Panel5))->addWidget(ProgressBar1);
     Panel5->SetVisible(false);
@@ -39,5 +48,24 @@ TdlgSplash::TdlgSplash(TForm* Owner)
     buttons->addWidget(CancelBtn);
     buttons->addStretch(1);
     column->addLayout(buttons);
-    setFixedSize(295, 144);
+    setFixedSize(DesignWidth, DesignHeight);
+}
+
+// A state text wraps at its blanks only, so that a port's path or a
+// number stays whole; the window grows for a word or lines that do not
+// fit its design size, and returns to it for the next short text, keeping
+// its place on the screen.
+void TdlgSplash::FitState() {
+    const QMargins margins = layout()->contentsMargins();
+    const int chrome = margins.left() + margins.right();
+    const int width = std::max(DesignWidth, Panel2->CaptionWordWidth() + chrome);
+    Panel2->setMinimumHeight(std::max(StateDesignHeight, Panel2->CaptionHeight(width - chrome)));
+    layout()->invalidate();
+    const QSize size(width, std::max(DesignHeight, layout()->minimumSize().height()));
+    if (size == this->size())
+        return;
+    const QPoint centre = geometry().center();
+    setFixedSize(size);
+    if (isVisible())
+        move(centre - rect().center());
 }

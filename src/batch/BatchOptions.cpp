@@ -17,6 +17,8 @@ Commands:
         [--set NAME=VALUE]...      commit only when all hold what was sent
   write --in set.ini --units units.csv
                                    the same for many units in parallel
+  columns                          list the columns a units.csv may have:
+                                   name, page, caption, form, default
 
 Options:
   --port P           the serial port of the unit (or of its modem)
@@ -25,7 +27,8 @@ Options:
   --set NAME=VALUE   a value by control name (etObjNum=0123), over the set's
                      (with --units for every unit, the list's values over it)
   --units FILE       CSV, one row per unit: a "port" column, optionally
-                     "phone", and columns named by control names holding the
+                     "phone", and columns named by control names (or by the
+                     captions the window shows; see columns) holding the
                      per-unit values (an empty cell keeps the set's value);
                      comma or semicolon separated, UTF-8 or Windows-1251
   --jobs N           units at once (default 16)
@@ -65,6 +68,9 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
     if (Args.empty())
         return "no command given";
     o.Command = Args[0];
+    if (o.Command == "columns")
+        return Args.size() == 1 ? std::nullopt
+                                : std::optional<std::string>("columns takes no options");
     if (o.Command != "read" && o.Command != "diff" && o.Command != "write")
         return "unknown command \"" + o.Command + "\"";
     for (std::size_t i = 1; i < Args.size(); ++i) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct TBatchOptions {
-    std::string Command; // "read", "diff", "write"
+    std::string Command; // "read", "diff", "write", "columns"
     std::string Port;
     std::string Phone;
     bool WaitRegistration = true;

@@ -2,16 +2,21 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <array>
+#include <limits>
 
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
+#include "device/ParamForm.h"
 #include "device/ParamTable.h"
+#include "device/WireValue.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "queue/Protocol.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/IniFile.h"
@@ -34,13 +39,293 @@ std::string Joined(const std::vector<std::string>& Problems) {
     return text;
 }
 
+// What a value of a column must be, in the terms both its descriptions use.
+struct TValueShape {
+    enum { Flag, Number, Decimal, Phone, Address, Text, EventCode } Kind = Text;
+    long long Min = 0, Max = 0; // Number
+    int Digits = 0;             // Number: hexadecimal digits on the wire; Decimal: padded to
+    int MaxLength = 0;          // Phone, Text: the most characters (0: no limit)
+    TValueRange Typed;          // Number: what the window lets the operator type
+    bool Keep = false;          // KeepUnitValue is taken too
+};
+
+// As the settings file's load checks a value (LoadProblem).
+TValueShape ShapeOf(const TParamDef& Row, std::size_t Index, const QObject* Control) {
+    TValueShape shape;
+    const TControlLimits limits = ControlLimits(Control);
+    if (!dynamic_cast<const TEdit*>(Control) && !limits.Spin) {
+        shape.Kind = TValueShape::Flag;
+        shape.Keep = true;
+        return shape;
+    }
+    if (limits.Spin) {
+        shape.Kind = TValueShape::Number;
+        shape.Min = limits.Min;
+        shape.Max = limits.Max;
+        shape.Keep = true;
+        return shape;
+    }
+    shape.MaxLength = limits.MaxLength;
+    if (Row.Codec == TParamCodec::Number) {
+        shape.Kind = TValueShape::Phone;
+        shape.MaxLength = 0;
+    } else if (Row.Codec == TParamCodec::EventCode && Index == 0) {
+        shape.Kind = TValueShape::EventCode;
+    } else if (Row.Form.Kind == TFormKind::Hex) {
+        shape.Kind = TValueShape::Number;
+        shape.Max = (1LL << (4 * Row.Form.Digits)) - 1;
+        shape.Digits = Row.Form.Digits;
+        shape.Typed = Row.Range;
+    } else if (Row.Form.Kind == TFormKind::Decimal) {
+        shape.Kind = TValueShape::Decimal;
+        shape.Digits = Row.Form.Digits;
+    } else if (Row.Form.Kind == TFormKind::Phone) {
+        shape.Kind = TValueShape::Phone;
+    } else if (Row.Form.Kind == TFormKind::IPv4) {
+        shape.Kind = TValueShape::Address;
+    }
+    return shape;
+}
+
+std::string Range(long long Min, long long Max) {
+    return std::to_string(Min) + "…" + std::to_string(Max);
+}
+
+std::string FormText(const TValueShape& s) {
+    std::string text;
+    const std::string upTo =
+        s.MaxLength > 0 ? ", до " + std::to_string(s.MaxLength) + " символов" : "";
+    switch (s.Kind) {
+    case TValueShape::Flag:
+        text = "флажок: 1 или 0";
+        break;
+    case TValueShape::Number:
+        text = "число " + Range(s.Min, s.Max);
+        if (s.Digits > 0)
+            text += " (в блок — " + std::to_string(s.Digits) + " шестн. цифры)";
+        if (s.Typed.Set())
+            text += ", в окне " + Range(s.Typed.Min, s.Typed.Max);
+        break;
+    case TValueShape::Decimal:
+        text = "десятичное число";
+        if (s.Digits > 0)
+            text += ", дополняется нулями до " + std::to_string(s.Digits) + " цифр";
+        break;
+    case TValueShape::Phone:
+        text = "телефонный номер" + upTo;
+        break;
+    case TValueShape::Address:
+        text = "IP-адрес, например 192.0.2.1";
+        break;
+    case TValueShape::Text:
+        text = "текст" + upTo;
+        break;
+    case TValueShape::EventCode:
+        text = "код события, " + std::to_string(EventCodeLength) + " символов";
+        break;
+    }
+    if (s.Keep)
+        text += std::string("; ") + KeepUnitValue + " — как в блоке";
+    return text;
+}
+
+std::string LimitText(const TValueShape& s) {
+    const std::string upTo =
+        s.MaxLength > 0 ? " of at most " + std::to_string(s.MaxLength) + " characters" : "";
+    switch (s.Kind) {
+    case TValueShape::Flag:
+        return std::string("1 or 0, or ") + KeepUnitValue;
+    case TValueShape::Number:
+        return "a number from " + std::to_string(s.Min) + " to " + std::to_string(s.Max);
+    case TValueShape::Decimal:
+        return "decimal digits";
+    case TValueShape::Phone:
+        return "a phone number" + upTo;
+    case TValueShape::Address:
+        return "an IPv4 address such as 192.0.2.1";
+    case TValueShape::Text:
+        return "a text" + upTo;
+    case TValueShape::EventCode:
+        return "an event code of " + std::to_string(EventCodeLength) + " characters";
+    }
+    return {};
+}
+
+std::string DefaultText(const QObject* Control, const std::string& Hint) {
+    if (dynamic_cast<const TEdit*>(Control) || dynamic_cast<const TSpinEdit*>(Control))
+        return Hint;
+    return SameTextAscii(Hint, QueueWord::True) ? "1" : "0";
+}
+
+// Characters, not bytes, for the alignment of the columns' table.
+std::string Padded(const std::string& Text, std::size_t Width) {
+    const std::size_t length = CharacterCount(Text);
+    return Text + std::string(Width > length ? Width - length : 0, ' ');
+}
+
+// How many single-character edits turn one text into the other, letter case
+// ignored.
+int EditDistance(const QString& A, const QString& B) {
+    const QString a = A.toCaseFolded();
+    const QString b = B.toCaseFolded();
+    std::vector<int> row(static_cast<std::size_t>(b.size()) + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[static_cast<std::size_t>(j)] = static_cast<int>(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = static_cast<int>(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const auto at = static_cast<std::size_t>(j);
+            const int above = row[at];
+            row[at] =
+                std::min({above + 1, row[at - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
 } // namespace
+
+std::string ColumnsText(const std::vector<TSetColumn>& Columns) {
+    std::vector<std::array<std::string, 5>> lines = {
+        {"Имя", "Страница", "Подпись в окне", "Форма", "По умолчанию"},
+        {"port", "—", "порт блока или его модема", "обязателен в каждой строке", ""},
+        {"phone", "—", "номер для вызова через модем", "телефонный номер; пусто — кабель", ""},
+    };
+    for (const TSetColumn& c : Columns)
+        lines.push_back({c.Name, c.Page, c.Caption, c.Form, c.Default});
+    std::array<std::size_t, 5> widths{};
+    for (const auto& line : lines)
+        for (std::size_t i = 0; i < widths.size(); ++i)
+            widths[i] = std::max(widths[i], CharacterCount(line[i]));
+    std::string text;
+    for (const auto& line : lines) {
+        std::string row;
+        for (std::size_t i = 0; i + 1 < line.size(); ++i)
+            row += Padded(line[i], widths[i] + 2);
+        text += TrimBlanks(row + line.back()) + "\n";
+    }
+    return text;
+}
 
 ESetRefused::ESetRefused(std::vector<std::string> P)
     : std::runtime_error(Joined(P)), Problems(std::move(P)) {}
 
 TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
     FPages = CreateSettingsPages(FOwner.get(), FOwner.get());
+    for (TParamPage* page : ParameterPages(FPages)) {
+        const TPageInfo* info = PageInfoOf(FPages, page);
+        if (!info)
+            continue;
+        for (const std::string& name : StoredControls(info->Number)) {
+            QObject* control = page->FindComponent(name);
+            const TParamDef* row = ParamOfControl(info->Number, name);
+            if (!IsValueControl(control) || !row)
+                continue;
+            const std::vector<std::string> names = row->ControlNames();
+            const auto index = static_cast<std::size_t>(
+                std::find_if(names.begin(), names.end(),
+                             [&](const std::string& n) { return SameTextAscii(n, name); }) -
+                names.begin());
+            const TValueShape shape = ShapeOf(*row, index, control);
+            const std::string caption = ShortCaption(page->ParamCaption(name));
+            const TComponentInfo* component = ComponentInfoOf(control);
+            FColumns.push_back({.Name = name,
+                                .Section = page->Name(),
+                                .Page = info->TreeCaption ? info->TreeCaption : page->Name(),
+                                .Caption = caption.empty() ? name : caption,
+                                .Form = FormText(shape),
+                                .Limit = LimitText(shape),
+                                .Default = DefaultText(control, component->Hint())});
+        }
+    }
+}
+
+const TSetColumn* TUnitSet::ColumnOf(const std::string& ControlName) const {
+    for (const TSetColumn& c : FColumns)
+        if (SameTextAscii(c.Name, ControlName))
+            return &c;
+    return nullptr;
+}
+
+std::optional<std::string> TUnitSet::ColumnName(const std::string& Header) const {
+    const std::string name = TrimBlanks(Header);
+    if (const TSetColumn* c = ColumnOf(name))
+        return c->Name;
+    // A caption copied from the window may carry its examples.
+    const QString caption = QStr(ShortCaption(name));
+    for (const TSetColumn& c : FColumns)
+        if (QString::compare(QStr(c.Caption), caption, Qt::CaseInsensitive) == 0)
+            return c.Name;
+    return std::nullopt;
+}
+
+std::string TUnitSet::UnknownColumn(const std::string& Header) const {
+    const std::string name = TrimBlanks(Header);
+    const QString wanted = QStr(name);
+    // The nearest names, or captions for a header that looks like one.
+    int best = std::numeric_limits<int>::max();
+    std::vector<std::string> nearest;
+    const auto consider = [&](const std::string& Candidate, const std::string& Shown) {
+        const int d = EditDistance(wanted, QStr(Candidate));
+        if (d < best)
+            nearest.clear();
+        if (d <= best) {
+            best = d;
+            nearest.push_back(Shown);
+        }
+    };
+    for (const TSetColumn& c : FColumns) {
+        consider(c.Name, c.Name);
+        consider(c.Caption, "«" + c.Caption + "»");
+    }
+    const std::string problem = name + ": нет такого параметра";
+    if (best > std::max<qsizetype>(2, wanted.size() / 3)) {
+        // Too far from every name: a part of a caption, such as its
+        // beginning, still finds it.
+        nearest.clear();
+        for (const TSetColumn& c : FColumns)
+            if (wanted.size() >= 3 && QStr(c.Caption).contains(wanted, Qt::CaseInsensitive))
+                nearest.push_back("«" + c.Caption + "»");
+    }
+    if (nearest.empty())
+        return problem + " (все столбцы: orbelin-batch columns)";
+    std::string text;
+    for (std::size_t i = 0; i < nearest.size() && i < 3; ++i)
+        text += (i == 0                                              ? ""
+                 : i + 1 == std::min<std::size_t>(nearest.size(), 3) ? " или "
+                                                                     : ", ") +
+                nearest[i];
+    return problem + "; может быть, " + text + "?";
+}
+
+std::vector<std::string> TUnitSet::NameColumns(const TUnitsHeader& Header,
+                                               std::vector<TUnitRow>& Rows,
+                                               const std::string& File) const {
+    std::vector<std::string> problems;
+    const std::string where = File + " line " + std::to_string(Header.Line) + ": ";
+    std::vector<std::pair<std::string, std::string>> named; // header, control
+    for (const std::string& column : Header.Columns) {
+        const std::optional<std::string> name = ColumnName(column);
+        if (!name) {
+            problems.push_back(where + UnknownColumn(column));
+            continue;
+        }
+        for (const auto& [other, control] : named)
+            if (SameTextAscii(control, *name))
+                problems.push_back(where + "\"" + other + "\" and \"" + column + "\" both name " +
+                                   *name);
+        named.emplace_back(column, *name);
+    }
+    if (!problems.empty())
+        return problems;
+    for (TUnitRow& row : Rows)
+        for (auto& [column, value] : row.Values)
+            for (const auto& [header, control] : named)
+                if (header == column)
+                    column = control;
+    return problems;
 }
 
 TUnitSet::~TUnitSet() = default;
@@ -85,12 +370,16 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
     }
     // Where each field's value came from.
     std::vector<std::pair<std::string, std::string>> sources; // "section/key", source
+    // Each override by its control's name (a caption names it too).
+    std::vector<TOverride> overrides;
     for (const TOverride& o : Overrides) {
-        TForm* page = PageOf(o.Name);
-        if (!page)
-            problems.push_back(o.Source + ": " + o.Name + " is not a parameter of any page");
-        else
-            sources.emplace_back(page->Name() + "/" + o.Name, o.Source + ": " + o.Name);
+        const std::optional<std::string> name = ColumnName(o.Name);
+        if (!name) {
+            problems.push_back(o.Source + ": " + UnknownColumn(o.Name));
+            continue;
+        }
+        overrides.push_back({*name, o.Value, o.Source});
+        sources.emplace_back(PageOf(*name)->Name() + "/" + *name, o.Source + ": " + *name);
     }
     if (!problems.empty())
         throw ESetRefused(problems);
@@ -103,7 +392,7 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
     ReplaceFileContents(merged, read.Bytes);
     {
         TIniFile ini(merged);
-        for (const TOverride& o : Overrides) {
+        for (const TOverride& o : overrides) {
             // A file value is one line: a control character would be
             // blanked out on its way, a value nobody gave.
             if (const auto control = FirstControlCharacter(o.Value)) {
@@ -113,7 +402,11 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
             }
             const TCp1251Encoding encoded = Utf8ToCp1251(o.Value);
             if (!encoded.Ok()) {
-                problems.push_back(o.Source + ": " + o.Name + ": a character the unit cannot take");
+                problems.push_back(o.Source + ": " + o.Name + ": a character the unit cannot take" +
+                                   (encoded.Unencodable.empty()
+                                        ? std::string()
+                                        : " (" + CodePointName(encoded.Unencodable.front()) +
+                                              ", not in Windows-1251)"));
                 continue;
             }
             ini.WriteString(PageOf(o.Name)->Name(), o.Name, o.Value);
@@ -145,10 +438,17 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         // The console fields are not written to a unit.
         if (WrittenToEveryUnit(field))
             tell(field, "missing from the set");
+    // Each refusal says what the field takes.
+    const auto limit = [&](const std::string& Field) {
+        const std::size_t slash = Field.find('/');
+        const TSetColumn* c = ColumnOf(Field.substr(slash + 1));
+        return c && SameTextAscii(c->Section, Field.substr(0, slash)) ? " (" + c->Limit + ")"
+                                                                      : std::string();
+    };
     for (const std::string& field : report.TooLong)
-        tell(field, "longer than the field takes");
+        tell(field, "longer than the field takes" + limit(field));
     for (const std::string& field : report.Invalid)
-        tell(field, "not a value the unit takes");
+        tell(field, "not a value the unit takes" + limit(field));
     if (!problems.empty())
         throw ESetRefused(problems);
 }

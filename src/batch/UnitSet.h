@@ -15,12 +15,29 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "batch/UnitsCsv.h"
 #include "device/DevicePages.h"
 #include "toolkit/Controls.h"
 
+// A column a list of units may have (and a name --set takes): a value
+// control of a parameter page, with what a technician needs to fill it in.
+struct TSetColumn {
+    std::string Name;    // the control's name, the set file's key ("etObjNum")
+    std::string Section; // the set file's section (the page's name)
+    std::string Page;    // the page's entry in the window's tree
+    std::string Caption; // what the window calls it, without its examples
+    std::string Form;    // what a value must be, in the window's words
+    std::string Limit;   // the same in the words of the refusals
+    std::string Default; // what "По умолчанию" gives it, as a set file holds it
+};
+
+// The columns as orbelin-batch columns prints them: the list's own two
+// first, then one line a column, aligned.
+std::string ColumnsText(const std::vector<TSetColumn>& Columns);
+
 // A per-unit value and where it came from, for the messages.
 struct TOverride {
-    std::string Name;   // a control name ("etObjNum")
+    std::string Name;   // a control name ("etObjNum") or its caption
     std::string Value;  // as the field takes it
     std::string Source; // "--set" or "units.csv line 3"
 };
@@ -53,6 +70,20 @@ public:
     // The page that stores a value control of this name, or none.
     TForm* PageOf(const std::string& ControlName) const;
 
+    // Every value a set holds, in the order of the set file.
+    const std::vector<TSetColumn>& Columns() const { return FColumns; }
+    // The control a column header or --set name means: a column's name
+    // (letter case ignored) or its caption, whole or without its examples;
+    // nothing when it names none.
+    std::optional<std::string> ColumnName(const std::string& Header) const;
+    // Why Header names no column, with the names nearest to it.
+    std::string UnknownColumn(const std::string& Header) const;
+    // Gives the rows' values the control names their header's columns
+    // mean. The problems, each said once against the header (File and its
+    // line): a column that names no parameter, two that name one.
+    std::vector<std::string> NameColumns(const TUnitsHeader& Header, std::vector<TUnitRow>& Rows,
+                                         const std::string& File) const;
+
     TForm& Owner() { return *FOwner; }
     const TDevicePages& Pages() const { return FPages; }
 
@@ -60,6 +91,9 @@ private:
     // A "section/key" of a parameter that units of every generation take.
     bool WrittenToEveryUnit(const std::string& Field) const;
 
+    const TSetColumn* ColumnOf(const std::string& ControlName) const;
+
     std::unique_ptr<TForm> FOwner;
     TDevicePages FPages;
+    std::vector<TSetColumn> FColumns;
 };

@@ -116,7 +116,8 @@ std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
     return table;
 }
 
-std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error) {
+std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error,
+                                                  TUnitsHeader* Header) {
     if (Bytes.size() > MaxUnitsCsvBytes) {
         Error = "the file is larger than " + std::to_string(MaxUnitsCsvBytes) + " bytes";
         return std::nullopt;
@@ -147,7 +148,11 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
             portColumn = static_cast<int>(c);
         else if (SameTextAscii(name, "phone"))
             phoneColumn = static_cast<int>(c);
+        else if (Header)
+            Header->Columns.push_back(name);
     }
+    if (Header)
+        Header->Line = table->Lines.front();
     if (portColumn < 0) {
         Error = AtLine(table->Lines.front()) + "no \"port\" column";
         return std::nullopt;

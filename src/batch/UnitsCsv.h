@@ -44,9 +44,18 @@ struct TUnitRow {
     std::vector<std::pair<std::string, std::string>> Values;
 };
 
+// The header's value columns (all but "port" and "phone"), as the file
+// names them, and the line the header is on.
+struct TUnitsHeader {
+    int Line = 0;
+    std::vector<std::string> Columns;
+};
+
 // The units of a list file: a header with a "port" column (names compared
 // without regard to case for "port" and "phone"), each column named once,
 // every row as many fields as the header, a port in every row and no port
 // twice, and no control character (a line break in a quoted field
 // included) in a unit's fields. Nothing, and Error says why, otherwise.
-std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error);
+// Header, when given, receives the value columns.
+std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error,
+                                                  TUnitsHeader* Header = nullptr);

@@ -244,7 +244,8 @@ int RunList(const TBatchOptions& o) {
         return RefuseAll(
             {o.Units + ": " + (csv.Status == TFileRead::Missing ? "no such file" : csv.Error)});
     std::string error;
-    const auto rows = ReadUnitsCsv(csv.Bytes, error);
+    TUnitsHeader header;
+    auto rows = ReadUnitsCsv(csv.Bytes, error, &header);
     if (!rows)
         return RefuseAll({o.Units + ": " + error});
 
@@ -255,7 +256,9 @@ int RunList(const TBatchOptions& o) {
     {
         TUnitSet set;
         TellFailures(set);
-        TellFailures(set);
+        // A header that names no parameter is said once, not for every unit.
+        if (const auto named = set.NameColumns(header, *rows, o.Units); !named.empty())
+            return RefuseAll(named);
         for (std::size_t i = 0; i < rows->size(); ++i) {
             const TUnitRow& row = (*rows)[i];
             std::vector<TOverride> overrides = SetOverrides(o);
@@ -412,5 +415,9 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     app.setApplicationName("orbelin-batch");
+    if (options.Command == "columns") {
+        std::fputs(ColumnsText(TUnitSet().Columns()).c_str(), stdout);
+        return 0;
+    }
     return options.Units.empty() ? RunOne(options) : RunList(options);
 }

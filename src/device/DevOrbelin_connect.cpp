@@ -8,6 +8,10 @@
 
 namespace {
 
+const char* const CheckingVersion = "Идёт проверка версии!";
+// A silent unit keeps the operator waiting through every try.
+constexpr int VersionTries = 3;
+
 // The revision number a version text ends with, after its last ".".
 bool RevisionNumber(const std::string& Version, std::int32_t& Number) {
     const std::string text = TrimBlanks(Version);
@@ -32,7 +36,7 @@ void TDevOrbelin::CheckVersion(const std::string& Reply) {
         FOut.PostStatus(value, FTargets.StatusPanel2);
         if (value.find("REV 07") == std::string::npos) {
             FModem->Terminate();
-            ShowOnSplash("ОШИБКА! НЕ верная версия прошивки");
+            ShowOnSplash("ОШИБКА! Неверная версия прошивки");
             return;
         }
         // A version without a readable number keeps what the last one said.
@@ -42,7 +46,7 @@ void TDevOrbelin::CheckVersion(const std::string& Reply) {
             FRevision = n;
         }
     } catch (const std::exception&) {
-        ShowOnSplash("ОШИБКА при проверки версии!");
+        ShowOnSplash("ОШИБКА при проверке версии!");
         FModem->Terminate();
     }
 }
@@ -51,9 +55,12 @@ void TDevOrbelin::Connect() {
     TModem& link = *FModem;
     if (!link.ConnectModem())
         return;
-    ShowOnSplash("Идёт проверка версии!");
+    ShowOnSplash(CheckingVersion);
     std::string reply;
-    link.SendCommand("+v", reply, false, false, "OK", 4500, 3);
+    link.SendCommand("+v", reply, false, false, "OK", 4500, VersionTries, [this](int Try) {
+        ShowOnSplash(std::string(CheckingVersion) + "\nПопытка " + std::to_string(Try) + " из " +
+                     std::to_string(VersionTries));
+    });
     if (reply.empty()) {
         ShowOnSplash("ОШИБКА! Устройство не ответило!");
         link.Terminate();

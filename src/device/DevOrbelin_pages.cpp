@@ -14,7 +14,7 @@
 
 namespace {
 
-const char* const WriteWarning = "ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!";
+const char* const WriteWarning = "ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!";
 const char* const ReadAllDone = "Чтение всех параметров завершено!";
 const char* const WriteAllDoneText = "Запись всех параметров завершена!";
 const char* const NothingWritten = "В блок ничего не записано: значения параметров неизвестны. "

@@ -30,7 +30,7 @@ constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration) 
 
 // Number, tree caption, whether its content follows the generation.
 constexpr std::array<TPageInfo, 9> Table = {
-    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие Установки", false),
+    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие установки", false),
     Row<TformGPRS, &TDevicePages::formGPRS>(3, "GPRS", false),
     Row<TformGPS, &TDevicePages::formGPS>(9, "GPS", true),
     Row<TformAcc, &TDevicePages::formAcc>(2, "Аккумулятор", true),
@@ -49,6 +49,10 @@ bool TPageInfo::ReadIn(int Generation) const {
 
 bool TPageInfo::WrittenIn(int Generation) const {
     return PageWriteSteps(Number, GenerationIndex(Generation)) > 0;
+}
+
+bool TPageInfo::EmptyIn(int Generation) const {
+    return ByGeneration && !ReadIn(Generation);
 }
 
 bool TPageInfo::InReadAll() const {
@@ -126,7 +130,7 @@ void ShowGenerationOnPages(const TDevicePages& Pages, std::int32_t Generation,
         return;
     for (const TPageInfo& row : Table)
         if (TSettingsPage* page = row.Get(Pages); page && row.ByGeneration)
-            page->SetContentVisible(row.ReadIn(Generation));
+            page->SetContentVisible(!row.EmptyIn(Generation));
     // The older generations have the short inputs/outputs page whatever
     // their revision says.
     if (Pages.formInOut)

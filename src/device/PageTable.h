@@ -43,6 +43,9 @@ struct TPageInfo {
     // ParamTable.h, say so).
     bool ReadIn(int Generation) const;
     bool WrittenIn(int Generation) const;
+    // Units of that generation have none of the page's content: the page
+    // says so, and its tree entry is greyed.
+    bool EmptyIn(int Generation) const;
     // Read or written by the walks over all pages (in some generation).
     bool InReadAll() const;
     bool InWriteAll() const;

@@ -91,7 +91,7 @@ std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view 
         return LengthProblem(Form, text);
     case TFormKind::IPv4:
         if (!text.empty() && !IsIPv4(text))
-            return std::string("не IP адрес вида 192.0.2.1");
+            return std::string("не IP-адрес вида 192.0.2.1");
         return std::nullopt;
     case TFormKind::Hex: {
         const std::string digits = std::to_string(Form.Digits);
@@ -164,7 +164,12 @@ bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view H
 }
 
 std::string ShortCaption(std::string_view Caption) {
-    return TrimBlanks(Caption.substr(0, Caption.find(" (")));
+    std::string text(Caption);
+    for (std::size_t open; (open = text.find(" (")) != std::string::npos;) {
+        const std::size_t close = text.find(')', open);
+        text.erase(open, close == std::string::npos ? std::string::npos : close + 1 - open);
+    }
+    return TrimBlanks(text);
 }
 
 std::string QuotedValue(std::string_view Utf8, std::size_t Limit) {

@@ -47,8 +47,8 @@ std::string FieldText(const TParamForm& Form, std::string_view Value);
 // blanks at their ends, which the unit does not keep.
 bool SameValue(const TParamForm& Form, std::string_view Sent, std::string_view Held);
 
-// A parameter's caption without the explanation or examples in brackets
-// that follow it, and without blanks at its ends.
+// A parameter's caption without the explanations or examples in brackets
+// in it, and without blanks at its ends.
 std::string ShortCaption(std::string_view Caption);
 
 // Text from the outside world as a memo line may show it: in «», control

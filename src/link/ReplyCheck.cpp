@@ -6,9 +6,9 @@ bool Contains(std::string_view Text, std::string_view Part) {
     return Text.find(Part) != std::string_view::npos;
 }
 
-const char* const NoAnswer = "ОШИБКА! Com - порт не ответил!";
+const char* const NoAnswer = "ОШИБКА! COM-порт не ответил!";
 const char* const NoDataCall = "ОШИБКА! Не могу установить цифровое соединение!";
-const char* const CallLost = "ОШИБКА!Цифровое соединение разорвано!";
+const char* const CallLost = "ОШИБКА! Цифровое соединение разорвано!";
 
 } // namespace
 

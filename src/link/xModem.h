@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,9 +76,12 @@ public:
     // One command exchange with retries; true when it FAILED. Reply holds the
     // text of the last attempt. Raw sends the command without the closing CR;
     // an empty EndMark means CR LF; StrictEnd fails a reply without the mark.
-    // A reply that reports the line lost ends the tries.
+    // A reply that reports the line lost ends the tries. OnAttempt, when
+    // given, learns the number of each try (from 1) as it goes out, so that
+    // a long wait can say which try it is in.
     bool SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
-                     const std::string& EndMark, int TimeoutMs, int Attempts);
+                     const std::string& EndMark, int TimeoutMs, int Attempts,
+                     const std::function<void(int)>& OnAttempt = {});
     // Collects input until EndMark (letters compared case-insensitively) is
     // in it or TimeoutMs have passed since the start; true when it was seen.
     bool ReadUntil(std::string& Reply, int TimeoutMs, const std::string& EndMark);

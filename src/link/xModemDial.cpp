@@ -85,7 +85,7 @@ bool TModem::ConnectModem() {
             ShowOnSplash("Инициализация модема: AT+CBST=7,0,1");
         if (ModemStep("AT+CBST=7,0,1", flag)) {
             ++failures;
-            ShowOnSplash("Не прошла комманда: AT+CBST=7,0,1");
+            ShowOnSplash("Не прошла команда: AT+CBST=7,0,1");
         }
         Pause(100);
         DrainInput();
@@ -112,13 +112,13 @@ bool TModem::ConnectModem() {
         CheckReply(flag, reply, code, ckDial);
         if (code == 1) {
             ++failures;
-            ShowOnSplash("Не могу дозвониться до : " + FPhone);
+            ShowOnSplash("Не могу дозвониться до: " + FPhone);
             continue;
         }
 
         if (!Terminated()) {
-            PostLine(" # Цифровое соединение успешно установленно", true, true);
-            ShowOnSplash("Цифровое соединение успешно установленно");
+            PostLine(" # Цифровое соединение успешно установлено", true, true);
+            ShowOnSplash("Цифровое соединение успешно установлено");
             FCallActive = true;
         }
         DrainInput();

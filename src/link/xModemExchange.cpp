@@ -170,7 +170,8 @@ bool TModem::Settle(const std::string* RetryMark, std::string& Reply) {
 }
 
 bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Raw, bool StrictEnd,
-                         const std::string& EndMark, int TimeoutMs, int Attempts) {
+                         const std::string& EndMark, int TimeoutMs, int Attempts,
+                         const std::function<void(int)>& OnAttempt) {
     Reply.clear();
     if (!PortUsable())
         return true;
@@ -200,6 +201,8 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
             Reply.clear();
             if (Attempts != 1)
                 PostLine(" # Попытка № " + std::to_string(n), true, true);
+            if (OnAttempt)
+                OnAttempt(n);
             // A command written only in part fails by its reply timeout.
             FComm->WriteString(wire);
             const bool seen = ReadUntil(Reply, TimeoutMs, mark);

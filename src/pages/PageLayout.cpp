@@ -16,6 +16,8 @@ TFieldRows::TFieldRows(QWidget* container) : FGrid(new QGridLayout(container)) {
 
 void TFieldRows::Add(QWidget* caption, QWidget* field) {
     if (auto* label = qobject_cast<QLabel*>(caption)) {
+        // The caption names the field (see TParamPage::ParamCaption).
+        label->setBuddy(field);
         // Only a caption too long for one line wraps, in a column of a fixed
         // width (a wrapping label left to itself shrinks to a few words).
         const QFontMetrics metrics(label->font());

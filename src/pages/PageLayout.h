@@ -13,7 +13,8 @@ class TFieldRows {
 public:
     explicit TFieldRows(QWidget* Container);
 
-    // A caption and its control, on the next row.
+    // A caption and its control, on the next row; the caption is the
+    // control's label (its buddy).
     void Add(QWidget* Caption, QWidget* Field);
     // A widget across both columns, on the next row.
     void AddWide(QWidget* Widget);

@@ -102,14 +102,35 @@ void ResetChangeMarks(TForm* page) {
                     });
 }
 
+namespace {
+std::optional<bool> DefaultState(const std::string& hint) {
+    if (SameTextAscii(hint, QueueWord::True))
+        return true;
+    if (SameTextAscii(hint, QueueWord::False))
+        return false;
+    return std::nullopt;
+}
+} // namespace
+
+bool ShowsDefault(const QObject* control) {
+    if (const auto* edit = dynamic_cast<const TEdit*>(control))
+        return edit->Text() == edit->Hint();
+    if (const auto* spin = dynamic_cast<const TSpinEdit*>(control)) {
+        const auto value = StrToIntStrict(spin->Hint());
+        return !value || spin->Value() == *value;
+    }
+    if (const auto* check = dynamic_cast<const TCheckBox*>(control)) {
+        const auto on = DefaultState(check->Hint());
+        return !on || check->Checked() == *on;
+    }
+    if (const auto* radio = dynamic_cast<const TRadioButton*>(control)) {
+        const auto on = DefaultState(radio->Hint());
+        return !on || radio->Checked() == *on;
+    }
+    return true;
+}
+
 void ApplyDefault(QObject* control) {
-    auto defaultState = [](const std::string& hint) -> std::optional<bool> {
-        if (SameTextAscii(hint, QueueWord::True))
-            return true;
-        if (SameTextAscii(hint, QueueWord::False))
-            return false;
-        return std::nullopt;
-    };
     if (auto* edit = dynamic_cast<TEdit*>(control)) {
         edit->SetText(edit->Hint());
     } else if (auto* spin = dynamic_cast<TSpinEdit*>(control)) {
@@ -117,10 +138,10 @@ void ApplyDefault(QObject* control) {
         if (const auto value = StrToIntStrict(spin->Hint()))
             spin->SetValue(*value);
     } else if (auto* check = dynamic_cast<TCheckBox*>(control)) {
-        if (const auto on = defaultState(check->Hint()))
+        if (const auto on = DefaultState(check->Hint()))
             check->SetChecked(*on);
     } else if (auto* radio = dynamic_cast<TRadioButton*>(control)) {
-        if (const auto on = defaultState(radio->Hint()))
+        if (const auto on = DefaultState(radio->Hint()))
             radio->SetChecked(*on);
     }
     NoteGiven(control, TValueSource::Defaults);

@@ -30,6 +30,9 @@ void SetPageDefaults(TForm* Page);
 // Gives one value control its default: the text of an edit or spin edit, the
 // state of a check box or radio button ("true"/"false", letter case ignored).
 void ApplyDefault(QObject* Control);
+// Whether the control already shows what ApplyDefault would give it (a
+// control without a default of its kind always does).
+bool ShowsDefault(const QObject* Control);
 
 // A single-parameter request adds this to the tag of the one control it is
 // for, so that the device layer exchanges only that parameter.

@@ -5,15 +5,12 @@
 
 #include "pages/PageOps.h"
 #include "queue/Protocol.h"
-
-namespace {
-const char* const EmptyNoteText = "В прошивке этого устройства таких настроек нет.";
-}
+#include "toolkit/TextUtil.h"
 
 TSettingsPage::TSettingsPage(TForm* Owner, std::string Name, QWidget* Parent)
     : TForm(Owner, std::move(Name), Parent) {
     ScrollBox1 = new TScrollBox(this, "ScrollBox1");
-    FEmptyNote = new QLabel(QStr(EmptyNoteText), this);
+    FEmptyNote = new QLabel(QStr(ContentMissingText), this);
     FEmptyNote->setMargin(8);
     FEmptyNote->hide();
     auto* layout = new QVBoxLayout(this);
@@ -76,6 +73,18 @@ void TParamPage::BuildRefValues(unsigned kinds) {
     }
     FWasRead = false;
     FWasWritten = false;
+}
+
+std::string TParamPage::ParamCaption(const std::string& Control) const {
+    const QObject* control = FindComponent(Control);
+    if (!control)
+        return {};
+    for (TComponentInfo* c : Components())
+        if (auto* label = dynamic_cast<TLabel*>(c->Object()); label && label->buddy() == control)
+            return TrimBlanks(label->Caption());
+    if (const auto* button = dynamic_cast<const QAbstractButton*>(control))
+        return TrimBlanks(StdStr(button->text()));
+    return {};
 }
 
 void TParamPage::NoteGiven(QObject* control, TValueSource source) {

@@ -16,6 +16,9 @@
 #include "pages/RefValues.h"
 #include "toolkit/Controls.h"
 
+// What a page says when the unit's firmware has none of its settings.
+inline constexpr const char* ContentMissingText = "В прошивке этого устройства таких настроек нет.";
+
 class TSettingsPage : public TForm {
 public:
     TScrollBox* ScrollBox1;
@@ -59,6 +62,10 @@ public:
 
     // Edits are compared with the reference values while either flag is set.
     bool MarkingActive() const { return FWasRead.load() || FWasWritten.load(); }
+
+    // What the window calls the value control of that name: its caption
+    // (the label whose buddy it is, else its own text); empty for none.
+    virtual std::string ParamCaption(const std::string& Control) const;
 
     // The value control Control now shows a value given by Source (a file,
     // the defaults, or nothing at all); a change of its value made any other

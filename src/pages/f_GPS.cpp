@@ -16,7 +16,7 @@ TformGPS::TformGPS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPS",
     lbGPSDebug = NewCaption(this, "lbGPSDebug", "Отладка GPS", GroupBox3);
     cbGPSDebug = NewParamCheckBox(this, "cbGPSDebug", 22, false, GroupBox3);
     rows.Add(lbGPSDebug, cbGPSDebug);
-    lbbtnRST = NewCaption(this, "lbbtnRST", "Пересбросить GPS", GroupBox3);
+    lbbtnRST = NewCaption(this, "lbbtnRST", "Перезапустить GPS", GroupBox3);
     btnRST = new TButton(this, "btnRST", GroupBox3);
     btnRST->SetIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     rows.Add(lbbtnRST, btnRST);

@@ -9,7 +9,7 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
     TFieldRows rows(GroupBox3);
 
     lbseACCCheckTime =
-        NewCaption(this, "lbseACCCheckTime", "Час(по Гринвичу) проверки аккумулятора", GroupBox3);
+        NewCaption(this, "lbseACCCheckTime", "Час (по Гринвичу) проверки аккумулятора", GroupBox3);
     seACCCheckTime = new TSpinEdit(this, "seACCCheckTime", GroupBox3);
     seACCCheckTime->SetMinValue(1);
     seACCCheckTime->SetMaxValue(23);

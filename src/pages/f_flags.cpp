@@ -117,12 +117,12 @@ TformFlags::TformFlags(TForm* Owner, QWidget* Parent) : TSettingsPage(Owner, "fo
     };
     const TNote lines[] = {
         {Label4, "Label4", "Примечание", false},
-        {Label5, "Label5", "Срабатывание: для 1 входа - подача '+'", false},
-        {Label7, "Label7", "для 2,3,4 - подача '-'", true},
-        {Label6, "Label6", "для питание - исчезновение внешнего питания", true},
-        {Label8, "Label8", "Восстановление: для 1 входа - отсутствие '+'", false},
-        {Label9, "Label9", "для 2,3,4 - отсутствие '-'", true},
-        {Label10, "Label10", "для питание - появление внешнего питания", true},
+        {Label5, "Label5", "Срабатывание: для 1 входа — подача «+»", false},
+        {Label7, "Label7", "для 2, 3, 4 — подача «-»", true},
+        {Label6, "Label6", "для питания — исчезновение внешнего питания", true},
+        {Label8, "Label8", "Восстановление: для 1 входа — отсутствие «+»", false},
+        {Label9, "Label9", "для 2, 3, 4 — отсутствие «-»", true},
+        {Label10, "Label10", "для питания — появление внешнего питания", true},
     };
     int noteRow = 0;
     for (const TNote& line : lines) {

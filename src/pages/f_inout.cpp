@@ -8,6 +8,7 @@
 #include "pages/PageLayout.h"
 #include "pages/PageOps.h"
 #include "queue/Protocol.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 constexpr int InputTag = 27;
@@ -36,7 +37,7 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
     auto* column = new QVBoxLayout(background);
 
     GroupBox2 = new TGroupBox(this, "GroupBox2", background);
-    GroupBox2->SetCaption("Упраление входами");
+    GroupBox2->SetCaption("Управление входами");
     auto* grid = new QGridLayout(GroupBox2);
     lbVost = NewCaption(this, "lbVost", "Восстановление", GroupBox2);
     lbSrab = NewCaption(this, "lbSrab", "Срабатывание", GroupBox2);
@@ -61,8 +62,6 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
                                          k < 4 ? InputTag : PowerTag, false, GroupBox2);
             auto* code = NewParamEdit(this, ("Edit" + std::to_string(labelNo)).c_str(), InputTag,
                                       (side == 0 ? "11200100" : "31200100") + row, GroupBox2);
-            box->SetShowHint(true);
-            code->SetShowHint(true);
             code->SetVisible(false);
             SetFieldChars(code, 10);
             const int col = side == 0 ? colLeftLabel : colRightLabel;
@@ -88,6 +87,7 @@ TformInOut::TformInOut(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formI
         radio->SetHint(QueueWord::Bool(m == 0));
         *radios[m] = radio;
         *radioLabels[m] = NewCaption(this, ("lbrb" + n).c_str(), "Режим " + n, GroupBox2);
+        (*radioLabels[m])->setBuddy(radio);
         grid->addWidget(radio, m + 3, colRadio);
         grid->addWidget(*radioLabels[m], m + 3, colRadioLabel);
     }
@@ -243,4 +243,17 @@ void TformInOut::ApplyGeneration(bool Extended, int Revision) {
 
 void TformInOut::AfterDefaults() {
     EnableInputFlags();
+}
+
+std::string TformInOut::ParamCaption(const std::string& Control) const {
+    // A cell is named by its row's caption and its column's.
+    for (int cell = 0; cell < 2 * RowCount; ++cell) {
+        const bool restore = cell % 2 == 0;
+        const std::string row = FRowLabels[cell + 1]->Caption();
+        if (SameTextAscii(Control, FCheckBoxes[cell + 3]->Name()))
+            return row + ": " + (restore ? "восстановление" : "срабатывание");
+        if (SameTextAscii(Control, FEdits[cell + 1]->Name()))
+            return row + ": " + (restore ? "код восстановления" : "код срабатывания");
+    }
+    return TParamPage::ParamCaption(Control);
 }

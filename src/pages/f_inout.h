@@ -63,6 +63,8 @@ public:
     void ApplyGeneration(bool Extended, int Revision);
 
     void AfterDefaults() override;
+    // The input cells by row and column ("Вход 1: восстановление").
+    std::string ParamCaption(const std::string& Control) const override;
 
 private:
     TCheckBox* FCheckBoxes[13] = {};

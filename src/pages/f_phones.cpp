@@ -68,6 +68,7 @@ TformPhones::TformPhones(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "for
         field->OnMouseMove = [this](QObject* s, QPoint p) { etPhone1MouseMove(s, p); };
         *fields[i] = field;
         FPhones[i] = field;
+        (*labels[i])->setBuddy(field);
         numbers->addWidget(*labels[i], i, 0, Qt::AlignRight | Qt::AlignVCenter);
         numbers->addWidget(field, i, 1, Qt::AlignLeft | Qt::AlignVCenter);
     }

@@ -56,12 +56,18 @@ TdlgConnect::TdlgConnect(TForm* Owner)
     OKBtn->setFocus();
 }
 
+// The field keeps what it holds (a port typed by hand or remembered from
+// the last session) unless the operator picks another entry: opening the
+// list to look, then closing it, must not change the port. A port the list
+// has is its chosen entry; an empty field takes the first port.
 void TdlgConnect::ComPortsDropDown(QObject*) {
+    const std::string typed = ComPorts->Text();
     ComPorts->ClearItems();
-    ComPorts->SetText("");
     for (const TPortInfo& port : PortSource())
         ComPorts->SetItemNote(ComPorts->AddItem(port.Name), port.Note);
-    if (ComPorts->ItemIndex() < 0 && ComPorts->ItemCount() > 0)
+    if (const int listed = ComPorts->IndexOf(typed); listed >= 0)
+        ComPorts->SetItemIndex(listed);
+    else if (typed.empty() && ComPorts->ItemCount() > 0)
         ComPorts->SetItemIndex(0);
 }
 

@@ -27,7 +27,8 @@ public:
 
     static constexpr int MaxPhoneHistory = 5;
 
-    // Rebuilds the port list; whatever was typed gives way to the first port.
+    // Rebuilds the port list; the field keeps its port (an empty one takes
+    // the first listed).
     void ComPortsDropDown(QObject* Sender);
     // Records the phone number in the history.
     void OKBtnClick(QObject* Sender);

@@ -5,7 +5,7 @@ const char* DeviceErrorText(TDeviceErrorCode Code) {
     case ecNotOpened:
         return "Device not opened.";
     case ecAlreadyOpened:
-        return "Device is allready opened.";
+        return "Device is already opened.";
     case ecUpdateControlBlock:
         return "Unable to update device control block.";
     case ecSendLocked:
@@ -15,7 +15,7 @@ const char* DeviceErrorText(TDeviceErrorCode Code) {
     case ecUpdateBuffers:
         return "Unable to update IO buffers.";
     case ecUpdateTimeouts:
-        return "Unable to update Timeouts.";
+        return "Unable to update timeouts.";
     case ecReadFailed:
         return "Unable to read from port.";
     case ecWriteFailed:

@@ -1,6 +1,8 @@
 #include "toolkit/LabelControls.h"
 
 #include <QPainter>
+#include <QRegularExpression>
+#include <algorithm>
 
 TLabel::TLabel(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QLabel>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
@@ -33,12 +35,58 @@ TPanel::TPanel(TForm* Owner, std::string Name, QWidget* Parent)
     SetBevel(TBevelKind::Raised);
 }
 
+namespace {
+// Room between the frame and the caption's text, on each side.
+constexpr int CaptionPadding = 2;
+} // namespace
+
+QStringList WrapAtBlanks(const QString& Text, const QFontMetrics& Metrics, int Width) {
+    QStringList lines;
+    for (const QString& paragraph : Text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (line.isEmpty() || Metrics.horizontalAdvance(longer) <= Width) {
+                line = longer;
+                continue;
+            }
+            lines << line;
+            line = word;
+        }
+        lines << line;
+    }
+    return lines;
+}
+
 void TPanel::SetCaption(const std::string& caption) {
     if (caption == FCaption.Get())
         return;
     FCaption.Set(caption);
     updateGeometry();
     update();
+    Fire(OnChange);
+}
+
+int TPanel::CaptionWordWidth() const {
+    const QFontMetrics fm(font());
+    int widest = 0;
+    for (const QString& word :
+         QStr(FCaption.Get()).split(QRegularExpression("[ \n]"), Qt::SkipEmptyParts))
+        widest = std::max(widest, fm.horizontalAdvance(word));
+    return widest + 2 * (frameWidth() + CaptionPadding) + 1;
+}
+
+int TPanel::CaptionHeight(int Width) const {
+    const QFontMetrics fm(font());
+    const int inner = Width - 2 * (frameWidth() + CaptionPadding);
+    const auto lines = static_cast<int>(WrapAtBlanks(QStr(FCaption.Get()), fm, inner).size());
+    return lines * fm.lineSpacing() + 2 * (frameWidth() + CaptionPadding);
+}
+
+QStringList TPanel::CaptionLines() const {
+    const QRect text =
+        contentsRect().adjusted(CaptionPadding, CaptionPadding, -CaptionPadding, -CaptionPadding);
+    return WrapAtBlanks(QStr(FCaption.Get()), QFontMetrics(font()), text.width());
 }
 
 void TPanel::SetBevel(TBevelKind bevel) {
@@ -81,7 +129,9 @@ void TPanel::paintEvent(QPaintEvent* e) {
         return;
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(contentsRect().adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
+    const QRect text =
+        contentsRect().adjusted(CaptionPadding, CaptionPadding, -CaptionPadding, -CaptionPadding);
+    p.drawText(text, Qt::AlignCenter, CaptionLines().join(QLatin1Char('\n')));
 }
 
 TShape::TShape(TForm* Owner, std::string Name, QWidget* Parent)

@@ -5,12 +5,14 @@
 // of progress bars (and the shared snapshots of TControlT) from any thread;
 // everything else on the GUI thread.
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStringList>
 #include <atomic>
 
 #include "toolkit/Control.h"
@@ -47,7 +49,13 @@ private:
 
 enum class TBevelKind { None, Raised, Lowered };
 
-// A panel: a container that can show a centred caption (wrapped when long).
+// The lines of Text wrapped to Width: at blanks and at its own line breaks
+// only, never inside a run of other characters (a path, an address), which
+// keeps its line whole even where it is wider.
+QStringList WrapAtBlanks(const QString& Text, const QFontMetrics& Metrics, int Width);
+
+// A panel: a container that can show a centred caption (wrapped at blanks
+// when long). OnChange runs when the caption changes.
 class TPanel : public TControlT<QFrame> {
 public:
     TPanel(TForm* Owner, std::string Name, QWidget* Parent = nullptr);
@@ -56,6 +64,12 @@ public:
     void SetCaption(const std::string& caption);
     void SetBevel(TBevelKind bevel);
     QSize minimumSizeHint() const override;
+    // The least width that shows every word of the caption unbroken, and
+    // the height its wrapped lines take at a width: frame included.
+    int CaptionWordWidth() const;
+    int CaptionHeight(int Width) const;
+    // The caption's lines as the panel paints them.
+    QStringList CaptionLines() const;
 
 protected:
     QSize NaturalSize() const override;

@@ -8,6 +8,19 @@ TTreeNode::TTreeNode(const std::string& text, int stateIndex)
     setText(0, QStr(text));
 }
 
+void TTreeNode::SetGreyed(bool Greyed, const std::string& Why) {
+    FGreyed = Greyed;
+    if (!Greyed) {
+        setData(0, Qt::ForegroundRole, QVariant());
+        setToolTip(0, QString());
+        return;
+    }
+    const QTreeWidget* tree = treeWidget();
+    const QPalette pal = tree ? tree->palette() : QApplication::palette();
+    setForeground(0, pal.brush(QPalette::Disabled, QPalette::Text));
+    setToolTip(0, QStr(Why));
+}
+
 TTreeView::TTreeView(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QTreeWidget>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
     setColumnCount(1);

@@ -18,9 +18,14 @@ public:
     void SetText(const std::string& text) { setText(0, QStr(text)); }
     int StateIndex() const { return FStateIndex; }
     void SetStateIndex(int index) { FStateIndex = index; }
+    // Shown in the greyed text of a disabled item, with Why as its tooltip,
+    // while it can still be selected.
+    void SetGreyed(bool Greyed, const std::string& Why = {});
+    bool Greyed() const { return FGreyed; }
 
 private:
     int FStateIndex;
+    bool FGreyed = false;
 };
 
 class TTreeView : public TControlT<QTreeWidget> {

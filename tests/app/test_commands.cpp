@@ -105,7 +105,7 @@ TEST_F(Connected, AShortEngineeringNumberStopsTheWriteWithNothingTouched) {
     phones->etPhone1->SetText("9000000000");
     phones->etPhone3->SetText("12345");
     F.tbtnWrite->Click();
-    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Не достаточно цифр в номере!"});
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Недостаточно цифр в номере!"});
     EXPECT_EQ(Mode(), rqIdle);
     EXPECT_TRUE(Flagged(phones));
     EXPECT_EQ(phones->etPhone1->FontStyle(), fsMarked);
@@ -192,7 +192,7 @@ TEST_F(Connected, ReadAllAndWriteAllCoverThePagesOfTheGeneration) {
     F.formPhones->etPhone2->SetText("123");
     F.Link().SetMode(rqIdle);
     F.tbtnWriteAll->Click();
-    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Не достаточно цифр в номере!"});
+    EXPECT_EQ(Answers.Messages, std::vector<std::string>{"ОШИБКА! Недостаточно цифр в номере!"});
     EXPECT_EQ(Mode(), rqIdle);
     EXPECT_TRUE(Flagged(F.formCommon));
     EXPECT_EQ(F.formCommon->etObjNum->FontStyle(), fsMarked);
@@ -231,6 +231,8 @@ TEST(Keys, TheKeysRunTheCommandsTheMenusAndTooltipsName) {
         key(k, mods);
         return WaitUntil([&] { return F.Link().Mode() == expected; }, 5000);
     };
+    for (TMenuItem* item : {F.mnuRead, F.mnuWrite, F.mnuReadAll, F.mnuWriteAll})
+        EXPECT_TRUE(item->Enabled()) << item->Name();
     EXPECT_TRUE(press(Qt::Key_R, Qt::ControlModifier, rqReadPage));
     F.N2Click(nullptr); // the read cleared the values it was to bring
     EXPECT_TRUE(press(Qt::Key_W, Qt::ControlModifier, rqWritePage));
@@ -252,7 +254,25 @@ TEST(Keys, TheKeysRunTheCommandsTheMenusAndTooltipsName) {
     EXPECT_FALSE(F.Link().Exists());
     EXPECT_TRUE(F.tbtnConnect->Enabled());
 
+    // The unit's commands have menu items of their own, which hold the keys
+    // and follow the connection; a set is saved and loaded from "Файл" too.
+    const std::pair<TMenuItem*, QKeySequence> items[] = {
+        {F.mnuRead, QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {F.mnuWrite, QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {F.mnuReadAll, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)},
+        {F.mnuWriteAll, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)}};
+    for (const auto& [item, shortcut] : items) {
+        EXPECT_TRUE(F.mnuUnit->actions().contains(item)) << item->Name();
+        EXPECT_EQ(item->shortcut(), shortcut) << item->Name();
+        EXPECT_FALSE(item->Enabled()) << item->Name();
+    }
+    EXPECT_EQ(F.mnuUnit->title(), "&Блок");
+    for (QMenu* menu : {F.mnuFile, F.mnuProperties})
+        for (TMenuItem* item : {F.mnuSave, F.mnuLoad})
+            EXPECT_TRUE(menu->actions().contains(item)) << item->Name();
+    EXPECT_EQ(F.mnuFile->actions().back(), F.mnuExit);
     EXPECT_EQ(F.tbtnRead->ToolTipText(), "Прочитать (Ctrl+R)");
+    EXPECT_EQ(F.tbtnWriteAll->ToolTipText(), "Записать всё (Ctrl+Shift+W)");
     EXPECT_EQ(F.tbtnConnect->ToolTipText(), "Подключиться (Ctrl+N)");
     EXPECT_EQ(F.mnuConnect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     EXPECT_EQ(F.mnuSave->Caption(), "Сохранить") << "the mnemonic mark is not part of it";

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <map>
 #include <regex>
 
 #include "../toolkit/WidgetEvents.h"
@@ -54,7 +55,7 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
 
     // The tree: eight entries in order, each carrying its page number.
     const std::vector<std::pair<std::string, int>> nodes = {
-        {"Общие Установки", 1},   {"GPRS", 3},          {"GPS", 9},
+        {"Общие установки", 1},   {"GPRS", 3},          {"GPS", 9},
         {"Аккумулятор", 2},       {"Входы, выходы", 7}, {"Флаги", 8},
         {"Инженерные номера", 6}, {"Отладка", 5}};
     ASSERT_EQ(f.tv1->NodeCount(), 8);
@@ -76,7 +77,7 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
     EXPECT_FALSE(f.Panel1->Visible());
     EXPECT_TRUE(f.Timer1->isActive());
     EXPECT_EQ(f.StatusBar1->PanelCount(), 5);
-    EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "Com-порт:");
+    EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "COM-порт:");
     EXPECT_EQ(f.StatusBar1->Panel(2)->Text(), "Версия прошивки:");
 }
 
@@ -106,18 +107,43 @@ TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
     f.N1->Click();
     EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
 
-    // "По умолчанию все": the six parameter pages, not the tool pages.
+    // "По умолчанию все": the six parameter pages, not the tool pages. What
+    // it would replace that the unit, a file or the operator gave is asked
+    // about first, and kept when the operator declines.
+    std::vector<std::string> asked;
+    bool replace = false;
+    f.ConfirmDefaults = [&](const std::string& question) {
+        asked.push_back(question);
+        return replace;
+    };
     f.form_Debug->EditN(1)->SetText("+v");
     f.formCommon->etObjNum->SetText("1234");
     f.formGPRS->etPort->SetText("1");
     f.formGPS->cbGPSOff->SetChecked(true);
     f.formPhones->etPhone1->SetText("1");
+    f.formGPRS->etIp->SetText("10.0.0.1");
+    f.formGPRS->NoteGiven(f.formGPRS->etIp, TValueSource::File);
+    f.formGPRS->etLoginGPRS->SetText("fleet");
+    f.formGPRS->NoteGiven(f.formGPRS->etLoginGPRS, TValueSource::Unit);
+    f.formGPRS->etAccessPoint->SetText(f.formGPRS->etAccessPoint->Hint()); // the default already
     f.N2->Click();
+    EXPECT_EQ(asked, std::vector<std::string>{"Значения по умолчанию заменят на всех страницах:\n"
+                                              "• прочитанные из блока: 1\n"
+                                              "• загруженные из файла: 1\n"
+                                              "• введённые вручную: 4\nЗаменить?"});
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "1234");
+    EXPECT_EQ(f.formGPRS->etIp->Text(), "10.0.0.1");
+    replace = true;
+    f.N2->Click();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(f.formGPRS->etIp->Text(), f.formGPRS->etIp->Hint());
     EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
     EXPECT_EQ(f.formGPRS->etPort->Text(), f.formGPRS->etPort->Hint());
     EXPECT_EQ(f.formGPS->cbGPSOff->Checked(), f.formGPS->cbGPSOff->Hint() == "true");
     EXPECT_EQ(f.formPhones->etPhone1->Text(), f.formPhones->etPhone1->Hint());
     EXPECT_EQ(f.form_Debug->EditN(1)->Text(), "+v");
+    f.N2->Click(); // nothing but defaults left to replace: nothing asked
+    EXPECT_EQ(asked.size(), 2u);
 }
 
 // A walk over all pages shows each page it reads, and the common page at the
@@ -188,7 +214,24 @@ TEST(MainWindow, TheGenerationShowsAndHidesPageContent) {
         // Revision 41 (the fresh device's, and the one generations 1 and 2
         // get) knows mode 3.
         EXPECT_EQ(f.formInOut->RadioButton3->Visible(), r.FullInOut) << r.Generation;
+        // The tree greys the entries of the pages left empty.
+        const std::map<int, bool> shown = {{6, r.Phones}, {8, r.Flags}, {2, r.Battery}, {9, r.GPS}};
+        for (int i = 0; i < f.tv1->NodeCount(); ++i) {
+            const TTreeNode* node = f.tv1->Node(i);
+            const auto it = shown.find(node->StateIndex());
+            EXPECT_EQ(node->Greyed(), it != shown.end() && !it->second)
+                << node->Text() << " gen " << r.Generation;
+        }
     }
+    // A greyed entry still shows its page, which says why it is empty.
+    f.SetGeneration(1);
+    rig.SelectPage(6);
+    ExpectOnlyPageShown(f, f.formPhones);
+    EXPECT_TRUE(f.formPhones->EmptyNoteShown());
+    EXPECT_EQ(f.tv1->Selected()->toolTip(0).toStdString(),
+              "В прошивке этого устройства таких настроек нет.");
+    EXPECT_NE(f.tv1->Selected()->foreground(0).color(), f.tv1->Node(0)->foreground(0).color());
+    f.SetGeneration(0);
 
     // Another number is kept and changes nothing else.
     f.SetGeneration(1);
@@ -212,10 +255,16 @@ TEST(MainWindow, TheEepromIndicatorShowsTheWriteStateWhenTheStatusBarRepaints) {
     TMainWindowRig rig;
     TForm1& f = *rig.Form;
     rig.Show();
+    // The tooltip names the state.
     const struct {
         int State;
         TColor Colour;
-    } table[] = {{1, clBlue}, {2, clRed}, {3, clYellow}, {0, clWhite}, {9, clWhite}};
+        const char* Tip;
+    } table[] = {{1, clBlue, "EEPROM: параметры сохранены в памяти блока"},
+                 {2, clRed, "EEPROM: сохранить параметры в памяти блока не удалось"},
+                 {3, clYellow, "EEPROM: сохранено, но не все параметры удалось записать"},
+                 {0, clWhite, "EEPROM: сохранения в памяти блока ещё не было"},
+                 {9, clWhite, "EEPROM: сохранения в памяти блока ещё не было"}};
     f.SetWriteState(3);
     f.OutArray().PostControlText(&f, "Repaint12345");
     rig.Drain();
@@ -227,7 +276,9 @@ TEST(MainWindow, TheEepromIndicatorShowsTheWriteStateWhenTheStatusBarRepaints) {
         f.OutArray().PostControlText(&f, "Repaint12345");
         rig.Drain();
         EXPECT_EQ(f.Indicator()->BrushColor(), row.Colour) << row.State;
+        EXPECT_EQ(f.Indicator()->ToolTipText(), row.Tip) << row.State;
     }
+    EXPECT_TRUE(f.Indicator()->ShowHint());
 }
 
 TEST(MainWindow, TheMemoAndTheLogTakeTheDebugLines) {
@@ -358,7 +409,14 @@ TEST(MainWindow, EveryMessageBoxCarriesTheWindowsCaption) {
     // A failure on a page reaches the window's box.
     Guarded(f.formRecords, [] { throw EConvertError("'x' is not a valid integer value"); });
     f.mnuAbout->Click();
-    EXPECT_EQ(titles, std::vector<std::string>(3, f.Caption()));
+    // The defaults' question (answered "Заменить") and the legend too.
+    f.formCommon->etObjNum->SetText("1234");
+    f.N2->Click();
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "0050");
+    f.mnuLegend->Click();
+    EXPECT_EQ(titles, std::vector<std::string>(5, f.Caption()));
+    EXPECT_NE(answers.Messages[3].find("введённые вручную: 1"), std::string::npos);
+    EXPECT_EQ(answers.Messages[4], TForm1::LegendText());
     EXPECT_EQ(about.find('\r'), std::string::npos) << about;
     EXPECT_EQ(std::count(about.begin(), about.end(), '\n'), 4) << about;
 }

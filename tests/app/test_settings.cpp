@@ -361,7 +361,7 @@ TEST(Settings, TheMenuItemsAskForAFileAndTheOperatorSeesFailures) {
     EXPECT_TRUE(asked[0].Save);
     EXPECT_TRUE(asked[0].ConfirmOverwrite);
     EXPECT_EQ(asked[0].DefaultExt, "ini");
-    EXPECT_EQ(asked[0].Filter, "Файл настроек(*.ini)|*.ini");
+    EXPECT_EQ(asked[0].Filter, "Файл настроек (*.ini)|*.ini");
     EXPECT_FALSE(asked[1].Save);
     EXPECT_EQ(asked[1].Filter, "Файл настроек (*.ini)|*.ini|Все файлы (*.*)|*.*");
     for (const TFileDialogSetup& s : asked)

@@ -7,11 +7,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -198,8 +202,9 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     b.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+O", .Count = -1});
     dir.Write("set.ini", Utf8SetWithLogin("пароль"));
     // As a spreadsheet saves it: semicolons, a quoted field, CR LF.
-    dir.Write("units.csv", "port;etObjNum\r\n\"" + a.SlavePath() + "\";0101\r\n" + b.SlavePath() +
-                               ";0102\r\n" + c.SlavePath() + ";0103\r\n");
+    // The column is named by the caption the window shows.
+    dir.Write("units.csv", "\xEF\xBB\xBFport;Номер объекта\r\n\"" + a.SlavePath() + "\";0101\r\n" +
+                               b.SlavePath() + ";0102\r\n" + c.SlavePath() + ";0103\r\n");
 
     const mode_t mask = umask(022);
     const TRun run = Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
@@ -265,7 +270,10 @@ TEST_P(BatchRefuses, BeforeAnyUnitIsTouched) {
 
     const TRun run = Batch(args);
     EXPECT_EQ(run.Exit, 2) << run.Out << run.Err;
-    EXPECT_NE(run.Err.find(GetParam().Said), std::string::npos) << run.Err;
+    // Said once, however many units the list has.
+    const std::size_t at = run.Err.find(GetParam().Said);
+    EXPECT_NE(at, std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find(GetParam().Said, at + 1), std::string::npos) << run.Err;
     EXPECT_NE(run.Err.find("nothing was sent to any unit"), std::string::npos);
     EXPECT_EQ(a.Unit().CommandCount() + b.Unit().CommandCount(), 0u);
 }
@@ -276,9 +284,24 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"DuplicatePort", "port,etObjNum\n{A},0001\n{A},0002\n", {}, "line 3: port"},
         TBadInput{"MissingPort", "port,etObjNum\n{A},0001\n,0002\n", {}, "line 3: no port"},
         TBadInput{"NoPortColumn", "etObjNum\n0001\n", {}, "no \"port\" column"},
-        TBadInput{"UnknownColumn", "port,etObjNumber\n{A},1\n", {}, "etObjNumber is not"},
-        TBadInput{
-            "TooLong", "port,etPhone\n{A},+7916\n{B},+79161234567890123\n", {}, "line 3: etPhone"},
+        TBadInput{"UnknownColumn",
+                  "port,etObjNm,etGPRSTryes\n{A},1,2\n{B},2,3\n",
+                  {},
+                  "units.csv line 1: etObjNm: нет такого параметра; может быть, etObjNum?"},
+        TBadInput{"PartOfACaption",
+                  "\xEF\xBB\xBFport,Время перезагрузки GPS\n{A},7\n",
+                  {},
+                  "Время перезагрузки GPS: нет такого параметра; может быть, «Время перезагрузки "
+                  "GPS-приёмника, если не определяются координаты»?"},
+        TBadInput{"TwoNamesOfOne",
+                  "\xEF\xBB\xBFport,etObjNum,НОМЕР ОБЪЕКТА\n{A},1,2\n",
+                  {},
+                  "\"etObjNum\" and \"НОМЕР ОБЪЕКТА\" both name etObjNum"},
+        TBadInput{"TooLong",
+                  "port,etPhone\n{A},+7916\n{B},+79161234567890123\n",
+                  {},
+                  "line 3: etPhone: longer than the field takes (a phone number of at most 16 "
+                  "characters)"},
         // Turned into a blank on its way, it would reach the unit as nobody wrote it.
         TBadInput{"LineBreak",
                   "port,etAccessPoint\n{A},\"apn\nfleet\"\n",
@@ -289,9 +312,15 @@ INSTANTIATE_TEST_SUITE_P(
             "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: control"},
         TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "byte-order mark"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
-        TBadInput{"OutOfRange", "port,seACCCheckTime\n{A},99999\n", {}, "seACCCheckTime: not a"},
+        TBadInput{"OutOfRange",
+                  "port,seACCCheckTime\n{A},99999\n",
+                  {},
+                  "seACCCheckTime: not a value the unit takes (a number from 1 to 23)"},
         TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "not closed"},
-        TBadInput{"UnknownSet", "port\n{A}\n", {"--set", "bogus=1"}, "--set: bogus"},
+        TBadInput{"UnknownSet",
+                  "port\n{A}\n",
+                  {"--set", "bogus=1"},
+                  "--set: bogus: нет такого параметра (все столбцы: orbelin-batch columns)"},
         TBadInput{"PortBesideList", "port\n{A}\n", {"--port", "{B}"}, "exclude each other"},
         TBadInput{
             "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"}),
@@ -312,6 +341,58 @@ TEST(BatchLogName, SeparatorsGoAndDeviceNamesAreNotFileNames) {
         {"", "unit.log"}};
     for (const auto& [port, name] : cases)
         EXPECT_EQ(LogName(port), name) << port;
+}
+
+// The columns a list may have are the keys a set file keeps for the pages,
+// in its order, each with a caption of its own, its form and its default.
+TEST(Batch, ColumnsAreTheSetsKeysWithWhatTheWindowCallsThem) {
+    const TRun run = Batch({"columns"});
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    std::vector<std::string> keys;
+    std::string section;
+    for (const QString& line : QString::fromStdString(Cp1251ToUtf8(FleetSet())).split("\r\n")) {
+        if (line.startsWith('['))
+            section = line.mid(1, line.size() - 2).toStdString();
+        else if (section.starts_with("form") && line.contains('=') && !line.startsWith("Mode="))
+            keys.push_back(line.section('=', 0, 0).toStdString());
+    }
+    const QStringList lines = QString::fromStdString(run.Out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 3);
+    // Cut at the header's column starts, in characters.
+    const QString& head = lines.front();
+    const qsizetype captionAt = head.indexOf("Подпись"), formAt = head.indexOf("Форма"),
+                    defaultAt = head.indexOf("По умолчанию");
+    std::vector<std::string> names;
+    std::map<std::string, std::vector<std::string>> row;
+    QSet<QString> captions;
+    for (const QString& line : lines.mid(3)) {
+        const std::string name = line.section(' ', 0, 0).toStdString();
+        names.push_back(name);
+        const QString caption = line.mid(captionAt, formAt - captionAt).trimmed();
+        EXPECT_FALSE(captions.contains(caption)) << caption.toStdString();
+        captions.insert(caption);
+        row[name] = {caption.toStdString(),
+                     line.mid(formAt, defaultAt - formAt).trimmed().toStdString(),
+                     line.mid(defaultAt).trimmed().toStdString()};
+    }
+    // A unit of the full generation has no event codes (Edit1 .. Edit10):
+    // its set leaves them out.
+    std::vector<std::string> codes, others;
+    for (const std::string& name : names)
+        (name.starts_with("Edit") ? codes : others).push_back(name);
+    EXPECT_EQ(others, keys);
+    EXPECT_EQ(codes.size(), 10u);
+    EXPECT_TRUE(lines[1].startsWith("port") && lines[2].startsWith("phone"));
+    using TRow = std::vector<std::string>;
+    EXPECT_EQ(row["etObjNum"],
+              (TRow{"Номер объекта", "десятичное число, дополняется нулями до 4 цифр", "0050"}));
+    EXPECT_EQ(row["etGPRSTryes"],
+              (TRow{"Число попыток соединения по GPRS?",
+                    "число 0…255 (в блок — 2 шестн. цифры), в окне 0…10", "10"}));
+    EXPECT_EQ(row["CheckBox3"],
+              (TRow{"Вход 1: восстановление", "флажок: 1 или 0; * — как в блоке", "0"}));
+    EXPECT_EQ(row["Edit10"][0], "Питание: код срабатывания");
+    EXPECT_EQ(lines.filter(QRegularExpression("^etObjNum .* Общие установки ")).size(), 1);
 }
 
 TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {

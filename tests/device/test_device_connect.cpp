@@ -36,12 +36,12 @@ TEST(DeviceConnect, VersionTextDecidesRevisionAndGeneration) {
                       std::vector<std::string>{std::to_string(c.Generation)});
             const auto splash = rig.TextsFor(t.SplashPanel2);
             ASSERT_GE(splash.size(), 2u);
-            EXPECT_EQ(splash[splash.size() - 2], "Идёт проверка версии!");
+            EXPECT_EQ(splash[splash.size() - 2], "Идёт проверка версии!\nПопытка 1 из 3");
             EXPECT_EQ(splash.back(), "СОЕДИНЕНИЕ УСТАНОВЛЕНО");
             EXPECT_EQ(rig.Link->Mode(), rqIdle);
             EXPECT_FALSE(rig.Link->Finished());
         } else {
-            EXPECT_EQ(rig.LastSplash(), "ОШИБКА! НЕ верная версия прошивки");
+            EXPECT_EQ(rig.LastSplash(), "ОШИБКА! Неверная версия прошивки");
             EXPECT_TRUE(rig.TextsFor(t.Form1).empty());
             EXPECT_TRUE(rig.Link->WaitFor(5000)) << "a refused unit ends the link";
         }
@@ -69,6 +69,13 @@ TEST(DeviceConnect, UnansweredOrLostHandshakeStopsTheLink) {
         EXPECT_EQ(rig.LastSplash(), "ОШИБКА! Устройство не ответило!");
         EXPECT_EQ(rig.Link->Mode(), rqIdle);
         EXPECT_GE(rig.Log.Find(" # Попытка № 3"), 0);
+        // The long wait says which try it is in.
+        const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
+        ASSERT_GE(splash.size(), 4u);
+        EXPECT_EQ(std::vector<std::string>(splash.end() - 4, splash.end() - 1),
+                  (std::vector<std::string>{"Идёт проверка версии!\nПопытка 1 из 3",
+                                            "Идёт проверка версии!\nПопытка 2 из 3",
+                                            "Идёт проверка версии!\nПопытка 3 из 3"}));
     }
     {
         SCOPED_TRACE("the reply says the line is lost");
@@ -81,7 +88,7 @@ TEST(DeviceConnect, UnansweredOrLostHandshakeStopsTheLink) {
         const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
         ASSERT_GE(reply, 0);
         EXPECT_TRUE(rig.Log.MemoLine(reply).Stamped && rig.Log.MemoLine(reply).ToMemo);
-        EXPECT_EQ(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!", reply), reply + 1);
+        EXPECT_EQ(rig.Log.FindExact("ОШИБКА! Цифровое соединение разорвано!", reply), reply + 1);
         EXPECT_TRUE(rig.TextsFor(rig.Rig.Targets.StatusPanel2).empty());
     }
     EXPECT_EQ(rig.Device.Revision(), 41);

@@ -97,7 +97,9 @@ TEST(DeviceKeepAlive, SentOnlyOverADataCall) {
         ASSERT_TRUE(rig.Connect(sim, "5551234", kRigPauseScale, kRigShortReplyScale));
         const auto connected = TTestClock::now();
         const auto splash = rig.TextsFor(rig.Rig.Targets.SplashPanel2);
-        EXPECT_EQ(splash[splash.size() - 3], "Цифровое соединение успешно установленно");
+        ASSERT_GE(splash.size(), 4u);
+        EXPECT_EQ(splash[splash.size() - 4], "Цифровое соединение успешно установлено");
+        EXPECT_EQ(splash[splash.size() - 2], "Идёт проверка версии!\nПопытка 1 из 3");
         EXPECT_EQ(splash.back(), "СОЕДИНЕНИЕ УСТАНОВЛЕНО");
         ASSERT_TRUE(sim.Unit().WaitForCommands(3, 5000));
         EXPECT_GE(MsSince(connected), 2 * 50) << "two keep-alives, each after more than 5 s";
@@ -129,8 +131,8 @@ TEST(DeviceKeepAlive, LostCallDuringKeepAliveEndsTheLink) {
     const int reply = rig.Log.FindExact(" # \r\nNO CARRIER\r\n");
     ASSERT_GE(reply, 0);
     EXPECT_FALSE(rig.Log.MemoLine(reply).ToMemo);
-    EXPECT_GE(rig.Log.FindExact("ОШИБКА!Цифровое соединение разорвано!"), 0);
-    EXPECT_EQ(Messages(rig), std::vector<std::string>{"ОШИБКА!Цифровое соединение разорвано!"})
+    EXPECT_GE(rig.Log.FindExact("ОШИБКА! Цифровое соединение разорвано!"), 0);
+    EXPECT_EQ(Messages(rig), std::vector<std::string>{"ОШИБКА! Цифровое соединение разорвано!"})
         << "once, although the hang-up fails on the lost line again";
     // The link has ended once it wrote the last command; the modem reads it
     // on its own thread.

@@ -159,7 +159,7 @@ TEST(DeviceInOut, Generation1EventCodes) {
             << s;
     EXPECT_EQ(c.Rig.LastColor(p.lb1), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lb6), "clRed");
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: "
+    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: "
                                        "3 — Вход 1 (не отправлен), Вход 2 (не прочитан — не "
                                        "записан), Вход 3 (не отправлен)"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);

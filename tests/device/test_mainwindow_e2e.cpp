@@ -158,8 +158,8 @@ TEST_F(MainWindow, APageWriteWithARefusedParameterWarns) {
     F.tbtnWrite->Click();
     ASSERT_TRUE(WaitUntil([&] { return Idle() && F.WriteState() != 0; }, 30000));
     EXPECT_EQ(Answers.Messages,
-              std::vector<std::string>{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
-                                       "Ошибок: 1 — IP адрес сервера для GPRS соединения"});
+              std::vector<std::string>{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
+                                       "Ошибок: 1 — IP-адрес сервера для GPRS-соединения"});
     EXPECT_TRUE(WaitUntil([&] { return F.StatusBar1->Panel(4)->Text() == "Ошибок: 1"; }, 10000));
     EXPECT_EQ(F.WriteState(), 3);
     EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clRed);

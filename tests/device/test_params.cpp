@@ -72,7 +72,7 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
         EXPECT_EQ(c.Rig.LastColor(p.Find<TLabel>("lb" + refused->Name())), "clRed");
     }
     EXPECT_EQ(p.FRefValues.Get("etModemCheckt"), "6") << "the last value the unit took";
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Как часто GPS приемник определяет координаты (etGPSpostime): "
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Как часто GPS-приёмник определяет координаты (etGPSpostime): "
                              "значение «zz» отклонено, не шестнадцатеричное число из 2 цифр"),
               0);
     EXPECT_TRUE(p.FWasRead);
@@ -98,7 +98,8 @@ TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
     // Not written is not written: the field and its text are named, and
     // the write is not reported as complete.
     EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum) не отправлен: не число: пусто"), 0);
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Смещение по широте (etLat) не отправлен: не число: «-5»"), 0);
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Смещение по широте Lat (etLat) не отправлен: не число: «-5»"),
+              0);
     ASSERT_EQ(c.Rig.Messages().size(), 1u);
     EXPECT_NE(c.Rig.Messages()[0].find("Ошибок: 2"), std::string::npos);
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
@@ -166,8 +167,8 @@ TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
     p.etIp->SetText("10.0.0.1");
     p.etIp->SetTag(p.etIp->Tag() + 1000);
     EXPECT_EQ(c.Run(&p, rqWriteParam), (TLines{"+I10.0.0.1", "+J"}));
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
-                                       "Ошибок: 1 — IP адрес сервера для GPRS соединения"});
+    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
+                                       "Ошибок: 1 — IP-адрес сервера для GPRS-соединения"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
     EXPECT_EQ(p.etIp->Tag(), 14);
 }

@@ -95,4 +95,8 @@ TEST(ParamForm, RejectedTextIsShownEscapedAndCut) {
               "Точка доступа GPRS");
     EXPECT_EQ(ShortCaption("Телефон приёма тревожных сообщений "),
               "Телефон приёма тревожных сообщений");
+    // Brackets inside the caption go too; what follows them stays.
+    EXPECT_EQ(ShortCaption("Час (по Гринвичу) проверки аккумулятора"), "Час проверки аккумулятора");
+    EXPECT_EQ(ShortCaption("Смещение по широте (рекомендуется 230) Lat"), "Смещение по широте Lat");
+    EXPECT_EQ(ShortCaption("Пауза (минуты"), "Пауза");
 }

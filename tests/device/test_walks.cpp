@@ -180,7 +180,7 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+K"});
     ASSERT_TRUE(rig.Run(rqWriteAll));
     EXPECT_EQ(rig.Messages(),
-              TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — "
+              TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — "
                      "Сколько раз допустимо не получить ответ от модема, "
                      "Флаг тестирования аккумулятора"});
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "Ошибок: 2") << "in place of the progress";
@@ -218,10 +218,11 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
         c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = command});
     rig.ClearTaken();
     ASSERT_TRUE(rig.Run(rqReadAll));
-    EXPECT_EQ(rig.Messages(),
-              TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Смещение по широте, "
-                     "Смещение по долготе, Время перезагрузки GPS приемника, если не определяются "
-                     "координаты и ещё 1"});
+    EXPECT_EQ(
+        rig.Messages(),
+        TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Смещение по широте Lat, "
+               "Смещение по долготе Lon, Время перезагрузки GPS-приёмника, если не определяются "
+               "координаты и ещё 1"});
 }
 
 TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {

@@ -85,7 +85,7 @@ TEST(LinkThread, UnsolicitedNoCarrierWhileIdleEndsTheThread) {
         const int drained = log.FindExact("<<<<- \r\nNO CARRIER\r\n");
         ASSERT_GE(drained, 0);
         EXPECT_FALSE(log.MemoLine(drained).ToMemo) << "log file only";
-        const int lost = log.FindExact("ОШИБКА!Цифровое соединение разорвано!");
+        const int lost = log.FindExact("ОШИБКА! Цифровое соединение разорвано!");
         const int closed = log.FindExact(" # Успешно закрыли COM порт: " + sim.SlavePath());
         const int ended = log.FindExact(" # Поток завершил работу");
         EXPECT_LT(drained, lost);

@@ -86,13 +86,13 @@ TEST(ModemDialogue, DataCallReachesTheUnitAndALostCallHangsUp) {
                   "Открываем COM порт: " + run.Sim.SlavePath(),
                   "Успешно открыли COM порт: " + run.Sim.SlavePath(), "Инициализация модема: ATZ",
                   "Инициализация модема: AT+CBST=7,0,1", "Инициализация модема: AT",
-                  "Набор номера: " + kPhone, "Цифровое соединение успешно установленно"}));
+                  "Набор номера: " + kPhone, "Цифровое соединение успешно установлено"}));
 
     TQueueLog& log = run.Log;
     const int clr = log.FindExact("ClrRTS");
     const int set = log.FindExact("SetRTS");
-    const int up = log.FindExact(" # Цифровое соединение успешно установленно");
-    const int lost = log.FindExact("ОШИБКА!Цифровое соединение разорвано!");
+    const int up = log.FindExact(" # Цифровое соединение успешно установлено");
+    const int lost = log.FindExact("ОШИБКА! Цифровое соединение разорвано!");
     const int escape = log.FindExact("-> +++");
     const int clrAgain = log.FindExact("ClrRTS", clr + 1);
     const int closed = log.Find(" # Успешно закрыли COM порт: ");
@@ -136,9 +136,9 @@ TEST(ModemDialogue, DialResultsOtherThanConnect9600) {
         EXPECT_EQ(run.CountLines("AT+CREG?"), 0);
         EXPECT_NE(run.Log.FindExact("ОШИБКА! Не могу установить цифровое соединение!"), -1);
         for (const char* text :
-             {"ОШИБКА инициализации модема: ATZ", "Не прошла комманда: AT+CBST=7,0,1"})
+             {"ОШИБКА инициализации модема: ATZ", "Не прошла команда: AT+CBST=7,0,1"})
             EXPECT_TRUE(run.SplashShowed(text)) << text;
-        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до : " + kPhone);
+        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до: " + kPhone);
         // The hang-up runs after a failed dialogue as well.
         const auto lines = run.Sim.Modem().Lines();
         ASSERT_GE(lines.size(), 2u);
@@ -167,8 +167,8 @@ TEST(ModemDialogue, EchoOnlyDialGetsASecondWait) {
         ASSERT_TRUE(run.Ended());
         EXPECT_GE(MsSince(run.Start), 800) << "two full dial waits";
         EXPECT_EQ(run.CountLines(kDial), 1);
-        EXPECT_NE(run.Log.FindExact("ОШИБКА! Com - порт не ответил!"), -1);
-        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до : " + kPhone);
+        EXPECT_NE(run.Log.FindExact("ОШИБКА! COM-порт не ответил!"), -1);
+        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до: " + kPhone);
     }
 }
 

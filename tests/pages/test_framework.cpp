@@ -362,7 +362,7 @@ QSize DesignPageArea() {
     QMenuBar menu;
     menu.addMenu("&Файл");
     auto* status = new TStatusBar(&owner, "StatusBar1");
-    status->AddPanel("Com-порт:", 55, Qt::AlignHCenter);
+    status->AddPanel("COM-порт:", 55, Qt::AlignHCenter);
     constexpr int ToolBarHeight = 28;
     constexpr int TreeGap = 2;
     return QSize(817 - tree->ContentWidth() - TreeGap,

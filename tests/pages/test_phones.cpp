@@ -81,6 +81,15 @@ TEST(PhoneNumbers, TypingTakesTenDigitsAndNothingElse) {
     page.etPhone1->setSelection(0, 1);
     TypeText(page.etPhone1, "8");
     EXPECT_EQ(page.etPhone1->Text(), "8001234567");
+
+    // A number a read or a loaded set puts in (from code) is no typed text:
+    // it stays as given and lights no rule, valid or not.
+    for (const char* given : {"9007654321", "+79007654321", "12"}) {
+        page.etPhone2->SetText(given);
+        EXPECT_EQ(page.etPhone2->Text(), given);
+        EXPECT_FALSE(Lit(page.lbRule2)) << given;
+        EXPECT_FALSE(Lit(page.lbRule1)) << given;
+    }
 }
 
 TEST(PhoneNumbers, MarkedAgainstTheReadNumberAfterNormalising) {

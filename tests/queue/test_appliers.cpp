@@ -312,10 +312,10 @@ TEST_F(Appliers, AMessageHoldsUpTheDrainUntilItIsClosed) {
     Queue.PostControlText(edit, "before");
     Queue.PostMsg("Чтение всех параметров завершено!");
     Queue.PostControlText(edit, "after");
-    Queue.PostMsg("ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!");
+    Queue.PostMsg("ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!");
     EXPECT_EQ(Drain(), 4u);
     EXPECT_EQ(answer.Messages, (std::vector<std::string>{"Чтение всех параметров завершено!",
-                                                         "ВНИМАНИЕ! НЕ ВСЕ ПАРАМТРЫ БЫЛИ "
+                                                         "ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ "
                                                          "УСПЕШНО ЗАПИСАНЫ!"}));
     EXPECT_EQ(editWhileShown, (std::vector<std::string>{"before", "after"}));
     EXPECT_EQ(edit->Text(), "after");

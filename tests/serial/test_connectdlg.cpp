@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QTimer>
 
 #include "serial/ConnectDlg.h"
@@ -48,7 +49,9 @@ TEST(ConnectDialog, StartsWithItsControlsCaptionsAndRegistrationTicked) {
                                             dlg.cbRegWait}));
 }
 
-TEST(ConnectDialog, DroppingThePortListRereadsItAndReplacesTheTypedText) {
+// Opening the list to look must not change the port: the field keeps a port
+// typed by hand or remembered until the operator picks another entry.
+TEST(ConnectDialog, DroppingThePortListRereadsItAndKeepsThePortUnlessAnEntryIsPicked) {
     TdlgConnect dlg(nullptr);
     std::vector<TPortInfo> ports = {
         {"COM3", ""}, {"COM1", "FTDI FT232R USB UART, № A1"}, {"COM10", ""}};
@@ -62,24 +65,39 @@ TEST(ConnectDialog, DroppingThePortListRereadsItAndReplacesTheTypedText) {
 
     dlg.ComPortsDropDown(dlg.ComPorts);
     EXPECT_EQ(dlg.ComPorts->Items(), (std::vector<std::string>{"COM1", "COM10", "COM3"}));
-    EXPECT_EQ(dlg.ComPorts->Text(), "COM1");
-    EXPECT_EQ(dlg.ComPorts->ItemIndex(), 0);
+    EXPECT_EQ(dlg.ComPorts->Text(), "COM7");
+    EXPECT_EQ(dlg.ComPorts->ItemIndex(), -1);
     EXPECT_EQ(dlg.ComPorts->ItemNote(0), "FTDI FT232R USB UART, № A1") << "shown beside the name";
     EXPECT_EQ(dlg.ComPorts->ItemNote(1), "");
+    dlg.ComPorts->SetText("COM10"); // a listed port is the list's chosen entry
+    dlg.ComPortsDropDown(dlg.ComPorts);
+    EXPECT_EQ(dlg.ComPorts->ItemIndex(), 1);
+    EXPECT_EQ(dlg.ComPorts->Text(), "COM10");
+    dlg.ComPorts->SetText(""); // an empty field takes the first port
+    dlg.ComPortsDropDown(dlg.ComPorts);
+    EXPECT_EQ(dlg.ComPorts->Text(), "COM1");
 
-    ports = {{"ttyUSB0", ""}};
-    dlg.ComPorts->SetText("ttyS4");
+    // As the operator does it: open the list, close it with Esc; then open
+    // it and pick an entry.
+    ports = {{"ttyS0", ""}, {"ttyUSB0", ""}};
+    dlg.ComPorts->SetText("ttyUSB7");
     dlg.show();
-    dlg.ComPorts->DropDown(); // as the operator opens it
+    dlg.ComPorts->DropDown();
+    PressKeyOn(dlg.ComPorts->view(), Qt::Key_Escape, "\x1B");
     dlg.ComPorts->hidePopup();
-    EXPECT_EQ(reads, 2);
-    EXPECT_EQ(dlg.ComPorts->Items(), (std::vector<std::string>{"ttyUSB0"}));
+    EXPECT_EQ(reads, 4);
+    EXPECT_EQ(dlg.ComPorts->Items(), (std::vector<std::string>{"ttyS0", "ttyUSB0"}));
+    EXPECT_EQ(dlg.ComPorts->Text(), "ttyUSB7");
+    dlg.ComPorts->DropDown();
+    dlg.ComPorts->view()->setCurrentIndex(dlg.ComPorts->model()->index(1, 0));
+    PressKeyOn(dlg.ComPorts->view(), Qt::Key_Return, "\r");
+    dlg.ComPorts->hidePopup();
     EXPECT_EQ(dlg.ComPorts->Text(), "ttyUSB0");
 
     ports.clear();
     dlg.ComPortsDropDown(dlg.ComPorts);
     EXPECT_EQ(dlg.ComPorts->ItemCount(), 0);
-    EXPECT_EQ(dlg.ComPorts->Text(), "");
+    EXPECT_EQ(dlg.ComPorts->Text(), "ttyUSB0");
 }
 
 TEST(ConnectDialog, PhoneHistoryKeepsFiveNewestFirstWithoutRepeats) {

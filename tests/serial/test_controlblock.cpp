@@ -125,7 +125,7 @@ TEST(ControlBlock, RatesMapToTheirNumbersBothWaysAndOtherNumbersAreCustom) {
 }
 
 TEST(DeviceError, TextsAndCodesAreTheOnesTheOperatorSees) {
-    EXPECT_STREQ(EDeviceError::FromCode(ecAlreadyOpened).what(), "Device is allready opened.");
+    EXPECT_STREQ(EDeviceError::FromCode(ecAlreadyOpened).what(), "Device is already opened.");
     EXPECT_EQ(EDeviceError::FromCode(ecReadLocked).ErrorCode(), 5);
     // A port that cannot be opened: the fixed text, then why, then the
     // system's account (error 2 is "no such file" on both systems).

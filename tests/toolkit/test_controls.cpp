@@ -112,7 +112,7 @@ TEST(ComboBox, DropDownFillsTheListBeforeItOpens) {
 TEST(TreeView, SelectionRunsOnChangeAndCarriesTheStateIndex) {
     TForm form(nullptr, "Form1");
     auto* tv = new TTreeView(&form, "tv1");
-    tv->AddNode("Общие Установки", 1);
+    tv->AddNode("Общие установки", 1);
     TTreeNode* gprs = tv->AddNode("GPRS", 3);
     std::vector<int> seen;
     tv->OnChange = [&](QObject*) { seen.push_back(tv->Selected()->StateIndex()); };
@@ -150,7 +150,7 @@ TEST(StringGrid, OwnerDrawGetsEveryCellInItsPlaceAndCellsSurviveResizing) {
 TEST(StatusBar, PanelsLieSideBySideAndTheOwnerDrawnOneIsLeftToTheCallback) {
     TForm form(nullptr, "Form1");
     auto* bar = new TStatusBar(&form, "StatusBar1");
-    bar->AddPanel("Com-порт:", 55, Qt::AlignHCenter);
+    bar->AddPanel("COM-порт:", 55, Qt::AlignHCenter);
     bar->AddPanel("Телефон:", 100, Qt::AlignHCenter);
     bar->AddPanel("Версия прошивки:", 100);
     TStatusPanel* eeprom =

@@ -130,7 +130,7 @@ TEST_F(LinkWin32, ACallLostWhileIdleEndsTheLinkAndClicksDisconnect) {
     const int drained = posted.Find("<<<<- \r\nNO CARRIER\r\n");
     ASSERT_GE(drained, 0);
     EXPECT_FALSE(posted.MemoLine(drained).ToMemo) << "log file only";
-    const int lost = posted.Find("ОШИБКА!Цифровое соединение разорвано!");
+    const int lost = posted.Find("ОШИБКА! Цифровое соединение разорвано!");
     EXPECT_GT(lost, drained);
     EXPECT_GT(posted.Find(" # Успешно закрыли COM порт: "), lost);
     EXPECT_EQ(posted.TextsFor(run.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
@@ -200,7 +200,7 @@ TEST_F(LinkWin32, DataCallThroughTheModemReachesTheUnitAndHangsUp) {
     TQueueLog posted(run.Out);
     const int clr = posted.Find("ClrRTS");
     const int set = posted.Find("SetRTS");
-    const int up = posted.Find(" # Цифровое соединение успешно установленно");
+    const int up = posted.Find(" # Цифровое соединение успешно установлено");
     EXPECT_TRUE(clr >= 0 && clr < set && set < up);
     EXPECT_GT(posted.Find("ClrRTS", up), up) << "the hang-up drops RTS again";
 }
