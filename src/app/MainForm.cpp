@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/Descriptions.h"
+#include "app/JournalDlg.h"
 #include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "app/ToolImages.h"
@@ -56,6 +57,7 @@ const QKeySequence WriteAllKey(Qt::CTRL | Qt::SHIFT | Qt::Key_W);
 const QKeySequence SaveKey(Qt::CTRL | Qt::Key_S);
 const QKeySequence LoadKey(Qt::CTRL | Qt::Key_O);
 const QKeySequence MemoKey(Qt::CTRL | Qt::Key_M);
+const QKeySequence JournalKey(Qt::CTRL | Qt::Key_J);
 
 // Menu and item captions mark their mnemonic letter with "&".
 QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
@@ -135,6 +137,9 @@ TForm1::~TForm1() {
 void TForm1::CreateMenus() {
     MainMenu1 = new QMenuBar(this);
     mnuFile = AddMenu(MainMenu1, "mnuFile", "&Файл");
+    mnuJournal = AddItem(this, mnuFile, "mnuJournal", "&Журнал");
+    mnuJournal->setShortcut(JournalKey);
+    mnuJournal->OnClick = [this](QObject* s) { mnuJournalClick(s); };
     mnuExit = AddItem(this, mnuFile, "mnuExit", "&Выход");
     mnuExit->OnClick = [this](QObject* s) { mnuExitClick(s); };
 
@@ -365,6 +370,7 @@ void TForm1::FormCreate() {
     FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
     FPages.StatusPanel4 = StatusBar1->Panel(4);
     FLink->SetPages(FPages);
+    FLink->SetWriteEnded(FJournal.Receiver());
     FLink->SetVerifyWrites(mnuVerify->Checked());
 
     tv1->Select(tv1->Node(0));
@@ -419,6 +425,8 @@ void TForm1::FormDestroy() {
     // that a file that could not be saved is in the log too.
     TQuitOnSignals::AllowShutdown(TQuitOnSignals::ShutdownLimit + FLink->EndLimit());
     FLink->End(true);
+    // A write the link was still carrying out is in the journal too.
+    Guarded(this, [this] { FJournal.Flush(); });
     FLog.Stop();
     HideParameterHint();
     for (TForm* page :
@@ -445,9 +453,12 @@ void TForm1::ReportClosingError(const std::string& Message) {
 // elements are applied it is off, so a message box they open holds up the
 // drain and the drain never re-enters itself.
 void TForm1::Timer1Timer() {
-    if (FOutArray->PeekKind() == 0)
+    if (FOutArray->PeekKind() == 0 && !FJournal.Pending())
         return;
     Timer1->stop();
+    // The journal first: a message box the drain opens may stay up long.
+    if (FJournal.Pending())
+        Guarded(this, [this] { FJournal.Flush(); });
     DrainOutArray(*FOutArray, *FApplyHost);
     FLog.Flush();
     if (!FDestroyed)
@@ -581,6 +592,8 @@ TSettingsLoadReport TForm1::LoadSettings(const std::string& FileName, bool OwnFi
 
 void TForm1::LoadSettingsAndTell(const std::string& FileName, bool OwnFile) {
     const TSettingsLoadReport report = LoadSettings(FileName, OwnFile);
+    if (!OwnFile)
+        FJournal.SetSetFile(FileName);
     if (report.Empty())
         return;
     QMessageBox box(QMessageBox::Warning, QStr(MainCaption), QStr(report.Text(FileName)),
@@ -610,6 +623,11 @@ void TForm1::mnuAboutClick(QObject*) {
         text += std::string("\n") + line;
     QMessageBox box(QMessageBox::Information, QStr(MainCaption), QStr(text), QMessageBox::Ok, this);
     box.exec();
+}
+
+void TForm1::mnuJournalClick(QObject*) {
+    TdlgJournal journal(this, JournalFile(), FPages, KnownObjectNumber(FPages));
+    journal.ShowModal();
 }
 
 void TForm1::mnuExitClick(QObject*) {
