@@ -15,6 +15,8 @@
 #include <map>
 #include <memory>
 
+#include "app/ProgramOptions.h"
+#include "batch/BatchJournal.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/Terminal.h"
@@ -61,6 +63,9 @@ std::string LogName(const std::string& Port) {
 std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {
     if (!o.LogDir.empty() && !QDir().mkpath(QString::fromStdString(o.LogDir)))
         return "cannot create the log folder " + o.LogDir;
+    if (o.Command == "write" && !o.Child)
+        if (auto problem = JournalUnwritable())
+            return problem;
     for (const std::string& file : {o.Report, o.Out}) {
         if (file.empty())
             continue;
@@ -193,6 +198,9 @@ int RunOne(const TBatchOptions& o) {
     }
 
     std::vector<TUnitRecord> units{{o.Port, o.Phone, job.LogFile, outcome}};
+    if (job.Command == TUnitCommand::Write)
+        if (const auto problem = JournalUnit(units.front(), o.In))
+            Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
             std::printf("%s\t%s\tunit: %s\tfile: %s\n", d.Page.c_str(), d.Caption.c_str(),
@@ -322,6 +330,8 @@ int RunList(const TBatchOptions& o) {
                         out.Message += ": " + Errors.substr(0, Errors.find('\n'));
                 }
                 board.Set(index, ch.Record.Outcome.Outcome, 0, 0);
+                if (const auto problem = JournalUnit(ch.Record, o.In))
+                    Refuse(*problem);
                 ++finished;
                 if (finished == children.size())
                     loop.quit();
@@ -398,6 +408,8 @@ int main(int argc, char** argv) {
             std::fputs(BatchUsage().c_str(), stdout);
             return 0;
         }
+    if (!args.empty() && args.front() == "journal")
+        return RunJournalCommand({args.begin() + 1, args.end()});
     TBatchOptions options;
     if (const auto error = ParseBatchOptions(args, options)) {
         Refuse(*error);
@@ -410,5 +422,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     app.setApplicationName("orbelin-batch");
+    if (const auto error = UseProgramFolder(options.Home))
+        Refuse(*error);
     return options.Units.empty() ? RunOne(options) : RunList(options);
 }

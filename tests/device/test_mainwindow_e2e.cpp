@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../app/MainWindowRig.h"
+#include "ChildProcess.h"
 #include "app/Journal.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
@@ -185,6 +186,15 @@ TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
     ASSERT_NE(apn, nullptr);
     EXPECT_EQ(apn->Value, "apn.example");
     EXPECT_EQ(apn->Outcome, TParamOutcome::Verified);
+    // orbelin-batch reads the same file.
+    const TChildRun listed =
+        RunChild(ORB_BATCH, {"journal", "--home", Rig.Home.Path(), "--unit", "77"});
+    EXPECT_EQ(listed.Exit, 0) << listed.Err;
+    EXPECT_NE(listed.Out.find("window  write all  port " + Sim.SlavePath() + "  unit 0077"),
+              std::string::npos)
+        << listed.Out;
+    EXPECT_NE(listed.Out.find("formGPRS/etAccessPoint"), std::string::npos) << listed.Out;
+    EXPECT_NE(listed.Out.find("1 record(s)"), std::string::npos) << listed.Out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, MainWindow, ::testing::Values(41, 18, 30));
