@@ -62,7 +62,7 @@ int main() {
         csv.close();
         const auto start = TClock::now();
         const int exit = Run(std::string(ORB_BATCH) + " write --in " + set + " --units " + folder +
-                             "/units.csv --jobs 16");
+                             "/units.csv --jobs 16 --home " + folder);
         seconds[n] = std::chrono::duration<double>(TClock::now() - start).count();
         for (std::size_t i = 0; i < n; ++i)
             if (units[i]->Unit().Value("etObjNum") != ObjectNumber(i)) {

@@ -22,6 +22,10 @@ void TDeviceLink::SetPages(const TDevicePages& pages) {
     FDevice->SetPages(pages);
 }
 
+void TDeviceLink::SetWriteEnded(std::function<void(TWriteSummary)> WriteEnded) {
+    FDevice->SetWriteEnded(std::move(WriteEnded));
+}
+
 void TDeviceLink::End(bool InTime) {
     if (!FLinkThread)
         return;

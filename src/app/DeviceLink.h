@@ -12,10 +12,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "device/DevicePages.h"
+#include "device/WriteSummary.h"
 #include "link/UiTargets.h"
 #include "queue/OutArray.h"
 
@@ -36,6 +38,9 @@ public:
     // The pages the device works on besides the current one; before the
     // first Start.
     void SetPages(const TDevicePages& Pages);
+    // Who is told of every write that reached the unit (in the link thread;
+    // see TDevOrbelin::SetWriteEnded); before the first Start.
+    void SetWriteEnded(std::function<void(TWriteSummary)> WriteEnded);
     // Terminates the link thread, waits for it and drops it; never fails.
     // InTime, for a program being stopped: the hang-up of a data call is
     // bounded (it still sends "+++" and "ATH"), so that End takes at most

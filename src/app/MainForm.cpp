@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/Descriptions.h"
+#include "app/JournalDlg.h"
 #include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "app/ToolImages.h"
@@ -62,6 +63,7 @@ const QKeySequence WriteAllKey(Qt::CTRL | Qt::SHIFT | Qt::Key_W);
 const QKeySequence SaveKey(Qt::CTRL | Qt::Key_S);
 const QKeySequence LoadKey(Qt::CTRL | Qt::Key_O);
 const QKeySequence MemoKey(Qt::CTRL | Qt::Key_M);
+const QKeySequence JournalKey(Qt::CTRL | Qt::Key_J);
 
 // Menu and item captions mark their mnemonic letter with "&".
 QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
@@ -141,6 +143,9 @@ TForm1::~TForm1() {
 void TForm1::CreateMenus() {
     MainMenu1 = new QMenuBar(this);
     mnuFile = AddMenu(MainMenu1, "mnuFile", "&Файл");
+    mnuJournal = AddItem(this, mnuFile, "mnuJournal", "&Журнал");
+    mnuJournal->setShortcut(JournalKey);
+    mnuJournal->OnClick = [this](QObject* s) { mnuJournalClick(s); };
     mnuExit = AddItem(this, mnuFile, "mnuExit", "&Выход");
     mnuExit->OnClick = [this](QObject* s) { mnuExitClick(s); };
 
@@ -186,8 +191,9 @@ void TForm1::CreateMenus() {
     };
     // Saving and loading a set are file commands too: the same items,
     // with their keys, in both menus.
-    mnuFile->insertAction(mnuExit, mnuSave);
-    mnuFile->insertAction(mnuExit, mnuLoad);
+    mnuFile->insertAction(mnuJournal, mnuSave);
+    mnuFile->insertAction(mnuJournal, mnuLoad);
+    mnuFile->insertSeparator(mnuJournal);
     mnuFile->insertSeparator(mnuExit);
     N1 = AddItem(this, mnuProperties, "N1", "По &умолчанию");
     N1->OnClick = [this](QObject* s) { tbtnDefaultClick(s); };
@@ -395,6 +401,7 @@ void TForm1::FormCreate() {
     FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
     FPages.StatusPanel4 = StatusBar1->Panel(4);
     FLink->SetPages(FPages);
+    FLink->SetWriteEnded(FJournal.Receiver());
     FLink->SetVerifyWrites(mnuVerify->Checked());
 
     tv1->Select(tv1->Node(0));
@@ -449,6 +456,8 @@ void TForm1::FormDestroy() {
     // that a file that could not be saved is in the log too.
     TQuitOnSignals::AllowShutdown(TQuitOnSignals::ShutdownLimit + FLink->EndLimit());
     FLink->End(true);
+    // A write the link was still carrying out is in the journal too.
+    Guarded(this, [this] { FJournal.Flush(); });
     FLog.Stop();
     HideParameterHint();
     for (TForm* page :
@@ -475,9 +484,12 @@ void TForm1::ReportClosingError(const std::string& Message) {
 // elements are applied it is off, so a message box they open holds up the
 // drain and the drain never re-enters itself.
 void TForm1::Timer1Timer() {
-    if (FOutArray->PeekKind() == 0)
+    if (FOutArray->PeekKind() == 0 && !FJournal.Pending())
         return;
     Timer1->stop();
+    // The journal first: a message box the drain opens may stay up long.
+    if (FJournal.Pending())
+        Guarded(this, [this] { FJournal.Flush(); });
     DrainOutArray(*FOutArray, *FApplyHost);
     FLog.Flush();
     if (!FDestroyed)
@@ -624,6 +636,8 @@ TSettingsLoadReport TForm1::LoadSettings(const std::string& FileName, bool OwnFi
 
 void TForm1::LoadSettingsAndTell(const std::string& FileName, bool OwnFile) {
     const TSettingsLoadReport report = LoadSettings(FileName, OwnFile);
+    if (!OwnFile)
+        FJournal.SetSetFile(FileName);
     if (report.Empty())
         return;
     QMessageBox box(QMessageBox::Warning, QStr(MainCaption), QStr(report.Text(FileName)),
@@ -673,6 +687,11 @@ void TForm1::mnuLegendClick(QObject*) {
     QMessageBox box(QMessageBox::Information, QStr(MainCaption), QStr(LegendText()),
                     QMessageBox::Ok, this);
     box.exec();
+}
+
+void TForm1::mnuJournalClick(QObject*) {
+    TdlgJournal journal(this, JournalFile(), FPages, KnownObjectNumber(FPages));
+    journal.ShowModal();
 }
 
 void TForm1::mnuExitClick(QObject*) {

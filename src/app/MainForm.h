@@ -22,6 +22,7 @@
 #include "app/Descriptions.h"
 #include "app/DeviceLink.h"
 #include "app/Settings.h"
+#include "app/WindowJournal.h"
 #include "device/DevicePages.h"
 #include "link/UiTargets.h"
 #include "pages/PageServices.h"
@@ -61,6 +62,7 @@ public:
     QMenu* mnuProperties;
     QMenu* mnuDebug;
     QMenu* mnuHelp;
+    TMenuItem* mnuJournal;
     TMenuItem* mnuExit;
     TMenuItem* mnuConnect;
     TMenuItem* mnuDisconnect;
@@ -148,6 +150,7 @@ public:
     void Button1Click(QObject* Sender);
     void mnuLegendClick(QObject* Sender);
     void mnuAboutClick(QObject* Sender);
+    void mnuJournalClick(QObject* Sender);
     void mnuExitClick(QObject* Sender);
 
     // The settings files: the connection dialog, the debug switches, the
@@ -193,6 +196,7 @@ public:
     TDeviceLink& Link() { return *FLink; }
     const TDeviceLink& Link() const { return *FLink; }
     TDebugLog& Log() { return FLog; }
+    TWindowJournal& Journal() { return FJournal; }
     TShape* Indicator() const { return FIndicator; }
 
 protected:
@@ -260,6 +264,8 @@ private:
 
     TShape* FIndicator = nullptr;
     TDebugLog FLog;
+    // The writes the device hands over, for the journal of units written.
+    TWindowJournal FJournal;
     std::unique_ptr<TApplyToForm> FApplyHost;
     TUiTargets FTargets{FWriteState};
 };

@@ -1,6 +1,12 @@
 #include "app/ProgramOptions.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <filesystem>
+
+#include "toolkit/Platform.h"
+#include "toolkit/ProgramFolder.h"
 
 namespace {
 std::optional<std::string> NotAFolder(const std::string& Source, const std::string& Value) {
@@ -57,4 +63,25 @@ std::string ProgramUsage() {
            "  --read-all   connect at start and read every page of the unit\n"
            "  --home DIR   keep current.ini, Windows.ini, discription.txt and log.txt\n"
            "               in DIR instead of beside the program (ORBELIN_HOME too)\n";
+}
+
+std::optional<std::string> UseProgramFolder(const std::string& Home) {
+    if (!Home.empty()) {
+        SetProgramFolderOverride(Home);
+        return std::nullopt;
+    }
+    if (!PlatformGetEnv("ORBELIN_HOME").empty() || FilesBesideProgram())
+        return std::nullopt;
+    // Installed: the files go to the user's own folder (the settings and the
+    // log hold passwords). The window's name, whichever program asks: that is
+    // the folder of the window's application configuration.
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/orbelin";
+    SetProgramFolderOverride(folder.toStdString());
+    const QDir dir;
+    if (dir.exists(folder) ||
+        (dir.mkpath(QFileInfo(folder).path()) &&
+         dir.mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
+        return std::nullopt;
+    return "cannot create the folder " + folder.toStdString();
 }

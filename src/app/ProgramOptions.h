@@ -10,7 +10,7 @@
 // --home keeps the program's files (current.ini, Windows.ini,
 // discription.txt, log.txt) in DIR instead of beside the executable.
 //
-// Threading: any thread; no state.
+// Threading: any thread; no state. UseProgramFolder: see there.
 
 #include <optional>
 #include <string>
@@ -35,3 +35,12 @@ std::optional<std::string> CheckHomeEnvironment(const std::string& Value,
                                                 const TProgramOptions& Options);
 
 std::string ProgramUsage();
+
+// Points ProgramFolder at the folder the program keeps its files in, by one
+// rule for the window and orbelin-batch, which share the journal there:
+// Home (--home) when given, else ORBELIN_HOME, else beside the program when
+// it runs from a folder of its own (a build tree, a portable copy), else the
+// window's folder in the user's configuration folder, made for the user
+// alone. Nothing when done; what went wrong when that folder could not be
+// made (it is used all the same). GUI thread, before any file is used.
+std::optional<std::string> UseProgramFolder(const std::string& Home);

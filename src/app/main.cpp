@@ -1,8 +1,5 @@
 // orbelin: the setup tool's entry point.
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,7 +11,6 @@
 #include "app/QuitSignals.h"
 #include "serial/ConnectDlg.h"
 #include "toolkit/Platform.h"
-#include "toolkit/ProgramFolder.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -44,20 +40,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orbelin: %s\n", error->c_str());
         return 2;
     }
-    if (!options.Home.empty()) {
-        SetProgramFolderOverride(options.Home);
-    } else if (PlatformGetEnv("ORBELIN_HOME").empty() && !FilesBesideProgram()) {
-        // Installed: the files the program writes go to the user's own
-        // folder, made for the user alone (the settings and the log hold
-        // passwords).
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        const QDir dir;
-        if (!dir.exists(folder) &&
-            !(dir.mkpath(QFileInfo(folder).path()) &&
-              dir.mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
-            std::fprintf(stderr, "orbelin: cannot create the folder %s\n", qPrintable(folder));
-        SetProgramFolderOverride(folder.toStdString());
-    }
+    if (const auto error = UseProgramFolder(options.Home))
+        std::fprintf(stderr, "orbelin: %s\n", error->c_str());
 
     // Declared before the window: a stop request quits the event loop, and
     // the window's shutdown runs as it goes out of scope.

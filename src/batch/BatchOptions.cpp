@@ -19,6 +19,10 @@ Commands:
                                    the same for many units in parallel
   columns                          list the columns a units.csv may have:
                                    name, page, caption, form, default
+  journal [--unit OBJNUM] [--since DATE] [--csv FILE]
+                                   print the journal of units written (by
+                                   this program and the window), or write
+                                   it as CSV; DATE: 2026-03-01 or 01.03.2026
 
 Options:
   --port P           the serial port of the unit (or of its modem)
@@ -35,6 +39,8 @@ Options:
   --report FILE      a JSON report of every unit
   --log-dir DIR      one log file per unit (the lines of log.txt)
   --limit SECONDS    the most one unit may take (default 600)
+  --home DIR         the folder that holds current.ini and the journal, as
+                     the window's --home (also ORBELIN_HOME)
   --help             this text
 
 Exit codes: 0 every unit verified (read done, no difference); 1 some parameter
@@ -48,6 +54,7 @@ Examples:
   orbelin-batch write --port /dev/ttyUSB0 --phone +79001234567 --in fleet.ini
   orbelin-batch write --in fleet.ini --units units.csv --report report.json \
                 --log-dir logs
+  orbelin-batch journal --unit 0123 --since 2026-03-01
 )";
 }
 
@@ -98,6 +105,8 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
             error = value(o.Report);
         else if (a == "--log-dir")
             error = value(o.LogDir);
+        else if (a == "--home")
+            error = value(o.Home);
         else if (a == "--no-reg-wait")
             o.WaitRegistration = false;
         else if (a == "--child")

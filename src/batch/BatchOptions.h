@@ -17,6 +17,7 @@ struct TBatchOptions {
     std::string Units;
     std::string Report;
     std::string LogDir;
+    std::string Home; // the program's folder, which holds the journal
     std::vector<std::pair<std::string, std::string>> Sets; // --set NAME=VALUE, in order
     int Jobs = 16;                                         // units at once
     int LimitSeconds = 600;                                // the most one unit may take

@@ -65,6 +65,8 @@ QJsonObject OutcomeToJson(const TUnitOutcome& o) {
                      {"version", QString::fromStdString(o.Version)},
                      {"revision", o.Revision},
                      {"generation", o.Generation},
+                     {"objnum", QString::fromStdString(o.ObjNum)},
+                     {"commit", QJsonObject{{"sent", o.CommitSent}, {"confirmed", o.Committed}}},
                      {"written", Counted(o.Written)},
                      {"verified", Counted(o.Verified)},
                      {"failed", Counted(o.Failed)},
@@ -86,6 +88,9 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
     o.Version = Str(j, "version");
     o.Revision = j.value("revision").toInt();
     o.Generation = j.value("generation").toInt(-1);
+    o.ObjNum = Str(j, "objnum");
+    o.CommitSent = j.value("commit").toObject().value("sent").toBool();
+    o.Committed = j.value("commit").toObject().value("confirmed").toBool();
     o.Written = NamesOf(j.value("written").toObject().value("names"));
     o.Verified = NamesOf(j.value("verified").toObject().value("names"));
     o.Failed = NamesOf(j.value("failed").toObject().value("names"));

@@ -41,22 +41,11 @@ const std::pair<const char*, const char*> WalkPhases[] = {
     {"Проверка", "verify"},
 };
 
-// What the unit holds for a control, as the field (and a set file) shows it.
-std::string UnitValue(const TParamDef& Row, QObject* Control, const TParamRecord& Record) {
-    if (Record.Exact)
-        return Record.Shown;
-    // A value no field shows: the unit's own text.
-    const std::string raw = Record.Unit.value_or("");
-    if (Row.Codec == TParamCodec::Field && dynamic_cast<TEdit*>(Control))
-        return FieldText(Row.Form, raw);
-    return raw;
-}
-
 // Whether a set's value for a control is what the unit holds.
 bool SameAsUnit(const TParamDef& Row, QObject* Control, const TParamRecord& Record,
                 const std::string& Stored) {
     if (!Record.Exact)
-        return Stored == UnitValue(Row, Control, Record);
+        return Stored == RecordValue(Row, Control, Record);
     if (dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control)) {
         const auto number = StrToIntStrict(Stored);
         return number && (*number != 0) == (Record.Shown == "true");
@@ -272,39 +261,16 @@ void TUnitRunner::Gather(TUnitOutcome& Outcome) const {
                 !(write ? row->WrittenInGeneration(FGeneration)
                         : row->ReadInGeneration(FGeneration)))
                 continue;
-            const std::string& name = names.front();
-            const TParamRecord rec = page->FRefValues.Record(name);
-            QObject* control = page->FindComponent(name);
-            Outcome.Params.push_back(
-                {page->Name(), name,
-                 ShownInReports(*row, control ? UnitValue(*row, control, rec) : std::string()),
-                 rec.Outcome, rec.Note});
-            switch (rec.Outcome) {
-            case TParamOutcome::Verified:
+            const TParamResult& result = Outcome.Params.emplace_back(ParamResultOf(*page, *row));
+            const std::string& name = result.Name;
+            if (SentToUnit(result.Outcome))
+                Outcome.Written.push_back(name);
+            if (result.Outcome == TParamOutcome::Verified)
                 Outcome.Verified.push_back(name);
-                [[fallthrough]];
-            case TParamOutcome::Written:
-                Outcome.Written.push_back(name);
-                break;
-            case TParamOutcome::Differs:
-                Outcome.Written.push_back(name);
+            if (FailedOutcome(result.Outcome))
                 Outcome.Failed.push_back(name);
-                break;
-            case TParamOutcome::NotShown:
+            if (result.Outcome == TParamOutcome::NotShown)
                 Outcome.Kept.push_back(name);
-                break;
-            case TParamOutcome::Read:
-                break;
-            case TParamOutcome::None:
-                // Not reached by a request that ran to its end.
-                break;
-            case TParamOutcome::ReadFailed:
-            case TParamOutcome::Rejected:
-            case TParamOutcome::Refused:
-            case TParamOutcome::NotSent:
-                Outcome.Failed.push_back(name);
-                break;
-            }
         }
     }
 }
@@ -332,7 +298,7 @@ void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
             const auto* lamp = page->Find<TLabel>("lb" + name);
             std::string caption = lamp ? ShortCaption(lamp->Caption()) : std::string();
             Outcome.Differences.push_back({section, name, caption.empty() ? name : caption,
-                                           UnitValue(*row, control, rec),
+                                           RecordValue(*row, control, rec),
                                            present ? stored : "(none)"});
         }
     }
@@ -363,6 +329,9 @@ TUnitOutcome TUnitRunner::Run() {
     outcome.Revision = FLink->Revision();
     outcome.Generation = FGeneration;
     outcome.Connected = connected;
+    outcome.ObjNum = KnownObjectNumber(FSet.Pages());
+    outcome.CommitSent = FLink->Device().CommitSent();
+    outcome.Committed = FLink->Device().Committed();
     if (!connected) {
         outcome.Exit = exNoConnection;
         outcome.Outcome = "no connection";

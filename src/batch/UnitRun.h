@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/RefValues.h"
+#include "device/WriteSummary.h"
 
 class TUnitSet;
 
@@ -44,21 +44,15 @@ struct TDifference {
     std::string Page, Name, Caption, UnitValue, FileValue;
 };
 
-// One parameter of the request: its first control's name and page, the
-// value it was written with or read as (as the field shows it), how its
-// last exchange went and why.
-struct TParamResult {
-    std::string Page, Name, Value;
-    TParamOutcome Outcome = TParamOutcome::None;
-    std::string Note;
-};
-
 struct TUnitOutcome {
     std::string Port;
     std::string Version; // as the unit gave it; empty before the handshake
     int Revision = 0;
     int Generation = -1;
     bool Connected = false;
+    std::string ObjNum;      // the unit's object number, when known (see KnownObjectNumber)
+    bool CommitSent = false; // a write sent the commit
+    bool Committed = false;  // and the unit confirmed it
     std::vector<std::string> Written;  // control names, in the order written
     std::vector<std::string> Verified; // read back and found as sent
     std::vector<std::string> Failed;   // not written, not read, or differing

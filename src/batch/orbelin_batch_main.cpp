@@ -17,6 +17,8 @@
 #include <memory>
 
 #include "app/Display.h"
+#include "app/ProgramOptions.h"
+#include "batch/BatchJournal.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/Terminal.h"
@@ -62,6 +64,9 @@ std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {
         if (made)
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+    if (o.Command == "write" && !o.Child)
+        if (auto problem = JournalUnwritable())
+            return problem;
     for (const std::string& file : {o.Report, o.Out}) {
         if (file.empty())
             continue;
@@ -194,6 +199,9 @@ int RunOne(const TBatchOptions& o) {
     }
 
     std::vector<TUnitRecord> units{{o.Port, o.Phone, job.LogFile, outcome}};
+    if (job.Command == TUnitCommand::Write)
+        if (const auto problem = JournalUnit(units.front(), o.In))
+            Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
             std::printf("%s\t%s\tunit: %s\tfile: %s\n", d.Page.c_str(), d.Caption.c_str(),
@@ -326,6 +334,8 @@ int RunList(const TBatchOptions& o) {
                         out.Message += ": " + Errors.substr(0, Errors.find('\n'));
                 }
                 board.Set(index, ch.Record.Outcome.Outcome, 0, 0);
+                if (const auto problem = JournalUnit(ch.Record, o.In))
+                    Refuse(*problem);
                 ++finished;
                 if (finished == children.size())
                     loop.quit();
@@ -403,6 +413,8 @@ int main(int argc, char** argv) {
             std::fputs(BatchUsage().c_str(), stdout);
             return 0;
         }
+    if (!args.empty() && args.front() == "journal")
+        return RunJournalCommand({args.begin() + 1, args.end()});
     TBatchOptions options;
     if (const auto error = ParseBatchOptions(args, options)) {
         Refuse(*error);
@@ -419,5 +431,7 @@ int main(int argc, char** argv) {
         std::fputs(ColumnsText(TUnitSet().Columns()).c_str(), stdout);
         return 0;
     }
+    if (const auto error = UseProgramFolder(options.Home))
+        Refuse(*error);
     return options.Units.empty() ? RunOne(options) : RunList(options);
 }

@@ -74,18 +74,22 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         WritePage();
         if (WriteGoesThrough())
             Commit();
+        HandOverWrite();
         break;
     case rqReadAll:
         ReadAll();
         break;
-    case rqWriteAll:
+    case rqWriteAll: {
         WriteAll();
-        if (WriteGoesThrough()) {
+        const bool commit = WriteGoesThrough();
+        if (commit)
             Commit();
-            if (FTargets.WriteState.load() == 1)
-                FOut.PostMsg(WriteAllDone());
-        }
+        // Before the closing message, which the window shows modally.
+        HandOverWrite();
+        if (commit && FTargets.WriteState.load() == 1)
+            FOut.PostMsg(WriteAllDone());
         break;
+    }
     case rqSetOutputs:
         SetOutputs();
         Commit();

@@ -7,7 +7,7 @@
 // operations. Its routines are split by concern:
 //   DevOrbelin.cpp          requests and the standard exchange
 //   DevOrbelin_connect.cpp  handshake, keep-alive
-//   DevOrbelin_commit.cpp   commit
+//   DevOrbelin_commit.cpp   commit, and the summary of a write at its end
 //   DevOrbelin_params.cpp   one parameter: lamps, records, reference entries
 //   DevOrbelin_groups.cpp   the pages' parameters in order, the flags page,
 //                           the actions
@@ -23,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -32,6 +33,7 @@
 #include "device/ParamForm.h"
 #include "device/ParamTable.h"
 #include "device/ReplyValue.h"
+#include "device/WriteSummary.h"
 #include "link/UiTargets.h"
 #include "link/xModem.h"
 #include "pages/RefValues.h"
@@ -61,6 +63,13 @@ public:
     // The pages and the progress panel; GUI thread, before the first
     // connection. Without them the walks and actions find nothing to do.
     void SetPages(const TDevicePages& Pages) { FPages = Pages; }
+    // Called in the link thread at the end of every write that sent the
+    // unit some parameter, with what it did; it must be safe there (no Qt,
+    // no files: hand the summary on). GUI thread, before the first
+    // connection.
+    void SetWriteEnded(std::function<void(TWriteSummary)> WriteEnded) {
+        FWriteEnded = std::move(WriteEnded);
+    }
 
     void Dispatch(std::uint8_t Code) override;
 
@@ -90,6 +99,9 @@ public:
     std::string Version() const;
     // Commands the last write sent to the unit (0: nothing, no commit).
     int WritesSent() const { return FWritesSent.load(); }
+    // The last request sent the commit; the unit confirmed it.
+    bool CommitSent() const { return FCommitSent.load(); }
+    bool Committed() const { return FCommitted.load(); }
 
 protected:
     // The longest an idle pass waits for input or a new request; the wait
@@ -110,6 +122,9 @@ protected:
     void Connect();
     void KeepAlive();
     void Commit();
+    // Hands the summary of the write that just ended to SetWriteEnded's
+    // function, when the write sent the unit some parameter.
+    void HandOverWrite();
     // One message box, once per connection, when a connection that was
     // established has lost its line or its port.
     void ReportLineLoss();
@@ -137,6 +152,8 @@ protected:
     std::atomic<bool> FEstablished{false}; // the handshake of this connection succeeded
     bool FLossShown = false;               // its lost line has been reported
     std::atomic<int> FWritesSent{0};       // commands the write under way sent
+    std::atomic<bool> FCommitSent{false};  // this request sent the commit
+    std::atomic<bool> FCommitted{false};   // and the unit confirmed it
 
 private:
     // DevOrbelin_connect.cpp
@@ -292,4 +309,8 @@ private:
     std::atomic<bool> FVerifyWrites{false};
     bool FVerifying = false;           // this request's writes are checked
     std::vector<TReadBack> FReadBacks; // what this request wrote, to read back
+
+    std::function<void(TWriteSummary)> FWriteEnded;
+    // The rows this request's write took up, in order.
+    std::vector<std::pair<const TParamPage*, const TParamDef*>> FWriteRows;
 };

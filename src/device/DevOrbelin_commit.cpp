@@ -1,8 +1,10 @@
 // TDevOrbelin: the commit that ends every write and feeds the main window's
 // "EEPROM" indicator (0 nothing committed yet, 1 committed, 2 failed,
-// 3 committed but some parameter was not written).
+// 3 committed but some parameter was not written); then the write's summary
+// for whoever keeps account of the units written.
 
 #include "device/DevOrbelin.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 const char* const CommitFailed =
@@ -15,6 +17,7 @@ void TDevOrbelin::Commit() {
     // Firmware from revision 49 on takes only the long form.
     const std::string command = FRevision.load() <= 48 ? "+J" : "+JWRITE";
     std::string reply;
+    FCommitSent.store(!Stopping());
     if (Exchange(command, reply) != TExchangeResult::Answered) {
         FTargets.WriteState.store(2);
         // A lost line says so by itself; a unit that would not commit is
@@ -24,8 +27,32 @@ void TDevOrbelin::Commit() {
     } else if (FWriteFailed) {
         FTargets.WriteState.store(3);
         FWriteFailed = false;
+        FCommitted.store(true);
     } else {
         FTargets.WriteState.store(1);
+        FCommitted.store(true);
     }
     FOut.PostRepaint(FTargets.Form1);
+}
+
+void TDevOrbelin::HandOverWrite() {
+    // A write that never reached the unit changed nothing worth an account.
+    if (!FWriteEnded || FWriteRows.empty() || FWritesSent.load() == 0)
+        return;
+    TWriteSummary s;
+    s.Request = FRequest;
+    s.Ended = std::chrono::system_clock::now();
+    s.Port = FModem->PortName();
+    s.Phone = FModem->Phone();
+    s.Version = TrimBlanks(Version());
+    s.Revision = FRevision.load();
+    s.Generation = FGeneration.load();
+    s.ObjNum = KnownObjectNumber(FPages);
+    s.CommitSent = FCommitSent.load();
+    s.Committed = FCommitted.load();
+    s.LinkLost = Stopping();
+    s.Verified = FVerifying;
+    for (const auto& [page, row] : FWriteRows)
+        s.Params.push_back(ParamResultOf(*page, *row));
+    FWriteEnded(std::move(s));
 }

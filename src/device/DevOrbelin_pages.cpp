@@ -89,6 +89,9 @@ void TDevOrbelin::BeginOperation() {
     FWritesSent.store(0);
     FVerifying = FVerifyWrites.load();
     FReadBacks.clear();
+    FWriteRows.clear();
+    FCommitSent.store(false);
+    FCommitted.store(false);
     if (FFailuresShown && FPages.StatusPanel4)
         FOut.PostStatus("", FPages.StatusPanel4);
     FFailuresShown = false;

@@ -295,6 +295,7 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
 bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
     if (Stopping())
         return false;
+    FWriteRows.emplace_back(R.Page, R.Row);
     const TParamDef& row = *R.Row;
     TRefValues& table = R.Page->FRefValues;
     const std::string who = R.Who();

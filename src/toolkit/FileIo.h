@@ -53,6 +53,18 @@ using TFileFaultHook = std::function<int(TFileWriteStep)>;
 void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
                          const TFileFaultHook& fault = {});
 
+// Appends one line to a file that is only ever appended to (a journal): Line
+// (which holds no line break) and a line break go to the end of the file in
+// one write, flushed to the disk before the call returns. A missing file is
+// created, readable by the user alone as above. A file whose last line has
+// no line break (a crash cut it short) gets one first: the cut line stays a
+// line of its own, for readers to skip, and the new one is whole. Programs
+// appending at the same time take turns (the file is locked meanwhile).
+// Throws EFileError naming the file; a file the user may not write is
+// refused as in ReplaceFileContents, and nothing is written then.
+void AppendFileLine(const std::string& fileName, std::string_view line,
+                    const TFileFaultHook& fault = {});
+
 // Makes sure the file exists, for a writer that appends to it: a missing
 // file is created empty and, as in ReplaceFileContents, readable by the user
 // alone; an existing one is left as it is. False when it could not be made.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,4 +224,57 @@ bool CreatePrivateFile(const std::string& fileName) {
         return false;
     close(fd);
     return true;
+}
+
+void AppendFileLine(const std::string& fileName, std::string_view line,
+                    const TFileFaultHook& fault) {
+    if (int err = Inject(fault, TFileWriteStep::Create))
+        FailWrite(fileName, err);
+    const int fd =
+        open(fileName.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        FailWrite(fileName, errno);
+    struct TCloser {
+        int Fd;
+        ~TCloser() { close(Fd); } // also lets the lock go
+    } closer{fd};
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        FailWrite(fileName, errno);
+    if (S_ISDIR(st.st_mode))
+        FailWrite(fileName, EISDIR);
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        FailReadOnly(fileName);
+    // Where the lock cannot be had (a network folder without locks) the line
+    // is still appended: each write goes to the end.
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    // The size under the lock: another program may have appended meanwhile.
+    if (fstat(fd, &st) != 0)
+        FailWrite(fileName, errno);
+    std::string bytes;
+    bytes.reserve(line.size() + 2);
+    char last = '\n';
+    if (st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) != 1)
+        last = 0; // not known: a line break too many is only an empty line
+    if (last != '\n')
+        bytes += '\n';
+    bytes.append(line);
+    bytes += '\n';
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (int err = Inject(fault, TFileWriteStep::Write))
+            FailWrite(fileName, err);
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWrite(fileName, errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (int err = Inject(fault, TFileWriteStep::Sync))
+        FailWrite(fileName, err);
+    if (fsync(fd) != 0)
+        FailWrite(fileName, errno);
 }

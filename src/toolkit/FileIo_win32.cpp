@@ -183,3 +183,68 @@ bool CreatePrivateFile(const std::string& fileName) {
     CloseHandle(h);
     return true;
 }
+
+void AppendFileLine(const std::string& fileName, std::string_view line,
+                    const TFileFaultHook& fault) {
+    const std::wstring target = Wide(fileName);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        FailReadOnly(fileName);
+    if (DWORD err = Inject(fault, TFileWriteStep::Create))
+        FailWrite(fileName, err);
+    // Appending only: every write goes to the end, whatever another program
+    // appended meanwhile. The user's own folders keep others out.
+    HANDLE h = CreateFileW(target.c_str(), GENERIC_READ | FILE_APPEND_DATA,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        if (err == ERROR_ACCESS_DENIED)
+            FailReadOnly(fileName);
+        FailWrite(fileName, err);
+    }
+    struct TCloser {
+        HANDLE Handle;
+        ~TCloser() { CloseHandle(Handle); } // also lets the lock go
+    } closer{h};
+    // The programs take turns by a lock on one byte far beyond any data, so
+    // that it keeps no reader from the records themselves. Where the lock
+    // cannot be had the line is still appended: each write goes to the end.
+    OVERLAPPED turn{};
+    turn.Offset = 0xFFFFFFFE;
+    turn.OffsetHigh = 0x7FFFFFFF;
+    LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h, &size))
+        FailWrite(fileName, GetLastError());
+    std::string bytes;
+    bytes.reserve(line.size() + 2);
+    char last = '\n';
+    if (size.QuadPart > 0) {
+        OVERLAPPED at{};
+        const ULONGLONG end = static_cast<ULONGLONG>(size.QuadPart) - 1;
+        at.Offset = static_cast<DWORD>(end & 0xFFFFFFFF);
+        at.OffsetHigh = static_cast<DWORD>(end >> 32);
+        DWORD n = 0;
+        if (!ReadFile(h, &last, 1, &n, &at) || n != 1)
+            last = 0; // not known: a line break too many is only an empty line
+    }
+    if (last != '\n')
+        bytes += '\n';
+    bytes.append(line);
+    bytes += '\n';
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (DWORD err = Inject(fault, TFileWriteStep::Write))
+            FailWrite(fileName, err);
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(ChunkSize, bytes.size() - done));
+        DWORD n = 0;
+        if (!WriteFile(h, bytes.data() + done, want, &n, nullptr))
+            FailWrite(fileName, GetLastError());
+        done += n;
+    }
+    if (DWORD err = Inject(fault, TFileWriteStep::Sync))
+        FailWrite(fileName, err);
+    if (!FlushFileBuffers(h))
+        FailWrite(fileName, GetLastError());
+}

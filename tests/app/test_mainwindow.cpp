@@ -2,11 +2,13 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <map>
 #include <regex>
 
 #include "../toolkit/WidgetEvents.h"
 #include "MainWindowRig.h"
+#include "app/JournalDlg.h"
 #include "app/QtRussian.h"
 #include "pages/HintWindow.h"
 #include "pages/PageServices.h"
@@ -419,4 +421,124 @@ TEST(MainWindow, EveryMessageBoxCarriesTheWindowsCaption) {
     EXPECT_EQ(answers.Messages[4], TForm1::LegendText());
     EXPECT_EQ(about.find('\r'), std::string::npos) << about;
     EXPECT_EQ(std::count(about.begin(), about.end(), '\n'), 4) << about;
+}
+
+// The journal window, with no unit connected: newest first, the filter by
+// object number, port or phone, the newest record of the unit connected a
+// click away, one record's parameters, and the records shown as CSV.
+TEST(MainWindow, TheJournalFiltersItsRecordsAndShowsOneRecordsParameters) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    const auto write = [](const char* Port, const char* Unit, const char* Apn,
+                          TParamOutcome Outcome) {
+        TWriteSummary s;
+        s.Request = rqWriteAll;
+        s.Port = Port;
+        s.ObjNum = Unit;
+        s.CommitSent = s.Committed = s.Verified = true;
+        s.Params = {{"formCommon", "etObjNum", Unit, TParamOutcome::Verified, {}},
+                    {"formGPRS", "etAccessPoint", Apn, Outcome,
+                     Outcome == TParamOutcome::Differs ? "устройство хранит «old»" : ""}};
+        AppendJournal(JournalFile(), JournalRecordOf(s, "window", ""));
+    };
+    write("/dev/ttyUSB0", "0101", "apn.one", TParamOutcome::Verified);
+    write("/dev/ttyUSB1", "0102", "apn;two", TParamOutcome::Differs);
+    write("/dev/ttyUSB0", "0101", "apn.three", TParamOutcome::Verified);
+    // The unit connected has given its number.
+    f.formCommon->FRefValues.Update("etObjNum", [](TParamRecord& r) { r.Unit = "0101"; });
+
+    std::vector<std::vector<std::string>> shownParams; // rows of each parameter view
+    bool answered = false;
+    TModalAnswer answer([&](QWidget* w) {
+        if (auto* view = dynamic_cast<TdlgJournalParams*>(w)) {
+            std::vector<std::string> rows;
+            for (int r = 0; r < view->tblParams->rowCount(); ++r)
+                rows.push_back(view->tblParams->item(r, 1)->text().toStdString() + " = " +
+                               view->tblParams->item(r, 2)->text().toStdString() + ", " +
+                               view->tblParams->item(r, 3)->text().toStdString());
+            shownParams.push_back(rows);
+            view->btnClose->Click();
+            return;
+        }
+        auto* dlg = dynamic_cast<TdlgJournal*>(w);
+        ASSERT_NE(dlg, nullptr);
+        answered = true;
+        const auto units = [&] {
+            std::string text;
+            for (int r = 0; r < dlg->ShownCount(); ++r)
+                text += dlg->Shown(r).ObjNum + "@" + dlg->Shown(r).Port + " ";
+            return text;
+        };
+        EXPECT_EQ(units(), "0101@/dev/ttyUSB0 0102@/dev/ttyUSB1 0101@/dev/ttyUSB0 ");
+        EXPECT_EQ(dlg->tblRecords->model()->data(dlg->tblRecords->model()->index(0, 12)),
+                  QVariant("проверено"));
+        dlg->etFilter->SetText("0102");
+        EXPECT_EQ(units(), "0102@/dev/ttyUSB1 ");
+        dlg->btnParams->Click();
+        dlg->ChooseCsvFile = [&](const TFileDialogSetup&) { return rig.Home.File("one.csv"); };
+        dlg->btnCsv->Click();
+        dlg->etFilter->SetText("ttyusb0");
+        EXPECT_EQ(units(), "0101@/dev/ttyUSB0 0101@/dev/ttyUSB0 ");
+        EXPECT_EQ(dlg->lbCount->Caption(), "Записей: 2 из 3");
+        dlg->ChooseCsvFile = [&](const TFileDialogSetup&) { return rig.Home.File("shown.csv"); };
+        dlg->btnCsv->Click();
+        dlg->etFilter->SetText("nobody");
+        EXPECT_EQ(dlg->ShownCount(), 0);
+        EXPECT_FALSE(dlg->btnParams->Enabled());
+        ASSERT_TRUE(dlg->btnUnit->Enabled());
+        dlg->btnUnit->Click();
+        EXPECT_EQ(dlg->etFilter->Text(), "0101");
+        dlg->btnClose->Click();
+    });
+    f.mnuJournal->trigger();
+    ASSERT_TRUE(answered);
+    ASSERT_EQ(shownParams.size(), 2u);
+    EXPECT_EQ(shownParams[0],
+              (std::vector<std::string>{"Номер объекта (etObjNum) = 0102, проверен",
+                                        "Точка доступа GPRS (etAccessPoint) = apn;two, отличается: "
+                                        "устройство хранит «old»"}));
+    EXPECT_EQ(shownParams[1].at(1), "Точка доступа GPRS (etAccessPoint) = apn.three, проверен")
+        << "the newest record of the unit connected";
+    const std::string csv = rig.Home.Read("shown.csv");
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBFВремя;", 0), 0u) << csv;
+    EXPECT_NE(csv.find(";etObjNum;etAccessPoint\r\n"), std::string::npos) << csv;
+    EXPECT_LT(csv.find(";0101;apn.three\r\n"), csv.find(";0101;apn.one\r\n")) << csv;
+    EXPECT_EQ(csv.find("0102"), std::string::npos) << "only the records shown";
+    EXPECT_NE(rig.Home.Read("one.csv").find(
+                  ";0102;\"apn;two (отличается: устройство хранит «old»)\"\r\n"),
+              std::string::npos)
+        << rig.Home.Read("one.csv");
+}
+
+// What a record of the window says of a write as a whole, from its
+// parameters, the commit and the link.
+TEST(MainWindow, AJournalRecordsOutcomeIsTheWritesAsAWhole) {
+    struct TCase {
+        bool Verifying, Committed, LinkLost;
+        TParamOutcome Second;
+        const char* Outcome;
+    } const cases[] = {
+        {true, true, false, TParamOutcome::Verified, "verified"},
+        {false, true, false, TParamOutcome::Written, "written"},
+        {false, true, false, TParamOutcome::Refused, "failed"},   // committed all the same
+        {false, true, false, TParamOutcome::NotShown, "written"}, // left to the unit
+        {true, false, false, TParamOutcome::Verified, "failed"},  // the commit not confirmed
+        {true, false, true, TParamOutcome::Verified, "link lost"},
+    };
+    for (const TCase& c : cases) {
+        TWriteSummary s;
+        s.Verified = c.Verifying;
+        s.CommitSent = true;
+        s.Committed = c.Committed;
+        s.LinkLost = c.LinkLost;
+        const TParamOutcome first = c.Verifying ? TParamOutcome::Verified : TParamOutcome::Written;
+        s.Params = {{"formCommon", "etObjNum", "0101", first, {}},
+                    {"formCommon", "etPhone", "+7916", c.Second, {}}};
+        const TJournalRecord r = JournalRecordOf(s, "window", "");
+        EXPECT_EQ(r.Outcome, c.Outcome) << OutcomeName(c.Second) << " " << c.Committed;
+        const auto back = ParseJournalLine(JournalLine(r));
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->Committed, c.Committed);
+        EXPECT_TRUE(back->CommitSent);
+    }
 }

@@ -11,6 +11,7 @@
 
 #include "MainWindowRig.h"
 #include "Sanitizers.h"
+#include "app/Journal.h"
 #include "app/Settings.h"
 #include "device/PageTable.h"
 #include "device/ParamTable.h"
@@ -21,6 +22,7 @@
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "queue/Protocol.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/IniFile.h"
 
@@ -391,11 +393,13 @@ namespace {
 // makes of it. The file is shaped from a complete set the window saved (the
 // defaults given to every field), in which etObjNum is "0042"; before the action the field holds
 // "0777", so a refused load is seen to have changed nothing. At closing no message box may appear:
-// what is said goes to stderr and into the log before its closing block.
+// what is said goes to stderr and into the log before its closing block. A write the device
+// hands over is appended to the journal: to one a crash cut short, or to none yet, also when
+// the window closes before its timer comes round.
 struct TFileCase {
     const char* Name;
     const char* File;
-    enum TAction { Start, Save, Load, Close } Action;
+    enum TAction { Start, Save, Load, Close, Write, WriteAtClose } Action;
     bool ReadOnly;
     std::vector<std::string> Says; // each in the one message; none: no message
     const char* ObjNum = nullptr;  // etObjNum afterwards, where it tells
@@ -444,6 +448,33 @@ std::string MarkOnWindows1251(const std::string& full) {
     return "\xEF\xBB\xBF" + Utf8ToCp1251(Utf8(full)).Bytes;
 }
 
+// A unit's page write as the device hands it over at its end.
+TWriteSummary UnitWritten() {
+    TWriteSummary s;
+    s.Request = rqWritePage;
+    s.Port = "/dev/ttyUSB1";
+    s.ObjNum = "0321";
+    s.CommitSent = s.Committed = s.Verified = true;
+    s.Params = {
+        {"formCommon", "etObjNum", "0321", TParamOutcome::Verified, {}},
+        {"formCommon", "etPhone", "+79160000000", TParamOutcome::Differs, "устройство хранит «»"}};
+    return s;
+}
+// Two whole records and the start of a third, as a crash leaves the journal;
+// the first with a Windows line end and a blank line after it (an editor's),
+// the second as a later version may write it, with more than this one knows.
+std::string CutJournal(const std::string&) {
+    TJournalRecord r = JournalRecordOf(UnitWritten(), "batch", "fleet.ini");
+    const std::string line = JournalLine(r);
+    std::string later = line;
+    later.insert(later.find("\"verified\"]") + 10, ",\"\",{\"by\":[1]}");
+    later.insert(1, "\"site\":{\"id\":7},");
+    return line + "\r\n\r\n" + later + "\n" + line.substr(0, line.size() / 2);
+}
+std::string NoJournal(const std::string&) {
+    return {};
+}
+
 using enum TFileCase::TAction;
 // The access point always holds a character Windows-1251 does not have.
 // clang-format off
@@ -462,6 +493,10 @@ const TFileCase FileCases[] = {
     {"Windows-1251 behind a UTF-8 mark", "set.ini", Load, false, {"set.ini", "не загружен", "UTF-8"}, "0777", MarkOnWindows1251},
     {"UTF-8 without its mark", "set.ini", Load, false, {"set.ini", "не загружен", "BOM"}, "0777", Utf8},
     {"current.ini over the size limit at the start", "current.ini", Start, false, {"current.ini", "не загружен", "4 МБ"}, nullptr, Huge},
+    {"a journal a crash cut short", "journal.jsonl", Write, false, {}, nullptr, CutJournal},
+    {"no journal yet", "journal.jsonl", Write, false, {}, nullptr, NoJournal},
+    {"a write handed over as the window closes", "journal.jsonl", WriteAtClose, false, {}, nullptr, CutJournal},
+    {"read-only journal", "journal.jsonl", Write, true, {"journal.jsonl", "защищён от записи", "0321"}, nullptr, CutJournal},
 };
 // clang-format on
 
@@ -477,7 +512,8 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
     rig.Form->formGPRS->etAccessPoint->SetText("internet");
     rig.Form->SaveSettings(rig.Home.File("full.ini"));
     const std::string file = rig.Home.File(c.File);
-    rig.Home.Write(c.File, c.Bytes(rig.Home.Read("full.ini")));
+    if (const std::string bytes = c.Bytes(rig.Home.Read("full.ini")); !bytes.empty())
+        rig.Home.Write(c.File, bytes);
     if (c.ReadOnly)
         chmod(file.c_str(), 0444);
     const std::string before = rig.Home.Read(c.File);
@@ -490,10 +526,19 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
     f.formCommon->etObjNum->SetText("0777");
     f.formGPRS->etAccessPoint->SetText("интернет ☺");
     f.ChooseSettingsFile = [&](const TFileDialogSetup&) { return file; };
-    if (c.Action == Save)
+    const mode_t mask = umask(022);
+    if (c.Action == Save) {
         f.mnuSave->trigger();
-    else if (c.Action == Load)
+    } else if (c.Action == Load) {
         f.mnuLoad->trigger();
+    } else if (c.Action == Write) {
+        f.Journal().Receiver()(UnitWritten());
+        rig.Drain();
+    } else if (c.Action == WriteAtClose) {
+        f.Journal().Receiver()(UnitWritten());
+        rig.Form.reset();
+    }
+    umask(mask);
     if (c.ObjNum) {
         EXPECT_EQ(f.formCommon->etObjNum->Text(), c.ObjNum);
         if (c.Says.empty()) {
@@ -519,7 +564,24 @@ TEST_P(SettingsFiles, ComeToWhatTheOperatorCanTrust) {
         for (const std::string& words : c.Says)
             EXPECT_NE(said[0].find(words), std::string::npos) << words << " not in: " << said[0];
     }
-    if (c.ReadOnly || c.Action != Save) {
+    if ((c.Action == Write || c.Action == WriteAtClose) && !c.ReadOnly) {
+        // Appended after what was there, on a line of its own; only whole
+        // records are read, and a journal made now is the user's alone.
+        EXPECT_EQ(rig.Home.Read(c.File).rfind(before, 0), 0u) << "the journal was rewritten";
+        const TJournal journal = ReadJournal(file);
+        EXPECT_EQ(journal.Records.size(), before.empty() ? 1u : 3u);
+        EXPECT_EQ(journal.Damaged, before.empty() ? 0 : 1);
+        ASSERT_FALSE(journal.Records.empty());
+        const TJournalRecord& added = journal.Records.back();
+        EXPECT_EQ(added.Program, "window");
+        EXPECT_EQ(added.ObjNum, "0321");
+        EXPECT_EQ(journal.Params(added).at(1).Outcome, TParamOutcome::Differs);
+        if (before.empty()) {
+            struct stat st {};
+            ASSERT_EQ(stat(file.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+        }
+    } else if (c.ReadOnly || c.Action != Save) {
         EXPECT_EQ(rig.Home.Read(c.File), before) << "the file was changed";
     } else { // saved all but the field that cannot be stored, which keeps its value
         const TIniFile ini(file);

@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "ProgramRun.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
 #include "batch/BatchOptions.h"
@@ -31,26 +32,16 @@
 
 namespace {
 
-struct TRun {
-    int Exit = -1; // -1 also when it could not start or ended abnormally
-    std::string Out, Err;
-};
+using TRun = TProgramRun;
 
 // The program run to its end, started as it starts the units of a list. A
 // unit takes about 7 s against the simulator, and the program ends a unit
-// that takes longer than its --limit.
+// that takes longer than its --limit. Its own files (the journal) go to a
+// folder of the tests', never beside the program, unless a test names one.
 TRun Batch(const std::vector<std::string>& Args) {
-    TRun run;
-    QEventLoop loop;
-    TUnitProcess process([&](const std::string& Line) { run.Out += Line + "\n"; },
-                         [&](int Code, bool Crashed, const std::string& Errors) {
-                             run.Exit = Crashed ? -1 : Code;
-                             run.Err = Errors;
-                             loop.quit();
-                         });
-    if (process.Start(ORB_BATCH, Args))
-        loop.exec();
-    return run;
+    static const TTempDir home("orb-batch-home-");
+    qputenv("ORBELIN_HOME", QByteArray::fromStdString(home.Path()));
+    return RunProgram(ORB_BATCH, Args);
 }
 
 std::string FileText(const QJsonValue& Path) {
@@ -145,14 +136,16 @@ TEST(Batch, ReadByCallWriteWithOverridesAndDiff) {
 
 // A unit that cannot be reached, or that does not keep what it is sent:
 // the exit code and the report's outcome say which, and a unit that was
-// not wholly verified has not been told to commit.
+// not wholly verified has not been told to commit. The journal has a record
+// of each unit a write reached, with what became of its commit.
 struct TUnitFault {
     const char* Name;
     std::function<void(TSimulator&)> Arrange;
     bool NoPort;
     int Exit;
     const char* Outcome;
-    const char* Said; // in the report's message
+    const char* Said;    // in the report's message
+    const char* Journal; // in what "orbelin-batch journal" prints
 };
 
 class BatchUnitFault : public testing::TestWithParam<TUnitFault> {};
@@ -162,37 +155,41 @@ TEST_P(BatchUnitFault, ExitCodeAndReport) {
     TSimulator unit;
     GetParam().Arrange(unit);
     dir.Write("set.ini", FleetSet());
-    const TRun run =
-        Batch({"write", "--port", GetParam().NoPort ? dir.File("no-port") : unit.SlavePath(),
-               "--in", dir.File("set.ini"), "--report", dir.File("report.json")});
+    const TRun run = Batch(
+        {"write", "--port", GetParam().NoPort ? dir.File("no-port") : unit.SlavePath(), "--in",
+         dir.File("set.ini"), "--report", dir.File("report.json"), "--home", dir.Path()});
     EXPECT_EQ(run.Exit, GetParam().Exit) << run.Out << run.Err;
     const QJsonObject u = Report(dir, "report.json").value("units").toArray().at(0).toObject();
     EXPECT_EQ(u.value("outcome").toString(), GetParam().Outcome);
     EXPECT_TRUE(u.value("message").toString().contains(QString::fromUtf8(GetParam().Said)))
         << u.value("message").toString().toStdString();
     EXPECT_EQ(unit.Unit().CommitCount(), 0);
+    const TRun journal = Batch({"journal", "--home", dir.Path()});
+    EXPECT_NE(journal.Out.find(GetParam().Journal), std::string::npos) << journal.Out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, BatchUnitFault,
     testing::Values(
-        TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM"},
+        TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM",
+                   "0 record(s)"},
         TUnitFault{"WrongFirmware", [](TSimulator& s) { s.Unit().SetVersionText("OTHER 1.0"); },
-                   false, 3, "no connection", "версия прошивки"},
+                   false, 3, "no connection", "версия прошивки", "0 record(s)"},
         TUnitFault{"LineDropsDuringWrite",
                    [](TSimulator& s) {
                        s.Unit().AddFault(
                            {.Kind = TSimFaultKind::DropLine, .Command = "", .Skip = 5});
                    },
-                   false, 1, "failed", "link lost"},
+                   false, 1, "failed", "link lost", "commit not sent, failed"},
         TUnitFault{"WriteRefused",
                    [](TSimulator& s) {
                        s.Unit().AddFault(
                            {.Kind = TSimFaultKind::Error, .Command = "+O0", .Count = -1});
                    },
-                   false, 1, "failed", "НЕ ВСЕ ПАРАМ"},
+                   false, 1, "failed", "НЕ ВСЕ ПАРАМ",
+                   "commit not sent, failed: 29 written, 29 verified, 1 failed"},
         TUnitFault{"CommitRefused", [](TSimulator& s) { s.Unit().SetCommitFails(true); }, false, 1,
-                   "failed", "EEPROM"}),
+                   "failed", "EEPROM", "commit not confirmed, failed: 30 written, 30 verified"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
@@ -207,8 +204,9 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
                                b.SlavePath() + ";0102\r\n" + c.SlavePath() + ";0103\r\n");
 
     const mode_t mask = umask(022);
-    const TRun run = Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
-                            "--report", dir.File("report.json"), "--log-dir", dir.File("logs")});
+    const TRun run =
+        Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"), "--report",
+               dir.File("report.json"), "--log-dir", dir.File("logs"), "--home", dir.Path()});
     umask(mask);
     EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
     EXPECT_EQ(a.Unit().Value("etObjNum"), "0101");
@@ -242,6 +240,35 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
             EXPECT_EQ(*bits, 0600u);
         }
     }
+
+    // Each unit is in the journal, by the number it holds: the one that
+    // kept its own under it, with the number it was sent and was not given.
+    const TRun all = Batch({"journal", "--home", dir.Path()});
+    EXPECT_NE(all.Out.find("3 record(s)"), std::string::npos) << all.Out << all.Err;
+    const TRun first = Batch({"journal", "--home", dir.Path(), "--unit", "101"});
+    EXPECT_NE(first.Out.find("batch  write all  port " + a.SlavePath() + "  unit 0101"),
+              std::string::npos)
+        << first.Out;
+    EXPECT_NE(first.Out.find("commit confirmed, verified: 30 written, 30 verified, 0 failed"),
+              std::string::npos)
+        << first.Out;
+    EXPECT_NE(first.Out.find("formGPRS/etPswdGPRS       ***  verified"), std::string::npos)
+        << first.Out;
+    const TRun kept = Batch({"journal", "--home", dir.Path(), "--unit", "0123"});
+    EXPECT_NE(kept.Out.find("port " + b.SlavePath() + "  unit 0123"), std::string::npos)
+        << kept.Out;
+    EXPECT_NE(kept.Out.find("commit not sent, failed"), std::string::npos) << kept.Out;
+    EXPECT_NE(kept.Out.find("formCommon/etObjNum       0102  differs (устройство хранит «0123»)"),
+              std::string::npos)
+        << kept.Out;
+    EXPECT_NE(kept.Out.find("1 record(s)"), std::string::npos) << kept.Out;
+    EXPECT_NE(
+        Batch({"journal", "--home", dir.Path(), "--since", "01.01.2999"}).Out.find("0 record(s)"),
+        std::string::npos);
+    const TRun csv = Batch({"journal", "--home", dir.Path(), "--since", "2000-01-01", "--csv",
+                            dir.File("journal.csv")});
+    EXPECT_NE(csv.Out.find("3 record(s) written"), std::string::npos) << csv.Out << csv.Err;
+    EXPECT_EQ(dir.Read("journal.csv").rfind("\xEF\xBB\xBF", 0), 0u);
 }
 
 // Input that cannot be written as it stands: refused with exit code 2, and
@@ -323,7 +350,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "--set: bogus: нет такого параметра (все столбцы: orbelin-batch columns)"},
         TBadInput{"PortBesideList", "port\n{A}\n", {"--port", "{B}"}, "exclude each other"},
         TBadInput{
-            "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"}),
+            "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"},
+        // Units written and not journalled would leave no account of them.
+        TBadInput{"JournalUnwritable",
+                  "port\n{A}\n",
+                  {"--home", "/nonexistent"},
+                  "cannot write the journal /nonexistent/journal.jsonl"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 // A port's log is named after the port, never after a Windows device: such

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "../app/MainWindowRig.h"
+#include "ProgramRun.h"
 #include "SimulatedUnit.h"
+#include "app/Journal.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_Records.h"
@@ -36,6 +38,27 @@ protected:
     TForm1& F = *Rig.Form;
     TModalAnswer Answers{[](QWidget*) {}};
 };
+
+// The journal once it holds Count records: the window appends a record as
+// it drains the queue after the write.
+TJournal JournalOf(TMainWindowRig& Rig, std::size_t Count) {
+    TJournal journal;
+    WaitUntil(
+        [&] {
+            Rig.Drain();
+            journal = ReadJournal(JournalFile());
+            return journal.Records.size() >= Count;
+        },
+        5000);
+    return journal;
+}
+
+const TParamResult* Param(const std::vector<TParamResult>& Params, const std::string& Name) {
+    for (const TParamResult& p : Params)
+        if (p.Name == Name)
+            return &p;
+    return nullptr;
+}
 
 void RunEventLoop(int Ms) {
     QEventLoop loop;
@@ -144,6 +167,34 @@ TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
     EXPECT_EQ(Sim.Unit().Value("+G"), "apn.example");
     EXPECT_EQ(Sim.Unit().CommitCount(), 1);
     EXPECT_TRUE(F.formGPRS->FWasWritten);
+
+    // The write is in the journal, each parameter with its outcome.
+    const TJournal journal = JournalOf(Rig, 1);
+    ASSERT_EQ(journal.Records.size(), 1u);
+    const TJournalRecord& r = journal.Records[0];
+    EXPECT_EQ(r.Program, "window");
+    EXPECT_EQ(r.Request, "write all");
+    EXPECT_EQ(r.Port, Sim.SlavePath());
+    EXPECT_EQ(r.ObjNum, "0077");
+    EXPECT_EQ(r.Generation, generation);
+    EXPECT_EQ(r.Firmware.find("REV 07."), 8u) << r.Firmware;
+    EXPECT_TRUE(r.Committed);
+    EXPECT_EQ(r.Outcome, "verified");
+    EXPECT_EQ(r.Verified, static_cast<int>(writes[generation]));
+    EXPECT_EQ(r.Failed, 0);
+    const TParamResult* apn = Param(journal.Params(r), "etAccessPoint");
+    ASSERT_NE(apn, nullptr);
+    EXPECT_EQ(apn->Value, "apn.example");
+    EXPECT_EQ(apn->Outcome, TParamOutcome::Verified);
+    // orbelin-batch reads the same file.
+    const TProgramRun listed =
+        RunProgram(ORB_BATCH, {"journal", "--home", Rig.Home.Path(), "--unit", "77"});
+    EXPECT_EQ(listed.Exit, 0) << listed.Err;
+    EXPECT_NE(listed.Out.find("window  write all  port " + Sim.SlavePath() + "  unit 0077"),
+              std::string::npos)
+        << listed.Out;
+    EXPECT_NE(listed.Out.find("formGPRS/etAccessPoint"), std::string::npos) << listed.Out;
+    EXPECT_NE(listed.Out.find("1 record(s)"), std::string::npos) << listed.Out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, MainWindow, ::testing::Values(41, 18, 30));
@@ -228,6 +279,24 @@ TEST_F(MainWindow, CheckedWritesAreCommittedOnlyWhenTheUnitHoldsThem) {
     EXPECT_EQ(Sim.Unit().CommitCount(), 1) << "no commit";
     EXPECT_EQ(F.WriteState(), 0);
     EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clBlue);
+
+    // Each of the four writes is in the journal with what became of the
+    // access point, and whether the unit committed.
+    const TJournal journal = JournalOf(Rig, 4);
+    ASSERT_EQ(journal.Records.size(), 4u);
+    const std::pair<TParamOutcome, const char*> became[] = {{TParamOutcome::Verified, "verified"},
+                                                            {TParamOutcome::Differs, "failed"},
+                                                            {TParamOutcome::Differs, "failed"},
+                                                            {TParamOutcome::Refused, "failed"}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const TJournalRecord& r = journal.Records[i];
+        EXPECT_EQ(r.Request, "write page");
+        EXPECT_EQ(r.Outcome, became[i].second) << i;
+        EXPECT_EQ(r.Committed, i == 0) << i;
+        const TParamResult* written = Param(journal.Params(r), "etAccessPoint");
+        ASSERT_NE(written, nullptr);
+        EXPECT_EQ(written->Outcome, became[i].first) << i;
+    }
 }
 
 TEST_F(MainWindow, ConsoleRowOneReadsTheVersion) {

@@ -3,6 +3,8 @@
 // the hint window's links, and texts that must not reach the unit.
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "PagesRig.h"
 #include "SimulatedUnit.h"
 #include "pages/HintWindow.h"
@@ -131,6 +133,13 @@ TEST(DeviceParams, GPRSSwitchAcceptsOnlyItsTwoAnswers) {
 TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
     TParamCase c;
     TformCommon& p = *c.Rig.formCommon;
+    // What the device hands over at the end of each write, for the journal.
+    std::mutex lock;
+    std::vector<TWriteSummary> handed;
+    c.Rig.Device->SetWriteEnded([&](TWriteSummary s) {
+        std::lock_guard hold(lock);
+        handed.push_back(std::move(s));
+    });
     c.Run(&p, rqReadPage);
     c.Rig.Select(&p);
     p.FWasRead = false;
@@ -157,6 +166,18 @@ TEST(DeviceParams, SingleParameterThroughTheHintLinks) {
     EXPECT_EQ(c.Sim.Unit().Commands(), (TLines{"+l00E7", "+J"}));
     EXPECT_EQ(p.etLat->Tag(), 3);
     EXPECT_EQ(c.Rig.WriteState.load(), 1);
+
+    std::lock_guard hold(lock);
+    ASSERT_EQ(handed.size(), 1u) << "the write only, not the reads";
+    const TWriteSummary& s = handed[0];
+    EXPECT_EQ(s.Request, rqWriteParam);
+    EXPECT_EQ(s.Port, c.Sim.SlavePath());
+    EXPECT_EQ(s.ObjNum, "0123") << "as read on this connection";
+    EXPECT_TRUE(s.CommitSent && s.Committed);
+    ASSERT_EQ(s.Params.size(), 1u) << "the one parameter";
+    EXPECT_EQ(s.Params[0].Name, "etLat");
+    EXPECT_EQ(s.Params[0].Value, "231");
+    EXPECT_EQ(s.Params[0].Outcome, TParamOutcome::Written);
 }
 
 TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {

@@ -1,0 +1,357 @@
+#include "app/Journal.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "queue/Protocol.h"
+#include "toolkit/DateTimeText.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/JsonLine.h"
+#include "toolkit/ProgramFolder.h"
+
+const char* const JournalFileName = "journal.jsonl";
+
+namespace {
+
+const char* CommitWord(const TJournalRecord& r) {
+    return r.Committed ? "confirmed" : r.CommitSent ? "not confirmed" : "not sent";
+}
+
+void Count(TJournalRecord& r, TParamOutcome Outcome) {
+    r.Written += SentToUnit(Outcome);
+    r.Verified += Outcome == TParamOutcome::Verified;
+    r.Failed += FailedOutcome(Outcome);
+}
+
+// The parameters of a record: [page, control, value, outcome(, note)] each;
+// what a later version adds after those is skipped.
+bool ReadParams(TJsonReader& Json, TJournalRecord& r, bool Keep) {
+    std::string cell[5];
+    return Json.Array([&] {
+        int n = 0;
+        const bool ok = Json.Array([&] { return n < 5 ? Json.String(cell[n++]) : Json.Skip(); });
+        if (!ok || n < 4)
+            return false;
+        const TParamOutcome outcome = OutcomeFromName(cell[3]);
+        Count(r, outcome);
+        if (Keep)
+            r.Params.push_back({cell[0], cell[1], cell[2], outcome, n > 4 ? cell[4] : ""});
+        return true;
+    });
+}
+
+bool ReadInt(TJsonReader& Json, int& Value) {
+    long long number = 0;
+    if (!Json.Integer(number))
+        return false;
+    Value = static_cast<int>(std::clamp<long long>(number, -1, 1 << 30));
+    return true;
+}
+
+// A CSV cell: quoted when it holds the separator, a quote, a line break or
+// blanks at its ends.
+std::string Cell(const std::string& Text) {
+    const bool quote = Text.find_first_of(";\"\r\n") != std::string::npos ||
+                       (!Text.empty() && (Text.front() == ' ' || Text.back() == ' '));
+    if (!quote)
+        return Text;
+    std::string out = "\"";
+    for (char c : Text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+void TJournalRecord::Stamp(std::chrono::system_clock::time_point When) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::seconds>(When.time_since_epoch()).count());
+    Time = local.toUTC().toString(Qt::ISODate).toStdString();
+    LocalTime = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate).toStdString();
+}
+
+std::string JournalFile() {
+    return ProgramFolder() + JournalFileName;
+}
+
+std::string JournalLine(const TJournalRecord& r) {
+    std::string line;
+    line.reserve(512 + 64 * r.Params.size());
+    const auto text = [&](const char* Key, const std::string& Value) {
+        line += line.empty() ? "{\"" : ",\"";
+        line += Key;
+        line += "\":";
+        line += JsonQuoted(Value);
+    };
+    const auto number = [&](const char* Key, int Value) {
+        line += ",\"";
+        line += Key;
+        line += "\":" + std::to_string(Value);
+    };
+    text("time", r.Time);
+    text("local", r.LocalTime);
+    text("program", r.Program);
+    text("request", r.Request);
+    text("port", r.Port);
+    text("phone", r.Phone);
+    text("unit", r.ObjNum);
+    text("firmware", r.Firmware);
+    number("revision", r.Revision);
+    number("generation", r.Generation);
+    text("set", r.SetFile);
+    text("commit", CommitWord(r));
+    text("outcome", r.Outcome);
+    text("message", r.Message);
+    line += ",\"params\":[";
+    for (std::size_t i = 0; i < r.Params.size(); ++i) {
+        const TParamResult& p = r.Params[i];
+        line += i ? ",[" : "[";
+        line += JsonQuoted(p.Page) + "," + JsonQuoted(p.Name) + "," + JsonQuoted(p.Value) + "," +
+                JsonQuoted(OutcomeName(p.Outcome));
+        if (!p.Note.empty())
+            line += "," + JsonQuoted(p.Note);
+        line += "]";
+    }
+    line += "]}";
+    return line;
+}
+
+std::optional<TJournalRecord> ParseJournalLine(std::string_view Line, bool WithParams) {
+    TJournalRecord r;
+    TJsonReader json(Line);
+    std::string commit;
+    const bool ok = json.Object([&](const std::string& Key) {
+        if (Key == "time")
+            return json.String(r.Time);
+        if (Key == "local")
+            return json.String(r.LocalTime);
+        if (Key == "program")
+            return json.String(r.Program);
+        if (Key == "request")
+            return json.String(r.Request);
+        if (Key == "port")
+            return json.String(r.Port);
+        if (Key == "phone")
+            return json.String(r.Phone);
+        if (Key == "unit")
+            return json.String(r.ObjNum);
+        if (Key == "firmware")
+            return json.String(r.Firmware);
+        if (Key == "revision")
+            return ReadInt(json, r.Revision);
+        if (Key == "generation")
+            return ReadInt(json, r.Generation);
+        if (Key == "set")
+            return json.String(r.SetFile);
+        if (Key == "commit")
+            return json.String(commit);
+        if (Key == "outcome")
+            return json.String(r.Outcome);
+        if (Key == "message")
+            return json.String(r.Message);
+        if (Key == "params")
+            return ReadParams(json, r, WithParams);
+        return json.Skip();
+    });
+    // A record says at least when it was written and by which program.
+    if (!ok || !json.AtEnd() || r.Time.empty() || r.Program.empty())
+        return std::nullopt;
+    r.Committed = commit == "confirmed";
+    r.CommitSent = r.Committed || commit == "not confirmed";
+    r.Length = Line.size();
+    return r;
+}
+
+std::vector<TParamResult> TJournal::Params(const TJournalRecord& Record) const {
+    if (Record.Offset + Record.Length > Bytes.size())
+        return {};
+    const auto full =
+        ParseJournalLine(std::string_view(Bytes).substr(Record.Offset, Record.Length), true);
+    return full ? full->Params : std::vector<TParamResult>{};
+}
+
+TJournal ReadJournal(const std::string& FileName) {
+    TFileRead read = ReadFileBytes(FileName, MaxJournalBytes);
+    if (read.Status == TFileRead::Failed)
+        throw EFileError(FileName,
+                         "Не удалось прочитать журнал \"" + FileName + "\": " + read.Error);
+    TJournal journal;
+    journal.Bytes = std::move(read.Bytes);
+    journal.Truncated = read.Truncated;
+    const std::string_view text = journal.Bytes;
+    std::size_t at = 0;
+    // A last line without its line break was cut short by a crash: only
+    // lines the writer finished are read.
+    for (std::size_t end; (end = text.find('\n', at)) != std::string_view::npos; at = end + 1) {
+        const std::string_view line = text.substr(at, end - at);
+        if (line.find_first_not_of(" \t\r") == std::string_view::npos)
+            continue;
+        if (auto record = ParseJournalLine(line, false)) {
+            record->Offset = at;
+            journal.Records.push_back(std::move(*record));
+        } else {
+            ++journal.Damaged;
+        }
+    }
+    if (at < text.size())
+        ++journal.Damaged;
+    return journal;
+}
+
+void AppendJournal(const std::string& FileName, const TJournalRecord& Record) {
+    try {
+        AppendFileLine(FileName, JournalLine(Record));
+    } catch (const EFileError& e) {
+        throw EFileError(FileName, std::string(e.what()) + ". Запись о блоке " +
+                                       (Record.ObjNum.empty() ? "" : Record.ObjNum + " ") +
+                                       "на порту " + Record.Port + " не внесена в журнал.");
+    }
+}
+
+TJournalRecord JournalRecordOf(const TWriteSummary& s, const std::string& Program,
+                               const std::string& SetFile) {
+    TJournalRecord r;
+    r.Stamp(s.Ended);
+    r.Program = Program;
+    r.Request = s.Request == rqWriteAll     ? "write all"
+                : s.Request == rqWriteParam ? "write parameter"
+                                            : "write page";
+    r.Port = s.Port;
+    r.Phone = s.Phone;
+    r.ObjNum = s.ObjNum;
+    r.Firmware = s.Version;
+    r.Revision = s.Revision;
+    r.Generation = s.Generation;
+    r.SetFile = SetFile;
+    r.CommitSent = s.CommitSent;
+    r.Committed = s.Committed;
+    r.Params = s.Params;
+    bool failed = false;
+    for (const TParamResult& p : s.Params) {
+        Count(r, p.Outcome);
+        failed = failed || FailedOutcome(p.Outcome);
+    }
+    // Verified: every parameter sent was read back and found as sent (a
+    // checked write is committed only then).
+    r.Outcome = s.LinkLost                 ? "link lost"
+                : failed || !s.Committed   ? "failed"
+                : s.Verified && r.Verified ? "verified"
+                                           : "written";
+    return r;
+}
+
+std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records) {
+    // One column per parameter, in the order they first come up.
+    std::vector<std::vector<TParamResult>> params;
+    std::vector<std::string> names;
+    std::map<std::string, std::size_t> column;
+    for (const TJournalRecord* r : Records) {
+        params.push_back(r->Params.empty() ? Journal.Params(*r) : r->Params);
+        for (const TParamResult& p : params.back())
+            if (column.emplace(p.Page + "/" + p.Name, names.size()).second)
+                names.push_back(p.Name);
+    }
+    std::string csv = "\xEF\xBB\xBF";
+    const auto line = [&](const std::vector<std::string>& Cells) {
+        for (std::size_t i = 0; i < Cells.size(); ++i)
+            csv += (i ? ";" : "") + Cell(Cells[i]);
+        csv += "\r\n";
+    };
+    std::vector<std::string> head{"Время",     "Время UTC", "Программа",     "Запрос",
+                                  "Порт",      "Телефон",   "Номер объекта", "Прошивка",
+                                  "Поколение", "Набор",     "Записано",      "Проверено",
+                                  "Ошибок",    "EEPROM",    "Итог",          "Причина"};
+    const std::size_t fixed = head.size();
+    head.insert(head.end(), names.begin(), names.end());
+    line(head);
+    for (std::size_t i = 0; i < Records.size(); ++i) {
+        const TJournalRecord& r = *Records[i];
+        std::vector<std::string> cells{LocalTimeText(r),
+                                       r.Time,
+                                       ProgramText(r.Program),
+                                       RequestText(r.Request),
+                                       r.Port,
+                                       r.Phone,
+                                       r.ObjNum,
+                                       r.Firmware,
+                                       r.Generation < 0 ? "" : std::to_string(r.Generation),
+                                       r.SetFile,
+                                       std::to_string(r.Written),
+                                       std::to_string(r.Verified),
+                                       std::to_string(r.Failed),
+                                       CommitText(r),
+                                       OutcomeText(r.Outcome),
+                                       r.Message};
+        cells.resize(fixed + names.size());
+        for (const TParamResult& p : params[i]) {
+            std::string& cell = cells[fixed + column[p.Page + "/" + p.Name]];
+            cell = p.Value;
+            if (p.Outcome != TParamOutcome::Verified && p.Outcome != TParamOutcome::Written)
+                cell += " (" + OutcomeText(p.Outcome) + (p.Note.empty() ? "" : ": " + p.Note) + ")";
+        }
+        line(cells);
+    }
+    return csv;
+}
+
+std::string ProgramText(const std::string& Program) {
+    return Program == "window" ? "окно" : Program == "batch" ? "orbelin-batch" : Program;
+}
+
+std::string RequestText(const std::string& Request) {
+    return Request == "write page"        ? "запись страницы"
+           : Request == "write parameter" ? "запись параметра"
+           : Request == "write all"       ? "запись всех"
+                                          : Request;
+}
+
+std::string CommitText(const TJournalRecord& Record) {
+    return Record.Committed ? "сохранено" : Record.CommitSent ? "не подтверждено" : "не выполнено";
+}
+
+std::string OutcomeText(const std::string& Outcome) {
+    return Outcome == "verified"    ? "проверено"
+           : Outcome == "written"   ? "записано"
+           : Outcome == "failed"    ? "ошибка"
+           : Outcome == "link lost" ? "связь потеряна"
+                                    : Outcome;
+}
+
+std::string OutcomeText(TParamOutcome Outcome) {
+    switch (Outcome) {
+    case TParamOutcome::None:
+        return "—";
+    case TParamOutcome::Read:
+        return "прочитан";
+    case TParamOutcome::ReadFailed:
+        return "не прочитан";
+    case TParamOutcome::Rejected:
+        return "отклонён";
+    case TParamOutcome::NotShown:
+        return "оставлен в блоке";
+    case TParamOutcome::Written:
+        return "записан";
+    case TParamOutcome::Refused:
+        return "отказ";
+    case TParamOutcome::NotSent:
+        return "не отправлен";
+    case TParamOutcome::Verified:
+        return "проверен";
+    case TParamOutcome::Differs:
+        return "отличается";
+    }
+    return "—";
+}
+
+std::string LocalTimeText(const TJournalRecord& Record) {
+    TLocalTime t;
+    if (std::sscanf(Record.LocalTime.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &t.Year, &t.Month, &t.Day,
+                    &t.Hour, &t.Minute, &t.Second) != 6)
+        return Record.LocalTime;
+    return FormatDateTime(t);
+}

@@ -1,0 +1,120 @@
+#pragma once
+// The journal of units written: one record for every write that reached a
+// unit, whichever program made it (the window: a page, one parameter, every
+// page; orbelin-batch: each unit of a run), in one file beside current.ini.
+// A record holds when, which program, port and phone, the unit's object
+// number and firmware as known on that connection, the set loaded, each
+// parameter written with its value and outcome (passwords as "***"),
+// whether the commit was sent and confirmed, and the outcome. It is made
+// from the typed outcomes of the write, never from what a screen showed.
+//
+// The file is JSON lines, UTF-8: one JSON object per line, appended and
+// never rewritten. A line is one whole record or none: the writer appends it
+// in one write and flushes it to the disk; a line a crash cut short is not a
+// JSON object and is skipped by the reader, and the next append starts on a
+// line of its own, so that nothing before it is lost. Keys may be added to
+// the records later; readers skip what they do not know. For people the
+// journal is exported as CSV (JournalCsv): the window's journal window and
+// "orbelin-batch journal --csv" write it.
+//
+//   {"time":"2026-03-01T10:15:00Z","local":"2026-03-01T13:15:00+03:00",
+//    "program":"window","request":"write all","port":"/dev/ttyUSB0",
+//    "phone":"","unit":"0123","firmware":"ORBELIN REV 07.41","revision":41,
+//    "generation":0,"set":"/home/op/fleet.ini","commit":"confirmed",
+//    "outcome":"verified","message":"",
+//    "params":[["formCommon","etObjNum","0123","verified"],...]}
+//
+// (one line in the file). Each parameter is [page, control, value, outcome]
+// and a fifth element, the note, when there is one; "commit" is "confirmed",
+// "not confirmed" or "not sent"; "outcome" is "verified", "written",
+// "failed" or "link lost".
+//
+// Threading: no shared state; the file functions may run on any thread.
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/WriteSummary.h"
+
+struct TJournalRecord {
+    std::string Time;      // UTC, "2026-03-01T10:15:00Z"
+    std::string LocalTime; // the same moment in the writer's local time, with its offset
+    std::string Program;   // "window" or "batch"
+    std::string Request;   // "write page", "write parameter", "write all"
+    std::string Port;
+    std::string Phone; // empty: on the cable
+    std::string ObjNum;
+    std::string Firmware;
+    int Revision = 0;
+    int Generation = -1;
+    std::string SetFile; // the set the values came from, when one was loaded
+    bool CommitSent = false;
+    bool Committed = false;
+    std::string Outcome;
+    std::string Message; // why, when it went wrong
+    std::vector<TParamResult> Params;
+
+    // Counted from the parameters' outcomes as the record is read (also
+    // when the parameters themselves are left in the file).
+    int Written = 0, Verified = 0, Failed = 0;
+    // Where its line lies in the file it was read from.
+    std::size_t Offset = 0, Length = 0;
+
+    // Time and LocalTime of a moment.
+    void Stamp(std::chrono::system_clock::time_point When);
+};
+
+// The journal's name in the program's folder, and that file.
+extern const char* const JournalFileName;
+std::string JournalFile();
+
+// The record as its line (without the line break), and back: nothing when
+// the line is not one whole record. Without WithParams the parameters are
+// checked and counted but not kept.
+std::string JournalLine(const TJournalRecord& Record);
+std::optional<TJournalRecord> ParseJournalLine(std::string_view Line, bool WithParams = true);
+
+// The largest journal read: a decade of heavy use and more.
+constexpr std::size_t MaxJournalBytes = 512u << 20;
+
+// The journal as read: the records of its whole lines, oldest first (the
+// order they were appended in), without their parameters, which Params
+// takes from the file's text when they are wanted.
+struct TJournal {
+    std::string Bytes;
+    std::vector<TJournalRecord> Records;
+    int Damaged = 0;        // lines that are no record: cut short by a crash, or edited
+    bool Truncated = false; // the file is larger than MaxJournalBytes: its end was not read
+    std::vector<TParamResult> Params(const TJournalRecord& Record) const;
+};
+
+// Reads the journal; a missing one has no records. Throws EFileError when
+// it exists but cannot be read.
+TJournal ReadJournal(const std::string& FileName);
+// Appends one record (see AppendFileLine). Throws EFileError.
+void AppendJournal(const std::string& FileName, const TJournalRecord& Record);
+
+// The record of a write the device handed over, from a program ("window",
+// "batch") with the set it loaded (empty: none).
+TJournalRecord JournalRecordOf(const TWriteSummary& Summary, const std::string& Program,
+                               const std::string& SetFile);
+
+// The records as a spreadsheet opens them: UTF-8 with a byte-order mark,
+// ";" between the cells (the list separator of a Russian system), CR LF, a
+// header line, one line per record; after the columns of the record one
+// column per parameter (its control's name) holding its value and, unless
+// it was written as it should, its outcome.
+std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records);
+
+// How people read the words of a record (in Russian, as the window speaks).
+std::string ProgramText(const std::string& Program);
+std::string RequestText(const std::string& Request);
+std::string CommitText(const TJournalRecord& Record);
+std::string OutcomeText(const std::string& Outcome);
+std::string OutcomeText(TParamOutcome Outcome);
+// The local time of the record as the window shows times: "01.03.2026 13:15:00".
+std::string LocalTimeText(const TJournalRecord& Record);

@@ -1,0 +1,361 @@
+#include "app/JournalDlg.h"
+
+#include <QAbstractTableModel>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "device/PageTable.h"
+#include "device/ParamForm.h"
+#include "device/ParamTable.h"
+#include "pages/SettingsPage.h"
+#include "queue/Appliers.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/TextUtil.h"
+
+namespace {
+
+enum TColumn {
+    colTime,
+    colProgram,
+    colRequest,
+    colPort,
+    colPhone,
+    colUnit,
+    colFirmware,
+    colSet,
+    colWritten,
+    colVerified,
+    colFailed,
+    colCommit,
+    colOutcome,
+    ColumnCount
+};
+
+// Header captions and widths (the widths measured on a few rows would
+// take as long as reading the journal).
+const std::pair<const char*, int> Columns[ColumnCount] = {
+    {"Время", 130}, {"Программа", 90}, {"Запрос", 110}, {"Порт", 110},    {"Телефон", 100},
+    {"Номер", 60},  {"Прошивка", 130}, {"Набор", 110},  {"Записано", 70}, {"Проверено", 75},
+    {"Ошибок", 60}, {"EEPROM", 110},   {"Итог", 110},
+};
+
+std::string FileNameOf(const std::string& Path) {
+    return StdStr(QFileInfo(QStr(Path)).fileName());
+}
+
+std::string CellText(const TJournalRecord& r, int Column) {
+    switch (Column) {
+    case colTime:
+        return LocalTimeText(r);
+    case colProgram:
+        return ProgramText(r.Program);
+    case colRequest:
+        return RequestText(r.Request);
+    case colPort:
+        return r.Port;
+    case colPhone:
+        return r.Phone;
+    case colUnit:
+        return r.ObjNum;
+    case colFirmware:
+        return r.Firmware;
+    case colSet:
+        return FileNameOf(r.SetFile);
+    case colWritten:
+        return std::to_string(r.Written);
+    case colVerified:
+        return std::to_string(r.Verified);
+    case colFailed:
+        return std::to_string(r.Failed);
+    case colCommit:
+        return CommitText(r);
+    case colOutcome:
+        return OutcomeText(r.Outcome);
+    default:
+        return {};
+    }
+}
+
+bool WentWell(const TJournalRecord& r) {
+    return r.Outcome == "verified" || r.Outcome == "written";
+}
+
+TParamPage* PageNamed(const TDevicePages& Pages, const std::string& Name,
+                      const TPageInfo** Info = nullptr) {
+    for (const TPageInfo& row : PageTable())
+        if (auto* page = dynamic_cast<TParamPage*>(row.Get(Pages)); page && page->Name() == Name) {
+            if (Info)
+                *Info = &row;
+            return page;
+        }
+    return nullptr;
+}
+
+} // namespace
+
+std::string JournalParamCaption(const TDevicePages& Pages, const TParamResult& Param) {
+    const TPageInfo* info = nullptr;
+    const TParamPage* page = PageNamed(Pages, Param.Page, &info);
+    const TParamDef* row = page ? ParamOfControl(info->Number, Param.Name) : nullptr;
+    if (!row || row->LampNames().empty())
+        return Param.Name;
+    const auto* lamp = page->Find<TLabel>(row->LampNames().front());
+    const std::string caption = lamp ? ShortCaption(lamp->Caption()) : std::string();
+    return caption.empty() ? Param.Name : caption + " (" + Param.Name + ")";
+}
+
+std::string JournalPageCaption(const TDevicePages& Pages, const std::string& Page) {
+    const TPageInfo* info = nullptr;
+    PageNamed(Pages, Page, &info);
+    return info && info->TreeCaption ? info->TreeCaption : Page;
+}
+
+class TdlgJournal::TModel : public QAbstractTableModel {
+public:
+    explicit TModel(TdlgJournal& Dialog) : QAbstractTableModel(&Dialog), FDialog(Dialog) {}
+
+    int rowCount(const QModelIndex& Parent) const override {
+        return Parent.isValid() ? 0 : FDialog.ShownCount();
+    }
+    int columnCount(const QModelIndex& Parent) const override {
+        return Parent.isValid() ? 0 : ColumnCount;
+    }
+    QVariant data(const QModelIndex& Index, int Role) const override {
+        if (!Index.isValid() || Index.row() >= FDialog.ShownCount())
+            return {};
+        const TJournalRecord& r = FDialog.Shown(Index.row());
+        switch (Role) {
+        case Qt::DisplayRole:
+            return QStr(CellText(r, Index.column()));
+        case Qt::ToolTipRole:
+            if (Index.column() == colSet)
+                return QStr(r.SetFile);
+            if (Index.column() == colOutcome && !r.Message.empty())
+                return QStr(r.Message);
+            return {};
+        case Qt::ForegroundRole:
+            if ((Index.column() == colOutcome && !WentWell(r)) ||
+                (Index.column() == colFailed && r.Failed > 0))
+                return QColor(Qt::red);
+            return {};
+        default:
+            return {};
+        }
+    }
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override {
+        if (Role != Qt::DisplayRole || Orientation != Qt::Horizontal || Section < 0 ||
+            Section >= ColumnCount)
+            return {};
+        return QStr(Columns[Section].first);
+    }
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    TdlgJournal& FDialog;
+};
+
+TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePages& Pages,
+                         std::string ConnectedUnit)
+    : TForm(Owner, "dlgJournal", Owner), lbFilter(new TLabel(this, "lbFilter")),
+      etFilter(new TEdit(this, "etFilter")), btnUnit(new TButton(this, "btnUnit")),
+      btnParams(new TButton(this, "btnParams")), btnCsv(new TButton(this, "btnCsv")),
+      btnClose(new TButton(this, "btnClose")), lbCount(new TLabel(this, "lbCount")),
+      tblRecords(new QTableView(this)), FPages(Pages), FConnectedUnit(std::move(ConnectedUnit)) {
+    // Placed by the system, at the size it is made with (centring it would
+    // shrink it to the little its table asks for).
+    SetBorder(TFormBorder::Sizeable);
+    SetCaption("Журнал записи в блоки");
+    ChooseCsvFile = [this](const TFileDialogSetup& Setup) { return ExecFileDialog(Setup, this); };
+
+    lbFilter->SetCaption("Номер объекта, порт или телефон:");
+    etFilter->OnChange = [this](QObject* s) { etFilterChange(s); };
+    btnUnit->SetCaption(FConnectedUnit.empty() ? "Подключённый блок"
+                                               : "Подключённый блок " + FConnectedUnit);
+    btnUnit->SetEnabled(!FConnectedUnit.empty());
+    btnUnit->setToolTip(FConnectedUnit.empty()
+                            ? QStr("Номер объекта подключённого блока ещё не известен: прочитайте "
+                                   "его из блока или запишите в блок")
+                            : QString());
+    btnUnit->OnClick = [this](QObject* s) { btnUnitClick(s); };
+    btnParams->SetCaption("Показать параметры");
+    btnParams->OnClick = [this](QObject* s) { btnParamsClick(s); };
+    btnCsv->SetCaption("Сохранить в CSV…");
+    btnCsv->OnClick = [this](QObject* s) { btnCsvClick(s); };
+    btnClose->SetCaption("Закрыть");
+    btnClose->SetModalResult(mrOk);
+    btnClose->SetCancel(true);
+
+    try {
+        FJournal = ReadJournal(File);
+    } catch (const EFileError& e) {
+        FReadError = e.what();
+    }
+    FModel = new TModel(*this);
+    tblRecords->setModel(FModel);
+    tblRecords->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblRecords->setSelectionMode(QAbstractItemView::SingleSelection);
+    tblRecords->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblRecords->setWordWrap(false);
+    tblRecords->verticalHeader()->setVisible(false);
+    tblRecords->verticalHeader()->setDefaultSectionSize(tblRecords->fontMetrics().height() + 6);
+    for (int c = 0; c < ColumnCount; ++c)
+        tblRecords->setColumnWidth(c, Columns[c].second);
+    tblRecords->horizontalHeader()->setStretchLastSection(true);
+    connect(tblRecords, &QTableView::doubleClicked, this,
+            [this] { Guarded(this, [this] { btnParamsClick(btnParams); }); });
+
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(lbFilter);
+    filterRow->addWidget(etFilter, 1);
+    filterRow->addWidget(btnUnit);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lbCount, 1);
+    buttons->addWidget(btnParams);
+    buttons->addWidget(btnCsv);
+    buttons->addWidget(btnClose);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(filterRow);
+    column->addWidget(tblRecords, 1);
+    column->addLayout(buttons);
+    resize(1100, 560);
+
+    ApplyFilter();
+}
+
+TdlgJournal::~TdlgJournal() = default;
+
+void TdlgJournal::ApplyFilter() {
+    const std::string text = TrimBlanks(etFilter->Text());
+    const auto matches = [&](const std::string& Field) {
+        return FindNoCaseAscii(Field, text) != std::string::npos;
+    };
+    FShown.clear();
+    for (auto r = FJournal.Records.rbegin(); r != FJournal.Records.rend(); ++r)
+        if (text.empty() || matches(r->ObjNum) || matches(r->Port) || matches(r->Phone))
+            FShown.push_back(&*r);
+    FModel->Reset();
+    if (!FShown.empty())
+        SelectRow(0);
+
+    std::string count = FReadError;
+    if (count.empty())
+        count = text.empty() ? "Записей: " + std::to_string(FShown.size())
+                             : "Записей: " + std::to_string(FShown.size()) + " из " +
+                                   std::to_string(FJournal.Records.size());
+    if (FJournal.Damaged > 0)
+        count += "; пропущено повреждённых строк: " + std::to_string(FJournal.Damaged);
+    if (FJournal.Truncated)
+        count += "; журнал длиннее " + std::to_string(MaxJournalBytes >> 20) +
+                 " МБ, прочитано его начало";
+    lbCount->SetCaption(count);
+    btnParams->SetEnabled(!FShown.empty());
+    btnCsv->SetEnabled(!FShown.empty());
+}
+
+int TdlgJournal::SelectedRow() const {
+    const QModelIndexList rows = tblRecords->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void TdlgJournal::SelectRow(int Row) {
+    tblRecords->selectRow(Row);
+    tblRecords->scrollTo(FModel->index(Row, 0));
+}
+
+void TdlgJournal::etFilterChange(QObject*) {
+    ApplyFilter();
+}
+
+void TdlgJournal::btnUnitClick(QObject*) {
+    etFilter->SetText(FConnectedUnit);
+    ApplyFilter();
+    for (int row = 0; row < ShownCount(); ++row)
+        if (Shown(row).ObjNum == FConnectedUnit) {
+            SelectRow(row);
+            ShowParams(Shown(row));
+            return;
+        }
+    ShowMessage("В журнале нет записей о блоке " + FConnectedUnit + ".");
+}
+
+void TdlgJournal::btnParamsClick(QObject*) {
+    if (const int row = SelectedRow(); row >= 0)
+        ShowParams(Shown(row));
+}
+
+void TdlgJournal::ShowParams(const TJournalRecord& Record) {
+    TdlgJournalParams view(this, Record, FJournal.Params(Record), FPages);
+    view.ShowModal();
+}
+
+void TdlgJournal::btnCsvClick(QObject*) {
+    const auto file = ChooseCsvFile({.Save = true,
+                                     .InitialDir = StdStr(QDir::homePath()),
+                                     .Filter = "Таблица CSV (*.csv)|*.csv",
+                                     .DefaultExt = "csv",
+                                     .ConfirmOverwrite = true});
+    if (file)
+        ReplaceFileContents(*file, JournalCsv(FJournal, FShown));
+}
+
+TdlgJournalParams::TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
+                                     const std::vector<TParamResult>& Params,
+                                     const TDevicePages& Pages)
+    : TForm(Owner, "dlgJournalParams", Owner), lbRecord(new TLabel(this, "lbRecord")),
+      tblParams(new QTableWidget(static_cast<int>(Params.size()), 4, this)),
+      btnClose(new TButton(this, "btnClose")) {
+    SetBorder(TFormBorder::Sizeable);
+    SetCaption("Параметры записи");
+    std::string about = LocalTimeText(Record) + ", " + ProgramText(Record.Program) + ", " +
+                        RequestText(Record.Request) + ", порт " + Record.Port;
+    if (!Record.Phone.empty())
+        about += ", телефон " + Record.Phone;
+    about += "\nБлок " +
+             (Record.ObjNum.empty() ? std::string("(номер не известен)") : Record.ObjNum) + ", " +
+             Record.Firmware + "; EEPROM: " + CommitText(Record) +
+             "; итог: " + OutcomeText(Record.Outcome);
+    if (!Record.SetFile.empty())
+        about += "\nНабор: " + Record.SetFile;
+    if (!Record.Message.empty())
+        about += "\n" + Record.Message;
+    lbRecord->SetCaption(about);
+    lbRecord->SetWordWrap(true);
+
+    tblParams->setHorizontalHeaderLabels({"Страница", "Параметр", "Значение", "Итог"});
+    tblParams->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblParams->verticalHeader()->setVisible(false);
+    for (std::size_t i = 0; i < Params.size(); ++i) {
+        const TParamResult& p = Params[i];
+        const int row = static_cast<int>(i);
+        const std::string outcome = OutcomeText(p.Outcome) + (p.Note.empty() ? "" : ": " + p.Note);
+        const std::string cells[] = {JournalPageCaption(Pages, p.Page),
+                                     JournalParamCaption(Pages, p), p.Value, outcome};
+        for (int c = 0; c < 4; ++c)
+            tblParams->setItem(row, c, new QTableWidgetItem(QStr(cells[c])));
+        if (FailedOutcome(p.Outcome))
+            tblParams->item(row, 3)->setForeground(Qt::red);
+    }
+    tblParams->resizeColumnsToContents();
+    tblParams->horizontalHeader()->setStretchLastSection(true);
+
+    btnClose->SetCaption("Закрыть");
+    btnClose->SetModalResult(mrOk);
+    btnClose->SetCancel(true);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(lbRecord);
+    column->addWidget(tblParams, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnClose);
+    column->addLayout(buttons);
+    resize(760, 520);
+}

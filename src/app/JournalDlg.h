@@ -1,0 +1,87 @@
+#pragma once
+// TdlgJournal: the journal of units written as a table, newest first, with
+// a filter by object number, port or phone; "Показать параметры" shows the
+// parameters of the selected record; "Подключённый блок" shows the newest
+// record of the unit connected (by its object number, once the unit has
+// given it or been given it); "Сохранить в CSV" writes the records shown
+// for a spreadsheet. It needs no unit: it reads the file only.
+//
+// TdlgJournalParams: the parameters of one record.
+//
+// Threading: GUI thread.
+
+#include <string>
+#include <vector>
+
+#include "app/Journal.h"
+#include "app/Settings.h"
+#include "device/DevicePages.h"
+#include "toolkit/Controls.h"
+
+class QTableView;
+class QTableWidget;
+
+class TdlgJournal : public TForm {
+public:
+    // The journal in File. Pages give the parameters their captions;
+    // ConnectedUnit: the object number of the unit connected, empty when
+    // none is known.
+    TdlgJournal(TForm* Owner, const std::string& File, const TDevicePages& Pages,
+                std::string ConnectedUnit);
+    ~TdlgJournal() override;
+
+    TLabel* lbFilter;
+    TEdit* etFilter;
+    TButton* btnUnit;
+    TButton* btnParams;
+    TButton* btnCsv;
+    TButton* btnClose;
+    TLabel* lbCount; // how many records are shown, and what could not be read
+    QTableView* tblRecords;
+
+    const TJournal& Journal() const { return FJournal; }
+    // The records shown, newest first.
+    int ShownCount() const { return static_cast<int>(FShown.size()); }
+    const TJournalRecord& Shown(int Row) const { return *FShown[static_cast<std::size_t>(Row)]; }
+    // The row of the record selected, -1 for none; selecting one.
+    int SelectedRow() const;
+    void SelectRow(int Row);
+
+    // Asks for the file "Сохранить в CSV" writes (a file dialog; tests put
+    // their own answer here).
+    TFileChooser ChooseCsvFile;
+
+    void etFilterChange(QObject* Sender);
+    void btnUnitClick(QObject* Sender);
+    void btnParamsClick(QObject* Sender);
+    void btnCsvClick(QObject* Sender);
+
+private:
+    class TModel;
+    void ApplyFilter();
+    void ShowParams(const TJournalRecord& Record);
+
+    TJournal FJournal;
+    std::string FReadError; // why the file could not be read
+    std::vector<const TJournalRecord*> FShown;
+    TModel* FModel = nullptr;
+    TDevicePages FPages;
+    std::string FConnectedUnit;
+};
+
+class TdlgJournalParams : public TForm {
+public:
+    TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
+                      const std::vector<TParamResult>& Params, const TDevicePages& Pages);
+
+    TLabel* lbRecord;
+    QTableWidget* tblParams;
+    TButton* btnClose;
+};
+
+// How the window names a parameter of a record: its caption on its page
+// and its control's name ("Номер объекта (etObjNum)"), and the page's
+// caption in the page tree; the names themselves where the pages do not
+// have them.
+std::string JournalParamCaption(const TDevicePages& Pages, const TParamResult& Param);
+std::string JournalPageCaption(const TDevicePages& Pages, const std::string& Page);

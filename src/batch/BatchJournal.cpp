@@ -1,0 +1,206 @@
+#include "batch/BatchJournal.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/Journal.h"
+#include "app/ProgramOptions.h"
+#include "toolkit/FileIo.h"
+#include "toolkit/Platform.h"
+#include "toolkit/QtBridge.h"
+#include "toolkit/TextUtil.h"
+
+namespace {
+
+void Say(const std::string& Text) {
+    std::fprintf(stderr, "orbelin-batch: %s\n", Text.c_str());
+}
+
+bool AllDigits(const std::string& Text) {
+    return !Text.empty() &&
+           std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Object numbers as people type them: "123" is unit 0123.
+bool SameUnit(const std::string& A, const std::string& B) {
+    if (AllDigits(A) && AllDigits(B)) {
+        const auto strip = [](const std::string& s) {
+            const std::size_t first = s.find_first_not_of('0');
+            return first == std::string::npos ? std::string("0") : s.substr(first);
+        };
+        return strip(A) == strip(B);
+    }
+    return SameTextAscii(A, B);
+}
+
+// A day (YYYY-MM-DD or DD.MM.YYYY, from its local midnight) or a moment
+// (YYYY-MM-DDTHH:MM[:SS], local unless it names its offset).
+std::optional<QDateTime> Since(const std::string& Text) {
+    const QString text = QStr(Text);
+    for (const QDate day : {QDate::fromString(text, Qt::ISODate),
+                            QDate::fromString(text, QStringLiteral("dd.MM.yyyy"))})
+        if (day.isValid())
+            return QDateTime(day, QTime(0, 0));
+    const QDateTime moment = QDateTime::fromString(text, Qt::ISODate);
+    if (moment.isValid())
+        return moment;
+    return std::nullopt;
+}
+
+void Print(const TJournal& Journal, const TJournalRecord& r) {
+    std::string head = LocalTimeText(r) + "  " + r.Program + "  " + r.Request + "  port " + r.Port;
+    if (!r.Phone.empty())
+        head += "  phone " + r.Phone;
+    head += "  unit " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
+    if (r.Generation >= 0)
+        head += " (generation " + std::to_string(r.Generation) + ")";
+    std::printf("%s\n", head.c_str());
+    std::string about = "  commit " +
+                        std::string(r.Committed    ? "confirmed"
+                                    : r.CommitSent ? "not confirmed"
+                                                   : "not sent") +
+                        ", " + r.Outcome + ": " + std::to_string(r.Written) + " written, " +
+                        std::to_string(r.Verified) + " verified, " + std::to_string(r.Failed) +
+                        " failed";
+    if (!r.SetFile.empty())
+        about += "; set " + r.SetFile;
+    std::printf("%s\n", about.c_str());
+    if (!r.Message.empty()) {
+        std::string message = r.Message;
+        for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 3)
+            message.replace(at, 1, "\n  ");
+        std::printf("  %s\n", message.c_str());
+    }
+    const std::vector<TParamResult> params = Journal.Params(r);
+    std::size_t width = 0;
+    for (const TParamResult& p : params)
+        width = std::max(width, p.Page.size() + 1 + p.Name.size());
+    for (const TParamResult& p : params) {
+        const std::string name = p.Page + "/" + p.Name;
+        std::printf("    %-*s  %s  %s%s\n", static_cast<int>(width), name.c_str(), p.Value.c_str(),
+                    OutcomeName(p.Outcome), p.Note.empty() ? "" : (" (" + p.Note + ")").c_str());
+    }
+}
+
+} // namespace
+
+std::optional<std::string> JournalUnwritable() {
+    const std::string name = JournalFile();
+    const QFileInfo file(QStr(name));
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir() || !folder.isWritable())
+        return "cannot write the journal " + name + ": its folder is missing or not writable";
+    const auto writeBits =
+        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    if (file.exists() && (file.isDir() || !file.isWritable() || !(file.permissions() & writeBits)))
+        return "cannot write the journal " + name;
+    return std::nullopt;
+}
+
+std::optional<std::string> JournalUnit(const TUnitRecord& Unit, const std::string& SetFile) {
+    const TUnitOutcome& o = Unit.Outcome;
+    const bool reached =
+        o.CommitSent || std::any_of(o.Params.begin(), o.Params.end(), [](const TParamResult& p) {
+            return SentToUnit(p.Outcome) || p.Outcome == TParamOutcome::Refused;
+        });
+    if (!reached)
+        return std::nullopt;
+    TJournalRecord r;
+    r.Stamp(std::chrono::system_clock::now());
+    r.Program = "batch";
+    r.Request = "write all";
+    r.Port = Unit.Port;
+    r.Phone = Unit.Phone;
+    r.ObjNum = o.ObjNum;
+    r.Firmware = o.Version;
+    r.Revision = o.Revision;
+    r.Generation = o.Generation;
+    r.SetFile =
+        SetFile.empty() ? std::string() : StdStr(QFileInfo(QStr(SetFile)).absoluteFilePath());
+    r.CommitSent = o.CommitSent;
+    r.Committed = o.Committed;
+    r.Outcome = o.Outcome;
+    r.Message = o.Message;
+    r.Params = o.Params;
+    try {
+        AppendJournal(JournalFile(), r);
+    } catch (const EFileError& e) {
+        return std::string("journal: ") + e.what();
+    }
+    return std::nullopt;
+}
+
+int RunJournalCommand(const std::vector<std::string>& Args) {
+    std::string unit, since, csv, home;
+    for (std::size_t i = 0; i < Args.size(); ++i) {
+        const std::string& a = Args[i];
+        std::string* into = a == "--unit"    ? &unit
+                            : a == "--since" ? &since
+                            : a == "--csv"   ? &csv
+                            : a == "--home"  ? &home
+                                             : nullptr;
+        if (!into) {
+            Say("journal: unknown option \"" + a + "\"");
+            return 2;
+        }
+        if (i + 1 >= Args.size() || Args[i + 1].empty()) {
+            Say("journal: " + a + " needs a value");
+            return 2;
+        }
+        *into = Args[++i];
+    }
+    std::optional<QDateTime> from;
+    if (!since.empty() && !(from = Since(since))) {
+        Say("journal: --since takes a date (2026-03-01 or 01.03.2026), not \"" + since + "\"");
+        return 2;
+    }
+    if (!home.empty() && !QFileInfo(QStr(home)).isDir()) {
+        Say("journal: --home: \"" + home + "\" is not a folder");
+        return 2;
+    }
+    TProgramOptions given;
+    given.Home = home;
+    if (const auto error = CheckHomeEnvironment(PlatformGetEnv("ORBELIN_HOME"), given)) {
+        Say(*error);
+        return 2;
+    }
+    if (const auto error = UseProgramFolder(home))
+        Say(*error);
+
+    TJournal journal;
+    try {
+        journal = ReadJournal(JournalFile());
+    } catch (const EFileError& e) {
+        Say(e.what());
+        return 2;
+    }
+    std::vector<const TJournalRecord*> chosen;
+    for (const TJournalRecord& r : journal.Records) {
+        if (!unit.empty() && !SameUnit(r.ObjNum, unit))
+            continue;
+        if (from && QDateTime::fromString(QStr(r.Time), Qt::ISODate) < *from)
+            continue;
+        chosen.push_back(&r);
+    }
+    if (journal.Damaged > 0)
+        Say("journal: " + std::to_string(journal.Damaged) +
+            " line(s) that are no whole record skipped (a crash cuts the line it writes short)");
+    if (journal.Truncated)
+        Say("journal: only the first " + std::to_string(MaxJournalBytes >> 20) + " MB were read");
+    if (!csv.empty()) {
+        try {
+            ReplaceFileContents(csv, JournalCsv(journal, chosen));
+        } catch (const EFileError& e) {
+            Say(e.what());
+            return 2;
+        }
+        std::printf("%zu record(s) written to %s\n", chosen.size(), csv.c_str());
+        return 0;
+    }
+    for (const TJournalRecord* r : chosen)
+        Print(journal, *r);
+    std::printf("%zu record(s) in %s\n", chosen.size(), JournalFile().c_str());
+    return 0;
+}

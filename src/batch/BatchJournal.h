@@ -1,0 +1,27 @@
+#pragma once
+// orbelin-batch and the journal of units written (app/Journal.h): the
+// program that runs a write appends one record per unit the write reached,
+// as each unit ends, and "orbelin-batch journal" prints the records of the
+// same file (the one beside current.ini), or writes them as CSV.
+//
+//   orbelin-batch journal [--unit OBJNUM] [--since DATE] [--csv FILE] [--home DIR]
+//
+// Threading: GUI thread (the journal command needs no application object).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/BatchReport.h"
+
+// Why the journal cannot take records, checked before any unit is touched:
+// a run whose units are written but not journalled would leave no account.
+std::optional<std::string> JournalUnwritable();
+
+// The unit's record, when its write reached it; SetFile is the set the run
+// was given. Nothing when done (or nothing reached the unit); otherwise why
+// the record is lost.
+std::optional<std::string> JournalUnit(const TUnitRecord& Unit, const std::string& SetFile);
+
+// The journal command, with its arguments after "journal": its exit code.
+int RunJournalCommand(const std::vector<std::string>& Args);

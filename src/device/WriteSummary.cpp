@@ -1,0 +1,62 @@
+#include "device/WriteSummary.h"
+
+#include "device/DevicePages.h"
+#include "device/ParamForm.h"
+#include "device/ParamTable.h"
+#include "pages/SettingsPage.h"
+#include "pages/f_common.h"
+
+bool SentToUnit(TParamOutcome Outcome) {
+    return Outcome == TParamOutcome::Written || Outcome == TParamOutcome::Verified ||
+           Outcome == TParamOutcome::Differs;
+}
+
+bool FailedOutcome(TParamOutcome Outcome) {
+    switch (Outcome) {
+    case TParamOutcome::ReadFailed:
+    case TParamOutcome::Rejected:
+    case TParamOutcome::Refused:
+    case TParamOutcome::NotSent:
+    case TParamOutcome::Differs:
+        return true;
+    case TParamOutcome::None:
+    case TParamOutcome::Read:
+    case TParamOutcome::NotShown:
+    case TParamOutcome::Written:
+    case TParamOutcome::Verified:
+        return false;
+    }
+    return false;
+}
+
+std::string RecordValue(const TParamDef& Row, QObject* Control, const TParamRecord& Record) {
+    if (Record.Exact)
+        return Record.Shown;
+    // A value no field shows: the unit's own text.
+    const std::string raw = Record.Unit.value_or("");
+    if (Row.Codec == TParamCodec::Field && dynamic_cast<TEdit*>(Control))
+        return FieldText(Row.Form, raw);
+    return raw;
+}
+
+TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row) {
+    const auto names = Row.ControlNames();
+    if (names.empty())
+        return {Page.Name(), {}, {}, TParamOutcome::None, {}};
+    const std::string& name = names.front();
+    const TParamRecord record = Page.FRefValues.Record(name);
+    QObject* control = Page.FindComponent(name);
+    // A value the unit did not keep: the field shows what it holds (the note
+    // says so), its reference what was sent.
+    const std::string value = record.Outcome == TParamOutcome::Differs ? Page.FRefValues.Get(name)
+                              : control ? RecordValue(Row, control, record)
+                                        : std::string();
+    return {Page.Name(), name, ShownInReports(Row, value), record.Outcome, record.Note};
+}
+
+std::string KnownObjectNumber(const TDevicePages& Pages) {
+    if (!Pages.formCommon)
+        return {};
+    return Pages.formCommon->FRefValues.Record(Pages.formCommon->etObjNum->Name())
+        .Unit.value_or("");
+}
