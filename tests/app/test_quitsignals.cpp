@@ -11,6 +11,7 @@
 
 #include "../support/ChildProcess.h"
 #include "MainWindowRig.h"
+#include "Sanitizers.h"
 #include "TestClock.h"
 #include "app/QuitSignals.h"
 #include "toolkit/Cp1251.h"
@@ -25,6 +26,16 @@ int RunLoop() {
     QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     guard.start(5000);
     return QCoreApplication::exec();
+}
+
+// The whole program, its windows shown: under ThreadSanitizer it reports
+// races inside Qt's image thread pool at random (see Sanitizers.h).
+bool ProgramRunsClean() {
+#ifdef ORB_THREAD_SANITIZER
+    return false;
+#else
+    return true;
+#endif
 }
 
 } // namespace
@@ -133,6 +144,8 @@ TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
 }
 
 TEST(QuitSignals, TheProgramStoppedWhileItCannotSaveEndsInTimeAndSaysWhy) {
+    if (!ProgramRunsClean())
+        GTEST_SKIP() << "Qt's image thread pool is not visible to ThreadSanitizer";
     TTempDir home;
     const std::string settings = "[Debug]\r\nLog=1\r\n";
     home.Write("current.ini", settings);
@@ -166,6 +179,8 @@ TEST(QuitSignals, TheProgramStoppedWhileItCannotSaveEndsInTimeAndSaysWhy) {
 }
 
 TEST(QuitSignals, TheProgramStoppedDuringADataCallSavesFirstThenHangsUp) {
+    if (!ProgramRunsClean())
+        GTEST_SKIP() << "Qt's image thread pool is not visible to ThreadSanitizer";
     // The simulator beside the program in the build tree, behind a modem
     // that takes the escape at once; its stderr shows what the modem heard.
     const std::string simulator =

@@ -59,6 +59,8 @@ const TParamResult* Param(const std::vector<TParamResult>& Params, const std::st
             return &p;
     return nullptr;
 }
+// A pointer into a temporary list would dangle.
+const TParamResult* Param(std::vector<TParamResult>&& Params, const std::string& Name) = delete;
 
 void RunEventLoop(int Ms) {
     QEventLoop loop;
@@ -182,7 +184,8 @@ TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
     EXPECT_EQ(r.Outcome, "verified");
     EXPECT_EQ(r.Verified, static_cast<int>(writes[generation]));
     EXPECT_EQ(r.Failed, 0);
-    const TParamResult* apn = Param(journal.Params(r), "etAccessPoint");
+    const std::vector<TParamResult> params = journal.Params(r);
+    const TParamResult* apn = Param(params, "etAccessPoint");
     ASSERT_NE(apn, nullptr);
     EXPECT_EQ(apn->Value, "apn.example");
     EXPECT_EQ(apn->Outcome, TParamOutcome::Verified);
@@ -293,7 +296,8 @@ TEST_F(MainWindow, CheckedWritesAreCommittedOnlyWhenTheUnitHoldsThem) {
         EXPECT_EQ(r.Request, "write page");
         EXPECT_EQ(r.Outcome, became[i].second) << i;
         EXPECT_EQ(r.Committed, i == 0) << i;
-        const TParamResult* written = Param(journal.Params(r), "etAccessPoint");
+        const std::vector<TParamResult> params = journal.Params(r);
+        const TParamResult* written = Param(params, "etAccessPoint");
         ASSERT_NE(written, nullptr);
         EXPECT_EQ(written->Outcome, became[i].first) << i;
     }
