@@ -9,6 +9,11 @@
 // with AllowShutdown), and at once on a second request. A signal the program
 // was started with ignored (nohup) stays ignored.
 //
+// A program that stops its own way (orbelin-batch) passes what a stop request
+// does instead of quitting the event loops; a unit's process of a list, whose
+// run kills it if it does not end in time, takes a repeated request as the
+// first.
+//
 // One implementation file per platform; on Windows the system asks a
 // windowed program to end through window messages, which Qt already turns
 // into close events, so there it does nothing.
@@ -18,13 +23,18 @@
 
 #include <QObject>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 class QSocketNotifier;
 
 class TQuitOnSignals : public QObject {
 public:
-    TQuitOnSignals();
+    enum class TRepeat { EndsAtOnce, IsIgnored };
+    // OnStop: what the first request does on the GUI thread; empty: every
+    // event loop quits.
+    explicit TQuitOnSignals(std::function<void()> OnStop = {},
+                            TRepeat Repeat = TRepeat::EndsAtOnce);
     ~TQuitOnSignals() override;
     TQuitOnSignals(const TQuitOnSignals&) = delete;
     TQuitOnSignals& operator=(const TQuitOnSignals&) = delete;

@@ -26,6 +26,7 @@ volatile sig_atomic_t WatchWrite = -1;
 // Stop requests so far; the handler runs with every stop signal blocked, so
 // its increments do not interleave.
 volatile sig_atomic_t Requests = 0;
+volatile sig_atomic_t RepeatEnds = 1;
 // How long the shutdown may take after the first request. A zero byte in the
 // watchdog's pipe says it changed; any other byte is a stop signal.
 std::atomic<long long> AllowedMs{TQuitOnSignals::ShutdownLimit.count()};
@@ -45,8 +46,12 @@ std::atomic<long long> AllowedMs{TQuitOnSignals::ShutdownLimit.count()};
 extern "C" void OnStopSignal(int sig) {
     const int saved = errno;
     Requests = Requests + 1;
-    if (Requests > 1)
-        EndBy(sig); // asked again: whatever the shutdown waits for, it waits no more
+    if (Requests > 1) {
+        if (RepeatEnds)
+            EndBy(sig); // asked again: whatever the shutdown waits for, it waits no more
+        errno = saved;
+        return;
+    }
     const char c = static_cast<char>(sig);
     [[maybe_unused]] ssize_t n = write(WakeWrite, &c, 1);
     n = write(WatchWrite, &c, 1);
@@ -89,7 +94,7 @@ void Watch(int fd) {
 
 } // namespace
 
-TQuitOnSignals::TQuitOnSignals() {
+TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
     if (WakeWrite != -1)
         return;
     // The program still runs without them; a signal then stops it as before.
@@ -101,16 +106,22 @@ TQuitOnSignals::TQuitOnSignals() {
         return;
     }
     Requests = 0;
+    RepeatEnds = Repeat == TRepeat::EndsAtOnce;
     AllowedMs = ShutdownLimit.count();
     WakeWrite = FFds[0];
     WatchWrite = FWatchFds[1];
     FWatchdog = std::thread(Watch, FWatchFds[0]);
     FNotifier = new QSocketNotifier(FFds[1], QSocketNotifier::Read, this);
-    connect(FNotifier, &QSocketNotifier::activated, this, [this] {
+    connect(FNotifier, &QSocketNotifier::activated, this, [this, OnStop = std::move(OnStop)] {
         char buf[64];
         while (read(FFds[1], buf, sizeof buf) > 0) {
         }
-        ++FReceived;
+        if (FReceived++ > 0)
+            return;
+        if (OnStop) {
+            OnStop();
+            return;
+        }
         // Every event loop ends, a modal dialog's nested one included, and
         // one that runs before the main loop has started (quit() would
         // only end the main loop, and only once it runs).

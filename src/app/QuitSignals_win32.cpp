@@ -4,7 +4,7 @@
 // turns into close events: the window's own close saves and hangs up, with
 // no stop request and no watchdog of ours.
 
-TQuitOnSignals::TQuitOnSignals() = default;
+TQuitOnSignals::TQuitOnSignals(std::function<void()>, TRepeat) {}
 TQuitOnSignals::~TQuitOnSignals() = default;
 
 void TQuitOnSignals::AllowShutdown(std::chrono::milliseconds) {}

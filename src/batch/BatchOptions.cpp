@@ -45,7 +45,9 @@ Options:
 
 Exit codes: 0 every unit verified (read done, no difference); 1 some parameter
 failed or differs; 2 bad usage or a bad file (nothing was sent to any unit);
-3 some unit could not be connected.
+3 some unit could not be connected; 4 the run was stopped (Ctrl+C, SIGTERM,
+SIGHUP): each unit not done is "interrupted", with what it holds of what it
+was sent ("nothing written", "written, not committed").
 
 Examples:
   orbelin-batch read --port /dev/ttyUSB0 --out unit.ini

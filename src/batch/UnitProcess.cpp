@@ -13,6 +13,7 @@ struct TUnitProcess::TImpl {
     TLine OnLine;
     TEnd OnEnd;
     TChildOs Child;
+    std::string StartError;
     int OpenStreams = 0;
     std::string Pending;
     std::string Errors;
@@ -53,8 +54,21 @@ TUnitProcess::~TUnitProcess() = default;
 
 bool TUnitProcess::Start(const std::string& Program, const std::vector<std::string>& Args) {
     TImpl* impl = FImpl.get();
-    if (!impl->Child.Start(Program, Args, [impl](TChildStream s) { impl->Readable(s); }))
+    if (!impl->Child.Start(
+            Program, Args, [impl](TChildStream s) { impl->Readable(s); }, &impl->StartError))
         return false;
     impl->OpenStreams = 2;
     return true;
+}
+
+const std::string& TUnitProcess::StartError() const {
+    return FImpl->StartError;
+}
+
+void TUnitProcess::Stop() {
+    FImpl->Child.Stop();
+}
+
+void TUnitProcess::Kill() {
+    FImpl->Child.Kill();
 }

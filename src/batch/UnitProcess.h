@@ -12,7 +12,19 @@
 #include <string>
 #include <vector>
 
-class TUnitProcess {
+// A unit's process as the run of a list sees it; tests stand in for it.
+class TUnitChild {
+public:
+    virtual ~TUnitChild() = default;
+    // Asks the process to stop the orderly way: it ends its link and tells
+    // its outcome (POSIX: SIGTERM; Windows has no such request for a
+    // windowless process, and kills it).
+    virtual void Stop() = 0;
+    // Ends it at once; its end is still told.
+    virtual void Kill() = 0;
+};
+
+class TUnitProcess : public TUnitChild {
 public:
     using TLine = std::function<void(const std::string& Line)>;
     // Code: the exit code; Crashed: ended by a signal or an exception (Code
@@ -21,13 +33,18 @@ public:
     using TEnd = std::function<void(int Code, bool Crashed, const std::string& Errors)>;
 
     TUnitProcess(TLine OnLine, TEnd OnEnd);
-    ~TUnitProcess(); // a process still running is killed and waited for
+    ~TUnitProcess() override; // a process still running is killed and waited for
     TUnitProcess(const TUnitProcess&) = delete;
     TUnitProcess& operator=(const TUnitProcess&) = delete;
 
     // False, with nothing started and OnEnd not to come, when the program
     // cannot be started.
     bool Start(const std::string& Program, const std::vector<std::string>& Args);
+    // Why the last Start failed, in the system's words.
+    const std::string& StartError() const;
+
+    void Stop() override;
+    void Kill() override;
 
 private:
     struct TImpl;

@@ -30,10 +30,11 @@ public:
     TChildOs(const TChildOs&) = delete;
     TChildOs& operator=(const TChildOs&) = delete;
 
-    // False, with nothing started, when the program cannot be started. From
-    // then on OnReadable runs whenever a stream has bytes or has ended.
+    // False, with nothing started and the reason in Error, when the program
+    // cannot be started. From then on OnReadable runs whenever a stream has
+    // bytes or has ended.
     bool Start(const std::string& Program, const std::vector<std::string>& Args,
-               TReadable OnReadable);
+               TReadable OnReadable, std::string* Error = nullptr);
     // Appends what the stream holds now; false once it has ended, after
     // which OnReadable no longer runs for it.
     bool Read(TChildStream Stream, std::string& Into);
@@ -42,6 +43,8 @@ public:
     TChildExit Wait();
     // Ends the process at once; Wait collects it.
     void Kill();
+    // Asks it to end (POSIX: SIGTERM; Windows: as Kill).
+    void Stop();
 
 private:
     struct TImpl;

@@ -3,7 +3,9 @@
 
 #include <QSocketNotifier>
 #include <array>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -44,14 +46,20 @@ TChildOs::~TChildOs() {
 }
 
 bool TChildOs::Start(const std::string& Program, const std::vector<std::string>& Args,
-                     TReadable OnReadable) {
+                     TReadable OnReadable, std::string* Error) {
+    const auto failed = [Error](int Code) {
+        if (Error)
+            *Error = std::strerror(Code);
+        return false;
+    };
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0)
-        return false;
+        return failed(errno);
     if (pipe2(err, O_CLOEXEC) != 0) {
+        const int code = errno;
         close(out[0]);
         close(out[1]);
-        return false;
+        return failed(code);
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -72,7 +80,7 @@ bool TChildOs::Start(const std::string& Program, const std::vector<std::string>&
         FImpl->Pid = -1;
         close(out[0]);
         close(err[0]);
-        return false;
+        return failed(rc);
     }
     FImpl->Fds = {out[0], err[0]};
     for (const TChildStream stream : {TChildStream::Out, TChildStream::Err}) {
@@ -122,4 +130,9 @@ TChildExit TChildOs::Wait() {
 void TChildOs::Kill() {
     if (FImpl->Pid > 0)
         kill(FImpl->Pid, SIGKILL);
+}
+
+void TChildOs::Stop() {
+    if (FImpl->Pid > 0)
+        kill(FImpl->Pid, SIGTERM);
 }

@@ -143,7 +143,7 @@ TChildOs::~TChildOs() {
 }
 
 bool TChildOs::Start(const std::string& Program, const std::vector<std::string>& Args,
-                     TReadable OnReadable) {
+                     TReadable OnReadable, std::string* Error) {
     std::array<HANDLE, 2> theirs{INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -178,8 +178,11 @@ bool TChildOs::Start(const std::string& Program, const std::vector<std::string>&
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
     if (!made) {
+        const DWORD code = GetLastError();
         for (TPipe& pipe : FImpl->Pipes)
             pipe.Close();
+        if (Error)
+            *Error = "system error " + std::to_string(code);
         return false;
     }
     CloseHandle(started.hThread);
@@ -217,4 +220,9 @@ TChildExit TChildOs::Wait() {
 void TChildOs::Kill() {
     if (FImpl->Process)
         TerminateProcess(FImpl->Process, KilledCode);
+}
+
+// A windowless process has no console to send an interrupt to.
+void TChildOs::Stop() {
+    Kill();
 }

@@ -10,6 +10,7 @@
 
 #include "app/DebugLog.h"
 #include "app/DeviceLink.h"
+#include "app/QuitSignals.h"
 #include "app/Settings.h"
 #include "batch/UnitSet.h"
 #include "device/DevOrbelin.h"
@@ -128,6 +129,7 @@ private:
     TState FState = TState::Connecting;
     bool FLinkEnded = false;
     bool FTimedOut = false;
+    bool FInterrupted = false;
     bool FLost = false; // the link ended before the request was done
     int FGeneration = -1;
     std::string FSplashText;            // why a connection failed, for the operator
@@ -202,6 +204,11 @@ void TUnitRunner::Tick() {
                 SetPhase(phase, walk.Step, walk.Total);
     if (TClock::now() - FStart > FJob.Limit) {
         FTimedOut = true;
+        Finish();
+        return;
+    }
+    if (FJob.Stopped && FJob.Stopped()) {
+        FInterrupted = true;
         Finish();
         return;
     }
@@ -316,12 +323,14 @@ TUnitOutcome TUnitRunner::Run() {
     QObject::connect(&timer, &QTimer::timeout, [this] { Tick(); });
     timer.start(DrainMs);
     FLink->Start(FJob.Port, FJob.Phone, FJob.WaitRegistration);
+    // A stop request gives the program time to hang a call up.
+    TQuitOnSignals::AllowShutdown(TQuitOnSignals::ShutdownLimit + FLink->EndLimit());
     FLoop.exec();
     timer.stop();
     const bool connected = FLink->Device().Established();
     outcome.Version = TrimBlanks(FLink->Device().Version());
     // The link's last lines (hang-up, port closed) belong in the log too.
-    FLink->End();
+    FLink->End(FInterrupted);
     Drain();
     FLog.Stop();
 
@@ -332,6 +341,13 @@ TUnitOutcome TUnitRunner::Run() {
     outcome.ObjNum = KnownObjectNumber(FSet.Pages());
     outcome.CommitSent = FLink->Device().CommitSent();
     outcome.Committed = FLink->Device().Committed();
+    if (FInterrupted) {
+        Gather(outcome);
+        outcome.Exit = exInterrupted;
+        outcome.Outcome = "interrupted";
+        outcome.Message = InterruptedState(outcome);
+        return outcome;
+    }
     if (!connected) {
         outcome.Exit = exNoConnection;
         outcome.Outcome = "no connection";
@@ -395,6 +411,16 @@ TUnitOutcome TUnitRunner::Run() {
 }
 
 } // namespace
+
+std::string InterruptedState(const TUnitOutcome& Outcome) {
+    if (Outcome.Committed)
+        return "written and committed";
+    if (Outcome.CommitSent)
+        return "written, commit not confirmed";
+    if (!Outcome.Written.empty())
+        return "written, not committed (" + std::to_string(Outcome.Written.size()) + " parameters)";
+    return "nothing written";
+}
 
 TUnitOutcome RunUnit(const TUnitJob& Job, TUnitSet& Set, const TUnitProgress& Progress) {
     TUnitRunner runner(Job, Set, Progress);

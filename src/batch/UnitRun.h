@@ -23,10 +23,11 @@ enum class TUnitCommand { Read, Diff, Write };
 
 // Exit codes, also per unit.
 enum : int {
-    exAllVerified = 0, // every unit verified (read: read; diff: no difference)
-    exSomeFailed = 1,  // some parameter failed or differs
-    exBadInput = 2,    // bad usage or a bad file; nothing sent to any unit
-    exNoConnection = 3 // some unit could not be connected
+    exAllVerified = 0,  // every unit verified (read: read; diff: no difference)
+    exSomeFailed = 1,   // some parameter failed or differs
+    exBadInput = 2,     // bad usage or a bad file; nothing sent to any unit
+    exNoConnection = 3, // some unit could not be connected
+    exInterrupted = 4   // the run was stopped (a signal) before every unit was done
 };
 
 struct TUnitJob {
@@ -37,6 +38,10 @@ struct TUnitJob {
     std::string LogFile;             // the unit's log; empty: none
     std::string DiffFile;            // Diff: the set the unit is compared with
     std::chrono::seconds Limit{600}; // the most a unit may take
+    // Asked now and then: true once the run is being stopped, after which
+    // the unit's link is ended (a call hung up in bounded time) and the
+    // outcome is "interrupted".
+    std::function<bool()> Stopped;
 };
 
 // One parameter where a unit and a set differ.
@@ -63,9 +68,14 @@ struct TUnitOutcome {
     std::vector<TDifference> Differences;
     double Seconds = 0;
     int Exit = exAllVerified;
-    std::string Outcome; // "verified", "failed", "same", "differs", "read", "no connection"
+    // "verified", "failed", "same", "differs", "read", "no connection", "interrupted"
+    std::string Outcome;
     std::string Message; // why, when it went wrong
 };
+
+// What a unit stopped part way holds of what it was sent, in the report's
+// words: "nothing written", "written, not committed", ...
+std::string InterruptedState(const TUnitOutcome& Outcome);
 
 // Phase ("connect", "write", "verify", ...), step and total of the walk.
 using TUnitProgress = std::function<void(const std::string& Phase, int Step, int Total)>;

@@ -18,6 +18,7 @@
 
 #include "app/Display.h"
 #include "app/ProgramOptions.h"
+#include "app/QuitSignals.h"
 #include "batch/BatchJournal.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
@@ -25,15 +26,13 @@
 #include "batch/UnitProcess.h"
 #include "batch/UnitRun.h"
 #include "batch/UnitSet.h"
+#include "batch/UnitSupervisor.h"
 #include "batch/UnitsCsv.h"
 #include "toolkit/ExceptionHandler.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/Platform.h"
 
 namespace {
-
-const char* const ProgressTag = "@progress ";
-const char* const OutcomeTag = "@outcome ";
 
 void Refuse(const std::string& Message) {
     std::fprintf(stderr, "orbelin-batch: %s\n", Message.c_str());
@@ -162,6 +161,12 @@ int RunOne(const TBatchOptions& o) {
                                      : o.LogDir + "/" + LogName(o.Port);
     job.DiffFile = o.In;
     job.Limit = std::chrono::seconds(o.LimitSeconds);
+    // A stop request ends the unit's link and tells what it holds; a unit
+    // of a list takes a repeated one as the first, as the list's run gives
+    // it its time and kills it after.
+    TQuitOnSignals stops([] {}, o.Child ? TQuitOnSignals::TRepeat::IsIgnored
+                                        : TQuitOnSignals::TRepeat::EndsAtOnce);
+    job.Stopped = [] { return TQuitOnSignals::Stopping(); };
 
     TProgressBoard* board = nullptr;
     std::unique_ptr<TProgressBoard> own;
@@ -180,7 +185,7 @@ int RunOne(const TBatchOptions& o) {
     };
     TUnitOutcome outcome = RunUnit(job, set, progress);
 
-    if (job.Command == TUnitCommand::Read && outcome.Connected &&
+    if (job.Command == TUnitCommand::Read && outcome.Connected && outcome.Exit != exInterrupted &&
         (outcome.Outcome == "read" || !outcome.Failed.empty())) {
         try {
             set.Save(o.Out);
@@ -238,13 +243,15 @@ int RunOne(const TBatchOptions& o) {
     return outcome.Exit;
 }
 
-// One unit of a list in its own process.
+// One unit of a list, before its process starts.
 struct TChild {
     TUnitRecord Record;
     std::string SetFile; // the set with the unit's values in it
-    std::unique_ptr<TUnitProcess> Process;
-    bool Reported = false;
 };
+
+// How long a unit's process may take to end after a stop request: its link,
+// a call's bounded hang-up included.
+constexpr std::chrono::milliseconds ChildEndBudget{std::chrono::seconds(10)};
 
 int RunList(const TBatchOptions& o) {
     const TFileRead csv = ReadFileBytes(o.Units, MaxUnitsCsvBytes + 1);
@@ -303,85 +310,49 @@ int RunList(const TBatchOptions& o) {
         c.Record.LogFile = o.LogDir + "/" + name;
     }
     TProgressBoard board(ports);
-    QEventLoop loop;
-    std::size_t started = 0, finished = 0;
-    const std::string self = StdStr(QCoreApplication::applicationFilePath());
-
-    std::function<void()> startNext = [&] {
-        while (started < children.size() && started - finished < static_cast<std::size_t>(o.Jobs)) {
-            const std::size_t index = started++;
-            TChild& c = children[index];
-            std::vector<std::string> args{
-                "write", "--child", "--port",  c.Record.Port,
-                "--in",  c.SetFile, "--limit", std::to_string(o.LimitSeconds)};
-            if (!c.Record.Phone.empty())
-                args.insert(args.end(), {"--phone", c.Record.Phone});
-            if (!o.WaitRegistration)
-                args.push_back("--no-reg-wait");
-            if (!c.Record.LogFile.empty())
-                args.insert(args.end(), {"--log-file", c.Record.LogFile});
-            const auto ended = [&, index](int Code, bool Crashed, const std::string& Errors) {
-                TChild& ch = children[index];
-                if (!ch.Reported) {
-                    TUnitOutcome& out = ch.Record.Outcome;
-                    out.Exit = exSomeFailed;
-                    out.Outcome = "failed";
-                    out.Message =
-                        Crashed
-                            ? "the unit's process ended abnormally (" + std::to_string(Code) + ")"
-                            : "the unit's process ended with code " + std::to_string(Code);
-                    if (!Errors.empty())
-                        out.Message += ": " + Errors.substr(0, Errors.find('\n'));
-                }
-                board.Set(index, ch.Record.Outcome.Outcome, 0, 0);
-                if (const auto problem = JournalUnit(ch.Record, o.In))
-                    Refuse(*problem);
-                ++finished;
-                if (finished == children.size())
-                    loop.quit();
-                else
-                    startNext();
-            };
-            c.Process = std::make_unique<TUnitProcess>(
-                [&, index](const std::string& Line) {
-                    TChild& ch = children[index];
-                    if (Line.starts_with(ProgressTag)) {
-                        char phase[32] = {};
-                        int step = 0, total = 0;
-                        if (std::sscanf(Line.c_str() + std::string_view(ProgressTag).size(),
-                                        "%31s %d %d", phase, &step, &total) >= 1)
-                            board.Set(index, phase, step, total);
-                    } else if (Line.starts_with(OutcomeTag)) {
-                        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(
-                            Line.substr(std::string_view(OutcomeTag).size())));
-                        ch.Record.Outcome = OutcomeFromJson(doc.object());
-                        ch.Reported = true;
-                    }
-                },
-                ended);
-            if (!c.Process->Start(self, args)) {
-                c.Record.Outcome.Exit = exSomeFailed;
-                c.Record.Outcome.Outcome = "failed";
-                c.Record.Outcome.Message = "the unit's process could not be started";
-                // Told from the loop, as a process that ended would be.
-                QTimer::singleShot(0, [&, index] {
-                    children[index].Reported = true;
-                    ended(0, false, {});
-                });
-            }
-        }
+    std::vector<TSupervisedUnit> units;
+    for (const TChild& c : children) {
+        std::vector<std::string> args{
+            "write", "--child", "--port",  c.Record.Port,
+            "--in",  c.SetFile, "--limit", std::to_string(o.LimitSeconds)};
+        if (!c.Record.Phone.empty())
+            args.insert(args.end(), {"--phone", c.Record.Phone});
+        if (!o.WaitRegistration)
+            args.push_back("--no-reg-wait");
+        if (!c.Record.LogFile.empty())
+            args.insert(args.end(), {"--log-file", c.Record.LogFile});
+        units.push_back({c.Record, std::move(args)});
+    }
+    TSupervision how;
+    how.Jobs = static_cast<std::size_t>(o.Jobs);
+    // A unit's process keeps its own limit and then ends its link; past
+    // that, it is hung.
+    how.Limit = std::chrono::seconds(o.LimitSeconds) + ChildEndBudget + std::chrono::seconds(10);
+    how.StopGrace = ChildEndBudget + std::chrono::seconds(5);
+    how.Progress = [&](std::size_t Unit, const std::string& Phase, int Step, int Total) {
+        board.Set(Unit, Phase, Step, Total);
     };
+    how.Ended = [&](std::size_t Unit) {
+        board.Set(Unit, units[Unit].Record.Outcome.Outcome, 0, 0);
+        if (const auto problem = JournalUnit(units[Unit].Record, o.In))
+            Refuse(*problem);
+    };
+    TUnitSupervisor run(units, how,
+                        StartUnitProcess(StdStr(QCoreApplication::applicationFilePath())));
+    // A stop request ends the run the orderly way, in the time it takes the
+    // units to end theirs.
+    TQuitOnSignals stops([&] { run.Stop(); });
+    TQuitOnSignals::AllowShutdown(how.StopGrace + std::chrono::seconds(5));
     QTimer redraw;
     QObject::connect(&redraw, &QTimer::timeout, [&] { board.Redraw(); });
     redraw.start(200);
-    QTimer::singleShot(0, [&] { startNext(); });
-    loop.exec();
+    run.Run();
     board.Redraw();
 
     std::vector<TUnitRecord> records;
-    for (const TChild& c : children) {
-        records.push_back(c.Record);
-        records.back().Outcome.Port = c.Record.Port;
+    for (const TSupervisedUnit& u : units) {
+        records.push_back(u.Record);
+        records.back().Outcome.Port = u.Record.Port;
     }
     const int exit = CombinedExit(records);
     std::fputs(SummaryTable(records).c_str(), stdout);

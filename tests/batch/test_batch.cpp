@@ -1,7 +1,8 @@
 // orbelin-batch as the installer runs it, against simulated units: a set
 // read from one unit and written to another with per-unit values, a list of
-// units of which one keeps what it is sent, and input that must be refused
-// before any unit hears a word.
+// units of which one keeps what it is sent, input that must be refused
+// before any unit hears a word, and a run whose units' processes fail or
+// which is stopped part way.
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -10,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,18 +19,26 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 #include "ProgramRun.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
 #include "batch/BatchOptions.h"
+#include "batch/BatchReport.h"
 #include "batch/UnitProcess.h"
+#include "batch/UnitSupervisor.h"
 #include "batch/UnitsCsv.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/Platform.h"
+#ifndef _WIN32
+#include "ChildProcess.h"
+#include <csignal>
+#endif
 
 namespace {
 
@@ -485,3 +495,202 @@ TEST(Batch, AUnitsOwnValuesComeBackExactly) {
 
     EXPECT_EQ(Batch({"diff", "--port", unit.SlavePath(), "--in", dir.File("own.ini")}).Exit, 0);
 }
+
+// A unit's process as the run of a list meets it, played without a process:
+// what it prints, how it ends, and whether it heeds a stop.
+class TPlayedUnit : public QObject, public TUnitChild {
+public:
+    enum class TPlay { Verifies, Crashes, TellsGarbage, EndsSilently, Hangs, HeedsStop };
+    TPlayedUnit(TPlay Play, TUnitProcess::TLine OnLine, TUnitProcess::TEnd OnEnd)
+        : FPlay(Play), FOnLine(std::move(OnLine)), FOnEnd(std::move(OnEnd)) {
+        QTimer::singleShot(0, this, [this] { Begin(); });
+    }
+    void Stop() override {
+        if (FPlay == TPlay::HeedsStop)
+            Tell("interrupted", "written, not committed", exInterrupted);
+    }
+    void Kill() override { End(9, true); }
+
+private:
+    void Begin() {
+        switch (FPlay) {
+        case TPlay::Verifies:
+            return Tell("verified", "", exAllVerified);
+        case TPlay::Crashes:
+            FOnLine(std::string(ProgressTag) + "write 3 30");
+            return End(11, true, "Segmentation fault\nmore");
+        case TPlay::TellsGarbage:
+            FOnLine(std::string(OutcomeTag) + "{\"outcome\": ");
+            return End(0, false);
+        case TPlay::EndsSilently:
+            return End(0, false);
+        case TPlay::Hangs:
+        case TPlay::HeedsStop:
+            FOnLine(std::string(ProgressTag) + "verify 1 30");
+            return;
+        }
+    }
+    void Tell(const char* Said, const char* Message, int Exit) {
+        TUnitOutcome Outcome;
+        Outcome.Outcome = Said;
+        Outcome.Message = Message;
+        Outcome.Exit = Exit;
+        FOnLine(OutcomeTag +
+                QJsonDocument(OutcomeToJson(Outcome)).toJson(QJsonDocument::Compact).toStdString());
+        End(Exit, false);
+    }
+    void End(int Code, bool Crashed, const std::string& Errors = {}) {
+        if (!std::exchange(FEnded, true))
+            QTimer::singleShot(0, this, [=, this] { FOnEnd(Code, Crashed, Errors); });
+    }
+    TPlay FPlay;
+    TUnitProcess::TLine FOnLine;
+    TUnitProcess::TEnd FOnEnd;
+    bool FEnded = false;
+};
+
+using TPlay = TPlayedUnit::TPlay;
+
+// Runs units played as Plays (nullopt: cannot be started), stopping the run
+// once it has started when Stop; the units' records in order of ending.
+std::vector<TUnitRecord> Supervise(const std::vector<std::optional<TPlay>>& Plays, bool Stop,
+                                   std::vector<std::size_t>* EndOrder = nullptr) {
+    std::vector<TSupervisedUnit> units;
+    for (std::size_t i = 0; i < Plays.size(); ++i) {
+        TSupervisedUnit& u = units.emplace_back();
+        u.Record.Port = "/dev/unit" + std::to_string(i);
+        u.Args = {std::to_string(i)};
+    }
+    TSupervision how;
+    how.Jobs = 2;
+    how.Limit = std::chrono::milliseconds(100);
+    how.StopGrace = std::chrono::milliseconds(100);
+    if (Stop)
+        how.Limit = std::chrono::minutes(1);
+    how.Ended = [EndOrder](std::size_t Unit) {
+        if (EndOrder)
+            EndOrder->push_back(Unit);
+    };
+    TUnitSupervisor run(units, how,
+                        [&](const std::vector<std::string>& Args, TUnitProcess::TLine OnLine,
+                            TUnitProcess::TEnd OnEnd,
+                            std::string& Error) -> std::unique_ptr<TUnitChild> {
+                            const auto& play = Plays[std::stoul(Args.at(0))];
+                            if (!play) {
+                                Error = "Resource temporarily unavailable";
+                                return nullptr;
+                            }
+                            return std::make_unique<TPlayedUnit>(*play, OnLine, OnEnd);
+                        });
+    if (Stop)
+        QTimer::singleShot(10, [&] { run.Stop(); });
+    run.Run();
+    std::vector<TUnitRecord> records;
+    for (const TSupervisedUnit& u : units)
+        records.push_back(u.Record);
+    return records;
+}
+
+struct TUnitProcessFault {
+    const char* Name;
+    std::optional<TPlay> Play;
+    const char* Said;
+};
+
+class BatchUnitProcess : public testing::TestWithParam<TUnitProcessFault> {};
+
+// The unit is failed with the reason and what it holds; the run goes on.
+TEST_P(BatchUnitProcess, FailsOneUnitAndTheRunGoesOn) {
+    std::vector<std::size_t> ended;
+    const auto records =
+        Supervise({GetParam().Play, TPlay::Verifies, TPlay::Verifies}, false, &ended);
+    EXPECT_EQ(records[0].Outcome.Outcome, "failed");
+    EXPECT_EQ(records[0].Outcome.Exit, exSomeFailed);
+    EXPECT_EQ(records[0].Outcome.Port, "/dev/unit0");
+    EXPECT_NE(records[0].Outcome.Message.find(GetParam().Said), std::string::npos)
+        << records[0].Outcome.Message;
+    EXPECT_EQ(records[1].Outcome.Outcome, "verified");
+    EXPECT_EQ(records[2].Outcome.Outcome, "verified");
+    EXPECT_EQ(ended.size(), 3u);
+    EXPECT_EQ(CombinedExit(records), exSomeFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BatchUnitProcess,
+    testing::Values(
+        TUnitProcessFault{"CannotStart", std::nullopt,
+                          "could not be started: Resource temporarily unavailable; nothing "
+                          "written"},
+        TUnitProcessFault{"Crashes", TPlay::Crashes,
+                          "ended abnormally (11): Segmentation fault; written, not committed"},
+        TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage, "an outcome that cannot be read"},
+        TUnitProcessFault{"EndsSilently", TPlay::EndsSilently,
+                          "ended with code 0 and told no outcome; nothing written"},
+        TUnitProcessFault{"HangsPastItsLimit", TPlay::Hangs,
+                          "did not end within its time limit and was killed; written, not "
+                          "known whether committed"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+// A stopped run: the unit that heeds the stop tells its state, the one that
+// does not is killed after the grace, the one not started is untouched; all
+// three are "interrupted".
+TEST(Batch, AStoppedRunTellsWhatEachUnitHolds) {
+    const auto records = Supervise({TPlay::HeedsStop, TPlay::Hangs, TPlay::Verifies}, true);
+    for (const TUnitRecord& r : records) {
+        EXPECT_EQ(r.Outcome.Outcome, "interrupted") << r.Port;
+        EXPECT_EQ(r.Outcome.Exit, exInterrupted) << r.Port;
+    }
+    EXPECT_EQ(records[0].Outcome.Message, "written, not committed");
+    EXPECT_NE(records[1].Outcome.Message.find("after the stop and was killed; written, not known"),
+              std::string::npos)
+        << records[1].Outcome.Message;
+    EXPECT_EQ(records[2].Outcome.Message, "not started: nothing written");
+    EXPECT_EQ(CombinedExit(records), exInterrupted);
+}
+
+#ifndef _WIN32
+// Stopped with SIGINT while three units are being written: the report tells
+// each one's state, no unit commits what it was half sent, the sets with
+// their passwords are gone, and the exit code says the run was interrupted.
+TEST(Batch, AnInterruptedListLeavesAReportAndNoSets) {
+    TTempDir dir, tmp;
+    TSimulator units[3];
+    dir.Write("set.ini", FleetSet());
+    std::string csv = "port\n";
+    for (TSimulator& u : units) {
+        // Slow enough that the stop comes in the middle of the write.
+        u.Unit().AddFault(
+            {.Kind = TSimFaultKind::Late, .Command = "", .Count = -1, .DelayMs = 150});
+        csv += u.SlavePath() + "\n";
+    }
+    dir.Write("units.csv", csv);
+    dir.Write("report.json", "{\"old\": true}");
+    qputenv("TMPDIR", QByteArray::fromStdString(tmp.Path()));
+    TChildProcess run(ORB_BATCH,
+                      {"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
+                       "--report", dir.File("report.json"), "--home", dir.Path()});
+    qunsetenv("TMPDIR");
+    for (int writing = 0; writing < 3;) {
+        const std::string line = run.StdoutLine(60000);
+        ASSERT_FALSE(line.empty()) << "the units did not start writing: " << run.Stderr();
+        writing += line.ends_with(": write");
+    }
+    kill(run.Pid(), SIGINT);
+    EXPECT_EQ(run.ExitCode(60000), exInterrupted) << run.Stderr();
+
+    const QJsonObject report = Report(dir, "report.json");
+    EXPECT_EQ(report.value("exit").toInt(), exInterrupted);
+    const QJsonArray written = report.value("units").toArray();
+    ASSERT_EQ(written.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject u = written.at(i).toObject();
+        EXPECT_EQ(u.value("outcome").toString(), "interrupted");
+        EXPECT_TRUE(u.value("message").toString().startsWith("written, not committed") ||
+                    u.value("message").toString() == "nothing written")
+            << u.value("message").toString().toStdString();
+        EXPECT_FALSE(Committed(units[i]));
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(tmp.Path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("orbelin-batch")) << entry.path();
+}
+#endif
