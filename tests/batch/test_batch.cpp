@@ -365,7 +365,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"JournalUnwritable",
                   "port\n{A}\n",
                   {"--home", "/nonexistent"},
-                  "cannot write the journal /nonexistent/journal.jsonl"}),
+                  "cannot write the journal /nonexistent"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 // A port's log is named after the port, never after a Windows device: such
