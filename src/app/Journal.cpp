@@ -315,11 +315,12 @@ std::string CommitText(const TJournalRecord& Record) {
 }
 
 std::string OutcomeText(const std::string& Outcome) {
-    return Outcome == "verified"    ? "проверено"
-           : Outcome == "written"   ? "записано"
-           : Outcome == "failed"    ? "ошибка"
-           : Outcome == "link lost" ? "связь потеряна"
-                                    : Outcome;
+    return Outcome == "verified"      ? "проверено"
+           : Outcome == "written"     ? "записано"
+           : Outcome == "failed"      ? "ошибка"
+           : Outcome == "link lost"   ? "связь потеряна"
+           : Outcome == "interrupted" ? "прервано"
+                                      : Outcome;
 }
 
 std::string OutcomeText(TParamOutcome Outcome) {

@@ -49,23 +49,21 @@ std::optional<QDateTime> Since(const std::string& Text) {
     return std::nullopt;
 }
 
+// In the words of the window's journal.
 void Print(const TJournal& Journal, const TJournalRecord& r) {
-    std::string head = LocalTimeText(r) + "  " + r.Program + "  " + r.Request + "  port " + r.Port;
+    std::string head = LocalTimeText(r) + "  " + ProgramText(r.Program) + "  " +
+                       RequestText(r.Request) + "  порт " + r.Port;
     if (!r.Phone.empty())
-        head += "  phone " + r.Phone;
-    head += "  unit " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
+        head += "  тел. " + r.Phone;
+    head += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
     if (r.Generation >= 0)
-        head += " (generation " + std::to_string(r.Generation) + ")";
+        head += " (поколение " + std::to_string(r.Generation) + ")";
     std::printf("%s\n", head.c_str());
-    std::string about = "  commit " +
-                        std::string(r.Committed    ? "confirmed"
-                                    : r.CommitSent ? "not confirmed"
-                                                   : "not sent") +
-                        ", " + r.Outcome + ": " + std::to_string(r.Written) + " written, " +
-                        std::to_string(r.Verified) + " verified, " + std::to_string(r.Failed) +
-                        " failed";
+    std::string about = "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) +
+                        ": записано " + std::to_string(r.Written) + ", проверено " +
+                        std::to_string(r.Verified) + ", ошибок " + std::to_string(r.Failed);
     if (!r.SetFile.empty())
-        about += "; set " + r.SetFile;
+        about += "; набор " + r.SetFile;
     std::printf("%s\n", about.c_str());
     if (!r.Message.empty()) {
         std::string message = r.Message;
@@ -80,7 +78,8 @@ void Print(const TJournal& Journal, const TJournalRecord& r) {
     for (const TParamResult& p : params) {
         const std::string name = p.Page + "/" + p.Name;
         std::printf("    %-*s  %s  %s%s\n", static_cast<int>(width), name.c_str(), p.Value.c_str(),
-                    OutcomeName(p.Outcome), p.Note.empty() ? "" : (" (" + p.Note + ")").c_str());
+                    OutcomeText(p.Outcome).c_str(),
+                    p.Note.empty() ? "" : (" (" + p.Note + ")").c_str());
     }
 }
 
@@ -91,11 +90,11 @@ std::optional<std::string> JournalUnwritable() {
     const QFileInfo file(QStr(name));
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir() || !folder.isWritable())
-        return "cannot write the journal " + name + ": its folder is missing or not writable";
+        return "нельзя записать журнал " + name + ": его папки нет или она защищена от записи";
     const auto writeBits =
         QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
     if (file.exists() && (file.isDir() || !file.isWritable() || !(file.permissions() & writeBits)))
-        return "cannot write the journal " + name;
+        return "нельзя записать журнал " + name;
     return std::nullopt;
 }
 
@@ -142,22 +141,22 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
                             : a == "--home"  ? &home
                                              : nullptr;
         if (!into) {
-            Say("journal: unknown option \"" + a + "\"");
+            Say("journal: нет такого параметра: \"" + a + "\"");
             return 2;
         }
         if (i + 1 >= Args.size() || Args[i + 1].empty()) {
-            Say("journal: " + a + " needs a value");
+            Say("journal: " + a + ": не задано значение");
             return 2;
         }
         *into = Args[++i];
     }
     std::optional<QDateTime> from;
     if (!since.empty() && !(from = Since(since))) {
-        Say("journal: --since takes a date (2026-03-01 or 01.03.2026), not \"" + since + "\"");
+        Say("journal: --since: нужна дата (2026-03-01 или 01.03.2026), а не \"" + since + "\"");
         return 2;
     }
     if (!home.empty() && !QFileInfo(QStr(home)).isDir()) {
-        Say("journal: --home: \"" + home + "\" is not a folder");
+        Say("journal: --home: \"" + home + "\" — не папка");
         return 2;
     }
     TProgramOptions given;
@@ -185,10 +184,10 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
         chosen.push_back(&r);
     }
     if (journal.Damaged > 0)
-        Say("journal: " + std::to_string(journal.Damaged) +
-            " line(s) that are no whole record skipped (a crash cuts the line it writes short)");
+        Say("journal: пропущено строк, не составляющих целой записи: " +
+            std::to_string(journal.Damaged) + " (сбой обрывает строку, которую пишет)");
     if (journal.Truncated)
-        Say("journal: only the first " + std::to_string(MaxJournalBytes >> 20) + " MB were read");
+        Say("journal: прочитаны только первые " + std::to_string(MaxJournalBytes >> 20) + " МБ");
     if (!csv.empty()) {
         try {
             ReplaceFileContents(csv, JournalCsv(journal, chosen));
@@ -196,11 +195,11 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
             Say(e.what());
             return 2;
         }
-        std::printf("%zu record(s) written to %s\n", chosen.size(), csv.c_str());
+        std::printf("записей: %zu, выгружены в %s\n", chosen.size(), csv.c_str());
         return 0;
     }
     for (const TJournalRecord* r : chosen)
         Print(journal, *r);
-    std::printf("%zu record(s) in %s\n", chosen.size(), JournalFile().c_str());
+    std::printf("записей: %zu в %s\n", chosen.size(), JournalFile().c_str());
     return 0;
 }

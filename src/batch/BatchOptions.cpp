@@ -5,51 +5,55 @@
 #include "toolkit/TextUtil.h"
 
 std::string BatchUsage() {
-    return R"(Usage: orbelin-batch COMMAND [options]
-Sets up units without the window: the same device, page and settings code,
-the same parameter set files ("Сохранить" in the window saves one).
+    return R"(Вызов: orbelin-batch КОМАНДА [параметры]
+Настраивает блоки без окна: тот же код блока, страниц и настроек, те же
+файлы наборов параметров (их сохраняет «Сохранить» в окне).
 
-Commands:
-  read  --port P --out unit.ini    read every parameter into a set file
-  diff  --port P --in set.ini      print each parameter where the unit and
-                                   the set differ (exit 0 equal, 1 different)
-  write --port P --in set.ini      write the set, read every parameter back,
-        [--set NAME=VALUE]...      commit only when all hold what was sent
+Команды:
+  read  --port P --out unit.ini    прочитать все параметры в файл набора
+  diff  --port P --in set.ini      вывести параметры, в которых блок и набор
+                                   различаются (код 0 — совпадают, 1 — нет)
+  write --port P --in set.ini      записать набор, прочитать каждый параметр
+        [--set ИМЯ=ЗНАЧЕНИЕ]...    обратно и сохранить в EEPROM, только если
+                                   всё совпало с отправленным
   write --in set.ini --units units.csv
-                                   the same for many units in parallel
-  columns                          list the columns a units.csv may have:
-                                   name, page, caption, form, default
-  journal [--unit OBJNUM] [--since DATE] [--csv FILE]
-                                   print the journal of units written (by
-                                   this program and the window), or write
-                                   it as CSV; DATE: 2026-03-01 or 01.03.2026
+                                   то же для многих блоков параллельно
+  columns                          столбцы, какие может иметь units.csv:
+                                   имя, страница, подпись, форма, по умолчанию
+  journal [--unit НОМЕР] [--since ДАТА] [--csv ФАЙЛ]
+                                   журнал записанных блоков (этой программой
+                                   и окном) или его выгрузка в CSV;
+                                   ДАТА: 2026-03-01 или 01.03.2026
 
-Options:
-  --port P           the serial port of the unit (or of its modem)
-  --phone NUMBER     reach the unit by a GSM data call through the modem on P
-  --no-reg-wait      dial without waiting for the modem's network registration
-  --set NAME=VALUE   a value by control name (etObjNum=0123), over the set's
-                     (with --units for every unit, the list's values over it)
-  --units FILE       CSV, one row per unit: a "port" column, optionally
-                     "phone", and columns named by control names (or by the
-                     captions the window shows; see columns) holding the
-                     per-unit values (an empty cell keeps the set's value);
-                     comma or semicolon separated, UTF-8 or Windows-1251
-  --jobs N           units at once (default 16)
-  --report FILE      a JSON report of every unit
-  --log-dir DIR      one log file per unit (the lines of log.txt)
-  --limit SECONDS    the most one unit may take (default 600)
-  --home DIR         the folder that holds current.ini and the journal, as
-                     the window's --home (also ORBELIN_HOME)
-  --help             this text
+Параметры:
+  --port P           последовательный порт блока (или его модема)
+  --phone НОМЕР      связь с блоком звонком через GSM-модем на порту P
+  --no-reg-wait      звонить, не дожидаясь регистрации модема в сети
+  --set ИМЯ=ЗНАЧЕНИЕ значение по имени поля (etObjNum=0123) поверх набора
+                     (с --units — для всех блоков; значения списка поверх)
+  --units ФАЙЛ       CSV, строка на блок: столбец "port", по желанию "phone"
+                     и столбцы с именами полей (или подписями, как в окне;
+                     см. columns) со значениями блока (пустая ячейка
+                     оставляет значение набора); разделитель — запятая или
+                     точка с запятой; UTF-8 с меткой BOM или Windows-1251
+  --jobs N           блоков одновременно (по умолчанию 16)
+  --report ФАЙЛ      отчёт JSON по каждому блоку
+  --log-dir ПАПКА    файл протокола на каждый блок (строки, как в log.txt)
+  --limit СЕКУНД     наибольшее время на один блок (по умолчанию 600)
+  --home ПАПКА       папка с current.ini и журналом, как --home окна
+                     (или ORBELIN_HOME)
+  --help             эта справка
 
-Exit codes: 0 every unit verified (read done, no difference); 1 some parameter
-failed or differs; 2 bad usage or a bad file (nothing was sent to any unit);
-3 some unit could not be connected; 4 the run was stopped (Ctrl+C, SIGTERM,
-SIGHUP): each unit not done is "interrupted", with what it holds of what it
-was sent ("nothing written", "written, not committed").
+Коды завершения:
+  0  все блоки проверены (прочитаны, различий нет)
+  1  какой-то параметр не записан, не прочитан или различается
+  2  неверный вызов или файл: ни одному блоку ничего не отправлено
+  3  с каким-то блоком не удалось связаться
+  4  работа прервана (Ctrl+C, SIGTERM, SIGHUP): каждый незавершённый блок
+     в отчёте "interrupted", и сказано, что он получил: "ничего не
+     записано" или "записано, в EEPROM не сохранено"
 
-Examples:
+Примеры:
   orbelin-batch read --port /dev/ttyUSB0 --out unit.ini
   orbelin-batch diff --port /dev/ttyUSB0 --in fleet.ini
   orbelin-batch write --port /dev/ttyUSB0 --in fleet.ini --set etObjNum=0123
@@ -75,21 +79,21 @@ std::optional<int> PositiveNumber(const std::string& Text) {
 std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Args,
                                              TBatchOptions& o) {
     if (Args.empty())
-        return "no command given";
+        return "не задана команда";
     o.Command = Args[0];
     if (o.Command == "columns")
         return Args.size() == 1 ? std::nullopt
-                                : std::optional<std::string>("columns takes no options");
+                                : std::optional<std::string>("columns не принимает параметров");
     if (o.Command != "read" && o.Command != "diff" && o.Command != "write")
-        return "unknown command \"" + o.Command + "\"";
+        return "нет такой команды: \"" + o.Command + "\"";
     for (std::size_t i = 1; i < Args.size(); ++i) {
         const std::string& a = Args[i];
         const auto value = [&](std::string& Into) -> std::optional<std::string> {
             if (i + 1 >= Args.size())
-                return a + " needs a value";
+                return a + ": не задано значение";
             Into = Args[++i];
             if (Into.empty())
-                return a + " needs a value";
+                return a + ": не задано значение";
             return std::nullopt;
         };
         std::optional<std::string> error;
@@ -120,7 +124,7 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
             error = value(pair);
             const std::size_t eq = pair.find('=');
             if (!error && (eq == std::string::npos || eq == 0))
-                error = "--set takes NAME=VALUE, not \"" + pair + "\"";
+                error = "--set: нужно ИМЯ=ЗНАЧЕНИЕ, а не \"" + pair + "\"";
             if (!error)
                 o.Sets.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
         } else if (a == "--jobs" || a == "--limit") {
@@ -128,31 +132,31 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
             error = value(text);
             const auto number = PositiveNumber(text);
             if (!error && !number)
-                error = a + " takes a positive number, not \"" + text + "\"";
+                error = a + ": нужно положительное число, а не \"" + text + "\"";
             if (!error)
                 (a == "--jobs" ? o.Jobs : o.LimitSeconds) = *number;
         } else {
-            error = "unknown option \"" + a + "\"";
+            error = "нет такого параметра: \"" + a + "\"";
         }
         if (error)
             return error;
     }
     if (o.Units.empty() && o.Port.empty())
-        return o.Command + " needs --port";
+        return o.Command + ": не задан --port";
     if (!o.Units.empty() && !o.Port.empty())
-        return "--units and --port exclude each other: the list gives the ports";
+        return "--units и --port исключают друг друга: порты даёт список";
     if (!o.Units.empty() && o.Command != "write")
-        return "--units goes with write";
+        return "--units — только для write";
     if (!o.Units.empty() && !o.Phone.empty())
-        return "--units and --phone exclude each other: the list's \"phone\" column gives them";
+        return "--units и --phone исключают друг друга: номера даёт столбец \"phone\" списка";
     if (o.Command == "read" && o.Out.empty())
-        return "read needs --out";
+        return "read: не задан --out";
     if (o.Command != "read" && o.In.empty())
-        return o.Command + " needs --in";
+        return o.Command + ": не задан --in";
     if (o.Command == "read" && !o.In.empty())
-        return "read takes --out, not --in";
+        return "read: нужен --out, а не --in";
     if (o.Command != "write" && !o.Sets.empty())
-        return "--set goes with write";
+        return "--set — только для write";
     return std::nullopt;
 }
 

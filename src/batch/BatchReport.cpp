@@ -112,9 +112,24 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
     return o;
 }
 
+std::string WordFor(const std::string& ReportWord) {
+    static const std::pair<const char*, const char*> words[] = {
+        {"waiting", "ожидание"},     {"connect", "связь"},
+        {"read", "чтение"},          {"write", "запись"},
+        {"verify", "проверка"},      {"verified", "проверено"},
+        {"failed", "ошибка"},        {"same", "совпадает"},
+        {"differs", "различается"},  {"no connection", "нет связи"},
+        {"interrupted", "прервано"},
+    };
+    for (const auto& [word, said] : words)
+        if (ReportWord == word)
+            return said;
+    return ReportWord;
+}
+
 std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
-    const std::vector<std::string> head{"port",     "firmware", "gen",     "written",
-                                        "verified", "failed",   "seconds", "outcome"};
+    const std::vector<std::string> head{"порт",      "прошивка", "пок.", "записано",
+                                        "проверено", "ошибок",   "сек",  "итог"};
     std::vector<std::vector<std::string>> rows;
     for (const TUnitRecord& u : Units) {
         const TUnitOutcome& o = u.Outcome;
@@ -123,7 +138,7 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
         rows.push_back({u.Port, o.Version.empty() ? "-" : o.Version,
                         o.Generation < 0 ? "-" : std::to_string(o.Generation),
                         std::to_string(o.Written.size()), std::to_string(o.Verified.size()),
-                        std::to_string(o.Failed.size()), seconds, o.Outcome});
+                        std::to_string(o.Failed.size()), seconds, WordFor(o.Outcome)});
     }
     std::vector<std::size_t> widths;
     for (const std::string& h : head)
@@ -149,9 +164,9 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
             return text;
         };
         if (!o.Failed.empty())
-            table += "    failed: " + names(o.Failed) + "\n";
+            table += "    ошибки: " + names(o.Failed) + "\n";
         if (!o.Kept.empty())
-            table += "    kept as the unit holds them: " + names(o.Kept) + "\n";
+            table += "    оставлены, как хранит блок: " + names(o.Kept) + "\n";
         if (o.Exit != exAllVerified && !o.Message.empty()) {
             std::string message = o.Message;
             for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 5)
@@ -162,8 +177,8 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
     int verified = 0;
     for (const TUnitRecord& u : Units)
         verified += u.Outcome.Exit == exAllVerified;
-    table += std::to_string(verified) + " of " + std::to_string(Units.size()) +
-             (Units.size() == 1 ? " unit" : " units") + " verified\n";
+    table += "Проверено блоков: " + std::to_string(verified) + " из " +
+             std::to_string(Units.size()) + "\n";
     return table;
 }
 

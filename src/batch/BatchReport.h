@@ -21,6 +21,10 @@ struct TUnitRecord {
 QJsonObject OutcomeToJson(const TUnitOutcome& Outcome);
 TUnitOutcome OutcomeFromJson(const QJsonObject& Json);
 
+// A phase or an outcome as the report names it ("write", "verified", ...),
+// in the words the operator reads on the terminal; any other text as it is.
+std::string WordFor(const std::string& ReportWord);
+
 // One line per unit: port, firmware, generation, counts, seconds, outcome;
 // the reason under a unit that did not verify.
 std::string SummaryTable(const std::vector<TUnitRecord>& Units);

@@ -351,16 +351,16 @@ TUnitOutcome TUnitRunner::Run() {
     if (!connected) {
         outcome.Exit = exNoConnection;
         outcome.Outcome = "no connection";
-        outcome.Message = FTimedOut ? "no connection within the time limit" : FSplashText;
+        outcome.Message = FTimedOut ? "нет связи за отведённое время" : FSplashText;
         return outcome;
     }
     if (!FNotInSet.empty()) {
         // Nothing was sent: the set is not one for a unit of this generation.
         outcome.Exit = exBadInput;
         outcome.Outcome = "failed";
-        outcome.Message = "the set has no value for " + std::to_string(FNotInSet.size()) +
-                          " parameters of a generation-" + std::to_string(FGeneration) +
-                          " unit: " + FNotInSet.front() + (FNotInSet.size() > 1 ? ", ..." : "");
+        outcome.Message = "в наборе нет значений для блока поколения " +
+                          std::to_string(FGeneration) + ": " + std::to_string(FNotInSet.size()) +
+                          " (" + FNotInSet.front() + (FNotInSet.size() > 1 ? ", ...)" : ")");
         outcome.Failed = FNotInSet;
         return outcome;
     }
@@ -379,7 +379,7 @@ TUnitOutcome TUnitRunner::Run() {
     if (FLost || FTimedOut) {
         outcome.Exit = exSomeFailed;
         outcome.Outcome = "failed";
-        outcome.Message = FTimedOut ? "not done within the time limit" : "link lost: " + why;
+        outcome.Message = FTimedOut ? "не выполнено за отведённое время" : "связь потеряна: " + why;
         return outcome;
     }
     switch (FJob.Command) {
@@ -414,12 +414,13 @@ TUnitOutcome TUnitRunner::Run() {
 
 std::string InterruptedState(const TUnitOutcome& Outcome) {
     if (Outcome.Committed)
-        return "written and committed";
+        return "записано и сохранено в EEPROM";
     if (Outcome.CommitSent)
-        return "written, commit not confirmed";
+        return "записано, сохранение в EEPROM не подтверждено";
     if (!Outcome.Written.empty())
-        return "written, not committed (" + std::to_string(Outcome.Written.size()) + " parameters)";
-    return "nothing written";
+        return "записано, в EEPROM не сохранено (параметров: " +
+               std::to_string(Outcome.Written.size()) + ")";
+    return "ничего не записано";
 }
 
 TUnitOutcome RunUnit(const TUnitJob& Job, TUnitSet& Set, const TUnitProgress& Progress) {

@@ -73,8 +73,8 @@ struct TUnitOutcome {
     std::string Message; // why, when it went wrong
 };
 
-// What a unit stopped part way holds of what it was sent, in the report's
-// words: "nothing written", "written, not committed", ...
+// What a unit stopped part way holds of what it was sent: "ничего не
+// записано", "записано, в EEPROM не сохранено (параметров: N)", ...
 std::string InterruptedState(const TUnitOutcome& Outcome);
 
 // Phase ("connect", "write", "verify", ...), step and total of the walk.

@@ -131,22 +131,22 @@ std::string FormText(const TValueShape& s) {
 
 std::string LimitText(const TValueShape& s) {
     const std::string upTo =
-        s.MaxLength > 0 ? " of at most " + std::to_string(s.MaxLength) + " characters" : "";
+        s.MaxLength > 0 ? " не длиннее " + std::to_string(s.MaxLength) + " символов" : "";
     switch (s.Kind) {
     case TValueShape::Flag:
-        return std::string("1 or 0, or ") + KeepUnitValue;
+        return std::string("1 или 0, или ") + KeepUnitValue;
     case TValueShape::Number:
-        return "a number from " + std::to_string(s.Min) + " to " + std::to_string(s.Max);
+        return "число от " + std::to_string(s.Min) + " до " + std::to_string(s.Max);
     case TValueShape::Decimal:
-        return "decimal digits";
+        return "десятичные цифры";
     case TValueShape::Phone:
-        return "a phone number" + upTo;
+        return "телефонный номер" + upTo;
     case TValueShape::Address:
-        return "an IPv4 address such as 192.0.2.1";
+        return "адрес IPv4, например 192.0.2.1";
     case TValueShape::Text:
-        return "a text" + upTo;
+        return "текст" + upTo;
     case TValueShape::EventCode:
-        return "an event code of " + std::to_string(EventCodeLength) + " characters";
+        return "код события из " + std::to_string(EventCodeLength) + " символов";
     }
     return {};
 }
@@ -304,7 +304,7 @@ std::vector<std::string> TUnitSet::NameColumns(const TUnitsHeader& Header,
                                                std::vector<TUnitRow>& Rows,
                                                const std::string& File) const {
     std::vector<std::string> problems;
-    const std::string where = File + " line " + std::to_string(Header.Line) + ": ";
+    const std::string where = File + " строка " + std::to_string(Header.Line) + ": ";
     std::vector<std::pair<std::string, std::string>> named; // header, control
     for (const std::string& column : Header.Columns) {
         const std::optional<std::string> name = ColumnName(column);
@@ -314,8 +314,8 @@ std::vector<std::string> TUnitSet::NameColumns(const TUnitsHeader& Header,
         }
         for (const auto& [other, control] : named)
             if (SameTextAscii(control, *name))
-                problems.push_back(where + "\"" + other + "\" and \"" + column + "\" both name " +
-                                   *name);
+                problems.push_back(where + "\"" + other + "\" и \"" + column +
+                                   "\" называют одно поле: " + *name);
         named.emplace_back(column, *name);
     }
     if (!problems.empty())
@@ -355,18 +355,18 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
     std::vector<std::string> problems;
     const TFileRead read = ReadFileBytes(SetFile, MaxSetBytes + 1);
     if (read.Status == TFileRead::Missing)
-        throw EFileError(SetFile, SetFile + ": no such file");
+        throw EFileError(SetFile, SetFile + ": нет такого файла");
     if (read.Status == TFileRead::Failed)
-        throw EFileError(SetFile, SetFile + ": cannot be read: " + read.Error);
+        throw EFileError(SetFile, SetFile + ": не читается: " + read.Error);
     if (read.Truncated || read.Bytes.size() > MaxSetBytes)
-        throw EFileError(SetFile, SetFile + ": larger than " + std::to_string(MaxSetBytes / 1024) +
-                                      " KiB, not a parameter set");
+        throw EFileError(SetFile, SetFile + ": больше " + std::to_string(MaxSetBytes / 1024) +
+                                      " КБ, это не набор параметров");
     {
         // A set file holds none of a list's fields: a wrong file given.
         const TIniFile probe(SetFile);
         if (!probe.SectionExists(FPages.formCommon->Name()))
-            problems.push_back(SetFile + ": no [" + FPages.formCommon->Name() +
-                               "] section, not a parameter set");
+            problems.push_back(SetFile + ": нет раздела [" + FPages.formCommon->Name() +
+                               "], это не набор параметров");
     }
     // Where each field's value came from.
     std::vector<std::pair<std::string, std::string>> sources; // "section/key", source
@@ -396,17 +396,18 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
             // A file value is one line: a control character would be
             // blanked out on its way, a value nobody gave.
             if (const auto control = FirstControlCharacter(o.Value)) {
-                problems.push_back(o.Source + ": " + o.Name + ": control character " +
+                problems.push_back(o.Source + ": " + o.Name + ": управляющий символ " +
                                    CodePointName(*control));
                 continue;
             }
             const TCp1251Encoding encoded = Utf8ToCp1251(o.Value);
             if (!encoded.Ok()) {
-                problems.push_back(o.Source + ": " + o.Name + ": a character the unit cannot take" +
+                problems.push_back(o.Source + ": " + o.Name +
+                                   ": символ, который блок не принимает" +
                                    (encoded.Unencodable.empty()
                                         ? std::string()
                                         : " (" + CodePointName(encoded.Unencodable.front()) +
-                                              ", not in Windows-1251)"));
+                                              ", его нет в Windows-1251)"));
                 continue;
             }
             ini.WriteString(PageOf(o.Name)->Name(), o.Name, o.Value);
@@ -437,7 +438,7 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         // have is asked for once the unit's generation is known (RunUnit).
         // The console fields are not written to a unit.
         if (WrittenToEveryUnit(field))
-            tell(field, "missing from the set");
+            tell(field, "нет в наборе");
     // Each refusal says what the field takes.
     const auto limit = [&](const std::string& Field) {
         const std::size_t slash = Field.find('/');
@@ -446,9 +447,9 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
                                                                       : std::string();
     };
     for (const std::string& field : report.TooLong)
-        tell(field, "longer than the field takes" + limit(field));
+        tell(field, "длиннее, чем принимает поле" + limit(field));
     for (const std::string& field : report.Invalid)
-        tell(field, "not a value the unit takes" + limit(field));
+        tell(field, "блок не принимает такое значение" + limit(field));
     if (!problems.empty())
         throw ESetRefused(problems);
 }

@@ -28,10 +28,10 @@ namespace {
 // progress it told shows: the commit comes only after the read-back.
 std::string StateFromPhase(const std::string& Phase, int Step) {
     if (Phase == "write" && Step > 0)
-        return "written, not committed";
+        return "записано, в EEPROM не сохранено";
     if (Phase == "verify")
-        return "written, not known whether committed";
-    return "nothing written";
+        return "записано, сохранено ли в EEPROM — неизвестно";
+    return "ничего не записано";
 }
 
 } // namespace
@@ -95,7 +95,7 @@ void TUnitSupervisor::Stop() {
         out.Port = FUnits[FNext].Record.Port;
         out.Exit = exInterrupted;
         out.Outcome = "interrupted";
-        out.Message = "not started: nothing written";
+        out.Message = "не начато: ничего не записано";
         Done(FNext);
     }
     for (auto& c : FChildren)
@@ -124,8 +124,8 @@ void TUnitSupervisor::StartNext() {
             out.Port = FUnits[index].Record.Port;
             out.Exit = exSomeFailed;
             out.Outcome = "failed";
-            out.Message = "the unit's process could not be started" +
-                          (error.empty() ? std::string() : ": " + error) + "; nothing written";
+            out.Message = "процесс блока не запустился" +
+                          (error.empty() ? std::string() : ": " + error) + "; ничего не записано";
             Done(index);
             continue;
         }
@@ -169,16 +169,16 @@ void TUnitSupervisor::End(std::size_t Index, int Code, bool Crashed, const std::
         out.Exit = exSomeFailed;
         out.Outcome = "failed";
         if (c.OverLimit)
-            out.Message = "the unit's process did not end within its time limit and was killed";
+            out.Message = "процесс блока не завершился за отведённое время и остановлен";
         else if (FStopping)
-            out.Message = "the unit's process did not end in time after the stop and was killed";
+            out.Message = "процесс блока не завершился вовремя после прерывания и остановлен";
         else if (c.Unreadable)
-            out.Message = "the unit's process told an outcome that cannot be read";
+            out.Message = "процесс блока сообщил итог, который нельзя прочитать";
         else if (Crashed)
-            out.Message = "the unit's process ended abnormally (" + std::to_string(Code) + ")";
+            out.Message = "процесс блока завершился аварийно (" + std::to_string(Code) + ")";
         else
-            out.Message = "the unit's process ended with code " + std::to_string(Code) +
-                          " and told no outcome";
+            out.Message =
+                "процесс блока завершился с кодом " + std::to_string(Code) + ", не сообщив итога";
         if (FStopping && !c.OverLimit) {
             out.Exit = exInterrupted;
             out.Outcome = "interrupted";

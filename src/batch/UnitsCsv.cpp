@@ -8,7 +8,7 @@
 namespace {
 
 std::string AtLine(int Line) {
-    return "line " + std::to_string(Line) + ": ";
+    return "строка " + std::to_string(Line) + ": ";
 }
 
 // The separator the header line uses: a semicolon when the line has one
@@ -42,12 +42,12 @@ bool Blank(const std::vector<std::string>& Row) {
 std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
     const TFileText decoded = DecodeFileText(Bytes);
     if (decoded.Problem == TFileText::BadUtf8) {
-        Error = "marked as UTF-8 but is not valid UTF-8";
+        Error = "помечен как UTF-8, но это не UTF-8";
         return std::nullopt;
     }
     if (decoded.Problem == TFileText::UnmarkedUtf8) {
-        Error = "UTF-8 without a byte-order mark; save it as UTF-8 with the mark (BOM) or as "
-                "Windows-1251";
+        Error = "UTF-8 без метки (byte-order mark); сохраните файл как UTF-8 с меткой (BOM) "
+                "или в Windows-1251";
         return std::nullopt;
     }
     const std::string& text = decoded.Text;
@@ -99,7 +99,7 @@ std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
         } else if (afterQuote) {
             if (c == ' ' || c == '\t')
                 continue;
-            Error = AtLine(line) + "only a separator may follow a closing quote";
+            Error = AtLine(line) + "после закрывающей кавычки может идти только разделитель";
             return std::nullopt;
         } else if (c == '"' && TrimBlanks(field).empty()) {
             field.clear();
@@ -109,7 +109,7 @@ std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
         }
     }
     if (quoted) {
-        Error = AtLine(rowLine) + "a quote is not closed before the end of the file";
+        Error = AtLine(rowLine) + "кавычка не закрыта до конца файла";
         return std::nullopt;
     }
     endRow();
@@ -119,14 +119,14 @@ std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
 std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::string& Error,
                                                   TUnitsHeader* Header) {
     if (Bytes.size() > MaxUnitsCsvBytes) {
-        Error = "the file is larger than " + std::to_string(MaxUnitsCsvBytes) + " bytes";
+        Error = "файл больше " + std::to_string(MaxUnitsCsvBytes) + " байт";
         return std::nullopt;
     }
     const std::optional<TCsvTable> table = ParseCsv(Bytes, Error);
     if (!table)
         return std::nullopt;
     if (table->Rows.empty()) {
-        Error = "the file is empty";
+        Error = "файл пуст";
         return std::nullopt;
     }
     const std::vector<std::string>& header = table->Rows.front();
@@ -137,11 +137,11 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
         const std::string name = TrimBlanks(header[c]);
         if (name.empty()) {
             Error =
-                AtLine(table->Lines.front()) + "column " + std::to_string(c + 1) + " has no name";
+                AtLine(table->Lines.front()) + "у столбца " + std::to_string(c + 1) + " нет имени";
             return std::nullopt;
         }
         if (!names.insert(ToUpperAscii(name)).second) {
-            Error = AtLine(table->Lines.front()) + "column \"" + name + "\" appears twice";
+            Error = AtLine(table->Lines.front()) + "столбец \"" + name + "\" встречается дважды";
             return std::nullopt;
         }
         if (SameTextAscii(name, "port"))
@@ -154,7 +154,7 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
     if (Header)
         Header->Line = table->Lines.front();
     if (portColumn < 0) {
-        Error = AtLine(table->Lines.front()) + "no \"port\" column";
+        Error = AtLine(table->Lines.front()) + "нет столбца \"port\"";
         return std::nullopt;
     }
 
@@ -174,7 +174,7 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
             // Blanked out on its way to the unit, a line break or another
             // control character would make a value nobody wrote.
             if (const auto control = FirstControlCharacter(fields[c])) {
-                Error = AtLine(line) + TrimBlanks(header[c]) + ": control character " +
+                Error = AtLine(line) + TrimBlanks(header[c]) + ": управляющий символ " +
                         CodePointName(*control);
                 return std::nullopt;
             }
@@ -187,17 +187,17 @@ std::optional<std::vector<TUnitRow>> ReadUnitsCsv(std::string_view Bytes, std::s
                 unit.Values.emplace_back(TrimBlanks(header[c]), value);
         }
         if (unit.Port.empty()) {
-            Error = AtLine(line) + "no port";
+            Error = AtLine(line) + "не задан порт";
             return std::nullopt;
         }
         if (!ports.insert(unit.Port).second) {
-            Error = AtLine(line) + "port " + unit.Port + " is already given to another unit";
+            Error = AtLine(line) + "порт " + unit.Port + " уже отдан другому блоку";
             return std::nullopt;
         }
         units.push_back(std::move(unit));
     }
     if (units.empty()) {
-        Error = "the file lists no unit";
+        Error = "в файле нет ни одного блока";
         return std::nullopt;
     }
     return units;

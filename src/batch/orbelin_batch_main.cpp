@@ -46,7 +46,7 @@ void TellFailures(TUnitSet& Set) {
 int RefuseAll(const std::vector<std::string>& Problems) {
     for (const std::string& p : Problems)
         Refuse(p);
-    Refuse("nothing was sent to any unit");
+    Refuse("ни одному блоку ничего не отправлено");
     return exBadInput;
 }
 
@@ -59,7 +59,7 @@ std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {
         const QString folder = QString::fromStdString(o.LogDir);
         const bool made = !QFileInfo::exists(folder);
         if (!QDir().mkpath(folder))
-            return "cannot create the log folder " + o.LogDir;
+            return "не удалось создать папку протоколов " + o.LogDir;
         if (made)
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -72,9 +72,9 @@ std::optional<std::string> PrepareOutputs(const TBatchOptions& o) {
         const QFileInfo info(QString::fromStdString(file));
         const QFileInfo folder(info.absolutePath());
         if (!folder.isDir() || !folder.isWritable())
-            return "cannot write into the folder of " + file;
+            return "нельзя записать в папку файла " + file;
         if (info.exists() && (info.isDir() || !info.isWritable()))
-            return "cannot write " + file;
+            return "нельзя записать " + file;
     }
     return std::nullopt;
 }
@@ -91,25 +91,29 @@ std::vector<TOverride> SetOverrides(const TBatchOptions& o) {
 class TProgressBoard {
 public:
     explicit TProgressBoard(std::vector<std::string> Ports)
-        : FPorts(std::move(Ports)), FLines(FPorts.size()), FTerminal(StdoutIsTerminal()) {
+        : FPorts(std::move(Ports)), FLines(FPorts.size()), FPhases(FPorts.size()),
+          FTerminal(StdoutIsTerminal()) {
         for (std::size_t i = 0; i < FPorts.size(); ++i)
-            FLines[i] = "waiting";
+            FLines[i] = WordFor("waiting");
         if (FTerminal)
             Draw(true);
     }
 
+    // Phase: a phase or an outcome, in the report's words; shown in the
+    // operator's.
     void Set(std::size_t Unit, const std::string& Phase, int Step, int Total) {
-        std::string text = Phase;
+        std::string text = WordFor(Phase);
         if (Total > 0)
             text += " " + std::to_string(Step) + "/" + std::to_string(Total);
         if (text == FLines[Unit])
             return;
-        const bool newPhase = FLines[Unit].substr(0, FLines[Unit].find(' ')) != Phase;
+        const bool newPhase = FPhases[Unit] != Phase;
+        FPhases[Unit] = Phase;
         FLines[Unit] = text;
         if (FTerminal)
             FDirty = true;
         else if (newPhase)
-            std::printf("%s: %s\n", FPorts[Unit].c_str(), Phase.c_str());
+            std::printf("%s: %s\n", FPorts[Unit].c_str(), WordFor(Phase).c_str());
         std::fflush(stdout);
     }
 
@@ -131,6 +135,7 @@ private:
 
     std::vector<std::string> FPorts;
     std::vector<std::string> FLines;
+    std::vector<std::string> FPhases;
     bool FTerminal;
     bool FDirty = false;
 };
@@ -209,13 +214,13 @@ int RunOne(const TBatchOptions& o) {
             Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
-            std::printf("%s\t%s\tunit: %s\tfile: %s\n", d.Page.c_str(), d.Caption.c_str(),
+            std::printf("%s\t%s\tблок: %s\tфайл: %s\n", d.Page.c_str(), d.Caption.c_str(),
                         d.UnitValue.c_str(), d.FileValue.c_str());
         if (outcome.Connected && outcome.Failed.empty())
-            std::printf("%zu difference(s)\n", outcome.Differences.size());
+            std::printf("различий: %zu\n", outcome.Differences.size());
     }
     if (job.Command == TUnitCommand::Read && outcome.Exit == exAllVerified)
-        std::printf("read into %s\n", o.Out.c_str());
+        std::printf("прочитано в %s\n", o.Out.c_str());
     if (job.Command != TUnitCommand::Write) {
         // What a read could not take is not in the set; what no field shows
         // is in it as the unit holds it.
@@ -226,13 +231,13 @@ int RunOne(const TBatchOptions& o) {
             if (!text.empty())
                 std::printf("%s: %s\n", What, text.c_str());
         };
-        list("not read, not in the set", outcome.Failed);
-        list("kept as the unit holds them", outcome.Kept);
+        list("не прочитаны, в набор не вошли", outcome.Failed);
+        list("оставлены, как хранит блок", outcome.Kept);
     }
     if (job.Command == TUnitCommand::Write)
         std::fputs(SummaryTable(units).c_str(), stdout);
     else if (outcome.Exit != exAllVerified && !outcome.Message.empty())
-        Refuse(o.Port + ": " + outcome.Outcome + ": " + outcome.Message);
+        Refuse(o.Port + ": " + WordFor(outcome.Outcome) + ": " + outcome.Message);
     if (!o.Report.empty()) {
         try {
             WriteReport(o.Report, o.Command, o.In, units, outcome.Exit);
@@ -257,7 +262,7 @@ int RunList(const TBatchOptions& o) {
     const TFileRead csv = ReadFileBytes(o.Units, MaxUnitsCsvBytes + 1);
     if (csv.Status != TFileRead::Ok)
         return RefuseAll(
-            {o.Units + ": " + (csv.Status == TFileRead::Missing ? "no such file" : csv.Error)});
+            {o.Units + ": " + (csv.Status == TFileRead::Missing ? "нет такого файла" : csv.Error)});
     std::string error;
     TUnitsHeader header;
     auto rows = ReadUnitsCsv(csv.Bytes, error, &header);
@@ -278,7 +283,7 @@ int RunList(const TBatchOptions& o) {
             const TUnitRow& row = (*rows)[i];
             std::vector<TOverride> overrides = SetOverrides(o);
             for (const auto& [name, value] : row.Values)
-                overrides.push_back({name, value, o.Units + " line " + std::to_string(row.Line)});
+                overrides.push_back({name, value, o.Units + " строка " + std::to_string(row.Line)});
             TChild& c = children[i];
             c.SetFile = StdStr(sets.filePath(QString("unit%1.ini").arg(i)));
             c.Record.Port = row.Port;
@@ -389,7 +394,7 @@ int main(int argc, char** argv) {
     TBatchOptions options;
     if (const auto error = ParseBatchOptions(args, options)) {
         Refuse(*error);
-        std::fputs("Try orbelin-batch --help.\n", stderr);
+        std::fputs("Справка: orbelin-batch --help\n", stderr);
         return RefuseAll({});
     }
     // No window is ever shown: the pages only hold the values.

@@ -140,8 +140,8 @@ TEST(Batch, ReadByCallWriteWithOverridesAndDiff) {
               0);
     const TRun diff = Batch({"diff", "--port", target.SlavePath(), "--in", dir.File("fleet.ini")});
     EXPECT_EQ(diff.Exit, 1);
-    EXPECT_NE(diff.Out.find("unit: 0456\tfile: 0123"), std::string::npos) << diff.Out;
-    EXPECT_NE(diff.Out.find("1 difference"), std::string::npos) << diff.Out;
+    EXPECT_NE(diff.Out.find("блок: 0456\tфайл: 0123"), std::string::npos) << diff.Out;
+    EXPECT_NE(diff.Out.find("различий: 1"), std::string::npos) << diff.Out;
 }
 
 // A unit that cannot be reached, or that does not keep what it is sent:
@@ -181,25 +181,25 @@ TEST_P(BatchUnitFault, ExitCodeAndReport) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, BatchUnitFault,
     testing::Values(
-        TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM",
-                   "0 record(s)"},
+        TUnitFault{"NoSuchPort", [](TSimulator&) {}, true, 3, "no connection", "COM", "записей: 0"},
         TUnitFault{"WrongFirmware", [](TSimulator& s) { s.Unit().SetVersionText("OTHER 1.0"); },
-                   false, 3, "no connection", "версия прошивки", "0 record(s)"},
+                   false, 3, "no connection", "версия прошивки", "записей: 0"},
         TUnitFault{"LineDropsDuringWrite",
                    [](TSimulator& s) {
                        s.Unit().AddFault(
                            {.Kind = TSimFaultKind::DropLine, .Command = "", .Skip = 5});
                    },
-                   false, 1, "failed", "link lost", "commit not sent, failed"},
+                   false, 1, "failed", "связь потеряна", "EEPROM: не выполнено; ошибка"},
         TUnitFault{"WriteRefused",
                    [](TSimulator& s) {
                        s.Unit().AddFault(
                            {.Kind = TSimFaultKind::Error, .Command = "+O0", .Count = -1});
                    },
                    false, 1, "failed", "НЕ ВСЕ ПАРАМ",
-                   "commit not sent, failed: 29 written, 29 verified, 1 failed"},
+                   "EEPROM: не выполнено; ошибка: записано 29, проверено 29, ошибок 1"},
         TUnitFault{"CommitRefused", [](TSimulator& s) { s.Unit().SetCommitFails(true); }, false, 1,
-                   "failed", "EEPROM", "commit not confirmed, failed: 30 written, 30 verified"}),
+                   "failed", "EEPROM",
+                   "EEPROM: не подтверждено; ошибка: записано 30, проверено 30"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
@@ -237,7 +237,7 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_TRUE(HasName(failed, "failed", "etObjNum"));
     EXPECT_FALSE(HasName(failed, "verified", "etObjNum"));
     EXPECT_TRUE(HasName(failed, "verified", "etPort"));
-    EXPECT_NE(run.Out.find("2 of 3 units verified"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("Проверено блоков: 2 из 3"), std::string::npos) << run.Out;
     // The report and the logs hold passwords: nobody else may read them.
     for (const auto& [file, mode] :
          {std::pair{dir.File("report.json"), 0600u}, std::pair{dir.File("logs"), 0700u}})
@@ -254,30 +254,31 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     // Each unit is in the journal, by the number it holds: the one that
     // kept its own under it, with the number it was sent and was not given.
     const TRun all = Batch({"journal", "--home", dir.Path()});
-    EXPECT_NE(all.Out.find("3 record(s)"), std::string::npos) << all.Out << all.Err;
+    EXPECT_NE(all.Out.find("записей: 3"), std::string::npos) << all.Out << all.Err;
     const TRun first = Batch({"journal", "--home", dir.Path(), "--unit", "101"});
-    EXPECT_NE(first.Out.find("batch  write all  port " + a.SlavePath() + "  unit 0101"),
+    EXPECT_NE(first.Out.find("orbelin-batch  запись всех  порт " + a.SlavePath() + "  блок 0101"),
               std::string::npos)
         << first.Out;
-    EXPECT_NE(first.Out.find("commit confirmed, verified: 30 written, 30 verified, 0 failed"),
+    EXPECT_NE(first.Out.find("EEPROM: сохранено; проверено: записано 30, проверено 30, ошибок 0"),
               std::string::npos)
         << first.Out;
-    EXPECT_NE(first.Out.find("formGPRS/etPswdGPRS       ***  verified"), std::string::npos)
+    EXPECT_NE(first.Out.find("formGPRS/etPswdGPRS       ***  проверен"), std::string::npos)
         << first.Out;
     const TRun kept = Batch({"journal", "--home", dir.Path(), "--unit", "0123"});
-    EXPECT_NE(kept.Out.find("port " + b.SlavePath() + "  unit 0123"), std::string::npos)
+    EXPECT_NE(kept.Out.find("порт " + b.SlavePath() + "  блок 0123"), std::string::npos)
         << kept.Out;
-    EXPECT_NE(kept.Out.find("commit not sent, failed"), std::string::npos) << kept.Out;
-    EXPECT_NE(kept.Out.find("formCommon/etObjNum       0102  differs (устройство хранит «0123»)"),
-              std::string::npos)
-        << kept.Out;
-    EXPECT_NE(kept.Out.find("1 record(s)"), std::string::npos) << kept.Out;
+    EXPECT_NE(kept.Out.find("EEPROM: не выполнено; ошибка"), std::string::npos) << kept.Out;
     EXPECT_NE(
-        Batch({"journal", "--home", dir.Path(), "--since", "01.01.2999"}).Out.find("0 record(s)"),
+        kept.Out.find("formCommon/etObjNum       0102  отличается (устройство хранит «0123»)"),
+        std::string::npos)
+        << kept.Out;
+    EXPECT_NE(kept.Out.find("записей: 1"), std::string::npos) << kept.Out;
+    EXPECT_NE(
+        Batch({"journal", "--home", dir.Path(), "--since", "01.01.2999"}).Out.find("записей: 0"),
         std::string::npos);
     const TRun csv = Batch({"journal", "--home", dir.Path(), "--since", "2000-01-01", "--csv",
                             dir.File("journal.csv")});
-    EXPECT_NE(csv.Out.find("3 record(s) written"), std::string::npos) << csv.Out << csv.Err;
+    EXPECT_NE(csv.Out.find("записей: 3, выгружены"), std::string::npos) << csv.Out << csv.Err;
     EXPECT_EQ(dir.Read("journal.csv").rfind("\xEF\xBB\xBF", 0), 0u);
 }
 
@@ -311,20 +312,20 @@ TEST_P(BatchRefuses, BeforeAnyUnitIsTouched) {
     const std::size_t at = run.Err.find(GetParam().Said);
     EXPECT_NE(at, std::string::npos) << run.Err;
     EXPECT_EQ(run.Err.find(GetParam().Said, at + 1), std::string::npos) << run.Err;
-    EXPECT_NE(run.Err.find("nothing was sent to any unit"), std::string::npos);
+    EXPECT_NE(run.Err.find("ни одному блоку ничего не отправлено"), std::string::npos);
     EXPECT_EQ(a.Unit().CommandCount() + b.Unit().CommandCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Input, BatchRefuses,
     testing::Values(
-        TBadInput{"DuplicatePort", "port,etObjNum\n{A},0001\n{A},0002\n", {}, "line 3: port"},
-        TBadInput{"MissingPort", "port,etObjNum\n{A},0001\n,0002\n", {}, "line 3: no port"},
-        TBadInput{"NoPortColumn", "etObjNum\n0001\n", {}, "no \"port\" column"},
+        TBadInput{"DuplicatePort", "port,etObjNum\n{A},0001\n{A},0002\n", {}, "строка 3: порт"},
+        TBadInput{"MissingPort", "port,etObjNum\n{A},0001\n,0002\n", {}, "строка 3: не задан порт"},
+        TBadInput{"NoPortColumn", "etObjNum\n0001\n", {}, "нет столбца \"port\""},
         TBadInput{"UnknownColumn",
                   "port,etObjNm,etGPRSTryes\n{A},1,2\n{B},2,3\n",
                   {},
-                  "units.csv line 1: etObjNm: нет такого параметра; может быть, etObjNum?"},
+                  "units.csv строка 1: etObjNm: нет такого параметра; может быть, etObjNum?"},
         TBadInput{"PartOfACaption",
                   "\xEF\xBB\xBFport,Время перезагрузки GPS\n{A},7\n",
                   {},
@@ -333,39 +334,39 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"TwoNamesOfOne",
                   "\xEF\xBB\xBFport,etObjNum,НОМЕР ОБЪЕКТА\n{A},1,2\n",
                   {},
-                  "\"etObjNum\" and \"НОМЕР ОБЪЕКТА\" both name etObjNum"},
+                  "\"etObjNum\" и \"НОМЕР ОБЪЕКТА\" называют одно поле: etObjNum"},
         TBadInput{"TooLong",
                   "port,etPhone\n{A},+7916\n{B},+79161234567890123\n",
                   {},
-                  "line 3: etPhone: longer than the field takes (a phone number of at most 16 "
-                  "characters)"},
+                  "строка 3: etPhone: длиннее, чем принимает поле (телефонный номер не длиннее 16 "
+                  "символов)"},
         // Turned into a blank on its way, it would reach the unit as nobody wrote it.
         TBadInput{"LineBreak",
                   "port,etAccessPoint\n{A},\"apn\nfleet\"\n",
                   {},
-                  "line 2: etAccessPoint: control character U+000A"},
+                  "строка 2: etAccessPoint: управляющий символ U+000A"},
         TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
         TBadInput{
-            "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: control"},
-        TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "byte-order mark"},
+            "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: управляющий"},
+        TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "с меткой (BOM)"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange",
                   "port,seACCCheckTime\n{A},99999\n",
                   {},
-                  "seACCCheckTime: not a value the unit takes (a number from 1 to 23)"},
-        TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "not closed"},
+                  "seACCCheckTime: блок не принимает такое значение (число от 1 до 23)"},
+        TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "не закрыта"},
         TBadInput{"UnknownSet",
                   "port\n{A}\n",
                   {"--set", "bogus=1"},
                   "--set: bogus: нет такого параметра (все столбцы: orbelin-batch columns)"},
-        TBadInput{"PortBesideList", "port\n{A}\n", {"--port", "{B}"}, "exclude each other"},
+        TBadInput{"PortBesideList", "port\n{A}\n", {"--port", "{B}"}, "исключают друг друга"},
         TBadInput{
-            "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "no such file"},
+            "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "нет такого файла"},
         // Units written and not journalled would leave no account of them.
         TBadInput{"JournalUnwritable",
                   "port\n{A}\n",
                   {"--home", "/nonexistent"},
-                  "cannot write the journal /nonexistent"}),
+                  "нельзя записать журнал /nonexistent"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 // A port's log is named after the port, never after a Windows device: such
@@ -457,7 +458,7 @@ TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {
     const auto utf8 = ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;пример\n", error);
     ASSERT_TRUE(cp1251 && utf8) << error;
     EXPECT_FALSE(ReadUnitsCsv("\xEF\xBB\xBFport;etAccessPoint\n/dev/a;\xEF\xF0\xE8\n", error));
-    EXPECT_EQ(error, "marked as UTF-8 but is not valid UTF-8");
+    EXPECT_EQ(error, "помечен как UTF-8, но это не UTF-8");
     EXPECT_EQ((*cp1251)[0].Values[0].second, "пример");
     EXPECT_EQ((*utf8)[0].Values[0].second, "пример");
     EXPECT_EQ((*utf8)[0].Port, "/dev/a");
@@ -481,7 +482,7 @@ TEST(Batch, AUnitsOwnValuesComeBackExactly) {
     const QJsonObject readUnit = Report(dir, "read.json").value("units").toArray().at(0).toObject();
     EXPECT_EQ(readUnit.value("kept").toObject().value("count").toInt(), 5)
         << "tries, pause, hour, switch and number; the flag bit is shown and kept";
-    EXPECT_NE(read.Out.find("kept as the unit holds them"), std::string::npos) << read.Out;
+    EXPECT_NE(read.Out.find("оставлены, как хранит блок"), std::string::npos) << read.Out;
 
     unit.Unit().ClearCommands();
     const TRun write = Batch({"write", "--port", unit.SlavePath(), "--in", dir.File("own.ini")});
@@ -507,7 +508,7 @@ public:
     }
     void Stop() override {
         if (FPlay == TPlay::HeedsStop)
-            Tell("interrupted", "written, not committed", exInterrupted);
+            Tell("interrupted", "записано, в EEPROM не сохранено", exInterrupted);
     }
     void Kill() override { End(9, true); }
 
@@ -619,16 +620,17 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, BatchUnitProcess,
     testing::Values(
         TUnitProcessFault{"CannotStart", std::nullopt,
-                          "could not be started: Resource temporarily unavailable; nothing "
-                          "written"},
+                          "не запустился: Resource temporarily unavailable; ничего не "
+                          "записано"},
         TUnitProcessFault{"Crashes", TPlay::Crashes,
-                          "ended abnormally (11): Segmentation fault; written, not committed"},
-        TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage, "an outcome that cannot be read"},
+                          "завершился аварийно (11): Segmentation fault; записано, в EEPROM не "
+                          "сохранено"},
+        TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage, "итог, который нельзя прочитать"},
         TUnitProcessFault{"EndsSilently", TPlay::EndsSilently,
-                          "ended with code 0 and told no outcome; nothing written"},
+                          "завершился с кодом 0, не сообщив итога; ничего не записано"},
         TUnitProcessFault{"HangsPastItsLimit", TPlay::Hangs,
-                          "did not end within its time limit and was killed; written, not "
-                          "known whether committed"}),
+                          "не завершился за отведённое время и остановлен; записано, "
+                          "сохранено ли в EEPROM — неизвестно"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 // A stopped run: the unit that heeds the stop tells its state, the one that
@@ -640,11 +642,12 @@ TEST(Batch, AStoppedRunTellsWhatEachUnitHolds) {
         EXPECT_EQ(r.Outcome.Outcome, "interrupted") << r.Port;
         EXPECT_EQ(r.Outcome.Exit, exInterrupted) << r.Port;
     }
-    EXPECT_EQ(records[0].Outcome.Message, "written, not committed");
-    EXPECT_NE(records[1].Outcome.Message.find("after the stop and was killed; written, not known"),
-              std::string::npos)
+    EXPECT_EQ(records[0].Outcome.Message, "записано, в EEPROM не сохранено");
+    EXPECT_NE(
+        records[1].Outcome.Message.find("после прерывания и остановлен; записано, сохранено ли"),
+        std::string::npos)
         << records[1].Outcome.Message;
-    EXPECT_EQ(records[2].Outcome.Message, "not started: nothing written");
+    EXPECT_EQ(records[2].Outcome.Message, "не начато: ничего не записано");
     EXPECT_EQ(CombinedExit(records), exInterrupted);
 }
 
@@ -673,7 +676,7 @@ TEST(Batch, AnInterruptedListLeavesAReportAndNoSets) {
     for (int writing = 0; writing < 3;) {
         const std::string line = run.StdoutLine(60000);
         ASSERT_FALSE(line.empty()) << "the units did not start writing: " << run.Stderr();
-        writing += line.ends_with(": write");
+        writing += line.ends_with(": запись");
     }
     kill(run.Pid(), SIGINT);
     EXPECT_EQ(run.ExitCode(60000), exInterrupted) << run.Stderr();
@@ -685,8 +688,8 @@ TEST(Batch, AnInterruptedListLeavesAReportAndNoSets) {
     for (int i = 0; i < 3; ++i) {
         const QJsonObject u = written.at(i).toObject();
         EXPECT_EQ(u.value("outcome").toString(), "interrupted");
-        EXPECT_TRUE(u.value("message").toString().startsWith("written, not committed") ||
-                    u.value("message").toString() == "nothing written")
+        EXPECT_TRUE(u.value("message").toString().startsWith("записано, в EEPROM не сохранено") ||
+                    u.value("message").toString() == "ничего не записано")
             << u.value("message").toString().toStdString();
         EXPECT_FALSE(Committed(units[i]));
     }

@@ -193,11 +193,11 @@ TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
     const TProgramRun listed =
         RunProgram(ORB_BATCH, {"journal", "--home", Rig.Home.Path(), "--unit", "77"});
     EXPECT_EQ(listed.Exit, 0) << listed.Err;
-    EXPECT_NE(listed.Out.find("window  write all  port " + Sim.SlavePath() + "  unit 0077"),
+    EXPECT_NE(listed.Out.find("окно  запись всех  порт " + Sim.SlavePath() + "  блок 0077"),
               std::string::npos)
         << listed.Out;
     EXPECT_NE(listed.Out.find("formGPRS/etAccessPoint"), std::string::npos) << listed.Out;
-    EXPECT_NE(listed.Out.find("1 record(s)"), std::string::npos) << listed.Out;
+    EXPECT_NE(listed.Out.find("записей: 1"), std::string::npos) << listed.Out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, MainWindow, ::testing::Values(41, 18, 30));

@@ -116,7 +116,7 @@ control() { # command, reply wait in seconds
 w "$installed/orbelin-batch.exe" read --port COM5 --out "Z:$work/unit.ini" \
     >"$work/batch.log" 2>&1 || { cat "$work/batch.log"; fail "orbelin-batch read"; }
 grep -q '^etObjNum=' "$work/unit.ini" || fail "orbelin-batch read wrote no set"
-if grep -v '^COM5: \|^read into ' "$work/batch.log"; then
+if grep -v '^COM5: \|^прочитано в ' "$work/batch.log"; then
     fail "orbelin-batch said more than its progress"
 fi
 echo "orbelin-batch.exe read the unit on COM5"

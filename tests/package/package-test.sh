@@ -38,9 +38,15 @@ for f in usr/bin/orbelin usr/bin/orbelin-sim usr/bin/orbelin-batch \
     [ -e "$root/$f" ] || fail "$f is not in the package"
 done
 
-"$root/usr/bin/orbelin" --help | grep -q -- "--port" || fail "orbelin --help"
-"$root/usr/bin/orbelin-sim" --help | grep -q -- "--revision" || fail "orbelin-sim --help"
-"$root/usr/bin/orbelin-batch" --help | grep -q -- "--units" || fail "orbelin-batch --help"
+# Read whole: grep -q leaving a pipe early would end the program by SIGPIPE.
+helps() { # program, a word its help has
+    local text
+    text=$("$root/usr/bin/$1" --help) || fail "$1 --help"
+    grep -q -- "$2" <<<"$text" || fail "$1 --help has no $2"
+}
+helps orbelin --port
+helps orbelin-sim --revision
+helps orbelin-batch --units
 
 # The installed batch program reads a simulated unit with no display at all:
 # whatever it needs of Qt's offscreen platform is in the package's
