@@ -14,9 +14,10 @@
 // run kills it if it does not end in time, takes a repeated request as the
 // first.
 //
-// One implementation file per platform; on Windows the system asks a
+// One implementation file per platform. On Windows the system asks a
 // windowed program to end through window messages, which Qt already turns
-// into close events, so there it does nothing.
+// into close events; a console program (orbelin-batch) gets Ctrl+C and
+// Ctrl+Break as stop requests, with no watchdog.
 //
 // Threading: construct and destroy on the GUI thread, after the application
 // object exists.
@@ -52,6 +53,8 @@ public:
 
     // How many stop requests the event loop has seen.
     int Received() const { return FReceived; }
+    // A stop request, on the GUI thread: the platform's part calls it.
+    void Deliver();
 
 private:
     int FFds[2] = {-1, -1};
@@ -61,4 +64,5 @@ private:
     // the first object takes them).
     QSocketNotifier* FNotifier = nullptr;
     int FReceived = 0;
+    std::function<void()> FOnStop;
 };

@@ -112,20 +112,12 @@ TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
     WatchWrite = FWatchFds[1];
     FWatchdog = std::thread(Watch, FWatchFds[0]);
     FNotifier = new QSocketNotifier(FFds[1], QSocketNotifier::Read, this);
-    connect(FNotifier, &QSocketNotifier::activated, this, [this, OnStop = std::move(OnStop)] {
+    FOnStop = std::move(OnStop);
+    connect(FNotifier, &QSocketNotifier::activated, this, [this] {
         char buf[64];
         while (read(FFds[1], buf, sizeof buf) > 0) {
         }
-        if (FReceived++ > 0)
-            return;
-        if (OnStop) {
-            OnStop();
-            return;
-        }
-        // Every event loop ends, a modal dialog's nested one included, and
-        // one that runs before the main loop has started (quit() would
-        // only end the main loop, and only once it runs).
-        QCoreApplication::exit(0);
+        Deliver();
     });
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -139,6 +131,19 @@ TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
         if (Taken[i])
             sigaction(StopSignals[i], &action, nullptr);
     }
+}
+
+void TQuitOnSignals::Deliver() {
+    if (FReceived++ > 0)
+        return;
+    if (FOnStop) {
+        FOnStop();
+        return;
+    }
+    // Every event loop ends, a modal dialog's nested one included, and one
+    // that runs before the main loop has started (quit() would only end the
+    // main loop, and only once it runs).
+    QCoreApplication::exit(0);
 }
 
 void TQuitOnSignals::AllowShutdown(std::chrono::milliseconds Limit) {

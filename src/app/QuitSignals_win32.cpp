@@ -1,14 +1,64 @@
 #include "app/QuitSignals.h"
 
-// Windows asks a windowed program to end through window messages, which Qt
-// turns into close events: the window's own close saves and hangs up, with
-// no stop request and no watchdog of ours.
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <atomic>
+#include <windows.h>
 
-TQuitOnSignals::TQuitOnSignals(std::function<void()>, TRepeat) {}
-TQuitOnSignals::~TQuitOnSignals() = default;
+// A windowed program is asked to end through window messages, which Qt
+// turns into close events: the window's own close saves and hangs up. A
+// console program gets Ctrl+C and Ctrl+Break here, on a thread the system
+// starts for the purpose; the request goes to the event loop. Closing the
+// console or logging off still ends the program as the system does.
+
+namespace {
+
+std::atomic<TQuitOnSignals*> Holder{nullptr};
+std::atomic<int> Requests{0};
+std::atomic<bool> RepeatEnds{true};
+
+BOOL WINAPI OnConsoleEvent(DWORD Event) {
+    if (Event != CTRL_C_EVENT && Event != CTRL_BREAK_EVENT)
+        return FALSE;
+    TQuitOnSignals* holder = Holder.load();
+    if (!holder)
+        return FALSE;
+    if (++Requests > 1)
+        return RepeatEnds.load() ? FALSE : TRUE; // FALSE: the system ends the program
+    QMetaObject::invokeMethod(
+        holder, [holder] { holder->Deliver(); }, Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
+    TQuitOnSignals* none = nullptr;
+    if (!Holder.compare_exchange_strong(none, this))
+        return;
+    FOnStop = std::move(OnStop);
+    Requests = 0;
+    RepeatEnds = Repeat == TRepeat::EndsAtOnce;
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+TQuitOnSignals::~TQuitOnSignals() {
+    TQuitOnSignals* self = this;
+    if (Holder.compare_exchange_strong(self, nullptr))
+        SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+}
+
+void TQuitOnSignals::Deliver() {
+    if (FReceived++ > 0)
+        return;
+    if (FOnStop)
+        FOnStop();
+    else
+        QCoreApplication::exit(0);
+}
 
 void TQuitOnSignals::AllowShutdown(std::chrono::milliseconds) {}
 
 bool TQuitOnSignals::Stopping() {
-    return false;
+    return Holder.load() && Requests.load() > 0;
 }
