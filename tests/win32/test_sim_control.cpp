@@ -10,11 +10,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "FastModem.h"
 #include "SimControlText.h"
 #include "TempDir.h"
@@ -22,8 +22,6 @@
 #include "sim/SimControl.h"
 #include "sim/SimHost.h"
 #include "toolkit/TextUtil.h"
-
-extern char** environ;
 
 namespace {
 
@@ -331,27 +329,10 @@ TEST(SimBinary, AControlLineSteersTheRunningSimulatorAndADropDoesNotEndIt) {
     TTempDir dir("orbctl-");
     const std::string link = dir.File("ttyORB");
     const std::string control = dir.File("ctl");
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args{ORB_SIM_BINARY, "--link", link, "--control", control};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, ORB_SIM_BINARY, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
+    TChildProcess sim(ORB_SIM_BINARY, {"--link", link, "--control", control});
 
     // Once the port is announced, both links are in place.
-    std::string first;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n')
-        first += c;
+    const std::string first = sim.StdoutLine(10000);
     EXPECT_EQ(fs::read_symlink(link), first);
     ASSERT_TRUE(fs::is_symlink(control));
 
@@ -369,18 +350,15 @@ TEST(SimBinary, AControlLineSteersTheRunningSimulatorAndADropDoesNotEndIt) {
     }
     steer.Write("reset\n");
     EXPECT_EQ(steer.ReadLine(), "ok");
-    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the drop ended the simulator";
+    EXPECT_EQ(waitpid(sim.Pid(), nullptr, WNOHANG), 0) << "the drop ended the simulator";
     {
         TPortEnd port(link);
         port.Write("+v\r");
         EXPECT_EQ(port.Read(28, 5000), "+v\r\n>ORBELIN REV 07.41\r\nOK\r\n");
     }
 
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(out[0]);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    kill(sim.Pid(), SIGTERM);
+    EXPECT_EQ(sim.ExitCode(10000), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
     EXPECT_FALSE(fs::exists(fs::symlink_status(control)));
 }
