@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -59,8 +60,9 @@ extern "C" void OnStopSignal(int sig) {
 }
 
 // Waits for the first stop request, then gives the orderly shutdown its time;
-// the pipe's closing (the shutdown finished) stands it down.
-void Watch(int fd) {
+// the pipe's closing (the shutdown finished) stands it down. Words: what it
+// says on stderr when it ends the program.
+void Watch(int fd, std::string Words) {
     char sig = 0;
     ssize_t n;
     // A change of the allowed time before any request only sets what the
@@ -87,8 +89,7 @@ void Watch(int fd) {
                 return; // closed: the program ended in time
         }
     }
-    static const char words[] = "orbelin: shutdown did not end in time; ending now\n";
-    [[maybe_unused]] const ssize_t w = write(STDERR_FILENO, words, sizeof words - 1);
+    [[maybe_unused]] const ssize_t w = write(STDERR_FILENO, Words.data(), Words.size());
     EndBy(sig);
 }
 
@@ -110,7 +111,10 @@ TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
     AllowedMs = ShutdownLimit.count();
     WakeWrite = FFds[0];
     WatchWrite = FWatchFds[1];
-    FWatchdog = std::thread(Watch, FWatchFds[0]);
+    const std::string program = QCoreApplication::applicationName().toStdString();
+    FWatchdog = std::thread(Watch, FWatchFds[0],
+                            (program.empty() ? std::string("orbelin") : program) +
+                                ": остановка не завершилась вовремя, программа завершается\n");
     FNotifier = new QSocketNotifier(FFds[1], QSocketNotifier::Read, this);
     FOnStop = std::move(OnStop);
     connect(FNotifier, &QSocketNotifier::activated, this, [this] {

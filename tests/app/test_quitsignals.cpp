@@ -137,7 +137,7 @@ TEST(QuitSignalsDeathTest, ASecondRequestOrAStuckShutdownEndsTheProgram) {
             for (;;)
                 pause();
         },
-        testing::KilledBySignal(SIGTERM), "did not end in time");
+        testing::KilledBySignal(SIGTERM), "остановка не завершилась вовремя");
     EXPECT_GE(msSinceRequest(), TQuitOnSignals::ShutdownLimit.count());
     EXPECT_LT(msSinceRequest(), 2000);
     std::filesystem::remove(stamp);
