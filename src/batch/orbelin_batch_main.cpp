@@ -248,12 +248,6 @@ int RunOne(const TBatchOptions& o) {
     return outcome.Exit;
 }
 
-// One unit of a list, before its process starts.
-struct TChild {
-    TUnitRecord Record;
-    std::string SetFile; // the set with the unit's values in it
-};
-
 // How long a unit's process may take to end after a stop request: its link,
 // a call's bounded hang-up included.
 constexpr std::chrono::milliseconds ChildEndBudget{std::chrono::seconds(10)};
@@ -271,7 +265,8 @@ int RunList(const TBatchOptions& o) {
 
     // Every unit's set is made and checked before the first port opens.
     QTemporaryDir sets;
-    std::vector<TChild> children(rows->size());
+    std::vector<TSupervisedUnit> units(rows->size());
+    std::vector<std::string> setFiles(rows->size()); // each with its unit's values
     std::vector<std::string> problems;
     {
         TUnitSet set;
@@ -284,13 +279,13 @@ int RunList(const TBatchOptions& o) {
             std::vector<TOverride> overrides = SetOverrides(o);
             for (const auto& [name, value] : row.Values)
                 overrides.push_back({name, value, o.Units + " строка " + std::to_string(row.Line)});
-            TChild& c = children[i];
-            c.SetFile = StdStr(sets.filePath(QString("unit%1.ini").arg(i)));
-            c.Record.Port = row.Port;
-            c.Record.Phone = row.Phone;
-            c.Record.Outcome.Port = row.Port;
+            TUnitRecord& r = units[i].Record;
+            setFiles[i] = StdStr(sets.filePath(QString("unit%1.ini").arg(i)));
+            r.Port = row.Port;
+            r.Phone = row.Phone;
+            r.Outcome.Port = row.Port;
             try {
-                set.Load(o.In, overrides, c.SetFile);
+                set.Load(o.In, overrides, setFiles[i]);
             } catch (const ESetRefused& e) {
                 problems.insert(problems.end(), e.Problems.begin(), e.Problems.end());
             } catch (const std::exception& e) {
@@ -305,29 +300,26 @@ int RunList(const TBatchOptions& o) {
 
     std::vector<std::string> ports;
     std::map<std::string, int> logNames;
-    for (TChild& c : children) {
-        ports.push_back(c.Record.Port);
-        if (o.LogDir.empty())
-            continue;
-        std::string name = LogName(c.Record.Port);
-        if (const int seen = logNames[name]++; seen > 0)
-            name = name.substr(0, name.size() - 4) + "-" + std::to_string(seen + 1) + ".log";
-        c.Record.LogFile = o.LogDir + "/" + name;
-    }
-    TProgressBoard board(ports);
-    std::vector<TSupervisedUnit> units;
-    for (const TChild& c : children) {
-        std::vector<std::string> args{
-            "write", "--child", "--port",  c.Record.Port,
-            "--in",  c.SetFile, "--limit", std::to_string(o.LimitSeconds)};
-        if (!c.Record.Phone.empty())
-            args.insert(args.end(), {"--phone", c.Record.Phone});
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        TUnitRecord& r = units[i].Record;
+        ports.push_back(r.Port);
+        if (!o.LogDir.empty()) {
+            std::string name = LogName(r.Port);
+            if (const int seen = logNames[name]++; seen > 0)
+                name = name.substr(0, name.size() - 4) + "-" + std::to_string(seen + 1) + ".log";
+            r.LogFile = o.LogDir + "/" + name;
+        }
+        std::vector<std::string>& args = units[i].Args;
+        args = {"write", "--child",   "--port",  r.Port,
+                "--in",  setFiles[i], "--limit", std::to_string(o.LimitSeconds)};
+        if (!r.Phone.empty())
+            args.insert(args.end(), {"--phone", r.Phone});
         if (!o.WaitRegistration)
             args.push_back("--no-reg-wait");
-        if (!c.Record.LogFile.empty())
-            args.insert(args.end(), {"--log-file", c.Record.LogFile});
-        units.push_back({c.Record, std::move(args)});
+        if (!r.LogFile.empty())
+            args.insert(args.end(), {"--log-file", r.LogFile});
     }
+    TProgressBoard board(ports);
     TSupervision how;
     how.Jobs = static_cast<std::size_t>(o.Jobs);
     // A unit's process keeps its own limit and then ends its link; past
