@@ -324,29 +324,7 @@ std::string OutcomeText(const std::string& Outcome) {
 }
 
 std::string OutcomeText(TParamOutcome Outcome) {
-    switch (Outcome) {
-    case TParamOutcome::None:
-        return "—";
-    case TParamOutcome::Read:
-        return "прочитан";
-    case TParamOutcome::ReadFailed:
-        return "не прочитан";
-    case TParamOutcome::Rejected:
-        return "отклонён";
-    case TParamOutcome::NotShown:
-        return "оставлен в блоке";
-    case TParamOutcome::Written:
-        return "записан";
-    case TParamOutcome::Refused:
-        return "отказ";
-    case TParamOutcome::NotSent:
-        return "не отправлен";
-    case TParamOutcome::Verified:
-        return "проверен";
-    case TParamOutcome::Differs:
-        return "отличается";
-    }
-    return "—";
+    return OutcomeWords(Outcome);
 }
 
 std::string LocalTimeText(const TJournalRecord& Record) {

@@ -4,38 +4,48 @@
 
 #include "toolkit/TextUtil.h"
 
+namespace {
+
+// Each outcome with the report's word and the operator's.
+struct TOutcomeWords {
+    TParamOutcome Outcome;
+    const char* Name;
+    const char* Words;
+};
+constexpr TOutcomeWords Outcomes[] = {
+    {TParamOutcome::None, "none", "—"},
+    {TParamOutcome::Read, "read", "прочитан"},
+    {TParamOutcome::ReadFailed, "read failed", "не прочитан"},
+    {TParamOutcome::Rejected, "rejected", "отклонён"},
+    {TParamOutcome::NotShown, "not shown", "оставлен в блоке"},
+    {TParamOutcome::Written, "written", "записан"},
+    {TParamOutcome::Refused, "refused", "отказ"},
+    {TParamOutcome::NotSent, "not sent", "не отправлен"},
+    {TParamOutcome::Verified, "verified", "проверен"},
+    {TParamOutcome::Differs, "differs", "отличается"},
+};
+
+const TOutcomeWords& WordsOf(TParamOutcome Outcome) {
+    for (const TOutcomeWords& o : Outcomes)
+        if (o.Outcome == Outcome)
+            return o;
+    return Outcomes[0];
+}
+
+} // namespace
+
 const char* OutcomeName(TParamOutcome Outcome) {
-    switch (Outcome) {
-    case TParamOutcome::None:
-        return "none";
-    case TParamOutcome::Read:
-        return "read";
-    case TParamOutcome::ReadFailed:
-        return "read failed";
-    case TParamOutcome::Rejected:
-        return "rejected";
-    case TParamOutcome::NotShown:
-        return "not shown";
-    case TParamOutcome::Written:
-        return "written";
-    case TParamOutcome::Refused:
-        return "refused";
-    case TParamOutcome::NotSent:
-        return "not sent";
-    case TParamOutcome::Verified:
-        return "verified";
-    case TParamOutcome::Differs:
-        return "differs";
-    }
-    return "none";
+    return WordsOf(Outcome).Name;
+}
+
+const char* OutcomeWords(TParamOutcome Outcome) {
+    return WordsOf(Outcome).Words;
 }
 
 TParamOutcome OutcomeFromName(std::string_view Name) {
-    for (int i = 0; i <= static_cast<int>(TParamOutcome::Differs); ++i) {
-        const auto outcome = static_cast<TParamOutcome>(i);
-        if (Name == OutcomeName(outcome))
-            return outcome;
-    }
+    for (const TOutcomeWords& o : Outcomes)
+        if (Name == o.Name)
+            return o.Outcome;
     return TParamOutcome::None;
 }
 

@@ -51,7 +51,9 @@ enum class TParamOutcome : std::uint8_t {
 
 // The word orbelin-batch's report uses: "read", "read failed", ...
 const char* OutcomeName(TParamOutcome Outcome);
-// Back from the word; None for a word that is none of them.
+// The operator's word: "прочитан", "не прочитан", ...
+const char* OutcomeWords(TParamOutcome Outcome);
+// Back from the report's word; None for a word that is none of them.
 TParamOutcome OutcomeFromName(std::string_view Name);
 // "unit", "file", "operator", "defaults", "none".
 const char* SourceName(TValueSource Source);

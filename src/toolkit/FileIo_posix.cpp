@@ -149,6 +149,28 @@ TFileRead ReadFileBytes(const std::string& fileName, std::size_t maxBytes) {
     return r;
 }
 
+namespace {
+
+// Every byte, in chunks, each a point a test may fail.
+void WriteWhole(int fd, std::string_view bytes, const std::string& fileName,
+                const TFileFaultHook& fault) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (int err = Inject(fault, TFileWriteStep::Write))
+            FailWrite(fileName, err);
+        const size_t want = std::min(ChunkSize, bytes.size() - done);
+        const ssize_t n = write(fd, bytes.data() + done, want);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWrite(fileName, errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
 void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
                          const TFileFaultHook& fault) {
     const std::string target = ResolveTarget(fileName);
@@ -180,19 +202,7 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
     if (mode && fchmod(tmp.Fd(), *mode) != 0)
         FailWrite(fileName, errno);
 
-    size_t done = 0;
-    while (done < bytes.size()) {
-        if (int err = Inject(fault, TFileWriteStep::Write))
-            FailWrite(fileName, err);
-        const size_t want = std::min(ChunkSize, bytes.size() - done);
-        const ssize_t n = write(tmp.Fd(), bytes.data() + done, want);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            FailWrite(fileName, errno);
-        }
-        done += static_cast<size_t>(n);
-    }
+    WriteWhole(tmp.Fd(), bytes, fileName, fault);
 
     if (int err = Inject(fault, TFileWriteStep::Sync))
         FailWrite(fileName, err);
@@ -261,18 +271,7 @@ void AppendFileLine(const std::string& fileName, std::string_view line,
         bytes += '\n';
     bytes.append(line);
     bytes += '\n';
-    size_t done = 0;
-    while (done < bytes.size()) {
-        if (int err = Inject(fault, TFileWriteStep::Write))
-            FailWrite(fileName, err);
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            FailWrite(fileName, errno);
-        }
-        done += static_cast<size_t>(n);
-    }
+    WriteWhole(fd, bytes, fileName, fault);
     if (int err = Inject(fault, TFileWriteStep::Sync))
         FailWrite(fileName, err);
     if (fsync(fd) != 0)

@@ -131,6 +131,25 @@ TFileRead ReadFileBytes(const std::string& fileName, std::size_t maxBytes) {
     return r;
 }
 
+namespace {
+
+// Every byte, in chunks, each a point a test may fail.
+void WriteWhole(HANDLE h, std::string_view bytes, const std::string& fileName,
+                const TFileFaultHook& fault) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        if (DWORD err = Inject(fault, TFileWriteStep::Write))
+            FailWrite(fileName, err);
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(ChunkSize, bytes.size() - done));
+        DWORD n = 0;
+        if (!WriteFile(h, bytes.data() + done, want, &n, nullptr))
+            FailWrite(fileName, GetLastError());
+        done += n;
+    }
+}
+
+} // namespace
+
 void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
                          const TFileFaultHook& fault) {
     const std::wstring target = Wide(fileName);
@@ -148,16 +167,7 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
         tmp.Release();
         FailWrite(fileName, err);
     }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        if (DWORD err = Inject(fault, TFileWriteStep::Write))
-            FailWrite(fileName, err);
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(ChunkSize, bytes.size() - done));
-        DWORD n = 0;
-        if (!WriteFile(tmp.Handle(), bytes.data() + done, want, &n, nullptr))
-            FailWrite(fileName, GetLastError());
-        done += n;
-    }
+    WriteWhole(tmp.Handle(), bytes, fileName, fault);
     if (DWORD err = Inject(fault, TFileWriteStep::Sync))
         FailWrite(fileName, err);
     if (!FlushFileBuffers(tmp.Handle()))
@@ -233,16 +243,7 @@ void AppendFileLine(const std::string& fileName, std::string_view line,
         bytes += '\n';
     bytes.append(line);
     bytes += '\n';
-    size_t done = 0;
-    while (done < bytes.size()) {
-        if (DWORD err = Inject(fault, TFileWriteStep::Write))
-            FailWrite(fileName, err);
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(ChunkSize, bytes.size() - done));
-        DWORD n = 0;
-        if (!WriteFile(h, bytes.data() + done, want, &n, nullptr))
-            FailWrite(fileName, GetLastError());
-        done += n;
-    }
+    WriteWhole(h, bytes, fileName, fault);
     if (DWORD err = Inject(fault, TFileWriteStep::Sync))
         FailWrite(fileName, err);
     if (!FlushFileBuffers(h))
