@@ -28,6 +28,8 @@ constexpr int StoredPhones = 5;
 const char* const ConsoleDefault = " ";
 // How many names a message lists before it only counts them.
 constexpr std::size_t NamesShown = 5;
+// How many refused values a load's message lists.
+constexpr std::size_t RefusalsShown = 10;
 
 std::string PhoneKey(std::size_t Position) {
     return "Phone" + std::to_string(Position);
@@ -39,6 +41,12 @@ std::string ConsoleKey(int Number) {
 
 std::string FieldName(const std::string& Section, const std::string& Key) {
     return Section + "/" + Key;
+}
+
+void Refuse(TSettingsLoadReport& Report, const std::string& Field, const std::string& Place,
+            const std::string& Reason, bool TooLong = false) {
+    (TooLong ? Report.TooLong : Report.Invalid).push_back(Field);
+    Report.Refused.push_back({Field, Place, Reason});
 }
 
 std::string NameList(const std::vector<std::string>& Names) {
@@ -71,11 +79,11 @@ bool LoadEditText(TEdit* Edit, const std::string& Text) {
 }
 
 // A Boolean key as the file reads it; a present value that is not a number
-// gives the default and is noted.
+// gives the default and is noted under Place.
 bool ReadCheckedBool(const TIniFile& Ini, const std::string& Section, const std::string& Key,
-                     bool Default, TSettingsLoadReport& Report) {
+                     bool Default, const std::string& Place, TSettingsLoadReport& Report) {
     if (Ini.ValueExists(Section, Key) && !StrToIntStrict(Ini.ReadString(Section, Key, "")))
-        Report.Invalid.push_back(FieldName(Section, Key));
+        Refuse(Report, FieldName(Section, Key), Place, "не 0 и не 1");
     return Ini.ReadBool(Section, Key, Default);
 }
 
@@ -118,14 +126,13 @@ TControlLimits ControlLimits(const QObject* Control) {
 }
 
 std::string TSettingsLoadReport::Text(const std::string& FileName) const {
-    std::string text = "Файл \"" + FileName + "\" загружен не полностью.";
-    if (!Missing.empty())
-        text += "\nБез значения в файле: " + NameList(Missing);
-    if (!TooLong.empty())
-        text += "\nДлиннее поля, не загружены: " + NameList(TooLong);
-    if (!Invalid.empty())
-        text += "\nНедопустимые значения, не загружены: " + NameList(Invalid);
-    return text + "\nЭти поля не будут записаны в блок, пока их не зададут.";
+    std::string text = "Из файла \"" + FileName + "\" не загружены значения (" +
+                       std::to_string(Refused.size()) + "):";
+    for (std::size_t i = 0; i < Refused.size() && i < RefusalsShown; ++i)
+        text += "\n" + Refused[i].Place + " — " + Refused[i].Reason;
+    if (Refused.size() > RefusalsShown)
+        text += "\nи ещё " + std::to_string(Refused.size() - RefusalsShown);
+    return text + "\nЭти поля остались, как были.";
 }
 
 void WritePageSettings(TIniFile& Ini, const TParamPage& Page, int Number,
@@ -163,18 +170,18 @@ void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
         QObject* o = Page.FindComponent(name);
         if (!o || !IsStored(o))
             continue;
-        const std::string field = FieldName(section, name);
-        const bool present = Ini.ValueExists(section, name);
-        if (!present)
-            Report.Missing.push_back(field);
+        // A set says nothing about a field it has no key for: its value and
+        // what is known about it stay as they are.
+        if (!Ini.ValueExists(section, name))
+            continue;
         const std::string value = TrimBlanks(Ini.ReadString(section, name, ""));
         auto* edit = dynamic_cast<TEdit*>(o);
         auto* spin = dynamic_cast<TSpinEdit*>(o);
-        const bool keep = present && !edit && value == KeepUnitValue;
+        const bool keep = !edit && value == KeepUnitValue;
+        const TParamDef* row = ParamOfControl(Number, name);
         std::optional<TLoadProblem> problem;
-        if (!present || keep) {
+        if (keep) {
         } else if (edit || spin) {
-            const TParamDef* row = ParamOfControl(Number, name);
             const auto names = row ? row->ControlNames() : std::vector<std::string>{};
             const auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
                 return SameTextAscii(n, name);
@@ -185,22 +192,24 @@ void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
         } else if (!StrToIntStrict(value)) {
             problem = TLoadProblem{"не 0 и не 1", false};
         }
-        if (problem)
-            (problem->TooLong ? Report.TooLong : Report.Invalid).push_back(field);
-        // No key, or nothing the unit takes: the field holds no value to
-        // write. Otherwise it shows the file's value exactly.
-        const bool given = present && !keep && !problem;
+        if (problem) {
+            // A value the unit would not take leaves the field as it was.
+            Refuse(Report, FieldName(section, name), ParamPlace(Page, Number, name),
+                   problem->Text + ": " + QuotedValue(row ? ShownInReports(*row, value) : value),
+                   problem->TooLong);
+            continue;
+        }
         if (edit) {
-            edit->SetText(given ? value : "");
+            edit->SetText(keep ? "" : value);
         } else if (spin) {
-            if (given)
+            if (!keep)
                 spin->SetValue(*StrToIntStrict(value));
         } else if (auto* check = dynamic_cast<TCheckBox*>(o)) {
-            check->SetChecked(given && *StrToIntStrict(value) != 0);
+            check->SetChecked(!keep && *StrToIntStrict(value) != 0);
         } else if (auto* radio = dynamic_cast<TRadioButton*>(o)) {
-            radio->SetChecked(given && *StrToIntStrict(value) != 0);
+            radio->SetChecked(!keep && *StrToIntStrict(value) != 0);
         }
-        Page.NoteGiven(o, given || keep ? TValueSource::File : TValueSource::None);
+        Page.NoteGiven(o, TValueSource::File);
         if (keep)
             // The unit keeps what it holds: left out of a write, not a failure.
             Page.FRefValues.Update(name, [](TParamRecord& r) { r.Exact = false; });
@@ -246,11 +255,10 @@ void ReadPages(const TIniFile& ini, const TDevicePages& Pages, TSettingsLoadRepo
         return;
     for (int n = 1; n <= Tform_Debug::FieldCount; ++n) {
         const std::string key = ConsoleKey(n);
-        if (!ini.ValueExists(ConsoleSection, key))
-            report.Missing.push_back(FieldName(ConsoleSection, key));
         if (!LoadEditText(Pages.form_Debug->EditN(n),
                           ini.ReadString(ConsoleSection, key, ConsoleDefault)))
-            report.TooLong.push_back(FieldName(ConsoleSection, key));
+            Refuse(report, FieldName(ConsoleSection, key), "Консоль: поле " + std::to_string(n),
+                   "длиннее поля", true);
     }
 }
 
@@ -298,12 +306,15 @@ TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTar
     }
     if (const std::string phone = ini.ReadString(ConnectSection, "Phone", ""); !phone.empty())
         dlg.Phones->SetText(phone);
-    dlg.cbRegWait->SetChecked(ReadCheckedBool(ini, ConnectSection, "Reg", true, report));
+    dlg.cbRegWait->SetChecked(ReadCheckedBool(ini, ConnectSection, "Reg", true,
+                                              "Связь: ждать регистрации в сети", report));
 
     // The debug switches only ever come on from a file.
-    if (ReadCheckedBool(ini, DebugSection, "Memo", false, report) && !t.mnuMemo->Checked())
+    if (ReadCheckedBool(ini, DebugSection, "Memo", false, "Отладка: окно отладки", report) &&
+        !t.mnuMemo->Checked())
         t.mnuMemo->Click();
-    if (ReadCheckedBool(ini, DebugSection, "Log", false, report) && !t.mnuLog->Checked())
+    if (ReadCheckedBool(ini, DebugSection, "Log", false, "Отладка: лог-файл", report) &&
+        !t.mnuLog->Checked())
         t.mnuLog->Click();
     // A set without the key leaves the choice alone, and a set switches the
     // checks on only; the program's own file keeps the choice as stored.
@@ -313,10 +324,7 @@ TSettingsLoadReport LoadSettings(const std::string& FileName, const TSettingsTar
             t.mnuVerify->Click();
     }
     ReadPages(ini, t.Pages, report);
-    // A file that is not there is a first start: nothing to tell. In the
-    // program's own file a missing key is a parameter nobody gave a value.
-    if (t.OwnFile)
-        report.Missing.clear();
+    // A file that is not there is a first start: nothing to tell.
     return ini.FileFound() ? report : TSettingsLoadReport{};
 }
 

@@ -16,10 +16,13 @@
 // It is all or nothing for the file: one that cannot be read, is too large
 // to be read whole, or holds none of a settings file's sections throws
 // EFileError naming it before anything is changed (a missing file reads as
-// one without keys). Values in the file are not trusted: a value the unit
-// would not take as its field would send it is reported key by key and
-// leaves its field without a value (never written); an empty value is no
-// value. Numbers load whatever the typing limit of their field.
+// one without keys). A set says something about the fields it has keys for
+// and nothing about the others: a field without a key keeps its value and
+// its record (what the unit gave stays the unit's), and that is no news.
+// Values in the file are not trusted: a value the unit would not take as
+// its field would send it is reported with its reason and leaves its field
+// as it was; an empty value is no value. Numbers load whatever the typing
+// limit of their field.
 //
 // A save stores no key for a parameter nobody gave a value (a load then has
 // none: it is not written), and KeepUnitValue for one whose value the unit
@@ -67,19 +70,25 @@ struct TSettingsTargets {
     bool OwnFile = false;
 };
 
+// A value a load could not take, and why.
+struct TLoadRefusal {
+    std::string Field;  // "section/key"
+    std::string Place;  // the page and caption the operator knows it by
+    std::string Reason; // what is wrong with the value
+};
+
 // What a load could not take from the file as it stands, as "section/key".
 struct TSettingsLoadReport {
-    // Fields of the pages and the console the file has no key for: they hold
-    // no value (edits emptied, boxes cleared, spin edits kept).
-    std::vector<std::string> Missing;
-    // Values longer than their field: refused, the field holds no value.
+    // Values longer than their field: refused, the field keeps what it had.
     std::vector<std::string> TooLong;
     // Values the unit would not take (not a number, out of range, not 0 or
-    // 1 for a box): refused, the field holds no value.
+    // 1 for a box): refused, the field keeps what it had.
     std::vector<std::string> Invalid;
+    // Both, in file order, each with its place and reason.
+    std::vector<TLoadRefusal> Refused;
 
-    bool Empty() const { return Missing.empty() && TooLong.empty() && Invalid.empty(); }
-    // One message for the operator: each list's count and its first names.
+    bool Empty() const { return Refused.empty(); }
+    // One message for the operator: each refused value and why.
     std::string Text(const std::string& FileName) const;
 };
 

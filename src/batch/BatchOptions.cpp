@@ -17,7 +17,10 @@ std::string BatchUsage() {
         [--set ИМЯ=ЗНАЧЕНИЕ]...    обратно и сохранить в EEPROM, только если
                                    всё совпало с отправленным
   write --in set.ini --units units.csv
-                                   то же для многих блоков параллельно
+                                   то же для многих блоков параллельно;
+                                   поле, которого нет в наборе, блок
+                                   сохраняет, как хранит (набор другого
+                                   поколения пишется так же), и это названо
   columns                          столбцы, какие может иметь units.csv:
                                    имя, страница, подпись, форма, по умолчанию
   journal [--unit НОМЕР] [--since ДАТА] [--csv ФАЙЛ]
@@ -29,6 +32,9 @@ std::string BatchUsage() {
   --port P           последовательный порт блока (или его модема)
   --phone НОМЕР      связь с блоком звонком через GSM-модем на порту P
   --no-reg-wait      звонить, не дожидаясь регистрации модема в сети
+  --complete         write: набор должен задавать всё, что пишется блоку
+                     его поколения; блоку, для которого в наборе чего-то
+                     нет, ничего не отправляется (код 2)
   --set ИМЯ=ЗНАЧЕНИЕ значение по имени поля (etObjNum=0123) поверх набора
                      (с --units — для всех блоков; значения списка поверх)
   --units ФАЙЛ       CSV, строка на блок: столбец "port", по желанию "phone"
@@ -115,6 +121,8 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
             error = value(o.Home);
         else if (a == "--no-reg-wait")
             o.WaitRegistration = false;
+        else if (a == "--complete")
+            o.Complete = true;
         else if (a == "--child")
             o.Child = true;
         else if (a == "--log-file")
@@ -157,6 +165,8 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
         return "read: нужен --out, а не --in";
     if (o.Command != "write" && !o.Sets.empty())
         return "--set — только для write";
+    if (o.Command != "write" && o.Complete)
+        return "--complete — только для write";
     return std::nullopt;
 }
 

@@ -12,6 +12,9 @@ struct TBatchOptions {
     std::string Port;
     std::string Phone;
     bool WaitRegistration = true;
+    // write: refuse (exit 2, nothing sent) a unit the set does not give a
+    // value for everything its generation is written.
+    bool Complete = false;
     std::string In;
     std::string Out;
     std::string Units;

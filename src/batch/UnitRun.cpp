@@ -215,7 +215,7 @@ void TUnitRunner::Tick() {
     if (FState == TState::Connecting) {
         if (FLink->Device().Established() && !ended) {
             FGeneration = FLink->Device().Generation();
-            if (FJob.Command == TUnitCommand::Write && !SetHoldsEverything()) {
+            if (FJob.Command == TUnitCommand::Write && FJob.Complete && !SetHoldsEverything()) {
                 Finish();
                 return;
             }
@@ -252,7 +252,7 @@ bool TUnitRunner::SetHoldsEverything() {
                 continue;
             for (const std::string& name : row->ControlNames())
                 if (page->FRefValues.Record(name).Source == TValueSource::None)
-                    FNotInSet.push_back(page->Name() + "/" + name);
+                    FNotInSet.push_back(ParamPlace(*page, info->Number, name));
         }
     }
     return FNotInSet.empty();
@@ -358,9 +358,12 @@ TUnitOutcome TUnitRunner::Run() {
         // Nothing was sent: the set is not one for a unit of this generation.
         outcome.Exit = exBadInput;
         outcome.Outcome = "failed";
-        outcome.Message = "в наборе нет значений для блока поколения " +
+        std::string names;
+        for (std::size_t i = 0; i < FNotInSet.size() && i < 3; ++i)
+            names += (i ? ", " : "") + FNotInSet[i];
+        outcome.Message = "--complete: в наборе нет значений для блока поколения " +
                           std::to_string(FGeneration) + ": " + std::to_string(FNotInSet.size()) +
-                          " (" + FNotInSet.front() + (FNotInSet.size() > 1 ? ", ...)" : ")");
+                          " (" + names + (FNotInSet.size() > 3 ? ", …)" : ")");
         outcome.Failed = FNotInSet;
         return outcome;
     }

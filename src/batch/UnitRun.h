@@ -35,6 +35,10 @@ struct TUnitJob {
     std::string Port;
     std::string Phone; // empty: on the cable
     bool WaitRegistration = true;
+    // Write: a set that gives no value for something a unit of its
+    // generation is written is refused for that unit, nothing sent;
+    // otherwise what the set leaves out stays as the unit holds it.
+    bool Complete = false;
     std::string LogFile;             // the unit's log; empty: none
     std::string DiffFile;            // Diff: the set the unit is compared with
     std::chrono::seconds Limit{600}; // the most a unit may take

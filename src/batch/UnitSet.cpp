@@ -109,7 +109,7 @@ std::string FormText(const TValueShape& s) {
     case TValueShape::Decimal:
         text = "десятичное число";
         if (s.Digits > 0)
-            text += ", дополняется нулями до " + std::to_string(s.Digits) + " цифр";
+            text += " до " + std::to_string(s.Digits) + " цифр, дополняется нулями";
         break;
     case TValueShape::Phone:
         text = "телефонный номер" + upTo;
@@ -138,7 +138,8 @@ std::string LimitText(const TValueShape& s) {
     case TValueShape::Number:
         return "число от " + std::to_string(s.Min) + " до " + std::to_string(s.Max);
     case TValueShape::Decimal:
-        return "десятичные цифры";
+        return s.Digits > 0 ? "не больше " + std::to_string(s.Digits) + " десятичных цифр"
+                            : "десятичные цифры";
     case TValueShape::Phone:
         return "телефонный номер" + upTo;
     case TValueShape::Address:
@@ -229,12 +230,11 @@ TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
                              [&](const std::string& n) { return SameTextAscii(n, name); }) -
                 names.begin());
             const TValueShape shape = ShapeOf(*row, index, control);
-            const std::string caption = ShortCaption(page->ParamCaption(name));
             const TComponentInfo* component = ComponentInfoOf(control);
             FColumns.push_back({.Name = name,
                                 .Section = page->Name(),
-                                .Page = info->TreeCaption ? info->TreeCaption : page->Name(),
-                                .Caption = caption.empty() ? name : caption,
+                                .Page = PageCaption(*page, info->Number),
+                                .Caption = ParamCaptionOf(*page, name),
                                 .Form = FormText(shape),
                                 .Limit = LimitText(shape),
                                 .Default = DefaultText(control, component->Hint())});
@@ -330,19 +330,6 @@ std::vector<std::string> TUnitSet::NameColumns(const TUnitsHeader& Header,
 
 TUnitSet::~TUnitSet() = default;
 
-bool TUnitSet::WrittenToEveryUnit(const std::string& Field) const {
-    const std::size_t slash = Field.find('/');
-    for (TParamPage* page : ParameterPages(FPages)) {
-        if (!SameTextAscii(page->Name(), Field.substr(0, slash)))
-            continue;
-        const TPageInfo* info = PageInfoOf(FPages, page);
-        const TParamDef* row =
-            info ? ParamOfControl(info->Number, Field.substr(slash + 1)) : nullptr;
-        return row && row->WriteIn == GenAll;
-    }
-    return false;
-}
-
 TForm* TUnitSet::PageOf(const std::string& ControlName) const {
     for (TForm* page : ParameterPages(FPages))
         if (IsValueControl(page->FindComponent(ControlName)))
@@ -433,23 +420,15 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         said.push_back(Field);
         problems.push_back(who(Field) + ": " + Problem);
     };
-    for (const std::string& field : report.Missing)
-        // What every unit takes must be there; a field only some generations
-        // have is asked for once the unit's generation is known (RunUnit).
-        // The console fields are not written to a unit.
-        if (WrittenToEveryUnit(field))
-            tell(field, "нет в наборе");
-    // Each refusal says what the field takes.
+    // Each refusal says what is wrong with the value and what the field takes.
     const auto limit = [&](const std::string& Field) {
         const std::size_t slash = Field.find('/');
         const TSetColumn* c = ColumnOf(Field.substr(slash + 1));
         return c && SameTextAscii(c->Section, Field.substr(0, slash)) ? " (" + c->Limit + ")"
                                                                       : std::string();
     };
-    for (const std::string& field : report.TooLong)
-        tell(field, "длиннее, чем принимает поле" + limit(field));
-    for (const std::string& field : report.Invalid)
-        tell(field, "блок не принимает такое значение" + limit(field));
+    for (const TLoadRefusal& r : report.Refused)
+        tell(r.Field, r.Place + ": " + r.Reason + limit(r.Field));
     if (!problems.empty())
         throw ESetRefused(problems);
 }

@@ -4,7 +4,9 @@
 // (LoadParameterSet), per-unit values go into a copy of the file under their
 // page's section before it is loaded, and what the unit would not take as it
 // stands is reported field by field. A set that is not wholly right is
-// refused before any port is opened.
+// refused before any port is opened. A set need not cover every field: what
+// it leaves out is left to the unit (or, for a run that asks every unit to
+// be complete, refused once the unit's generation is known).
 //
 // Threading: GUI thread (a QApplication must exist; offscreen will do).
 
@@ -63,8 +65,8 @@ public:
     void Load(const std::string& SetFile, const std::vector<TOverride>& Overrides,
               const std::string& MergedFile = {});
     // The pages as a set file the window loads. A parameter whose value is
-    // not known gets no key: the set is then refused as incomplete rather
-    // than written with a value nobody gave.
+    // not known gets no key: a write leaves it as the unit holds it rather
+    // than send a value nobody gave.
     void Save(const std::string& FileName);
 
     // The page that stores a value control of this name, or none.
@@ -88,9 +90,6 @@ public:
     const TDevicePages& Pages() const { return FPages; }
 
 private:
-    // A "section/key" of a parameter that units of every generation take.
-    bool WrittenToEveryUnit(const std::string& Field) const;
-
     const TSetColumn* ColumnOf(const std::string& ControlName) const;
 
     std::unique_ptr<TForm> FOwner;

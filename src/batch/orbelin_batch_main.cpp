@@ -161,6 +161,7 @@ int RunOne(const TBatchOptions& o) {
     job.Port = o.Port;
     job.Phone = o.Phone;
     job.WaitRegistration = o.WaitRegistration;
+    job.Complete = o.Complete;
     job.LogFile = !o.LogFile.empty() ? o.LogFile
                   : o.LogDir.empty() ? std::string()
                                      : o.LogDir + "/" + LogName(o.Port);
@@ -316,6 +317,8 @@ int RunList(const TBatchOptions& o) {
             args.insert(args.end(), {"--phone", r.Phone});
         if (!o.WaitRegistration)
             args.push_back("--no-reg-wait");
+        if (o.Complete)
+            args.push_back("--complete");
         if (!r.LogFile.empty())
             args.insert(args.end(), {"--log-file", r.LogFile});
     }

@@ -13,6 +13,10 @@ void TDevOrbelin::ShowOnSplash(const std::string& Text) {
 }
 
 TDevOrbelin::TExchangeResult TDevOrbelin::Exchange(const std::string& Command, std::string& Reply) {
+    // A unit that stopped answering is not kept waiting for: what is left
+    // of the request fails at once.
+    if (FUnitSilent)
+        return TExchangeResult::NoAnswer;
     if (FModem->SendCommand(Command, Reply, false, false, "OK\r\n", 4500, 1))
         return TExchangeResult::NoAnswer;
     int code = 0;
@@ -68,19 +72,32 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
     case rqReadPage:
     case rqReadParam:
         ReadPage();
+        if (FUnitSilent)
+            FOut.PostMsg(WithFailures(""));
         break;
     case rqWritePage:
-    case rqWriteParam:
+    case rqWriteParam: {
         WritePage();
-        if (WriteGoesThrough())
+        const bool silent = FUnitSilent;
+        if (WriteGoesThrough()) {
             Commit();
+            if (const std::string done = PageWriteDone();
+                !done.empty() && FTargets.WriteState.load() == 1)
+                FOut.PostMsg(done);
+        }
         HandOverWrite();
+        // A unit that fell silent while the write was read back has not
+        // been told about yet.
+        if (FUnitSilent && !silent)
+            FOut.PostMsg(WithFailures(""));
         break;
+    }
     case rqReadAll:
         ReadAll();
         break;
     case rqWriteAll: {
         WriteAll();
+        const bool silent = FUnitSilent;
         const bool commit = WriteGoesThrough();
         if (commit)
             Commit();
@@ -88,6 +105,8 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         HandOverWrite();
         if (commit && FTargets.WriteState.load() == 1)
             FOut.PostMsg(WriteAllDone());
+        if (FUnitSilent && !silent)
+            FOut.PostMsg(WithFailures(""));
         break;
     }
     case rqSetOutputs:
@@ -133,6 +152,9 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         FModem->IdleWait(IdleWaitMs, false);
         return;
     }
+    // The next request tries the unit again.
+    FUnitSilent = false;
+    FSilentReplies = 0;
     FModem->SetMode(rqIdle);
     ReportLineLoss();
 }

@@ -188,8 +188,10 @@ private:
                                          const TParamForm& Form, const std::string& Who);
     // The memo line for a value the unit gave that is not taken, and why.
     void RejectValue(const std::string& Who, const std::string& Value, const std::string& Problem);
-    // A parameter's exchange; counts as one step of a walk.
-    TExchangeResult Transact(const std::string& Command, std::string& Reply);
+    // A parameter's exchange; counts as one step of a walk. Place: the
+    // parameter as the operator knows it, noted when the unit answers.
+    TExchangeResult Transact(const std::string& Command, std::string& Reply,
+                             const std::string& Place = {});
     // Whether Text can be part of a command; if not, the memo says why.
     bool Sendable(const std::string& What, const std::string& Text);
     bool ExecCommand(const std::string& Command, TLabel* Lamp, std::string& Value);
@@ -211,6 +213,8 @@ private:
         // Any of its controls carries a single-parameter mark.
         bool AnyMarked() const;
     };
+    // The row as the operator knows it: "page: caption".
+    std::string Place(const TRowOnPage& R) const;
     TRowOnPage OnPage(TParamPage& Page, const TParamDef& Row) const;
     // The rows of a page a unit of this generation reads or writes.
     std::vector<TRowOnPage> PageRows(TParamPage& Page, bool Write) const;
@@ -260,6 +264,12 @@ private:
     std::string WriteWarningText() const;
     // "Запись всех параметров завершена!" with what was written and checked.
     std::string WriteAllDone() const;
+    // "Оставлено, как хранит блок: N — ..." after a line break; empty when
+    // the write left nothing.
+    std::string KeptText() const;
+    // The message a page write that went through ends with; empty when it
+    // has nothing to say.
+    std::string PageWriteDone() const;
 
     // DevOrbelin_verify.cpp
     // One row a write sent, to read back.
@@ -294,14 +304,25 @@ private:
     const char* FWalkWhat = nullptr;
     int FWalkStep = 0;
     int FWalkTotal = 0;
-    bool FNothingKnown = false; // a write found no parameter it could send
 
     struct TFailure {
         TLabel* Lamp;
         std::string Note;
     };
     std::vector<TFailure> FFailures; // red lamps of the operation under way, in order
-    bool FFailuresShown = false;     // status panel 4 shows their count
+    // Parameters the write under way left as the unit holds them, as
+    // "page: caption".
+    std::vector<std::string> FKept;
+    // A unit that leaves this many commands in a row without any reply has
+    // stopped answering: the rest of the request is not sent, each command
+    // failing at once, rather than wait out every reply.
+    static constexpr int SilentRepliesEnd = 2;
+    int FSilentReplies = 0;
+    bool FUnitSilent = false;
+    std::string FLastAnswered; // the last parameter the unit answered for, as Place gives it
+    // What the operator is told when the unit stopped answering.
+    std::string SilentText() const;
+    bool FFailuresShown = false; // status panel 4 shows their count
 
     mutable std::mutex FVersionLock;
     std::string FVersion;

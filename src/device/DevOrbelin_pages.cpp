@@ -22,6 +22,8 @@ const char* const NothingWritten = "В блок ничего не записан
 
 // How many failed parameters a message names before it only counts the rest.
 constexpr std::size_t NamedFailures = 3;
+// How many parameters left to the unit a message names.
+constexpr std::size_t NamedKept = 12;
 
 // Runs its function when the scope ends, however it ends.
 template <class F> class TScopeExit {
@@ -72,8 +74,21 @@ std::string TDevOrbelin::FailureSummary() const {
 }
 
 std::string TDevOrbelin::WithFailures(const char* Message) const {
+    // A unit that stopped answering is the news, whatever was under way.
+    const std::string first = FUnitSilent ? SilentText() : std::string(Message);
     const std::string summary = FailureSummary();
-    return summary.empty() ? std::string(Message) : Message + ("\n" + summary);
+    return summary.empty() ? first : first + "\n" + summary;
+}
+
+std::string TDevOrbelin::SilentText() const {
+    const bool write =
+        FRequest == rqWritePage || FRequest == rqWriteParam || FRequest == rqWriteAll;
+    std::string text = "ОШИБКА! Устройство перестало отвечать: нет ответа на " +
+                       std::to_string(SilentRepliesEnd) + " команды подряд. ";
+    text += FLastAnswered.empty() ? "С начала операции оно не ответило ни на одну команду."
+                                  : "Последний ответ — на параметр «" + FLastAnswered + "».";
+    text += write ? " Остальные параметры не записаны." : " Остальные параметры не прочитаны.";
+    return text + "\nПроверьте питание устройства, кабель и COM-порт, затем подключитесь снова.";
 }
 
 bool TDevOrbelin::ShowFailureCount() {
@@ -86,6 +101,8 @@ bool TDevOrbelin::ShowFailureCount() {
 
 void TDevOrbelin::BeginOperation() {
     FFailures.clear();
+    FKept.clear();
+    FLastAnswered.clear();
     FWritesSent.store(0);
     FVerifying = FVerifyWrites.load();
     FReadBacks.clear();
@@ -123,7 +140,7 @@ void TDevOrbelin::WritePage() {
     // Write all warns once, after its last page.
     if (walk)
         return;
-    if (FWriteFailed)
+    if (FWriteFailed || (FWritesSent.load() == 0 && !FKept.empty()))
         FOut.PostMsg(WriteWarningText());
     ShowFailureCount();
 }
@@ -174,7 +191,7 @@ void TDevOrbelin::WriteAll() {
         if (Stopping())
             return;
     }
-    if (FWriteFailed)
+    if (FWriteFailed || (FWritesSent.load() == 0 && !FKept.empty()))
         FOut.PostMsg(WriteWarningText());
     PostLine("Окончили писать всё", false, true);
     PostLine(rule, false, false);
@@ -185,8 +202,12 @@ void TDevOrbelin::WriteAll() {
 }
 
 bool TDevOrbelin::WriteGoesThrough() {
+    // A unit that stopped answering part way gets no commit: it would store
+    // only part of the write, if it heard it at all.
+    if (FUnitSilent)
+        return false;
     if (FWritesSent.load() > 0)
-        return CheckWrites();
+        return CheckWrites() && !FUnitSilent;
     // A commit of nothing would only store whatever the unit holds unsaved.
     FWriteFailed = false;
     return false;
@@ -194,36 +215,48 @@ bool TDevOrbelin::WriteGoesThrough() {
 
 std::string TDevOrbelin::WriteWarningText() const {
     if (FWritesSent.load() == 0)
-        return WithFailures(NothingWritten);
+        return WithFailures(NothingWritten) + KeptText();
     // A checked write of which a part did not go through is not committed:
     // said here, in the one message.
-    return WithFailures(WriteWarning) + (FVerifying ? "\nЗапись в EEPROM не выполнена." : "");
+    return WithFailures(WriteWarning) + KeptText() +
+           (FVerifying ? "\nЗапись в EEPROM не выполнена." : "");
+}
+
+std::string TDevOrbelin::KeptText() const {
+    if (FKept.empty())
+        return {};
+    std::string text = "\nОставлено, как хранит блок: " + std::to_string(FKept.size()) + " — ";
+    for (std::size_t i = 0; i < FKept.size() && i < NamedKept; ++i)
+        text += (i == 0 ? "" : ", ") + FKept[i];
+    if (FKept.size() > NamedKept)
+        text += " и ещё " + std::to_string(FKept.size() - NamedKept);
+    return text;
+}
+
+std::string TDevOrbelin::PageWriteDone() const {
+    // A page written whole needs no word; one that left something says what.
+    if (FKept.empty())
+        return {};
+    return "Запись завершена. Записано параметров: " + std::to_string(FWritesSent.load()) +
+           KeptText();
 }
 
 std::string TDevOrbelin::WriteAllDone() const {
     int written = 0;
     int verified = 0;
-    int kept = 0;
-    const int generation = FGeneration.load();
-    for (const TParamPage* page : ParameterPages(FPages)) {
-        const TPageInfo* info = PageInfoOf(FPages, page);
-        for (const TParamDef* row : ParamsOfPage(info ? info->Number : 0)) {
-            const auto names = row->ControlNames();
-            if (names.empty() || !row->WrittenInGeneration(generation))
-                continue;
-            const TParamOutcome outcome = page->FRefValues.Record(names.front()).Outcome;
-            written += outcome == TParamOutcome::Written || outcome == TParamOutcome::Verified;
-            verified += outcome == TParamOutcome::Verified;
-            kept += outcome == TParamOutcome::NotShown;
-        }
+    for (const auto& [page, row] : FWriteRows) {
+        const auto names = row->ControlNames();
+        if (names.empty())
+            continue;
+        const TParamOutcome outcome = page->FRefValues.Record(names.front()).Outcome;
+        written += outcome == TParamOutcome::Written || outcome == TParamOutcome::Verified;
+        verified += outcome == TParamOutcome::Verified;
     }
     std::string text =
         std::string(WriteAllDoneText) + "\nЗаписано параметров: " + std::to_string(written);
     if (FVerifying)
         text += ", проверено: " + std::to_string(verified);
-    if (kept > 0)
-        text += "\nОставлено, как хранит блок: " + std::to_string(kept);
-    return text;
+    return text + KeptText();
 }
 
 void TDevOrbelin::BeginWalk(const char* What, int Total) {
@@ -241,9 +274,10 @@ void TDevOrbelin::WalkStep() {
             return;
         now = {FWalkWhat, ++FWalkStep, FWalkTotal};
     }
+    // The only way to stop a walk is to disconnect: said while it runs.
     if (FPages.StatusPanel4)
         FOut.PostStatus(std::string(now.What) + " " + std::to_string(now.Step) + "/" +
-                            std::to_string(now.Total),
+                            std::to_string(now.Total) + " · Ctrl+D — прервать",
                         FPages.StatusPanel4);
 }
 

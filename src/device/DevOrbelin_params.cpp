@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const NotRead = "не прочитан — не записан";
+const char* const NobodyGave = "значение не прочитано из блока и не задано";
 
 std::string NameOf(const QObject* Control) {
     const TComponentInfo* info = ComponentInfoOf(Control);
@@ -109,9 +109,31 @@ void TDevOrbelin::RejectValue(const std::string& Who, const std::string& Value,
              true);
 }
 
-TDevOrbelin::TExchangeResult TDevOrbelin::Transact(const std::string& Command, std::string& Reply) {
+TDevOrbelin::TExchangeResult TDevOrbelin::Transact(const std::string& Command, std::string& Reply,
+                                                   const std::string& Place) {
     WalkStep();
-    return Exchange(Command, Reply);
+    const TExchangeResult result = Exchange(Command, Reply);
+    if (FUnitSilent)
+        return result;
+    if (result != TExchangeResult::NoAnswer) {
+        FSilentReplies = 0;
+        FLastAnswered = Place;
+    } else if (!Stopping() && ++FSilentReplies >= SilentRepliesEnd) {
+        FUnitSilent = true;
+        PostLine(" # !!! Устройство перестало отвечать: нет ответа на " +
+                     std::to_string(FSilentReplies) + " команды подряд",
+                 true, true);
+    }
+    return result;
+}
+
+std::string TDevOrbelin::Place(const TRowOnPage& R) const {
+    const TPageInfo* info = PageInfoOf(FPages, R.Page);
+    const std::string caption =
+        R.Lamps.empty() ? std::string() : ShortCaption(R.Lamps.front()->Caption());
+    const QObject* first = R.Controls.empty() ? nullptr : R.Controls.front();
+    return (info && info->TreeCaption ? std::string(info->TreeCaption) + ": " : std::string()) +
+           (caption.empty() ? NameOf(first) : caption);
 }
 
 bool TDevOrbelin::Sendable(const std::string& What, const std::string& Text) {
@@ -141,7 +163,7 @@ std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command
                                                       const std::string& Who,
                                                       TExchangeResult* Result) {
     std::string reply;
-    const TExchangeResult result = Transact(Command, reply);
+    const TExchangeResult result = Transact(Command, reply, Who);
     if (Result)
         *Result = result;
     return TakeValue(result, reply, {TFormKind::Hex, Digits}, Who);
@@ -203,7 +225,7 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
     TRefValues& table = R.Page->FRefValues;
     Lamps(R, clWindowText);
     std::string reply;
-    const TExchangeResult result = Transact(row.Read, reply);
+    const TExchangeResult result = Transact(row.Read, reply, Place(R));
     const std::string who = R.Who();
     std::optional<std::string> value = TakeValue(result, reply, ReadForm(row), who);
     std::vector<TControlLimits> limits;
@@ -321,26 +343,19 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
             unit = rec.Unit;
     }
     if (unknown || keep) {
+        // Nobody gave it a value, or the unit holds one no field shows: the
+        // unit keeps its own, which loses nothing and is no failure.
         WalkStep();
-        if (unknown) {
-            PostLine(" # !!! " + who + ": " + NotRead, true, true);
-            Lamps(R, clRed);
-            if (!R.Lamps.empty())
-                NoteFailure(R.Lamps.front(), NotRead);
-            NoteOutcome(R, TParamOutcome::NotSent, NotRead);
-            FWriteFailed = true;
-        } else {
-            // The unit keeps its own value: nothing is lost by leaving it out.
-            PostLine(
-                " # " + who + ": не записан, " +
-                    (kept ? "устройство хранит " + QuotedValue(*kept) + ", поле его не показывает"
-                          : std::string("в наборе нет значения")) +
-                    "; в устройстве осталось его значение",
-                true, true);
-            for (TLabel* lamp : R.Lamps)
-                FOut.PostControlColor(lamp, clRed);
-            NoteOutcome(R, TParamOutcome::NotShown, "в устройстве осталось его значение");
-        }
+        const std::string why = kept && !unknown ? "устройство хранит " +
+                                                       QuotedValue(ShownInReports(row, *kept)) +
+                                                       ", поле его не показывает"
+                                                 : std::string(NobodyGave);
+        PostLine(" # " + who + ": не записан, " + why + "; в устройстве осталось его значение",
+                 true, true);
+        for (TLabel* lamp : R.Lamps)
+            FOut.PostControlColor(lamp, clRed);
+        NoteOutcome(R, TParamOutcome::NotShown, why);
+        FKept.push_back(Place(R));
         return false;
     }
     Lamps(R, clWindowText);
@@ -372,7 +387,7 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
     }
     std::string reply;
     FWritesSent.fetch_add(1);
-    if (Transact(row.Write + *argument, reply) != TExchangeResult::Answered) {
+    if (Transact(row.Write + *argument, reply, Place(R)) != TExchangeResult::Answered) {
         Lamps(R, clRed);
         NoteOutcome(R, TParamOutcome::Refused);
         FWriteFailed = true;

@@ -1,5 +1,6 @@
 #include "device/PageTable.h"
 
+#include "device/ParamForm.h"
 #include "device/ParamTable.h"
 
 #include "pages/f_Debug.h"
@@ -105,6 +106,20 @@ int WriteAllSteps(int Generation) {
     for (const TPageInfo& row : Table)
         total += PageWriteSteps(row.Number, GenerationIndex(Generation));
     return total;
+}
+
+std::string PageCaption(const TParamPage& Page, int Number) {
+    const TPageInfo* info = PageInfoByNumber(Number);
+    return info && info->TreeCaption ? info->TreeCaption : Page.Name();
+}
+
+std::string ParamCaptionOf(const TParamPage& Page, const std::string& Control) {
+    const std::string caption = ShortCaption(Page.ParamCaption(Control));
+    return caption.empty() ? Control : caption;
+}
+
+std::string ParamPlace(const TParamPage& Page, int Number, const std::string& Control) {
+    return PageCaption(Page, Number) + ": " + ParamCaptionOf(Page, Control);
 }
 
 std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages) {

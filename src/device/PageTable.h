@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "device/DevicePages.h"
@@ -68,6 +69,14 @@ int WriteAllSteps(int Generation);
 // The parameter pages in table order: the order of their sections in a
 // settings file.
 std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages);
+
+// How the operator knows a value control: the page's tree caption and the
+// control's caption without its examples (its name where it has none), as
+// orbelin-batch columns lists them; ParamPlace joins them as "page: caption".
+// Number is the page's.
+std::string PageCaption(const TParamPage& Page, int Number);
+std::string ParamCaptionOf(const TParamPage& Page, const std::string& Control);
+std::string ParamPlace(const TParamPage& Page, int Number, const std::string& Control);
 
 // Creates every page, owned by Owner, in table order, each given Services
 // (none: the pages post nothing). StatusPanel4 is left empty.

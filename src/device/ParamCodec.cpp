@@ -221,6 +221,10 @@ std::optional<std::string> EncodeParam(const TParamDef& Row, std::span<const TCo
                 Problem = "не число: " + std::string(text.empty() ? "пусто" : "«" + text + "»");
                 return std::nullopt;
             }
+            if (const auto problem = DigitsProblem(Row.Form, text)) {
+                Problem = *problem;
+                return std::nullopt;
+            }
             return Row.Form.Kind == TFormKind::Hex ? IntToHexUpper(*number, Row.Form.Digits)
                                                    : IntToDecPadded(*number, Row.Form.Digits);
         }
@@ -349,6 +353,8 @@ std::optional<TLoadProblem> LoadProblem(const TParamDef& Row, std::size_t Index,
         }
         if (Row.Form.Kind == TFormKind::Decimal) {
             if (const auto problem = FormProblem({TFormKind::Decimal}, Text))
+                return invalid(*problem);
+            if (const auto problem = DigitsProblem(Row.Form, Text))
                 return invalid(*problem);
             return std::nullopt;
         }

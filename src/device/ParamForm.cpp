@@ -1,5 +1,6 @@
 #include "device/ParamForm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -38,6 +39,26 @@ std::optional<std::string> LengthProblem(const TParamForm& Form, std::string_vie
         return "длиннее поля: " + std::to_string(length) + " символов, поле вмещает " +
                std::to_string(Form.MaxLength);
     return std::nullopt;
+}
+
+// "7,90011E+10": what a spreadsheet makes of a long phone number, its
+// last digits lost.
+bool LooksLikeSpreadsheetNumber(std::string_view Text) {
+    const std::size_t e = Text.find_first_of("Ee");
+    if (e == std::string_view::npos || e == 0 || e + 1 >= Text.size())
+        return false;
+    const std::string_view mantissa = Text.substr(0, e);
+    std::string_view exponent = Text.substr(e + 1);
+    if (exponent.front() == '+' || exponent.front() == '-')
+        exponent.remove_prefix(1);
+    const auto digits = [](std::string_view Part) {
+        return !Part.empty() && std::all_of(Part.begin(), Part.end(), IsDigit);
+    };
+    const std::size_t point = mantissa.find_first_of(".,");
+    return digits(exponent) &&
+           (point == std::string_view::npos
+                ? digits(mantissa)
+                : digits(mantissa.substr(0, point)) && digits(mantissa.substr(point + 1)));
 }
 
 bool IsIPv4(std::string_view Text) {
@@ -85,6 +106,9 @@ std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view 
         return std::nullopt;
     }
     case TFormKind::Phone:
+        if (LooksLikeSpreadsheetNumber(text))
+            return std::string("не номер телефона, а число из электронной таблицы: цифры номера "
+                               "потеряны (храните столбец как текст)");
         for (char c : text)
             if (!IsPhoneChar(c))
                 return std::string("не номер телефона");
@@ -105,6 +129,18 @@ std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view 
         return std::nullopt;
     }
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> DigitsProblem(const TParamForm& Form, std::string_view Text) {
+    if (Form.Kind != TFormKind::Decimal || Form.Digits <= 0)
+        return std::nullopt;
+    const std::string text = TrimBlanks(Text);
+    const auto significant = text.find_first_not_of('0');
+    const std::size_t digits = significant == std::string::npos ? 1 : text.size() - significant;
+    if (digits > static_cast<std::size_t>(Form.Digits))
+        return "больше " + std::to_string(Form.Digits) + " цифр: команда блока несёт " +
+               std::to_string(Form.Digits);
     return std::nullopt;
 }
 

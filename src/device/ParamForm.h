@@ -37,6 +37,11 @@ struct TParamForm {
 // text-like value are not part of it.
 std::optional<std::string> FormProblem(const TParamForm& Form, std::string_view Value);
 
+// Why a decimal number, which has its form, is more than a write of this
+// form can carry (the command's fixed digits); nothing when it fits. Leading
+// zeros do not count.
+std::optional<std::string> DigitsProblem(const TParamForm& Form, std::string_view Text);
+
 // The text a field shows for a value that has its form: a hexadecimal value
 // as its decimal number, any other without the blanks at its ends.
 std::string FieldText(const TParamForm& Form, std::string_view Value);

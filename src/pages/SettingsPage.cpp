@@ -68,7 +68,8 @@ void TParamPage::BuildRefValues(unsigned kinds) {
             connect(spin, &QSpinBox::textChanged, this, follow);
         else if (auto* button = dynamic_cast<QAbstractButton*>(o))
             connect(button, &QAbstractButton::toggled, this, follow);
-        follow();
+        // Nobody has given the value a control starts with (and a sibling
+        // button's start is no operator's choice either).
         FRefValues.Given(c->Name(), TValueSource::None, ShownValue(o).value_or(""));
     }
     FWasRead = false;

@@ -217,28 +217,36 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
              "[formInOut]\r\nMode=Mode1\r\nRadioButton2=1\r\nCheckBox3=1\r\nCheckBox11=1\r\n"
              "[fDebug]\r\nEdit1=+v\r\nEdit2=\r\n");
     // A value the unit would not take as the field sends it is refused and
-    // leaves no value; a number the unit holds loads whatever the typing
-    // limit or the range the page holds typing to; nothing is changed.
-    EXPECT_EQ(f.formCommon->etLat->Text(), "");       // missing: emptied
-    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5); // not a number: kept, but no value
-    EXPECT_EQ(f.formCommon->etObjNum->Text(), "123456");
+    // leaves the field as it was; a number the unit holds loads whatever the
+    // typing limit or the range the page holds typing to; a field without a
+    // key keeps its value and what is known of it.
+    EXPECT_EQ(f.formCommon->etLat->Text(), "230");    // missing: kept
+    EXPECT_EQ(f.formAcc->seACCCheckTime->Value(), 5); // not a number: kept
+    EXPECT_EQ(f.formCommon->etObjNum->Text(), "") << "the command carries four digits";
     EXPECT_EQ(f.formGPRS->etGPRSTryes->Text(), "99");
     for (TEdit* refused : {f.formGPRS->etGPRSTimeout, f.formGPRS->etServerTimeout,
                            f.formGPRS->etServerTryes, f.formPhones->etPhone2})
         EXPECT_EQ(refused->Text(), "") << refused->Name();
     EXPECT_TRUE(report.TooLong.empty());
     EXPECT_EQ(report.Invalid,
-              (std::vector<std::string>{"formGPRS/etGPRSTimeout", "formGPRS/etServerTryes",
-                                        "formGPRS/etServerTimeout", "formAcc/seACCCheckTime",
-                                        "formPhones/etPhone2"}));
+              (std::vector<std::string>{"formCommon/etObjNum", "formGPRS/etGPRSTimeout",
+                                        "formGPRS/etServerTryes", "formGPRS/etServerTimeout",
+                                        "formAcc/seACCCheckTime", "formPhones/etPhone2"}));
+    // Each refusal in the operator's words: the page and caption, and why.
+    ASSERT_EQ(report.Refused.size(), 6u);
+    EXPECT_EQ(report.Refused[0].Place, "Общие установки: Номер объекта");
+    EXPECT_NE(report.Refused[0].Reason.find("больше 4 цифр"), std::string::npos)
+        << report.Refused[0].Reason;
+    EXPECT_NE(report.Text("odd.ini").find("Номер объекта — больше 4 цифр"), std::string::npos)
+        << report.Text("odd.ini");
+    EXPECT_EQ(report.Text("odd.ini").find("etLat"), std::string::npos) << "absent is no news";
     for (const auto& [page, name] : std::initializer_list<std::pair<TParamPage*, const char*>>{
-             {f.formAcc, "seACCCheckTime"}, {f.formGPRS, "etServerTryes"}, {f.formCommon, "etLat"}})
+             {f.formGPRS, "etServerTryes"}, {f.formCommon, "etObjNum"}})
         EXPECT_FALSE(page->FRefValues.Record(name).Known()) << name;
+    // Refused or absent, what was known stays known.
+    EXPECT_EQ(f.formAcc->FRefValues.Record("seACCCheckTime").Source, TValueSource::Operator);
+    EXPECT_EQ(f.formCommon->FRefValues.Record("etLat").Source, TValueSource::Operator);
     EXPECT_EQ(f.formGPRS->FRefValues.Record("etGPRSTryes").Source, TValueSource::File);
-    EXPECT_NE(std::find(report.Missing.begin(), report.Missing.end(), "formCommon/etLat"),
-              report.Missing.end());
-    EXPECT_EQ(std::find(report.Missing.begin(), report.Missing.end(), "fDebug/Edit2"),
-              report.Missing.end()); // present and empty is not missing
     EXPECT_EQ(f.formGPRS->etAccessPoint->Text(), "длинное имя точки доступа без предела длины");
     EXPECT_EQ(f.formPhones->etPhone1->Text(), "+79161234567") << "as the file gives it";
     EXPECT_NE(f.formPhones->lbRule2->FontColor(), clRed) << "nobody typed it";
@@ -486,8 +494,8 @@ const TFileCase FileCases[] = {
     {"text Windows-1251 cannot carry", "set.ini", Save, false, {"set.ini", "formGPRS/etAccessPoint (U+263A)"}},
     {"a set over the size limit", "set.ini", Load, false, {"set.ini", "не загружен", "4 МБ"}, "0777", Huge},
     {"no settings file at all", "set.ini", Load, false, {"set.ini", "не загружен"}, "0777", Binary},
-    {"keys missing from a set", "set.ini", Load, false, {"Без значения в файле", ": 2 (formCommon/etObjNum, formPhones/etPhone1)"}, "", TwoKeysLess},
-    {"a value longer than its field", "set.ini", Load, false, {"Длиннее поля", ": 1 (formCommon/etPhone)"}, "0042", TooLong},
+    {"keys missing from a set: no news, the fields kept", "set.ini", Load, false, {}, "0777", TwoKeysLess},
+    {"a value longer than its field", "set.ini", Load, false, {"не загружены значения (1)", "Общие установки: Телефон приёма тревожных сообщений — длиннее поля"}, "0042", TooLong},
     {"a UTF-8 set behind its mark", "set.ini", Load, false, {}, "0042", Utf8WithMark, "точка доступа"},
     {"a UTF-8 set saved again", "set.ini", Save, false, {"set.ini", "formGPRS/etAccessPoint (U+263A)"}, nullptr, Utf8WithMark, "точка доступа"},
     {"Windows-1251 behind a UTF-8 mark", "set.ini", Load, false, {"set.ini", "не загружен", "UTF-8"}, "0777", MarkOnWindows1251},

@@ -338,14 +338,25 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"TooLong",
                   "port,etPhone\n{A},+7916\n{B},+79161234567890123\n",
                   {},
-                  "строка 3: etPhone: длиннее, чем принимает поле (телефонный номер не длиннее 16 "
-                  "символов)"},
+                  "строка 3: etPhone: Общие установки: Телефон приёма тревожных сообщений: длиннее "
+                  "поля: 18 символов, поле вмещает 16"},
         // Turned into a blank on its way, it would reach the unit as nobody wrote it.
         TBadInput{"LineBreak",
                   "port,etAccessPoint\n{A},\"apn\nfleet\"\n",
                   {},
                   "строка 2: etAccessPoint: управляющий символ U+000A"},
         TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
+        // What a spreadsheet makes of a phone number, and a number the
+        // command cannot carry: each said for what it is.
+        TBadInput{"SpreadsheetPhone",
+                  "port;etPhone\n{A};\"7,90011E+10\"\n",
+                  {},
+                  "etPhone: Общие установки: Телефон приёма тревожных сообщений: не номер "
+                  "телефона, а число из электронной таблицы"},
+        TBadInput{"FiveDigitObject",
+                  "port\n{A}\n",
+                  {"--set", "etObjNum=12345"},
+                  "--set: etObjNum: Общие установки: Номер объекта: больше 4 цифр"},
         TBadInput{
             "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: управляющий"},
         TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "с меткой (BOM)"},
@@ -353,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"OutOfRange",
                   "port,seACCCheckTime\n{A},99999\n",
                   {},
-                  "seACCCheckTime: блок не принимает такое значение (число от 1 до 23)"},
+                  "проверки аккумулятора: не число от 1 до 23: «99999»"},
         TBadInput{"OpenQuote", "port,etObjNum\n\"{A},0001\n", {}, "не закрыта"},
         TBadInput{"UnknownSet",
                   "port\n{A}\n",
@@ -428,7 +439,7 @@ TEST(Batch, ColumnsAreTheSetsKeysWithWhatTheWindowCallsThem) {
     EXPECT_TRUE(lines[1].startsWith("port") && lines[2].startsWith("phone"));
     using TRow = std::vector<std::string>;
     EXPECT_EQ(row["etObjNum"],
-              (TRow{"Номер объекта", "десятичное число, дополняется нулями до 4 цифр", "0050"}));
+              (TRow{"Номер объекта", "десятичное число до 4 цифр, дополняется нулями", "0050"}));
     EXPECT_EQ(row["etGPRSTryes"],
               (TRow{"Число попыток соединения по GPRS?",
                     "число 0…255 (в блок — 2 шестн. цифры), в окне 0…10", "10"}));
@@ -697,3 +708,62 @@ TEST(Batch, AnInterruptedListLeavesAReportAndNoSets) {
         EXPECT_FALSE(entry.path().filename().string().starts_with("orbelin-batch")) << entry.path();
 }
 #endif
+
+// A set read from a unit of each generation, written to a list of units of
+// every generation: what the set has no key for, each unit keeps as it
+// holds it, and the report names it; everything else is sent, verified and
+// committed. Asked for complete sets, a unit the set does not cover hears
+// nothing but the handshake.
+TEST(Batch, ASetOfEachGenerationWritesToUnitsOfEvery) {
+    const int revision[3] = {41, 18, 30};
+    struct TCell {
+        int Written, Kept;
+    };
+    // By set generation, then unit generation.
+    const TCell cells[3][3] = {
+        {{30, 0}, {20, 10}, {24, 0}}, {{21, 9}, {30, 0}, {21, 3}}, {{24, 6}, {20, 10}, {24, 0}}};
+    TTempDir dir;
+    for (int set = 0; set < 3; ++set) {
+        TSimulator source;
+        source.Unit().SetRevision(revision[set]);
+        const std::string file = dir.File("gen" + std::to_string(set) + ".ini");
+        ASSERT_EQ(Batch({"read", "--port", source.SlavePath(), "--out", file}).Exit, 0);
+        TSimulator units[3];
+        std::string csv = "port\n";
+        for (int u = 0; u < 3; ++u) {
+            units[u].Unit().SetRevision(revision[u]);
+            csv += units[u].SlavePath() + "\n";
+        }
+        dir.Write("units.csv", csv);
+        const TRun run = Batch({"write", "--in", file, "--units", dir.File("units.csv"), "--report",
+                                dir.File("report.json")});
+        EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+        const QJsonArray report = Report(dir, "report.json").value("units").toArray();
+        ASSERT_EQ(report.size(), 3);
+        for (int u = 0; u < 3; ++u) {
+            const QJsonObject unit = report.at(u).toObject();
+            const TCell& cell = cells[set][u];
+            SCOPED_TRACE("set " + std::to_string(set) + " on unit " + std::to_string(u));
+            EXPECT_EQ(unit.value("outcome").toString(), "verified");
+            EXPECT_EQ(unit.value("written").toObject().value("count").toInt(), cell.Written);
+            EXPECT_EQ(unit.value("verified").toObject().value("count").toInt(), cell.Written);
+            EXPECT_EQ(unit.value("kept").toObject().value("count").toInt(), cell.Kept);
+            EXPECT_TRUE(Committed(units[u]));
+        }
+        // Every set leaves something to one of the units.
+        EXPECT_NE(run.Out.find("оставлены, как хранит блок"), std::string::npos) << run.Out;
+    }
+
+    TSimulator unit;
+    unit.Unit().SetRevision(revision[1]);
+    const TRun strict =
+        Batch({"write", "--complete", "--port", unit.SlavePath(), "--in", dir.File("gen0.ini")});
+    EXPECT_EQ(strict.Exit, 2) << strict.Out << strict.Err;
+    EXPECT_NE((strict.Out + strict.Err)
+                  .find("--complete: в наборе нет значений для блока "
+                        "поколения 1: 10 (Входы, выходы: "),
+              std::string::npos)
+        << strict.Out << strict.Err;
+    EXPECT_FALSE(Committed(unit));
+    EXPECT_EQ(unit.Unit().CommandCount(), 1u) << "the handshake only";
+}

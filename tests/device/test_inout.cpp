@@ -159,9 +159,10 @@ TEST(DeviceInOut, Generation1EventCodes) {
             << s;
     EXPECT_EQ(c.Rig.LastColor(p.lb1), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lb6), "clRed");
+    // What nobody gave is left to the unit, and said: no failure.
     EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: "
-                                       "3 — Вход 1 (не отправлен), Вход 2 (не прочитан — не "
-                                       "записан), Вход 3 (не отправлен)"});
+                                       "2 — Вход 1 (не отправлен), Вход 3 (не отправлен)\n"
+                                       "Оставлено, как хранит блок: 1 — Входы, выходы: Вход 2"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
     // Single parameter: the code field's row and event only.

@@ -41,13 +41,18 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     TParamCase c(41, kRigShortReplyScale);
     TformCommon& p = *c.Rig.formCommon;
     c.Run(&p, rqReadPage);
-    const std::pair<const char*, const char*> values[] = {
-        {"7", "+O0007"}, {"12345", "+O12345"}, {"0", "+O0000"}};
+    const std::pair<const char*, const char*> values[] = {{"7", "+O0007"}, {"0", "+O0000"}};
     for (const auto& [text, wire] : values) {
         p.etObjNum->SetText(text);
         EXPECT_EQ(c.Run(&p, rqWritePage)[0], wire);
         EXPECT_EQ(p.FRefValues.Get("etObjNum"), text) << "the text as typed, not the argument";
     }
+    // The command carries four digits: a longer number is not sent at all.
+    p.etObjNum->SetText("12345");
+    EXPECT_NE(c.Run(&p, rqWritePage)[0].rfind("+O", 0), 0u);
+    EXPECT_EQ(p.FRefValues.Get("etObjNum"), "0");
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum) не отправлен: больше 4 цифр"), 0);
+    p.etObjNum->SetText("0");
     p.etLat->SetText("230");
     // More digits than the minimum when the number needs them (the unit
     // refuses a value beyond a byte).

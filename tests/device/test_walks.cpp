@@ -3,8 +3,12 @@
 // tables, the lamps, the page flags, the commit and the walk's progress.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "PagesRig.h"
 #include "SimulatedUnit.h"
+#include "TempDir.h"
+#include "app/Settings.h"
 
 namespace {
 
@@ -41,9 +45,10 @@ struct TWalkCase {
     void ExpectProgress(const char* What, int Total) {
         const TLines texts = Rig.TextsFor(Rig.StatusPanel4);
         ASSERT_EQ(texts.size(), static_cast<std::size_t>(Total + 1));
-        EXPECT_EQ(texts.front(), std::string(What) + " 1/" + std::to_string(Total));
-        EXPECT_EQ(texts[Total - 1],
-                  std::string(What) + " " + std::to_string(Total) + "/" + std::to_string(Total));
+        const std::string stop = " · Ctrl+D — прервать";
+        EXPECT_EQ(texts.front(), std::string(What) + " 1/" + std::to_string(Total) + stop);
+        EXPECT_EQ(texts[Total - 1], std::string(What) + " " + std::to_string(Total) + "/" +
+                                        std::to_string(Total) + stop);
         EXPECT_EQ(texts.back(), "") << "cleared at the end";
     }
 
@@ -213,8 +218,10 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "");
 
     // A read all that lost parameters says which, after its usual words.
+    // (Never two without a reply in a row: that is a unit gone silent.)
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Garbage, .Command = "+l"});
-    for (const char* command : {"+L", "+s", "+o"})
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+s"});
+    for (const char* command : {"+L", "+o"})
         c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = command});
     rig.ClearTaken();
     ASSERT_TRUE(rig.Run(rqReadAll));
@@ -360,5 +367,135 @@ TEST(DeviceWalks, WriteAllWithNothingKnownSendsNothing) {
     EXPECT_EQ(c.Rig.WriteState.load(), 0) << "no commit";
     ASSERT_EQ(c.Rig.Messages().size(), 1u);
     EXPECT_EQ(c.Rig.Messages()[0].rfind("В блок ничего не записано", 0), 0u) << c.Rig.Messages()[0];
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum): не прочитан — не записан"), 0);
+    EXPECT_GE(c.Rig.FindMemo(" # Номер объекта (etObjNum): не записан, значение не прочитано из "
+                             "блока и не задано"),
+              0);
+    EXPECT_NE(
+        c.Rig.Messages()[0].find("Оставлено, как хранит блок: 30 — Общие установки: Номер объекта"),
+        std::string::npos)
+        << c.Rig.Messages()[0];
+}
+
+namespace {
+
+// A set saved after read all from a unit of one generation, written by
+// write all to a unit of each generation: with nothing read from that unit
+// first (as orbelin-batch writes), and once after read all (as an operator
+// does). What the set has no key for is left as the unit holds it, and the
+// rest is sent, checked and committed.
+struct TSetOnUnit {
+    int SetGeneration;
+    int UnitGeneration;
+    bool ReadFirst;
+    int Written; // parameters sent and verified
+    int Left;    // left as the unit holds them, each named
+};
+
+void PrintTo(const TSetOnUnit& c, std::ostream* out) {
+    *out << "set " << c.SetGeneration << " on unit " << c.UnitGeneration
+         << (c.ReadFirst ? " after read all" : "");
+}
+
+constexpr int GenerationRevision[] = {41, 18, 30};
+
+// The set a unit of the generation gives, saved once for every case.
+std::string SetOfGeneration(int Generation) {
+    static TTempDir dir;
+    const std::string file = dir.File("gen" + std::to_string(Generation) + ".ini");
+    if (std::filesystem::exists(file))
+        return file;
+    TSimulator sim;
+    sim.Unit().SetRevision(GenerationRevision[Generation]);
+    sim.Unit().SetValue("+O", "0456");
+    TPagesRig rig;
+    EXPECT_TRUE(rig.Connect(sim));
+    EXPECT_TRUE(rig.Run(rqReadAll));
+    SaveParameterSet(file, rig.Pages);
+    return file;
+}
+
+class SetOnUnit : public testing::TestWithParam<TSetOnUnit> {};
+
+} // namespace
+
+TEST_P(SetOnUnit, WritesWhatTheSetGivesAndLeavesTheRest) {
+    const TSetOnUnit& p = GetParam();
+    const std::string set = SetOfGeneration(p.SetGeneration);
+    TWalkCase c(GenerationRevision[p.UnitGeneration]);
+    TPagesRig& rig = c.Rig;
+    rig.Device->SetVerifyWrites(true);
+    if (p.ReadFirst) {
+        ASSERT_TRUE(rig.Run(rqReadAll));
+    }
+    const std::string inputCode = c.Sim.Unit().Value("+Z00");
+    // A key the set does not have is no news; every value it has loads.
+    EXPECT_TRUE(LoadParameterSet(set, rig.Pages).Empty());
+    if (p.ReadFirst) {
+        EXPECT_EQ(rig.formInOut->Edit1->Text().empty(), p.UnitGeneration != 1)
+            << "what the unit gave stays";
+    }
+    rig.ClearTaken();
+    c.Sim.Unit().ClearCommands();
+    ASSERT_TRUE(rig.Run(rqWriteAll));
+    EXPECT_EQ(rig.Device->WritesSent(), p.Written);
+    EXPECT_EQ(rig.WriteState.load(), 1) << "committed, EEPROM blue";
+    EXPECT_EQ(c.Sim.Unit().CommitCount(), 1);
+    EXPECT_EQ(c.Sim.Unit().Value("+O"), "0456") << "the shared values go out";
+    EXPECT_EQ(c.Sim.Unit().Value("+Z00"), inputCode) << "the unit keeps what nobody gave";
+    ASSERT_EQ(rig.Messages().size(), 1u);
+    const std::string done = rig.Messages()[0];
+    EXPECT_TRUE(done.starts_with(
+        "Запись всех параметров завершена!\nЗаписано параметров: " + std::to_string(p.Written) +
+        ", проверено: " + std::to_string(p.Written)))
+        << done;
+    const std::string left = "\nОставлено, как хранит блок: " + std::to_string(p.Left) + " — ";
+    EXPECT_EQ(done.find(left) != std::string::npos, p.Left > 0) << done;
+    EXPECT_EQ(done.find("Оставлено") != std::string::npos, p.Left > 0) << done;
+    if (p.Left > 0 && p.UnitGeneration == 1) {
+        EXPECT_NE(done.find("Входы, выходы: "), std::string::npos) << "by page and caption";
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Generations, SetOnUnit, testing::Values(
+    TSetOnUnit{0, 0, false, 30, 0}, TSetOnUnit{0, 1, false, 20, 10}, TSetOnUnit{0, 2, false, 24, 0},
+    TSetOnUnit{1, 0, false, 21, 9},  TSetOnUnit{1, 1, false, 30, 0}, TSetOnUnit{1, 2, false, 21, 3},
+    TSetOnUnit{2, 0, false, 24, 6},  TSetOnUnit{2, 1, false, 20, 10}, TSetOnUnit{2, 2, false, 24, 0},
+    TSetOnUnit{0, 1, true, 30, 0}));
+// clang-format on
+
+// A unit that stops answering part way ends the walk after two commands
+// without a reply: the rest is not sent, and the operator is told where it
+// stopped and what to check.
+TEST(DeviceWalks, AUnitThatFallsSilentEndsTheWalk) {
+    TWalkCase c(41, kRigShortReplyScale);
+    TPagesRig& rig = c.Rig;
+    c.Sim.Unit().AddFault(
+        {.Kind = TSimFaultKind::NoAnswer, .Command = "", .Skip = 12, .Count = -1});
+    ASSERT_TRUE(rig.Run(rqReadAll));
+    EXPECT_EQ(c.Sim.Unit().Commands().size(), 14u) << "twelve answered, two not, then nothing";
+    ASSERT_EQ(rig.Messages().size(), 1u);
+    const std::string said = rig.Messages()[0];
+    EXPECT_TRUE(said.starts_with("ОШИБКА! Устройство перестало отвечать")) << said;
+    EXPECT_NE(said.find("Последний ответ — на параметр «GPRS: "), std::string::npos) << said;
+    EXPECT_NE(said.find("Проверьте питание устройства, кабель и COM-порт"), std::string::npos);
+    EXPECT_NE(said.find("\nОшибок: "), std::string::npos) << "the rest is not read: " << said;
+    EXPECT_TRUE(rig.LinkExists() && !rig.LinkEnded()) << "the unit may come back";
+    const TLines progress = rig.TextsFor(rig.StatusPanel4);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_NE(progress.front().find("Ctrl+D"), std::string::npos) << "how to stop a walk";
+
+    // The next request tries the unit again; a write stopped part way is
+    // not committed.
+    c.Sim.Unit().ClearFaults();
+    c.Sim.Unit().ClearCommands();
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "", .Skip = 3, .Count = -1});
+    rig.ClearTaken();
+    rig.formCommon->etObjNum->SetText("0777");
+    ASSERT_TRUE(rig.Run(rqWriteAll));
+    EXPECT_EQ(c.Sim.Unit().Commands().size(), 5u);
+    EXPECT_EQ(c.Sim.Unit().CommitCount(), 0);
+    ASSERT_EQ(rig.Messages().size(), 1u);
+    EXPECT_TRUE(rig.Messages()[0].starts_with("ОШИБКА! Устройство перестало отвечать"))
+        << rig.Messages()[0];
 }

@@ -105,6 +105,8 @@ private:
     std::string FCleanAnswer;
     std::vector<std::string> FRedBefore;
     std::size_t FCommandsBefore = 0;
+    // Commands of the operation before the one struck, as the clean run sent them.
+    int FHitOffset = 0;
     std::size_t FMemoBefore = 0;
     std::size_t FMessagesBefore = 0;
     TClock::time_point FStruckEnd;
@@ -175,8 +177,17 @@ long long TCell::Perform(int limitMs) {
 void TCell::Prepare() {
     TForm1& f = FOp->F;
     const int limit = 30000;
+    const auto hitOffset = [&](std::size_t from) {
+        const auto commands = FSim->Unit().Commands();
+        const auto hit =
+            std::find_if(commands.begin() + static_cast<long>(from), commands.end(),
+                         [&](const std::string& c) { return c.starts_with(HitCommand()); });
+        FHitOffset = static_cast<int>(hit - commands.begin() - static_cast<long>(from));
+    };
     if (Connecting()) {
+        const std::size_t from = FSim->Unit().CommandCount();
         FCleanMs = Perform(limit);
+        hitOffset(from);
         if (!FOp->Connected())
             Fail("a connection without a fault failed");
         FOp->Disconnect();
@@ -195,7 +206,9 @@ void TCell::Prepare() {
         }
         FOp->Settle(limit);
     }
+    const std::size_t from = FSim->Unit().CommandCount();
     FCleanMs = Perform(limit);
+    hitOffset(from);
     FCleanValues = SnapshotValues(f);
     FCleanAnswer = f.form_Debug->EditN(2)->Text();
     if (Writing()) {
@@ -269,6 +282,13 @@ void TCell::Strike() {
             FPullError = PullAdapter(path);
             FPulled = true;
         });
+        break;
+    case TFault::Silent:
+        // Every command from the struck one on, whatever it is.
+        fault.Kind = TSimFaultKind::NoAnswer;
+        fault.Command.clear();
+        fault.Skip = FHitOffset;
+        fault.Count = -1;
         break;
     }
     FSim->Unit().AddFault(fault);
@@ -411,6 +431,10 @@ TCellResult TCell::Run() {
         allowance = Scaled(2 * KeepAliveMs + 2 * ExchangeMs + SettleMs + HangUpMs);
         break;
     default:
+        // A unit gone silent costs the two reply waits that tell so; the
+        // rest of the operation is not sent.
+        if (FFault == TFault::Silent)
+            allowance = Scaled(2 * (ExchangeMs + SettleMs));
         break;
     }
     FResult.PromiseMs = FCleanMs + allowance + SlackMs;
@@ -431,7 +455,7 @@ TCellResult TCell::Run() {
 const std::vector<TFault>& AllFaults() {
     static const std::vector<TFault> all{
         TFault::NoAnswer, TFault::Error,     TFault::NoOk,     TFault::Late,       TFault::Garbage,
-        TFault::LongLine, TFault::NoCarrier, TFault::LineDrop, TFault::PortVanish,
+        TFault::LongLine, TFault::NoCarrier, TFault::LineDrop, TFault::PortVanish, TFault::Silent,
     };
     return all;
 }
@@ -465,6 +489,8 @@ std::string FaultName(TFault fault) {
         return "Line drops";
     case TFault::PortVanish:
         return "Port vanishes";
+    case TFault::Silent:
+        return "Falls silent";
     }
     return {};
 }

@@ -23,6 +23,7 @@ enum class TFault {
     NoCarrier,  // "NO CARRIER" while the reply is awaited
     LineDrop,   // the far end closes the line (pseudo-terminal master closed)
     PortVanish, // the adapter is pulled (the port's descriptor is hung up)
+    Silent,     // the unit swallows the command and every one after it
 };
 
 enum class TOperation {
