@@ -334,8 +334,8 @@ void TForm1::CreateStatusBar() {
     StatusBar1->AddPanel("Версия прошивки:", width(100, {"Версия прошивки:", "ORBELIN REV 07.41"}),
                          Qt::AlignLeft);
     StatusBar1->AddPanel("EEPROM", 50, Qt::AlignRight, TStatusPanelStyle::OwnerDraw);
-    // Wide enough for a walk's progress ("Чтение 12/34").
-    StatusBar1->AddPanel("", 100, Qt::AlignLeft);
+    // Wide enough for a walk's progress and how to stop it.
+    StatusBar1->AddPanel("", width(100, {"Проверка 34/34 · Ctrl+D — прервать"}), Qt::AlignLeft);
 }
 
 void TForm1::CreatePages() {

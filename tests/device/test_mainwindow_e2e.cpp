@@ -220,6 +220,44 @@ TEST_F(MainWindow, APageWriteWithARefusedParameterWarns) {
     EXPECT_EQ(F.formGPRS->lbetPort->FontColor(), clBlue);
 }
 
+// A depot set saved from a unit of generation 0 travels: reloaded at once it
+// says nothing, and on a unit of generation 1 just read, write all sends
+// the values the set has, keeps the input codes the unit gave and commits.
+TEST_F(MainWindow, ASetOfAnotherGenerationWritesCleanly) {
+    const std::string set = Rig.Home.File("depot.ini");
+    F.ChooseSettingsFile = [&](const TFileDialogSetup&) { return set; };
+    const auto walk = [&](TToolButton* Button) {
+        Answers.Messages.clear();
+        Button->Click();
+        return WaitUntil([&] { return Idle() && !Answers.Messages.empty(); }, 30000);
+    };
+    Sim.Unit().SetValue("+O", "0456");
+    ASSERT_TRUE(Rig.Connect(Sim.SlavePath()));
+    ASSERT_TRUE(walk(F.tbtnReadAll));
+    F.mnuSave->trigger();
+    Answers.Messages.clear();
+    F.mnuLoad->trigger();
+    EXPECT_TRUE(Answers.Messages.empty()) << Answers.Messages.front();
+    F.tbtnDisconnectClick(F.tbtnDisconnect);
+
+    TSimulator older;
+    older.Unit().SetRevision(18);
+    const std::string codes = older.Unit().Value("+Z00");
+    ASSERT_TRUE(Rig.Connect(older.SlavePath()));
+    ASSERT_TRUE(walk(F.tbtnReadAll));
+    Answers.Messages.clear();
+    F.mnuLoad->trigger();
+    EXPECT_TRUE(Answers.Messages.empty()) << Answers.Messages.front();
+    EXPECT_EQ(F.formInOut->Edit1->Text(), codes.substr(0, 9)) << "what the unit gave stays";
+    ASSERT_TRUE(walk(F.tbtnWriteAll));
+    EXPECT_EQ(Answers.Messages.front().rfind("Запись всех параметров завершена!", 0), 0u)
+        << Answers.Messages.front();
+    EXPECT_EQ(F.WriteState(), 1) << "EEPROM blue";
+    EXPECT_EQ(older.Unit().CommitCount(), 1);
+    EXPECT_EQ(older.Unit().Value("+O"), "0456");
+    EXPECT_EQ(older.Unit().Value("+Z00"), codes);
+}
+
 // With "Проверять запись" on, a page write is read back before its commit:
 // everything kept, one value the unit did not keep, one it does not give.
 TEST_F(MainWindow, CheckedWritesAreCommittedOnlyWhenTheUnitHoldsThem) {
