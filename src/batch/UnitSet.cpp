@@ -364,6 +364,9 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
     {
         // A set file holds none of a list's fields: a wrong file given.
         const TIniFile probe(SetFile);
+        // Said of the operator's file here: below, only a copy is read.
+        if (!probe.LoadProblem().empty())
+            throw EFileError(SetFile, SetFile + ": " + probe.LoadProblem());
         if (!probe.SectionExists(FPages.formCommon->Name()))
             problems.push_back(SetFile + ": нет раздела [" + FPages.formCommon->Name() +
                                "], это не набор параметров");

@@ -80,13 +80,16 @@ const std::string& FleetSet() {
     return set;
 }
 
-// The set as an editor saves it in UTF-8, with its byte-order mark and a
+// The set with one key's value replaced.
+std::string SetWith(std::string Set, const std::string& Key, const std::string& Value) {
+    const std::size_t at = Set.find(Key + "=");
+    return Set.replace(at, Set.find('\r', at) - at, Key + "=" + Value);
+}
+
+// The set as Notepad saves it: UTF-8 without a byte-order mark, with a
 // Cyrillic login.
 std::string Utf8SetWithLogin(const std::string& Login) {
-    std::string set = Cp1251ToUtf8(FleetSet());
-    const std::size_t at = set.find("etLoginGPRS=");
-    set.replace(at, set.find('\r', at) - at, "etLoginGPRS=" + Login);
-    return "\xEF\xBB\xBF" + set;
+    return SetWith(Cp1251ToUtf8(FleetSet()), "etLoginGPRS", Login);
 }
 
 bool Committed(TSimulator& Sim) {
@@ -346,9 +349,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "строка 2: etAccessPoint: управляющий символ U+000A"},
         TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
-        TBadInput{
-            "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: управляющий"},
-        TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "с меткой (BOM)"},
+        TBadInput{"SetLineBreak",
+                  "port\n{A}\n",
+                  {"--set", "etAccessPoint=a\nb"},
+                  "--set: etAccessPoint: управляющий"},
+        TBadInput{"MarkOnWindows1251",
+                  "\xEF\xBB\xBFport,etAccessPoint\n{A},\xF2\xEE\xF7\xEA\xE0\n",
+                  {},
+                  "помечен как UTF-8, но это не UTF-8"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange",
                   "port,seACCCheckTime\n{A},99999\n",
