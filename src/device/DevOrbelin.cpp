@@ -71,25 +71,27 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         break;
     case rqWritePage:
     case rqWriteParam:
-        WritePage();
-        if (WriteGoesThrough())
-            Commit();
-        HandOverWrite();
+        WriteThenTell([this] {
+            WritePage();
+            if (WriteGoesThrough())
+                Commit();
+            HandOverWrite();
+        });
         break;
     case rqReadAll:
         ReadAll();
         break;
-    case rqWriteAll: {
-        WriteAll();
-        const bool commit = WriteGoesThrough();
-        if (commit)
-            Commit();
-        // Before the closing message, which the window shows modally.
-        HandOverWrite();
-        if (commit && FTargets.WriteState.load() == 1)
-            FOut.PostMsg(WriteAllDone());
+    case rqWriteAll:
+        WriteThenTell([this] {
+            WriteAll();
+            const bool commit = WriteGoesThrough();
+            if (commit)
+                Commit();
+            HandOverWrite();
+            if (commit && FTargets.WriteState.load() == 1)
+                Tell(WriteAllDone());
+        });
         break;
-    }
     case rqSetOutputs:
         SetOutputs();
         Commit();

@@ -124,7 +124,7 @@ void TDevOrbelin::WritePage() {
     if (walk)
         return;
     if (FWriteFailed)
-        FOut.PostMsg(WriteWarningText());
+        Tell(WriteWarningText());
     ShowFailureCount();
 }
 
@@ -175,7 +175,7 @@ void TDevOrbelin::WriteAll() {
             return;
     }
     if (FWriteFailed)
-        FOut.PostMsg(WriteWarningText());
+        Tell(WriteWarningText());
     PostLine("Окончили писать всё", false, true);
     PostLine(rule, false, false);
     if (FPages.formCommon) {

@@ -129,6 +129,6 @@ bool TDevOrbelin::CheckWrites() {
         text += (i == 0 ? "" : ", ") + differing[i];
     if (differing.size() > NamedDifferences)
         text += " и ещё " + std::to_string(differing.size() - NamedDifferences);
-    FOut.PostMsg(text);
+    Tell(text);
     return false;
 }
