@@ -237,7 +237,8 @@ TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
                                 .Caption = caption.empty() ? name : caption,
                                 .Form = FormText(shape),
                                 .Limit = LimitText(shape),
-                                .Default = DefaultText(control, component->Hint())});
+                                .Default = DefaultText(control, component->Hint()),
+                                .Secret = row->Secret});
         }
     }
 }
@@ -379,6 +380,14 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         const std::optional<std::string> name = ColumnName(o.Name);
         if (!name) {
             problems.push_back(o.Source + ": " + UnknownColumn(o.Name));
+            continue;
+        }
+        // A command line stays in the process list for the whole run, where
+        // anyone on the machine can read it.
+        if (o.Source == "--set" && ColumnOf(*name) && ColumnOf(*name)->Secret) {
+            problems.push_back("--set: " + *name +
+                               ": пароль в командной строке виден всем в списке процессов; "
+                               "задайте его в наборе (--in) или в столбце списка (--units)");
             continue;
         }
         overrides.push_back({*name, o.Value, o.Source});

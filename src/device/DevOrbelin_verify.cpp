@@ -98,7 +98,7 @@ bool TDevOrbelin::CheckWrites() {
                 PostLine(" # !!! " + who + ": отправлено " + QuotedValue(back.Argument) +
                              ", устройство хранит " + QuotedValue(*value),
                          true, true);
-            NoteOutcome(r, TParamOutcome::Differs, "устройство хранит " + QuotedValue(*value));
+            NoteOutcome(r, TParamOutcome::Differs, HeldNote(row, *value));
         } else {
             NoteOutcome(r, TParamOutcome::Verified);
         }

@@ -23,7 +23,8 @@ struct TParamDef;
 // One parameter of a request: its first control's name and page, the
 // value it was written with or read as (as the field shows it; "***" for a
 // password; for a value the unit did not keep, the one sent), how its last
-// exchange went and why.
+// exchange went and why (a value the note names is masked as the value is:
+// HeldNote).
 struct TParamResult {
     std::string Page, Name, Value;
     TParamOutcome Outcome = TParamOutcome::None;

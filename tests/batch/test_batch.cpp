@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
+#include <QTableWidget>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,7 @@
 #include "ProgramRun.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
+#include "app/JournalDlg.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/UnitProcess.h"
@@ -285,6 +287,65 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_EQ(dir.Read("journal.csv").rfind("\xEF\xBB\xBF", 0), 0u);
 }
 
+// A password is shown in its own field, the debug memo and the unit's log
+// (0600), and nowhere else: not in any output that outlives the screen, for
+// a unit that kept its old password (the note says what it holds) and in a
+// diff of it.
+TEST(Batch, APasswordShowsInNoOutputThatOutlivesTheScreen) {
+    TTempDir dir;
+    TSimulator unit;
+    unit.Unit().SetValue("etPswdGPRS", "gprspass");
+    unit.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+bnew", .Count = -1});
+    dir.Write("set.ini", SetWith(FleetSet(), "etPswdGPRS", "filesecret"));
+    // Where the help sends a password: a column of the list.
+    dir.Write("units.csv", "port,etPswdGPRS\n" + unit.SlavePath() + ",newsecret\n");
+    const TRun write =
+        Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"), "--report",
+               dir.File("write.json"), "--log-dir", dir.File("logs"), "--home", dir.Path()});
+    EXPECT_EQ(write.Exit, 1) << write.Out << write.Err;
+    const TRun diff = Batch({"diff", "--port", unit.SlavePath(), "--in", dir.File("set.ini"),
+                             "--report", dir.File("diff.json"), "--home", dir.Path()});
+    EXPECT_EQ(diff.Exit, 1) << diff.Out << diff.Err;
+    const TRun journal = Batch({"journal", "--home", dir.Path()});
+    const TRun csv = Batch({"journal", "--home", dir.Path(), "--csv", dir.File("journal.csv")});
+    EXPECT_EQ(csv.Exit, 0) << csv.Err;
+    // The journal window's table of the record's parameters.
+    std::string dialog;
+    {
+        TdlgJournal dlg(nullptr, dir.File("journal.jsonl"), {}, "");
+        ASSERT_EQ(dlg.ShownCount(), 1);
+        TdlgJournalParams view(&dlg, dlg.Shown(0), dlg.Journal().Params(dlg.Shown(0)), {});
+        for (int r = 0; r < view.tblParams->rowCount(); ++r)
+            for (int c = 0; c < view.tblParams->columnCount(); ++c)
+                if (const QTableWidgetItem* item = view.tblParams->item(r, c))
+                    dialog += item->text().toStdString() + "\t";
+    }
+
+    const std::pair<const char*, std::string> outputs[] = {
+        {"the run's summary", write.Out + write.Err},
+        {"the run's report", dir.Read("write.json")},
+        {"the journal", dir.Read("journal.jsonl")},
+        {"the journal as printed", journal.Out},
+        {"the journal's CSV", dir.Read("journal.csv")},
+        {"the journal window", dialog},
+        {"diff's output", diff.Out + diff.Err},
+        {"diff's report", dir.Read("diff.json")},
+    };
+    for (const auto& [output, text] : outputs) {
+        EXPECT_FALSE(text.empty()) << output;
+        for (const char* secret : {"gprspass", "newsecret", "filesecret"})
+            EXPECT_EQ(text.find(secret), std::string::npos) << output << ": " << text;
+    }
+    EXPECT_NE(
+        journal.Out.find("formGPRS/etPswdGPRS       ***  отличается (устройство хранит «***»)"),
+        std::string::npos)
+        << journal.Out;
+    EXPECT_NE(diff.Out.find("блок: ***\tфайл: ***"), std::string::npos) << diff.Out;
+    // The unit's log keeps the whole conversation, as log.txt does.
+    const QJsonObject u = Report(dir, "write.json").value("units").toArray().at(0).toObject();
+    EXPECT_NE(FileText(u.value("log")).find("newsecret"), std::string::npos);
+}
+
 // Input that cannot be written as it stands: refused with exit code 2, and
 // neither unit of the list has had its port opened.
 struct TBadInput {
@@ -353,6 +414,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "port\n{A}\n",
                   {"--set", "etAccessPoint=a\nb"},
                   "--set: etAccessPoint: управляющий"},
+        // The process list shows a command line to everyone, all run long.
+        TBadInput{"SetPassword",
+                  "port\n{A}\n",
+                  {"--set", "etPswdGPRS=newsecret"},
+                  "--set: etPswdGPRS: пароль в командной строке виден всем"},
         TBadInput{"MarkOnWindows1251",
                   "\xEF\xBB\xBFport,etAccessPoint\n{A},\xF2\xEE\xF7\xEA\xE0\n",
                   {},
