@@ -42,6 +42,11 @@ bool FailedOutcome(TParamOutcome Outcome);
 std::string RecordValue(const TParamDef& Row, QObject* Control, const TParamRecord& Record);
 // The row of the page as reports and the journal give it.
 TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row);
+// A result as it may be shown or kept: for a password, its value masked
+// (ShownInReports) and every value its note quotes («...») too. What the
+// journal reads goes through it as well, so that a record an older version
+// wrote with a password in it does not show it.
+TParamResult ShownResult(TParamResult Result);
 
 // The object number the unit holds as far as this connection knows (read
 // from it, or written to it and not found otherwise); empty when unknown.
