@@ -3,7 +3,7 @@
 // (the parameter number as written, blanks included) before the first comma,
 // the description after it. Looking a key up ignores letter case; the first
 // line with that key wins; an unknown key gives the empty text. The file is
-// Windows-1251, or UTF-8 behind its byte-order mark (DecodeFileText); one
+// Windows-1251, or UTF-8 with or without its mark (DecodeFileText); one
 // whose text cannot be trusted gives no descriptions rather than wrong ones.
 //
 // Threading: loaded on the GUI thread at start-up; lookups from any thread.

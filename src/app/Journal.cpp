@@ -37,7 +37,8 @@ bool ReadParams(TJsonReader& Json, TJournalRecord& r, bool Keep) {
         const TParamOutcome outcome = OutcomeFromName(cell[3]);
         Count(r, outcome);
         if (Keep)
-            r.Params.push_back({cell[0], cell[1], cell[2], outcome, n > 4 ? cell[4] : ""});
+            r.Params.push_back(
+                ShownResult({cell[0], cell[1], cell[2], outcome, n > 4 ? cell[4] : ""}));
         return true;
     });
 }

@@ -107,6 +107,12 @@ public:
         else
             FForm.formInOut->DisableInputFlags();
     }
+    // A write's summary comes before its messages: its record is in the
+    // journal before the box is up.
+    void BeforeMessage() override {
+        if (FForm.FJournal.Pending())
+            Guarded(&FForm, [this] { FForm.FJournal.Flush(); });
+    }
 
 private:
     TForm1& FForm;

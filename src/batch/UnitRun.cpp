@@ -304,9 +304,10 @@ void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
                 continue;
             const auto* lamp = page->Find<TLabel>("lb" + name);
             std::string caption = lamp ? ShortCaption(lamp->Caption()) : std::string();
+            // Printed and kept in the report: a password only as "***".
             Outcome.Differences.push_back({section, name, caption.empty() ? name : caption,
-                                           RecordValue(*row, control, rec),
-                                           present ? stored : "(none)"});
+                                           ShownInReports(*row, RecordValue(*row, control, rec)),
+                                           present ? ShownInReports(*row, stored) : "(none)"});
         }
     }
 }

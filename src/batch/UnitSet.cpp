@@ -237,7 +237,8 @@ TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
                                 .Caption = ParamCaptionOf(*page, name),
                                 .Form = FormText(shape),
                                 .Limit = LimitText(shape),
-                                .Default = DefaultText(control, component->Hint())});
+                                .Default = DefaultText(control, component->Hint()),
+                                .Secret = row->Secret});
         }
     }
 }
@@ -351,6 +352,9 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
     {
         // A set file holds none of a list's fields: a wrong file given.
         const TIniFile probe(SetFile);
+        // Said of the operator's file here: below, only a copy is read.
+        if (!probe.LoadProblem().empty())
+            throw EFileError(SetFile, SetFile + ": " + probe.LoadProblem());
         if (!probe.SectionExists(FPages.formCommon->Name()))
             problems.push_back(SetFile + ": нет раздела [" + FPages.formCommon->Name() +
                                "], это не набор параметров");
@@ -363,6 +367,14 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
         const std::optional<std::string> name = ColumnName(o.Name);
         if (!name) {
             problems.push_back(o.Source + ": " + UnknownColumn(o.Name));
+            continue;
+        }
+        // A command line stays in the process list for the whole run, where
+        // anyone on the machine can read it.
+        if (o.Source == "--set" && ColumnOf(*name) && ColumnOf(*name)->Secret) {
+            problems.push_back("--set: " + *name +
+                               ": пароль в командной строке виден всем в списке процессов; "
+                               "задайте его в наборе (--in) или в столбце списка (--units)");
             continue;
         }
         overrides.push_back({*name, o.Value, o.Source});

@@ -31,6 +31,7 @@ struct TSetColumn {
     std::string Form;    // what a value must be, in the window's words
     std::string Limit;   // the same in the words of the refusals
     std::string Default; // what "По умолчанию" gives it, as a set file holds it
+    bool Secret = false; // a password
 };
 
 // The columns as orbelin-batch columns prints them: the list's own two

@@ -45,11 +45,6 @@ std::optional<TCsvTable> ParseCsv(std::string_view Bytes, std::string& Error) {
         Error = "помечен как UTF-8, но это не UTF-8";
         return std::nullopt;
     }
-    if (decoded.Problem == TFileText::UnmarkedUtf8) {
-        Error = "UTF-8 без метки (byte-order mark); сохраните файл как UTF-8 с меткой (BOM) "
-                "или в Windows-1251";
-        return std::nullopt;
-    }
     const std::string& text = decoded.Text;
     const char separator = SeparatorOf(text);
 

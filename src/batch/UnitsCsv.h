@@ -8,7 +8,8 @@
 // quote inside doubled), quoted fields may hold the separator and line
 // breaks, lines end in LF or CR LF, the separator is a comma or (as
 // spreadsheets in a Russian locale save it) a semicolon, and the text is
-// UTF-8 behind its byte-order mark or else Windows-1251 (DecodeFileText).
+// UTF-8 (with or without its byte-order mark) or else Windows-1251
+// (DecodeFileText).
 // Everything is checked here before a single unit is touched; what is wrong
 // is said with its line number.
 //

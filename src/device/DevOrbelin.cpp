@@ -77,15 +77,18 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         break;
     case rqWritePage:
     case rqWriteParam: {
-        WritePage();
-        const bool silent = FUnitSilent;
-        if (WriteGoesThrough()) {
-            Commit();
-            if (const std::string done = PageWriteDone();
-                !done.empty() && FTargets.WriteState.load() == 1)
-                FOut.PostMsg(done);
-        }
-        HandOverWrite();
+        bool silent = false;
+        WriteThenTell([this, &silent] {
+            WritePage();
+            silent = FUnitSilent;
+            if (WriteGoesThrough()) {
+                Commit();
+                if (const std::string done = PageWriteDone();
+                    !done.empty() && FTargets.WriteState.load() == 1)
+                    Tell(done);
+            }
+            HandOverWrite();
+        });
         // A unit that fell silent while the write was read back has not
         // been told about yet.
         if (FUnitSilent && !silent)
@@ -96,15 +99,17 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
         ReadAll();
         break;
     case rqWriteAll: {
-        WriteAll();
-        const bool silent = FUnitSilent;
-        const bool commit = WriteGoesThrough();
-        if (commit)
-            Commit();
-        // Before the closing message, which the window shows modally.
-        HandOverWrite();
-        if (commit && FTargets.WriteState.load() == 1)
-            FOut.PostMsg(WriteAllDone());
+        bool silent = false;
+        WriteThenTell([this, &silent] {
+            WriteAll();
+            silent = FUnitSilent;
+            const bool commit = WriteGoesThrough();
+            if (commit)
+                Commit();
+            HandOverWrite();
+            if (commit && FTargets.WriteState.load() == 1)
+                Tell(WriteAllDone());
+        });
         if (FUnitSilent && !silent)
             FOut.PostMsg(WithFailures(""));
         break;

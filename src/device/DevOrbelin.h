@@ -125,6 +125,12 @@ protected:
     // Hands the summary of the write that just ended to SetWriteEnded's
     // function, when the write sent the unit some parameter.
     void HandOverWrite();
+    // Runs a write whose messages wait until it has ended and its summary
+    // is handed over: the window shows a message modally, and the record
+    // of what reached the unit must not wait for the operator to close it.
+    void WriteThenTell(const std::function<void()>& Write);
+    // A message of a write: held while WriteThenTell runs, else posted.
+    void Tell(const std::string& Text);
     // One message box, once per connection, when a connection that was
     // established has lost its line or its port.
     void ReportLineLoss();
@@ -332,6 +338,8 @@ private:
     std::vector<TReadBack> FReadBacks; // what this request wrote, to read back
 
     std::function<void(TWriteSummary)> FWriteEnded;
+    bool FHoldMessages = false;
+    std::vector<std::string> FHeldMessages;
     // The rows this request's write took up, in order.
     std::vector<std::pair<const TParamPage*, const TParamDef*>> FWriteRows;
 };

@@ -23,7 +23,7 @@ void TDevOrbelin::Commit() {
         // A lost line says so by itself; a unit that would not commit is
         // told here, or the operator takes the write for kept.
         if (!Stopping())
-            FOut.PostMsg(CommitFailed);
+            Tell(CommitFailed);
     } else if (FWriteFailed) {
         FTargets.WriteState.store(3);
         FWriteFailed = false;
@@ -55,4 +55,28 @@ void TDevOrbelin::HandOverWrite() {
     for (const auto& [page, row] : FWriteRows)
         s.Params.push_back(ParamResultOf(*page, *row));
     FWriteEnded(std::move(s));
+}
+
+void TDevOrbelin::WriteThenTell(const std::function<void()>& Write) {
+    FHoldMessages = true;
+    const auto tell = [this] {
+        FHoldMessages = false;
+        for (const std::string& text : FHeldMessages)
+            FOut.PostMsg(text);
+        FHeldMessages.clear();
+    };
+    try {
+        Write();
+    } catch (...) {
+        tell();
+        throw;
+    }
+    tell();
+}
+
+void TDevOrbelin::Tell(const std::string& Text) {
+    if (FHoldMessages)
+        FHeldMessages.push_back(Text);
+    else
+        FOut.PostMsg(Text);
 }

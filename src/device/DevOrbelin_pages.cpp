@@ -141,7 +141,7 @@ void TDevOrbelin::WritePage() {
     if (walk)
         return;
     if (FWriteFailed || (FWritesSent.load() == 0 && !FKept.empty()))
-        FOut.PostMsg(WriteWarningText());
+        Tell(WriteWarningText());
     ShowFailureCount();
 }
 
@@ -192,7 +192,7 @@ void TDevOrbelin::WriteAll() {
             return;
     }
     if (FWriteFailed || (FWritesSent.load() == 0 && !FKept.empty()))
-        FOut.PostMsg(WriteWarningText());
+        Tell(WriteWarningText());
     PostLine("Окончили писать всё", false, true);
     PostLine(rule, false, false);
     if (FPages.formCommon) {

@@ -299,14 +299,15 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
         // Never turned into a value the field can show: the unit keeps it.
         // A number is told as the field would show it.
         const bool number = row.Codec == TParamCodec::Field && row.Form.Kind == TFormKind::Hex;
-        const std::string held = QuotedValue(number ? FieldText(row.Form, *value) : *value);
-        PostLine(" # !!! " + who + ": устройство хранит " + held + ", " + decoded.Why +
+        const std::string held = number ? FieldText(row.Form, *value) : *value;
+        PostLine(" # !!! " + who + ": устройство хранит " + QuotedValue(held) + ", " + decoded.Why +
                      "; не записывается, пока поле не задано",
                  true, true);
         NoteOutcome(R, TParamOutcome::NotShown, decoded.Why);
         Lamps(R, clRed);
+        // The failure is named in the read's message, which a report keeps.
         if (!R.Lamps.empty())
-            NoteFailure(R.Lamps.front(), "устройство хранит " + held);
+            NoteFailure(R.Lamps.front(), HeldNote(row, held));
         return true;
     }
     NoteOutcome(R, TParamOutcome::Read);

@@ -98,7 +98,7 @@ bool TDevOrbelin::CheckWrites() {
                 PostLine(" # !!! " + who + ": отправлено " + QuotedValue(back.Argument) +
                              ", устройство хранит " + QuotedValue(*value),
                          true, true);
-            NoteOutcome(r, TParamOutcome::Differs, "устройство хранит " + QuotedValue(*value));
+            NoteOutcome(r, TParamOutcome::Differs, HeldNote(row, *value));
         } else {
             NoteOutcome(r, TParamOutcome::Verified);
         }
@@ -129,6 +129,6 @@ bool TDevOrbelin::CheckWrites() {
         text += (i == 0 ? "" : ", ") + differing[i];
     if (differing.size() > NamedDifferences)
         text += " и ещё " + std::to_string(differing.size() - NamedDifferences);
-    FOut.PostMsg(text);
+    Tell(text);
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/ParamForm.h"
 #include "pages/f_GPRS.h"
 #include "toolkit/TextUtil.h"
 
@@ -207,6 +208,10 @@ bool TParamDef::Stored() const {
 
 std::string ShownInReports(const TParamDef& Row, const std::string& Value) {
     return Row.Secret && !Value.empty() ? "***" : Value;
+}
+
+std::string HeldNote(const TParamDef& Row, const std::string& Value) {
+    return "устройство хранит " + QuotedValue(ShownInReports(Row, Value));
 }
 
 std::span<const TParamDef> ParamTable() {

@@ -81,7 +81,11 @@ struct TParamDef {
 std::span<const TParamDef> ParamTable();
 
 // How a report or journal shows a value of the row: "***" for a password.
+// Every text that can outlive the screen takes a row's value through here.
 std::string ShownInReports(const TParamDef& Row, const std::string& Value);
+// A note that the unit holds Value (not what was sent, or not what a field
+// can show), the value shown as reports show it.
+std::string HeldNote(const TParamDef& Row, const std::string& Value);
 
 // The rows of one page, in table order.
 std::vector<const TParamDef*> ParamsOfPage(int Page);

@@ -5,6 +5,7 @@
 #include "device/ParamTable.h"
 #include "pages/SettingsPage.h"
 #include "pages/f_common.h"
+#include "toolkit/TextUtil.h"
 
 bool SentToUnit(TParamOutcome Outcome) {
     return Outcome == TParamOutcome::Written || Outcome == TParamOutcome::Verified ||
@@ -51,7 +52,26 @@ TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row) {
     const std::string value = record.Outcome == TParamOutcome::Differs ? Page.FRefValues.Get(name)
                               : control ? RecordValue(Row, control, record)
                                         : std::string();
-    return {Page.Name(), name, ShownInReports(Row, value), record.Outcome, record.Note};
+    return ShownResult({Page.Name(), name, value, record.Outcome, record.Note});
+}
+
+TParamResult ShownResult(TParamResult Result) {
+    const TParamDef* row = nullptr;
+    for (const TParamDef& r : ParamTable())
+        for (const std::string& name : r.ControlNames())
+            if (SameTextAscii(name, Result.Name))
+                row = &r;
+    if (!row || !row->Secret)
+        return Result;
+    Result.Value = ShownInReports(*row, Result.Value);
+    std::string& note = Result.Note;
+    for (std::size_t open = note.find("«"); open != std::string::npos;
+         open = note.find("«", open + 1)) {
+        const std::size_t from = open + std::string_view("«").size();
+        const std::size_t close = note.find("»", from);
+        note.replace(from, close == std::string::npos ? std::string::npos : close - from, "***");
+    }
+    return Result;
 }
 
 std::string KnownObjectNumber(const TDevicePages& Pages) {

@@ -23,7 +23,8 @@ struct TParamDef;
 // One parameter of a request: its first control's name and page, the
 // value it was written with or read as (as the field shows it; "***" for a
 // password; for a value the unit did not keep, the one sent), how its last
-// exchange went and why.
+// exchange went and why (a value the note names is masked as the value is:
+// HeldNote).
 struct TParamResult {
     std::string Page, Name, Value;
     TParamOutcome Outcome = TParamOutcome::None;
@@ -41,6 +42,11 @@ bool FailedOutcome(TParamOutcome Outcome);
 std::string RecordValue(const TParamDef& Row, QObject* Control, const TParamRecord& Record);
 // The row of the page as reports and the journal give it.
 TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row);
+// A result as it may be shown or kept: for a password, its value masked
+// (ShownInReports) and every value its note quotes («...») too. What the
+// journal reads goes through it as well, so that a record an older version
+// wrote with a password in it does not show it.
+TParamResult ShownResult(TParamResult Result);
 
 // The object number the unit holds as far as this connection knows (read
 // from it, or written to it and not found otherwise); empty when unknown.

@@ -181,6 +181,7 @@ std::size_t DrainOutArray(TOutArray& queue, TApplyHost& host) {
                 break;
             }
             case okMsg:
+                host.BeforeMessage();
                 ShowMessage(static_cast<TMsgOut*>(element)->Text);
                 break;
             case okStatus: {

@@ -38,6 +38,9 @@ public:
     // "mode1" enables the inputs' event flags, "mode2" disables them (their
     // values stay as the unit gave them).
     virtual void SetInputFlagsEnabled(bool Enabled) = 0;
+    // Just before a message box opens: what must not wait until the
+    // operator closes it (the box may stay up for hours) is saved now.
+    virtual void BeforeMessage() {}
 };
 
 // Takes and applies elements until the ring is empty (also those posted

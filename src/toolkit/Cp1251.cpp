@@ -86,6 +86,14 @@ bool NextCodePoint(std::string_view s, size_t& i, char32_t& cp) {
     return true;
 }
 
+bool ValidUtf8(std::string_view s) {
+    char32_t cp = 0;
+    for (size_t i = 0; i < s.size();)
+        if (!NextCodePoint(s, i, cp))
+            return false;
+    return true;
+}
+
 int EncodeOne(char32_t cp) {
     if (cp < 0x80)
         return static_cast<int>(cp);
@@ -197,18 +205,23 @@ TFileText DecodeFileText(std::string_view bytes) {
         }
         return r;
     }
-    r.Text = Cp1251ToUtf8(bytes);
     const bool beyondAscii = std::any_of(
         bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (beyondAscii && !Utf8ToCp1251(bytes).InvalidUtf8)
-        r.Problem = TFileText::UnmarkedUtf8;
+    if (beyondAscii && ValidUtf8(bytes)) {
+        r.Encoding = TTextEncoding::Utf8Unmarked;
+        r.Text = bytes;
+        return r;
+    }
+    // Plain ASCII reads the same either way; it stays Windows-1251, as the
+    // program has always written its files.
+    r.Text = Cp1251ToUtf8(bytes);
     return r;
 }
 
 std::string EncodeFileText(std::string_view utf8, TTextEncoding encoding) {
     if (encoding == TTextEncoding::Cp1251)
         return Utf8ToCp1251Lossy(utf8);
-    std::string r = "\xEF\xBB\xBF";
+    std::string r = encoding == TTextEncoding::Utf8 ? "\xEF\xBB\xBF" : "";
     r.append(utf8);
     return r;
 }

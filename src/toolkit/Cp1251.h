@@ -2,8 +2,9 @@
 // Windows-1251 <-> UTF-8 conversion. Every byte that leaves or enters the
 // program (serial line, INI files, descriptions, log) is Windows-1251; inside,
 // text is UTF-8. Convert at those edges only. A text file an editor saved as
-// UTF-8 with its byte-order mark is the one exception: DecodeFileText and
-// EncodeFileText are the one way every file the program reads is decoded.
+// UTF-8 (with its byte-order mark or without) is the one exception:
+// DecodeFileText and EncodeFileText are the one way every file the program
+// reads is decoded.
 
 #include <optional>
 #include <string>
@@ -47,7 +48,8 @@ std::string CodePointName(char32_t cp);
 // first line.
 std::string_view SkipByteOrderMark(std::string_view& bytes);
 
-enum class TTextEncoding { Cp1251, Utf8 };
+// Utf8Unmarked: UTF-8 as most editors save it now, without the mark.
+enum class TTextEncoding { Cp1251, Utf8, Utf8Unmarked };
 
 // A text file's contents as the program takes them.
 struct TFileText {
@@ -55,23 +57,21 @@ struct TFileText {
         None,
         // Marked as UTF-8 but not valid UTF-8: each bad byte became U+FFFD.
         BadUtf8,
-        // No mark, but valid UTF-8 holding letters beyond ASCII: almost
-        // surely UTF-8 saved without the mark, which read as Windows-1251
-        // would turn every such letter into two others. Text is the
-        // Windows-1251 reading.
-        UnmarkedUtf8,
     };
     std::string Text; // UTF-8, without the mark
     TTextEncoding Encoding = TTextEncoding::Cp1251;
     TProblem Problem = None;
 };
 
-// A file that begins with the UTF-8 byte-order mark is UTF-8; every other
-// file is Windows-1251. A file whose Problem is not None cannot be trusted:
-// its reader refuses it rather than take letters nobody wrote.
+// A file that begins with the UTF-8 byte-order mark is UTF-8; so is one
+// without it whose bytes beyond ASCII are valid UTF-8 (Windows-1251 text
+// with letters in it practically never is: its letters would have to pair
+// up as UTF-8 sequences throughout); every other file is Windows-1251. A
+// file whose Problem is not None cannot be trusted: its reader refuses it
+// rather than take letters nobody wrote.
 TFileText DecodeFileText(std::string_view bytes);
 
-// The bytes of a file of that encoding: UTF-8 with the mark in front, or
-// Windows-1251 with '?' for the characters it lacks. One file, one encoding:
+// The bytes of a file of that encoding: UTF-8 with the mark in front or
+// without it, or Windows-1251 with '?' for the characters it lacks. One file, one encoding:
 // text decoded from a file goes back in the encoding it came in.
 std::string EncodeFileText(std::string_view utf8, TTextEncoding encoding);

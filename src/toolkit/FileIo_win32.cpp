@@ -176,9 +176,18 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
     tmp.Handle() = INVALID_HANDLE_VALUE;
     if (DWORD err = Inject(fault, TFileWriteStep::Rename))
         FailWrite(fileName, err);
-    if (!MoveFileExW(tmp.Path().c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        FailWrite(fileName, GetLastError());
+    // ReplaceFileW keeps the old file's permissions, owner and attributes;
+    // a rename would give it those the folder hands down. A file that is
+    // not there yet takes the folder's, as any new file does.
+    if (!ReplaceFileW(target.c_str(), tmp.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                      nullptr, nullptr)) {
+        const DWORD err = GetLastError();
+        if (err != ERROR_FILE_NOT_FOUND)
+            FailWrite(fileName, err);
+        if (!MoveFileExW(tmp.Path().c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            FailWrite(fileName, GetLastError());
+    }
     tmp.Release();
 }
 

@@ -16,9 +16,6 @@ TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
     FEncoding = text.Encoding;
     if (FLoadProblem.empty() && text.Problem == TFileText::BadUtf8)
         FLoadProblem = "файл помечен как UTF-8, но его текст не в этой кодировке";
-    else if (FLoadProblem.empty() && text.Problem == TFileText::UnmarkedUtf8)
-        FLoadProblem = "текст в кодировке UTF-8 без метки порядка байтов (BOM); сохраните "
-                       "файл в UTF-8 с меткой или в Windows-1251";
     if (!FDocument.Parse(text.Text) && FLoadProblem.empty()) {
         FLoadProblem = "в файле больше " + std::to_string(TIniDocument::MaxLines) + " строк";
         FReadInPart = true;

@@ -7,15 +7,15 @@
 // reads as an empty one. A new file is readable by its owner alone, since
 // settings hold passwords; a replaced one keeps its permissions.
 //
-// On disk the file is Windows-1251, or UTF-8 when it begins with the
-// byte-order mark an editor puts there (DecodeFileText); it is written back
-// in the encoding it was read in. Names and values are UTF-8 here. A value
-// that a Windows-1251 file cannot carry is stored with "?" in place of the
-// characters it lacks.
+// On disk the file is Windows-1251, or UTF-8 with or without the
+// byte-order mark an editor may put there (DecodeFileText); it is written
+// back in the encoding it was read in, the mark kept or left out. Names and values are UTF-8 here.
+// A value that a Windows-1251 file cannot carry is stored with "?" in place of the characters it
+// lacks.
 //
 // A file larger than MaxFileSize (or one that could not be read) is read as
 // far as it goes, and one whose text cannot be trusted (marked as UTF-8 but
-// not, or UTF-8 without the mark) is read as it decodes; UpdateFile refuses
+// not) is read as it decodes; UpdateFile refuses
 // to replace either, since that would lose what was not read or mix two
 // encodings in one file.
 //

@@ -18,10 +18,11 @@ TEST(Descriptions, KeysAreKeptAsWrittenAndTheFirstMatchWins) {
                               "30,last line without a break";
     const std::string mark = "\xEF\xBB\xBF";
     const std::string cp1251 = Utf8ToCp1251(lines).Bytes;
-    // Windows-1251, or UTF-8 behind the mark an editor puts in front; a file
-    // whose text is neither gives no descriptions rather than garbled ones.
+    // Windows-1251, or UTF-8 with or without the mark an editor puts in
+    // front; a file whose text is neither gives no descriptions rather than
+    // garbled ones.
     for (const auto& [bytes, read] :
-         {std::pair{cp1251, true}, {mark + lines, true}, {mark + cp1251, false}, {lines, false}}) {
+         {std::pair{cp1251, true}, {mark + lines, true}, {mark + cp1251, false}, {lines, true}}) {
         SCOPED_TRACE(read ? "read" : "refused");
         TTempDir dir;
         dir.Write("discription.txt", bytes);

@@ -499,7 +499,7 @@ const TFileCase FileCases[] = {
     {"a UTF-8 set behind its mark", "set.ini", Load, false, {}, "0042", Utf8WithMark, "точка доступа"},
     {"a UTF-8 set saved again", "set.ini", Save, false, {"set.ini", "formGPRS/etAccessPoint (U+263A)"}, nullptr, Utf8WithMark, "точка доступа"},
     {"Windows-1251 behind a UTF-8 mark", "set.ini", Load, false, {"set.ini", "не загружен", "UTF-8"}, "0777", MarkOnWindows1251},
-    {"UTF-8 without its mark", "set.ini", Load, false, {"set.ini", "не загружен", "BOM"}, "0777", Utf8},
+    {"UTF-8 without its mark, as Notepad saves it", "set.ini", Load, false, {}, "0042", Utf8, "точка доступа"},
     {"current.ini over the size limit at the start", "current.ini", Start, false, {"current.ini", "не загружен", "4 МБ"}, nullptr, Huge},
     {"a journal a crash cut short", "journal.jsonl", Write, false, {}, nullptr, CutJournal},
     {"no journal yet", "journal.jsonl", Write, false, {}, nullptr, NoJournal},

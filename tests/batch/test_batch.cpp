@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
+#include <QTableWidget>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,7 @@
 #include "ProgramRun.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
+#include "app/JournalDlg.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/UnitProcess.h"
@@ -80,13 +82,16 @@ const std::string& FleetSet() {
     return set;
 }
 
-// The set as an editor saves it in UTF-8, with its byte-order mark and a
+// The set with one key's value replaced.
+std::string SetWith(std::string Set, const std::string& Key, const std::string& Value) {
+    const std::size_t at = Set.find(Key + "=");
+    return Set.replace(at, Set.find('\r', at) - at, Key + "=" + Value);
+}
+
+// The set as Notepad saves it: UTF-8 without a byte-order mark, with a
 // Cyrillic login.
 std::string Utf8SetWithLogin(const std::string& Login) {
-    std::string set = Cp1251ToUtf8(FleetSet());
-    const std::size_t at = set.find("etLoginGPRS=");
-    set.replace(at, set.find('\r', at) - at, "etLoginGPRS=" + Login);
-    return "\xEF\xBB\xBF" + set;
+    return SetWith(Cp1251ToUtf8(FleetSet()), "etLoginGPRS", Login);
 }
 
 bool Committed(TSimulator& Sim) {
@@ -282,6 +287,79 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_EQ(dir.Read("journal.csv").rfind("\xEF\xBB\xBF", 0), 0u);
 }
 
+// A password is shown in its own field, the debug memo and the unit's log
+// (0600), and nowhere else: not in any output that outlives the screen, for
+// a unit that kept its old password (the note says what it holds) and in a
+// diff of it.
+TEST(Batch, APasswordShowsInNoOutputThatOutlivesTheScreen) {
+    TTempDir dir;
+    TSimulator unit;
+    unit.Unit().SetValue("etPswdGPRS", "gprspass");
+    unit.Unit().AddFault({.Kind = TSimFaultKind::Keep, .Command = "+bnew", .Count = -1});
+    dir.Write("set.ini", SetWith(FleetSet(), "etPswdGPRS", "filesecret"));
+    // Where the help sends a password: a column of the list.
+    dir.Write("units.csv", "port,etPswdGPRS\n" + unit.SlavePath() + ",newsecret\n");
+    const TRun write =
+        Batch({"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"), "--report",
+               dir.File("write.json"), "--log-dir", dir.File("logs"), "--home", dir.Path()});
+    EXPECT_EQ(write.Exit, 1) << write.Out << write.Err;
+    const TRun diff = Batch({"diff", "--port", unit.SlavePath(), "--in", dir.File("set.ini"),
+                             "--report", dir.File("diff.json"), "--home", dir.Path()});
+    EXPECT_EQ(diff.Exit, 1) << diff.Out << diff.Err;
+    // Beside the record, one as an older version wrote it, the passwords in
+    // the clear: shown, it is masked as well.
+    const std::string written = dir.Read("journal.jsonl");
+    std::string older = written;
+    for (const auto& [masked, clear] :
+         {std::pair{"\"***\",\"differs\"", "\"newsecret\",\"differs\""}, {"«***»", "«gprspass»"}}) {
+        const std::size_t at = older.find(masked);
+        ASSERT_NE(at, std::string::npos) << older;
+        older.replace(at, std::string_view(masked).size(), clear);
+    }
+    dir.Write("journal.jsonl", written + older);
+    const TRun journal = Batch({"journal", "--home", dir.Path()});
+    const TRun csv = Batch({"journal", "--home", dir.Path(), "--csv", dir.File("journal.csv")});
+    EXPECT_EQ(csv.Exit, 0) << csv.Err;
+    // The journal window's table of the record's parameters.
+    std::string dialog;
+    {
+        TdlgJournal dlg(nullptr, dir.File("journal.jsonl"), {}, "");
+        ASSERT_EQ(dlg.ShownCount(), 2);
+        for (int shown = 0; shown < dlg.ShownCount(); ++shown) {
+            const TJournalRecord& record = dlg.Shown(shown);
+            TdlgJournalParams view(&dlg, record, dlg.Journal().Params(record), {});
+            for (int r = 0; r < view.tblParams->rowCount(); ++r)
+                for (int c = 0; c < view.tblParams->columnCount(); ++c)
+                    if (const QTableWidgetItem* item = view.tblParams->item(r, c))
+                        dialog += item->text().toStdString() + "\t";
+        }
+    }
+
+    const std::pair<const char*, std::string> outputs[] = {
+        {"the run's summary", write.Out + write.Err},
+        {"the run's report", dir.Read("write.json")},
+        {"the journal", written},
+        {"the journal as printed", journal.Out},
+        {"the journal's CSV", dir.Read("journal.csv")},
+        {"the journal window", dialog},
+        {"diff's output", diff.Out + diff.Err},
+        {"diff's report", dir.Read("diff.json")},
+    };
+    for (const auto& [output, text] : outputs) {
+        EXPECT_FALSE(text.empty()) << output;
+        for (const char* secret : {"gprspass", "newsecret", "filesecret"})
+            EXPECT_EQ(text.find(secret), std::string::npos) << output << ": " << text;
+    }
+    EXPECT_NE(
+        journal.Out.find("formGPRS/etPswdGPRS       ***  отличается (устройство хранит «***»)"),
+        std::string::npos)
+        << journal.Out;
+    EXPECT_NE(diff.Out.find("блок: ***\tфайл: ***"), std::string::npos) << diff.Out;
+    // The unit's log keeps the whole conversation, as log.txt does.
+    const QJsonObject u = Report(dir, "write.json").value("units").toArray().at(0).toObject();
+    EXPECT_NE(FileText(u.value("log")).find("newsecret"), std::string::npos);
+}
+
 // Input that cannot be written as it stands: refused with exit code 2, and
 // neither unit of the list has had its port opened.
 struct TBadInput {
@@ -357,9 +435,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "port\n{A}\n",
                   {"--set", "etObjNum=12345"},
                   "--set: etObjNum: Общие установки: Номер объекта: больше 4 цифр"},
-        TBadInput{
-            "SetLineBreak", "port\n{A}\n", {"--set", "etPswd=a\nb"}, "--set: etPswd: управляющий"},
-        TBadInput{"Utf8WithoutMark", "port,etAccessPoint\n{A},точка\n", {}, "с меткой (BOM)"},
+        TBadInput{"SetLineBreak",
+                  "port\n{A}\n",
+                  {"--set", "etAccessPoint=a\nb"},
+                  "--set: etAccessPoint: управляющий"},
+        // The process list shows a command line to everyone, all run long.
+        TBadInput{"SetPassword",
+                  "port\n{A}\n",
+                  {"--set", "etPswdGPRS=newsecret"},
+                  "--set: etPswdGPRS: пароль в командной строке виден всем"},
+        TBadInput{"MarkOnWindows1251",
+                  "\xEF\xBB\xBFport,etAccessPoint\n{A},\xF2\xEE\xF7\xEA\xE0\n",
+                  {},
+                  "помечен как UTF-8, но это не UTF-8"},
         TBadInput{"NotAnAddress", "port,etIp\n{A},10.0.0.256\n", {}, "etIp"},
         TBadInput{"OutOfRange",
                   "port,seACCCheckTime\n{A},99999\n",

@@ -77,6 +77,10 @@ private:
     std::string HitCommand() const { return Connecting() || OverModem() ? "+v" : "+G"; }
 
     void NewSimulator();
+    std::size_t JournalRecords() const {
+        const std::string text = FOp->Rig.Home.Read("journal.jsonl");
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
     void Fail(const std::string& what) { FResult.Failures.push_back(what); }
     // The operation as the operator starts it, until its results are on the
     // screen; the milliseconds it took, -1 when it did not end in time.
@@ -417,6 +421,13 @@ TCellResult TCell::Run() {
     FMemoBefore = FOp->MemoCount();
     FMessagesBefore = FOp->Answers.Messages.size();
     FRedBefore = RedLamps(f);
+    // A write that reached the unit is in the journal before any message of
+    // it is up: the box may stay open until the program is killed.
+    if (Writing())
+        FOp->Answers.OnMessage([this, before = JournalRecords()](QMessageBox*) {
+            if (JournalRecords() <= before)
+                Fail("a message box came before the write's journal record");
+        });
     Strike();
 
     long long allowance = Scaled(ExchangeMs + SettleMs);

@@ -73,8 +73,8 @@ TEST(IniRead, NumbersAndBooleansFallBackToTheDefault) {
     EXPECT_TRUE(ini.ReadBool("Connect", "Reg", true));
 }
 
-// The file's encoding: Windows-1251, or UTF-8 behind its byte-order mark,
-// read into UTF-8 and written back as it came. A file that says one thing
+// The file's encoding: Windows-1251, or UTF-8 with or without its
+// byte-order mark, read into UTF-8 and written back as it came. A file that says one thing
 // and holds another is read as it decodes and never replaced, so that no
 // file ever holds two encodings.
 TEST(IniEncoding, TheMarkSaysUtf8ElseWindows1251AndAFileKeepsItsOwn) {
@@ -92,7 +92,7 @@ TEST(IniEncoding, TheMarkSaysUtf8ElseWindows1251AndAFileKeepsItsOwn) {
         {"Windows-1251", cp1251, cp1251 + "\xC5\xF9\xB8=\xB8\xE6 ?\r\n"},
         {"UTF-8 behind the mark", mark + utf8, mark + utf8 + "Ещё=ёж ☺\r\n"},
         {"the mark on Windows-1251 text", mark + cp1251, ""},
-        {"UTF-8 without the mark", utf8, ""},
+        {"UTF-8 without the mark, as Notepad saves it", utf8, utf8 + "Ещё=ёж ☺\r\n"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
