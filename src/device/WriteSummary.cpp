@@ -56,12 +56,21 @@ TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row) {
 }
 
 TParamResult ShownResult(TParamResult Result) {
+    // Called for every parameter of every record the journal reads: only
+    // the few password rows are looked at.
+    static const std::vector<const TParamDef*> secrets = [] {
+        std::vector<const TParamDef*> rows;
+        for (const TParamDef& r : ParamTable())
+            if (r.Secret)
+                rows.push_back(&r);
+        return rows;
+    }();
     const TParamDef* row = nullptr;
-    for (const TParamDef& r : ParamTable())
-        for (const std::string& name : r.ControlNames())
-            if (SameTextAscii(name, Result.Name))
-                row = &r;
-    if (!row || !row->Secret)
+    for (const TParamDef* r : secrets)
+        for (const char* name : r->Controls)
+            if (name && SameTextAscii(name, Result.Name))
+                row = r;
+    if (!row)
         return Result;
     Result.Value = ShownInReports(*row, Result.Value);
     std::string& note = Result.Note;
