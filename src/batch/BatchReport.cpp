@@ -114,11 +114,17 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
 
 std::string WordFor(const std::string& ReportWord) {
     static const std::pair<const char*, const char*> words[] = {
-        {"waiting", "ожидание"},     {"connect", "связь"},
-        {"read", "чтение"},          {"write", "запись"},
-        {"verify", "проверка"},      {"verified", "проверено"},
-        {"failed", "ошибка"},        {"same", "совпадает"},
-        {"differs", "различается"},  {"no connection", "нет связи"},
+        {"waiting", "ожидание"},
+        {"connect", "связь"},
+        {"read", "чтение"},
+        {"write", "запись"},
+        {"verify", "проверка"},
+        {"commit", "сохранение в EEPROM"},
+        {"verified", "проверено"},
+        {"failed", "ошибка"},
+        {"same", "совпадает"},
+        {"differs", "различается"},
+        {"no connection", "нет связи"},
         {"interrupted", "прервано"},
     };
     for (const auto& [word, said] : words)
