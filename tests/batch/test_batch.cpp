@@ -695,11 +695,12 @@ TEST(Batch, AStoppedRunTellsWhatEachUnitHolds) {
 // How a list's run is stopped: the signal to the run alone (a service
 // manager's SIGTERM, a kill), or Ctrl+C to the terminal's whole foreground
 // group with the output on a pipe whose reader dies with the same Ctrl+C;
-// while the units are being written, or while their processes start up.
+// while the units' processes start up (their first word), while they are
+// written, or while what they were written is read back.
 struct TStopCase {
     const char* Name;
     bool WholeGroup;
-    bool WhileStarting;
+    const char* When; // every unit's progress line ends so; empty: the first line
 };
 
 class BatchStopped : public testing::TestWithParam<TStopCase> {};
@@ -727,10 +728,11 @@ TEST_P(BatchStopped, LeavesAReportRecordsAndNoSets) {
                       GetParam().WholeGroup);
     qunsetenv("TMPDIR");
     // The first unit's first word comes while the others' processes start.
-    for (int writing = 0; writing < (GetParam().WhileStarting ? 1 : 3);) {
+    const std::string when = GetParam().When;
+    for (int there = 0; there < (when.empty() ? 1 : 3);) {
         const std::string line = run.StdoutLine(60000);
-        ASSERT_FALSE(line.empty()) << "the units did not start writing: " << run.Stderr();
-        writing += GetParam().WhileStarting || line.ends_with(": запись");
+        ASSERT_FALSE(line.empty()) << "the units did not get there: " << run.Stderr();
+        there += when.empty() || line.ends_with(when);
     }
     if (GetParam().WholeGroup) {
         run.CloseStdout();
@@ -758,6 +760,10 @@ TEST_P(BatchStopped, LeavesAReportRecordsAndNoSets) {
                     p.toObject().value("outcome").toString()))
                 reached.insert(u.value("port").toString());
         EXPECT_FALSE(Committed(units[i]));
+        // A read-back cut off found nothing differing.
+        for (const QJsonValue& p : u.value("params").toArray())
+            EXPECT_NE(p.toObject().value("outcome").toString().toStdString(), "differs")
+                << p.toObject().value("name").toString().toStdString();
     }
     QSet<QString> journalled;
     ScanJournal(dir.File(JournalFileName), [&](TJournalRecord& r, std::string_view) {
@@ -770,8 +776,9 @@ TEST_P(BatchStopped, LeavesAReportRecordsAndNoSets) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stops, BatchStopped,
-                         testing::Values(TStopCase{"SignalToTheRun", false, false},
-                                         TStopCase{"CtrlCToAPipedRun", true, false},
-                                         TStopCase{"CtrlCWhileUnitsStart", true, true}),
+                         testing::Values(TStopCase{"SignalToTheRun", false, ": запись"},
+                                         TStopCase{"CtrlCToAPipedRun", true, ": запись"},
+                                         TStopCase{"CtrlCWhileUnitsStart", true, ""},
+                                         TStopCase{"CtrlCWhileCheckingPiped", true, ": проверка"}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
 #endif
