@@ -524,7 +524,15 @@ TEST(Batch, AUnitsOwnValuesComeBackExactly) {
 // what it prints, how it ends, and whether it heeds a stop.
 class TPlayedUnit : public QObject, public TUnitChild {
 public:
-    enum class TPlay { Verifies, Crashes, TellsGarbage, EndsSilently, Hangs, HeedsStop };
+    enum class TPlay {
+        Verifies,
+        Crashes,
+        CrashesAfterCommit,
+        TellsGarbage,
+        EndsSilently,
+        Hangs,
+        HeedsStop
+    };
     TPlayedUnit(TPlay Play, TUnitProcess::TLine OnLine, TUnitProcess::TEnd OnEnd)
         : FPlay(Play), FOnLine(std::move(OnLine)), FOnEnd(std::move(OnEnd)) {
         QTimer::singleShot(0, this, [this] { Begin(); });
@@ -543,6 +551,11 @@ private:
         case TPlay::Crashes:
             FOnLine(std::string(ProgressTag) + "write 3 30");
             return End(11, true, "Segmentation fault\nmore");
+        case TPlay::CrashesAfterCommit:
+            FOnLine(std::string(ProgressTag) + "write 29 30");
+            FOnLine(std::string(ProgressTag) + "verify 30 30");
+            FOnLine(std::string(ProgressTag) + "commit 0 0");
+            return End(6, true);
         case TPlay::TellsGarbage:
             FOnLine(std::string(OutcomeTag) + "{\"outcome\": ");
             return End(0, false);
@@ -662,6 +675,10 @@ INSTANTIATE_TEST_SUITE_P(
         TUnitProcessFault{"Crashes", TPlay::Crashes,
                           "итог неизвестен: процесс завершён (аварийно (11): Segmentation "
                           "fault); записано параметров: 3, в EEPROM не сохранено",
+                          true},
+        TUnitProcessFault{"CrashesAfterCommit", TPlay::CrashesAfterCommit,
+                          "(аварийно (6)); записано параметров: 30, команда сохранения в EEPROM "
+                          "отправлена, сохранено ли — неизвестно",
                           true},
         TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage,
                           "(сообщил итог, который нельзя прочитать); ничего не записано", false},
