@@ -5,6 +5,7 @@
 // and what one more record costs to append.
 //
 //     journal_bench [RECORDS]
+//     journal_bench --resident
 //
 // Prints one figure per line:
 //     journal_mb        the size of the journal
@@ -15,6 +16,12 @@
 //     csv_ms            the CSV of every record
 //     append_mean_ms    one more record appended and flushed to the disk
 //     append_max_ms     the slowest of those appends
+//
+// With --resident, journals of 1, 10 and 100 MB of short records (one
+// parameter written from the window) are listed by "orbelin-batch journal"
+// and its peak resident memory is told, which must not grow with the file:
+//     list_<N>mb_ms     the listing of the N MB journal, printed to nowhere
+//     list_<N>mb_rss_mb its peak resident memory (goal: < 100 at 32 MB)
 
 #include <QApplication>
 #include <QTableView>
@@ -22,7 +29,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/Journal.h"
@@ -61,10 +71,80 @@ TJournalRecord WriteAll(int Unit) {
     return JournalRecordOf(s, Unit % 3 ? "batch" : "window", "/home/operator/sets/fleet.ini");
 }
 
+// The shortest record there is: one parameter written from the window.
+TJournalRecord WriteOne(int Unit) {
+    TWriteSummary s;
+    s.Request = rqWriteParam;
+    s.Ended = std::chrono::system_clock::now();
+    s.Port = "/dev/ttyUSB0";
+    s.Version = "ORBELIN REV 07.41";
+    s.ObjNum = std::to_string(1000 + Unit % 2000);
+    s.Params.push_back({"formCommon", "etObjNum", s.ObjNum, TParamOutcome::Written, {}});
+    return JournalRecordOf(s, "window", {});
+}
+
+// "orbelin-batch journal" on the folder, its output dropped: its peak
+// resident memory in MB, and how long it took.
+bool ListJournal(const std::string& Folder, double& RssMb, double& Ms) {
+    const auto start = TClock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        execl(ORB_BATCH, ORB_BATCH, "journal", "--home", Folder.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return false;
+    Ms = MsSince(start);
+    RssMb = static_cast<double>(usage.ru_maxrss) / 1024; // kB on Linux
+    return true;
+}
+
+int Resident(const std::string& Folder) {
+    const std::string file = Folder + "/" + JournalFileName;
+    // Grown on the disk: a child's peak counts what it shared of this
+    // process before its program started.
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    std::size_t size = 0;
+    int unit = 0;
+    for (const int mb : {1, 10, 100}) {
+        while (size < (static_cast<std::size_t>(mb) << 20)) {
+            const std::string line = JournalLine(WriteOne(unit++)) + "\n";
+            size += std::fwrite(line.data(), 1, line.size(), out);
+        }
+        std::fflush(out);
+        double rss = 0, ms = 0;
+        if (!ListJournal(Folder, rss, ms)) {
+            std::fprintf(stderr, "journal_bench: orbelin-batch journal failed on %d MB\n", mb);
+            std::fclose(out);
+            return 1;
+        }
+        std::printf("list_%dmb_ms %.0f\n", mb, ms);
+        std::printf("list_%dmb_rss_mb %.0f\n", mb, rss);
+    }
+    std::fclose(out);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const bool resident = argc > 1 && std::string(argv[1]) == "--resident";
+    if (resident) {
+        char folder[] = "/tmp/journal_bench.XXXXXX";
+        if (!mkdtemp(folder)) {
+            std::perror("journal_bench");
+            return 1;
+        }
+        const int code = Resident(folder);
+        std::system(("rm -rf " + std::string(folder)).c_str());
+        return code;
+    }
     QApplication app(argc, argv);
     const int records = argc > 1 ? std::atoi(argv[1]) : 20000;
     char folder[] = "/tmp/journal_bench.XXXXXX";

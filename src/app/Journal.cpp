@@ -3,7 +3,12 @@
 #include <QDateTime>
 #include <algorithm>
 #include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <limits>
 #include <map>
+#include <utility>
 
 #include "queue/Protocol.h"
 #include "toolkit/DateTimeText.h"
@@ -176,31 +181,88 @@ std::vector<TParamResult> TJournal::Params(const TJournalRecord& Record) const {
     return full ? full->Params : std::vector<TParamResult>{};
 }
 
-TJournal ReadJournal(const std::string& FileName) {
-    TFileRead read = ReadFileBytes(FileName, MaxJournalBytes);
-    if (read.Status == TFileRead::Failed)
-        throw EFileError(FileName,
-                         "Не удалось прочитать журнал \"" + FileName + "\": " + read.Error);
-    TJournal journal;
-    journal.Bytes = std::move(read.Bytes);
-    journal.Truncated = read.Truncated;
-    const std::string_view text = journal.Bytes;
-    std::size_t at = 0;
-    // A last line without its line break was cut short by a crash: only
-    // lines the writer finished are read.
-    for (std::size_t end; (end = text.find('\n', at)) != std::string_view::npos; at = end + 1) {
-        const std::string_view line = text.substr(at, end - at);
-        if (line.find_first_not_of(" \t\r") == std::string_view::npos)
-            continue;
-        if (auto record = ParseJournalLine(line, false)) {
-            record->Offset = at;
-            journal.Records.push_back(std::move(*record));
-        } else {
-            ++journal.Damaged;
+TJournalScan ScanJournal(const std::string& FileName, const TJournalTake& Take) {
+    const std::filesystem::path path(std::u8string(FileName.begin(), FileName.end()));
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw EFileError(FileName, "Не удалось прочитать журнал \"" + FileName + "\"");
+    TJournalScan scan;
+    std::string pending; // the start of a line the last piece cut
+    std::vector<char> piece(1 << 20);
+    std::size_t total = 0;
+    bool skipping = false; // the rest of a line too long to be a record
+    while (in && total < MaxJournalBytes) {
+        in.read(piece.data(),
+                static_cast<std::streamsize>(std::min(piece.size(), MaxJournalBytes - total)));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0)
+            break;
+        total += got;
+        std::string_view text(piece.data(), got);
+        for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;
+             text.remove_prefix(end + 1)) {
+            std::string_view line = text.substr(0, end);
+            if (!pending.empty()) {
+                pending += line;
+                line = pending;
+            }
+            if (std::exchange(skipping, false))
+                ++scan.Damaged;
+            else if (line.find_first_not_of(" \t\r") != std::string_view::npos) {
+                if (auto record = ParseJournalLine(line, false))
+                    Take(*record, line);
+                else
+                    ++scan.Damaged;
+            }
+            pending.clear();
+        }
+        if (!skipping)
+            pending += text;
+        if (pending.size() > MaxJournalLineBytes) {
+            skipping = true;
+            pending.clear();
         }
     }
-    if (at < text.size())
-        ++journal.Damaged;
+    if (in.bad())
+        throw EFileError(FileName, "Не удалось прочитать журнал \"" + FileName + "\"");
+    // A last line without its line break was cut short by a crash: only
+    // lines the writer finished are read.
+    if (skipping || !pending.empty())
+        ++scan.Damaged;
+    scan.Truncated = total >= MaxJournalBytes && in.peek() != std::char_traits<char>::eof();
+    return scan;
+}
+
+TJournal ReadJournal(const std::string& FileName, std::size_t Newest) {
+    TJournal journal;
+    // The newest ones, each with its line, until the end shows which they are.
+    std::deque<std::pair<TJournalRecord, std::string>> newest;
+    const TJournalScan scan =
+        ScanJournal(FileName, [&](TJournalRecord& Record, std::string_view Line) {
+            if (Newest == 0) {
+                ++journal.Older;
+            } else if (Newest == std::numeric_limits<std::size_t>::max()) {
+                Record.Offset = journal.Bytes.size();
+                journal.Bytes += Line;
+                journal.Records.push_back(std::move(Record));
+            } else {
+                if (newest.size() == Newest) {
+                    newest.pop_front();
+                    ++journal.Older;
+                }
+                newest.emplace_back(std::move(Record), std::string(Line));
+            }
+        });
+    for (auto& [record, line] : newest) {
+        record.Offset = journal.Bytes.size();
+        journal.Bytes += line;
+        journal.Records.push_back(std::move(record));
+    }
+    journal.Damaged = scan.Damaged;
+    journal.Truncated = scan.Truncated;
     return journal;
 }
 

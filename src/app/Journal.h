@@ -33,6 +33,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,7 +63,7 @@ struct TJournalRecord {
     // Counted from the parameters' outcomes as the record is read (also
     // when the parameters themselves are left in the file).
     int Written = 0, Verified = 0, Failed = 0;
-    // Where its line lies in the file it was read from.
+    // Where its line lies in the text it was read into (TJournal::Bytes).
     std::size_t Offset = 0, Length = 0;
 
     // Time and LocalTime of a moment.
@@ -83,18 +85,36 @@ constexpr std::size_t MaxJournalBytes = 512u << 20;
 
 // The journal as read: the records of its whole lines, oldest first (the
 // order they were appended in), without their parameters, which Params
-// takes from the file's text when they are wanted.
+// takes from the lines' text (Bytes) when they are wanted.
 struct TJournal {
     std::string Bytes;
     std::vector<TJournalRecord> Records;
     int Damaged = 0;        // lines that are no record: cut short by a crash, or edited
     bool Truncated = false; // the file is larger than MaxJournalBytes: its end was not read
+    std::size_t Older = 0;  // records before these, not kept (see ReadJournal)
     std::vector<TParamResult> Params(const TJournalRecord& Record) const;
 };
 
-// Reads the journal; a missing one has no records. Throws EFileError when
-// it exists but cannot be read.
-TJournal ReadJournal(const std::string& FileName);
+// Reads the journal; a missing one has no records. Only the newest Newest
+// records are kept (Older counts the others), so that what a reader holds
+// follows what it shows, not the file's size. Throws EFileError when it
+// exists but cannot be read.
+TJournal ReadJournal(const std::string& FileName,
+                     std::size_t Newest = std::numeric_limits<std::size_t>::max());
+
+// The longest line taken for a record; a longer one is no record.
+constexpr std::size_t MaxJournalLineBytes = 16u << 20;
+
+// The journal read a piece at a time: each record of a whole line, without
+// its parameters, goes to Take with its line (which ParseJournalLine reads
+// whole when the parameters are wanted) and is not kept, so that memory
+// stays flat in the file's size. Throws as ReadJournal.
+using TJournalTake = std::function<void(TJournalRecord& Record, std::string_view Line)>;
+struct TJournalScan {
+    int Damaged = 0;        // as TJournal's
+    bool Truncated = false; // as TJournal's
+};
+TJournalScan ScanJournal(const std::string& FileName, const TJournalTake& Take);
 // Appends one record (see AppendFileLine). Throws EFileError.
 void AppendJournal(const std::string& FileName, const TJournalRecord& Record);
 

@@ -164,12 +164,14 @@ private:
 };
 
 TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePages& Pages,
-                         std::string ConnectedUnit)
+                         std::string ConnectedUnit, std::size_t Newest)
     : TForm(Owner, "dlgJournal", Owner), lbFilter(new TLabel(this, "lbFilter")),
       etFilter(new TEdit(this, "etFilter")), btnUnit(new TButton(this, "btnUnit")),
-      btnParams(new TButton(this, "btnParams")), btnCsv(new TButton(this, "btnCsv")),
-      btnClose(new TButton(this, "btnClose")), lbCount(new TLabel(this, "lbCount")),
-      tblRecords(new QTableView(this)), FPages(Pages), FConnectedUnit(std::move(ConnectedUnit)) {
+      btnMore(new TButton(this, "btnMore")), btnParams(new TButton(this, "btnParams")),
+      btnCsv(new TButton(this, "btnCsv")), btnClose(new TButton(this, "btnClose")),
+      lbCount(new TLabel(this, "lbCount")), tblRecords(new QTableView(this)), FFile(File),
+      FNewest(std::max<std::size_t>(Newest, 1)), FPages(Pages),
+      FConnectedUnit(std::move(ConnectedUnit)) {
     // Placed by the system, at the size it is made with (centring it would
     // shrink it to the little its table asks for).
     SetBorder(TFormBorder::Sizeable);
@@ -186,6 +188,8 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
                                    "его из блока или запишите в блок")
                             : QString());
     btnUnit->OnClick = [this](QObject* s) { btnUnitClick(s); };
+    btnMore->SetCaption("Более ранние");
+    btnMore->OnClick = [this](QObject* s) { btnMoreClick(s); };
     btnParams->SetCaption("Показать параметры");
     btnParams->OnClick = [this](QObject* s) { btnParamsClick(s); };
     btnCsv->SetCaption("Сохранить в CSV…");
@@ -194,11 +198,7 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
     btnClose->SetModalResult(mrOk);
     btnClose->SetCancel(true);
 
-    try {
-        FJournal = ReadJournal(File);
-    } catch (const EFileError& e) {
-        FReadError = e.what();
-    }
+    Load();
     FModel = new TModel(*this);
     tblRecords->setModel(FModel);
     tblRecords->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -219,6 +219,7 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
     filterRow->addWidget(btnUnit);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lbCount, 1);
+    buttons->addWidget(btnMore);
     buttons->addWidget(btnParams);
     buttons->addWidget(btnCsv);
     buttons->addWidget(btnClose);
@@ -232,6 +233,24 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
 }
 
 TdlgJournal::~TdlgJournal() = default;
+
+void TdlgJournal::Load() {
+    FShown.clear(); // they point into the records read before
+    FReadError.clear();
+    try {
+        FJournal = ReadJournal(FFile, FNewest);
+    } catch (const EFileError& e) {
+        FJournal = {};
+        FReadError = e.what();
+    }
+    btnMore->SetEnabled(FJournal.Older > 0);
+}
+
+void TdlgJournal::btnMoreClick(QObject*) {
+    FNewest *= 2;
+    Load();
+    ApplyFilter();
+}
 
 void TdlgJournal::ApplyFilter() {
     const std::string text = TrimBlanks(etFilter->Text());
@@ -251,6 +270,9 @@ void TdlgJournal::ApplyFilter() {
         count = text.empty() ? "Записей: " + std::to_string(FShown.size())
                              : "Записей: " + std::to_string(FShown.size()) + " из " +
                                    std::to_string(FJournal.Records.size());
+    if (FJournal.Older > 0)
+        count += "; прочитаны последние " + std::to_string(FJournal.Records.size()) + " из " +
+                 std::to_string(FJournal.Records.size() + FJournal.Older);
     if (FJournal.Damaged > 0)
         count += "; пропущено повреждённых строк: " + std::to_string(FJournal.Damaged);
     if (FJournal.Truncated)

@@ -4,7 +4,10 @@
 // parameters of the selected record; "Подключённый блок" shows the newest
 // record of the unit connected (by its object number, once the unit has
 // given it or been given it); "Сохранить в CSV" writes the records shown
-// for a spreadsheet. It needs no unit: it reads the file only.
+// for a spreadsheet. It needs no unit: it reads the file only, and keeps its
+// newest records (Newest of them; "Более ранние" reads as many again), so
+// that a journal of years opens as fast, and in as little memory, as a new
+// one.
 //
 // TdlgJournalParams: the parameters of one record.
 //
@@ -27,12 +30,15 @@ public:
     // ConnectedUnit: the object number of the unit connected, empty when
     // none is known.
     TdlgJournal(TForm* Owner, const std::string& File, const TDevicePages& Pages,
-                std::string ConnectedUnit);
+                std::string ConnectedUnit, std::size_t Newest = ShownAtFirst);
+    // The records read when the window opens: months of heavy use.
+    static constexpr std::size_t ShownAtFirst = 5000;
     ~TdlgJournal() override;
 
     TLabel* lbFilter;
     TEdit* etFilter;
     TButton* btnUnit;
+    TButton* btnMore; // the records before those read
     TButton* btnParams;
     TButton* btnCsv;
     TButton* btnClose;
@@ -53,14 +59,18 @@ public:
 
     void etFilterChange(QObject* Sender);
     void btnUnitClick(QObject* Sender);
+    void btnMoreClick(QObject* Sender);
     void btnParamsClick(QObject* Sender);
     void btnCsvClick(QObject* Sender);
 
 private:
     class TModel;
+    void Load();
     void ApplyFilter();
     void ShowParams(const TJournalRecord& Record);
 
+    std::string FFile;
+    std::size_t FNewest;
     TJournal FJournal;
     std::string FReadError; // why the file could not be read
     std::vector<const TJournalRecord*> FShown;

@@ -12,7 +12,8 @@
 // A program that stops its own way (orbelin-batch) passes what a stop request
 // does instead of quitting the event loops; a unit's process of a list, whose
 // run kills it if it does not end in time, takes a repeated request as the
-// first.
+// first. A program started with the stop signals held takes them once the
+// handler stands.
 //
 // One implementation file per platform. On Windows the system asks a
 // windowed program to end through window messages, which Qt already turns
@@ -25,7 +26,9 @@
 #include <QObject>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -46,6 +49,11 @@ public:
     // from now on that, if longer, is how long it may take. GUI thread; does
     // nothing while no object holds the signals.
     static void AllowShutdown(std::chrono::milliseconds Limit);
+    // Files, then the folders they leave empty, that go even when the
+    // program ends without its shutdown (a repeated request, the shutdown's
+    // time run out): temporary files that hold passwords. Replaces the
+    // list before; the object's end clears it. GUI thread.
+    static void RemoveAtHardEnd(std::vector<std::string> Paths);
     // A stop request has come: the program is on its way out, and what a
     // nested event loop was waiting for is left to the shutdown (which
     // saves the settings before it ends the link). GUI thread.

@@ -32,8 +32,21 @@ volatile sig_atomic_t RepeatEnds = 1;
 // watchdog's pipe says it changed; any other byte is a stop signal.
 std::atomic<long long> AllowedMs{TQuitOnSignals::ShutdownLimit.count()};
 
+// What RemoveAtHardEnd named; published once complete, so that the handler
+// and the watchdog only read it (unlink and rmdir may run in a handler).
+std::vector<std::string> HardEndPaths;
+std::atomic<const std::vector<std::string>*> HardEndList{nullptr};
+
+void RemoveHardEndPaths() {
+    if (const auto* paths = HardEndList.load())
+        for (const std::string& path : *paths)
+            if (unlink(path.c_str()) != 0)
+                rmdir(path.c_str());
+}
+
 // Ends the process the way the signal would have without a handler.
 [[noreturn]] void EndBy(int sig) {
+    RemoveHardEndPaths();
     signal(sig, SIG_DFL);
     // Inside the handler the signal is blocked: it would only be pending.
     sigset_t just;
@@ -93,17 +106,30 @@ void Watch(int fd, std::string Words) {
     EndBy(sig);
 }
 
+// A program started with the stop signals held (a unit's process of a list)
+// takes them from now on, one that came meanwhile at once.
+void ReleaseStopSignals() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int sig : StopSignals)
+        sigaddset(&stops, sig);
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+}
+
 } // namespace
 
 TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
     if (WakeWrite != -1)
         return;
     // The program still runs without them; a signal then stops it as before.
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, FFds) != 0)
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, FFds) != 0) {
+        ReleaseStopSignals();
         return;
+    }
     if (pipe2(FWatchFds, O_CLOEXEC) != 0) {
         close(FFds[0]);
         close(FFds[1]);
+        ReleaseStopSignals();
         return;
     }
     Requests = 0;
@@ -135,6 +161,7 @@ TQuitOnSignals::TQuitOnSignals(std::function<void()> OnStop, TRepeat Repeat) {
         if (Taken[i])
             sigaction(StopSignals[i], &action, nullptr);
     }
+    ReleaseStopSignals();
 }
 
 void TQuitOnSignals::Deliver() {
@@ -159,6 +186,13 @@ void TQuitOnSignals::AllowShutdown(std::chrono::milliseconds Limit) {
     [[maybe_unused]] const ssize_t n = write(WatchWrite, &changed, 1);
 }
 
+void TQuitOnSignals::RemoveAtHardEnd(std::vector<std::string> Paths) {
+    HardEndList = nullptr;
+    HardEndPaths = std::move(Paths);
+    if (!HardEndPaths.empty())
+        HardEndList = &HardEndPaths;
+}
+
 bool TQuitOnSignals::Stopping() {
     return WakeWrite != -1 && Requests > 0;
 }
@@ -166,6 +200,7 @@ bool TQuitOnSignals::Stopping() {
 TQuitOnSignals::~TQuitOnSignals() {
     if (!FNotifier)
         return;
+    RemoveAtHardEnd({});
     for (std::size_t i = 0; i < StopSignals.size(); ++i)
         if (Taken[i])
             sigaction(StopSignals[i], &Previous[i], nullptr);

@@ -15,7 +15,7 @@
 namespace {
 
 void Say(const std::string& Text) {
-    std::fprintf(stderr, "orbelin-batch: %s\n", Text.c_str());
+    std::fprintf(stderr, "orbelin-batch: %s\n", ControlsEscaped(Text, true).c_str());
 }
 
 bool AllDigits(const std::string& Text) {
@@ -49,8 +49,9 @@ std::optional<QDateTime> Since(const std::string& Text) {
     return std::nullopt;
 }
 
-// In the words of the window's journal.
-void Print(const TJournal& Journal, const TJournalRecord& r) {
+// In the words of the window's journal; what units and files gave, with its
+// control characters escaped.
+void Print(const TJournalRecord& r, const std::vector<TParamResult>& params) {
     std::string head = LocalTimeText(r) + "  " + ProgramText(r.Program) + "  " +
                        RequestText(r.Request) + "  порт " + r.Port;
     if (!r.Phone.empty())
@@ -58,28 +59,27 @@ void Print(const TJournal& Journal, const TJournalRecord& r) {
     head += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
     if (r.Generation >= 0)
         head += " (поколение " + std::to_string(r.Generation) + ")";
-    std::printf("%s\n", head.c_str());
+    std::printf("%s\n", ControlsEscaped(head).c_str());
     std::string about = "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) +
                         ": записано " + std::to_string(r.Written) + ", проверено " +
                         std::to_string(r.Verified) + ", ошибок " + std::to_string(r.Failed);
     if (!r.SetFile.empty())
         about += "; набор " + r.SetFile;
-    std::printf("%s\n", about.c_str());
+    std::printf("%s\n", ControlsEscaped(about).c_str());
     if (!r.Message.empty()) {
-        std::string message = r.Message;
+        std::string message = ControlsEscaped(r.Message, true);
         for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 3)
             message.replace(at, 1, "\n  ");
         std::printf("  %s\n", message.c_str());
     }
-    const std::vector<TParamResult> params = Journal.Params(r);
     std::size_t width = 0;
     for (const TParamResult& p : params)
         width = std::max(width, p.Page.size() + 1 + p.Name.size());
     for (const TParamResult& p : params) {
-        const std::string name = p.Page + "/" + p.Name;
-        std::printf("    %-*s  %s  %s%s\n", static_cast<int>(width), name.c_str(), p.Value.c_str(),
-                    OutcomeText(p.Outcome).c_str(),
-                    p.Note.empty() ? "" : (" (" + p.Note + ")").c_str());
+        const std::string name = ControlsEscaped(p.Page + "/" + p.Name);
+        std::printf("    %-*s  %s  %s%s\n", static_cast<int>(width), name.c_str(),
+                    ControlsEscaped(p.Value).c_str(), OutcomeText(p.Outcome).c_str(),
+                    p.Note.empty() ? "" : ControlsEscaped(" (" + p.Note + ")").c_str());
     }
 }
 
@@ -100,10 +100,10 @@ std::optional<std::string> JournalUnwritable() {
 
 std::optional<std::string> JournalUnit(const TUnitRecord& Unit, const std::string& SetFile) {
     const TUnitOutcome& o = Unit.Outcome;
-    const bool reached =
-        o.CommitSent || std::any_of(o.Params.begin(), o.Params.end(), [](const TParamResult& p) {
-            return SentToUnit(p.Outcome) || p.Outcome == TParamOutcome::Refused;
-        });
+    const bool reached = o.CommitSent || o.WrittenSeen > 0 ||
+                         std::any_of(o.Params.begin(), o.Params.end(), [](const TParamResult& p) {
+                             return SentToUnit(p.Outcome) || p.Outcome == TParamOutcome::Refused;
+                         });
     if (!reached)
         return std::nullopt;
     TJournalRecord r;
@@ -168,38 +168,49 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
     if (const auto error = UseProgramFolder(home))
         Say(*error);
 
-    TJournal journal;
+    // Read as a stream, the filter applied as it goes: only what is shown
+    // is kept (the CSV's records, for the columns they share).
+    TJournal chosen;
+    std::size_t count = 0;
+    TJournalScan scan;
     try {
-        journal = ReadJournal(JournalFile());
+        scan = ScanJournal(JournalFile(), [&](TJournalRecord& r, std::string_view Line) {
+            if (!unit.empty() && !SameUnit(r.ObjNum, unit))
+                return;
+            if (from && QDateTime::fromString(QStr(r.Time), Qt::ISODate) < *from)
+                return;
+            ++count;
+            if (csv.empty()) {
+                const auto full = ParseJournalLine(Line, true);
+                Print(r, full ? full->Params : std::vector<TParamResult>{});
+                return;
+            }
+            r.Offset = chosen.Bytes.size();
+            chosen.Bytes += Line;
+            chosen.Records.push_back(std::move(r));
+        });
     } catch (const EFileError& e) {
         Say(e.what());
         return 2;
     }
-    std::vector<const TJournalRecord*> chosen;
-    for (const TJournalRecord& r : journal.Records) {
-        if (!unit.empty() && !SameUnit(r.ObjNum, unit))
-            continue;
-        if (from && QDateTime::fromString(QStr(r.Time), Qt::ISODate) < *from)
-            continue;
-        chosen.push_back(&r);
-    }
-    if (journal.Damaged > 0)
+    if (scan.Damaged > 0)
         Say("journal: пропущено строк, не составляющих целой записи: " +
-            std::to_string(journal.Damaged) + " (сбой обрывает строку, которую пишет)");
-    if (journal.Truncated)
+            std::to_string(scan.Damaged) + " (сбой обрывает строку, которую пишет)");
+    if (scan.Truncated)
         Say("journal: прочитаны только первые " + std::to_string(MaxJournalBytes >> 20) + " МБ");
     if (!csv.empty()) {
+        std::vector<const TJournalRecord*> records;
+        for (const TJournalRecord& r : chosen.Records)
+            records.push_back(&r);
         try {
-            ReplaceFileContents(csv, JournalCsv(journal, chosen));
+            ReplaceFileContents(csv, JournalCsv(chosen, records));
         } catch (const EFileError& e) {
             Say(e.what());
             return 2;
         }
-        std::printf("записей: %zu, выгружены в %s\n", chosen.size(), csv.c_str());
+        std::printf("записей: %zu, выгружены в %s\n", count, csv.c_str());
         return 0;
     }
-    for (const TJournalRecord* r : chosen)
-        Print(journal, *r);
-    std::printf("записей: %zu в %s\n", chosen.size(), JournalFile().c_str());
+    std::printf("записей: %zu в %s\n", count, JournalFile().c_str());
     return 0;
 }

@@ -49,7 +49,8 @@ std::string BatchUsage() {
   --jobs N           блоков одновременно (по умолчанию 16)
   --report ФАЙЛ      отчёт JSON по каждому блоку
   --log-dir ПАПКА    файл протокола на каждый блок (строки, как в log.txt)
-  --limit СЕКУНД     наибольшее время на один блок (по умолчанию 600)
+  --limit СЕКУНД     наибольшее время на один блок, от 1 до 86400 (сутки;
+                     по умолчанию 600)
   --home ПАПКА       папка с current.ini и журналом, как --home окна
                      (или ORBELIN_HOME)
   --help             эта справка
@@ -145,6 +146,11 @@ std::optional<std::string> ParseBatchOptions(const std::vector<std::string>& Arg
             const auto number = PositiveNumber(text);
             if (!error && !number)
                 error = a + ": нужно положительное число, а не \"" + text + "\"";
+            // Past a day a unit is hung, not slow; and the run's timers count
+            // milliseconds in an int.
+            if (!error && a == "--limit" && *number > MaxLimitSeconds)
+                error = "--limit: не больше " + std::to_string(MaxLimitSeconds) +
+                        " секунд (сутки), а не \"" + text + "\"";
             if (!error)
                 (a == "--jobs" ? o.Jobs : o.LimitSeconds) = *number;
         } else {

@@ -28,6 +28,9 @@ struct TBatchOptions {
     std::string LogFile; // the child's log file, as the list's program names it
 };
 
+// The longest --limit, in seconds: a day.
+inline constexpr int MaxLimitSeconds = 24 * 60 * 60;
+
 // The usage text of --help, with examples.
 std::string BatchUsage();
 

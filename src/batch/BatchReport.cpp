@@ -114,11 +114,17 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
 
 std::string WordFor(const std::string& ReportWord) {
     static const std::pair<const char*, const char*> words[] = {
-        {"waiting", "ожидание"},     {"connect", "связь"},
-        {"read", "чтение"},          {"write", "запись"},
-        {"verify", "проверка"},      {"verified", "проверено"},
-        {"failed", "ошибка"},        {"same", "совпадает"},
-        {"differs", "различается"},  {"no connection", "нет связи"},
+        {"waiting", "ожидание"},
+        {"connect", "связь"},
+        {"read", "чтение"},
+        {"write", "запись"},
+        {"verify", "проверка"},
+        {"commit", "сохранение в EEPROM"},
+        {"verified", "проверено"},
+        {"failed", "ошибка"},
+        {"same", "совпадает"},
+        {"differs", "различается"},
+        {"no connection", "нет связи"},
         {"interrupted", "прервано"},
     };
     for (const auto& [word, said] : words)
@@ -137,8 +143,10 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
         std::snprintf(seconds, sizeof seconds, "%.1f", o.Seconds);
         rows.push_back({u.Port, o.Version.empty() ? "-" : o.Version,
                         o.Generation < 0 ? "-" : std::to_string(o.Generation),
-                        std::to_string(o.Written.size()), std::to_string(o.Verified.size()),
-                        std::to_string(o.Failed.size()), seconds, WordFor(o.Outcome)});
+                        // A process that ended untold: as far as its progress showed.
+                        std::to_string(std::max<std::size_t>(o.Written.size(), o.WrittenSeen)),
+                        std::to_string(o.Verified.size()), std::to_string(o.Failed.size()), seconds,
+                        WordFor(o.Outcome)});
     }
     std::vector<std::size_t> widths;
     for (const std::string& h : head)

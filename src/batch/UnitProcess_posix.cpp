@@ -1,5 +1,14 @@
 // A unit's process on POSIX: posix_spawn with its stdout and stderr on
 // pipes, which socket notifiers watch.
+//
+// The process starts with the stop signals held (blocked), and its stop
+// handler (TQuitOnSignals) releases them once it stands: Ctrl+C reaches the
+// terminal's whole foreground group, the units' processes with it, and one
+// caught while it starts up would otherwise die in the middle of copying
+// its set (passwords and all) into a temporary file. A signal that came
+// meanwhile is then taken as a stop request like any other. The processes
+// stay in the run's group, so that Ctrl+C still stops them should the run
+// itself be stuck.
 
 #include <QSocketNotifier>
 #include <array>
@@ -65,6 +74,14 @@ bool TChildOs::Start(const std::string& Program, const std::vector<std::string>&
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&held, sig);
+    posix_spawnattr_setsigmask(&attributes, &held);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     std::vector<std::string> all{Program};
     all.insert(all.end(), Args.begin(), Args.end());
     std::vector<char*> argv;
@@ -72,8 +89,9 @@ bool TChildOs::Start(const std::string& Program, const std::vector<std::string>&
         argv.push_back(a.data());
     argv.push_back(nullptr);
     const int rc =
-        posix_spawn(&FImpl->Pid, Program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn(&FImpl->Pid, Program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     close(out[1]);
     close(err[1]);
     if (rc != 0) {

@@ -1,6 +1,10 @@
 // A unit's process on Windows: CreateProcessW with its stdout and stderr on
 // named pipes that this side reads with overlapped reads, each read's event
 // watched by a QWinEventNotifier. (Anonymous pipes cannot be read that way.)
+//
+// Started without a window, a unit's process has no share in the run's
+// console: the console's Ctrl+C reaches the run alone, which then stops its
+// units itself (as POSIX holds the units' signals while they start up).
 
 #include <QWinEventNotifier>
 #include <array>

@@ -202,6 +202,10 @@ void TUnitRunner::Tick() {
         for (const auto& [what, phase] : WalkPhases)
             if (std::string_view(walk.What) == what && (phase != FPhase || walk.Step != FStep))
                 SetPhase(phase, walk.Step, walk.Total);
+    // Told, so that the run of a list knows it of a process that ends
+    // without its outcome.
+    if (FPhase != "commit" && FLink->Device().CommitSent())
+        SetPhase("commit", 0, 0);
     if (TClock::now() - FStart > FJob.Limit) {
         FTimedOut = true;
         Finish();

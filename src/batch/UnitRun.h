@@ -69,6 +69,9 @@ struct TUnitOutcome {
     // leaves to the unit.
     std::vector<std::string> Kept;
     std::vector<TParamResult> Params; // every parameter of the request, in table order
+    // A unit whose process ended without telling its outcome: how many
+    // parameters its progress showed written (Params is then empty).
+    int WrittenSeen = 0;
     std::vector<TDifference> Differences;
     double Seconds = 0;
     int Exit = exAllVerified;

@@ -3,14 +3,17 @@
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
 struct TUnitSupervisor::TChildState {
     std::unique_ptr<TUnitChild> Process;
     QTimer Limit;
+    // What its progress told: parameters written, whether the commit went.
     std::string Phase;
-    int Step = 0;
+    int Written = 0;
+    bool CommitSent = false;
     bool Reported = false;   // a readable outcome came
     bool Unreadable = false; // an outcome came that could not be read
     bool OverLimit = false;  // killed for its time limit
@@ -26,11 +29,15 @@ namespace {
 
 // What a unit whose process ended without a word holds, as far as the
 // progress it told shows: the commit comes only after the read-back.
-std::string StateFromPhase(const std::string& Phase, int Step) {
-    if (Phase == "write" && Step > 0)
-        return "записано, в EEPROM не сохранено";
+std::string StateSeen(const std::string& Phase, int Written, bool CommitSent) {
+    if (CommitSent)
+        return "записано параметров: " + std::to_string(Written) +
+               ", команда сохранения в EEPROM отправлена, сохранено ли — неизвестно";
     if (Phase == "verify")
-        return "записано, сохранено ли в EEPROM — неизвестно";
+        return "записано параметров: " + std::to_string(Written) +
+               ", сохранено ли в EEPROM — неизвестно";
+    if (Written > 0)
+        return "записано параметров: " + std::to_string(Written) + ", в EEPROM не сохранено";
     return "ничего не записано";
 }
 
@@ -142,7 +149,11 @@ void TUnitSupervisor::Line(std::size_t Index, const std::string& Text) {
         if (std::sscanf(Text.c_str() + std::string_view(ProgressTag).size(), "%31s %d %d", phase,
                         &step, &total) >= 1) {
             c.Phase = phase;
-            c.Step = step;
+            // A read-back counts what was written; the last step of a write
+            // may come too late to be told.
+            if (c.Phase == "write" || c.Phase == "verify")
+                c.Written = std::max(c.Written, c.Phase == "write" ? step : total);
+            c.CommitSent = c.CommitSent || c.Phase == "commit";
             if (FHow.Progress)
                 FHow.Progress(Index, c.Phase, step, total);
         }
@@ -164,28 +175,28 @@ void TUnitSupervisor::End(std::size_t Index, int Code, bool Crashed, const std::
     --FRunning;
     TUnitOutcome& out = FUnits[Index].Record.Outcome;
     if (!c.Reported) {
-        const std::string state = StateFromPhase(c.Phase, c.Step);
-        out.Port = FUnits[Index].Record.Port;
-        out.Exit = exSomeFailed;
-        out.Outcome = "failed";
+        // Its outcome is not known: what reached the unit is what its
+        // progress told, and the journal keeps that.
+        std::string why;
         if (c.OverLimit)
-            out.Message = "процесс блока не завершился за отведённое время и остановлен";
+            why = "не завершился за отведённое время и остановлен";
         else if (FStopping)
-            out.Message = "процесс блока не завершился вовремя после прерывания и остановлен";
+            why = "не завершился вовремя после прерывания и остановлен";
         else if (c.Unreadable)
-            out.Message = "процесс блока сообщил итог, который нельзя прочитать";
+            why = "сообщил итог, который нельзя прочитать";
         else if (Crashed)
-            out.Message = "процесс блока завершился аварийно (" + std::to_string(Code) + ")";
+            why = "аварийно (" + std::to_string(Code) + ")";
         else
-            out.Message =
-                "процесс блока завершился с кодом " + std::to_string(Code) + ", не сообщив итога";
-        if (FStopping && !c.OverLimit) {
-            out.Exit = exInterrupted;
-            out.Outcome = "interrupted";
-        }
+            why = "с кодом " + std::to_string(Code) + ", не сообщив итога";
         if (!Errors.empty())
-            out.Message += ": " + Errors.substr(0, Errors.find('\n'));
-        out.Message += "; " + state;
+            why += ": " + Errors.substr(0, Errors.find('\n'));
+        out.Port = FUnits[Index].Record.Port;
+        out.Exit = FStopping && !c.OverLimit ? exInterrupted : exSomeFailed;
+        out.Outcome = FStopping && !c.OverLimit ? "interrupted" : "failed";
+        out.CommitSent = c.CommitSent;
+        out.WrittenSeen = c.Written;
+        out.Message = "итог неизвестен: процесс завершён (" + why + "); " +
+                      StateSeen(c.Phase, c.Written, c.CommitSent);
     }
     Done(Index);
     if (FStopping) {

@@ -31,11 +31,17 @@
 #include "toolkit/ExceptionHandler.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/Platform.h"
+#include "toolkit/TextUtil.h"
 
 namespace {
 
+// Text from units and files is printed with its control characters escaped.
 void Refuse(const std::string& Message) {
-    std::fprintf(stderr, "orbelin-batch: %s\n", Message.c_str());
+    std::fprintf(stderr, "orbelin-batch: %s\n", ControlsEscaped(Message, true).c_str());
+}
+
+void PrintText(const std::string& Text) {
+    std::fputs(ControlsEscaped(Text, true).c_str(), stdout);
 }
 
 // Failures of handlers the event loop runs are told like every other.
@@ -93,6 +99,8 @@ public:
     explicit TProgressBoard(std::vector<std::string> Ports)
         : FPorts(std::move(Ports)), FLines(FPorts.size()), FPhases(FPorts.size()),
           FTerminal(StdoutIsTerminal()) {
+        for (std::string& port : FPorts)
+            port = ControlsEscaped(port);
         for (std::size_t i = 0; i < FPorts.size(); ++i)
             FLines[i] = WordFor("waiting");
         if (FTerminal)
@@ -102,7 +110,7 @@ public:
     // Phase: a phase or an outcome, in the report's words; shown in the
     // operator's.
     void Set(std::size_t Unit, const std::string& Phase, int Step, int Total) {
-        std::string text = WordFor(Phase);
+        std::string text = ControlsEscaped(WordFor(Phase));
         if (Total > 0)
             text += " " + std::to_string(Step) + "/" + std::to_string(Total);
         if (text == FLines[Unit])
@@ -113,7 +121,7 @@ public:
         if (FTerminal)
             FDirty = true;
         else if (newPhase)
-            std::printf("%s: %s\n", FPorts[Unit].c_str(), WordFor(Phase).c_str());
+            std::printf("%s: %s\n", FPorts[Unit].c_str(), ControlsEscaped(WordFor(Phase)).c_str());
         std::fflush(stdout);
     }
 
@@ -141,6 +149,12 @@ private:
 };
 
 int RunOne(const TBatchOptions& o) {
+    // A stop request ends the unit's link and tells what it holds; a unit
+    // of a list takes a repeated one as the first, as the list's run gives
+    // it its time and kills it after. Taken before the set is copied to a
+    // temporary file, so that no request ends the program with it there.
+    TQuitOnSignals stops([] {}, o.Child ? TQuitOnSignals::TRepeat::IsIgnored
+                                        : TQuitOnSignals::TRepeat::EndsAtOnce);
     TUnitSet set;
     TellFailures(set);
     try {
@@ -167,11 +181,6 @@ int RunOne(const TBatchOptions& o) {
                                      : o.LogDir + "/" + LogName(o.Port);
     job.DiffFile = o.In;
     job.Limit = std::chrono::seconds(o.LimitSeconds);
-    // A stop request ends the unit's link and tells what it holds; a unit
-    // of a list takes a repeated one as the first, as the list's run gives
-    // it its time and kills it after.
-    TQuitOnSignals stops([] {}, o.Child ? TQuitOnSignals::TRepeat::IsIgnored
-                                        : TQuitOnSignals::TRepeat::EndsAtOnce);
     job.Stopped = [] { return TQuitOnSignals::Stopping(); };
 
     TProgressBoard* board = nullptr;
@@ -215,8 +224,9 @@ int RunOne(const TBatchOptions& o) {
             Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
-            std::printf("%s\t%s\tблок: %s\tфайл: %s\n", d.Page.c_str(), d.Caption.c_str(),
-                        d.UnitValue.c_str(), d.FileValue.c_str());
+            std::printf("%s\t%s\tблок: %s\tфайл: %s\n", ControlsEscaped(d.Page).c_str(),
+                        ControlsEscaped(d.Caption).c_str(), ControlsEscaped(d.UnitValue).c_str(),
+                        ControlsEscaped(d.FileValue).c_str());
         if (outcome.Connected && outcome.Failed.empty())
             std::printf("различий: %zu\n", outcome.Differences.size());
     }
@@ -236,7 +246,7 @@ int RunOne(const TBatchOptions& o) {
         list("оставлены, как хранит блок", outcome.Kept);
     }
     if (job.Command == TUnitCommand::Write)
-        std::fputs(SummaryTable(units).c_str(), stdout);
+        PrintText(SummaryTable(units));
     else if (outcome.Exit != exAllVerified && !outcome.Message.empty())
         Refuse(o.Port + ": " + WordFor(outcome.Outcome) + ": " + outcome.Message);
     if (!o.Report.empty()) {
@@ -254,6 +264,16 @@ int RunOne(const TBatchOptions& o) {
 constexpr std::chrono::milliseconds ChildEndBudget{std::chrono::seconds(10)};
 
 int RunList(const TBatchOptions& o) {
+    // A stop request ends the run the orderly way, in the time it takes the
+    // units to end theirs. It is taken before the run puts anything on the
+    // disk: one that comes while the sets are made starts no unit, and the
+    // sets (with their passwords) go with the run.
+    TUnitSupervisor* running = nullptr;
+    TQuitOnSignals stops([&] {
+        if (running)
+            running->Stop();
+    });
+    TQuitOnSignals::AllowShutdown(ChildEndBudget + std::chrono::seconds(10));
     const TFileRead csv = ReadFileBytes(o.Units, MaxUnitsCsvBytes + 1);
     if (csv.Status != TFileRead::Ok)
         return RefuseAll(
@@ -268,6 +288,12 @@ int RunList(const TBatchOptions& o) {
     QTemporaryDir sets;
     std::vector<TSupervisedUnit> units(rows->size());
     std::vector<std::string> setFiles(rows->size()); // each with its unit's values
+    for (std::size_t i = 0; i < setFiles.size(); ++i)
+        setFiles[i] = StdStr(sets.filePath(QString("unit%1.ini").arg(i)));
+    // A run ended at once (Ctrl+C twice) leaves no passwords behind either.
+    std::vector<std::string> made = setFiles;
+    made.push_back(StdStr(sets.path()));
+    TQuitOnSignals::RemoveAtHardEnd(std::move(made));
     std::vector<std::string> problems;
     {
         TUnitSet set;
@@ -281,7 +307,6 @@ int RunList(const TBatchOptions& o) {
             for (const auto& [name, value] : row.Values)
                 overrides.push_back({name, value, o.Units + " строка " + std::to_string(row.Line)});
             TUnitRecord& r = units[i].Record;
-            setFiles[i] = StdStr(sets.filePath(QString("unit%1.ini").arg(i)));
             r.Port = row.Port;
             r.Phone = row.Phone;
             r.Outcome.Port = row.Port;
@@ -339,10 +364,9 @@ int RunList(const TBatchOptions& o) {
     };
     TUnitSupervisor run(units, how,
                         StartUnitProcess(StdStr(QCoreApplication::applicationFilePath())));
-    // A stop request ends the run the orderly way, in the time it takes the
-    // units to end theirs.
-    TQuitOnSignals stops([&] { run.Stop(); });
-    TQuitOnSignals::AllowShutdown(how.StopGrace + std::chrono::seconds(5));
+    running = &run;
+    if (TQuitOnSignals::Stopping())
+        run.Stop();
     QTimer redraw;
     QObject::connect(&redraw, &QTimer::timeout, [&] { board.Redraw(); });
     redraw.start(200);
@@ -355,7 +379,7 @@ int RunList(const TBatchOptions& o) {
         records.back().Outcome.Port = u.Record.Port;
     }
     const int exit = CombinedExit(records);
-    std::fputs(SummaryTable(records).c_str(), stdout);
+    PrintText(SummaryTable(records));
     if (!o.Report.empty()) {
         try {
             WriteReport(o.Report, o.Command, o.In, records, exit);

@@ -56,6 +56,12 @@ bool TDevOrbelin::CheckWrites() {
             }
         }
         const bool same = held && HeldAsSent(row, back.Argument, *value);
+        if (!held && Stopping()) {
+            // The stop cut the check off: nothing was found to differ, and
+            // the parameter stays as written.
+            NoteOutcome(r, TParamOutcome::Written, "проверка прервана");
+            return true;
+        }
         if (!held) {
             PostLine(" # !!! " + who + ": записанное не удалось прочитать для проверки", true,
                      true);

@@ -209,28 +209,19 @@ std::string ShortCaption(std::string_view Caption) {
 }
 
 std::string QuotedValue(std::string_view Utf8, std::size_t Limit) {
-    static const char* const digits = "0123456789ABCDEF";
-    const auto escaped = [](unsigned code) {
-        return std::string("\\x") + digits[(code >> 4) & 0xF] + digits[code & 0xF];
-    };
-    std::string shown = "«";
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < Utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(Utf8[i]);
-        if ((c & 0xC0) != 0x80 && ++characters > Limit)
-            return shown + "…» (" + std::to_string(CharacterCount(Utf8)) + " символов)";
-        const auto next = i + 1 < Utf8.size() ? static_cast<unsigned char>(Utf8[i + 1]) : 0;
-        if (c < 0x20 || c == 0x7F) {
-            shown += escaped(c);
-        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            // A C1 control character (the undefined byte of Windows-1251 decodes to one).
-            shown += escaped(next);
-            ++i;
-        } else if (c == '\\') {
-            shown += "\\\\";
-        } else {
-            shown += static_cast<char>(c);
-        }
+    // Backslashes doubled, so that an escaped control character reads as one.
+    std::string shown;
+    std::size_t characters = 0, i = 0;
+    for (; i < Utf8.size(); ++i) {
+        const char c = Utf8[i];
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > Limit)
+            break;
+        if (c == '\\')
+            shown += c;
+        shown += c;
     }
+    shown = "«" + ControlsEscaped(shown);
+    if (i < Utf8.size())
+        return shown + "…» (" + std::to_string(CharacterCount(Utf8)) + " символов)";
     return shown + "»";
 }

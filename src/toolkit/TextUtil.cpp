@@ -79,3 +79,27 @@ std::string IntToDecPadded(long long value, int minDigits) {
         std::snprintf(buf, sizeof buf, "%0*lld", minDigits, value);
     return buf;
 }
+
+std::string ControlsEscaped(std::string_view Utf8, bool KeepLineBreaks) {
+    static const char* const digits = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(Utf8.size());
+    for (std::size_t i = 0; i < Utf8.size(); ++i) {
+        auto c = static_cast<unsigned char>(Utf8[i]);
+        const auto next = i + 1 < Utf8.size() ? static_cast<unsigned char>(Utf8[i + 1]) : 0;
+        const bool c1 = c == 0xC2 && next >= 0x80 && next <= 0x9F;
+        if (c1) {
+            // A C1 control character (the undefined byte of Windows-1251
+            // decodes to one; 0x9B is a terminal's escape sequence too).
+            c = next;
+            ++i;
+        } else if ((c >= 0x20 && c != 0x7F) || (c == '\n' && KeepLineBreaks)) {
+            shown += static_cast<char>(c);
+            continue;
+        }
+        shown += "\\x";
+        shown += digits[c >> 4];
+        shown += digits[c & 0xF];
+    }
+    return shown;
+}

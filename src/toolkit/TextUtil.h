@@ -12,3 +12,10 @@ size_t FindNoCaseAscii(std::string_view hay, std::string_view needle); // npos w
 int HexDigitValue(char c);                                             // -1 when not a hex digit
 std::string IntToHexUpper(long long value, int minDigits);
 std::string IntToDecPadded(long long value, int minDigits);
+
+// UTF-8 text as a terminal may show it: each control character (C0 but the
+// line break when KeepLineBreaks, DEL, C1) as \xNN, so that text from a unit
+// or a file (an escape sequence in a version text) neither clears the screen
+// nor retitles the window. Everything the programs print of such text goes
+// through it.
+std::string ControlsEscaped(std::string_view Utf8, bool KeepLineBreaks = false);

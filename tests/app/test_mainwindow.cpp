@@ -508,6 +508,18 @@ TEST(MainWindow, TheJournalFiltersItsRecordsAndShowsOneRecordsParameters) {
                   ";0102;\"apn;two (отличается: устройство хранит «old»)\"\r\n"),
               std::string::npos)
         << rig.Home.Read("one.csv");
+
+    // A long journal opens with its newest records; the earlier ones come
+    // on request.
+    TdlgJournal newest(nullptr, JournalFile(), {}, {}, 2);
+    ASSERT_EQ(newest.ShownCount(), 2);
+    EXPECT_EQ(newest.Shown(1).ObjNum, "0102");
+    EXPECT_EQ(newest.lbCount->Caption(), "Записей: 2; прочитаны последние 2 из 3");
+    ASSERT_TRUE(newest.btnMore->Enabled());
+    newest.btnMore->Click();
+    EXPECT_EQ(newest.ShownCount(), 3);
+    EXPECT_EQ(newest.Shown(2).Port, "/dev/ttyUSB0");
+    EXPECT_FALSE(newest.btnMore->Enabled());
 }
 
 // What a record of the window says of a write as a whole, from its

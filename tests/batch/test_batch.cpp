@@ -29,7 +29,9 @@
 #include "ProgramRun.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
+#include "app/Journal.h"
 #include "app/JournalDlg.h"
+#include "batch/BatchJournal.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
 #include "batch/UnitProcess.h"
@@ -37,6 +39,7 @@
 #include "batch/UnitsCsv.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/Platform.h"
+#include "toolkit/ProgramFolder.h"
 #ifndef _WIN32
 #include "ChildProcess.h"
 #include <csignal>
@@ -285,6 +288,21 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
                             dir.File("journal.csv")});
     EXPECT_NE(csv.Out.find("записей: 3, выгружены"), std::string::npos) << csv.Out << csv.Err;
     EXPECT_EQ(dir.Read("journal.csv").rfind("\xEF\xBB\xBF", 0), 0u);
+
+    // A unit's text that would drive the terminal (clear the screen, set
+    // the window's title) is shown, not obeyed.
+    TJournalRecord odd;
+    odd.Stamp(std::chrono::system_clock::now());
+    odd.Program = "batch";
+    odd.Request = "write all";
+    odd.Port = a.SlavePath();
+    odd.ObjNum = "0999";
+    odd.Firmware = "REV\x1b[2J\x1b]0;title\x07";
+    odd.Outcome = "verified";
+    AppendJournal(dir.File(JournalFileName), odd);
+    const TRun shown = Batch({"journal", "--home", dir.Path(), "--unit", "999"});
+    EXPECT_NE(shown.Out.find("REV\\x1B[2J\\x1B]0;title\\x07"), std::string::npos) << shown.Out;
+    EXPECT_EQ(shown.Out.find('\x1b'), std::string::npos);
 }
 
 // A password is shown in its own field, the debug memo and the unit's log
@@ -458,6 +476,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "port\n{A}\n",
                   {"--set", "bogus=1"},
                   "--set: bogus: нет такого параметра (все столбцы: orbelin-batch columns)"},
+        // A limit past a day would wrap the run's millisecond timers.
+        TBadInput{"LimitPastADay",
+                  "port\n{A}\n",
+                  {"--limit", "4294967"},
+                  "--limit: не больше 86400 секунд (сутки)"},
         TBadInput{"PortBesideList", "port\n{A}\n", {"--port", "{B}"}, "исключают друг друга"},
         TBadInput{
             "MissingSetFile", "port\n{A}\n", {"--in", "/nonexistent/set.ini"}, "нет такого файла"},
@@ -600,7 +623,15 @@ TEST(Batch, AUnitsOwnValuesComeBackExactly) {
 // what it prints, how it ends, and whether it heeds a stop.
 class TPlayedUnit : public QObject, public TUnitChild {
 public:
-    enum class TPlay { Verifies, Crashes, TellsGarbage, EndsSilently, Hangs, HeedsStop };
+    enum class TPlay {
+        Verifies,
+        Crashes,
+        CrashesAfterCommit,
+        TellsGarbage,
+        EndsSilently,
+        Hangs,
+        HeedsStop
+    };
     TPlayedUnit(TPlay Play, TUnitProcess::TLine OnLine, TUnitProcess::TEnd OnEnd)
         : FPlay(Play), FOnLine(std::move(OnLine)), FOnEnd(std::move(OnEnd)) {
         QTimer::singleShot(0, this, [this] { Begin(); });
@@ -619,6 +650,11 @@ private:
         case TPlay::Crashes:
             FOnLine(std::string(ProgressTag) + "write 3 30");
             return End(11, true, "Segmentation fault\nmore");
+        case TPlay::CrashesAfterCommit:
+            FOnLine(std::string(ProgressTag) + "write 29 30");
+            FOnLine(std::string(ProgressTag) + "verify 30 30");
+            FOnLine(std::string(ProgressTag) + "commit 0 0");
+            return End(6, true);
         case TPlay::TellsGarbage:
             FOnLine(std::string(OutcomeTag) + "{\"outcome\": ");
             return End(0, false);
@@ -695,6 +731,7 @@ struct TUnitProcessFault {
     const char* Name;
     std::optional<TPlay> Play;
     const char* Said;
+    bool Reached; // its progress told of parameters written: the journal keeps it
 };
 
 class BatchUnitProcess : public testing::TestWithParam<TUnitProcessFault> {};
@@ -713,6 +750,18 @@ TEST_P(BatchUnitProcess, FailsOneUnitAndTheRunGoesOn) {
     EXPECT_EQ(records[2].Outcome.Outcome, "verified");
     EXPECT_EQ(ended.size(), 3u);
     EXPECT_EQ(CombinedExit(records), exSomeFailed);
+
+    const TTempDir home;
+    SetProgramFolderOverride(home.Path());
+    EXPECT_EQ(JournalUnit(records[0], {}), std::nullopt);
+    SetProgramFolderOverride({});
+    std::vector<std::string> journalled;
+    ScanJournal(home.File(JournalFileName), [&](TJournalRecord& r, std::string_view) {
+        journalled.push_back(r.Message);
+        EXPECT_EQ(r.Port, "/dev/unit0");
+    });
+    EXPECT_EQ(journalled, GetParam().Reached ? std::vector{records[0].Outcome.Message}
+                                             : std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -720,16 +769,24 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         TUnitProcessFault{"CannotStart", std::nullopt,
                           "не запустился: Resource temporarily unavailable; ничего не "
-                          "записано"},
+                          "записано",
+                          false},
         TUnitProcessFault{"Crashes", TPlay::Crashes,
-                          "завершился аварийно (11): Segmentation fault; записано, в EEPROM не "
-                          "сохранено"},
-        TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage, "итог, который нельзя прочитать"},
+                          "итог неизвестен: процесс завершён (аварийно (11): Segmentation "
+                          "fault); записано параметров: 3, в EEPROM не сохранено",
+                          true},
+        TUnitProcessFault{"CrashesAfterCommit", TPlay::CrashesAfterCommit,
+                          "(аварийно (6)); записано параметров: 30, команда сохранения в EEPROM "
+                          "отправлена, сохранено ли — неизвестно",
+                          true},
+        TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage,
+                          "(сообщил итог, который нельзя прочитать); ничего не записано", false},
         TUnitProcessFault{"EndsSilently", TPlay::EndsSilently,
-                          "завершился с кодом 0, не сообщив итога; ничего не записано"},
+                          "(с кодом 0, не сообщив итога); ничего не записано", false},
         TUnitProcessFault{"HangsPastItsLimit", TPlay::Hangs,
-                          "не завершился за отведённое время и остановлен; записано, "
-                          "сохранено ли в EEPROM — неизвестно"}),
+                          "(не завершился за отведённое время и остановлен); записано "
+                          "параметров: 30, сохранено ли в EEPROM — неизвестно",
+                          true}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 // A stopped run: the unit that heeds the stop tells its state, the one that
@@ -742,19 +799,32 @@ TEST(Batch, AStoppedRunTellsWhatEachUnitHolds) {
         EXPECT_EQ(r.Outcome.Exit, exInterrupted) << r.Port;
     }
     EXPECT_EQ(records[0].Outcome.Message, "записано, в EEPROM не сохранено");
-    EXPECT_NE(
-        records[1].Outcome.Message.find("после прерывания и остановлен; записано, сохранено ли"),
-        std::string::npos)
+    EXPECT_NE(records[1].Outcome.Message.find(
+                  "после прерывания и остановлен); записано параметров: 30, сохранено ли"),
+              std::string::npos)
         << records[1].Outcome.Message;
     EXPECT_EQ(records[2].Outcome.Message, "не начато: ничего не записано");
     EXPECT_EQ(CombinedExit(records), exInterrupted);
 }
 
 #ifndef _WIN32
-// Stopped with SIGINT while three units are being written: the report tells
-// each one's state, no unit commits what it was half sent, the sets with
+// How a list's run is stopped: the signal to the run alone (a service
+// manager's SIGTERM, a kill), or Ctrl+C to the terminal's whole foreground
+// group with the output on a pipe whose reader dies with the same Ctrl+C;
+// while the units' processes start up (their first word), while they are
+// written, or while what they were written is read back.
+struct TStopCase {
+    const char* Name;
+    bool WholeGroup;
+    const char* When; // every unit's progress line ends so; empty: the first line
+};
+
+class BatchStopped : public testing::TestWithParam<TStopCase> {};
+
+// The report tells each unit's state, every unit that anything reached has
+// its journal record, no unit commits what it was half sent, the sets with
 // their passwords are gone, and the exit code says the run was interrupted.
-TEST(Batch, AnInterruptedListLeavesAReportAndNoSets) {
+TEST_P(BatchStopped, LeavesAReportRecordsAndNoSets) {
     TTempDir dir, tmp;
     TSimulator units[3];
     dir.Write("set.ini", FleetSet());
@@ -770,31 +840,63 @@ TEST(Batch, AnInterruptedListLeavesAReportAndNoSets) {
     qputenv("TMPDIR", QByteArray::fromStdString(tmp.Path()));
     TChildProcess run(ORB_BATCH,
                       {"write", "--in", dir.File("set.ini"), "--units", dir.File("units.csv"),
-                       "--report", dir.File("report.json"), "--home", dir.Path()});
+                       "--report", dir.File("report.json"), "--home", dir.Path()},
+                      GetParam().WholeGroup);
     qunsetenv("TMPDIR");
-    for (int writing = 0; writing < 3;) {
+    // The first unit's first word comes while the others' processes start.
+    const std::string when = GetParam().When;
+    for (int there = 0; there < (when.empty() ? 1 : 3);) {
         const std::string line = run.StdoutLine(60000);
-        ASSERT_FALSE(line.empty()) << "the units did not start writing: " << run.Stderr();
-        writing += line.ends_with(": запись");
+        ASSERT_FALSE(line.empty()) << "the units did not get there: " << run.Stderr();
+        there += when.empty() || line.ends_with(when);
     }
-    kill(run.Pid(), SIGINT);
+    if (GetParam().WholeGroup) {
+        run.CloseStdout();
+        kill(-run.Pid(), SIGINT);
+    } else {
+        kill(run.Pid(), SIGINT);
+    }
     EXPECT_EQ(run.ExitCode(60000), exInterrupted) << run.Stderr();
 
     const QJsonObject report = Report(dir, "report.json");
     EXPECT_EQ(report.value("exit").toInt(), exInterrupted);
     const QJsonArray written = report.value("units").toArray();
     ASSERT_EQ(written.size(), 3);
+    QSet<QString> reached;
     for (int i = 0; i < 3; ++i) {
         const QJsonObject u = written.at(i).toObject();
+        const QString message = u.value("message").toString();
         EXPECT_EQ(u.value("outcome").toString(), "interrupted");
-        EXPECT_TRUE(u.value("message").toString().startsWith("записано, в EEPROM не сохранено") ||
-                    u.value("message").toString() == "ничего не записано")
-            << u.value("message").toString().toStdString();
+        EXPECT_TRUE(message.startsWith("записано, в EEPROM не сохранено") ||
+                    message.contains("ничего не записано"))
+            << message.toStdString();
+        // A command the unit heard, whatever it answered, reached it.
+        for (const QJsonValue& p : u.value("params").toArray())
+            if (QSet<QString>{"written", "verified", "differs", "refused"}.contains(
+                    p.toObject().value("outcome").toString()))
+                reached.insert(u.value("port").toString());
         EXPECT_FALSE(Committed(units[i]));
+        // A read-back cut off found nothing differing.
+        for (const QJsonValue& p : u.value("params").toArray())
+            EXPECT_NE(p.toObject().value("outcome").toString().toStdString(), "differs")
+                << p.toObject().value("name").toString().toStdString();
     }
+    QSet<QString> journalled;
+    ScanJournal(dir.File(JournalFileName), [&](TJournalRecord& r, std::string_view) {
+        EXPECT_EQ(r.Outcome, "interrupted") << r.Port;
+        journalled.insert(QString::fromStdString(r.Port));
+    });
+    EXPECT_EQ(journalled, reached);
     for (const auto& entry : std::filesystem::directory_iterator(tmp.Path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with("orbelin-batch")) << entry.path();
 }
+
+INSTANTIATE_TEST_SUITE_P(Stops, BatchStopped,
+                         testing::Values(TStopCase{"SignalToTheRun", false, ": запись"},
+                                         TStopCase{"CtrlCToAPipedRun", true, ": запись"},
+                                         TStopCase{"CtrlCWhileUnitsStart", true, ""},
+                                         TStopCase{"CtrlCWhileCheckingPiped", true, ": проверка"}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
 #endif
 
 // A set read from a unit of each generation, written to a list of units of

@@ -27,7 +27,10 @@ inline std::vector<char*> SpawnArgv(std::vector<std::string>& All) {
 
 class TChildProcess {
 public:
-    TChildProcess(const std::string& program, const std::vector<std::string>& args) {
+    // OwnGroup: in a process group of its own, as a terminal's foreground
+    // job is, so that Signal can reach it and everything it started.
+    TChildProcess(const std::string& program, const std::vector<std::string>& args,
+                  bool OwnGroup = false) {
         int out[2], err[2];
         if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe2");
@@ -38,8 +41,17 @@ public:
         std::vector<std::string> all{program};
         all.insert(all.end(), args.begin(), args.end());
         const std::vector<char*> argv = SpawnArgv(all);
-        const int rc = posix_spawn(&FPid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        FOwnGroup = OwnGroup;
+        if (OwnGroup) {
+            posix_spawnattr_setpgroup(&attributes, 0);
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        }
+        const int rc =
+            posix_spawn(&FPid, program.c_str(), &actions, &attributes, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
         close(out[1]);
         close(err[1]);
         FOut = out[0];
@@ -49,10 +61,11 @@ public:
     }
     ~TChildProcess() {
         if (FPid > 0) {
-            kill(FPid, SIGKILL);
+            kill(FOwnGroup ? -FPid : FPid, SIGKILL);
             waitpid(FPid, nullptr, 0);
         }
-        close(FOut);
+        if (FOut >= 0)
+            close(FOut);
         close(FErr);
     }
     TChildProcess(const TChildProcess&) = delete;
@@ -65,12 +78,21 @@ public:
             line += c;
         return line;
     }
-    // Waits for the exit (stdout closes with it), at most timeoutMs without
-    // output: the exit code, 128 + the signal that ended it, or -1.
+    // Its stdout's reader goes away (as a pipe's reader that Ctrl+C ended).
+    void CloseStdout() {
+        close(FOut);
+        FOut = -1;
+    }
+    // Waits for the exit (stdout, or stderr once stdout is closed, closes
+    // with it), at most timeoutMs without output: the exit code, 128 + the
+    // signal that ended it, or -1.
     int ExitCode(int timeoutMs = 5000) {
         char buf[256];
-        while (Readable(FOut, timeoutMs))
-            if (read(FOut, buf, sizeof buf) <= 0) {
+        const int fd = FOut >= 0 ? FOut : FErr;
+        while (Readable(fd, timeoutMs))
+            if (const ssize_t n = read(fd, buf, sizeof buf); n > 0 && fd == FErr) {
+                FErrRead.append(buf, static_cast<size_t>(n));
+            } else if (n <= 0) {
                 int status = 0;
                 waitpid(FPid, &status, 0);
                 FPid = -1;
@@ -79,7 +101,7 @@ public:
         return -1;
     }
     std::string Stderr() {
-        std::string all;
+        std::string all = FErrRead;
         char buf[4096];
         ssize_t n;
         while (Readable(FErr, 1000) && (n = read(FErr, buf, sizeof buf)) > 0)
@@ -96,4 +118,6 @@ private:
     pid_t FPid = -1;
     int FOut = -1;
     int FErr = -1;
+    std::string FErrRead; // what ExitCode read of stderr
+    bool FOwnGroup = false;
 };
