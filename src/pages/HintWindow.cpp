@@ -19,9 +19,11 @@ QPointer<TParamHintWindow>& CurrentWindow() {
     return window;
 }
 
-TLabel* NewLink(THintF* form, const char* name, const char* caption, QWidget* parent) {
+TLabel* NewLink(THintF* form, const char* name, const char* caption, const QKeySequence& key,
+                QWidget* parent) {
     auto* link = new TLabel(form, name, parent);
-    link->SetCaption(caption);
+    link->SetCaption(std::string(caption) + " (" +
+                     key.toString(QKeySequence::NativeText).toStdString() + ")");
     link->SetFontStyle(fsUnderline);
     link->setCursor(Qt::PointingHandCursor);
     return link;
@@ -36,9 +38,9 @@ THintF::THintF(QWidget* Parent, TPageServices Services)
     Panel1->SetBevel(TBevelKind::None);
     Panel1->SetHeight(73);
     Panel1->setFixedHeight(73);
-    lbRead = NewLink(this, "lbRead", "Прочитать", Panel1);
-    lbWrite = NewLink(this, "lbWrite", "Записать", Panel1);
-    lbDefault = NewLink(this, "lbDefault", "По умолчанию", Panel1);
+    lbRead = NewLink(this, "lbRead", "Прочитать", HintReadKey, Panel1);
+    lbWrite = NewLink(this, "lbWrite", "Записать", HintWriteKey, Panel1);
+    lbDefault = NewLink(this, "lbDefault", "По умолчанию", HintDefaultKey, Panel1);
     Label2 = new TLabel(this, "Label2", Panel1);
     Label3 = new TLabel(this, "Label3", Panel1);
     Label3->SetCaption("     Описание");
@@ -132,6 +134,23 @@ TParamHintWindow::TParamHintWindow(QWidget* Owner, TPageServices Services)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 1, 3, 1);
     layout->addWidget(FForm);
+
+    for (auto [key, link] :
+         {std::pair{HintReadKey, FForm->lbRead}, std::pair{HintWriteKey, FForm->lbWrite},
+          std::pair{HintDefaultKey, FForm->lbDefault}}) {
+        auto* shortcut = new QShortcut(key, Owner->window());
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, FForm, [link] {
+            if (link->OnClick)
+                Guarded(link, [link] { link->OnClick(link); });
+        });
+        FKeys.emplace_back(shortcut);
+    }
+}
+
+TParamHintWindow::~TParamHintWindow() {
+    for (const QPointer<QShortcut>& key : FKeys)
+        delete key.data();
 }
 
 QWidget* HintControl() {
