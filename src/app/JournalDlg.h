@@ -61,6 +61,7 @@ private:
     void ApplyFilter();
     void ShowParams(const TJournalRecord& Record);
 
+    std::string FFile; // the journal read
     TJournal FJournal;
     std::string FReadError; // why the file could not be read
     std::vector<const TJournalRecord*> FShown;
@@ -78,10 +79,3 @@ public:
     QTableWidget* tblParams;
     TButton* btnClose;
 };
-
-// How the window names a parameter of a record: its caption on its page
-// and its control's name ("Номер объекта (etObjNum)"), and the page's
-// caption in the page tree; the names themselves where the pages do not
-// have them.
-std::string JournalParamCaption(const TDevicePages& Pages, const TParamResult& Param);
-std::string JournalPageCaption(const TDevicePages& Pages, const std::string& Page);

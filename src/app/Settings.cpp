@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "device/PageTable.h"
@@ -41,10 +42,41 @@ std::string FieldName(const std::string& Section, const std::string& Key) {
     return Section + "/" + Key;
 }
 
-std::string NameList(const std::vector<std::string>& Names) {
+// A "section/key" (with a note after it) as the operator knows it: the
+// page and the caption the window shows.
+std::string FieldWords(const TDevicePages& Pages, const std::string& Field) {
+    const std::size_t slash = Field.find('/');
+    if (slash == std::string::npos)
+        return Field;
+    const std::size_t note = Field.find(" (", slash);
+    const std::string section = Field.substr(0, slash);
+    const std::string key =
+        Field.substr(slash + 1, note == std::string::npos ? std::string::npos : note - slash - 1);
+    const std::string rest = note == std::string::npos ? std::string() : Field.substr(note);
+    const auto numbered = [&](const char* Prefix, const std::string& Words) {
+        return Words + (key.size() > std::strlen(Prefix) ? " " + key.substr(std::strlen(Prefix))
+                                                         : std::string());
+    };
+    std::string words;
+    if (section == ConsoleSection)
+        words = numbered("Edit", "Отладка › команда");
+    else if (section == ConnectSection)
+        words = key == "ComPort" ? "Подключение › COM-порт"
+                : key == "Reg" ? "Подключение › ждать регистрации модема"
+                               : numbered("Phone", "Подключение › телефон");
+    else if (section == DebugSection)
+        words = key == "Memo"  ? "Отладка › окно сообщений"
+                : key == "Log" ? "Отладка › запись в лог-файл"
+                               : "Отладка › проверка записи";
+    else
+        words = ParamWords(Pages, section, key).Text();
+    return words + rest;
+}
+
+std::string NameList(const std::vector<std::string>& Names, const TDevicePages& Pages) {
     std::string text;
     for (std::size_t i = 0; i < Names.size() && i < NamesShown; ++i)
-        text += (i ? ", " : "") + Names[i];
+        text += (i ? "; " : "") + FieldWords(Pages, Names[i]);
     if (Names.size() > NamesShown)
         text += ", …";
     return std::to_string(Names.size()) + " (" + text + ")";
@@ -117,14 +149,15 @@ TControlLimits ControlLimits(const QObject* Control) {
     return {};
 }
 
-std::string TSettingsLoadReport::Text(const std::string& FileName) const {
+std::string TSettingsLoadReport::Text(const std::string& FileName,
+                                      const TDevicePages& Pages) const {
     std::string text = "Файл \"" + FileName + "\" загружен не полностью.";
     if (!Missing.empty())
-        text += "\nБез значения в файле: " + NameList(Missing);
+        text += "\nБез значения в файле: " + NameList(Missing, Pages);
     if (!TooLong.empty())
-        text += "\nДлиннее поля, не загружены: " + NameList(TooLong);
+        text += "\nДлиннее поля, не загружены: " + NameList(TooLong, Pages);
     if (!Invalid.empty())
-        text += "\nНедопустимые значения, не загружены: " + NameList(Invalid);
+        text += "\nНедопустимые значения, не загружены: " + NameList(Invalid, Pages);
     return text + "\nЭти поля не будут записаны в блок, пока их не зададут.";
 }
 
@@ -271,13 +304,14 @@ void WritePages(TIniFile& ini, const TDevicePages& Pages, std::vector<std::strin
 
 // Replaces the file with what ini now holds; fields Windows-1251 could not
 // carry were left out and are named.
-void Finish(TIniFile& ini, const std::string& FileName, const std::vector<std::string>& notStored) {
+void Finish(TIniFile& ini, const std::string& FileName, const std::vector<std::string>& notStored,
+            const TDevicePages& Pages) {
     ini.UpdateFile();
     if (!notStored.empty())
         throw EFileError(FileName, "В файл \"" + FileName +
                                        "\" не сохранены поля, текст которых нельзя записать в "
                                        "кодировке Windows-1251: " +
-                                       NameList(notStored) + ". Остальное сохранено.");
+                                       NameList(notStored, Pages) + ". Остальное сохранено.");
 }
 
 } // namespace
@@ -351,14 +385,14 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
         ini.WriteBool(DebugSection, "Verify", t.mnuVerify->Checked());
 
     WritePages(ini, t.Pages, notStored);
-    Finish(ini, FileName, notStored);
+    Finish(ini, FileName, notStored, t.Pages);
 }
 
 void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages) {
     TIniFile ini(FileName);
     std::vector<std::string> notStored;
     WritePages(ini, Pages, notStored);
-    Finish(ini, FileName, notStored);
+    Finish(ini, FileName, notStored, Pages);
 }
 
 TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir) {

@@ -79,8 +79,9 @@ struct TSettingsLoadReport {
     std::vector<std::string> Invalid;
 
     bool Empty() const { return Missing.empty() && TooLong.empty() && Invalid.empty(); }
-    // One message for the operator: each list's count and its first names.
-    std::string Text(const std::string& FileName) const;
+    // One message for the operator: each list's count and its first fields,
+    // named as the window's Pages show them.
+    std::string Text(const std::string& FileName, const TDevicePages& Pages) const;
 };
 
 // Reads the file into the controls. A missing file reads as one without keys

@@ -7,6 +7,8 @@
 
 #include "app/Journal.h"
 #include "app/ProgramOptions.h"
+#include "device/PageTable.h"
+#include "device/WireValue.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/Platform.h"
 #include "toolkit/QtBridge.h"
@@ -49,22 +51,25 @@ std::optional<QDateTime> Since(const std::string& Text) {
     return std::nullopt;
 }
 
-// In the words of the window's journal.
-void Print(const TJournal& Journal, const TJournalRecord& r) {
-    std::string head = LocalTimeText(r) + "  " + ProgramText(r.Program) + "  " +
+// In the words of the window's journal: one line a record, and with
+// WithParams what went wrong and each parameter beneath it.
+void Print(const TJournal& Journal, const TJournalRecord& r, const TDevicePages& Pages,
+           bool WithParams) {
+    std::string line = LocalTimeText(r) + "  " + ProgramText(r.Program) + "  " +
                        RequestText(r.Request) + "  порт " + r.Port;
     if (!r.Phone.empty())
-        head += "  тел. " + r.Phone;
-    head += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
+        line += "  тел. " + r.Phone;
+    line += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
     if (r.Generation >= 0)
-        head += " (поколение " + std::to_string(r.Generation) + ")";
-    std::printf("%s\n", head.c_str());
-    std::string about = "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) +
-                        ": записано " + std::to_string(r.Written) + ", проверено " +
-                        std::to_string(r.Verified) + ", ошибок " + std::to_string(r.Failed);
+        line += " (поколение " + std::to_string(r.Generation) + ")";
+    line += "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) + ": записано " +
+            std::to_string(r.Written) + ", проверено " + std::to_string(r.Verified) + ", ошибок " +
+            std::to_string(r.Failed);
+    std::printf("%s\n", line.c_str());
+    if (!WithParams)
+        return;
     if (!r.SetFile.empty())
-        about += "; набор " + r.SetFile;
-    std::printf("%s\n", about.c_str());
+        std::printf("  набор %s\n", r.SetFile.c_str());
     if (!r.Message.empty()) {
         std::string message = r.Message;
         for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 3)
@@ -72,13 +77,17 @@ void Print(const TJournal& Journal, const TJournalRecord& r) {
         std::printf("  %s\n", message.c_str());
     }
     const std::vector<TParamResult> params = Journal.Params(r);
+    std::vector<std::string> names;
     std::size_t width = 0;
-    for (const TParamResult& p : params)
-        width = std::max(width, p.Page.size() + 1 + p.Name.size());
     for (const TParamResult& p : params) {
-        const std::string name = p.Page + "/" + p.Name;
-        std::printf("    %-*s  %s  %s%s\n", static_cast<int>(width), name.c_str(), p.Value.c_str(),
-                    OutcomeText(p.Outcome).c_str(),
+        names.push_back(ParamWords(Pages, p.Page, p.Name).Text());
+        width = std::max(width, CharacterCount(names.back()));
+    }
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const TParamResult& p = params[i];
+        std::printf("    %s%s  %s  %s%s\n", names[i].c_str(),
+                    std::string(width - CharacterCount(names[i]), ' ').c_str(),
+                    ValueText(p.Value).c_str(), OutcomeText(p.Outcome).c_str(),
                     p.Note.empty() ? "" : (" (" + p.Note + ")").c_str());
     }
 }
@@ -131,10 +140,15 @@ std::optional<std::string> JournalUnit(const TUnitRecord& Unit, const std::strin
     return std::nullopt;
 }
 
-int RunJournalCommand(const std::vector<std::string>& Args) {
+int RunJournalCommand(const std::vector<std::string>& Args, const TDevicePages& Pages) {
     std::string unit, since, csv, home;
+    bool withParams = false;
     for (std::size_t i = 0; i < Args.size(); ++i) {
         const std::string& a = Args[i];
+        if (a == "--params") {
+            withParams = true;
+            continue;
+        }
         std::string* into = a == "--unit"    ? &unit
                             : a == "--since" ? &since
                             : a == "--csv"   ? &csv
@@ -190,7 +204,7 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
         Say("journal: прочитаны только первые " + std::to_string(MaxJournalBytes >> 20) + " МБ");
     if (!csv.empty()) {
         try {
-            ReplaceFileContents(csv, JournalCsv(journal, chosen));
+            ReplaceFileContents(csv, JournalCsv(journal, chosen, Pages));
         } catch (const EFileError& e) {
             Say(e.what());
             return 2;
@@ -199,7 +213,7 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
         return 0;
     }
     for (const TJournalRecord* r : chosen)
-        Print(journal, *r);
+        Print(journal, *r, Pages, withParams);
     std::printf("записей: %zu в %s\n", chosen.size(), JournalFile().c_str());
     return 0;
 }

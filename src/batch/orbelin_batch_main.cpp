@@ -214,8 +214,8 @@ int RunOne(const TBatchOptions& o) {
             Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
-            std::printf("%s\t%s\tблок: %s\tфайл: %s\n", d.Page.c_str(), d.Caption.c_str(),
-                        d.UnitValue.c_str(), d.FileValue.c_str());
+            std::printf("%s\tблок: %s\tфайл: %s\n", d.Caption.c_str(), d.UnitValue.c_str(),
+                        d.FileValue.c_str());
         if (outcome.Connected && outcome.Failed.empty())
             std::printf("различий: %zu\n", outcome.Differences.size());
     }
@@ -381,10 +381,9 @@ int main(int argc, char** argv) {
             std::fputs(BatchUsage().c_str(), stdout);
             return 0;
         }
-    if (!args.empty() && args.front() == "journal")
-        return RunJournalCommand({args.begin() + 1, args.end()});
+    const bool journal = !args.empty() && args.front() == "journal";
     TBatchOptions options;
-    if (const auto error = ParseBatchOptions(args, options)) {
+    if (const auto error = journal ? std::nullopt : ParseBatchOptions(args, options)) {
         Refuse(*error);
         std::fputs("Справка: orbelin-batch --help\n", stderr);
         return RefuseAll({});
@@ -395,6 +394,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     app.setApplicationName("orbelin-batch");
+    if (journal)
+        return RunJournalCommand({args.begin() + 1, args.end()}, TUnitSet().Pages());
     if (options.Command == "columns") {
         std::fputs(ColumnsText(TUnitSet().Columns()).c_str(), stdout);
         return 0;

@@ -1,6 +1,7 @@
 #include "device/WriteSummary.h"
 
 #include "device/DevicePages.h"
+#include "device/PageTable.h"
 #include "device/ParamForm.h"
 #include "device/ParamTable.h"
 #include "pages/SettingsPage.h"
@@ -51,7 +52,8 @@ TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row) {
     const std::string value = record.Outcome == TParamOutcome::Differs ? Page.FRefValues.Get(name)
                               : control ? RecordValue(Row, control, record)
                                         : std::string();
-    return {Page.Name(), name, ShownInReports(Row, value), record.Outcome, record.Note};
+    return {Page.Name(),    name,        ShownInReports(Row, value),
+            record.Outcome, record.Note, ParamWords(Page, Row.Page, name).Text()};
 }
 
 std::string KnownObjectNumber(const TDevicePages& Pages) {

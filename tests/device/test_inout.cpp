@@ -61,7 +61,7 @@ TEST(DeviceInOut, InputModeValues) {
         EXPECT_TRUE(c.Rig.TextsFor(&p).empty());
         for (TLabel* lamp : {p.lbVost, p.lbrb1, p.lbrb2, p.lbrb3})
             EXPECT_EQ(c.Rig.LastColor(lamp), "clRed") << lamp->Name();
-        EXPECT_GE(c.Rig.FindMemo(" # !!! Восстановление (CheckBox3): устройство хранит «0403», "
+        EXPECT_GE(c.Rig.FindMemo(" # !!! Входы, выходы › Восстановление: устройство хранит «0403», "
                                  "режим входов 03, на странице только режимы 1–3 (00–02)"),
                   0);
         EXPECT_EQ(c.Rig.TextsFor(p.CheckBox7), TLines{"true"});
@@ -85,7 +85,8 @@ TEST(DeviceInOut, InputModeValues) {
         for (int n : {3, 5, 7, 9, 11})
             EXPECT_TRUE(c.Rig.TextsFor(p.CheckBoxN(n)).empty()) << n;
         EXPECT_EQ(c.Rig.LastColor(p.lbrb3), "clRed");
-        EXPECT_GE(c.Rig.FindMemo(" # !!! Восстановление (CheckBox3): значение «» отклонено"), 0);
+        EXPECT_GE(c.Rig.FindMemo(" # !!! Входы, выходы › Восстановление: значение «» отклонено"),
+                  0);
     }
     {
         SCOPED_TRACE("not hexadecimal");
@@ -159,9 +160,12 @@ TEST(DeviceInOut, Generation1EventCodes) {
             << s;
     EXPECT_EQ(c.Rig.LastColor(p.lb1), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lb6), "clRed");
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: "
-                                       "3 — Вход 1 (не отправлен), Вход 2 (не прочитан — не "
-                                       "записан), Вход 3 (не отправлен)"});
+    // Each by its row and column: the two codes of an input are told apart.
+    EXPECT_EQ(c.Rig.Messages(),
+              TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 3 — Входы, выходы "
+                     "› Вход 1: код восстановления (не отправлен); Входы, выходы › Вход 2: код "
+                     "восстановления (не прочитан — не записан); Входы, выходы › Вход 3: код "
+                     "срабатывания (не отправлен)"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
     // Single parameter: the code field's row and event only.

@@ -181,8 +181,8 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     ASSERT_TRUE(rig.Run(rqWriteAll));
     EXPECT_EQ(rig.Messages(),
               TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — "
-                     "Сколько раз допустимо не получить ответ от модема, "
-                     "Флаг тестирования аккумулятора"});
+                     "Общие установки › Сколько раз допустимо не получить ответ от модема; "
+                     "Аккумулятор › Флаг тестирования аккумулятора"});
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "Ошибок: 2") << "in place of the progress";
     const auto memo = rig.MemoLines();
     const int warning = [&] {
@@ -220,9 +220,9 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     ASSERT_TRUE(rig.Run(rqReadAll));
     EXPECT_EQ(
         rig.Messages(),
-        TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Смещение по широте Lat, "
-               "Смещение по долготе Lon, Время перезагрузки GPS-приёмника, если не определяются "
-               "координаты и ещё 1"});
+        TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Общие установки › Смещение по "
+               "широте Lat; Общие установки › Смещение по долготе Lon; Общие установки › Время "
+               "перезагрузки GPS-приёмника, если не определяются координаты и ещё 1"});
 }
 
 TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
@@ -238,7 +238,7 @@ TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
     // No completion message: one box says the line is gone, whatever the
     // memo shows.
     ASSERT_EQ(rig.Messages().size(), 1u);
-    const std::string lost = "ОШИБКА! Связь с COM портом потеряна: Unable to read from port. (";
+    const std::string lost = "ОШИБКА! Связь с COM-портом потеряна: не удалось прочитать из порта (";
     EXPECT_TRUE(rig.Messages()[0].starts_with(lost + "POSIX error ") ||
                 rig.Messages()[0].starts_with(lost + "Win32 error "))
         << rig.Messages()[0];
@@ -360,5 +360,6 @@ TEST(DeviceWalks, WriteAllWithNothingKnownSendsNothing) {
     EXPECT_EQ(c.Rig.WriteState.load(), 0) << "no commit";
     ASSERT_EQ(c.Rig.Messages().size(), 1u);
     EXPECT_EQ(c.Rig.Messages()[0].rfind("В блок ничего не записано", 0), 0u) << c.Rig.Messages()[0];
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum): не прочитан — не записан"), 0);
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Общие установки › Номер объекта: не прочитан — не записан"),
+              0);
 }

@@ -50,7 +50,7 @@ TEST(EndToEnd, ConnectDisconnectAndALostLine) {
     sim.Unit().DropLine();
     EXPECT_TRUE(WaitUntil([&] { return Disconnected(f); }, 10000));
     ASSERT_EQ(answers.Messages.size(), 1u);
-    EXPECT_TRUE(answers.Messages[0].starts_with("ОШИБКА! Связь с COM портом потеряна: "))
+    EXPECT_TRUE(answers.Messages[0].starts_with("ОШИБКА! Связь с COM-портом потеряна: "))
         << answers.Messages[0];
     EXPECT_TRUE(f.mnuConnect->Enabled());
     EXPECT_FALSE(f.mnuDisconnect->Enabled());
