@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -44,6 +45,13 @@ const std::pair<const char*, int> Columns[ColumnCount] = {
     {"Номер", 60},  {"Прошивка", 130}, {"Набор", 110},  {"Записано", 70}, {"Проверено", 75},
     {"Ошибок", 60}, {"EEPROM", 110},   {"Итог", 110},
 };
+
+// The design size, or as much of it as the screen has room for.
+QSize FittingTheScreen(const QWidget* Window, QSize Design) {
+    if (const QScreen* screen = Window->screen())
+        return Design.boundedTo(screen->availableGeometry().size());
+    return Design;
+}
 
 std::string FileNameOf(const std::string& Path) {
     return StdStr(QFileInfo(QStr(Path)).fileName());
@@ -207,7 +215,7 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
     column->addLayout(filterRow);
     column->addWidget(tblRecords, 1);
     column->addLayout(buttons);
-    resize(1100, 560);
+    resize(FittingTheScreen(this, QSize(1100, 560)));
 
     ApplyFilter();
 }
@@ -350,5 +358,5 @@ TdlgJournalParams::TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
     buttons->addStretch(1);
     buttons->addWidget(btnClose);
     column->addLayout(buttons);
-    resize(760, 520);
+    resize(FittingTheScreen(this, QSize(760, 520)));
 }
