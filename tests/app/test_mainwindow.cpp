@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <map>
 #include <regex>
@@ -82,6 +83,19 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
     EXPECT_EQ(f.StatusBar1->PanelCount(), 5);
     EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "COM-порт:");
     EXPECT_EQ(f.StatusBar1->Panel(2)->Text(), "Версия прошивки:");
+
+    // Made as small as it goes, every page still fits its width: it
+    // scrolls down, never sideways.
+    f.resize(100, 100);
+    for (TForm* page : AllPages(f)) {
+        page->Show();
+        QApplication::processEvents();
+        EXPECT_GE(f.width(), 400) << page->Name();
+        const auto* settings = dynamic_cast<TSettingsPage*>(page);
+        if (settings && settings->ScrollBox1->isVisible()) {
+            EXPECT_FALSE(settings->ScrollBox1->horizontalScrollBar()->isVisible()) << page->Name();
+        }
+    }
 }
 
 TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
