@@ -10,6 +10,8 @@
 #include "queue/Protocol.h"
 
 namespace {
+constexpr int LinksHeight = 92;
+
 QPointer<QWidget>& CurrentControl() {
     static QPointer<QWidget> control;
     return control;
@@ -36,8 +38,9 @@ THintF::THintF(QWidget* Parent, TPageServices Services)
     auto* content = new QWidget;
     Panel1 = new TPanel(this, "Panel1", content);
     Panel1->SetBevel(TBevelKind::None);
-    Panel1->SetHeight(73);
-    Panel1->setFixedHeight(73);
+    // A link a line, its key beside it, within the design width.
+    Panel1->SetHeight(LinksHeight);
+    Panel1->setFixedHeight(LinksHeight);
     lbRead = NewLink(this, "lbRead", "Прочитать", HintReadKey, Panel1);
     lbWrite = NewLink(this, "lbWrite", "Записать", HintWriteKey, Panel1);
     lbDefault = NewLink(this, "lbDefault", "По умолчанию", HintDefaultKey, Panel1);
@@ -52,10 +55,10 @@ THintF::THintF(QWidget* Parent, TPageServices Services)
     auto* rows = new QGridLayout(Panel1);
     rows->setContentsMargins(4, 4, 4, 4);
     rows->addWidget(lbRead, 0, 0);
-    rows->addWidget(lbWrite, 0, 1);
-    rows->addWidget(lbDefault, 1, 0);
-    rows->addWidget(Label2, 1, 1);
-    rows->addWidget(Label3, 2, 0, 1, 3);
+    rows->addWidget(lbWrite, 1, 0);
+    rows->addWidget(lbDefault, 2, 0);
+    rows->addWidget(Label2, 2, 1);
+    rows->addWidget(Label3, 3, 0, 1, 3);
     rows->setColumnStretch(2, 1);
 
     auto* column = new QVBoxLayout(content);

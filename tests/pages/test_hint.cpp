@@ -36,7 +36,8 @@ TEST(HintWindow, ShownBesideTheControlReplacedByAnotherAndClosedOverTheBackgroun
     EXPECT_EQ(first->Form()->lbDisc->Caption(), "Номер объекта в системе");
     EXPECT_EQ(first->Form()->Name(), "HintF");
     const QPoint origin = page.etObjNum->mapToGlobal(QPoint(0, 0));
-    // The design height; as wide as the links with their keys need.
+    // The design height; the design width, or what the links with their
+    // keys and the default need.
     EXPECT_EQ(first->geometry().topLeft(),
               QPoint(origin.x() + page.etObjNum->width() - 5, origin.y()));
     EXPECT_EQ(first->height(), 202);
