@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
     for (const TJournalRecord& r : journal.Records)
         all.push_back(&r);
     start = TClock::now();
-    const std::string csv = JournalCsv(journal, all);
+    const std::string csv = JournalCsv(journal, all, TDevicePages{});
     std::printf("csv_ms %.0f\n", MsSince(start));
 
     double total = 0, slowest = 0;

@@ -10,11 +10,13 @@
 #include <map>
 #include <utility>
 
+#include "device/PageTable.h"
 #include "queue/Protocol.h"
 #include "toolkit/DateTimeText.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/JsonLine.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/TextUtil.h"
 
 const char* const JournalFileName = "journal.jsonl";
 
@@ -70,6 +72,37 @@ std::string Cell(const std::string& Text) {
         out += c;
     }
     return out + "\"";
+}
+
+// A value a spreadsheet would not keep as it is: a number it would
+// reformat (leading zeros, long digit strings in exponent form, "+7903…"
+// taken for a number), a date, or a formula. Such a cell is written as a
+// formula that gives the text, ="0777": Excel and LibreOffice Calc both
+// evaluate it to the text on opening a CSV, and a program that does not
+// evaluate formulas still shows every digit. A leading apostrophe would be
+// kept as part of the value by both.
+bool SpreadsheetWouldChange(const std::string& Text) {
+    if (Text.empty())
+        return false;
+    if (std::string_view("=+-@").find(Text.front()) != std::string_view::npos)
+        return true;
+    bool digit = false;
+    for (char c : Text) {
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (std::string_view(".,:/ eE").find(c) == std::string_view::npos)
+            return false;
+    }
+    return digit;
+}
+
+std::string TextCell(const std::string& Text) {
+    if (!SpreadsheetWouldChange(Text))
+        return Text;
+    std::string formula = "=\"";
+    for (char c : Text)
+        formula += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return formula + "\"";
 }
 
 } // namespace
@@ -308,7 +341,8 @@ TJournalRecord JournalRecordOf(const TWriteSummary& s, const std::string& Progra
     return r;
 }
 
-std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records) {
+std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records,
+                       const TDevicePages& Pages) {
     // One column per parameter, in the order they first come up.
     std::vector<std::vector<TParamResult>> params;
     std::vector<std::string> names;
@@ -317,7 +351,7 @@ std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournal
         params.push_back(r->Params.empty() ? Journal.Params(*r) : r->Params);
         for (const TParamResult& p : params.back())
             if (column.emplace(p.Page + "/" + p.Name, names.size()).second)
-                names.push_back(p.Name);
+                names.push_back(ParamWords(Pages, p.Page, p.Name).Text());
     }
     std::string csv = "\xEF\xBB\xBF";
     const auto line = [&](const std::vector<std::string>& Cells) {
@@ -339,8 +373,8 @@ std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournal
                                        ProgramText(r.Program),
                                        RequestText(r.Request),
                                        r.Port,
-                                       r.Phone,
-                                       r.ObjNum,
+                                       TextCell(r.Phone),
+                                       TextCell(r.ObjNum),
                                        r.Firmware,
                                        r.Generation < 0 ? "" : std::to_string(r.Generation),
                                        r.SetFile,
@@ -353,9 +387,10 @@ std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournal
         cells.resize(fixed + names.size());
         for (const TParamResult& p : params[i]) {
             std::string& cell = cells[fixed + column[p.Page + "/" + p.Name]];
-            cell = p.Value;
+            cell = ValueText(p.Value);
             if (p.Outcome != TParamOutcome::Verified && p.Outcome != TParamOutcome::Written)
                 cell += " (" + OutcomeText(p.Outcome) + (p.Note.empty() ? "" : ": " + p.Note) + ")";
+            cell = TextCell(cell);
         }
         line(cells);
     }
@@ -388,6 +423,12 @@ std::string OutcomeText(const std::string& Outcome) {
 
 std::string OutcomeText(TParamOutcome Outcome) {
     return OutcomeWords(Outcome);
+}
+
+std::string ValueText(const std::string& Value) {
+    return SameTextAscii(Value, QueueWord::True)    ? "да"
+           : SameTextAscii(Value, QueueWord::False) ? "нет"
+                                                    : Value;
 }
 
 std::string LocalTimeText(const TJournalRecord& Record) {

@@ -126,9 +126,12 @@ TJournalRecord JournalRecordOf(const TWriteSummary& Summary, const std::string& 
 // The records as a spreadsheet opens them: UTF-8 with a byte-order mark,
 // ";" between the cells (the list separator of a Russian system), CR LF, a
 // header line, one line per record; after the columns of the record one
-// column per parameter (its control's name) holding its value and, unless
-// it was written as it should, its outcome.
-std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records);
+// column per parameter (named as the window's Pages name it) holding its
+// value and, unless it was written as it should, its outcome. A value a
+// spreadsheet would turn into a number, date or formula is written so that
+// it stays text.
+std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records,
+                       const TDevicePages& Pages);
 
 // How people read the words of a record (in Russian, as the window speaks).
 std::string ProgramText(const std::string& Program);
@@ -136,5 +139,7 @@ std::string RequestText(const std::string& Request);
 std::string CommitText(const TJournalRecord& Record);
 std::string OutcomeText(const std::string& Outcome);
 std::string OutcomeText(TParamOutcome Outcome);
+// A parameter's value: a check box's "true"/"false" as "да"/"нет".
+std::string ValueText(const std::string& Value);
 // The local time of the record as the window shows times: "01.03.2026 13:15:00".
 std::string LocalTimeText(const TJournalRecord& Record);

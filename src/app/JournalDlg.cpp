@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -40,10 +41,17 @@ enum TColumn {
 // Header captions and widths (the widths measured on a few rows would
 // take as long as reading the journal).
 const std::pair<const char*, int> Columns[ColumnCount] = {
-    {"Время", 130}, {"Программа", 90}, {"Запрос", 110}, {"Порт", 110},    {"Телефон", 100},
+    {"Время", 130}, {"Программа", 90}, {"Запрос", 110}, {"Порт", 150},    {"Телефон", 100},
     {"Номер", 60},  {"Прошивка", 130}, {"Набор", 110},  {"Записано", 70}, {"Проверено", 75},
     {"Ошибок", 60}, {"EEPROM", 110},   {"Итог", 110},
 };
+
+// The design size, or as much of it as the screen has room for.
+QSize FittingTheScreen(const QWidget* Window, QSize Design) {
+    if (const QScreen* screen = Window->screen())
+        return Design.boundedTo(screen->availableGeometry().size());
+    return Design;
+}
 
 std::string FileNameOf(const std::string& Path) {
     return StdStr(QFileInfo(QStr(Path)).fileName());
@@ -86,35 +94,7 @@ bool WentWell(const TJournalRecord& r) {
     return r.Outcome == "verified" || r.Outcome == "written";
 }
 
-TParamPage* PageNamed(const TDevicePages& Pages, const std::string& Name,
-                      const TPageInfo** Info = nullptr) {
-    for (const TPageInfo& row : PageTable())
-        if (auto* page = dynamic_cast<TParamPage*>(row.Get(Pages)); page && page->Name() == Name) {
-            if (Info)
-                *Info = &row;
-            return page;
-        }
-    return nullptr;
-}
-
 } // namespace
-
-std::string JournalParamCaption(const TDevicePages& Pages, const TParamResult& Param) {
-    const TPageInfo* info = nullptr;
-    const TParamPage* page = PageNamed(Pages, Param.Page, &info);
-    const TParamDef* row = page ? ParamOfControl(info->Number, Param.Name) : nullptr;
-    if (!row || row->LampNames().empty())
-        return Param.Name;
-    const auto* lamp = page->Find<TLabel>(row->LampNames().front());
-    const std::string caption = lamp ? ShortCaption(lamp->Caption()) : std::string();
-    return caption.empty() ? Param.Name : caption + " (" + Param.Name + ")";
-}
-
-std::string JournalPageCaption(const TDevicePages& Pages, const std::string& Page) {
-    const TPageInfo* info = nullptr;
-    PageNamed(Pages, Page, &info);
-    return info && info->TreeCaption ? info->TreeCaption : Page;
-}
 
 class TdlgJournal::TModel : public QAbstractTableModel {
 public:
@@ -136,6 +116,8 @@ public:
         case Qt::ToolTipRole:
             if (Index.column() == colSet)
                 return QStr(r.SetFile);
+            if (Index.column() == colPort)
+                return QStr(r.Port);
             if (Index.column() == colOutcome && !r.Message.empty())
                 return QStr(r.Message);
             return {};
@@ -207,8 +189,14 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
     tblRecords->setWordWrap(false);
     tblRecords->verticalHeader()->setVisible(false);
     tblRecords->verticalHeader()->setDefaultSectionSize(tblRecords->fontMetrics().height() + 6);
+    // A long port is cut in its middle, where its names differ least.
+    tblRecords->setTextElideMode(Qt::ElideMiddle);
     for (int c = 0; c < ColumnCount; ++c)
         tblRecords->setColumnWidth(c, Columns[c].second);
+    // The time with its seconds, as the font draws it.
+    tblRecords->setColumnWidth(
+        colTime,
+        tblRecords->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 16);
     tblRecords->horizontalHeader()->setStretchLastSection(true);
     connect(tblRecords, &QTableView::doubleClicked, this,
             [this] { Guarded(this, [this] { btnParamsClick(btnParams); }); });
@@ -227,7 +215,7 @@ TdlgJournal::TdlgJournal(TForm* Owner, const std::string& File, const TDevicePag
     column->addLayout(filterRow);
     column->addWidget(tblRecords, 1);
     column->addLayout(buttons);
-    resize(1100, 560);
+    resize(FittingTheScreen(this, QSize(1100, 560)));
 
     ApplyFilter();
 }
@@ -321,12 +309,14 @@ void TdlgJournal::ShowParams(const TJournalRecord& Record) {
 
 void TdlgJournal::btnCsvClick(QObject*) {
     const auto file = ChooseCsvFile({.Save = true,
-                                     .InitialDir = StdStr(QDir::homePath()),
+                                     .InitialDir = StdStr(QFileInfo(QStr(FFile)).absolutePath()),
                                      .Filter = "Таблица CSV (*.csv)|*.csv",
                                      .DefaultExt = "csv",
                                      .ConfirmOverwrite = true});
-    if (file)
-        ReplaceFileContents(*file, JournalCsv(FJournal, FShown));
+    if (!file)
+        return;
+    ReplaceFileContents(*file, JournalCsv(FJournal, FShown, FPages));
+    ShowMessage("Записей: " + std::to_string(FShown.size()) + ", сохранено в файл\n" + *file);
 }
 
 TdlgJournalParams::TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
@@ -359,14 +349,24 @@ TdlgJournalParams::TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
         const TParamResult& p = Params[i];
         const int row = static_cast<int>(i);
         const std::string outcome = OutcomeText(p.Outcome) + (p.Note.empty() ? "" : ": " + p.Note);
-        const std::string cells[] = {JournalPageCaption(Pages, p.Page),
-                                     JournalParamCaption(Pages, p), p.Value, outcome};
-        for (int c = 0; c < 4; ++c)
-            tblParams->setItem(row, c, new QTableWidgetItem(QStr(cells[c])));
+        const TParamWords words = ParamWords(Pages, p.Page, p.Name);
+        const std::string cells[] = {words.Page, words.Caption, ValueText(p.Value), outcome};
+        for (int c = 0; c < 4; ++c) {
+            auto* item = new QTableWidgetItem(QStr(cells[c]));
+            item->setToolTip(QStr(cells[c]));
+            tblParams->setItem(row, c, item);
+        }
         if (FailedOutcome(p.Outcome))
             tblParams->item(row, 3)->setForeground(Qt::red);
     }
+    tblParams->setWordWrap(false);
+    tblParams->setTextElideMode(Qt::ElideMiddle);
     tblParams->resizeColumnsToContents();
+    // The value and its outcome stay in view at the window's design size:
+    // a long page or caption is cut (its whole text is the cell's tooltip).
+    const int limits[] = {150, 230, 170};
+    for (int c = 0; c < 3; ++c)
+        tblParams->setColumnWidth(c, std::min(tblParams->columnWidth(c), limits[c]));
     tblParams->horizontalHeader()->setStretchLastSection(true);
 
     btnClose->SetCaption("Закрыть");
@@ -379,5 +379,5 @@ TdlgJournalParams::TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
     buttons->addStretch(1);
     buttons->addWidget(btnClose);
     column->addLayout(buttons);
-    resize(760, 520);
+    resize(FittingTheScreen(this, QSize(760, 520)));
 }

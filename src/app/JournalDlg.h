@@ -69,7 +69,7 @@ private:
     void ApplyFilter();
     void ShowParams(const TJournalRecord& Record);
 
-    std::string FFile;
+    std::string FFile; // the journal read
     std::size_t FNewest;
     TJournal FJournal;
     std::string FReadError; // why the file could not be read
@@ -88,10 +88,3 @@ public:
     QTableWidget* tblParams;
     TButton* btnClose;
 };
-
-// How the window names a parameter of a record: its caption on its page
-// and its control's name ("Номер объекта (etObjNum)"), and the page's
-// caption in the page tree; the names themselves where the pages do not
-// have them.
-std::string JournalParamCaption(const TDevicePages& Pages, const TParamResult& Param);
-std::string JournalPageCaption(const TDevicePages& Pages, const std::string& Page);

@@ -7,7 +7,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Descriptions.h"
@@ -36,6 +38,7 @@ const char* const MainCaption = "Настройка Орбелина v7.119";
 const int DesignWidth = 817;
 const int DesignHeight = 622;
 const int MemoDesignHeight = 143;
+const int MinPageHeight = 200;
 
 // The maker's lines of the About box.
 const char* const AboutLines[] = {
@@ -216,7 +219,7 @@ void TForm1::CreateMenus() {
     mnuMemo->SetChecked(false);
     mnuMemo->setShortcut(MemoKey);
     mnuMemo->OnClick = [this](QObject* s) { mnuMemoClick(s); };
-    mnuLog = AddItem(this, mnuDebug, "mnuLog", "&Записывать информацию в лог файл");
+    mnuLog = AddItem(this, mnuDebug, "mnuLog", "&Записывать информацию в лог-файл");
     mnuLog->SetChecked(false);
     mnuLog->OnClick = [this](QObject* s) { mnuLogClick(s); };
 
@@ -353,6 +356,15 @@ void TForm1::CreatePages() {
         page->SetVisible(true);
         page->installEventFilter(this);
     }
+    // The window shrinks no further than keeps a page usable: as wide as the
+    // widest page's content, so that nothing scrolls sideways, and tall
+    // enough for a few of its rows (the rest scrolls).
+    int width = 0;
+    for (const TPageInfo& row : PageTable())
+        if (const TSettingsPage* page = row.Get(FPages); page && page->ScrollBox1->widget())
+            width = std::max(width, page->ScrollBox1->widget()->minimumSizeHint().width() +
+                                        page->ScrollBox1->verticalScrollBar()->sizeHint().width());
+    mpanel->setMinimumSize(width, MinPageHeight);
 }
 
 void TForm1::InstallPageServices() {

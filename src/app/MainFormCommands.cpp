@@ -79,6 +79,12 @@ bool TForm1::ConnectAsChosen() {
     const std::string port = dlgConnect->ComPorts->Text();
     const std::string phone = dlgConnect->Phones->Text();
     ForgetUnit();
+    // Until the new unit tells its generation, no page is missing from it.
+    for (int i = 0; i < tv1->NodeCount(); ++i)
+        tv1->Node(i)->SetGreyed(false);
+    for (const TPageInfo& row : PageTable())
+        if (TSettingsPage* page = row.Get(FPages); page && row.ByGeneration)
+            page->SetContentVisible(true);
     StatusBar1->Panel(0)->SetText(port);
     StatusBar1->Panel(1)->SetText(phone);
     FLink->Start(port, phone, dlgConnect->cbRegWait->Checked());
@@ -110,9 +116,19 @@ void TForm1::tbtnDisconnectClick(QObject*) {
     // operator to see what failed; the operator's own disconnect clears them.
     const bool byOperator = !FLink->Ending();
     FLink->End();
+    // A set loaded for this unit is not the next one's: the writes to this
+    // unit are recorded first, naming it.
+    Guarded(this, [this] { FJournal.Flush(); });
+    FJournal.SetSetFile("");
     SetConnectedState(false);
-    if (byOperator)
+    if (byOperator) {
         ForgetUnit();
+        return;
+    }
+    // What failed stays in view; the connection itself is gone.
+    for (int panel : {0, 1, 2})
+        StatusBar1->Panel(panel)->SetText("");
+    RepaintStatusBar();
 }
 
 TForm* TForm1::CurrentPage() const {

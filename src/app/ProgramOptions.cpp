@@ -14,7 +14,7 @@ std::optional<std::string> NotAFolder(const std::string& Source, const std::stri
     const std::filesystem::path home(std::u8string(Value.begin(), Value.end()));
     if (std::filesystem::is_directory(home, ec))
         return std::nullopt;
-    return Source + ": \"" + Value + "\" is not a folder";
+    return Source + ": \"" + Value + "\" — не папка";
 }
 } // namespace
 
@@ -32,9 +32,9 @@ std::optional<std::string> ParseProgramOptions(const std::vector<std::string>& a
             continue;
         }
         if (a != "--port" && a != "--home")
-            return "unknown argument \"" + a + "\"";
+            return "нет такого параметра: \"" + a + "\"";
         if (i + 1 >= arguments.size() || arguments[i + 1].empty())
-            return a + " needs a value";
+            return a + ": не задано значение";
         const std::string& value = arguments[++i];
         if (a == "--port") {
             options.Port = value;
@@ -55,14 +55,16 @@ std::optional<std::string> CheckHomeEnvironment(const std::string& Value,
 }
 
 std::string ProgramUsage() {
-    return "usage: orbelin [--port NAME] [--connect] [--read-all] [--home DIR]\n"
-           "  --port NAME  the serial port the connection dialog offers first\n"
-           "               (e.g. /dev/ttyUSB0, or the path orbelin-sim prints)\n"
-           "  --connect    connect at start to that port (or the one used last)\n"
-           "               without asking\n"
-           "  --read-all   connect at start and read every page of the unit\n"
-           "  --home DIR   keep current.ini, Windows.ini, discription.txt and log.txt\n"
-           "               in DIR instead of beside the program (ORBELIN_HOME too)\n";
+    return "Вызов: orbelin [--port ПОРТ] [--connect] [--read-all] [--home ПАПКА]\n"
+           "  --port ПОРТ    последовательный порт, который окно подключения\n"
+           "                 предложит первым (например /dev/ttyUSB0 или путь,\n"
+           "                 который выводит orbelin-sim)\n"
+           "  --connect      при запуске подключиться к этому порту (или к последнему\n"
+           "                 использованному), не спрашивая\n"
+           "  --read-all     при запуске подключиться и прочитать все страницы блока\n"
+           "  --home ПАПКА   хранить current.ini, Windows.ini, discription.txt и log.txt\n"
+           "                 в ПАПКЕ, а не рядом с программой (или ORBELIN_HOME)\n"
+           "  --help         эта справка\n";
 }
 
 std::optional<std::string> UseProgramFolder(const std::string& Home) {

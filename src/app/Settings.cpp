@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "device/PageTable.h"
@@ -49,10 +50,41 @@ void Refuse(TSettingsLoadReport& Report, const std::string& Field, const std::st
     Report.Refused.push_back({Field, Place, Reason});
 }
 
-std::string NameList(const std::vector<std::string>& Names) {
+// A "section/key" (with a note after it) as the operator knows it: the
+// page and the caption the window shows.
+std::string FieldWords(const TDevicePages& Pages, const std::string& Field) {
+    const std::size_t slash = Field.find('/');
+    if (slash == std::string::npos)
+        return Field;
+    const std::size_t note = Field.find(" (", slash);
+    const std::string section = Field.substr(0, slash);
+    const std::string key =
+        Field.substr(slash + 1, note == std::string::npos ? std::string::npos : note - slash - 1);
+    const std::string rest = note == std::string::npos ? std::string() : Field.substr(note);
+    const auto numbered = [&](const char* Prefix, const std::string& Words) {
+        return Words + (key.size() > std::strlen(Prefix) ? " " + key.substr(std::strlen(Prefix))
+                                                         : std::string());
+    };
+    std::string words;
+    if (section == ConsoleSection)
+        words = numbered("Edit", "Отладка › команда");
+    else if (section == ConnectSection)
+        words = key == "ComPort" ? "Подключение › COM-порт"
+                : key == "Reg" ? "Подключение › ждать регистрации модема"
+                               : numbered("Phone", "Подключение › телефон");
+    else if (section == DebugSection)
+        words = key == "Memo"  ? "Отладка › окно сообщений"
+                : key == "Log" ? "Отладка › запись в лог-файл"
+                               : "Отладка › проверка записи";
+    else
+        words = ParamWords(Pages, section, key).Text();
+    return words + rest;
+}
+
+std::string NameList(const std::vector<std::string>& Names, const TDevicePages& Pages) {
     std::string text;
     for (std::size_t i = 0; i < Names.size() && i < NamesShown; ++i)
-        text += (i ? ", " : "") + Names[i];
+        text += (i ? "; " : "") + FieldWords(Pages, Names[i]);
     if (Names.size() > NamesShown)
         text += ", …";
     return std::to_string(Names.size()) + " (" + text + ")";
@@ -194,7 +226,7 @@ void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
         }
         if (problem) {
             // A value the unit would not take leaves the field as it was.
-            Refuse(Report, FieldName(section, name), ParamPlace(Page, Number, name),
+            Refuse(Report, FieldName(section, name), ParamWords(Page, Number, name).Text(),
                    problem->Text + ": " + QuotedValue(row ? ShownInReports(*row, value) : value),
                    problem->TooLong);
             continue;
@@ -257,7 +289,7 @@ void ReadPages(const TIniFile& ini, const TDevicePages& Pages, TSettingsLoadRepo
         const std::string key = ConsoleKey(n);
         if (!LoadEditText(Pages.form_Debug->EditN(n),
                           ini.ReadString(ConsoleSection, key, ConsoleDefault)))
-            Refuse(report, FieldName(ConsoleSection, key), "Консоль: поле " + std::to_string(n),
+            Refuse(report, FieldName(ConsoleSection, key), FieldWords(Pages, FieldName(ConsoleSection, key)),
                    "длиннее поля", true);
     }
 }
@@ -279,13 +311,14 @@ void WritePages(TIniFile& ini, const TDevicePages& Pages, std::vector<std::strin
 
 // Replaces the file with what ini now holds; fields Windows-1251 could not
 // carry were left out and are named.
-void Finish(TIniFile& ini, const std::string& FileName, const std::vector<std::string>& notStored) {
+void Finish(TIniFile& ini, const std::string& FileName, const std::vector<std::string>& notStored,
+            const TDevicePages& Pages) {
     ini.UpdateFile();
     if (!notStored.empty())
         throw EFileError(FileName, "В файл \"" + FileName +
                                        "\" не сохранены поля, текст которых нельзя записать в "
                                        "кодировке Windows-1251: " +
-                                       NameList(notStored) + ". Остальное сохранено.");
+                                       NameList(notStored, Pages) + ". Остальное сохранено.");
 }
 
 } // namespace
@@ -359,14 +392,14 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& t,
         ini.WriteBool(DebugSection, "Verify", t.mnuVerify->Checked());
 
     WritePages(ini, t.Pages, notStored);
-    Finish(ini, FileName, notStored);
+    Finish(ini, FileName, notStored, t.Pages);
 }
 
 void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages) {
     TIniFile ini(FileName);
     std::vector<std::string> notStored;
     WritePages(ini, Pages, notStored);
-    Finish(ini, FileName, notStored);
+    Finish(ini, FileName, notStored, Pages);
 }
 
 TFileDialogSetup SettingsSaveDialog(const std::string& InitialDir) {

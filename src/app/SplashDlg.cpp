@@ -26,7 +26,13 @@ TdlgSplash::TdlgSplash(TForm* Owner)
     Panel2->SetBevel(TBevelKind::Lowered);
     Panel2->SetFontStyle(fsBold);
     Panel2->setMinimumHeight(StateDesignHeight);
-    Panel2->OnChange = [this](QObject*) { FitState(); };
+    Panel2->OnChange = [this](QObject*) {
+        FitState();
+        // A connection that failed has nothing left to cancel.
+        const std::string state = Panel2->Caption();
+        CancelBtn->SetCaption(
+            state.starts_with("ОШИБКА") || state.starts_with("Ошибка") ? "Закрыть" : "Отмена");
+    };
     Panel5->SetBevel(TBevelKind::None);
     (new QVBoxLayout(Panel5))->addWidget(ProgressBar1);
     Panel5->SetVisible(false);

@@ -24,8 +24,9 @@ public:
     std::function<void(TWriteSummary)> Receiver() const;
     // A write has been handed over and not yet appended.
     bool Pending() const;
-    // The set file the operator loaded last; the values written came from
-    // it (or were changed since).
+    // The set file the operator loaded for the unit connected (or to be
+    // connected next); the values written came from it (or were changed
+    // since). Empty: none.
     void SetSetFile(const std::string& FileName) { FSetFile = FileName; }
     // Appends what was handed over to the journal in the program's folder.
     // A record that cannot be appended is lost: EFileError names the file

@@ -7,6 +7,8 @@
 
 #include "app/Journal.h"
 #include "app/ProgramOptions.h"
+#include "device/PageTable.h"
+#include "device/WireValue.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/Platform.h"
 #include "toolkit/QtBridge.h"
@@ -49,36 +51,43 @@ std::optional<QDateTime> Since(const std::string& Text) {
     return std::nullopt;
 }
 
-// In the words of the window's journal; what units and files gave, with its
-// control characters escaped.
-void Print(const TJournalRecord& r, const std::vector<TParamResult>& params) {
-    std::string head = LocalTimeText(r) + "  " + ProgramText(r.Program) + "  " +
+// In the words of the window's journal: one line a record, and with
+// WithParams what went wrong and each parameter beneath it. What units and
+// files gave is shown with its control characters escaped.
+void Print(const TJournalRecord& r, const std::vector<TParamResult>& params,
+           const TDevicePages& Pages, bool WithParams) {
+    std::string line = LocalTimeText(r) + "  " + ProgramText(r.Program) + "  " +
                        RequestText(r.Request) + "  порт " + r.Port;
     if (!r.Phone.empty())
-        head += "  тел. " + r.Phone;
-    head += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
+        line += "  тел. " + r.Phone;
+    line += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
     if (r.Generation >= 0)
-        head += " (поколение " + std::to_string(r.Generation) + ")";
-    std::printf("%s\n", ControlsEscaped(head).c_str());
-    std::string about = "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) +
-                        ": записано " + std::to_string(r.Written) + ", проверено " +
-                        std::to_string(r.Verified) + ", ошибок " + std::to_string(r.Failed);
+        line += " (поколение " + std::to_string(r.Generation) + ")";
+    line += "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) + ": записано " +
+            std::to_string(r.Written) + ", проверено " + std::to_string(r.Verified) + ", ошибок " +
+            std::to_string(r.Failed);
+    std::printf("%s\n", ControlsEscaped(line).c_str());
+    if (!WithParams)
+        return;
     if (!r.SetFile.empty())
-        about += "; набор " + r.SetFile;
-    std::printf("%s\n", ControlsEscaped(about).c_str());
+        std::printf("  набор %s\n", ControlsEscaped(r.SetFile).c_str());
     if (!r.Message.empty()) {
         std::string message = ControlsEscaped(r.Message, true);
         for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 3)
             message.replace(at, 1, "\n  ");
         std::printf("  %s\n", message.c_str());
     }
+    std::vector<std::string> names;
     std::size_t width = 0;
-    for (const TParamResult& p : params)
-        width = std::max(width, p.Page.size() + 1 + p.Name.size());
     for (const TParamResult& p : params) {
-        const std::string name = ControlsEscaped(p.Page + "/" + p.Name);
-        std::printf("    %-*s  %s  %s%s\n", static_cast<int>(width), name.c_str(),
-                    ControlsEscaped(p.Value).c_str(), OutcomeText(p.Outcome).c_str(),
+        names.push_back(ControlsEscaped(ParamWords(Pages, p.Page, p.Name).Text()));
+        width = std::max(width, CharacterCount(names.back()));
+    }
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const TParamResult& p = params[i];
+        std::printf("    %s%s  %s  %s%s\n", names[i].c_str(),
+                    std::string(width - CharacterCount(names[i]), ' ').c_str(),
+                    ControlsEscaped(ValueText(p.Value)).c_str(), OutcomeText(p.Outcome).c_str(),
                     p.Note.empty() ? "" : ControlsEscaped(" (" + p.Note + ")").c_str());
     }
 }
@@ -131,10 +140,15 @@ std::optional<std::string> JournalUnit(const TUnitRecord& Unit, const std::strin
     return std::nullopt;
 }
 
-int RunJournalCommand(const std::vector<std::string>& Args) {
+int RunJournalCommand(const std::vector<std::string>& Args, const TDevicePages& Pages) {
     std::string unit, since, csv, home;
+    bool withParams = false;
     for (std::size_t i = 0; i < Args.size(); ++i) {
         const std::string& a = Args[i];
+        if (a == "--params") {
+            withParams = true;
+            continue;
+        }
         std::string* into = a == "--unit"    ? &unit
                             : a == "--since" ? &since
                             : a == "--csv"   ? &csv
@@ -181,8 +195,8 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
                 return;
             ++count;
             if (csv.empty()) {
-                const auto full = ParseJournalLine(Line, true);
-                Print(r, full ? full->Params : std::vector<TParamResult>{});
+                const auto full = withParams ? ParseJournalLine(Line, true) : std::nullopt;
+                Print(r, full ? full->Params : std::vector<TParamResult>{}, Pages, withParams);
                 return;
             }
             r.Offset = chosen.Bytes.size();
@@ -203,7 +217,7 @@ int RunJournalCommand(const std::vector<std::string>& Args) {
         for (const TJournalRecord& r : chosen.Records)
             records.push_back(&r);
         try {
-            ReplaceFileContents(csv, JournalCsv(chosen, records));
+            ReplaceFileContents(csv, JournalCsv(chosen, records, Pages));
         } catch (const EFileError& e) {
             Say(e.what());
             return 2;

@@ -59,7 +59,8 @@ QJsonObject OutcomeToJson(const TUnitOutcome& o) {
                                   {"name", QString::fromStdString(p.Name)},
                                   {"value", QString::fromStdString(p.Value)},
                                   {"outcome", OutcomeName(p.Outcome)},
-                                  {"note", QString::fromStdString(p.Note)}});
+                                  {"note", QString::fromStdString(p.Note)},
+                                  {"caption", QString::fromStdString(p.Caption)}});
     QJsonObject json{{"port", QString::fromStdString(o.Port)},
                      {"connected", o.Connected},
                      {"version", QString::fromStdString(o.Version)},
@@ -98,7 +99,7 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
     for (const QJsonValue& v : j.value("params").toArray()) {
         const QJsonObject p = v.toObject();
         o.Params.push_back({Str(p, "page"), Str(p, "name"), Str(p, "value"),
-                            OutcomeFromName(Str(p, "outcome")), Str(p, "note")});
+                            OutcomeFromName(Str(p, "outcome")), Str(p, "note"), Str(p, "caption")});
     }
     o.Seconds = j.value("seconds").toDouble();
     o.Outcome = Str(j, "outcome");
@@ -134,14 +135,15 @@ std::string WordFor(const std::string& ReportWord) {
 }
 
 std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
-    const std::vector<std::string> head{"порт",      "прошивка", "пок.", "записано",
-                                        "проверено", "ошибок",   "сек",  "итог"};
+    const std::vector<std::string> head{"порт",      "объект", "прошивка", "поколение", "записано",
+                                        "проверено", "ошибок", "сек",      "итог"};
     std::vector<std::vector<std::string>> rows;
     for (const TUnitRecord& u : Units) {
         const TUnitOutcome& o = u.Outcome;
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", o.Seconds);
-        rows.push_back({u.Port, o.Version.empty() ? "-" : o.Version,
+        rows.push_back({u.Port, o.ObjNum.empty() ? "-" : o.ObjNum,
+                        o.Version.empty() ? "-" : o.Version,
                         o.Generation < 0 ? "-" : std::to_string(o.Generation),
                         // A process that ended untold: as far as its progress showed.
                         std::to_string(std::max<std::size_t>(o.Written.size(), o.WrittenSeen)),
@@ -165,10 +167,15 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         table += line(rows[r]);
         const TUnitOutcome& o = Units[r].Outcome;
-        const auto names = [](const std::vector<std::string>& List) {
+        // By their captions, as the window shows them.
+        const auto names = [&](const std::vector<std::string>& List) {
             std::string text;
-            for (const std::string& n : List)
-                text += (text.empty() ? "" : ", ") + n;
+            for (const std::string& n : List) {
+                const auto p = std::find_if(o.Params.begin(), o.Params.end(),
+                                            [&](const TParamResult& q) { return q.Name == n; });
+                text += (text.empty() ? "" : "; ") +
+                        (p != o.Params.end() && !p->Caption.empty() ? p->Caption : n);
+            }
             return text;
         };
         if (!o.Failed.empty())

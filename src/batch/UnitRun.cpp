@@ -306,10 +306,8 @@ void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
             if (present && ((stored == KeepUnitValue && !dynamic_cast<TEdit*>(control)) ||
                             SameAsUnit(*row, control, rec, stored)))
                 continue;
-            const auto* lamp = page->Find<TLabel>("lb" + name);
-            std::string caption = lamp ? ShortCaption(lamp->Caption()) : std::string();
             // Printed and kept in the report: a password only as "***".
-            Outcome.Differences.push_back({section, name, caption.empty() ? name : caption,
+            Outcome.Differences.push_back({section, name, ParamWords(*page, number, name).Text(),
                                            ShownInReports(*row, RecordValue(*row, control, rec)),
                                            present ? ShownInReports(*row, stored) : "(none)"});
         }
@@ -343,7 +341,7 @@ TUnitOutcome TUnitRunner::Run() {
     outcome.Revision = FLink->Revision();
     outcome.Generation = FGeneration;
     outcome.Connected = connected;
-    outcome.ObjNum = KnownObjectNumber(FSet.Pages());
+    outcome.ObjNum = FLink->Device().ObjectNumberHeld();
     outcome.CommitSent = FLink->Device().CommitSent();
     outcome.Committed = FLink->Device().Committed();
     if (FInterrupted) {
@@ -380,8 +378,8 @@ TUnitOutcome TUnitRunner::Run() {
         for (const TParamResult& p : outcome.Params)
             if (std::find(outcome.Failed.begin(), outcome.Failed.end(), p.Name) !=
                 outcome.Failed.end()) {
-                why =
-                    p.Name + ": " + OutcomeName(p.Outcome) + (p.Note.empty() ? "" : ", " + p.Note);
+                why = (p.Caption.empty() ? p.Name : p.Caption) + ": " + OutcomeWords(p.Outcome) +
+                      (p.Note.empty() ? "" : ", " + p.Note);
                 break;
             }
     if (FLost || FTimedOut) {

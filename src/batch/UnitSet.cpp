@@ -2,7 +2,6 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
-#include <array>
 #include <limits>
 
 #include "device/DevOrbelin.h"
@@ -189,23 +188,50 @@ int EditDistance(const QString& A, const QString& B) {
 } // namespace
 
 std::string ColumnsText(const std::vector<TSetColumn>& Columns) {
-    std::vector<std::array<std::string, 5>> lines = {
-        {"Имя", "Страница", "Подпись в окне", "Форма", "По умолчанию"},
-        {"port", "—", "порт блока или его модема", "обязателен в каждой строке", ""},
-        {"phone", "—", "номер для вызова через модем", "телефонный номер; пусто — кабель", ""},
+    // A terminal's width: the name, then what the window calls it, and
+    // beneath, indented, its form and default, each wrapped at a blank.
+    constexpr std::size_t LineWidth = 100;
+    struct TEntry {
+        std::string Name, Caption, Form, Default;
+    };
+    std::vector<TEntry> entries = {
+        {"port", "порт блока или его модема", "обязателен в каждой строке", ""},
+        {"phone", "номер для вызова через модем", "телефонный номер; пусто — кабель", ""},
     };
     for (const TSetColumn& c : Columns)
-        lines.push_back({c.Name, c.Page, c.Caption, c.Form, c.Default});
-    std::array<std::size_t, 5> widths{};
-    for (const auto& line : lines)
-        for (std::size_t i = 0; i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], CharacterCount(line[i]));
-    std::string text;
-    for (const auto& line : lines) {
-        std::string row;
-        for (std::size_t i = 0; i + 1 < line.size(); ++i)
-            row += Padded(line[i], widths[i] + 2);
-        text += TrimBlanks(row + line.back()) + "\n";
+        entries.push_back({c.Name, TParamWords{c.Page, c.Caption}.Text(), c.Form, c.Default});
+    std::size_t indent = 0;
+    for (const TEntry& e : entries)
+        indent = std::max(indent, CharacterCount(e.Name) + 2);
+    std::string text = "Имя" + std::string(indent - 3, ' ') + "Страница › подпись в окне\n" +
+                       std::string(indent, ' ') +
+                       "форма значения; по умолчанию: что даёт «По умолчанию»\n";
+    const auto wrapped = [&](std::string Line, const std::string& Rest) {
+        std::size_t width = CharacterCount(Line);
+        std::size_t at = 0;
+        while (at < Rest.size()) {
+            std::size_t end = Rest.find(' ', at);
+            if (end == std::string::npos)
+                end = Rest.size();
+            const std::string word = Rest.substr(at, end - at);
+            if (width > indent && width + 1 + CharacterCount(word) > LineWidth) {
+                text += Line + "\n";
+                Line = std::string(indent, ' ');
+                width = indent;
+            } else if (width > indent) {
+                Line += ' ';
+                ++width;
+            }
+            Line += word;
+            width += CharacterCount(word);
+            at = end + 1;
+        }
+        text += Line + "\n";
+    };
+    for (const TEntry& e : entries) {
+        wrapped(Padded(e.Name, indent), e.Caption);
+        wrapped(std::string(indent, ' '),
+                e.Form + (e.Default.empty() ? "" : "; по умолчанию: " + e.Default));
     }
     return text;
 }
@@ -230,11 +256,12 @@ TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
                              [&](const std::string& n) { return SameTextAscii(n, name); }) -
                 names.begin());
             const TValueShape shape = ShapeOf(*row, index, control);
+            const TParamWords words = ParamWords(*page, info->Number, name);
             const TComponentInfo* component = ComponentInfoOf(control);
             FColumns.push_back({.Name = name,
                                 .Section = page->Name(),
-                                .Page = PageCaption(*page, info->Number),
-                                .Caption = ParamCaptionOf(*page, name),
+                                .Page = words.Page,
+                                .Caption = words.Caption,
                                 .Form = FormText(shape),
                                 .Limit = LimitText(shape),
                                 .Default = DefaultText(control, component->Hint()),

@@ -34,8 +34,9 @@ struct TSetColumn {
     bool Secret = false; // a password
 };
 
-// The columns as orbelin-batch columns prints them: the list's own two
-// first, then one line a column, aligned.
+// The columns as orbelin-batch columns prints them, the list's own two
+// first: a column's name and what the window calls it on a line, its form
+// and default beneath, no line longer than a terminal's 100 characters.
 std::string ColumnsText(const std::vector<TSetColumn>& Columns);
 
 // A per-unit value and where it came from, for the messages.

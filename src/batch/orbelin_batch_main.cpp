@@ -224,9 +224,9 @@ int RunOne(const TBatchOptions& o) {
             Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
-            std::printf("%s\t%s\tблок: %s\tфайл: %s\n", ControlsEscaped(d.Page).c_str(),
-                        ControlsEscaped(d.Caption).c_str(), ControlsEscaped(d.UnitValue).c_str(),
-                        ControlsEscaped(d.FileValue).c_str());
+            std::printf("%s	блок: %s	файл: %s
+", ControlsEscaped(d.Caption).c_str(),
+                        ControlsEscaped(d.UnitValue).c_str(), ControlsEscaped(d.FileValue).c_str());
         if (outcome.Connected && outcome.Failed.empty())
             std::printf("различий: %zu\n", outcome.Differences.size());
     }
@@ -408,10 +408,9 @@ int main(int argc, char** argv) {
             std::fputs(BatchUsage().c_str(), stdout);
             return 0;
         }
-    if (!args.empty() && args.front() == "journal")
-        return RunJournalCommand({args.begin() + 1, args.end()});
+    const bool journal = !args.empty() && args.front() == "journal";
     TBatchOptions options;
-    if (const auto error = ParseBatchOptions(args, options)) {
+    if (const auto error = journal ? std::nullopt : ParseBatchOptions(args, options)) {
         Refuse(*error);
         std::fputs("Справка: orbelin-batch --help\n", stderr);
         return RefuseAll({});
@@ -422,6 +421,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     app.setApplicationName("orbelin-batch");
+    if (journal)
+        return RunJournalCommand({args.begin() + 1, args.end()}, TUnitSet().Pages());
     if (options.Command == "columns") {
         std::fputs(ColumnsText(TUnitSet().Columns()).c_str(), stdout);
         return 0;

@@ -102,6 +102,11 @@ public:
     // The last request sent the commit; the unit confirmed it.
     bool CommitSent() const { return FCommitSent.load(); }
     bool Committed() const { return FCommitted.load(); }
+    // The object number the unit keeps after the last operation, as far as
+    // this connection knows: one written and not committed is lost at the
+    // unit's next start, so it is still the one it had. Called on the link
+    // thread or once the link has ended.
+    std::string ObjectNumberHeld() const;
 
 protected:
     // The longest an idle pass waits for input or a new request; the wait
@@ -158,6 +163,7 @@ protected:
     std::atomic<bool> FEstablished{false}; // the handshake of this connection succeeded
     bool FLossShown = false;               // its lost line has been reported
     std::atomic<int> FWritesSent{0};       // commands the write under way sent
+    std::string FObjNumBefore;             // the object number known as the operation began
     std::atomic<bool> FCommitSent{false};  // this request sent the commit
     std::atomic<bool> FCommitted{false};   // and the unit confirmed it
 
@@ -185,8 +191,9 @@ private:
     void Lamp(TLabel* Label, TColor Color);
     // Adds to what the operator is told about a failed parameter.
     void NoteFailure(TLabel* Label, const std::string& Note);
-    // The parameter as the memo names it: its caption and its control's name.
-    static std::string ParamName(TLabel* Lamp, const std::string& Control);
+    // The parameter as the memo names it: its page and its control's caption.
+    static std::string ParamName(const TParamPage& Page, const TParamDef& Row,
+                                 const std::string& Control);
     // The value of a parameter's reply if the exchange succeeded and the value
     // has the parameter's form; otherwise nothing, and a rejected value or
     // reply is shown in the memo under the parameter's name.

@@ -4,6 +4,7 @@
 // for whoever keeps account of the units written.
 
 #include "device/DevOrbelin.h"
+#include "pages/f_common.h"
 #include "toolkit/TextUtil.h"
 
 namespace {
@@ -35,6 +36,18 @@ void TDevOrbelin::Commit() {
     FOut.PostRepaint(FTargets.Form1);
 }
 
+std::string TDevOrbelin::ObjectNumberHeld() const {
+    if (FCommitted.load() || !FPages.formCommon)
+        return KnownObjectNumber(FPages);
+    // Sent and taken but not committed: the unit's number is the one it had.
+    // A number read back different, or not sent at all, is what it holds.
+    const TParamOutcome outcome =
+        FPages.formCommon->FRefValues.Record(FPages.formCommon->etObjNum->Name()).Outcome;
+    return outcome == TParamOutcome::Written || outcome == TParamOutcome::Verified
+               ? FObjNumBefore
+               : KnownObjectNumber(FPages);
+}
+
 void TDevOrbelin::HandOverWrite() {
     // A write that never reached the unit changed nothing worth an account.
     if (!FWriteEnded || FWriteRows.empty() || FWritesSent.load() == 0)
@@ -47,7 +60,7 @@ void TDevOrbelin::HandOverWrite() {
     s.Version = TrimBlanks(Version());
     s.Revision = FRevision.load();
     s.Generation = FGeneration.load();
-    s.ObjNum = KnownObjectNumber(FPages);
+    s.ObjNum = ObjectNumberHeld();
     s.CommitSent = FCommitSent.load();
     s.Committed = FCommitted.load();
     s.LinkLost = Stopping();

@@ -62,7 +62,8 @@ void TDevOrbelin::Connect() {
                      std::to_string(VersionTries));
     });
     if (reply.empty()) {
-        ShowOnSplash("ОШИБКА! Устройство не ответило!");
+        ShowOnSplash("ОШИБКА! Устройство не ответило!\nПроверьте питание блока, кабель и "
+                     "выбранный COM-порт (или номер и модем при звонке).");
         link.Terminate();
     } else {
         link.PostLine(" # " + reply, true, true);
@@ -130,8 +131,8 @@ void TDevOrbelin::KeepAlive() {
         link.PostLine(rule, false, false);
         FLastKeepAlive = std::chrono::steady_clock::now();
     } catch (const std::exception& e) {
-        link.PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(), true,
-                      true);
-        link.LoseLine(e.what());
+        link.PostLine(std::string(" # !!! Ошибка при работе с COM-портом: ") + PortErrorText(e),
+                      true, true);
+        link.LoseLine(PortErrorText(e));
     }
 }

@@ -63,10 +63,8 @@ std::string TDevOrbelin::FailureSummary() const {
     std::string text = "Ошибок: " + std::to_string(FFailures.size()) + " — ";
     for (std::size_t i = 0; i < FFailures.size() && i < NamedFailures; ++i) {
         const TFailure& f = FFailures[i];
-        std::string caption = ShortCaption(f.Lamp->Caption());
-        if (caption.empty())
-            caption = f.Lamp->Name();
-        text += (i == 0 ? "" : ", ") + caption + (f.Note.empty() ? "" : " (" + f.Note + ")");
+        text += (i == 0 ? "" : "; ") + ParamWordsOfLamp(FPages, f.Lamp).Text() +
+                (f.Note.empty() ? "" : " (" + f.Note + ")");
     }
     if (FFailures.size() > NamedFailures)
         text += " и ещё " + std::to_string(FFailures.size() - NamedFailures);
@@ -109,6 +107,7 @@ void TDevOrbelin::BeginOperation() {
     FWriteRows.clear();
     FCommitSent.store(false);
     FCommitted.store(false);
+    FObjNumBefore = KnownObjectNumber(FPages);
     if (FFailuresShown && FPages.StatusPanel4)
         FOut.PostStatus("", FPages.StatusPanel4);
     FFailuresShown = false;

@@ -80,9 +80,9 @@ void TDevOrbelin::NoteFailure(TLabel* Label, const std::string& Note) {
             f.Note = Note;
 }
 
-std::string TDevOrbelin::ParamName(TLabel* LampLabel, const std::string& Control) {
-    const std::string caption = LampLabel ? ShortCaption(LampLabel->Caption()) : std::string();
-    return caption.empty() ? Control : caption + " (" + Control + ")";
+std::string TDevOrbelin::ParamName(const TParamPage& Page, const TParamDef& Row,
+                                   const std::string& Control) {
+    return Control.empty() ? std::string() : ParamWords(Page, Row.Page, Control).Text();
 }
 
 std::optional<std::string> TDevOrbelin::TakeValue(TExchangeResult Result, const std::string& Reply,
@@ -171,7 +171,7 @@ std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command
 
 std::string TDevOrbelin::TRowOnPage::Who() const {
     const QObject* first = Controls.empty() ? nullptr : Controls.front();
-    return ParamName(Lamps.empty() ? nullptr : Lamps.front(), NameOf(first));
+    return first ? RowWords(*Page, *Row).Text() : std::string();
 }
 
 bool TDevOrbelin::TRowOnPage::AnyMarked() const {

@@ -95,7 +95,7 @@ bool TDevOrbelin::CheckWrites() {
                     continue;
                 named = true;
                 PostLine(" # !!! " +
-                             ParamName(r.Lamps.front(), ComponentInfoOf(r.Controls[i])->Name()) +
+                             ParamName(*r.Page, row, ComponentInfoOf(r.Controls[i])->Name()) +
                              ": отправлено " + QuotedValue(sent.Shown[i].value_or("")) +
                              ", устройство хранит " + QuotedValue(held->Shown[i].value_or("")),
                          true, true);
@@ -111,8 +111,7 @@ bool TDevOrbelin::CheckWrites() {
         Lamps(r, same ? clBlue : clRed);
         if (!same) {
             NoteFailure(r.Lamps.front(), held ? "не совпало" : "не прочитано");
-            std::string caption = ShortCaption(r.Lamps.front()->Caption());
-            differing.push_back(caption.empty() ? r.Lamps.front()->Name() : caption);
+            differing.push_back(who);
         }
     }
     if (!FReadBacks.empty())
@@ -132,7 +131,7 @@ bool TDevOrbelin::CheckWrites() {
     std::string text =
         std::string(VerifyFailed) + "\nОтличаются: " + std::to_string(differing.size()) + " — ";
     for (std::size_t i = 0; i < differing.size() && i < NamedDifferences; ++i)
-        text += (i == 0 ? "" : ", ") + differing[i];
+        text += (i == 0 ? "" : "; ") + differing[i];
     if (differing.size() > NamedDifferences)
         text += " и ещё " + std::to_string(differing.size() - NamedDifferences);
     Tell(text);

@@ -1,7 +1,10 @@
 #include "device/PageTable.h"
 
+#include <algorithm>
+
 #include "device/ParamForm.h"
 #include "device/ParamTable.h"
+#include "toolkit/TextUtil.h"
 
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
@@ -108,20 +111,6 @@ int WriteAllSteps(int Generation) {
     return total;
 }
 
-std::string PageCaption(const TParamPage& Page, int Number) {
-    const TPageInfo* info = PageInfoByNumber(Number);
-    return info && info->TreeCaption ? info->TreeCaption : Page.Name();
-}
-
-std::string ParamCaptionOf(const TParamPage& Page, const std::string& Control) {
-    const std::string caption = ShortCaption(Page.ParamCaption(Control));
-    return caption.empty() ? Control : caption;
-}
-
-std::string ParamPlace(const TParamPage& Page, int Number, const std::string& Control) {
-    return PageCaption(Page, Number) + ": " + ParamCaptionOf(Page, Control);
-}
-
 std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages) {
     std::vector<TParamPage*> pages;
     for (const TPageInfo& row : Table)
@@ -137,6 +126,65 @@ TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent, const TPageServi
         row.Get(pages)->SetServices(Services);
     }
     return pages;
+}
+
+std::string TParamWords::Text() const {
+    return Page.empty() ? Caption : Page + " › " + Caption;
+}
+
+TParamWords ParamWords(const TParamPage& Page, int PageNumber, const std::string& Control) {
+    const TPageInfo* info = PageInfoByNumber(PageNumber);
+    TParamWords words{info && info->TreeCaption ? info->TreeCaption : std::string(),
+                      ShortCaption(Page.ParamCaption(Control))};
+    if (words.Caption.empty())
+        if (const TParamDef* row = ParamOfControl(PageNumber, Control);
+            row && !row->LampNames().empty())
+            if (const auto* lamp = Page.Find<TLabel>(row->LampNames().front()))
+                words.Caption = ShortCaption(lamp->Caption());
+    if (words.Caption.empty())
+        words.Caption = Control;
+    return words;
+}
+
+TParamWords ParamWords(const TDevicePages& Pages, const std::string& PageName,
+                       const std::string& Control) {
+    for (const TPageInfo& row : Table)
+        if (const auto* page = dynamic_cast<const TParamPage*>(row.Get(Pages));
+            page && SameTextAscii(page->Name(), PageName))
+            return ParamWords(*page, row.Number, Control);
+    return {{}, Control};
+}
+
+TParamWords RowWords(const TParamPage& Page, const TParamDef& Row, std::size_t Lamp) {
+    const auto lamps = Row.LampNames();
+    const auto controls = Row.ControlNames();
+    if (controls.empty())
+        return {};
+    // A lamp of one control, or the one lamp of a row, is named by that
+    // control; one of several controls' lamps by its own caption.
+    if (lamps.size() <= 1 || lamps.size() == controls.size())
+        return ParamWords(Page, Row.Page, controls[lamps.size() <= 1 ? 0 : Lamp]);
+    const TPageInfo* info = PageInfoByNumber(Row.Page);
+    const auto* label = Page.Find<TLabel>(lamps[std::min(Lamp, lamps.size() - 1)]);
+    const std::string caption = label ? ShortCaption(label->Caption()) : std::string();
+    return {info && info->TreeCaption ? info->TreeCaption : std::string(),
+            caption.empty() ? controls.front() : caption};
+}
+
+TParamWords ParamWordsOfLamp(const TDevicePages& Pages, const QObject* Lamp) {
+    const TComponentInfo* lamp = ComponentInfoOf(Lamp);
+    for (const TPageInfo& info : Table) {
+        const auto* page = dynamic_cast<const TParamPage*>(info.Get(Pages));
+        if (!lamp || !page || page->FindComponent(lamp->Name()) != Lamp)
+            continue;
+        for (const TParamDef* row : ParamsOfPage(info.Number)) {
+            const auto lamps = row->LampNames();
+            for (std::size_t i = 0; i < lamps.size(); ++i)
+                if (SameTextAscii(lamps[i], lamp->Name()) && !row->ControlNames().empty())
+                    return RowWords(*page, *row, i);
+        }
+    }
+    return {{}, lamp ? lamp->Name() : std::string()};
 }
 
 void ShowGenerationOnPages(const TDevicePages& Pages, std::int32_t Generation,

@@ -15,6 +15,7 @@
 // work; the link thread only looks rows up.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +27,7 @@ class QObject;
 class QWidget;
 class TForm;
 class TParamPage;
+struct TParamDef;
 struct TPageServices;
 class TSettingsPage;
 
@@ -70,18 +72,31 @@ int WriteAllSteps(int Generation);
 // settings file.
 std::vector<TParamPage*> ParameterPages(const TDevicePages& Pages);
 
-// How the operator knows a value control: the page's tree caption and the
-// control's caption without its examples (its name where it has none), as
-// orbelin-batch columns lists them; ParamPlace joins them as "page: caption".
-// Number is the page's.
-std::string PageCaption(const TParamPage& Page, int Number);
-std::string ParamCaptionOf(const TParamPage& Page, const std::string& Control);
-std::string ParamPlace(const TParamPage& Page, int Number, const std::string& Control);
-
 // Creates every page, owned by Owner, in table order, each given Services
 // (none: the pages post nothing). StatusPanel4 is left empty.
 TDevicePages CreateSettingsPages(TForm* Owner, QWidget* Parent,
                                  const TPageServices* Services = nullptr);
+
+// What the window calls a parameter: its page's entry in the tree and the
+// caption of its control on that page (the examples in brackets left out),
+// as orbelin-batch columns lists them. Two controls of one row are told
+// apart ("Вход 1: срабатывание"). A control without a caption of its own is
+// named by its lamp; only a control the pages do not have keeps its name.
+struct TParamWords {
+    std::string Page, Caption;
+    // "Общие установки › Номер объекта": how messages, summaries and the
+    // journal name it.
+    std::string Text() const;
+};
+TParamWords ParamWords(const TDevicePages& Pages, const std::string& PageName,
+                       const std::string& Control);
+TParamWords ParamWords(const TParamPage& Page, int PageNumber, const std::string& Control);
+// A row of the parameter table, or the part of it its Lamp-th lamp stands
+// for: a row of one lamp, or of a lamp per control, by that control; a lamp
+// over several controls (a mask's) by the lamp's own caption.
+TParamWords RowWords(const TParamPage& Page, const TParamDef& Row, std::size_t Lamp = 0);
+// The parameter whose status lamp Lamp is.
+TParamWords ParamWordsOfLamp(const TDevicePages& Pages, const QObject* Lamp);
 
 // Shows and hides the page content a unit of this generation has no use
 // for; Revision is the firmware revision the inputs/outputs page adapts to.

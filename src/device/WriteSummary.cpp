@@ -1,6 +1,7 @@
 #include "device/WriteSummary.h"
 
 #include "device/DevicePages.h"
+#include "device/PageTable.h"
 #include "device/ParamForm.h"
 #include "device/ParamTable.h"
 #include "pages/SettingsPage.h"
@@ -52,6 +53,7 @@ TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row) {
     const std::string value = record.Outcome == TParamOutcome::Differs ? Page.FRefValues.Get(name)
                               : control ? RecordValue(Row, control, record)
                                         : std::string();
+<<<<<<< HEAD
     return ShownResult({Page.Name(), name, value, record.Outcome, record.Note});
 }
 
@@ -81,6 +83,10 @@ TParamResult ShownResult(TParamResult Result) {
         note.replace(from, close == std::string::npos ? std::string::npos : close - from, "***");
     }
     return Result;
+=======
+    return {Page.Name(),    name,        ShownInReports(Row, value),
+            record.Outcome, record.Note, ParamWords(Page, Row.Page, name).Text()};
+>>>>>>> i36b
 }
 
 std::string KnownObjectNumber(const TDevicePages& Pages) {

@@ -20,7 +20,8 @@ class TParamPage;
 struct TDevicePages;
 struct TParamDef;
 
-// One parameter of a request: its first control's name and page, the
+// One parameter of a request: its first control's name and page (and their
+// captions), the
 // value it was written with or read as (as the field shows it; "***" for a
 // password; for a value the unit did not keep, the one sent), how its last
 // exchange went and why (a value the note names is masked as the value is:
@@ -29,6 +30,7 @@ struct TParamResult {
     std::string Page, Name, Value;
     TParamOutcome Outcome = TParamOutcome::None;
     std::string Note;
+    std::string Caption = {}; // what the window calls it (TParamWords::Text); empty: not known
 };
 
 // Whether an outcome counts a parameter as sent to the unit (a value that

@@ -33,6 +33,13 @@ TReplyVerdict ClassifyReply(bool NoReply, std::string_view Reply, TReplyKind Kin
     return {};
 }
 
+std::string_view DialResult(std::string_view Reply) {
+    for (std::string_view code : {"BUSY", "NO ANSWER", "NO CARRIER", "NO DIALTONE", "ERROR"})
+        if (Contains(Reply, code))
+            return code;
+    return {};
+}
+
 bool ReportsLineLost(std::string_view Reply) {
     return Contains(Reply, "NO CARRIER") || Contains(Reply, "DISCONNECT") ||
            Contains(Reply, "BUSY");

@@ -27,3 +27,6 @@ TReplyVerdict ClassifyReply(bool NoReply, std::string_view Reply, TReplyKind Kin
 
 // The reply says the line is lost: "NO CARRIER", "DISCONNECT" or "BUSY".
 bool ReportsLineLost(std::string_view Reply);
+// The modem's result code in a dial's reply ("BUSY", "NO ANSWER", "NO
+// CARRIER", "NO DIALTONE", "ERROR"), or empty when it gave none.
+std::string_view DialResult(std::string_view Reply);

@@ -84,7 +84,7 @@ void TModem::IdleWait(int TimeoutMs, bool WakeOnInput) {
 
 void TModem::OpenPort() {
     ClosePort();
-    ShowOnSplash("Открываем COM порт: " + FPortName);
+    ShowOnSplash("Открываем COM-порт: " + FPortName);
     try {
         FComm->SetBaudRate(br19200);
         FComm->DataControl().SetParity(paNone);
@@ -92,14 +92,14 @@ void TModem::OpenPort() {
         FComm->SetFlowControl(fcNone);
         FComm->Open();
         FPortFailed = false;
-        PostLine(" # Успешно открыли COM порт: " + FPortName, true, true);
-        ShowOnSplash("Успешно открыли COM порт: " + FPortName);
+        PostLine(" # Успешно открыли COM-порт: " + FPortName, true, true);
+        ShowOnSplash("Успешно открыли COM-порт: " + FPortName);
     } catch (const std::exception& e) {
-        PostLine(std::string(" # !!! Ошибка открытия COM порта: ") + e.what(), true, true);
+        PostLine(std::string(" # !!! Ошибка открытия COM-порта: ") + PortErrorText(e), true, true);
         // The splash is all the operator sees of it: it says why too.
         const auto* device = dynamic_cast<const EDeviceError*>(&e);
         const std::string why = device && !device->Reason().empty() ? " — " + device->Reason() : "";
-        ShowOnSplash("Ошибка при открытии COM порта: " + FPortName + why);
+        ShowOnSplash("Ошибка при открытии COM-порта: " + FPortName + why);
         Terminate();
     }
 }
@@ -109,9 +109,9 @@ void TModem::ClosePort() {
         return;
     try {
         FComm->Close();
-        PostLine(" # Успешно закрыли COM порт: " + FPortName, true, true);
+        PostLine(" # Успешно закрыли COM-порт: " + FPortName, true, true);
     } catch (const std::exception& e) {
-        PostLine(std::string(" # !!! Ошибка закрытия COM порта: ") + e.what(), true, true);
+        PostLine(std::string(" # !!! Ошибка закрытия COM-порта: ") + PortErrorText(e), true, true);
     }
 }
 
@@ -146,7 +146,8 @@ void TModem::Execute() {
         } catch (const std::exception& e) {
             // Whatever escapes the device still ends the connection in order:
             // hang-up, port closed, final lines.
-            PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(), true, true);
+            PostLine(std::string(" # !!! Ошибка при работе с COM-портом: ") + PortErrorText(e),
+                     true, true);
             Terminate();
         }
     }

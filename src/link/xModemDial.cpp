@@ -7,6 +7,7 @@
 #include <cmath>
 #include <thread>
 
+#include "link/ReplyCheck.h"
 #include "link/xModem.h"
 
 namespace {
@@ -80,7 +81,11 @@ bool TModem::ConnectModem() {
         }
     }
 
-    while (failures < 3 && !Terminated()) {
+    constexpr int Tries = 3;
+    int attempt = 0;
+    while (failures < Tries && !Terminated()) {
+        const std::string tryText =
+            "\nПопытка " + std::to_string(++attempt) + " из " + std::to_string(Tries);
         if (!Terminated())
             ShowOnSplash("Инициализация модема: AT+CBST=7,0,1");
         if (ModemStep("AT+CBST=7,0,1", flag)) {
@@ -101,7 +106,7 @@ bool TModem::ConnectModem() {
         DrainInput();
 
         if (!Terminated())
-            ShowOnSplash("Набор номера: " + FPhone);
+            ShowOnSplash("Набор номера: " + FPhone + tryText);
         const std::string dial = "ATD " + FPhone;
         std::string reply;
         flag = SendCommand(dial, reply, false, false, "CONNECT 9600", 40000, 1);
@@ -112,7 +117,9 @@ bool TModem::ConnectModem() {
         CheckReply(flag, reply, code, ckDial);
         if (code == 1) {
             ++failures;
-            ShowOnSplash("Не могу дозвониться до: " + FPhone);
+            const std::string_view said = DialResult(reply);
+            ShowOnSplash("Не могу дозвониться до: " + FPhone + tryText + "\nОтвет модема: " +
+                         (said.empty() ? std::string("нет ответа") : std::string(said)));
             continue;
         }
 

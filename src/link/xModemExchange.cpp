@@ -40,15 +40,15 @@ std::string TModem::TakeText(const TReplyBuffer& Buffer) {
 }
 
 void TModem::ReportReadError(const std::exception& Error) {
-    PostLine(std::string(" # !!! Ошибка при чтении данных из COM порта: ") + Error.what(), true,
-             true);
+    PostLine(std::string(" # !!! Ошибка при чтении данных из COM-порта: ") + PortErrorText(Error),
+             true, true);
     FPortFailed = FComm->Connected();
-    LoseLine(Error.what());
+    LoseLine(PortErrorText(Error));
 }
 
 void TModem::LoseLine(const std::string& Reason) {
     if (FLineLost.empty())
-        FLineLost = "ОШИБКА! Связь с COM портом потеряна: " + Reason;
+        FLineLost = "ОШИБКА! Связь с COM-портом потеряна: " + Reason;
     Terminate();
 }
 
@@ -221,10 +221,10 @@ bool TModem::SendCommand(const std::string& Command, std::string& Reply, bool Ra
                 break;
         }
     } catch (const std::exception& e) {
-        PostLine(std::string(" # !!! Ошибка при отправке команды COM порту: ") + e.what(), true,
-                 true);
+        PostLine(std::string(" # !!! Ошибка при отправке команды COM-порту: ") + PortErrorText(e),
+                 true, true);
         FPortFailed = FComm->Connected();
-        LoseLine(e.what());
+        LoseLine(PortErrorText(e));
         return true;
     }
     return failed;

@@ -10,6 +10,8 @@
 #include "queue/Protocol.h"
 
 namespace {
+constexpr int LinksHeight = 92;
+
 QPointer<QWidget>& CurrentControl() {
     static QPointer<QWidget> control;
     return control;
@@ -19,9 +21,11 @@ QPointer<TParamHintWindow>& CurrentWindow() {
     return window;
 }
 
-TLabel* NewLink(THintF* form, const char* name, const char* caption, QWidget* parent) {
+TLabel* NewLink(THintF* form, const char* name, const char* caption, const QKeySequence& key,
+                QWidget* parent) {
     auto* link = new TLabel(form, name, parent);
-    link->SetCaption(caption);
+    link->SetCaption(std::string(caption) + " (" +
+                     key.toString(QKeySequence::NativeText).toStdString() + ")");
     link->SetFontStyle(fsUnderline);
     link->setCursor(Qt::PointingHandCursor);
     return link;
@@ -34,11 +38,12 @@ THintF::THintF(QWidget* Parent, TPageServices Services)
     auto* content = new QWidget;
     Panel1 = new TPanel(this, "Panel1", content);
     Panel1->SetBevel(TBevelKind::None);
-    Panel1->SetHeight(73);
-    Panel1->setFixedHeight(73);
-    lbRead = NewLink(this, "lbRead", "Прочитать", Panel1);
-    lbWrite = NewLink(this, "lbWrite", "Записать", Panel1);
-    lbDefault = NewLink(this, "lbDefault", "По умолчанию", Panel1);
+    // A link a line, its key beside it, within the design width.
+    Panel1->SetHeight(LinksHeight);
+    Panel1->setFixedHeight(LinksHeight);
+    lbRead = NewLink(this, "lbRead", "Прочитать", HintReadKey, Panel1);
+    lbWrite = NewLink(this, "lbWrite", "Записать", HintWriteKey, Panel1);
+    lbDefault = NewLink(this, "lbDefault", "По умолчанию", HintDefaultKey, Panel1);
     Label2 = new TLabel(this, "Label2", Panel1);
     Label3 = new TLabel(this, "Label3", Panel1);
     Label3->SetCaption("     Описание");
@@ -50,10 +55,10 @@ THintF::THintF(QWidget* Parent, TPageServices Services)
     auto* rows = new QGridLayout(Panel1);
     rows->setContentsMargins(4, 4, 4, 4);
     rows->addWidget(lbRead, 0, 0);
-    rows->addWidget(lbWrite, 0, 1);
-    rows->addWidget(lbDefault, 1, 0);
-    rows->addWidget(Label2, 1, 1);
-    rows->addWidget(Label3, 2, 0, 1, 3);
+    rows->addWidget(lbWrite, 1, 0);
+    rows->addWidget(lbDefault, 2, 0);
+    rows->addWidget(Label2, 2, 1);
+    rows->addWidget(Label3, 3, 0, 1, 3);
     rows->setColumnStretch(2, 1);
 
     auto* column = new QVBoxLayout(content);
@@ -132,6 +137,23 @@ TParamHintWindow::TParamHintWindow(QWidget* Owner, TPageServices Services)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 1, 3, 1);
     layout->addWidget(FForm);
+
+    for (auto [key, link] :
+         {std::pair{HintReadKey, FForm->lbRead}, std::pair{HintWriteKey, FForm->lbWrite},
+          std::pair{HintDefaultKey, FForm->lbDefault}}) {
+        auto* shortcut = new QShortcut(key, Owner->window());
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, FForm, [link] {
+            if (link->OnClick)
+                Guarded(link, [link] { link->OnClick(link); });
+        });
+        FKeys.emplace_back(shortcut);
+    }
+}
+
+TParamHintWindow::~TParamHintWindow() {
+    for (const QPointer<QShortcut>& key : FKeys)
+        delete key.data();
 }
 
 QWidget* HintControl() {

@@ -9,7 +9,10 @@
 // Threading: GUI thread only.
 
 #include <QFrame>
+#include <QKeySequence>
 #include <QPointer>
+#include <QShortcut>
+#include <vector>
 
 #include "pages/PageServices.h"
 #include "toolkit/Controls.h"
@@ -52,11 +55,20 @@ private:
 class TParamHintWindow : public QFrame {
 public:
     TParamHintWindow(QWidget* Owner, TPageServices Services);
+    ~TParamHintWindow() override;
     THintF* Form() const { return FForm; }
 
 private:
     THintF* FForm;
+    // The links' keys, on the control's window while the popup is up (the
+    // popup itself never takes the keyboard).
+    std::vector<QPointer<QShortcut>> FKeys;
 };
+
+// The keys of the hint window's links, shown in their captions.
+inline const QKeySequence HintReadKey{Qt::Key_F5};
+inline const QKeySequence HintWriteKey{Qt::Key_F6};
+inline const QKeySequence HintDefaultKey{Qt::Key_F7};
 
 // The size of the hint form and of the popup around it: the design size,
 // which is also the smallest, and how far it may grow for long texts.

@@ -252,8 +252,11 @@ std::string TformInOut::ParamCaption(const std::string& Control) const {
         const std::string row = FRowLabels[cell + 1]->Caption();
         if (SameTextAscii(Control, FCheckBoxes[cell + 3]->Name()))
             return row + ": " + (restore ? "восстановление" : "срабатывание");
+        // The code fields are generation 1's, whose fifth row is a fifth
+        // input whatever the page shows before a unit is connected.
         if (SameTextAscii(Control, FEdits[cell + 1]->Name()))
-            return row + ": " + (restore ? "код восстановления" : "код срабатывания");
+            return (cell / 2 == RowCount - 1 ? std::string(Input5Caption) : row) + ": " +
+                   (restore ? "код восстановления" : "код срабатывания");
     }
     return TParamPage::ParamCaption(Control);
 }

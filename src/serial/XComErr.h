@@ -48,6 +48,11 @@ private:
     std::string FReason;
 };
 
+// A failure of the port as the operator reads it: what went wrong in
+// Russian, the system's own account after it in brackets where there is
+// one. Other exceptions keep their text.
+std::string PortErrorText(const std::exception& Error);
+
 // The fixed text of a code ("Device not opened." for 1, ...).
 const char* DeviceErrorText(TDeviceErrorCode Code);
 

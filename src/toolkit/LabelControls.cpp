@@ -187,6 +187,9 @@ TScrollBox::TScrollBox(TForm* Owner, std::string Name, QWidget* Parent)
     : TControlT<QScrollArea>(Owner, std::move(Name), DefaultParent(Owner, Parent)) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
+    // Not a stop of its own between the controls it holds: Tab goes from
+    // one field to the next, and the box scrolls to the field that has it.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 TProgressBar::TProgressBar(TForm* Owner, std::string Name, QWidget* Parent)

@@ -2,12 +2,14 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <map>
 #include <regex>
 
 #include "../toolkit/WidgetEvents.h"
 #include "MainWindowRig.h"
+#include "OperatorWords.h"
 #include "app/JournalDlg.h"
 #include "app/QtRussian.h"
 #include "pages/HintWindow.h"
@@ -81,6 +83,19 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
     EXPECT_EQ(f.StatusBar1->PanelCount(), 5);
     EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "COM-порт:");
     EXPECT_EQ(f.StatusBar1->Panel(2)->Text(), "Версия прошивки:");
+
+    // Made as small as it goes, every page still fits its width: it
+    // scrolls down, never sideways.
+    f.resize(100, 100);
+    for (TForm* page : AllPages(f)) {
+        page->Show();
+        QApplication::processEvents();
+        EXPECT_GE(f.width(), 400) << page->Name();
+        const auto* settings = dynamic_cast<TSettingsPage*>(page);
+        if (settings && settings->ScrollBox1->isVisible()) {
+            EXPECT_FALSE(settings->ScrollBox1->horizontalScrollBar()->isVisible()) << page->Name();
+        }
+    }
 }
 
 TEST(MainWindow, TheTreePicksThePageAndDefaultsActOnTheCurrentPageOnly) {
@@ -470,8 +485,13 @@ TEST(MainWindow, TheJournalFiltersItsRecordsAndShowsOneRecordsParameters) {
             return text;
         };
         EXPECT_EQ(units(), "0101@/dev/ttyUSB0 0102@/dev/ttyUSB1 0101@/dev/ttyUSB0 ");
-        EXPECT_EQ(dlg->tblRecords->model()->data(dlg->tblRecords->model()->index(0, 12)),
-                  QVariant("проверено"));
+        const auto* model = dlg->tblRecords->model();
+        EXPECT_EQ(model->data(model->index(0, 12)), QVariant("проверено"));
+        // The time to its seconds fits its column; the port, cut, is whole
+        // in its tooltip.
+        EXPECT_GE(dlg->tblRecords->columnWidth(0), dlg->tblRecords->fontMetrics().horizontalAdvance(
+                                                       model->data(model->index(0, 0)).toString()));
+        EXPECT_EQ(model->data(model->index(0, 3), Qt::ToolTipRole), QVariant("/dev/ttyUSB0"));
         dlg->etFilter->SetText("0102");
         EXPECT_EQ(units(), "0102@/dev/ttyUSB1 ");
         dlg->btnParams->Click();
@@ -493,19 +513,27 @@ TEST(MainWindow, TheJournalFiltersItsRecordsAndShowsOneRecordsParameters) {
     f.mnuJournal->trigger();
     ASSERT_TRUE(answered);
     ASSERT_EQ(shownParams.size(), 2u);
-    EXPECT_EQ(shownParams[0],
-              (std::vector<std::string>{"Номер объекта (etObjNum) = 0102, проверен",
-                                        "Точка доступа GPRS (etAccessPoint) = apn;two, отличается: "
-                                        "устройство хранит «old»"}));
-    EXPECT_EQ(shownParams[1].at(1), "Точка доступа GPRS (etAccessPoint) = apn.three, проверен")
+    EXPECT_EQ(shownParams[0], (std::vector<std::string>{"Номер объекта = 0102, проверен",
+                                                        "Точка доступа GPRS = apn;two, отличается: "
+                                                        "устройство хранит «old»"}));
+    EXPECT_EQ(shownParams[1].at(1), "Точка доступа GPRS = apn.three, проверен")
         << "the newest record of the unit connected";
+    // Each export says where it went.
+    ASSERT_EQ(answer.Messages.size(), 2u);
+    EXPECT_EQ(answer.Messages[1], "Записей: 2, сохранено в файл\n" + rig.Home.File("shown.csv"));
     const std::string csv = rig.Home.Read("shown.csv");
     EXPECT_EQ(csv.rfind("\xEF\xBB\xBFВремя;", 0), 0u) << csv;
-    EXPECT_NE(csv.find(";etObjNum;etAccessPoint\r\n"), std::string::npos) << csv;
-    EXPECT_LT(csv.find(";0101;apn.three\r\n"), csv.find(";0101;apn.one\r\n")) << csv;
+    const std::string head = csv.substr(0, csv.find('\n'));
+    EXPECT_TRUE(head.ends_with(";Общие установки › Номер объекта;GPRS › Точка доступа GPRS\r"))
+        << head;
+    EXPECT_EQ(ControlNameIn(head), std::nullopt) << head;
+    // A spreadsheet keeps the object number's leading zero.
+    EXPECT_LT(csv.find(";\"=\"\"0101\"\"\";apn.three\r\n"),
+              csv.find(";\"=\"\"0101\"\"\";apn.one\r\n"))
+        << csv;
     EXPECT_EQ(csv.find("0102"), std::string::npos) << "only the records shown";
     EXPECT_NE(rig.Home.Read("one.csv").find(
-                  ";0102;\"apn;two (отличается: устройство хранит «old»)\"\r\n"),
+                  ";\"=\"\"0102\"\"\";\"apn;two (отличается: устройство хранит «old»)\"\r\n"),
               std::string::npos)
         << rig.Home.Read("one.csv");
 

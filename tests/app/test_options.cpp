@@ -33,7 +33,7 @@ TEST(ProgramOptions, PortHomeAndHelp) {
     EXPECT_EQ(CheckHomeEnvironment("", none), std::nullopt);
     EXPECT_EQ(CheckHomeEnvironment(dir.Path(), none), std::nullopt);
     EXPECT_EQ(CheckHomeEnvironment(dir.File("missing"), none),
-              "ORBELIN_HOME: \"" + dir.File("missing") + "\" is not a folder");
+              "ORBELIN_HOME: \"" + dir.File("missing") + "\" — не папка");
     EXPECT_EQ(CheckHomeEnvironment(dir.File("missing"), o), std::nullopt);
 }
 
@@ -44,12 +44,11 @@ TEST(ProgramOptions, BadArgumentsAreNamed) {
         std::string Says;
     };
     const TCase cases[] = {
-        {{"--prot", "COM1"}, "unknown argument \"--prot\""},
-        {{"--port"}, "--port needs a value"},
-        {{"--port", ""}, "--port needs a value"},
-        {{"--home", dir.File("missing")},
-         "--home: \"" + dir.File("missing") + "\" is not a folder"},
-        {{"COM1"}, "unknown argument \"COM1\""},
+        {{"--prot", "COM1"}, "нет такого параметра: \"--prot\""},
+        {{"--port"}, "--port: не задано значение"},
+        {{"--port", ""}, "--port: не задано значение"},
+        {{"--home", dir.File("missing")}, "--home: \"" + dir.File("missing") + "\" — не папка"},
+        {{"COM1"}, "нет такого параметра: \"COM1\""},
     };
     for (const TCase& c : cases) {
         TProgramOptions o;

@@ -45,6 +45,8 @@ TEST(Splash, StateTextsWrapAtBlanksAndThePathStaysWhole) {
     const std::string path = "/dev/ttyUSB7";
     splash.Panel2->SetCaption("Ошибка при открытии COM-порта: " + path + " — нет такого порта");
     EXPECT_EQ(splash.size(), design);
+    EXPECT_EQ(splash.CancelBtn->Caption(), "Закрыть")
+        << "a failed connection has nothing to cancel";
     const QStringList lines = splash.Panel2->CaptionLines();
     EXPECT_GT(lines.size(), 1);
     EXPECT_EQ(lines.filter(QStr(path)).size(), 1);
@@ -67,6 +69,7 @@ TEST(Splash, StateTextsWrapAtBlanksAndThePathStaysWhole) {
 
     splash.Panel2->SetCaption("Идёт проверка версии!\nПопытка 2 из 3");
     EXPECT_EQ(splash.size(), design);
+    EXPECT_EQ(splash.CancelBtn->Caption(), "Отмена");
     EXPECT_EQ(splash.Panel2->CaptionLines(),
               (QStringList{"Идёт проверка версии!", "Попытка 2 из 3"}));
 }

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "OperatorWords.h"
 #include "ProgramRun.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
@@ -246,6 +247,13 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     EXPECT_FALSE(HasName(failed, "verified", "etObjNum"));
     EXPECT_TRUE(HasName(failed, "verified", "etPort"));
     EXPECT_NE(run.Out.find("Проверено блоков: 2 из 3"), std::string::npos) << run.Out;
+    // Under a heading of its own, each unit's number as it holds it; what
+    // failed by the window's words.
+    EXPECT_TRUE(QString::fromStdString(run.Out).contains(QRegularExpression(
+        "\\n" + QRegularExpression::escape(QString::fromStdString(b.SlavePath())) + " +0123 ")))
+        << run.Out;
+    EXPECT_NE(run.Out.find("ошибки: Общие установки › Номер объекта"), std::string::npos)
+        << run.Out;
     // The report and the logs hold passwords: nobody else may read them.
     for (const auto& [file, mode] :
          {std::pair{dir.File("report.json"), 0600u}, std::pair{dir.File("logs"), 0700u}})
@@ -263,22 +271,25 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     // kept its own under it, with the number it was sent and was not given.
     const TRun all = Batch({"journal", "--home", dir.Path()});
     EXPECT_NE(all.Out.find("записей: 3"), std::string::npos) << all.Out << all.Err;
-    const TRun first = Batch({"journal", "--home", dir.Path(), "--unit", "101"});
+    EXPECT_EQ(std::count(all.Out.begin(), all.Out.end(), '\n'), 4) << "a line a record";
+    const TRun first = Batch({"journal", "--home", dir.Path(), "--unit", "101", "--params"});
     EXPECT_NE(first.Out.find("orbelin-batch  запись всех  порт " + a.SlavePath() + "  блок 0101"),
               std::string::npos)
         << first.Out;
     EXPECT_NE(first.Out.find("EEPROM: сохранено; проверено: записано 30, проверено 30, ошибок 0"),
               std::string::npos)
         << first.Out;
-    EXPECT_NE(first.Out.find("formGPRS/etPswdGPRS       ***  проверен"), std::string::npos)
+    EXPECT_TRUE(QString::fromStdString(first.Out).contains(
+        QRegularExpression("\n    GPRS › Пароль пользователя GPRS +\\*\\*\\*  "
+                           "проверен\n")))
         << first.Out;
-    const TRun kept = Batch({"journal", "--home", dir.Path(), "--unit", "0123"});
+    const TRun kept = Batch({"journal", "--home", dir.Path(), "--unit", "0123", "--params"});
     EXPECT_NE(kept.Out.find("порт " + b.SlavePath() + "  блок 0123"), std::string::npos)
         << kept.Out;
     EXPECT_NE(kept.Out.find("EEPROM: не выполнено; ошибка"), std::string::npos) << kept.Out;
-    EXPECT_NE(
-        kept.Out.find("formCommon/etObjNum       0102  отличается (устройство хранит «0123»)"),
-        std::string::npos)
+    EXPECT_TRUE(QString::fromStdString(kept.Out).contains(
+        QRegularExpression("\n    Общие установки › Номер объекта +0102  отличается \\(устройство "
+                           "хранит «0123»\\)\n")))
         << kept.Out;
     EXPECT_NE(kept.Out.find("записей: 1"), std::string::npos) << kept.Out;
     EXPECT_NE(
@@ -287,7 +298,13 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     const TRun csv = Batch({"journal", "--home", dir.Path(), "--since", "2000-01-01", "--csv",
                             dir.File("journal.csv")});
     EXPECT_NE(csv.Out.find("записей: 3, выгружены"), std::string::npos) << csv.Out << csv.Err;
-    EXPECT_EQ(dir.Read("journal.csv").rfind("\xEF\xBB\xBF", 0), 0u);
+    const std::string table = dir.Read("journal.csv");
+    EXPECT_EQ(table.rfind("\xEF\xBB\xBF", 0), 0u);
+    // A number with a leading zero stays text in a spreadsheet.
+    EXPECT_NE(table.find(";\"=\"\"0101\"\"\";"), std::string::npos) << table;
+    for (const std::string& text :
+         {run.Out, run.Err, all.Out, first.Out, kept.Out, table.substr(0, table.find('\n'))})
+        EXPECT_EQ(ControlNameIn(text), std::nullopt) << text;
 
     // A unit's text that would drive the terminal (clear the screen, set
     // the window's title) is shown, not obeyed.
@@ -335,7 +352,7 @@ TEST(Batch, APasswordShowsInNoOutputThatOutlivesTheScreen) {
         older.replace(at, std::string_view(masked).size(), clear);
     }
     dir.Write("journal.jsonl", written + older);
-    const TRun journal = Batch({"journal", "--home", dir.Path()});
+    const TRun journal = Batch({"journal", "--params", "--home", dir.Path()});
     const TRun csv = Batch({"journal", "--home", dir.Path(), "--csv", dir.File("journal.csv")});
     EXPECT_EQ(csv.Exit, 0) << csv.Err;
     // The journal window's table of the record's parameters.
@@ -368,9 +385,9 @@ TEST(Batch, APasswordShowsInNoOutputThatOutlivesTheScreen) {
         for (const char* secret : {"gprspass", "newsecret", "filesecret"})
             EXPECT_EQ(text.find(secret), std::string::npos) << output << ": " << text;
     }
-    EXPECT_NE(
-        journal.Out.find("formGPRS/etPswdGPRS       ***  отличается (устройство хранит «***»)"),
-        std::string::npos)
+    EXPECT_NE(journal.Out.find("GPRS › Пароль пользователя GPRS  ***  отличается (устройство "
+                               "хранит «***»)"),
+              std::string::npos)
         << journal.Out;
     EXPECT_NE(diff.Out.find("блок: ***\tфайл: ***"), std::string::npos) << diff.Out;
     // The unit's log keeps the whole conversation, as log.txt does.
@@ -522,24 +539,36 @@ TEST(Batch, ColumnsAreTheSetsKeysWithWhatTheWindowCallsThem) {
             keys.push_back(line.section('=', 0, 0).toStdString());
     }
     const QStringList lines = QString::fromStdString(run.Out).split('\n', Qt::SkipEmptyParts);
-    ASSERT_GT(lines.size(), 3);
-    // Cut at the header's column starts, in characters.
-    const QString& head = lines.front();
-    const qsizetype captionAt = head.indexOf("Подпись"), formAt = head.indexOf("Форма"),
-                    defaultAt = head.indexOf("По умолчанию");
+    ASSERT_GT(lines.size(), 6);
+    // A column's name and caption on a line, its form and default on the
+    // indented lines beneath; a terminal's width at most.
     std::vector<std::string> names;
     std::map<std::string, std::vector<std::string>> row;
     QSet<QString> captions;
-    for (const QString& line : lines.mid(3)) {
-        const std::string name = line.section(' ', 0, 0).toStdString();
-        names.push_back(name);
-        const QString caption = line.mid(captionAt, formAt - captionAt).trimmed();
-        EXPECT_FALSE(captions.contains(caption)) << caption.toStdString();
-        captions.insert(caption);
-        row[name] = {caption.toStdString(),
-                     line.mid(formAt, defaultAt - formAt).trimmed().toStdString(),
-                     line.mid(defaultAt).trimmed().toStdString()};
+    QString key, said, shape;
+    const auto take = [&] {
+        if (key.isEmpty() || key == "Имя" || key == "port" || key == "phone")
+            return;
+        EXPECT_FALSE(captions.contains(said)) << said.toStdString();
+        captions.insert(said);
+        const qsizetype split = shape.lastIndexOf("; по умолчанию: ");
+        names.push_back(key.toStdString());
+        row[key.toStdString()] = {said.section(" › ", 1).toStdString(),
+                                  shape.left(split).toStdString(),
+                                  shape.mid(split + 16).toStdString()};
+    };
+    for (const QString& line : lines) {
+        EXPECT_LE(line.size(), 100) << line.toStdString();
+        if (line.startsWith(' ')) {
+            shape += (shape.isEmpty() ? "" : " ") + line.trimmed();
+            continue;
+        }
+        take();
+        key = line.section(' ', 0, 0);
+        said = line.mid(key.size()).trimmed();
+        shape.clear();
     }
+    take();
     // A unit of the full generation has no event codes (Edit1 .. Edit10):
     // its set leaves them out.
     std::vector<std::string> codes, others;
@@ -547,7 +576,7 @@ TEST(Batch, ColumnsAreTheSetsKeysWithWhatTheWindowCallsThem) {
         (name.starts_with("Edit") ? codes : others).push_back(name);
     EXPECT_EQ(others, keys);
     EXPECT_EQ(codes.size(), 10u);
-    EXPECT_TRUE(lines[1].startsWith("port") && lines[2].startsWith("phone"));
+    EXPECT_TRUE(lines[2].startsWith("port ") && lines[4].startsWith("phone "));
     using TRow = std::vector<std::string>;
     EXPECT_EQ(row["etObjNum"],
               (TRow{"Номер объекта", "десятичное число до 4 цифр, дополняется нулями", "0050"}));
@@ -556,8 +585,10 @@ TEST(Batch, ColumnsAreTheSetsKeysWithWhatTheWindowCallsThem) {
                     "число 0…255 (в блок — 2 шестн. цифры), в окне 0…10", "10"}));
     EXPECT_EQ(row["CheckBox3"],
               (TRow{"Вход 1: восстановление", "флажок: 1 или 0; * — как в блоке", "0"}));
-    EXPECT_EQ(row["Edit10"][0], "Питание: код срабатывания");
-    EXPECT_EQ(lines.filter(QRegularExpression("^etObjNum .* Общие установки ")).size(), 1);
+    // The codes are generation 1's, whose fifth row is a fifth input.
+    EXPECT_EQ(row["Edit10"][0], "Вход 5: код срабатывания");
+    EXPECT_EQ(
+        lines.filter(QRegularExpression("^etObjNum +Общие установки › Номер объекта$")).size(), 1);
 }
 
 TEST(UnitsCsv, ReadsWhatEditorsAndSpreadsheetsSave) {

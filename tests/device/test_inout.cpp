@@ -61,7 +61,7 @@ TEST(DeviceInOut, InputModeValues) {
         EXPECT_TRUE(c.Rig.TextsFor(&p).empty());
         for (TLabel* lamp : {p.lbVost, p.lbrb1, p.lbrb2, p.lbrb3})
             EXPECT_EQ(c.Rig.LastColor(lamp), "clRed") << lamp->Name();
-        EXPECT_GE(c.Rig.FindMemo(" # !!! Восстановление (CheckBox3): устройство хранит «0403», "
+        EXPECT_GE(c.Rig.FindMemo(" # !!! Входы, выходы › Восстановление: устройство хранит «0403», "
                                  "режим входов 03, на странице только режимы 1–3 (00–02)"),
                   0);
         EXPECT_EQ(c.Rig.TextsFor(p.CheckBox7), TLines{"true"});
@@ -85,7 +85,8 @@ TEST(DeviceInOut, InputModeValues) {
         for (int n : {3, 5, 7, 9, 11})
             EXPECT_TRUE(c.Rig.TextsFor(p.CheckBoxN(n)).empty()) << n;
         EXPECT_EQ(c.Rig.LastColor(p.lbrb3), "clRed");
-        EXPECT_GE(c.Rig.FindMemo(" # !!! Восстановление (CheckBox3): значение «» отклонено"), 0);
+        EXPECT_GE(c.Rig.FindMemo(" # !!! Входы, выходы › Восстановление: значение «» отклонено"),
+                  0);
     }
     {
         SCOPED_TRACE("not hexadecimal");

@@ -191,12 +191,12 @@ TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
     EXPECT_EQ(apn->Outcome, TParamOutcome::Verified);
     // orbelin-batch reads the same file.
     const TProgramRun listed =
-        RunProgram(ORB_BATCH, {"journal", "--home", Rig.Home.Path(), "--unit", "77"});
+        RunProgram(ORB_BATCH, {"journal", "--home", Rig.Home.Path(), "--unit", "77", "--params"});
     EXPECT_EQ(listed.Exit, 0) << listed.Err;
     EXPECT_NE(listed.Out.find("окно  запись всех  порт " + Sim.SlavePath() + "  блок 0077"),
               std::string::npos)
         << listed.Out;
-    EXPECT_NE(listed.Out.find("formGPRS/etAccessPoint"), std::string::npos) << listed.Out;
+    EXPECT_NE(listed.Out.find("    GPRS › Точка доступа GPRS"), std::string::npos) << listed.Out;
     EXPECT_NE(listed.Out.find("записей: 1"), std::string::npos) << listed.Out;
 }
 
@@ -213,7 +213,7 @@ TEST_F(MainWindow, APageWriteWithARefusedParameterWarns) {
     ASSERT_TRUE(WaitUntil([&] { return Idle() && F.WriteState() != 0; }, 30000));
     EXPECT_EQ(Answers.Messages,
               std::vector<std::string>{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
-                                       "Ошибок: 1 — IP-адрес сервера для GPRS-соединения"});
+                                       "Ошибок: 1 — GPRS › IP-адрес сервера для GPRS-соединения"});
     EXPECT_TRUE(WaitUntil([&] { return F.StatusBar1->Panel(4)->Text() == "Ошибок: 1"; }, 10000));
     EXPECT_EQ(F.WriteState(), 3);
     EXPECT_EQ(F.formGPRS->lbetIp->FontColor(), clRed);

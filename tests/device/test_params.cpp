@@ -79,9 +79,10 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
         EXPECT_EQ(c.Rig.LastColor(p.Find<TLabel>("lb" + refused->Name())), "clRed");
     }
     EXPECT_EQ(p.FRefValues.Get("etModemCheckt"), "6") << "the last value the unit took";
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Как часто GPS-приёмник определяет координаты (etGPSpostime): "
-                             "значение «zz» отклонено, не шестнадцатеричное число из 2 цифр"),
-              0);
+    EXPECT_GE(
+        c.Rig.FindMemo(" # !!! Общие установки › Как часто GPS-приёмник определяет координаты: "
+                       "значение «zz» отклонено, не шестнадцатеричное число из 2 цифр"),
+        0);
     EXPECT_TRUE(p.FWasRead);
     // Status panel 4 counts the failures until the next operation.
     // (The write before it had failed a parameter too.)
@@ -104,8 +105,10 @@ TEST(DeviceParams, NumbersThatAreNotNumbersAreNotSent) {
     EXPECT_EQ(c.Rig.LastColor(p.lbetLat), "clRed");
     // Not written is not written: the field and its text are named, and
     // the write is not reported as complete.
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum) не отправлен: не число: пусто"), 0);
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Смещение по широте Lat (etLat) не отправлен: не число: «-5»"),
+    EXPECT_GE(
+        c.Rig.FindMemo(" # !!! Общие установки › Номер объекта не отправлен: не число: пусто"), 0);
+    EXPECT_GE(c.Rig.FindMemo(
+                  " # !!! Общие установки › Смещение по широте Lat не отправлен: не число: «-5»"),
               0);
     ASSERT_EQ(c.Rig.Messages().size(), 1u);
     EXPECT_NE(c.Rig.Messages()[0].find("Ошибок: 2"), std::string::npos);
@@ -194,7 +197,7 @@ TEST(DeviceParams, FailedSingleWriteWarnsAndCommitsYellow) {
     p.etIp->SetTag(p.etIp->Tag() + 1000);
     EXPECT_EQ(c.Run(&p, rqWriteParam), (TLines{"+I10.0.0.1", "+J"}));
     EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\n"
-                                       "Ошибок: 1 — IP-адрес сервера для GPRS-соединения"});
+                                       "Ошибок: 1 — GPRS › IP-адрес сервера для GPRS-соединения"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
     EXPECT_EQ(p.etIp->Tag(), 14);
 }
@@ -219,12 +222,13 @@ TEST(DeviceParams, TextsTheUnitCannotTakeAreRefused) {
             EXPECT_NE(s.rfind("+g", 0), 0u) << s;
         EXPECT_EQ(sent.size(), 12u) << "the rest of the page and the commit";
         EXPECT_EQ(c.Rig.LastColor(p.lbetGPRSphone), "clRed");
-        const int line = c.Rig.FindMemo(" # !!! Номер телефона GPRS (etGPRSphone) не отправлен");
+        const int line = c.Rig.FindMemo(" # !!! GPRS › Номер телефона GPRS не отправлен");
         ASSERT_GE(line, 0);
         EXPECT_NE(c.Rig.MemoLines()[line].find(b.Why), std::string::npos)
             << c.Rig.MemoLines()[line];
         ASSERT_EQ(c.Rig.Messages().size(), 1u);
-        EXPECT_NE(c.Rig.Messages()[0].find("\nОшибок: 1 — Номер телефона GPRS"), std::string::npos);
+        EXPECT_NE(c.Rig.Messages()[0].find("\nОшибок: 1 — GPRS › Номер телефона GPRS"),
+                  std::string::npos);
         if (!*b.Text) {
             // The bare command would read: the unit keeps what it had, and says so.
             EXPECT_NE(c.Rig.MemoLines()[line].find("в устройстве осталось прежнее значение"),

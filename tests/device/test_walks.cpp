@@ -186,8 +186,8 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     ASSERT_TRUE(rig.Run(rqWriteAll));
     EXPECT_EQ(rig.Messages(),
               TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — "
-                     "Сколько раз допустимо не получить ответ от модема, "
-                     "Флаг тестирования аккумулятора"});
+                     "Общие установки › Сколько раз допустимо не получить ответ от модема; "
+                     "Аккумулятор › Флаг тестирования аккумулятора"});
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "Ошибок: 2") << "in place of the progress";
     const auto memo = rig.MemoLines();
     const int warning = [&] {
@@ -227,9 +227,9 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     ASSERT_TRUE(rig.Run(rqReadAll));
     EXPECT_EQ(
         rig.Messages(),
-        TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Смещение по широте Lat, "
-               "Смещение по долготе Lon, Время перезагрузки GPS-приёмника, если не определяются "
-               "координаты и ещё 1"});
+        TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Общие установки › Смещение по "
+               "широте Lat; Общие установки › Смещение по долготе Lon; Общие установки › Время "
+               "перезагрузки GPS-приёмника, если не определяются координаты и ещё 1"});
 }
 
 TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
@@ -245,7 +245,7 @@ TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
     // No completion message: one box says the line is gone, whatever the
     // memo shows.
     ASSERT_EQ(rig.Messages().size(), 1u);
-    const std::string lost = "ОШИБКА! Связь с COM портом потеряна: Unable to read from port. (";
+    const std::string lost = "ОШИБКА! Связь с COM-портом потеряна: не удалось прочитать из порта (";
     EXPECT_TRUE(rig.Messages()[0].starts_with(lost + "POSIX error ") ||
                 rig.Messages()[0].starts_with(lost + "Win32 error "))
         << rig.Messages()[0];
@@ -371,7 +371,7 @@ TEST(DeviceWalks, WriteAllWithNothingKnownSendsNothing) {
                              "блока и не задано"),
               0);
     EXPECT_NE(
-        c.Rig.Messages()[0].find("Оставлено, как хранит блок: 30 — Общие установки: Номер объекта"),
+        c.Rig.Messages()[0].find("Оставлено, как хранит блок: 30 — Общие установки › Номер объекта"),
         std::string::npos)
         << c.Rig.Messages()[0];
 }
@@ -452,7 +452,7 @@ TEST_P(SetOnUnit, WritesWhatTheSetGivesAndLeavesTheRest) {
     EXPECT_EQ(done.find(left) != std::string::npos, p.Left > 0) << done;
     EXPECT_EQ(done.find("Оставлено") != std::string::npos, p.Left > 0) << done;
     if (p.Left > 0 && p.UnitGeneration == 1) {
-        EXPECT_NE(done.find("Входы, выходы: "), std::string::npos) << "by page and caption";
+        EXPECT_NE(done.find("Входы, выходы › "), std::string::npos) << "by page and caption";
     }
 }
 
@@ -477,7 +477,7 @@ TEST(DeviceWalks, AUnitThatFallsSilentEndsTheWalk) {
     ASSERT_EQ(rig.Messages().size(), 1u);
     const std::string said = rig.Messages()[0];
     EXPECT_TRUE(said.starts_with("ОШИБКА! Устройство перестало отвечать")) << said;
-    EXPECT_NE(said.find("Последний ответ — на параметр «GPRS: "), std::string::npos) << said;
+    EXPECT_NE(said.find("Последний ответ — на параметр «GPRS › "), std::string::npos) << said;
     EXPECT_NE(said.find("Проверьте питание устройства, кабель и COM-порт"), std::string::npos);
     EXPECT_NE(said.find("\nОшибок: "), std::string::npos) << "the rest is not read: " << said;
     EXPECT_TRUE(rig.LinkExists() && !rig.LinkEnded()) << "the unit may come back";

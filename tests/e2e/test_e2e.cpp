@@ -50,10 +50,13 @@ TEST(EndToEnd, ConnectDisconnectAndALostLine) {
     sim.Unit().DropLine();
     EXPECT_TRUE(WaitUntil([&] { return Disconnected(f); }, 10000));
     ASSERT_EQ(answers.Messages.size(), 1u);
-    EXPECT_TRUE(answers.Messages[0].starts_with("ОШИБКА! Связь с COM портом потеряна: "))
+    EXPECT_TRUE(answers.Messages[0].starts_with("ОШИБКА! Связь с COM-портом потеряна: "))
         << answers.Messages[0];
     EXPECT_TRUE(f.mnuConnect->Enabled());
     EXPECT_FALSE(f.mnuDisconnect->Enabled());
+    // The connection is gone from the status bar as well.
+    for (int panel : {0, 1, 2})
+        EXPECT_EQ(f.StatusBar1->Panel(panel)->Text(), "") << panel;
     const std::vector<std::string> memo = f.Memo1->Lines();
     ASSERT_FALSE(memo.empty());
     EXPECT_NE(memo.back().find(" # Поток завершил работу"), std::string::npos) << memo.back();

@@ -14,6 +14,7 @@
 
 #include "FaultCell.h"
 #include "MatrixTable.h"
+#include "OperatorWords.h"
 
 namespace {
 
@@ -67,6 +68,8 @@ TEST_P(FaultMatrix, Cell) {
     const TCellResult result = RunCell(fault, operation);
     for (const std::string& failure : result.Failures)
         ADD_FAILURE() << failure;
+    // Messages, splash, status, lamps and memo lines alike.
+    EXPECT_EQ(ControlNameIn(result.Text), std::nullopt) << result.Text;
     std::cout << "[ cell ] " << row << " / " << column << ": " << result.Ms << " ms (promised "
               << result.PromiseMs << ")\n  " << result.Text << std::endl;
 

@@ -117,7 +117,7 @@ void TScriptDevice::Dispatch(std::uint8_t Code) {
             link.IdleWait(20, true);
         } catch (const std::exception& e) {
             if (ReportIdleFailures)
-                link.PostLine(std::string(" # !!! Ошибка при работе с COM портом: ") + e.what(),
+                link.PostLine(std::string(" # !!! Ошибка при работе с COM-портом: ") + e.what(),
                               true, true);
             link.Terminate();
         }

@@ -120,7 +120,7 @@ TEST(LinkExchange, FramingEncodingAndTheExactBytesOnTheWire) {
         memo[static_cast<std::size_t>(cn) + 1].starts_with(" # !!! Команда не отправлена: "));
     EXPECT_EQ(log.Find(" # Попытка"), -1) << "single attempts are not numbered";
     // On a closed port the exchange fails without a word.
-    const int closedAt = log.Find(" # Успешно закрыли COM порт: ");
+    const int closedAt = log.Find(" # Успешно закрыли COM-порт: ");
     ASSERT_GE(closedAt, 0);
     EXPECT_EQ(log.Find("-> ", closedAt), -1);
 }

@@ -41,23 +41,23 @@ TEST(LinkThread, PortThatCannotBeOpenedEndsTheThreadWithoutTheDevice) {
 
         TQueueLog log(out);
         EXPECT_EQ(device.Dispatches.load(), 0);
-        std::vector<std::string> memo = {" # Поток начал работу",
-                                         " # !!! Ошибка открытия COM порта: Cannot open device " +
-                                             name +
-                                             ": нет такого порта (POSIX error 2: No such file or "
-                                             "directory)"};
+        std::vector<std::string> memo = {
+            " # Поток начал работу", " # !!! Ошибка открытия COM-порта: не удалось открыть порт " +
+                                         name +
+                                         ": нет такого порта (POSIX error 2: No such file or "
+                                         "directory)"};
         if (!phone.empty()) {
             // The hang-up still runs: its commands fail silently on the closed
             // port, only RTS and the collection have something to say.
             memo.push_back("ClrRTS");
-            memo.push_back(" # !!! Ошибка при чтении данных из COM порта: Device not opened.");
+            memo.push_back(" # !!! Ошибка при чтении данных из COM-порта: порт не открыт");
             memo.push_back("");
         }
         memo.push_back(" # Поток завершил работу");
         EXPECT_EQ(log.Memo(), memo);
         EXPECT_EQ(log.TextsFor(rig.Targets.SplashPanel2),
-                  (std::vector<std::string>{"Открываем COM порт: " + name,
-                                            "Ошибка при открытии COM порта: " + name +
+                  (std::vector<std::string>{"Открываем COM-порт: " + name,
+                                            "Ошибка при открытии COM-порта: " + name +
                                                 " — нет такого порта"}));
         ASSERT_FALSE(log.All().empty());
         EXPECT_EQ(log.All().back().Control, rig.Targets.tbtnDisconnect);
@@ -86,7 +86,7 @@ TEST(LinkThread, UnsolicitedNoCarrierWhileIdleEndsTheThread) {
         ASSERT_GE(drained, 0);
         EXPECT_FALSE(log.MemoLine(drained).ToMemo) << "log file only";
         const int lost = log.FindExact("ОШИБКА! Цифровое соединение разорвано!");
-        const int closed = log.FindExact(" # Успешно закрыли COM порт: " + sim.SlavePath());
+        const int closed = log.FindExact(" # Успешно закрыли COM-порт: " + sim.SlavePath());
         const int ended = log.FindExact(" # Поток завершил работу");
         EXPECT_LT(drained, lost);
         EXPECT_LT(lost, closed);
@@ -123,7 +123,7 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
         EXPECT_TRUE(failed);
         EXPECT_LT(ms, 2500) << "a hang-up is not waited out";
         TQueueLog log(out);
-        EXPECT_GE(log.Find(" # !!! Ошибка при чтении данных из COM порта: "), 0);
+        EXPECT_GE(log.Find(" # !!! Ошибка при чтении данных из COM-порта: "), 0);
         EXPECT_GE(log.FindExact(" # Поток завершил работу"), 0);
     }
     {

@@ -83,10 +83,11 @@ TEST(ModemDialogue, DataCallReachesTheUnitAndALostCallHangsUp) {
         << "ATZ answered, so no registration query although the option is on";
     EXPECT_EQ(run.Splash(),
               (std::vector<std::string>{
-                  "Открываем COM порт: " + run.Sim.SlavePath(),
-                  "Успешно открыли COM порт: " + run.Sim.SlavePath(), "Инициализация модема: ATZ",
+                  "Открываем COM-порт: " + run.Sim.SlavePath(),
+                  "Успешно открыли COM-порт: " + run.Sim.SlavePath(), "Инициализация модема: ATZ",
                   "Инициализация модема: AT+CBST=7,0,1", "Инициализация модема: AT",
-                  "Набор номера: " + kPhone, "Цифровое соединение успешно установлено"}));
+                  "Набор номера: " + kPhone + "\nПопытка 1 из 3",
+                  "Цифровое соединение успешно установлено"}));
 
     TQueueLog& log = run.Log;
     const int clr = log.FindExact("ClrRTS");
@@ -95,7 +96,7 @@ TEST(ModemDialogue, DataCallReachesTheUnitAndALostCallHangsUp) {
     const int lost = log.FindExact("ОШИБКА! Цифровое соединение разорвано!");
     const int escape = log.FindExact("-> +++");
     const int clrAgain = log.FindExact("ClrRTS", clr + 1);
-    const int closed = log.Find(" # Успешно закрыли COM порт: ");
+    const int closed = log.Find(" # Успешно закрыли COM-порт: ");
     EXPECT_TRUE(clr >= 0 && clr < set && set < up && up < lost && lost < escape);
     EXPECT_TRUE(escape < log.FindExact("-> ATH") && log.FindExact("-> ATH") < clrAgain);
     EXPECT_LT(clrAgain, closed);
@@ -138,7 +139,9 @@ TEST(ModemDialogue, DialResultsOtherThanConnect9600) {
         for (const char* text :
              {"ОШИБКА инициализации модема: ATZ", "Не прошла команда: AT+CBST=7,0,1"})
             EXPECT_TRUE(run.SplashShowed(text)) << text;
-        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до: " + kPhone);
+        // The modem's own answer, and which try it was.
+        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до: " + kPhone +
+                                           "\nПопытка 1 из 3\nОтвет модема: " + result);
         // The hang-up runs after a failed dialogue as well.
         const auto lines = run.Sim.Modem().Lines();
         ASSERT_GE(lines.size(), 2u);
@@ -168,7 +171,8 @@ TEST(ModemDialogue, EchoOnlyDialGetsASecondWait) {
         EXPECT_GE(MsSince(run.Start), 800) << "two full dial waits";
         EXPECT_EQ(run.CountLines(kDial), 1);
         EXPECT_NE(run.Log.FindExact("ОШИБКА! COM-порт не ответил!"), -1);
-        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до: " + kPhone);
+        EXPECT_EQ(run.Splash().back(), "Не могу дозвониться до: " + kPhone +
+                                           "\nПопытка 1 из 3\nОтвет модема: нет ответа");
     }
 }
 
@@ -236,7 +240,7 @@ TEST(ModemDialogue, ABoundedHangUpEndsInItsTimeAndStillSendsTheEscapeAndAth) {
     const auto link = MakeLink(sim.SlavePath(), kTyped, out, device, rig.Targets, kRigPauseScale,
                                false, kRigReplyScale);
     link->Resume();
-    ASSERT_TRUE(log.WaitUntil([&] { return log.Find(" # Успешно открыли COM порт") >= 0; }, 10000));
+    ASSERT_TRUE(log.WaitUntil([&] { return log.Find(" # Успешно открыли COM-порт") >= 0; }, 10000));
     const auto stop = TTestClock::now();
     link->BoundHangUp();
     link->Terminate();

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include "PageTestSupport.h"
 #include "Sanitizers.h"
@@ -35,8 +36,14 @@ TEST(HintWindow, ShownBesideTheControlReplacedByAnotherAndClosedOverTheBackgroun
     EXPECT_EQ(first->Form()->lbDisc->Caption(), "Номер объекта в системе");
     EXPECT_EQ(first->Form()->Name(), "HintF");
     const QPoint origin = page.etObjNum->mapToGlobal(QPoint(0, 0));
-    EXPECT_EQ(first->geometry(),
-              QRect(origin.x() + page.etObjNum->width() - 5, origin.y(), 181, 202));
+    // The design height; the design width, or what the links with their
+    // keys and the default need.
+    EXPECT_EQ(first->geometry().topLeft(),
+              QPoint(origin.x() + page.etObjNum->width() - 5, origin.y()));
+    EXPECT_EQ(first->height(), 202);
+    EXPECT_GE(first->width(), 181);
+    for (const TLabel* words : {first->Form()->lbRead, first->Form()->lbWrite})
+        EXPECT_GE(words->width(), words->sizeHint().width()) << words->Caption();
 
     // Over the same control, and over the popup itself: it stays.
     MoveMouse(page.etObjNum, QPoint(10, 4));
@@ -173,12 +180,22 @@ TEST(HintLinks, ReadAndWriteMarkTheTagOnlyWhileALinkThreadExists) {
     EXPECT_EQ(ParamHintWindow()->Form()->lbDisc->Caption(), "Широта");
 
     RestoreParameterTags(&page);
-    ParamHintWindow()->Form()->lbWriteClick(nullptr);
+    // Its key, as the link shows it, while the popup is up; none after.
+    EXPECT_EQ(ParamHintWindow()->Form()->lbWrite->Caption(), "Записать (F6)");
+    const auto press = [&](const QKeySequence& Key) {
+        int found = 0;
+        for (QShortcut* s : page.window()->findChildren<QShortcut*>())
+            if (s->key() == Key && ++found)
+                emit s->activated();
+        return found;
+    };
+    EXPECT_EQ(press(HintWriteKey), 1);
     EXPECT_EQ(link.Posted, (std::vector<std::uint8_t>{rqReadParam, rqWriteParam}));
     EXPECT_EQ(page.etLat->Tag(), 1003);
     RestoreParameterTags(&page);
     EXPECT_EQ(page.etLat->Tag(), 3);
     HideParameterHint();
+    EXPECT_EQ(press(HintReadKey), 0);
 }
 
 TEST(HintLinks, DefaultWorksWithoutAConnectionAndMarksAgainstTheReadValue) {

@@ -82,8 +82,8 @@ TEST_F(LinkWin32, ExchangesAreFramedEncodedAndEndOnTheMarkInAnyCase) {
     const int g = posted.Find("-> +gПривет");
     ASSERT_GE(g, 0);
     EXPECT_EQ(posted.Memo()[static_cast<std::size_t>(g) + 1], " <<- +g\r\n>Привет\r\nOK\r\n");
-    EXPECT_GE(posted.Find(" # Успешно открыли COM порт: " + SimPort()), 0);
-    EXPECT_GE(posted.Find(" # Успешно закрыли COM порт: " + SimPort()), 0);
+    EXPECT_GE(posted.Find(" # Успешно открыли COM-порт: " + SimPort()), 0);
+    EXPECT_GE(posted.Find(" # Успешно закрыли COM-порт: " + SimPort()), 0);
 }
 
 TEST_F(LinkWin32, RepliesWithoutTheirMarkSucceedOnlyWhenSomethingCameAndRetriesAreNumbered) {
@@ -132,7 +132,7 @@ TEST_F(LinkWin32, ACallLostWhileIdleEndsTheLinkAndClicksDisconnect) {
     EXPECT_FALSE(posted.MemoLine(drained).ToMemo) << "log file only";
     const int lost = posted.Find("ОШИБКА! Цифровое соединение разорвано!");
     EXPECT_GT(lost, drained);
-    EXPECT_GT(posted.Find(" # Успешно закрыли COM порт: "), lost);
+    EXPECT_GT(posted.Find(" # Успешно закрыли COM-порт: "), lost);
     EXPECT_EQ(posted.TextsFor(run.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
 }
 
@@ -150,14 +150,14 @@ TEST_F(LinkWin32, ALineThatDropsEndsTheLinkWithTheSystemsAccountOnce) {
     TQueueLog posted(run.Out);
     // The idle wait or the drain, whichever meets it first, reports the
     // system's account of the failed read, and nothing reports it again.
-    const std::string account = "Unable to read from port. (Win32 error ";
+    const std::string account = "не удалось прочитать из порта (Win32 error ";
     const std::vector<std::string> memo = posted.Memo();
     const auto count = [&](const std::string& Prefix) {
         return std::count_if(memo.begin(), memo.end(),
                              [&](const std::string& l) { return l.starts_with(Prefix); });
     };
-    const auto inWait = count(" # !!! Ошибка при работе с COM портом: " + account);
-    const auto drain = count(" # !!! Ошибка при чтении данных из COM порта: " + account);
+    const auto inWait = count(" # !!! Ошибка при работе с COM-портом: " + account);
+    const auto drain = count(" # !!! Ошибка при чтении данных из COM-порта: " + account);
     EXPECT_EQ(inWait + drain, 1);
     EXPECT_EQ(count(" # !!! "), 1);
     EXPECT_GE(posted.Find(" # Поток завершил работу"), 0);
@@ -169,12 +169,12 @@ TEST_F(LinkWin32, APortThatDoesNotExistEndsTheThreadBeforeTheDevice) {
     ASSERT_TRUE(run.Ended());
     EXPECT_EQ(run.Device.Dispatches.load(), 0);
     TQueueLog posted(run.Out);
-    EXPECT_GE(posted.Find(" # !!! Ошибка открытия COM порта: Cannot open device COM199: нет "
+    EXPECT_GE(posted.Find(" # !!! Ошибка открытия COM-порта: не удалось открыть порт COM199: нет "
                           "такого порта (Win32 error 2: "),
               0);
     const auto splash = posted.TextsFor(run.Rig.Targets.SplashPanel2);
     ASSERT_FALSE(splash.empty());
-    EXPECT_EQ(splash.back(), "Ошибка при открытии COM порта: COM199 — нет такого порта");
+    EXPECT_EQ(splash.back(), "Ошибка при открытии COM-порта: COM199 — нет такого порта");
 }
 
 TEST_F(LinkWin32, DataCallThroughTheModemReachesTheUnitAndHangsUp) {
