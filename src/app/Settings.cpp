@@ -289,8 +289,8 @@ void ReadPages(const TIniFile& ini, const TDevicePages& Pages, TSettingsLoadRepo
         const std::string key = ConsoleKey(n);
         if (!LoadEditText(Pages.form_Debug->EditN(n),
                           ini.ReadString(ConsoleSection, key, ConsoleDefault)))
-            Refuse(report, FieldName(ConsoleSection, key), FieldWords(Pages, FieldName(ConsoleSection, key)),
-                   "длиннее поля", true);
+            Refuse(report, FieldName(ConsoleSection, key),
+                   FieldWords(Pages, FieldName(ConsoleSection, key)), "длиннее поля", true);
     }
 }
 

@@ -256,7 +256,7 @@ bool TUnitRunner::SetHoldsEverything() {
                 continue;
             for (const std::string& name : row->ControlNames())
                 if (page->FRefValues.Record(name).Source == TValueSource::None)
-                    FNotInSet.push_back(ParamPlace(*page, info->Number, name));
+                    FNotInSet.push_back(ParamWords(*page, info->Number, name).Text());
         }
     }
     return FNotInSet.empty();

@@ -224,8 +224,7 @@ int RunOne(const TBatchOptions& o) {
             Refuse(*problem);
     if (job.Command == TUnitCommand::Diff) {
         for (const TDifference& d : outcome.Differences)
-            std::printf("%s	блок: %s	файл: %s
-", ControlsEscaped(d.Caption).c_str(),
+            std::printf("%s\tблок: %s\tфайл: %s\n", ControlsEscaped(d.Caption).c_str(),
                         ControlsEscaped(d.UnitValue).c_str(), ControlsEscaped(d.FileValue).c_str());
         if (outcome.Connected && outcome.Failed.empty())
             std::printf("различий: %zu\n", outcome.Differences.size());

@@ -53,8 +53,8 @@ TParamResult ParamResultOf(const TParamPage& Page, const TParamDef& Row) {
     const std::string value = record.Outcome == TParamOutcome::Differs ? Page.FRefValues.Get(name)
                               : control ? RecordValue(Row, control, record)
                                         : std::string();
-<<<<<<< HEAD
-    return ShownResult({Page.Name(), name, value, record.Outcome, record.Note});
+    return ShownResult({Page.Name(), name, value, record.Outcome, record.Note,
+                        ParamWords(Page, Row.Page, name).Text()});
 }
 
 TParamResult ShownResult(TParamResult Result) {
@@ -83,10 +83,6 @@ TParamResult ShownResult(TParamResult Result) {
         note.replace(from, close == std::string::npos ? std::string::npos : close - from, "***");
     }
     return Result;
-=======
-    return {Page.Name(),    name,        ShownInReports(Row, value),
-            record.Outcome, record.Note, ParamWords(Page, Row.Page, name).Text()};
->>>>>>> i36b
 }
 
 std::string KnownObjectNumber(const TDevicePages& Pages) {

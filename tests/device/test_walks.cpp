@@ -370,9 +370,9 @@ TEST(DeviceWalks, WriteAllWithNothingKnownSendsNothing) {
     EXPECT_GE(c.Rig.FindMemo(" # Номер объекта (etObjNum): не записан, значение не прочитано из "
                              "блока и не задано"),
               0);
-    EXPECT_NE(
-        c.Rig.Messages()[0].find("Оставлено, как хранит блок: 30 — Общие установки › Номер объекта"),
-        std::string::npos)
+    EXPECT_NE(c.Rig.Messages()[0].find(
+                  "Оставлено, как хранит блок: 30 — Общие установки › Номер объекта"),
+              std::string::npos)
         << c.Rig.Messages()[0];
 }
 
