@@ -226,8 +226,6 @@ private:
         // Any of its controls carries a single-parameter mark.
         bool AnyMarked() const;
     };
-    // The row as the operator knows it: "page: caption".
-    std::string Place(const TRowOnPage& R) const;
     TRowOnPage OnPage(TParamPage& Page, const TParamDef& Row) const;
     // The rows of a page a unit of this generation reads or writes.
     std::vector<TRowOnPage> PageRows(TParamPage& Page, bool Write) const;
@@ -332,7 +330,7 @@ private:
     static constexpr int SilentRepliesEnd = 2;
     int FSilentReplies = 0;
     bool FUnitSilent = false;
-    std::string FLastAnswered; // the last parameter the unit answered for, as Place gives it
+    std::string FLastAnswered; // the last parameter the unit answered for, as the memo names it
     // What the operator is told when the unit stopped answering.
     std::string SilentText() const;
     bool FFailuresShown = false; // status panel 4 shows their count

@@ -127,15 +127,6 @@ TDevOrbelin::TExchangeResult TDevOrbelin::Transact(const std::string& Command, s
     return result;
 }
 
-std::string TDevOrbelin::Place(const TRowOnPage& R) const {
-    const TPageInfo* info = PageInfoOf(FPages, R.Page);
-    const std::string caption =
-        R.Lamps.empty() ? std::string() : ShortCaption(R.Lamps.front()->Caption());
-    const QObject* first = R.Controls.empty() ? nullptr : R.Controls.front();
-    return (info && info->TreeCaption ? std::string(info->TreeCaption) + ": " : std::string()) +
-           (caption.empty() ? NameOf(first) : caption);
-}
-
 bool TDevOrbelin::Sendable(const std::string& What, const std::string& Text) {
     const auto problem = WireTextProblem(Text);
     if (!problem)
@@ -225,7 +216,7 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
     TRefValues& table = R.Page->FRefValues;
     Lamps(R, clWindowText);
     std::string reply;
-    const TExchangeResult result = Transact(row.Read, reply, Place(R));
+    const TExchangeResult result = Transact(row.Read, reply, R.Who());
     const std::string who = R.Who();
     std::optional<std::string> value = TakeValue(result, reply, ReadForm(row), who);
     std::vector<TControlLimits> limits;
@@ -356,7 +347,7 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
         for (TLabel* lamp : R.Lamps)
             FOut.PostControlColor(lamp, clRed);
         NoteOutcome(R, TParamOutcome::NotShown, why);
-        FKept.push_back(Place(R));
+        FKept.push_back(R.Who());
         return false;
     }
     Lamps(R, clWindowText);
@@ -388,7 +379,7 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
     }
     std::string reply;
     FWritesSent.fetch_add(1);
-    if (Transact(row.Write + *argument, reply, Place(R)) != TExchangeResult::Answered) {
+    if (Transact(row.Write + *argument, reply, R.Who()) != TExchangeResult::Answered) {
         Lamps(R, clRed);
         NoteOutcome(R, TParamOutcome::Refused);
         FWriteFailed = true;

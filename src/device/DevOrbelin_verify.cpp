@@ -45,7 +45,7 @@ bool TDevOrbelin::CheckWrites() {
         const std::string who = r.Who();
         Lamps(r, clWindowText);
         std::string reply;
-        const TExchangeResult result = Transact(row.Read, reply, Place(r));
+        const TExchangeResult result = Transact(row.Read, reply, r.Who());
         const auto value = TakeValue(result, reply, ReadForm(row), who);
         std::optional<TDecodedValue> held;
         if (value) {

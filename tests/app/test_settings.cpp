@@ -234,7 +234,7 @@ TEST(Settings, MissingKeysAndUntrustedValuesLeaveEveryPageUsable) {
                                         "formAcc/seACCCheckTime", "formPhones/etPhone2"}));
     // Each refusal in the operator's words: the page and caption, and why.
     ASSERT_EQ(report.Refused.size(), 6u);
-    EXPECT_EQ(report.Refused[0].Place, "Общие установки: Номер объекта");
+    EXPECT_EQ(report.Refused[0].Place, "Общие установки › Номер объекта");
     EXPECT_NE(report.Refused[0].Reason.find("больше 4 цифр"), std::string::npos)
         << report.Refused[0].Reason;
     EXPECT_NE(report.Text("odd.ini").find("Номер объекта — больше 4 цифр"), std::string::npos)

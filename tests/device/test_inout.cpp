@@ -161,9 +161,11 @@ TEST(DeviceInOut, Generation1EventCodes) {
     EXPECT_EQ(c.Rig.LastColor(p.lb1), "clRed");
     EXPECT_EQ(c.Rig.LastColor(p.lb6), "clRed");
     // What nobody gave is left to the unit, and said: no failure.
-    EXPECT_EQ(c.Rig.Messages(), TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: "
-                                       "2 — Вход 1 (не отправлен), Вход 3 (не отправлен)\n"
-                                       "Оставлено, как хранит блок: 1 — Входы, выходы: Вход 2"});
+    EXPECT_EQ(c.Rig.Messages(),
+              TLines{"ВНИМАНИЕ! НЕ ВСЕ ПАРАМЕТРЫ БЫЛИ УСПЕШНО ЗАПИСАНЫ!\nОшибок: 2 — Входы, выходы "
+                     "› Вход 1: код восстановления (не отправлен); Входы, выходы › Вход 3: код "
+                     "срабатывания (не отправлен)\nОставлено, как хранит блок: 1 — Входы, выходы › "
+                     "Вход 2: код восстановления"});
     EXPECT_EQ(c.Rig.WriteState.load(), 3);
 
     // Single parameter: the code field's row and event only.

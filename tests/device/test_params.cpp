@@ -51,7 +51,8 @@ TEST(DeviceParams, NumbersAreEncodedAsTheUnitTakesThem) {
     p.etObjNum->SetText("12345");
     EXPECT_NE(c.Run(&p, rqWritePage)[0].rfind("+O", 0), 0u);
     EXPECT_EQ(p.FRefValues.Get("etObjNum"), "0");
-    EXPECT_GE(c.Rig.FindMemo(" # !!! Номер объекта (etObjNum) не отправлен: больше 4 цифр"), 0);
+    EXPECT_GE(c.Rig.FindMemo(" # !!! Общие установки › Номер объекта не отправлен: больше 4 цифр"),
+              0);
     p.etObjNum->SetText("0");
     p.etLat->SetText("230");
     // More digits than the minimum when the number needs them (the unit

@@ -367,9 +367,10 @@ TEST(DeviceWalks, WriteAllWithNothingKnownSendsNothing) {
     EXPECT_EQ(c.Rig.WriteState.load(), 0) << "no commit";
     ASSERT_EQ(c.Rig.Messages().size(), 1u);
     EXPECT_EQ(c.Rig.Messages()[0].rfind("В блок ничего не записано", 0), 0u) << c.Rig.Messages()[0];
-    EXPECT_GE(c.Rig.FindMemo(" # Номер объекта (etObjNum): не записан, значение не прочитано из "
-                             "блока и не задано"),
-              0);
+    EXPECT_GE(
+        c.Rig.FindMemo(" # Общие установки › Номер объекта: не записан, значение не прочитано из "
+                       "блока и не задано"),
+        0);
     EXPECT_NE(c.Rig.Messages()[0].find(
                   "Оставлено, как хранит блок: 30 — Общие установки › Номер объекта"),
               std::string::npos)

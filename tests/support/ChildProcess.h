@@ -44,10 +44,20 @@ public:
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         FOwnGroup = OwnGroup;
+        // The stop signals as a terminal gives them, whatever the suite was
+        // started from: a shell's background job ignores SIGINT, and a
+        // program keeps a signal it was started ignoring ignored.
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            sigaddset(&defaults, s);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        short flags = POSIX_SPAWN_SETSIGDEF;
         if (OwnGroup) {
             posix_spawnattr_setpgroup(&attributes, 0);
-            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+            flags |= POSIX_SPAWN_SETPGROUP;
         }
+        posix_spawnattr_setflags(&attributes, flags);
         const int rc =
             posix_spawn(&FPid, program.c_str(), &actions, &attributes, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
