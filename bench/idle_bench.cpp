@@ -7,8 +7,9 @@
 //   connected  connected by cable (--connect), nothing asked of the unit
 //   after walk a read of every page done (--read-all), its closing message up
 //
-//     idle_bench [SECONDS]
+//     idle_bench [SECONDS [PROGRAM]]
 //
+// PROGRAM: another build of orbelin to measure (an earlier one, to compare).
 // Runs on the offscreen platform, and once more on a virtual X server when
 // Xvfb is installed (those lines begin with "xvfb_"; xvfb_server_cpu_percent
 // is the X server's own cost while the program sits connected). Prints one
@@ -171,6 +172,8 @@ private:
     std::string FPath;
 };
 
+std::string ProgramPath = ORB_ORBELIN_EXE;
+
 struct TPlatform {
     std::string Prefix;             // of the printed names
     std::vector<std::string> Env;   // how the program reaches its screen
@@ -185,7 +188,7 @@ struct TRun {
 
 std::unique_ptr<TRun> Start(const TPlatform& platform, const std::string& start) {
     auto run = std::make_unique<TRun>();
-    std::vector<std::string> argv{ORB_ORBELIN_EXE, "--home", run->Home.Path(), "--port",
+    std::vector<std::string> argv{ProgramPath, "--home", run->Home.Path(), "--port",
                                   run->Sim.SlavePath()};
     if (!start.empty())
         argv.push_back(start);
@@ -268,7 +271,9 @@ std::unique_ptr<TChild> StartXvfb(std::string& display) {
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     if (seconds < 1)
-        Fail("usage: idle_bench [SECONDS]");
+        Fail("usage: idle_bench [SECONDS [PROGRAM]]");
+    if (argc > 2)
+        ProgramPath = argv[2];
     try {
         Measure({.Prefix = "", .Env = {"QT_QPA_PLATFORM=offscreen"}, .ServerPid = {}}, seconds);
         if (access("/usr/bin/Xvfb", X_OK) == 0) {
