@@ -35,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -112,34 +113,48 @@ private:
     pid_t FPid = -1;
 };
 
-// CPU time of every thread of the process, in nanoseconds (the first field
-// of each thread's schedstat: finer than the clock ticks of stat).
-double CpuNs(pid_t pid) {
+// CPU time of each thread of the process, in nanoseconds, by thread id (the
+// first field of each thread's schedstat: finer than the clock ticks of stat).
+std::map<std::string, double> ThreadCpuNs(pid_t pid) {
     const std::string dir = "/proc/" + std::to_string(pid) + "/task";
     DIR* d = opendir(dir.c_str());
     if (!d)
         throw std::runtime_error("no " + dir);
-    double total = 0;
+    std::map<std::string, double> threads;
     while (const dirent* e = readdir(d)) {
         if (e->d_name[0] == '.')
             continue;
         std::ifstream f(dir + "/" + e->d_name + "/schedstat");
         double ns = 0;
         if (f >> ns)
-            total += ns;
+            threads[e->d_name] = ns;
     }
     closedir(d);
+    return threads;
+}
+
+double CpuNs(pid_t pid) {
+    double total = 0;
+    for (const auto& [thread, ns] : ThreadCpuNs(pid))
+        total += ns;
     return total;
 }
 
-// Percent of one core the process used over the next Seconds.
+// Percent of one core the process used over the next Seconds: what each
+// thread alive at the end used since the start (or since it began). A
+// thread that ends meanwhile (Qt's pool lets an idle worker go after 30 s)
+// takes its whole time out of a plain sum; its last moments are lost here.
 double CpuPercent(pid_t pid, int seconds) {
-    const double before = CpuNs(pid);
+    const auto before = ThreadCpuNs(pid);
     const auto start = TClock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double after = CpuNs(pid);
+    double used = 0;
+    for (const auto& [thread, ns] : ThreadCpuNs(pid)) {
+        const auto was = before.find(thread);
+        used += ns - (was == before.end() ? 0 : was->second);
+    }
     const double wall = std::chrono::duration<double, std::nano>(TClock::now() - start).count();
-    return 100.0 * (after - before) / wall;
+    return 100.0 * used / wall;
 }
 
 long RssKib(pid_t pid) {
