@@ -7,8 +7,9 @@
 //   connected  connected by cable (--connect), nothing asked of the unit
 //   after walk a read of every page done (--read-all), its closing message up
 //
-//     idle_bench [SECONDS]
+//     idle_bench [SECONDS [PROGRAM]]
 //
+// PROGRAM: another build of orbelin to measure (an earlier one, to compare).
 // Runs on the offscreen platform, and once more on a virtual X server when
 // Xvfb is installed (those lines begin with "xvfb_"; xvfb_server_cpu_percent
 // is the X server's own cost while the program sits connected). Prints one
@@ -34,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -111,34 +113,48 @@ private:
     pid_t FPid = -1;
 };
 
-// CPU time of every thread of the process, in nanoseconds (the first field
-// of each thread's schedstat: finer than the clock ticks of stat).
-double CpuNs(pid_t pid) {
+// CPU time of each thread of the process, in nanoseconds, by thread id (the
+// first field of each thread's schedstat: finer than the clock ticks of stat).
+std::map<std::string, double> ThreadCpuNs(pid_t pid) {
     const std::string dir = "/proc/" + std::to_string(pid) + "/task";
     DIR* d = opendir(dir.c_str());
     if (!d)
         throw std::runtime_error("no " + dir);
-    double total = 0;
+    std::map<std::string, double> threads;
     while (const dirent* e = readdir(d)) {
         if (e->d_name[0] == '.')
             continue;
         std::ifstream f(dir + "/" + e->d_name + "/schedstat");
         double ns = 0;
         if (f >> ns)
-            total += ns;
+            threads[e->d_name] = ns;
     }
     closedir(d);
+    return threads;
+}
+
+double CpuNs(pid_t pid) {
+    double total = 0;
+    for (const auto& [thread, ns] : ThreadCpuNs(pid))
+        total += ns;
     return total;
 }
 
-// Percent of one core the process used over the next Seconds.
+// Percent of one core the process used over the next Seconds: what each
+// thread alive at the end used since the start (or since it began). A
+// thread that ends meanwhile (Qt's pool lets an idle worker go after 30 s)
+// takes its whole time out of a plain sum; its last moments are lost here.
 double CpuPercent(pid_t pid, int seconds) {
-    const double before = CpuNs(pid);
+    const auto before = ThreadCpuNs(pid);
     const auto start = TClock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double after = CpuNs(pid);
+    double used = 0;
+    for (const auto& [thread, ns] : ThreadCpuNs(pid)) {
+        const auto was = before.find(thread);
+        used += ns - (was == before.end() ? 0 : was->second);
+    }
     const double wall = std::chrono::duration<double, std::nano>(TClock::now() - start).count();
-    return 100.0 * (after - before) / wall;
+    return 100.0 * used / wall;
 }
 
 long RssKib(pid_t pid) {
@@ -171,6 +187,8 @@ private:
     std::string FPath;
 };
 
+std::string ProgramPath = ORB_ORBELIN_EXE;
+
 struct TPlatform {
     std::string Prefix;             // of the printed names
     std::vector<std::string> Env;   // how the program reaches its screen
@@ -185,7 +203,7 @@ struct TRun {
 
 std::unique_ptr<TRun> Start(const TPlatform& platform, const std::string& start) {
     auto run = std::make_unique<TRun>();
-    std::vector<std::string> argv{ORB_ORBELIN_EXE, "--home", run->Home.Path(), "--port",
+    std::vector<std::string> argv{ProgramPath, "--home", run->Home.Path(), "--port",
                                   run->Sim.SlavePath()};
     if (!start.empty())
         argv.push_back(start);
@@ -268,7 +286,9 @@ std::unique_ptr<TChild> StartXvfb(std::string& display) {
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     if (seconds < 1)
-        Fail("usage: idle_bench [SECONDS]");
+        Fail("usage: idle_bench [SECONDS [PROGRAM]]");
+    if (argc > 2)
+        ProgramPath = argv[2];
     try {
         Measure({.Prefix = "", .Env = {"QT_QPA_PLATFORM=offscreen"}, .ServerPid = {}}, seconds);
         if (access("/usr/bin/Xvfb", X_OK) == 0) {

@@ -23,7 +23,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/tests/support/tsan.supp"
 export QT_QPA_PLATFORM=offscreen
 
-declare -a RESULTS=()
+declare -a RESULTS=() MINUTES=()
 FAILED=0
 START=$(date +%s)
 
@@ -142,9 +142,20 @@ fuzz_variant() { # name, build dir
     fi
 }
 
-[ "${ORB_FORMAT:-1}" = 0 ] || format_check
+# Each stage's minutes, with one decimal, for the summary line.
+stage_minutes() { # name, start in seconds since the epoch
+    local s=$(( $(date +%s) - $2 ))
+    MINUTES+=("$1 $((s / 60)).$((s % 60 * 10 / 60))")
+}
+
+if [ "${ORB_FORMAT:-1}" != 0 ]; then
+    t0=$(date +%s)
+    format_check
+    stage_minutes format "$t0"
+fi
 
 for v in $VARIANTS; do
+    t0=$(date +%s)
     case $v in
     plain) variant plain build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ ;;
     asan) variant asan build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
@@ -155,14 +166,17 @@ for v in $VARIANTS; do
     fuzz) fuzz_variant fuzz build-fuzz ;;
     *) RESULTS+=("$v: unknown variant"); FAILED=1 ;;
     esac
+    stage_minutes "$v" "$t0"
 done
 
 echo
 for r in "${RESULTS[@]}"; do echo "  $r"; done
 TOTAL=$(( $(date +%s) - START ))
+STAGES=$(IFS=,; echo "${MINUTES[*]}")
+STAGES=${STAGES//,/, }
 if [ $FAILED -eq 0 ]; then
-    echo "SUMMARY: PASS — ${RESULTS[*]} — ${TOTAL}s"
+    echo "SUMMARY: PASS — ${RESULTS[*]} — ${TOTAL}s — minutes: ${STAGES}"
 else
-    echo "SUMMARY: FAILED — ${RESULTS[*]} — ${TOTAL}s"
+    echo "SUMMARY: FAILED — ${RESULTS[*]} — ${TOTAL}s — minutes: ${STAGES}"
 fi
 exit $FAILED

@@ -128,10 +128,6 @@ TForm1::TForm1() : TForm(nullptr, "Form1"), FApplyHost(std::make_unique<TApplyTo
     CreateToolBar();
     CreateWorkArea();
     CreateStatusBar();
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(50);
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded(this, [this] { Timer1Timer(); }); });
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -142,7 +138,6 @@ TForm1::TForm1() : TForm(nullptr, "Form1"), FApplyHost(std::make_unique<TApplyTo
     column->addWidget(StatusBar1);
 
     FormCreate();
-    Timer1->start();
 }
 
 TForm1::~TForm1() {
@@ -403,6 +398,10 @@ void TForm1::FormCreate() {
     LoadWindowLayout(*this);
 
     FOutArray = std::make_unique<TOutArray>();
+    // The queue is drained when the link thread has posted, not on a clock:
+    // at rest the window does nothing.
+    FWake = std::make_unique<TGuiWake>([this] { Guarded(this, [this] { QueuePosted(); }); });
+    FOutArray->SetWakeUp([wake = FWake.get()] { wake->Raise(); });
     FTargets.StatusPanel2 = StatusBar1->Panel(2);
     FTargets.Form1 = this;
     FTargets.tv1 = tv1;
@@ -419,7 +418,10 @@ void TForm1::FormCreate() {
     FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
     FPages.StatusPanel4 = StatusBar1->Panel(4);
     FLink->SetPages(FPages);
-    FLink->SetWriteEnded(FJournal.Receiver());
+    FLink->SetWriteEnded([receive = FJournal.Receiver(), queue = FOutArray.get()](TWriteSummary s) {
+        receive(std::move(s));
+        queue->WakeUp();
+    });
     FLink->SetVerifyWrites(mnuVerify->Checked());
 
     tv1->Select(tv1->Node(0));
@@ -458,7 +460,7 @@ void TForm1::FormDestroy() {
     if (FDestroyed)
         return;
     FDestroyed = true;
-    Timer1->stop();
+    FWake->Stop();
     // Nobody may be there to answer a message box now (a stop signal, the end
     // of the session), and its loop would hold the shutdown up: what fails
     // goes to stderr and into the log.
@@ -498,20 +500,16 @@ void TForm1::ReportClosingError(const std::string& Message) {
     }
 }
 
-// An empty queue touches nothing, not even the timer, which runs on. While
-// elements are applied it is off, so a message box they open holds up the
-// drain and the drain never re-enters itself.
-void TForm1::Timer1Timer() {
-    if (FOutArray->PeekKind() == 0 && !FJournal.Pending())
-        return;
-    Timer1->stop();
-    // The journal first: a message box the drain opens may stay up long.
+// The journal first: a message box the drain opens may stay up long. While
+// this runs the wake is not watched, so such a box holds up the drain and
+// the drain never re-enters itself; what is posted meanwhile raises the wake
+// again and is taken once the box is closed.
+void TForm1::QueuePosted() {
+    FOutArray->WakeTaken();
     if (FJournal.Pending())
         Guarded(this, [this] { FJournal.Flush(); });
-    DrainOutArray(*FOutArray, *FApplyHost);
-    FLog.Flush();
-    if (!FDestroyed)
-        Timer1->start();
+    if (DrainOutArray(*FOutArray, *FApplyHost) != 0)
+        FLog.Flush();
 }
 
 void TForm1::RepaintStatusBar() {

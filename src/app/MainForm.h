@@ -11,7 +11,6 @@
 
 #include <QMenu>
 #include <QMenuBar>
-#include <QTimer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -21,6 +20,7 @@
 #include "app/DebugLog.h"
 #include "app/Descriptions.h"
 #include "app/DeviceLink.h"
+#include "app/GuiWake.h"
 #include "app/Settings.h"
 #include "app/WindowJournal.h"
 #include "device/DevicePages.h"
@@ -103,7 +103,6 @@ public:
     TTreeView* tv1;
     TPanel* mpanel;
     TStatusBar* StatusBar1;
-    QTimer* Timer1;
 
     // The pages by name: FPages's own members, null before they are created
     // and after the window has closed.
@@ -132,7 +131,9 @@ public:
     void FormCreate();
     void FormActivate();
     void FormDestroy();
-    void Timer1Timer();
+    // Something was posted to the queue (or a write handed over): takes it
+    // all and applies it.
+    void QueuePosted();
     void mnuConnectClick(QObject* Sender);
     void tbtnDisconnectClick(QObject* Sender);
     void tv1Change(QObject* Sender);
@@ -249,6 +250,8 @@ private:
     TSettingsTargets SettingsTargets(bool OwnFile = false) const;
 
     std::unique_ptr<TOutArray> FOutArray;
+    // What the link thread raises when it has posted: runs QueuePosted.
+    std::unique_ptr<TGuiWake> FWake;
     std::unique_ptr<TDeviceLink> FLink;
     // What the pages ask of the window; emptied as the window closes.
     TPageServices FPageServices;

@@ -9,6 +9,7 @@
 // Threading: the thread that starts the process; its event loop calls
 // OnReadable.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,10 @@ public:
     void Kill();
     // Asks it to end (POSIX: SIGTERM; Windows: as Kill).
     void Stop();
+
+    // How many children this process can keep running at once, by what
+    // the system allows it (descriptors, tasks); at least 1.
+    static std::size_t MostAtOnce();
 
 private:
     struct TImpl;

@@ -11,12 +11,15 @@
 // itself be stuck.
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -153,4 +156,23 @@ void TChildOs::Kill() {
 void TChildOs::Stop() {
     if (FImpl->Pid > 0)
         kill(FImpl->Pid, SIGTERM);
+}
+
+std::size_t TChildOs::MostAtOnce() {
+    // Here a running child holds the read ends of its two pipes (the one
+    // being started its write ends too, for a moment); its port and all it
+    // opens besides are its own process's. The program itself keeps some 20
+    // descriptors: Reserve leaves room for those and the report and journal.
+    constexpr rlim_t PerChild = 2, Reserve = 64;
+    // A unit's process runs four threads, and the user's limit on tasks
+    // counts the threads of all the user's processes: a run takes at most
+    // half of it.
+    constexpr rlim_t TasksPerChild = 4;
+    rlim_t most = SIZE_MAX;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        most = std::min(most, limit.rlim_cur > Reserve ? (limit.rlim_cur - Reserve) / PerChild : 0);
+    if (getrlimit(RLIMIT_NPROC, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        most = std::min(most, limit.rlim_cur / 2 / TasksPerChild);
+    return static_cast<std::size_t>(std::max<rlim_t>(most, 1));
 }

@@ -230,3 +230,10 @@ void TChildOs::Kill() {
 void TChildOs::Stop() {
     Kill();
 }
+
+std::size_t TChildOs::MostAtOnce() {
+    // A child holds two pipe handles and two events here; a process may
+    // hold millions of handles, and the event notifiers wait in the
+    // system's thread pool, not in one wait of at most 64 objects.
+    return SIZE_MAX;
+}

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -24,6 +25,7 @@
 #include "batch/BatchReport.h"
 #include "batch/Terminal.h"
 #include "batch/UnitProcess.h"
+#include "batch/UnitProcessOs.h"
 #include "batch/UnitRun.h"
 #include "batch/UnitSet.h"
 #include "batch/UnitSupervisor.h"
@@ -348,7 +350,11 @@ int RunList(const TBatchOptions& o) {
     }
     TProgressBoard board(ports);
     TSupervision how;
-    how.Jobs = static_cast<std::size_t>(o.Jobs);
+    // A unit's time is the protocol's pauses, not this machine's: every unit
+    // of the list at once, as far as the system lets this program go.
+    how.Jobs = std::min(o.Jobs > 0 ? static_cast<std::size_t>(o.Jobs)
+                                   : std::min(units.size(), std::size_t(DefaultMostJobs)),
+                        TChildOs::MostAtOnce());
     // A unit's process keeps its own limit and then ends its link; past
     // that, it is hung.
     how.Limit = std::chrono::seconds(o.LimitSeconds) + ChildEndBudget + std::chrono::seconds(10);

@@ -27,14 +27,28 @@ bool TOutArray::TryPushRing(std::unique_ptr<TOutElement>& e) {
 }
 
 void TOutArray::Post(std::unique_ptr<TOutElement> e) {
-    if (FOverflowSize.load(kAcquire) == 0 && TryPushRing(e))
-        return;
-    std::lock_guard lock(FOverflowMutex);
-    FOverflow.push_back(std::move(e));
-    // Move the oldest waiting elements into the ring while it has room.
-    while (!FOverflow.empty() && TryPushRing(FOverflow.front()))
-        FOverflow.pop_front();
-    FOverflowSize.store(FOverflow.size(), kRelease);
+    if (FOverflowSize.load(kAcquire) != 0 || !TryPushRing(e)) {
+        std::lock_guard lock(FOverflowMutex);
+        FOverflow.push_back(std::move(e));
+        // Move the oldest waiting elements into the ring while it has room.
+        while (!FOverflow.empty() && TryPushRing(FOverflow.front()))
+            FOverflow.pop_front();
+        FOverflowSize.store(FOverflow.size(), kRelease);
+    }
+    WakeUp();
+}
+
+// Both sides swap the flag (read-modify-write, acquire and release): a post
+// whose swap finds it set was published before the consumer's swap that
+// clears it, which therefore sees the post; one whose swap finds it clear
+// comes after that swap and sends the next wake-up.
+void TOutArray::WakeUp() {
+    if (FWakeUp && !FWakePending.exchange(true, std::memory_order_acq_rel))
+        FWakeUp();
+}
+
+void TOutArray::WakeTaken() {
+    FWakePending.exchange(false, std::memory_order_acq_rel);
 }
 
 std::uint8_t TOutArray::PeekKind() const {

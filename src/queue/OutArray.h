@@ -1,7 +1,7 @@
 #pragma once
 // TOutArray: the one channel through which the link thread changes the user
 // interface. A ring of 1024 slots numbered 1..1024; the link thread posts, the
-// GUI thread's timer takes and applies.
+// GUI thread takes and applies.
 //
 // Threading: exactly one producer thread calls the Post* operations, exactly
 // one consumer thread calls PeekKind/Take. No lock on the common path: the
@@ -12,11 +12,17 @@
 // overflow list (under a mutex, the rare path) that is handed out after the
 // ring, so nothing is lost or reordered and the producer never waits for the
 // consumer.
+//
+// The consumer is woken, not polling: the first post after the consumer's
+// WakeTaken calls the wake-up function once, so a burst of posts costs one
+// wake-up. The consumer calls WakeTaken before it takes; a post after that
+// wakes it again, so nothing is left pending unseen.
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,6 +45,8 @@ public:
     // Hands out the next element (nullptr and 0 when empty). The element stays
     // valid until the next Take that finds something; the caller never frees it.
     std::uint8_t Take(TOutElement*& Element);
+    // The consumer is about to take what is pending.
+    void WakeTaken();
 
     // Producer side.
     void PostMemo(const std::string& Text, bool ToMemo, bool WithTime);
@@ -53,6 +61,13 @@ public:
     }
     void PostShow(TControlRef Form) { PostControlText(Form, QueueWord::Show); }
     void PostRepaint(TControlRef Window) { PostControlText(Window, QueueWord::Repaint); }
+    // Wakes the consumer as a post does, for what the producer hands over
+    // beside the ring (published before this call).
+    void WakeUp();
+
+    // How the consumer is woken: called on the producer's thread, so it must
+    // be safe there. Set before any producer runs; none: no wake-ups.
+    void SetWakeUp(std::function<void()> WakeUp) { FWakeUp = std::move(WakeUp); }
 
     // Observers (tests, diagnostics).
     std::int32_t ReadIndex() const { return FReadIndex.load(std::memory_order_acquire); }
@@ -74,4 +89,8 @@ private:
     std::atomic<std::size_t> FOverflowSize{0};
 
     std::unique_ptr<TOutElement> FHandedOut; // consumer only
+
+    std::function<void()> FWakeUp;
+    // A wake-up was sent and the consumer has not yet called WakeTaken.
+    std::atomic<bool> FWakePending{false};
 };

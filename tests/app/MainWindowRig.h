@@ -78,8 +78,8 @@ public:
         return Form->tbtnRead->Enabled() && Form->Link().Exists();
     }
 
-    // Drains the queue as the timer does.
-    void Drain() { Form->Timer1Timer(); }
+    // Drains the queue as a post's wake-up does.
+    void Drain() { Form->QueuePosted(); }
 
     // Selects the tree entry of the page with the given number.
     void SelectPage(int Number) {

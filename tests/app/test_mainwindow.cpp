@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <map>
 #include <regex>
+#include <thread>
 
 #include "../toolkit/WidgetEvents.h"
 #include "MainWindowRig.h"
@@ -79,7 +80,6 @@ TEST(MainWindow, StartUpGreetsWithTheDialogOnceAndACancelLeavesItDisconnected) {
     EXPECT_EQ(f.Link().CurrentPage(), f.formCommon);
     EXPECT_EQ(f.tv1->Selected(), f.tv1->Node(0));
     EXPECT_FALSE(f.Panel1->Visible());
-    EXPECT_TRUE(f.Timer1->isActive());
     EXPECT_EQ(f.StatusBar1->PanelCount(), 5);
     EXPECT_EQ(f.StatusBar1->Panel(0)->Text(), "COM-порт:");
     EXPECT_EQ(f.StatusBar1->Panel(2)->Text(), "Версия прошивки:");
@@ -266,6 +266,27 @@ TEST(MainWindow, TheGenerationShowsAndHidesPageContent) {
     f.OutArray().PostControlText(&f, "Repaint12345");
     rig.Drain();
     EXPECT_EQ(f.Generation(), 2);
+}
+
+// Nothing polls the queue: what the link thread posts wakes the window,
+// which applies it all, in order, while the thread goes on posting (past
+// the ring's size, so the overflow list is woken for too).
+TEST(MainWindow, WhatTheLinkThreadPostsIsAppliedWithoutBeingAskedFor) {
+    TMainWindowRig rig;
+    TForm1& f = *rig.Form;
+    constexpr int Lines = 1500;
+    std::thread link([&f] {
+        for (int i = 0; i < Lines; ++i)
+            f.OutArray().PostMemo(std::to_string(i), true, false);
+        f.OutArray().PostControlText(&f, "2");
+    });
+    const bool applied = WaitUntil([&f] { return f.Generation() == 2; }, 30000);
+    link.join();
+    ASSERT_TRUE(applied);
+    const std::vector<std::string> lines = f.Memo1->Lines();
+    ASSERT_EQ(lines.size(), std::size_t(Lines));
+    for (int i = 0; i < Lines; ++i)
+        ASSERT_EQ(lines[i], std::to_string(i));
 }
 
 TEST(MainWindow, TheEepromIndicatorShowsTheWriteStateWhenTheStatusBarRepaints) {
