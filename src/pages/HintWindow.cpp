@@ -138,10 +138,11 @@ TParamHintWindow::TParamHintWindow(QWidget* Owner, TPageServices Services)
     layout->setContentsMargins(3, 1, 3, 1);
     layout->addWidget(FForm);
 
-    for (auto [key, link] :
+    for (const auto& entry :
          {std::pair{HintReadKey, FForm->lbRead}, std::pair{HintWriteKey, FForm->lbWrite},
           std::pair{HintDefaultKey, FForm->lbDefault}}) {
-        auto* shortcut = new QShortcut(key, Owner->window());
+        auto* link = entry.second;
+        auto* shortcut = new QShortcut(entry.first, Owner->window());
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut, &QShortcut::activated, FForm, [link] {
             if (link->OnClick)
