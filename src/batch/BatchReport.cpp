@@ -134,6 +134,17 @@ std::string WordFor(const std::string& ReportWord) {
     return ReportWord;
 }
 
+std::string CaptionsOf(const TUnitOutcome& Outcome, const std::vector<std::string>& Names) {
+    std::string text;
+    for (const std::string& n : Names) {
+        const auto p = std::find_if(Outcome.Params.begin(), Outcome.Params.end(),
+                                    [&](const TParamResult& q) { return q.Name == n; });
+        text += (text.empty() ? "" : "; ") +
+                (p != Outcome.Params.end() && !p->Caption.empty() ? p->Caption : n);
+    }
+    return text;
+}
+
 std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
     const std::vector<std::string> head{"порт",      "объект", "прошивка", "поколение", "записано",
                                         "проверено", "ошибок", "сек",      "итог"};
@@ -167,16 +178,8 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         table += line(rows[r]);
         const TUnitOutcome& o = Units[r].Outcome;
-        // By their captions, as the window shows them.
         const auto names = [&](const std::vector<std::string>& List) {
-            std::string text;
-            for (const std::string& n : List) {
-                const auto p = std::find_if(o.Params.begin(), o.Params.end(),
-                                            [&](const TParamResult& q) { return q.Name == n; });
-                text += (text.empty() ? "" : "; ") +
-                        (p != o.Params.end() && !p->Caption.empty() ? p->Caption : n);
-            }
-            return text;
+            return CaptionsOf(o, List);
         };
         if (!o.Failed.empty())
             table += "    ошибки: " + names(o.Failed) + "\n";

@@ -28,6 +28,8 @@ std::string WordFor(const std::string& ReportWord);
 // One line per unit: port, firmware, generation, counts, seconds, outcome;
 // the reason under a unit that did not verify.
 std::string SummaryTable(const std::vector<TUnitRecord>& Units);
+// Parameters of a unit's outcome by their captions, as the window shows them.
+std::string CaptionsOf(const TUnitOutcome& Outcome, const std::vector<std::string>& Names);
 
 // The report: the command, the set, and per unit its port, phone, firmware
 // revision and version, generation, parameters written, verified and failed

@@ -236,12 +236,9 @@ int RunOne(const TBatchOptions& o) {
     if (job.Command != TUnitCommand::Write) {
         // What a read could not take is not in the set; what no field shows
         // is in it as the unit holds it.
-        const auto list = [](const char* What, const std::vector<std::string>& Names) {
-            std::string text;
-            for (const std::string& n : Names)
-                text += (text.empty() ? "" : ", ") + n;
-            if (!text.empty())
-                std::printf("%s: %s\n", What, text.c_str());
+        const auto list = [&](const char* What, const std::vector<std::string>& Names) {
+            if (!Names.empty())
+                std::printf("%s: %s\n", What, ControlsEscaped(CaptionsOf(outcome, Names)).c_str());
         };
         list("не прочитаны, в набор не вошли", outcome.Failed);
         list("оставлены, как хранит блок", outcome.Kept);

@@ -158,8 +158,11 @@ TEST_F(LinkWin32, ALineThatDropsEndsTheLinkWithTheSystemsAccountOnce) {
     };
     const auto inWait = count(" # !!! Ошибка при работе с COM-портом: " + account);
     const auto drain = count(" # !!! Ошибка при чтении данных из COM-порта: " + account);
-    EXPECT_EQ(inWait + drain, 1);
-    EXPECT_EQ(count(" # !!! "), 1);
+    std::string all;
+    for (const std::string& l : memo)
+        all += l + "\n";
+    EXPECT_EQ(inWait + drain, 1) << all;
+    EXPECT_EQ(count(" # !!! "), 1) << all;
     EXPECT_GE(posted.Find(" # Поток завершил работу"), 0);
     EXPECT_EQ(posted.TextsFor(run.Rig.Targets.tbtnDisconnect), std::vector<std::string>{"Click"});
 }
