@@ -3,6 +3,8 @@
 #include <regex>
 #include <thread>
 
+#include "serial/XComErr.h"
+
 TControlRef FakeControl(std::uintptr_t N) {
     return reinterpret_cast<TControlRef>(N * 0x100);
 }
@@ -117,7 +119,8 @@ void TScriptDevice::Dispatch(std::uint8_t Code) {
             link.IdleWait(20, true);
         } catch (const std::exception& e) {
             if (ReportIdleFailures)
-                link.PostLine(std::string(" # !!! Ошибка при работе с COM-портом: ") + e.what(),
+                link.PostLine(std::string(" # !!! Ошибка при работе с COM-портом: ") +
+                                  PortErrorText(e),
                               true, true);
             link.Terminate();
         }
