@@ -381,7 +381,11 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
     FWritesSent.fetch_add(1);
     if (Transact(row.Write + *argument, reply, R.Who()) != TExchangeResult::Answered) {
         Lamps(R, clRed);
-        NoteOutcome(R, TParamOutcome::Refused);
+        // A stop that cut the exchange short leaves open whether the unit
+        // took the value: said so, not taken for the unit's refusal.
+        NoteOutcome(R, TParamOutcome::Refused,
+                    Stopping() ? "прервано: ответа не дождались, принял ли блок — неизвестно"
+                               : std::string());
         FWriteFailed = true;
         return false;
     }

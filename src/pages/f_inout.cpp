@@ -212,6 +212,7 @@ void TformInOut::DisableInputFlags() {
 }
 
 void TformInOut::ApplyGeneration(bool Extended, int Revision) {
+    FGenerationKnown = true;
     for (int n = 1; n <= 10; ++n)
         FEdits[n]->SetVisible(!Extended);
     for (QWidget* w : std::initializer_list<QWidget*>{lbcb1, CheckBox1, RadioButton1, RadioButton2,
@@ -249,7 +250,12 @@ std::string TformInOut::ParamCaption(const std::string& Control) const {
     // A cell is named by its row's caption and its column's.
     for (int cell = 0; cell < 2 * RowCount; ++cell) {
         const bool restore = cell % 2 == 0;
-        const std::string row = FRowLabels[cell + 1]->Caption();
+        std::string row = FRowLabels[cell + 1]->Caption();
+        // Before a unit is known (orbelin-batch's columns, a set loaded
+        // offline), the fifth row's boxes are the power input of
+        // generations 0 and 2 or the fifth input of generation 1.
+        if (cell / 2 == RowCount - 1 && !FGenerationKnown)
+            row = std::string(PowerCaption) + " / " + Input5Caption;
         if (SameTextAscii(Control, FCheckBoxes[cell + 3]->Name()))
             return row + ": " + (restore ? "восстановление" : "срабатывание");
         // The code fields are generation 1's, whose fifth row is a fifth

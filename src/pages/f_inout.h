@@ -9,6 +9,8 @@
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
 
+#include <atomic>
+
 #include "pages/SettingsPage.h"
 
 class TformInOut : public TParamPage {
@@ -67,6 +69,9 @@ public:
     std::string ParamCaption(const std::string& Control) const override;
 
 private:
+    // Whether a unit has told its generation: before that, the fifth row
+    // is named for both of its meanings. Read by the link thread too.
+    std::atomic<bool> FGenerationKnown{false};
     TCheckBox* FCheckBoxes[13] = {};
     TEdit* FEdits[11] = {};
     TLabel* FRowLabels[11] = {};

@@ -43,6 +43,8 @@ TEST(InOutPage, DesignLayoutBeforeTheGenerationIsKnown) {
     EXPECT_EQ(page.lb9->Caption(), "Питание");
     EXPECT_EQ(page.lb10->Caption(), "Питание");
     EXPECT_EQ(page.lb1->Caption(), "Вход 1");
+    // With no unit known, the fifth row's boxes are named for both meanings.
+    EXPECT_EQ(page.ParamCaption("CheckBox12"), "Питание / Вход 5: срабатывание");
     EXPECT_EQ(page.CheckBox9->Tag(), 27);
     EXPECT_EQ(page.CheckBox11->Tag(), 28);
     EXPECT_EQ(page.CheckBox12->Tag(), 28);
@@ -149,6 +151,7 @@ TEST(InOutPage, GenerationsShapeThePage) {
     EXPECT_EQ(page.lb9->Caption(), "Питание");
     EXPECT_EQ(page.CheckBox11->Tag(), 28);
     EXPECT_EQ(page.CheckBox12->Tag(), 28);
+    EXPECT_EQ(page.ParamCaption("CheckBox12"), "Питание: срабатывание");
 }
 
 TEST(InOutPage, FirmwareUpToRevisionFortyKnowsNoModeThree) {
