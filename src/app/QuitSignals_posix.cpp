@@ -24,9 +24,12 @@ std::array<bool, StopSignals.size()> Taken{};
 // and one into the watchdog's pipe.
 volatile sig_atomic_t WakeWrite = -1;
 volatile sig_atomic_t WatchWrite = -1;
-// Stop requests so far; the handler runs with every stop signal blocked, so
-// its increments do not interleave.
-volatile sig_atomic_t Requests = 0;
+// Stop requests so far. The handler blocks the other stop signals only in
+// the thread it runs on: two signals can be handled on two threads at once
+// (the run's SIGTERM and the terminal's SIGINT), so the count is an atomic,
+// which is lock-free and safe in a handler.
+std::atomic<int> Requests{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 volatile sig_atomic_t RepeatEnds = 1;
 // How long the shutdown may take after the first request. A zero byte in the
 // watchdog's pipe says it changed; any other byte is a stop signal.
@@ -59,8 +62,7 @@ void RemoveHardEndPaths() {
 
 extern "C" void OnStopSignal(int sig) {
     const int saved = errno;
-    Requests = Requests + 1;
-    if (Requests > 1) {
+    if (Requests.fetch_add(1) > 0) {
         if (RepeatEnds)
             EndBy(sig); // asked again: whatever the shutdown waits for, it waits no more
         errno = saved;
