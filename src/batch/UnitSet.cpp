@@ -328,9 +328,8 @@ std::string TUnitSet::UnknownColumn(const std::string& Header) const {
     return problem + "; может быть, " + text + "?";
 }
 
-std::vector<std::string> TUnitSet::NameColumns(const TUnitsHeader& Header,
-                                               std::vector<TUnitRow>& Rows,
-                                               const std::string& File) const {
+std::vector<std::string> TUnitSet::CheckColumns(const TUnitsHeader& Header,
+                                                const std::string& File) const {
     std::vector<std::string> problems;
     const std::string where = File + " строка " + std::to_string(Header.Line) + ": ";
     std::vector<std::pair<std::string, std::string>> named; // header, control
@@ -346,13 +345,6 @@ std::vector<std::string> TUnitSet::NameColumns(const TUnitsHeader& Header,
                                    "\" называют одно поле: " + *name);
         named.emplace_back(column, *name);
     }
-    if (!problems.empty())
-        return problems;
-    for (TUnitRow& row : Rows)
-        for (auto& [column, value] : row.Values)
-            for (const auto& [header, control] : named)
-                if (header == column)
-                    column = control;
     return problems;
 }
 
@@ -404,8 +396,11 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
                                "задайте его в наборе (--in) или в столбце списка (--units)");
             continue;
         }
-        overrides.push_back({*name, o.Value, o.Source});
-        sources.emplace_back(PageOf(*name)->Name() + "/" + *name, o.Source + ": " + *name);
+        // Named in messages as the operator wrote it: a header in captions
+        // stays in captions.
+        const std::string who = o.Source + ": " + TrimBlanks(o.Name);
+        overrides.push_back({*name, o.Value, who});
+        sources.emplace_back(PageOf(*name)->Name() + "/" + *name, who);
     }
     if (!problems.empty())
         throw ESetRefused(problems);
@@ -422,14 +417,12 @@ void TUnitSet::Load(const std::string& SetFile, const std::vector<TOverride>& Ov
             // A file value is one line: a control character would be
             // blanked out on its way, a value nobody gave.
             if (const auto control = FirstControlCharacter(o.Value)) {
-                problems.push_back(o.Source + ": " + o.Name + ": управляющий символ " +
-                                   CodePointName(*control));
+                problems.push_back(o.Source + ": управляющий символ " + CodePointName(*control));
                 continue;
             }
             const TCp1251Encoding encoded = Utf8ToCp1251(o.Value);
             if (!encoded.Ok()) {
-                problems.push_back(o.Source + ": " + o.Name +
-                                   ": символ, который блок не принимает" +
+                problems.push_back(o.Source + ": символ, который блок не принимает" +
                                    (encoded.Unencodable.empty()
                                         ? std::string()
                                         : " (" + CodePointName(encoded.Unencodable.front()) +

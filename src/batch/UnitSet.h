@@ -82,11 +82,11 @@ public:
     std::optional<std::string> ColumnName(const std::string& Header) const;
     // Why Header names no column, with the names nearest to it.
     std::string UnknownColumn(const std::string& Header) const;
-    // Gives the rows' values the control names their header's columns
-    // mean. The problems, each said once against the header (File and its
-    // line): a column that names no parameter, two that name one.
-    std::vector<std::string> NameColumns(const TUnitsHeader& Header, std::vector<TUnitRow>& Rows,
-                                         const std::string& File) const;
+    // What is wrong with a list's header, each said once against it (File
+    // and its line): a column that names no parameter, two that name one.
+    // The rows keep their headers' words; Load names each value by them.
+    std::vector<std::string> CheckColumns(const TUnitsHeader& Header,
+                                          const std::string& File) const;
 
     TForm& Owner() { return *FOwner; }
     const TDevicePages& Pages() const { return FPages; }

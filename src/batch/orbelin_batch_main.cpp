@@ -297,7 +297,7 @@ int RunList(const TBatchOptions& o) {
         TUnitSet set;
         TellFailures(set);
         // A header that names no parameter is said once, not for every unit.
-        if (const auto named = set.NameColumns(header, *rows, o.Units); !named.empty())
+        if (const auto named = set.CheckColumns(header, o.Units); !named.empty())
             return RefuseAll(named);
         for (std::size_t i = 0; i < rows->size(); ++i) {
             const TUnitRow& row = (*rows)[i];

@@ -463,6 +463,11 @@ INSTANTIATE_TEST_SUITE_P(
         TBadInput{"Tab", "port,etAccessPoint\n{A},apn\tfleet\n", {}, "U+0009"},
         // What a spreadsheet makes of a phone number, and a number the
         // command cannot carry: each said for what it is.
+        // A header in captions names the column in captions.
+        TBadInput{"CaptionHeader",
+                  "port;Телефон приёма тревожных сообщений\n{A};+79161234567890123\n",
+                  {},
+                  "строка 2: Телефон приёма тревожных сообщений: Общие установки › Телефон"},
         TBadInput{"SpreadsheetPhone",
                   "port;etPhone\n{A};\"7,90011E+10\"\n",
                   {},
