@@ -35,10 +35,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/Journal.h"
 #include "app/JournalDlg.h"
 #include "device/ParamTable.h"
 #include "queue/Protocol.h"
+#include "services/Journal.h"
 #include "toolkit/FileIo.h"
 
 namespace {

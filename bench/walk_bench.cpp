@@ -32,13 +32,13 @@
 
 #include "NullApplyHost.h"
 #include "SimulatedUnit.h"
-#include "app/Journal.h"
 #include "app/WindowJournal.h"
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "queue/Appliers.h"
+#include "services/Journal.h"
 #include "toolkit/ProgramFolder.h"
 
 namespace {

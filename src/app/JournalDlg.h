@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Journal.h"
-#include "app/Settings.h"
 #include "device/DevicePages.h"
+#include "services/Journal.h"
+#include "services/Settings.h"
 #include "toolkit/Controls.h"
 
 class QTableView;

@@ -14,7 +14,6 @@
 
 #include "app/Descriptions.h"
 #include "app/JournalDlg.h"
-#include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "app/ToolImages.h"
 #include "app/WindowLayout.h"
@@ -30,6 +29,7 @@
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "serial/ConnectDlg.h"
+#include "services/QuitSignals.h"
 #include "toolkit/DateTimeText.h"
 #include "toolkit/ProgramFolder.h"
 

@@ -17,17 +17,17 @@
 #include <memory>
 #include <string>
 
-#include "app/DebugLog.h"
 #include "app/Descriptions.h"
-#include "app/DeviceLink.h"
 #include "app/GuiWake.h"
-#include "app/Settings.h"
 #include "app/WindowJournal.h"
 #include "device/DevicePages.h"
 #include "link/UiTargets.h"
 #include "pages/PageServices.h"
 #include "queue/Appliers.h"
 #include "queue/OutArray.h"
+#include "services/DebugLog.h"
+#include "services/DeviceLink.h"
+#include "services/Settings.h"
 #include "toolkit/Controls.h"
 
 class TdlgConnect;

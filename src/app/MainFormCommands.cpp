@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/QuitSignals.h"
 #include "app/SplashDlg.h"
 #include "device/PageTable.h"
 #include "pages/PageOps.h"
@@ -20,6 +19,7 @@
 #include "pages/f_phones.h"
 #include "queue/Protocol.h"
 #include "serial/ConnectDlg.h"
+#include "services/QuitSignals.h"
 
 namespace {
 const char* const ShortNumberMessage = "ОШИБКА! Недостаточно цифр в номере!";

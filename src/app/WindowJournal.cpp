@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/Journal.h"
+#include "services/Journal.h"
 #include "toolkit/FileIo.h"
 
 TWindowJournal::TWindowJournal() : FInbox(std::make_shared<TInbox>()) {}

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Display.h"
 #include "app/MainForm.h"
-#include "app/ProgramOptions.h"
 #include "app/QtRussian.h"
-#include "app/QuitSignals.h"
 #include "serial/ConnectDlg.h"
+#include "services/Display.h"
+#include "services/ProgramOptions.h"
+#include "services/QuitSignals.h"
 #include "toolkit/Platform.h"
 
 int main(int argc, char** argv) {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Journal.h"
-#include "app/ProgramOptions.h"
 #include "device/PageTable.h"
 #include "device/WireValue.h"
+#include "services/Journal.h"
+#include "services/ProgramOptions.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/Platform.h"
 #include "toolkit/QtBridge.h"

@@ -8,10 +8,6 @@
 #include <memory>
 #include <string_view>
 
-#include "app/DebugLog.h"
-#include "app/DeviceLink.h"
-#include "app/QuitSignals.h"
-#include "app/Settings.h"
 #include "batch/UnitSet.h"
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
@@ -24,6 +20,10 @@
 #include "queue/Appliers.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
+#include "services/DebugLog.h"
+#include "services/DeviceLink.h"
+#include "services/QuitSignals.h"
+#include "services/Settings.h"
 #include "toolkit/Colors.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/TextUtil.h"

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/Settings.h"
 #include "batch/UnitsCsv.h"
 #include "device/DevicePages.h"
+#include "services/Settings.h"
 #include "toolkit/Controls.h"
 
 // A column a list of units may have (and a name --set takes): a value

@@ -17,9 +17,6 @@
 #include <map>
 #include <memory>
 
-#include "app/Display.h"
-#include "app/ProgramOptions.h"
-#include "app/QuitSignals.h"
 #include "batch/BatchJournal.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchReport.h"
@@ -30,6 +27,9 @@
 #include "batch/UnitSet.h"
 #include "batch/UnitSupervisor.h"
 #include "batch/UnitsCsv.h"
+#include "services/Display.h"
+#include "services/ProgramOptions.h"
+#include "services/QuitSignals.h"
 #include "toolkit/ExceptionHandler.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/Platform.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "app/DebugLog.h"
+#include "services/DebugLog.h"
 #include "toolkit/Cp1251.h"
 
 namespace {

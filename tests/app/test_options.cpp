@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "app/ProgramOptions.h"
+#include "services/ProgramOptions.h"
 
 TEST(ProgramOptions, PortHomeAndHelp) {
     TTempDir dir;

@@ -13,7 +13,7 @@
 #include "MainWindowRig.h"
 #include "Sanitizers.h"
 #include "TestClock.h"
-#include "app/QuitSignals.h"
+#include "services/QuitSignals.h"
 #include "toolkit/Cp1251.h"
 
 namespace {

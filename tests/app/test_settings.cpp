@@ -11,8 +11,6 @@
 
 #include "MainWindowRig.h"
 #include "Sanitizers.h"
-#include "app/Journal.h"
-#include "app/Settings.h"
 #include "device/PageTable.h"
 #include "device/ParamTable.h"
 #include "pages/f_Debug.h"
@@ -23,6 +21,8 @@
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "queue/Protocol.h"
+#include "services/Journal.h"
+#include "services/Settings.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/IniFile.h"
 

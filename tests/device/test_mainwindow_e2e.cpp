@@ -7,12 +7,12 @@
 #include "../app/MainWindowRig.h"
 #include "ProgramRun.h"
 #include "SimulatedUnit.h"
-#include "app/Journal.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_Records.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
+#include "services/Journal.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "PagesRig.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
-#include "app/Settings.h"
+#include "services/Settings.h"
 
 namespace {
 

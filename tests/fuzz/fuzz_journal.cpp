@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Journal.h"
+#include "services/Journal.h"
 #include "toolkit/JsonLine.h"
 
 namespace {

@@ -17,7 +17,6 @@
 #include <map>
 #include <string>
 
-#include "app/Settings.h"
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
 #include "device/ParamTable.h"
@@ -29,6 +28,7 @@
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
 #include "serial/ConnectDlg.h"
+#include "services/Settings.h"
 #include "toolkit/Controls.h"
 #include "toolkit/TextUtil.h"
 

@@ -1,4 +1,4 @@
-#include "app/Journal.h"
+#include "services/Journal.h"
 
 #include <QDateTime>
 #include <algorithm>

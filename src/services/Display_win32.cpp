@@ -1,4 +1,4 @@
-#include "app/Display.h"
+#include "services/Display.h"
 
 #include <QByteArray>
 #include <QDir>

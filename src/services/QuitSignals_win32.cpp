@@ -1,4 +1,4 @@
-#include "app/QuitSignals.h"
+#include "services/QuitSignals.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "app/DebugLog.h"
+#include "services/DebugLog.h"
 
 #include <filesystem>
 

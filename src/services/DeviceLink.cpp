@@ -1,4 +1,4 @@
-#include "app/DeviceLink.h"
+#include "services/DeviceLink.h"
 
 #include "device/DevOrbelin.h"
 #include "link/xModem.h"

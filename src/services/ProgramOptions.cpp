@@ -1,4 +1,4 @@
-#include "app/ProgramOptions.h"
+#include "services/ProgramOptions.h"
 
 #include <QDir>
 #include <QFileInfo>
