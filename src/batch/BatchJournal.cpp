@@ -20,14 +20,9 @@ void Say(const std::string& Text) {
     std::fprintf(stderr, "orbelin-batch: %s\n", ControlsEscaped(Text, true).c_str());
 }
 
-bool AllDigits(const std::string& Text) {
-    return !Text.empty() &&
-           std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Object numbers as people type them: "123" is unit 0123.
 bool SameUnit(const std::string& A, const std::string& B) {
-    if (AllDigits(A) && AllDigits(B)) {
+    if (!A.empty() && !B.empty() && AllDigits(A) && AllDigits(B)) {
         const auto strip = [](const std::string& s) {
             const std::size_t first = s.find_first_not_of('0');
             return first == std::string::npos ? std::string("0") : s.substr(first);

@@ -72,7 +72,7 @@ TValueShape ShapeOf(const TParamDef& Row, std::size_t Index, const QObject* Cont
         shape.Kind = TValueShape::EventCode;
     } else if (Row.Form.Kind == TFormKind::Hex) {
         shape.Kind = TValueShape::Number;
-        shape.Max = (1LL << (4 * Row.Form.Digits)) - 1;
+        shape.Max = HexFieldMax(Row.Form);
         shape.Digits = Row.Form.Digits;
         shape.Typed = Row.Range;
     } else if (Row.Form.Kind == TFormKind::Decimal) {

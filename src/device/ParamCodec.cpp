@@ -22,10 +22,6 @@ std::string Range(long long Min, long long Max) {
     return "поле допускает " + std::to_string(Min) + "…" + std::to_string(Max);
 }
 
-bool AllDigits(std::string_view Text) {
-    return std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 int BoxMask(int Boxes) {
     return (1 << Boxes) - 1;
 }
@@ -345,10 +341,10 @@ std::optional<TLoadProblem> LoadProblem(const TParamDef& Row, std::size_t Index,
     switch (Row.Codec) {
     case TParamCodec::Field:
         if (Row.Form.Kind == TFormKind::Hex) {
-            const long long limit = 1LL << (4 * Row.Form.Digits);
+            const long long most = HexFieldMax(Row.Form);
             const auto n = StrToIntStrict(Text);
-            if (Text.empty() || !AllDigits(Text) || !n || *n >= limit)
-                return invalid("не число от 0 до " + std::to_string(limit - 1));
+            if (Text.empty() || !AllDigits(Text) || !n || *n > most)
+                return invalid("не число от 0 до " + std::to_string(most));
             return std::nullopt;
         }
         if (Row.Form.Kind == TFormKind::Decimal) {

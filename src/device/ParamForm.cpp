@@ -144,6 +144,10 @@ std::optional<std::string> DigitsProblem(const TParamForm& Form, std::string_vie
     return std::nullopt;
 }
 
+long long HexFieldMax(const TParamForm& Form) {
+    return (1LL << (4 * Form.Digits)) - 1;
+}
+
 std::string FieldText(const TParamForm& Form, std::string_view Value) {
     if (Form.Kind == TFormKind::Hex) {
         const auto number = HexReplyValue(Value);

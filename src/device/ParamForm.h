@@ -32,6 +32,9 @@ struct TParamForm {
     int MaxLength = 0;
 };
 
+// The largest number a Hex form carries in its digits.
+long long HexFieldMax(const TParamForm& Form);
+
 // Why Value, as it stands between a reply's ">" and its line end, is not a
 // value of this form; nothing when it is one. Blanks at both ends of a
 // text-like value are not part of it.

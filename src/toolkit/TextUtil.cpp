@@ -61,6 +61,10 @@ int HexDigitValue(char c) {
     return -1;
 }
 
+bool AllDigits(std::string_view s) {
+    return s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 std::string IntToHexUpper(long long value, int minDigits) {
     // A negative 32-bit value shows as its two's complement, as the controls hold 32-bit numbers.
     const unsigned long long u = (value < 0 && value >= -2147483648LL)

@@ -10,6 +10,7 @@ std::string ToUpperAscii(std::string_view s);
 bool SameTextAscii(std::string_view a, std::string_view b);            // case-insensitive (ASCII)
 size_t FindNoCaseAscii(std::string_view hay, std::string_view needle); // npos when absent
 int HexDigitValue(char c);                                             // -1 when not a hex digit
+bool AllDigits(std::string_view s); // ASCII decimal digits only (true for empty text)
 std::string IntToHexUpper(long long value, int minDigits);
 std::string IntToDecPadded(long long value, int minDigits);
 

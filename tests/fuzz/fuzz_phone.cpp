@@ -23,10 +23,6 @@ void Check(bool ok) {
         std::abort();
 }
 
-bool AllDigits(std::string_view text) {
-    return text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 // Whether part's characters all occur in text, in order.
 bool Subsequence(std::string_view part, std::string_view text) {
     std::size_t at = 0;

@@ -30,6 +30,11 @@ TEST(TextUtil, HexDecimalAndCaseHelpers) {
     EXPECT_EQ(FindNoCaseAscii("xx", "OK"), std::string::npos);
     EXPECT_TRUE(SameTextAscii("Edit1", "EDIT1"));
     EXPECT_FALSE(SameTextAscii("Edit1", "Edit10"));
+    EXPECT_TRUE(AllDigits("0123456789"));
+    EXPECT_TRUE(AllDigits(""));
+    using namespace std::string_view_literals;
+    for (const std::string_view notDigits : {"12a"sv, " 1"sv, "1\0"sv, "\xD9\xA1"sv, "+1"sv})
+        EXPECT_FALSE(AllDigits(notDigits)) << notDigits;
 }
 
 TEST(ProgramFolder, OverrideEndsWithSeparator) {
