@@ -84,14 +84,14 @@ std::string CellText(const TJournalRecord& r, int Column) {
     case colCommit:
         return CommitText(r);
     case colOutcome:
-        return OutcomeText(r.Outcome);
+        return OutcomeText(r);
     default:
         return {};
     }
 }
 
 bool WentWell(const TJournalRecord& r) {
-    return r.Outcome == "verified" || r.Outcome == "written";
+    return r.Outcome == TUnitResult::Verified || r.Outcome == TUnitResult::Written;
 }
 
 } // namespace
@@ -333,8 +333,7 @@ TdlgJournalParams::TdlgJournalParams(TForm* Owner, const TJournalRecord& Record,
         about += ", телефон " + Record.Phone;
     about += "\nБлок " +
              (Record.ObjNum.empty() ? std::string("(номер не известен)") : Record.ObjNum) + ", " +
-             Record.Firmware + "; EEPROM: " + CommitText(Record) +
-             "; итог: " + OutcomeText(Record.Outcome);
+             Record.Firmware + "; EEPROM: " + CommitText(Record) + "; итог: " + OutcomeText(Record);
     if (!Record.SetFile.empty())
         about += "\nНабор: " + Record.SetFile;
     if (!Record.Message.empty())

@@ -58,7 +58,7 @@ void Print(const TJournalRecord& r, const std::vector<TParamResult>& params,
     line += "  блок " + (r.ObjNum.empty() ? std::string("?") : r.ObjNum) + "  " + r.Firmware;
     if (r.Generation >= 0)
         line += " (поколение " + std::to_string(r.Generation) + ")";
-    line += "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r.Outcome) + ": записано " +
+    line += "  EEPROM: " + CommitText(r) + "; " + OutcomeText(r) + ": записано " +
             std::to_string(r.Written) + ", проверено " + std::to_string(r.Verified) + ", ошибок " +
             std::to_string(r.Failed);
     std::printf("%s\n", ControlsEscaped(line).c_str());

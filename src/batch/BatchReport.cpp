@@ -74,16 +74,20 @@ QJsonObject OutcomeToJson(const TUnitOutcome& o) {
                      {"kept", Counted(o.Kept)},
                      {"params", params},
                      {"seconds", std::round(o.Seconds * 1000) / 1000},
-                     {"outcome", QString::fromStdString(o.Outcome)},
-                     {"exit", o.Exit},
+                     {"outcome", WordsOf(o.Outcome).Report},
+                     {"exit", o.Exit()},
                      {"message", QString::fromStdString(o.Message)}};
     if (!differences.isEmpty())
         json.insert("differences", differences);
     return json;
 }
 
-TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
+std::optional<TUnitOutcome> OutcomeFromJson(const QJsonObject& j) {
+    const auto result = ResultFromReport(Str(j, "outcome"), j.value("exit").toInt(exSomeFailed));
+    if (!result)
+        return std::nullopt;
     TUnitOutcome o;
+    o.Outcome = *result;
     o.Port = Str(j, "port");
     o.Connected = j.value("connected").toBool();
     o.Version = Str(j, "version");
@@ -102,8 +106,6 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
                             OutcomeFromName(Str(p, "outcome")), Str(p, "note"), Str(p, "caption")});
     }
     o.Seconds = j.value("seconds").toDouble();
-    o.Outcome = Str(j, "outcome");
-    o.Exit = j.value("exit").toInt(exSomeFailed);
     o.Message = Str(j, "message");
     for (const QJsonValue& v : j.value("differences").toArray()) {
         const QJsonObject d = v.toObject();
@@ -114,23 +116,15 @@ TUnitOutcome OutcomeFromJson(const QJsonObject& j) {
 }
 
 std::string WordFor(const std::string& ReportWord) {
-    static const std::pair<const char*, const char*> words[] = {
-        {"waiting", "ожидание"},
-        {"connect", "связь"},
-        {"read", "чтение"},
-        {"write", "запись"},
-        {"verify", "проверка"},
-        {"commit", "сохранение в EEPROM"},
-        {"verified", "проверено"},
-        {"failed", "ошибка"},
-        {"same", "совпадает"},
-        {"differs", "различается"},
-        {"no connection", "нет связи"},
-        {"interrupted", "прервано"},
+    static const std::pair<const char*, const char*> phases[] = {
+        {"waiting", "ожидание"}, {"connect", "связь"},   {"read", "чтение"},
+        {"write", "запись"},     {"verify", "проверка"}, {"commit", "сохранение в EEPROM"},
     };
-    for (const auto& [word, said] : words)
+    for (const auto& [word, said] : phases)
         if (ReportWord == word)
             return said;
+    if (const auto result = ResultFromReport(ReportWord, exSomeFailed))
+        return WordsOf(*result).Operator;
     return ReportWord;
 }
 
@@ -159,7 +153,7 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
                         // A process that ended untold: as far as its progress showed.
                         std::to_string(std::max<std::size_t>(o.Written.size(), o.WrittenSeen)),
                         std::to_string(o.Verified.size()), std::to_string(o.Failed.size()), seconds,
-                        WordFor(o.Outcome)});
+                        WordsOf(o.Outcome).Operator});
     }
     std::vector<std::size_t> widths;
     for (const std::string& h : head)
@@ -185,7 +179,7 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
             table += "    ошибки: " + names(o.Failed) + "\n";
         if (!o.Kept.empty())
             table += "    оставлены, как хранит блок: " + names(o.Kept) + "\n";
-        if (o.Exit != exAllVerified && !o.Message.empty()) {
+        if (o.Exit() != exAllVerified && !o.Message.empty()) {
             std::string message = o.Message;
             for (std::size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 5)
                 message.replace(at, 1, "\n    ");
@@ -194,7 +188,7 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
     }
     int verified = 0;
     for (const TUnitRecord& u : Units)
-        verified += u.Outcome.Exit == exAllVerified;
+        verified += u.Outcome.Exit() == exAllVerified;
     table += "Проверено блоков: " + std::to_string(verified) + " из " +
              std::to_string(Units.size()) + "\n";
     return table;
@@ -203,7 +197,7 @@ std::string SummaryTable(const std::vector<TUnitRecord>& Units) {
 int CombinedExit(const std::vector<TUnitRecord>& Units) {
     int exit = exAllVerified;
     for (const TUnitRecord& u : Units)
-        exit = std::max(exit, u.Outcome.Exit);
+        exit = std::max(exit, u.Outcome.Exit());
     return exit;
 }
 

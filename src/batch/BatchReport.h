@@ -6,6 +6,7 @@
 // Threading: any thread; no GUI.
 
 #include <QJsonObject>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,8 @@ struct TUnitRecord {
 };
 
 QJsonObject OutcomeToJson(const TUnitOutcome& Outcome);
-TUnitOutcome OutcomeFromJson(const QJsonObject& Json);
+// Nothing when the outcome is not one this program knows.
+std::optional<TUnitOutcome> OutcomeFromJson(const QJsonObject& Json);
 
 // A phase or an outcome as the report names it ("write", "verified", ...),
 // in the words the operator reads on the terminal; any other text as it is.

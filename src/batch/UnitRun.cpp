@@ -346,21 +346,18 @@ TUnitOutcome TUnitRunner::Run() {
     outcome.Committed = FLink->Device().Committed();
     if (FInterrupted) {
         Gather(outcome);
-        outcome.Exit = exInterrupted;
-        outcome.Outcome = "interrupted";
+        outcome.Outcome = TUnitResult::Interrupted;
         outcome.Message = InterruptedState(outcome);
         return outcome;
     }
     if (!connected) {
-        outcome.Exit = exNoConnection;
-        outcome.Outcome = "no connection";
+        outcome.Outcome = TUnitResult::NoConnection;
         outcome.Message = FTimedOut ? "нет связи за отведённое время" : FSplashText;
         return outcome;
     }
     if (!FNotInSet.empty()) {
         // Nothing was sent: the set is not one for a unit of this generation.
-        outcome.Exit = exBadInput;
-        outcome.Outcome = "failed";
+        outcome.Outcome = TUnitResult::SetNotForUnit;
         std::string names;
         for (std::size_t i = 0; i < FNotInSet.size() && i < 3; ++i)
             names += (i ? ", " : "") + FNotInSet[i];
@@ -383,33 +380,30 @@ TUnitOutcome TUnitRunner::Run() {
                 break;
             }
     if (FLost || FTimedOut) {
-        outcome.Exit = exSomeFailed;
-        outcome.Outcome = "failed";
+        outcome.Outcome = TUnitResult::Failed;
         outcome.Message = FTimedOut ? "не выполнено за отведённое время" : "связь потеряна: " + why;
         return outcome;
     }
     switch (FJob.Command) {
     case TUnitCommand::Write:
         if (FWriteState.load() == 1 && outcome.Failed.empty()) {
-            outcome.Outcome = "verified";
+            outcome.Outcome = TUnitResult::Verified;
         } else {
-            outcome.Exit = exSomeFailed;
-            outcome.Outcome = "failed";
+            outcome.Outcome = TUnitResult::Failed;
             outcome.Message = why;
         }
         break;
     case TUnitCommand::Read:
     case TUnitCommand::Diff:
         if (!outcome.Failed.empty()) {
-            outcome.Exit = exSomeFailed;
-            outcome.Outcome = "failed";
+            outcome.Outcome = TUnitResult::Failed;
             outcome.Message = why;
         } else if (FJob.Command == TUnitCommand::Diff) {
             Compare(outcome);
-            outcome.Outcome = outcome.Differences.empty() ? "same" : "differs";
-            outcome.Exit = outcome.Differences.empty() ? exAllVerified : exSomeFailed;
+            outcome.Outcome =
+                outcome.Differences.empty() ? TUnitResult::Same : TUnitResult::Differs;
         } else {
-            outcome.Outcome = "read";
+            outcome.Outcome = TUnitResult::Read;
         }
         break;
     }

@@ -16,19 +16,11 @@
 #include <vector>
 
 #include "device/WriteSummary.h"
+#include "services/UnitResult.h"
 
 class TUnitSet;
 
 enum class TUnitCommand { Read, Diff, Write };
-
-// Exit codes, also per unit.
-enum : int {
-    exAllVerified = 0,  // every unit verified (read: read; diff: no difference)
-    exSomeFailed = 1,   // some parameter failed or differs
-    exBadInput = 2,     // bad usage or a bad file; nothing sent to any unit
-    exNoConnection = 3, // some unit could not be connected
-    exInterrupted = 4   // the run was stopped (a signal) before every unit was done
-};
 
 struct TUnitJob {
     TUnitCommand Command = TUnitCommand::Write;
@@ -74,10 +66,11 @@ struct TUnitOutcome {
     int WrittenSeen = 0;
     std::vector<TDifference> Differences;
     double Seconds = 0;
-    int Exit = exAllVerified;
-    // "verified", "failed", "same", "differs", "read", "no connection", "interrupted"
-    std::string Outcome;
+    // Verified, Failed, SetNotForUnit, Same, Differs, Read, NoConnection, Interrupted
+    TUnitResult Outcome = TUnitResult::Unknown;
     std::string Message; // why, when it went wrong
+
+    int Exit() const { return WordsOf(Outcome).Exit; }
 };
 
 // What a unit stopped part way holds of what it was sent: "ничего не

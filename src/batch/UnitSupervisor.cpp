@@ -100,8 +100,7 @@ void TUnitSupervisor::Stop() {
     for (; FNext < FUnits.size(); ++FNext) {
         TUnitOutcome& out = FUnits[FNext].Record.Outcome;
         out.Port = FUnits[FNext].Record.Port;
-        out.Exit = exInterrupted;
-        out.Outcome = "interrupted";
+        out.Outcome = TUnitResult::Interrupted;
         out.Message = "не начато: ничего не записано";
         Done(FNext);
     }
@@ -129,8 +128,7 @@ void TUnitSupervisor::StartNext() {
             // The run goes on with the others.
             TUnitOutcome& out = FUnits[index].Record.Outcome;
             out.Port = FUnits[index].Record.Port;
-            out.Exit = exSomeFailed;
-            out.Outcome = "failed";
+            out.Outcome = TUnitResult::Failed;
             out.Message = "процесс блока не запустился" +
                           (error.empty() ? std::string() : ": " + error) + "; ничего не записано";
             Done(index);
@@ -160,11 +158,12 @@ void TUnitSupervisor::Line(std::size_t Index, const std::string& Text) {
     } else if (Text.starts_with(OutcomeTag)) {
         const QJsonDocument doc = QJsonDocument::fromJson(
             QByteArray::fromStdString(Text.substr(std::string_view(OutcomeTag).size())));
-        if (!doc.isObject() || !doc.object().value("outcome").isString()) {
+        auto outcome = doc.isObject() ? OutcomeFromJson(doc.object()) : std::nullopt;
+        if (!outcome) {
             c.Unreadable = true;
             return;
         }
-        FUnits[Index].Record.Outcome = OutcomeFromJson(doc.object());
+        FUnits[Index].Record.Outcome = std::move(*outcome);
         c.Reported = true;
     }
 }
@@ -191,8 +190,7 @@ void TUnitSupervisor::End(std::size_t Index, int Code, bool Crashed, const std::
         if (!Errors.empty())
             why += ": " + Errors.substr(0, Errors.find('\n'));
         out.Port = FUnits[Index].Record.Port;
-        out.Exit = FStopping && !c.OverLimit ? exInterrupted : exSomeFailed;
-        out.Outcome = FStopping && !c.OverLimit ? "interrupted" : "failed";
+        out.Outcome = FStopping && !c.OverLimit ? TUnitResult::Interrupted : TUnitResult::Failed;
         out.CommitSent = c.CommitSent;
         out.WrittenSeen = c.Written;
         out.Message = "итог неизвестен: процесс завершён (" + why + "); " +

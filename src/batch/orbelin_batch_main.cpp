@@ -202,13 +202,13 @@ int RunOne(const TBatchOptions& o) {
     };
     TUnitOutcome outcome = RunUnit(job, set, progress);
 
-    if (job.Command == TUnitCommand::Read && outcome.Connected && outcome.Exit != exInterrupted &&
-        (outcome.Outcome == "read" || !outcome.Failed.empty())) {
+    if (job.Command == TUnitCommand::Read && outcome.Connected &&
+        outcome.Outcome != TUnitResult::Interrupted &&
+        (outcome.Outcome == TUnitResult::Read || !outcome.Failed.empty())) {
         try {
             set.Save(o.Out);
         } catch (const std::exception& e) {
-            outcome.Exit = exSomeFailed;
-            outcome.Outcome = "failed";
+            outcome.Outcome = TUnitResult::Failed;
             outcome.Message = e.what();
         }
     }
@@ -217,7 +217,7 @@ int RunOne(const TBatchOptions& o) {
             QJsonDocument(OutcomeToJson(outcome)).toJson(QJsonDocument::Compact);
         std::printf("%s%s\n", OutcomeTag, json.constData());
         std::fflush(stdout);
-        return outcome.Exit;
+        return outcome.Exit();
     }
 
     std::vector<TUnitRecord> units{{o.Port, o.Phone, job.LogFile, outcome}};
@@ -231,7 +231,7 @@ int RunOne(const TBatchOptions& o) {
         if (outcome.Connected && outcome.Failed.empty())
             std::printf("различий: %zu\n", outcome.Differences.size());
     }
-    if (job.Command == TUnitCommand::Read && outcome.Exit == exAllVerified)
+    if (job.Command == TUnitCommand::Read && outcome.Exit() == exAllVerified)
         std::printf("прочитано в %s\n", o.Out.c_str());
     if (job.Command != TUnitCommand::Write) {
         // What a read could not take is not in the set; what no field shows
@@ -245,16 +245,16 @@ int RunOne(const TBatchOptions& o) {
     }
     if (job.Command == TUnitCommand::Write)
         PrintText(SummaryTable(units));
-    else if (outcome.Exit != exAllVerified && !outcome.Message.empty())
-        Refuse(o.Port + ": " + WordFor(outcome.Outcome) + ": " + outcome.Message);
+    else if (outcome.Exit() != exAllVerified && !outcome.Message.empty())
+        Refuse(o.Port + ": " + WordsOf(outcome.Outcome).Operator + ": " + outcome.Message);
     if (!o.Report.empty()) {
         try {
-            WriteReport(o.Report, o.Command, o.In, units, outcome.Exit);
+            WriteReport(o.Report, o.Command, o.In, units, outcome.Exit());
         } catch (const std::exception& e) {
             Refuse(e.what());
         }
     }
-    return outcome.Exit;
+    return outcome.Exit();
 }
 
 // How long a unit's process may take to end after a stop request: its link,
@@ -360,7 +360,7 @@ int RunList(const TBatchOptions& o) {
         board.Set(Unit, Phase, Step, Total);
     };
     how.Ended = [&](std::size_t Unit) {
-        board.Set(Unit, units[Unit].Record.Outcome.Outcome, 0, 0);
+        board.Set(Unit, WordsOf(units[Unit].Record.Outcome.Outcome).Report, 0, 0);
         if (const auto problem = JournalUnit(units[Unit].Record, o.In))
             Refuse(*problem);
     };

@@ -144,7 +144,8 @@ std::string JournalLine(const TJournalRecord& r) {
     number("generation", r.Generation);
     text("set", r.SetFile);
     text("commit", CommitWord(r));
-    text("outcome", r.Outcome);
+    text("outcome",
+         r.Outcome == TUnitResult::Unknown ? r.UnknownOutcome : WordsOf(r.Outcome).Journal);
     text("message", r.Message);
     line += ",\"params\":[";
     for (std::size_t i = 0; i < r.Params.size(); ++i) {
@@ -163,7 +164,7 @@ std::string JournalLine(const TJournalRecord& r) {
 std::optional<TJournalRecord> ParseJournalLine(std::string_view Line, bool WithParams) {
     TJournalRecord r;
     TJsonReader json(Line);
-    std::string commit;
+    std::string commit, outcome;
     const bool ok = json.Object([&](const std::string& Key) {
         if (Key == "time")
             return json.String(r.Time);
@@ -190,7 +191,7 @@ std::optional<TJournalRecord> ParseJournalLine(std::string_view Line, bool WithP
         if (Key == "commit")
             return json.String(commit);
         if (Key == "outcome")
-            return json.String(r.Outcome);
+            return json.String(outcome);
         if (Key == "message")
             return json.String(r.Message);
         if (Key == "params")
@@ -202,6 +203,9 @@ std::optional<TJournalRecord> ParseJournalLine(std::string_view Line, bool WithP
         return std::nullopt;
     r.Committed = commit == "confirmed";
     r.CommitSent = r.Committed || commit == "not confirmed";
+    r.Outcome = ResultFromJournal(outcome);
+    if (r.Outcome == TUnitResult::Unknown)
+        r.UnknownOutcome = std::move(outcome);
     r.Length = Line.size();
     return r;
 }
@@ -334,10 +338,10 @@ TJournalRecord JournalRecordOf(const TWriteSummary& s, const std::string& Progra
     }
     // Verified: every parameter sent was read back and found as sent (a
     // checked write is committed only then).
-    r.Outcome = s.LinkLost                 ? "link lost"
-                : failed || !s.Committed   ? "failed"
-                : s.Verified && r.Verified ? "verified"
-                                           : "written";
+    r.Outcome = s.LinkLost                 ? TUnitResult::LinkLost
+                : failed || !s.Committed   ? TUnitResult::Failed
+                : s.Verified && r.Verified ? TUnitResult::Verified
+                                           : TUnitResult::Written;
     return r;
 }
 
@@ -382,7 +386,7 @@ std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournal
                                        std::to_string(r.Verified),
                                        std::to_string(r.Failed),
                                        CommitText(r),
-                                       OutcomeText(r.Outcome),
+                                       OutcomeText(r),
                                        r.Message};
         cells.resize(fixed + names.size());
         for (const TParamResult& p : params[i]) {
@@ -412,13 +416,9 @@ std::string CommitText(const TJournalRecord& Record) {
     return Record.Committed ? "сохранено" : Record.CommitSent ? "не подтверждено" : "не выполнено";
 }
 
-std::string OutcomeText(const std::string& Outcome) {
-    return Outcome == "verified"      ? "проверено"
-           : Outcome == "written"     ? "записано"
-           : Outcome == "failed"      ? "ошибка"
-           : Outcome == "link lost"   ? "связь потеряна"
-           : Outcome == "interrupted" ? "прервано"
-                                      : Outcome;
+std::string OutcomeText(const TJournalRecord& Record) {
+    return Record.Outcome == TUnitResult::Unknown ? Record.UnknownOutcome
+                                                  : WordsOf(Record.Outcome).Operator;
 }
 
 std::string OutcomeText(TParamOutcome Outcome) {

@@ -26,8 +26,10 @@
 //
 // (one line in the file). Each parameter is [page, control, value, outcome]
 // and a fifth element, the note, when there is one; "commit" is "confirmed",
-// "not confirmed" or "not sent"; "outcome" is "verified", "written",
-// "failed" or "link lost".
+// "not confirmed" or "not sent"; "outcome" is a journal word of
+// TUnitResult: the window's "verified", "written", "failed" or "link lost",
+// orbelin-batch's "verified", "failed" or "interrupted". A word this program
+// does not know is kept and shown as it is.
 //
 // Threading: no shared state; the file functions may run on any thread.
 
@@ -41,6 +43,7 @@
 #include <vector>
 
 #include "device/WriteSummary.h"
+#include "services/UnitResult.h"
 
 struct TJournalRecord {
     std::string Time;      // UTC, "2026-03-01T10:15:00Z"
@@ -56,8 +59,9 @@ struct TJournalRecord {
     std::string SetFile; // the set the values came from, when one was loaded
     bool CommitSent = false;
     bool Committed = false;
-    std::string Outcome;
-    std::string Message; // why, when it went wrong
+    TUnitResult Outcome = TUnitResult::Unknown;
+    std::string UnknownOutcome; // the file's word for an Unknown outcome
+    std::string Message;        // why, when it went wrong
     std::vector<TParamResult> Params;
 
     // Counted from the parameters' outcomes as the record is read (also
@@ -137,7 +141,7 @@ std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournal
 std::string ProgramText(const std::string& Program);
 std::string RequestText(const std::string& Request);
 std::string CommitText(const TJournalRecord& Record);
-std::string OutcomeText(const std::string& Outcome);
+std::string OutcomeText(const TJournalRecord& Record);
 std::string OutcomeText(TParamOutcome Outcome);
 // A parameter's value: a check box's "true"/"false" as "да"/"нет".
 std::string ValueText(const std::string& Value);

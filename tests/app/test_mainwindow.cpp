@@ -572,7 +572,8 @@ TEST(MainWindow, TheJournalFiltersItsRecordsAndShowsOneRecordsParameters) {
 }
 
 // What a record of the window says of a write as a whole, from its
-// parameters, the commit and the link.
+// parameters, the commit and the link, in the journal's words; a word the
+// program does not know is shown and kept as the file has it.
 TEST(MainWindow, AJournalRecordsOutcomeIsTheWritesAsAWhole) {
     struct TCase {
         bool Verifying, Committed, LinkLost;
@@ -596,10 +597,27 @@ TEST(MainWindow, AJournalRecordsOutcomeIsTheWritesAsAWhole) {
         s.Params = {{"formCommon", "etObjNum", "0101", first, {}},
                     {"formCommon", "etPhone", "+7916", c.Second, {}}};
         const TJournalRecord r = JournalRecordOf(s, "window", "");
-        EXPECT_EQ(r.Outcome, c.Outcome) << OutcomeName(c.Second) << " " << c.Committed;
-        const auto back = ParseJournalLine(JournalLine(r));
+        const std::string line = JournalLine(r);
+        EXPECT_NE(line.find(std::string("\"outcome\":\"") + c.Outcome + "\""), std::string::npos)
+            << OutcomeName(c.Second) << " " << c.Committed << " " << line;
+        const auto back = ParseJournalLine(line);
         ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->Outcome, r.Outcome);
         EXPECT_EQ(back->Committed, c.Committed);
         EXPECT_TRUE(back->CommitSent);
+    }
+    std::string line = JournalLine(JournalRecordOf(TWriteSummary{}, "window", ""));
+    line.replace(line.find("\"failed\""), 8, "\"splendid\"");
+    const auto later = ParseJournalLine(line);
+    ASSERT_TRUE(later.has_value());
+    EXPECT_EQ(later->Outcome, TUnitResult::Unknown);
+    EXPECT_EQ(OutcomeText(*later), "splendid");
+    EXPECT_EQ(JournalLine(*later), line);
+    // Each outcome is told apart by its words as the journal and the
+    // report (with the exit code) keep them.
+    for (int i = 1; i <= static_cast<int>(TUnitResult::Interrupted); ++i) {
+        const TUnitResultWords& words = WordsOf(static_cast<TUnitResult>(i));
+        EXPECT_EQ(ResultFromReport(words.Report, words.Exit), static_cast<TUnitResult>(i)) << i;
+        EXPECT_STREQ(WordsOf(ResultFromJournal(words.Journal)).Journal, words.Journal) << i;
     }
 }

@@ -315,7 +315,7 @@ TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     odd.Port = a.SlavePath();
     odd.ObjNum = "0999";
     odd.Firmware = "REV\x1b[2J\x1b]0;title\x07";
-    odd.Outcome = "verified";
+    odd.Outcome = TUnitResult::Verified;
     AppendJournal(dir.File(JournalFileName), odd);
     const TRun shown = Batch({"journal", "--home", dir.Path(), "--unit", "999"});
     EXPECT_NE(shown.Out.find("REV\\x1B[2J\\x1B]0;title\\x07"), std::string::npos) << shown.Out;
@@ -666,6 +666,7 @@ public:
         Crashes,
         CrashesAfterCommit,
         TellsGarbage,
+        TellsAnOutcomeUnknown,
         EndsSilently,
         Hangs,
         HeedsStop
@@ -676,7 +677,7 @@ public:
     }
     void Stop() override {
         if (FPlay == TPlay::HeedsStop)
-            Tell("interrupted", "записано, в EEPROM не сохранено", exInterrupted);
+            Tell(TUnitResult::Interrupted, "записано, в EEPROM не сохранено");
     }
     void Kill() override { End(9, true); }
 
@@ -684,7 +685,7 @@ private:
     void Begin() {
         switch (FPlay) {
         case TPlay::Verifies:
-            return Tell("verified", "", exAllVerified);
+            return Tell(TUnitResult::Verified, "");
         case TPlay::Crashes:
             FOnLine(std::string(ProgressTag) + "write 3 30");
             return End(11, true, "Segmentation fault\nmore");
@@ -696,6 +697,9 @@ private:
         case TPlay::TellsGarbage:
             FOnLine(std::string(OutcomeTag) + "{\"outcome\": ");
             return End(0, false);
+        case TPlay::TellsAnOutcomeUnknown:
+            FOnLine(std::string(OutcomeTag) + "{\"outcome\":\"fine\",\"exit\":0}");
+            return End(0, false);
         case TPlay::EndsSilently:
             return End(0, false);
         case TPlay::Hangs:
@@ -704,14 +708,13 @@ private:
             return;
         }
     }
-    void Tell(const char* Said, const char* Message, int Exit) {
+    void Tell(TUnitResult Result, const char* Message) {
         TUnitOutcome Outcome;
-        Outcome.Outcome = Said;
+        Outcome.Outcome = Result;
         Outcome.Message = Message;
-        Outcome.Exit = Exit;
         FOnLine(OutcomeTag +
                 QJsonDocument(OutcomeToJson(Outcome)).toJson(QJsonDocument::Compact).toStdString());
-        End(Exit, false);
+        End(Outcome.Exit(), false);
     }
     void End(int Code, bool Crashed, const std::string& Errors = {}) {
         if (!std::exchange(FEnded, true))
@@ -779,13 +782,13 @@ TEST_P(BatchUnitProcess, FailsOneUnitAndTheRunGoesOn) {
     std::vector<std::size_t> ended;
     const auto records =
         Supervise({GetParam().Play, TPlay::Verifies, TPlay::Verifies}, false, &ended);
-    EXPECT_EQ(records[0].Outcome.Outcome, "failed");
-    EXPECT_EQ(records[0].Outcome.Exit, exSomeFailed);
+    EXPECT_EQ(records[0].Outcome.Outcome, TUnitResult::Failed);
+    EXPECT_EQ(records[0].Outcome.Exit(), exSomeFailed);
     EXPECT_EQ(records[0].Outcome.Port, "/dev/unit0");
     EXPECT_NE(records[0].Outcome.Message.find(GetParam().Said), std::string::npos)
         << records[0].Outcome.Message;
-    EXPECT_EQ(records[1].Outcome.Outcome, "verified");
-    EXPECT_EQ(records[2].Outcome.Outcome, "verified");
+    EXPECT_EQ(records[1].Outcome.Outcome, TUnitResult::Verified);
+    EXPECT_EQ(records[2].Outcome.Outcome, TUnitResult::Verified);
     EXPECT_EQ(ended.size(), 3u);
     EXPECT_EQ(CombinedExit(records), exSomeFailed);
 
@@ -819,6 +822,8 @@ INSTANTIATE_TEST_SUITE_P(
                           true},
         TUnitProcessFault{"TellsGarbage", TPlay::TellsGarbage,
                           "(сообщил итог, который нельзя прочитать); ничего не записано", false},
+        TUnitProcessFault{"TellsAnOutcomeUnknown", TPlay::TellsAnOutcomeUnknown,
+                          "(сообщил итог, который нельзя прочитать); ничего не записано", false},
         TUnitProcessFault{"EndsSilently", TPlay::EndsSilently,
                           "(с кодом 0, не сообщив итога); ничего не записано", false},
         TUnitProcessFault{"HangsPastItsLimit", TPlay::Hangs,
@@ -833,8 +838,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Batch, AStoppedRunTellsWhatEachUnitHolds) {
     const auto records = Supervise({TPlay::HeedsStop, TPlay::Hangs, TPlay::Verifies}, true);
     for (const TUnitRecord& r : records) {
-        EXPECT_EQ(r.Outcome.Outcome, "interrupted") << r.Port;
-        EXPECT_EQ(r.Outcome.Exit, exInterrupted) << r.Port;
+        EXPECT_EQ(r.Outcome.Outcome, TUnitResult::Interrupted) << r.Port;
+        EXPECT_EQ(r.Outcome.Exit(), exInterrupted) << r.Port;
     }
     EXPECT_EQ(records[0].Outcome.Message, "записано, в EEPROM не сохранено");
     EXPECT_NE(records[1].Outcome.Message.find(
@@ -921,7 +926,7 @@ TEST_P(BatchStopped, LeavesAReportRecordsAndNoSets) {
     }
     QSet<QString> journalled;
     ScanJournal(dir.File(JournalFileName), [&](TJournalRecord& r, std::string_view) {
-        EXPECT_EQ(r.Outcome, "interrupted") << r.Port;
+        EXPECT_EQ(r.Outcome, TUnitResult::Interrupted) << r.Port;
         journalled.insert(QString::fromStdString(r.Port));
     });
     EXPECT_EQ(journalled, reached);

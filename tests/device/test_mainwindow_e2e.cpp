@@ -181,7 +181,7 @@ TEST_P(MainWindow, ReadEditWriteAndCommitEveryPage) {
     EXPECT_EQ(r.Generation, generation);
     EXPECT_EQ(r.Firmware.find("REV 07."), 8u) << r.Firmware;
     EXPECT_TRUE(r.Committed);
-    EXPECT_EQ(r.Outcome, "verified");
+    EXPECT_EQ(r.Outcome, TUnitResult::Verified);
     EXPECT_EQ(r.Verified, static_cast<int>(writes[generation]));
     EXPECT_EQ(r.Failed, 0);
     const std::vector<TParamResult> params = journal.Params(r);
@@ -325,10 +325,11 @@ TEST_F(MainWindow, CheckedWritesAreCommittedOnlyWhenTheUnitHoldsThem) {
     // access point, and whether the unit committed.
     const TJournal journal = JournalOf(Rig, 4);
     ASSERT_EQ(journal.Records.size(), 4u);
-    const std::pair<TParamOutcome, const char*> became[] = {{TParamOutcome::Verified, "verified"},
-                                                            {TParamOutcome::Differs, "failed"},
-                                                            {TParamOutcome::Differs, "failed"},
-                                                            {TParamOutcome::Refused, "failed"}};
+    const std::pair<TParamOutcome, TUnitResult> became[] = {
+        {TParamOutcome::Verified, TUnitResult::Verified},
+        {TParamOutcome::Differs, TUnitResult::Failed},
+        {TParamOutcome::Differs, TUnitResult::Failed},
+        {TParamOutcome::Refused, TUnitResult::Failed}};
     for (std::size_t i = 0; i < 4; ++i) {
         const TJournalRecord& r = journal.Records[i];
         EXPECT_EQ(r.Request, "write page");
