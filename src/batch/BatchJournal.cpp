@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "device/PageTable.h"
 #include "device/WireValue.h"
@@ -15,6 +16,9 @@
 #include "toolkit/TextUtil.h"
 
 namespace {
+
+// How much of the CSV is made before it goes to the file.
+constexpr std::size_t CsvPiece = 1 << 20;
 
 void Say(const std::string& Text) {
     std::fprintf(stderr, "orbelin-batch: %s\n", ControlsEscaped(Text, true).c_str());
@@ -177,26 +181,29 @@ int RunJournalCommand(const std::vector<std::string>& Args, const TDevicePages& 
     if (const auto error = UseProgramFolder(home))
         Say(*error);
 
-    // Read as a stream, the filter applied as it goes: only what is shown
-    // is kept (the CSV's records, for the columns they share).
-    TJournal chosen;
+    // Read as a stream, the filter applied as it goes: nothing is kept. The
+    // CSV takes a first pass for its columns.
+    const auto chosen = [&](const TJournalRecord& r) {
+        return (unit.empty() || SameUnit(r.ObjNum, unit)) &&
+               !(from && QDateTime::fromString(QStr(r.Time), Qt::ISODate) < *from);
+    };
+    const auto params = [](std::string_view Line) {
+        auto full = ParseJournalLine(Line, true);
+        return full ? std::move(full->Params) : std::vector<TParamResult>{};
+    };
+    TJournalCsv table(Pages);
     std::size_t count = 0;
     TJournalScan scan;
     try {
         scan = ScanJournal(JournalFile(), [&](TJournalRecord& r, std::string_view Line) {
-            if (!unit.empty() && !SameUnit(r.ObjNum, unit))
-                return;
-            if (from && QDateTime::fromString(QStr(r.Time), Qt::ISODate) < *from)
+            if (!chosen(r))
                 return;
             ++count;
-            if (csv.empty()) {
-                const auto full = withParams ? ParseJournalLine(Line, true) : std::nullopt;
-                Print(r, full ? full->Params : std::vector<TParamResult>{}, Pages, withParams);
-                return;
-            }
-            r.Offset = chosen.Bytes.size();
-            chosen.Bytes += Line;
-            chosen.Records.push_back(std::move(r));
+            if (!csv.empty())
+                table.AddColumns(params(Line));
+            else
+                Print(r, withParams ? params(Line) : std::vector<TParamResult>{}, Pages,
+                      withParams);
         });
     } catch (const EFileError& e) {
         Say(e.what());
@@ -208,11 +215,22 @@ int RunJournalCommand(const std::vector<std::string>& Args, const TDevicePages& 
     if (scan.Truncated)
         Say("journal: прочитаны только первые " + std::to_string(MaxJournalBytes >> 20) + " МБ");
     if (!csv.empty()) {
-        std::vector<const TJournalRecord*> records;
-        for (const TJournalRecord& r : chosen.Records)
-            records.push_back(&r);
         try {
-            ReplaceFileContents(csv, JournalCsv(chosen, records, Pages));
+            ReplaceFileContentsWith(csv, [&](const TFileWrite& Write) {
+                std::string rows = table.Head();
+                // The records the columns came from: those the window or
+                // another run appends meanwhile come after them.
+                std::size_t left = count;
+                ScanJournal(JournalFile(), [&](TJournalRecord& r, std::string_view Line) {
+                    if (left == 0 || !chosen(r))
+                        return;
+                    --left;
+                    rows += table.Row(r, params(Line));
+                    if (rows.size() >= CsvPiece)
+                        Write(std::exchange(rows, {}));
+                });
+                Write(rows);
+            });
         } catch (const EFileError& e) {
             Say(e.what());
             return 2;

@@ -345,59 +345,84 @@ TJournalRecord JournalRecordOf(const TWriteSummary& s, const std::string& Progra
     return r;
 }
 
+namespace {
+
+// The columns of a record before its parameters'.
+const char* const FixedColumns[] = {"Время",     "Время UTC", "Программа",     "Запрос",
+                                    "Порт",      "Телефон",   "Номер объекта", "Прошивка",
+                                    "Поколение", "Набор",     "Записано",      "Проверено",
+                                    "Ошибок",    "EEPROM",    "Итог",          "Причина"};
+
+std::string CsvLine(const std::vector<std::string>& Cells) {
+    std::string line;
+    for (std::size_t i = 0; i < Cells.size(); ++i)
+        line += (i ? ";" : "") + Cell(Cells[i]);
+    return line + "\r\n";
+}
+
+std::string ColumnKey(const TParamResult& p) {
+    return p.Page + "/" + p.Name;
+}
+
+} // namespace
+
+void TJournalCsv::AddColumns(const std::vector<TParamResult>& Params) {
+    // One column per parameter, in the order they first come up.
+    for (const TParamResult& p : Params)
+        if (FColumn.emplace(ColumnKey(p), FNames.size()).second)
+            FNames.push_back(ParamWords(FPages, p.Page, p.Name).Text());
+}
+
+std::string TJournalCsv::Head() const {
+    std::vector<std::string> head(std::begin(FixedColumns), std::end(FixedColumns));
+    head.insert(head.end(), FNames.begin(), FNames.end());
+    return "\xEF\xBB\xBF" + CsvLine(head);
+}
+
+std::string TJournalCsv::Row(const TJournalRecord& r,
+                             const std::vector<TParamResult>& Params) const {
+    std::vector<std::string> cells{LocalTimeText(r),
+                                   r.Time,
+                                   ProgramText(r.Program),
+                                   RequestText(r.Request),
+                                   r.Port,
+                                   TextCell(r.Phone),
+                                   TextCell(r.ObjNum),
+                                   r.Firmware,
+                                   r.Generation < 0 ? "" : std::to_string(r.Generation),
+                                   r.SetFile,
+                                   std::to_string(r.Written),
+                                   std::to_string(r.Verified),
+                                   std::to_string(r.Failed),
+                                   CommitText(r),
+                                   OutcomeText(r),
+                                   r.Message};
+    const std::size_t fixed = cells.size();
+    cells.resize(fixed + FNames.size());
+    for (const TParamResult& p : Params) {
+        const auto column = FColumn.find(ColumnKey(p));
+        if (column == FColumn.end())
+            continue; // not among the records the columns were gathered from
+        std::string& cell = cells[fixed + column->second];
+        cell = ValueText(p.Value);
+        if (p.Outcome != TParamOutcome::Verified && p.Outcome != TParamOutcome::Written)
+            cell += " (" + OutcomeText(p.Outcome) + (p.Note.empty() ? "" : ": " + p.Note) + ")";
+        cell = TextCell(cell);
+    }
+    return CsvLine(cells);
+}
+
 std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records,
                        const TDevicePages& Pages) {
-    // One column per parameter, in the order they first come up.
+    TJournalCsv table(Pages);
     std::vector<std::vector<TParamResult>> params;
-    std::vector<std::string> names;
-    std::map<std::string, std::size_t> column;
     for (const TJournalRecord* r : Records) {
         params.push_back(r->Params.empty() ? Journal.Params(*r) : r->Params);
-        for (const TParamResult& p : params.back())
-            if (column.emplace(p.Page + "/" + p.Name, names.size()).second)
-                names.push_back(ParamWords(Pages, p.Page, p.Name).Text());
+        table.AddColumns(params.back());
     }
-    std::string csv = "\xEF\xBB\xBF";
-    const auto line = [&](const std::vector<std::string>& Cells) {
-        for (std::size_t i = 0; i < Cells.size(); ++i)
-            csv += (i ? ";" : "") + Cell(Cells[i]);
-        csv += "\r\n";
-    };
-    std::vector<std::string> head{"Время",     "Время UTC", "Программа",     "Запрос",
-                                  "Порт",      "Телефон",   "Номер объекта", "Прошивка",
-                                  "Поколение", "Набор",     "Записано",      "Проверено",
-                                  "Ошибок",    "EEPROM",    "Итог",          "Причина"};
-    const std::size_t fixed = head.size();
-    head.insert(head.end(), names.begin(), names.end());
-    line(head);
-    for (std::size_t i = 0; i < Records.size(); ++i) {
-        const TJournalRecord& r = *Records[i];
-        std::vector<std::string> cells{LocalTimeText(r),
-                                       r.Time,
-                                       ProgramText(r.Program),
-                                       RequestText(r.Request),
-                                       r.Port,
-                                       TextCell(r.Phone),
-                                       TextCell(r.ObjNum),
-                                       r.Firmware,
-                                       r.Generation < 0 ? "" : std::to_string(r.Generation),
-                                       r.SetFile,
-                                       std::to_string(r.Written),
-                                       std::to_string(r.Verified),
-                                       std::to_string(r.Failed),
-                                       CommitText(r),
-                                       OutcomeText(r),
-                                       r.Message};
-        cells.resize(fixed + names.size());
-        for (const TParamResult& p : params[i]) {
-            std::string& cell = cells[fixed + column[p.Page + "/" + p.Name]];
-            cell = ValueText(p.Value);
-            if (p.Outcome != TParamOutcome::Verified && p.Outcome != TParamOutcome::Written)
-                cell += " (" + OutcomeText(p.Outcome) + (p.Note.empty() ? "" : ": " + p.Note) + ")";
-            cell = TextCell(cell);
-        }
-        line(cells);
-    }
+    std::string csv = table.Head();
+    for (std::size_t i = 0; i < Records.size(); ++i)
+        csv += table.Row(*Records[i], params[i]);
     return csv;
 }
 

@@ -37,6 +37,7 @@
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -136,6 +137,23 @@ TJournalRecord JournalRecordOf(const TWriteSummary& Summary, const std::string& 
 // it stays text.
 std::string JournalCsv(const TJournal& Journal, const std::vector<const TJournalRecord*>& Records,
                        const TDevicePages& Pages);
+
+// The same export a record at a time, for more records than memory should
+// hold: every record's parameters go to AddColumns first, then the head and
+// each record's row, in the same order, are written as they are made.
+class TJournalCsv {
+public:
+    explicit TJournalCsv(const TDevicePages& Pages) : FPages(Pages) {}
+    void AddColumns(const std::vector<TParamResult>& Params);
+    // The byte-order mark and the header line.
+    std::string Head() const;
+    std::string Row(const TJournalRecord& Record, const std::vector<TParamResult>& Params) const;
+
+private:
+    const TDevicePages& FPages;
+    std::vector<std::string> FNames;            // the parameters' columns, as people read them
+    std::map<std::string, std::size_t> FColumn; // "page/control": its column among them
+};
 
 // How people read the words of a record (in Russian, as the window speaks).
 std::string ProgramText(const std::string& Program);

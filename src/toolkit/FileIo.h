@@ -40,6 +40,9 @@ enum class TFileWriteStep { Create, Write, Sync, Rename };
 // if the system had reported that error. Called before every chunk written.
 using TFileFaultHook = std::function<int(TFileWriteStep)>;
 
+// Takes the next piece of a file's contents.
+using TFileWrite = std::function<void(std::string_view piece)>;
+
 // Replaces the file's contents in one step: the bytes go to a temporary file
 // in the same folder, which is flushed to the disk and renamed over the old
 // file (the folder is synced afterwards). The files the program keeps can
@@ -49,9 +52,17 @@ using TFileFaultHook = std::function<int(TFileWriteStep)>;
 // EFileError is thrown. An existing file the user may not write (its own
 // permission; on Windows also its read-only attribute; on POSIX a file
 // without any write bit, even for root) is refused the same way before
-// anything is written.
-void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
-                         const TFileFaultHook& fault = {});
+// anything is written. ReplaceFileContentsWith takes contents too large to
+// hold at once: produce hands them piece by piece to Write; what it throws
+// fails the replacement as above, and passes on.
+void ReplaceFileContentsWith(const std::string& fileName,
+                             const std::function<void(const TFileWrite& Write)>& produce,
+                             const TFileFaultHook& fault = {});
+inline void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
+                                const TFileFaultHook& fault = {}) {
+    ReplaceFileContentsWith(
+        fileName, [bytes](const TFileWrite& Write) { Write(bytes); }, fault);
+}
 
 // Appends one line to a file that is only ever appended to (a journal): Line
 // (which holds no line break) and a line break go to the end of the file in

@@ -171,8 +171,9 @@ void WriteWhole(int fd, std::string_view bytes, const std::string& fileName,
 
 } // namespace
 
-void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
-                         const TFileFaultHook& fault) {
+void ReplaceFileContentsWith(const std::string& fileName,
+                             const std::function<void(const TFileWrite& Write)>& produce,
+                             const TFileFaultHook& fault) {
     const std::string target = ResolveTarget(fileName);
     const std::string folder = FolderOf(target);
     const std::string base = target.substr(target.find_last_of('/') + 1);
@@ -202,7 +203,7 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
     if (mode && fchmod(tmp.Fd(), *mode) != 0)
         FailWrite(fileName, errno);
 
-    WriteWhole(tmp.Fd(), bytes, fileName, fault);
+    produce([&](std::string_view piece) { WriteWhole(tmp.Fd(), piece, fileName, fault); });
 
     if (int err = Inject(fault, TFileWriteStep::Sync))
         FailWrite(fileName, err);

@@ -150,8 +150,9 @@ void WriteWhole(HANDLE h, std::string_view bytes, const std::string& fileName,
 
 } // namespace
 
-void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
-                         const TFileFaultHook& fault) {
+void ReplaceFileContentsWith(const std::string& fileName,
+                             const std::function<void(const TFileWrite& Write)>& produce,
+                             const TFileFaultHook& fault) {
     const std::wstring target = Wide(fileName);
     CheckFileWritable(fileName, target);
     TTempFile tmp(target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
@@ -167,7 +168,7 @@ void ReplaceFileContents(const std::string& fileName, std::string_view bytes,
         tmp.Release();
         FailWrite(fileName, err);
     }
-    WriteWhole(tmp.Handle(), bytes, fileName, fault);
+    produce([&](std::string_view piece) { WriteWhole(tmp.Handle(), piece, fileName, fault); });
     if (DWORD err = Inject(fault, TFileWriteStep::Sync))
         FailWrite(fileName, err);
     if (!FlushFileBuffers(tmp.Handle()))

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "TempDir.h"
+#include "toolkit/FileIo.h"
 #include "toolkit/IniFile.h"
 
 namespace {
@@ -277,6 +278,18 @@ TEST(IniSave, AFailureAtAnyStepLeavesTheOldFileAndNoLitter) {
         EXPECT_EQ(TIniFile(dir.File("current.ini")).ReadString("Connect", "Big", "").size(),
                   300000u);
     }
+    // Contents made a piece at a time whose maker fails half way (the file
+    // it reads from goes): the same.
+    TTempDir dir;
+    dir.Write("current.ini", old);
+    EXPECT_THROW(ReplaceFileContentsWith(dir.File("current.ini"),
+                                         [](const TFileWrite& Write) {
+                                             Write(std::string(300000, 'x'));
+                                             throw EFileError("journal.jsonl", "gone");
+                                         }),
+                 EFileError);
+    EXPECT_EQ(dir.Read("current.ini"), old);
+    EXPECT_EQ(dir.EntryCount(), 1u) << "temporary file left behind";
 }
 
 TEST(IniSave, UnwritableFolderRaisesNamingTheFile) {
