@@ -1,5 +1,5 @@
 #pragma once
-// orbelin-batch and the journal of units written (app/Journal.h): the
+// orbelin-batch and the journal of units written (services/Journal.h): the
 // program that runs a write appends one record per unit the write reached,
 // as each unit ends, and "orbelin-batch journal" prints the records of the
 // same file (the one beside current.ini), or writes them as CSV.
