@@ -136,7 +136,7 @@ private:
     bool FLinkEnded = false;
     bool FConnected = false;
     TCommitState FCommit = csNone;
-    std::optional<TUnitEvent> FWalk; // the last step of the walk under way
+    std::optional<TUnitEvent> FWalk; // the walk's last step since the last look
     bool FTimedOut = false;
     bool FInterrupted = false;
     bool FLost = false; // the link ended before the request was done
@@ -173,8 +173,10 @@ void TUnitRunner::Take(TOutElement* Element) {
         return;
     }
     case okControl: {
+        // Only registered controls take their texts: nothing is on a screen.
         const auto* e = static_cast<TControlOut*>(Element);
-        ApplyControlText(*this, e->Control, e->Text);
+        if (ComponentInfoOf(e->Control))
+            ApplyControlText(*this, e->Control, e->Text);
         return;
     }
     case okEvent:
@@ -233,6 +235,7 @@ void TUnitRunner::Tick() {
     Drain();
     if (FWalk && (PhaseName(FWalk->Phase) != FPhase || FWalk->Step != FStep))
         SetPhase(PhaseName(FWalk->Phase), FWalk->Step, FWalk->Total);
+    FWalk.reset();
     // Told, so that the run of a list knows it of a process that ends
     // without its outcome.
     if (FPhase != "commit" && FLink->Device().CommitSent())
