@@ -72,8 +72,8 @@ class TBenchDevice : public TDevOrbelin {
 public:
     static constexpr std::uint8_t rqBench = 200;
 
-    TBenchDevice(TOutArray& Out, const TUiTargets& Targets, int Count, TArrivals& Arrivals)
-        : TDevOrbelin(Out, Targets), FCount(Count), FArrivals(Arrivals) {}
+    TBenchDevice(TOutArray& Out, int Count, TArrivals& Arrivals)
+        : TDevOrbelin(Out), FCount(Count), FArrivals(Arrivals) {}
 
     void Dispatch(std::uint8_t Code) override {
         if (Code != rqBench) {
@@ -124,13 +124,13 @@ private:
     bool FDone = false;
 };
 
-// Drains the queue until the handshake clicked the splash's OK button.
-bool WaitConnected(TOutArray& Out, TModem& Link, TControlRef SplashButton1) {
+// Drains the queue until the handshake succeeded.
+bool WaitConnected(TOutArray& Out, TModem& Link) {
     for (;;) {
         TOutElement* e = nullptr;
         while (Out.Take(e) != 0)
-            if (const auto* c = dynamic_cast<const TControlOut*>(e);
-                c && c->Control == SplashButton1 && c->Text == "Click")
+            if (const auto* c = dynamic_cast<const TEventOut*>(e);
+                c && c->Event.Kind == TUnitEvent::TKind::Connected)
                 return true;
         if (Link.Finished())
             return false;
@@ -186,14 +186,11 @@ int main(int argc, char** argv) {
     TSimulator sim(options);
 
     TOutArray out;
-    std::atomic<std::int32_t> writeState{0};
-    TUiTargets targets(writeState);
-    targets.SplashButton1 = reinterpret_cast<TControlRef>(&writeState);
-    TBenchDevice device(out, targets, count, arrivals);
-    auto link = std::make_unique<TModem>(sim.SlavePath(), "", out, device, false, targets);
+    TBenchDevice device(out, count, arrivals);
+    auto link = std::make_unique<TModem>(sim.SlavePath(), "", out, device, false);
     device.SetModem(link.get());
     link->Resume();
-    if (!WaitConnected(out, *link, targets.SplashButton1)) {
+    if (!WaitConnected(out, *link)) {
         std::fprintf(stderr, "the handshake with the simulator failed\n");
         return 1;
     }

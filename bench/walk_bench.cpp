@@ -62,15 +62,23 @@ private:
     TformInOut* FPage;
 };
 
-// Applies what was posted to the pages; true once the splash's OK was clicked.
+// The last commit's state, as the window's indicator would show it.
+std::atomic<std::int32_t> writeState{csNone};
+
+// Applies what was posted to the pages; true once the handshake succeeded.
 bool Drain(TOutArray& Out, THost& Host) {
-    bool clicked = false;
+    bool connected = false;
     TOutElement* e = nullptr;
     while (Out.Take(e) != 0) {
+        if (const auto* event = dynamic_cast<const TEventOut*>(e)) {
+            connected = connected || event->Event.Kind == TUnitEvent::TKind::Connected;
+            if (event->Event.Kind == TUnitEvent::TKind::Commit)
+                writeState = event->Event.Commit;
+            continue;
+        }
         const auto* c = dynamic_cast<const TControlOut*>(e);
         if (!c || !ComponentInfoOf(c->Control))
             continue;
-        clicked = clicked || c->Text == "Click";
         try {
             if (c->Kind == okControl)
                 ApplyControlText(Host, c->Control, c->Text);
@@ -79,7 +87,7 @@ bool Drain(TOutArray& Out, THost& Host) {
         } catch (const std::exception&) {
         }
     }
-    return clicked;
+    return connected;
 }
 
 // Runs one request and returns its duration in seconds, draining meanwhile.
@@ -109,19 +117,11 @@ int main(int argc, char** argv) {
 
     TSimulator sim;
     TOutArray out;
-    std::atomic<std::int32_t> writeState{0};
-    TUiTargets targets(writeState);
-    targets.SplashPanel2 = Stand(2);
-    targets.SplashButton1 = pages.formCommon; // receives "Click": a form ignores it
-    targets.StatusPanel2 = Stand(3);
-    targets.Form1 = Stand(4);
-    targets.tv1 = Stand(5);
-    targets.tbtnDisconnect = Stand(6);
-    TDevOrbelin device(out, targets);
+    TDevOrbelin device(out);
     device.SetPages(pages);
     device.SetCurrentPage(pages.formCommon);
 
-    TModem link(sim.SlavePath(), "", out, device, false, targets);
+    TModem link(sim.SlavePath(), "", out, device, false);
     device.SetModem(&link);
     link.Resume();
     const auto deadline = TClock::now() + std::chrono::seconds(20);

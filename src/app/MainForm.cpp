@@ -116,6 +116,9 @@ public:
         if (FForm.FJournal.Pending())
             Guarded(&FForm, [this] { FForm.FJournal.Flush(); });
     }
+    void UnitEvent(const TUnitEvent& event) override {
+        ApplyScreenSteps(*this, ShowUnitEvent(event, FForm.FTargets));
+    }
 
 private:
     TForm1& FForm;
@@ -390,7 +393,7 @@ void TForm1::FormCreate() {
     FIndicator->SetShowHint(true);
     StatusBar1->PlaceOnPanel(3, FIndicator);
     HideParameterHint();
-    FWriteState = 0;
+    FWriteState = csNone;
     FActivated = false;
     FGeneration = 0;
 
@@ -403,10 +406,12 @@ void TForm1::FormCreate() {
     FWake = std::make_unique<TGuiWake>([this] { Guarded(this, [this] { QueuePosted(); }); });
     FOutArray->SetWakeUp([wake = FWake.get()] { wake->Raise(); });
     FTargets.StatusPanel2 = StatusBar1->Panel(2);
+    FTargets.StatusPanel4 = StatusBar1->Panel(4);
     FTargets.Form1 = this;
     FTargets.tv1 = tv1;
     FTargets.tbtnDisconnect = tbtnDisconnect;
     FTargets.DisconnectEnabled = [button = tbtnDisconnect] { return button->Enabled(); };
+    FTargets.WriteState = &FWriteState;
 
     InstallPageServices();
     CreatePages();
@@ -415,7 +420,7 @@ void TForm1::FormCreate() {
     dlgConnect = new TdlgConnect(this);
     FTargets.SplashPanel2 = dlgSplash->Panel2;
     FTargets.SplashButton1 = dlgSplash->Button1;
-    FLink = std::make_unique<TDeviceLink>(*FOutArray, FTargets);
+    FLink = std::make_unique<TDeviceLink>(*FOutArray);
     FPages.StatusPanel4 = StatusBar1->Panel(4);
     FLink->SetPages(FPages);
     FLink->SetWriteEnded([receive = FJournal.Receiver(), queue = FOutArray.get()](TWriteSummary s) {
@@ -518,16 +523,16 @@ void TForm1::RepaintStatusBar() {
         FIndicator->SetHint(std::string("EEPROM: ") + meaning);
     };
     switch (WriteState()) {
-    case 0:
+    case csNone:
         show(clWhite, EepromUntouched);
         break;
-    case 1:
+    case csCommitted:
         show(clBlue, EepromSaved);
         break;
-    case 2:
+    case csFailed:
         show(clRed, EepromFailed);
         break;
-    case 3:
+    case csPartial:
         show(clYellow, EepromPartly);
         break;
     default:

@@ -2,12 +2,11 @@
 // TForm1: the program's main window. It owns the UI-update queue, the device
 // object and the current link thread; it creates the settings pages in its
 // page area, turns the tool bar and menu commands into request codes for the
-// link thread, and its 50 ms timer drains the queue onto the screen. It also
-// keeps the debug memo and the log file.
+// link thread, and drains the queue onto the screen when something was
+// posted: the device's events through FTargets. It also keeps the debug memo
+// and the log file.
 //
-// Threading: GUI thread, but for two things the link thread uses: the
-// write state (WriteState, an atomic the device's commit step stores) and
-// the enabled snapshot of tbtnDisconnect.
+// Threading: GUI thread; the link thread only posts to the queue.
 
 #include <QMenu>
 #include <QMenuBar>
@@ -18,15 +17,15 @@
 #include <string>
 
 #include "app/Descriptions.h"
-#include "app/GuiWake.h"
 #include "app/WindowJournal.h"
 #include "device/DevicePages.h"
-#include "link/UiTargets.h"
 #include "pages/PageServices.h"
 #include "queue/Appliers.h"
 #include "queue/OutArray.h"
+#include "queue/UiTargets.h"
 #include "services/DebugLog.h"
 #include "services/DeviceLink.h"
+#include "services/GuiWake.h"
 #include "services/Settings.h"
 #include "toolkit/Controls.h"
 
@@ -180,7 +179,7 @@ public:
     std::int32_t Generation() const { return FGeneration; }
     // The pages as created, and the status bar panel the walks report in.
     const TDevicePages& Pages() const { return FPages; }
-    // The "EEPROM" indicator's state, 0..3; setting it only stores the value.
+    // The "EEPROM" indicator's state (TCommitState); setting it only stores the value.
     std::int32_t WriteState() const { return FWriteState.load(std::memory_order_acquire); }
     void SetWriteState(std::int32_t State) { FWriteState.store(State, std::memory_order_release); }
     // Colours the indicator by the write state and repaints the status bar
@@ -270,5 +269,5 @@ private:
     // The writes the device hands over, for the journal of units written.
     TWindowJournal FJournal;
     std::unique_ptr<TApplyToForm> FApplyHost;
-    TUiTargets FTargets{FWriteState};
+    TUiTargets FTargets; // where the device's events show
 };

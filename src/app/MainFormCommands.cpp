@@ -71,7 +71,7 @@ void TForm1::ForgetUnit() {
     formAcc->pPowerState->SetCaption("");
     for (int panel : {0, 1, 2, 4})
         StatusBar1->Panel(panel)->SetText("");
-    SetWriteState(0);
+    SetWriteState(csNone);
     RepaintStatusBar();
 }
 
@@ -147,7 +147,7 @@ bool TForm1::PhoneNumbersValid() const {
 }
 
 void TForm1::StartRequest(std::uint8_t code) {
-    SetWriteState(0);
+    SetWriteState(csNone);
     RepaintStatusBar();
     FLink->SetMode(code);
 }

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <string_view>
+#include <optional>
 
 #include "batch/UnitSet.h"
 #include "device/DevOrbelin.h"
@@ -14,7 +14,6 @@
 #include "device/ParamCodec.h"
 #include "device/ParamForm.h"
 #include "device/ParamTable.h"
-#include "link/UiTargets.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "queue/Appliers.h"
@@ -22,6 +21,7 @@
 #include "queue/Protocol.h"
 #include "services/DebugLog.h"
 #include "services/DeviceLink.h"
+#include "services/GuiWake.h"
 #include "services/QuitSignals.h"
 #include "services/Settings.h"
 #include "toolkit/Colors.h"
@@ -32,15 +32,22 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// How often the queue is drained: as the window's timer does.
-constexpr int DrainMs = 50;
+// The phases of the device's walks, as the progress names them.
+const char* PhaseName(TWalkPhase Phase) {
+    switch (Phase) {
+    case TWalkPhase::Read:
+        return "read";
+    case TWalkPhase::Write:
+        return "write";
+    case TWalkPhase::Verify:
+        return "verify";
+    }
+    return "";
+}
 
-// The walks of the device, and the phases they are.
-const std::pair<const char*, const char*> WalkPhases[] = {
-    {"Чтение", "read"},
-    {"Запись", "write"},
-    {"Проверка", "verify"},
-};
+// The runner of the unit under way, for a stop request to reach.
+class TUnitRunner;
+TUnitRunner* RunningUnit = nullptr;
 
 // Whether a set's value for a control is what the unit holds.
 bool SameAsUnit(const TParamDef& Row, QObject* Control, const TParamRecord& Record,
@@ -60,26 +67,28 @@ bool SameAsUnit(const TParamDef& Row, QObject* Control, const TParamRecord& Reco
 class TUnitRunner : public TApplyHost {
 public:
     TUnitRunner(const TUnitJob& Job, TUnitSet& Set, const TUnitProgress& Progress)
-        : FJob(Job), FSet(Set), FProgress(Progress), FTargets(FWriteState) {
-        FTargets.SplashPanel2 = &FSplashPanel;
-        FTargets.SplashButton1 = &FSplashButton;
-        FTargets.StatusPanel2 = &FVersionPanel;
-        FTargets.Form1 = &Set.Owner();
-        FTargets.tv1 = &FTree;
-        FTargets.tbtnDisconnect = &FDisconnect;
-        FTargets.DisconnectEnabled = [] { return true; };
-        FLink = std::make_unique<TDeviceLink>(FOut, FTargets);
+        : FJob(Job), FSet(Set), FProgress(Progress), FWake([this] { Tick(); }) {
+        // Drained when something was posted, as the window does: a unit
+        // that waits for its link costs nothing meanwhile.
+        FOut.SetWakeUp([this] { FWake.Raise(); });
+        FLink = std::make_unique<TDeviceLink>(FOut);
+        // No status bar: the walk's progress comes as its events.
         TDevicePages pages = Set.Pages();
-        pages.StatusPanel4 = &FWalkPanel;
+        pages.StatusPanel4 = nullptr;
         FLink->SetPages(pages);
         FLink->SetCurrentPage(pages.formCommon);
         // The batch writes nothing it has not read back.
         FLink->SetVerifyWrites(true);
     }
 
-    ~TUnitRunner() override { FLink->End(); }
+    ~TUnitRunner() override {
+        FLink->End();
+        FWake.Stop();
+    }
 
     TUnitOutcome Run();
+    // A stop request has come: looked at now, not at the next post.
+    void StopRequested() { FWake.Raise(); }
 
     // TApplyHost: the window's memo is not there; its log is the unit's.
     void AppendMemoLine(const std::string&) override {}
@@ -104,6 +113,7 @@ private:
 
     void Drain();
     void Take(TOutElement* Element);
+    void Take(const TUnitEvent& Event);
     void Tick();
     void SetPhase(const std::string& Phase, int Step, int Total);
     void Finish();
@@ -117,22 +127,21 @@ private:
     const TUnitJob& FJob;
     TUnitSet& FSet;
     const TUnitProgress& FProgress;
-    std::atomic<std::int32_t> FWriteState{0};
-    TUiTargets FTargets;
+    TGuiWake FWake; // raised by the queue's posts, the time limit and stop requests
     TOutArray FOut;
     std::unique_ptr<TDeviceLink> FLink;
     TDebugLog FLog;
-    // Stand-ins for what the window has outside its pages; what is posted
-    // to them is read here, never applied.
-    QObject FSplashPanel, FSplashButton, FVersionPanel, FTree, FDisconnect, FWalkPanel;
 
     TState FState = TState::Connecting;
     bool FLinkEnded = false;
+    bool FConnected = false;
+    TCommitState FCommit = csNone;
+    std::optional<TUnitEvent> FWalk; // the walk's last step since the last look
     bool FTimedOut = false;
     bool FInterrupted = false;
     bool FLost = false; // the link ended before the request was done
     int FGeneration = -1;
-    std::string FSplashText;            // why a connection failed, for the operator
+    std::optional<TUnitEvent> FFailure; // why a connection attempt failed
     std::vector<std::string> FMessages; // the device's messages, for the operator
     std::vector<std::string> FNotInSet; // what the set lacks for this unit's generation
     std::string FPhase = "connect";
@@ -164,18 +173,41 @@ void TUnitRunner::Take(TOutElement* Element) {
         return;
     }
     case okControl: {
+        // Only registered controls take their texts: nothing is on a screen.
         const auto* e = static_cast<TControlOut*>(Element);
-        if (e->Control == &FSplashPanel)
-            FSplashText = e->Text;
-        else if (e->Control == &FDisconnect)
-            FLinkEnded = true;
-        else if (e->Control != &FTree && e->Control != &FSplashButton &&
-                 ComponentInfoOf(e->Control))
+        if (ComponentInfoOf(e->Control))
             ApplyControlText(*this, e->Control, e->Text);
         return;
     }
+    case okEvent:
+        Take(static_cast<TEventOut*>(Element)->Event);
+        return;
     default:
         return;
+    }
+}
+
+void TUnitRunner::Take(const TUnitEvent& Event) {
+    using TKind = TUnitEvent::TKind;
+    switch (Event.Kind) {
+    case TKind::LinkFailed:
+        FFailure = Event;
+        break;
+    case TKind::Connected:
+        SetGeneration(Event.Generation);
+        FConnected = true;
+        break;
+    case TKind::LinkEnded:
+        FLinkEnded = true;
+        break;
+    case TKind::WalkStep:
+        FWalk = Event;
+        break;
+    case TKind::Commit:
+        FCommit = Event.Commit;
+        break;
+    default:
+        break;
     }
 }
 
@@ -193,15 +225,17 @@ void TUnitRunner::Drain() {
 }
 
 void TUnitRunner::Tick() {
+    if (FState == TState::Done)
+        return;
+    FOut.WakeTaken();
     // Seen before the drain: whatever was posted before the link went idle
     // is then in the queue and is taken below.
     const bool idle = FLink->Mode() == rqIdle && !FLink->Ending();
     const bool ended = FLink->Ending();
     Drain();
-    if (const auto walk = FLink->Device().WalkProgress(); walk.What)
-        for (const auto& [what, phase] : WalkPhases)
-            if (std::string_view(walk.What) == what && (phase != FPhase || walk.Step != FStep))
-                SetPhase(phase, walk.Step, walk.Total);
+    if (FWalk && (PhaseName(FWalk->Phase) != FPhase || FWalk->Step != FStep))
+        SetPhase(PhaseName(FWalk->Phase), FWalk->Step, FWalk->Total);
+    FWalk.reset();
     // Told, so that the run of a list knows it of a process that ends
     // without its outcome.
     if (FPhase != "commit" && FLink->Device().CommitSent())
@@ -217,7 +251,7 @@ void TUnitRunner::Tick() {
         return;
     }
     if (FState == TState::Connecting) {
-        if (FLink->Device().Established() && !ended) {
+        if (FConnected && !ended) {
             FGeneration = FLink->Device().Generation();
             if (FJob.Command == TUnitCommand::Write && FJob.Complete && !SetHoldsEverything()) {
                 Finish();
@@ -322,14 +356,21 @@ TUnitOutcome TUnitRunner::Run() {
         FLog.Start(FJob.LogFile);
     }
     SetPhase("connect", 0, 0);
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [this] { Tick(); });
-    timer.start(DrainMs);
+    // The one thing that comes unposted: the end of the unit's time.
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [this] { Tick(); });
+    limit.start(std::chrono::duration_cast<std::chrono::milliseconds>(FJob.Limit) +
+                std::chrono::milliseconds(1));
     FLink->Start(FJob.Port, FJob.Phone, FJob.WaitRegistration);
     // A stop request gives the program time to hang a call up.
     TQuitOnSignals::AllowShutdown(TQuitOnSignals::ShutdownLimit + FLink->EndLimit());
+    RunningUnit = this;
+    // A request that came before the wake stood is looked at once.
+    FWake.Raise();
     FLoop.exec();
-    timer.stop();
+    RunningUnit = nullptr;
+    limit.stop();
     const bool connected = FLink->Device().Established();
     outcome.Version = TrimBlanks(FLink->Device().Version());
     // The link's last lines (hang-up, port closed) belong in the log too.
@@ -352,7 +393,9 @@ TUnitOutcome TUnitRunner::Run() {
     }
     if (!connected) {
         outcome.Outcome = TUnitResult::NoConnection;
-        outcome.Message = FTimedOut ? "нет связи за отведённое время" : FSplashText;
+        outcome.Message = FTimedOut  ? "нет связи за отведённое время"
+                          : FFailure ? LinkFailureText(*FFailure)
+                                     : std::string();
         return outcome;
     }
     if (!FNotInSet.empty()) {
@@ -386,7 +429,7 @@ TUnitOutcome TUnitRunner::Run() {
     }
     switch (FJob.Command) {
     case TUnitCommand::Write:
-        if (FWriteState.load() == 1 && outcome.Failed.empty()) {
+        if (FCommit == csCommitted && outcome.Failed.empty()) {
             outcome.Outcome = TUnitResult::Verified;
         } else {
             outcome.Outcome = TUnitResult::Failed;
@@ -421,6 +464,11 @@ std::string InterruptedState(const TUnitOutcome& Outcome) {
         return "записано, в EEPROM не сохранено (параметров: " +
                std::to_string(Outcome.Written.size()) + ")";
     return "ничего не записано";
+}
+
+void UnitStopRequested() {
+    if (RunningUnit)
+        RunningUnit->StopRequested();
 }
 
 TUnitOutcome RunUnit(const TUnitJob& Job, TUnitSet& Set, const TUnitProgress& Progress) {

@@ -8,7 +8,8 @@
 // operator only explain it.
 //
 // Threading: GUI thread. Run returns when the unit is done; it runs an event
-// loop meanwhile (a timer drains the queue, as the window's does).
+// loop meanwhile (the queue is drained when something was posted, as the
+// window's is).
 
 #include <chrono>
 #include <functional>
@@ -34,9 +35,9 @@ struct TUnitJob {
     std::string LogFile;             // the unit's log; empty: none
     std::string DiffFile;            // Diff: the set the unit is compared with
     std::chrono::seconds Limit{600}; // the most a unit may take
-    // Asked now and then: true once the run is being stopped, after which
-    // the unit's link is ended (a call hung up in bounded time) and the
-    // outcome is "interrupted".
+    // Asked at every post of the link and on UnitStopRequested: true once
+    // the run is being stopped, after which the unit's link is ended (a
+    // call hung up in bounded time) and the outcome is "interrupted".
     std::function<bool()> Stopped;
 };
 
@@ -79,6 +80,10 @@ std::string InterruptedState(const TUnitOutcome& Outcome);
 
 // Phase ("connect", "write", "verify", ...), step and total of the walk.
 using TUnitProgress = std::function<void(const std::string& Phase, int Step, int Total)>;
+
+// A stop request has come (GUI thread): the unit under way, if any, looks
+// at its job's Stopped now.
+void UnitStopRequested();
 
 // Carries out the job on the unit with the set's pages (loaded for a write;
 // a read or a diff fills them with what the unit holds).

@@ -155,8 +155,8 @@ int RunOne(const TBatchOptions& o) {
     // of a list takes a repeated one as the first, as the list's run gives
     // it its time and kills it after. Taken before the set is copied to a
     // temporary file, so that no request ends the program with it there.
-    TQuitOnSignals stops([] {}, o.Child ? TQuitOnSignals::TRepeat::IsIgnored
-                                        : TQuitOnSignals::TRepeat::EndsAtOnce);
+    TQuitOnSignals stops(UnitStopRequested, o.Child ? TQuitOnSignals::TRepeat::IsIgnored
+                                                    : TQuitOnSignals::TRepeat::EndsAtOnce);
     TUnitSet set;
     TellFailures(set);
     try {

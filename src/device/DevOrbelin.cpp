@@ -5,11 +5,14 @@
 #include "queue/Protocol.h"
 #include "toolkit/TextUtil.h"
 
-TDevOrbelin::TDevOrbelin(TOutArray& Out, const TUiTargets& Targets)
-    : FOut(Out), FTargets(Targets) {}
+TDevOrbelin::TDevOrbelin(TOutArray& Out) : FOut(Out) {}
 
 void TDevOrbelin::ShowOnSplash(const std::string& Text) {
-    FOut.PostControlText(FTargets.SplashPanel2, Text);
+    Post({.Kind = TUnitEvent::TKind::LinkProgress, .Text = Text});
+}
+
+void TDevOrbelin::ShowFailure(TLinkFailure Failure, const std::string& Text) {
+    Post({.Kind = TUnitEvent::TKind::LinkFailed, .Text = Text, .Failure = Failure});
 }
 
 TDevOrbelin::TExchangeResult TDevOrbelin::Exchange(const std::string& Command, std::string& Reply) {
@@ -84,7 +87,7 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
             if (WriteGoesThrough()) {
                 Commit();
                 if (const std::string done = PageWriteDone();
-                    !done.empty() && FTargets.WriteState.load() == 1)
+                    !done.empty() && FCommitState == csCommitted)
                     Tell(done);
             }
             HandOverWrite();
@@ -107,7 +110,7 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
             if (commit)
                 Commit();
             HandOverWrite();
-            if (commit && FTargets.WriteState.load() == 1)
+            if (commit && FCommitState == csCommitted)
                 Tell(WriteAllDone());
         });
         if (FUnitSilent && !silent)
@@ -162,4 +165,5 @@ void TDevOrbelin::Dispatch(std::uint8_t Code) {
     FSilentReplies = 0;
     FModem->SetMode(rqIdle);
     ReportLineLoss();
+    Post({.Kind = TUnitEvent::TKind::RequestDone});
 }

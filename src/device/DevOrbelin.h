@@ -34,7 +34,6 @@
 #include "device/ParamTable.h"
 #include "device/ReplyValue.h"
 #include "device/WriteSummary.h"
-#include "link/UiTargets.h"
 #include "link/xModem.h"
 #include "pages/RefValues.h"
 #include "queue/OutArray.h"
@@ -49,7 +48,7 @@ class TformFlags;
 
 class TDevOrbelin : public TDevice {
 public:
-    TDevOrbelin(TOutArray& Out, const TUiTargets& Targets);
+    explicit TDevOrbelin(TOutArray& Out);
 
     // The link thread of the coming connection; set before it is resumed.
     // Not owned.
@@ -84,15 +83,6 @@ public:
     void SetVerifyWrites(bool On) { FVerifyWrites.store(On); }
     bool VerifyWrites() const { return FVerifyWrites.load(); }
 
-    // What is known of the parameters of the last request, by the page's
-    // records; orbelin-batch reads them when the request is done. The
-    // walk under way ("Чтение", "Запись", "Проверка", or none) and its step.
-    struct TWalkProgress {
-        const char* What = nullptr;
-        int Step = 0;
-        int Total = 0;
-    };
-    TWalkProgress WalkProgress() const;
     // The handshake of this connection succeeded.
     bool Established() const { return FEstablished.load(); }
     // The unit's version text from the last version check; empty before one.
@@ -123,6 +113,8 @@ protected:
     // One unit command: its text and CR out, a reply up to "OK\r\n" back.
     TExchangeResult Exchange(const std::string& Command, std::string& Reply);
     void ShowOnSplash(const std::string& Text);
+    void ShowFailure(TLinkFailure Failure, const std::string& Text = {});
+    void Post(TUnitEvent Event) { FOut.PostEvent(std::move(Event)); }
 
     void Connect();
     void KeepAlive();
@@ -154,7 +146,7 @@ protected:
     std::int32_t FKeepAliveInterval = 0; // seconds
     std::atomic<std::int32_t> FGeneration{0};
     bool FWriteFailed = false;
-    TUiTargets FTargets;
+    TCommitState FCommitState = csNone; // what the last commit did
     TDevicePages FPages;
     // The request being carried out. The routines decide by it, not by the
     // link thread's Mode, which the operator may overwrite meanwhile: a
@@ -266,7 +258,7 @@ private:
     void RunWriteRoutine(QObject* Page);
     // One step of the walk under way (nothing outside a walk).
     void WalkStep();
-    void BeginWalk(const char* What, int Total);
+    void BeginWalk(TWalkPhase Phase, int Total);
     void EndWalk();
     // Whether the write under way may be committed: something was sent,
     // and (when writes are checked) all of it went through and holds.
@@ -310,9 +302,8 @@ private:
     void WriteRecord();
     void RunPointerRequest(std::uint8_t Code);
 
-    // "Чтение", "Запись" or "Проверка" while a walk runs; read by other threads.
-    mutable std::mutex FWalkLock;
-    const char* FWalkWhat = nullptr;
+    // The walk under way, if any.
+    std::optional<TWalkPhase> FWalk;
     int FWalkStep = 0;
     int FWalkTotal = 0;
 

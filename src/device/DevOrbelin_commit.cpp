@@ -1,7 +1,6 @@
-// TDevOrbelin: the commit that ends every write and feeds the main window's
-// "EEPROM" indicator (0 nothing committed yet, 1 committed, 2 failed,
-// 3 committed but some parameter was not written); then the write's summary
-// for whoever keeps account of the units written.
+// TDevOrbelin: the commit that ends every write, told as its state (what the
+// main window's "EEPROM" indicator shows); then the write's summary for
+// whoever keeps account of the units written.
 
 #include "device/DevOrbelin.h"
 #include "pages/f_common.h"
@@ -13,27 +12,27 @@ const char* const CommitFailed =
 } // namespace
 
 void TDevOrbelin::Commit() {
-    FTargets.WriteState.store(0);
-    FOut.PostRepaint(FTargets.Form1);
+    FCommitState = csNone;
+    Post({.Kind = TUnitEvent::TKind::Commit, .Commit = FCommitState});
     // Firmware from revision 49 on takes only the long form.
     const std::string command = FRevision.load() <= 48 ? "+J" : "+JWRITE";
     std::string reply;
     FCommitSent.store(!Stopping());
     if (Exchange(command, reply) != TExchangeResult::Answered) {
-        FTargets.WriteState.store(2);
+        FCommitState = csFailed;
         // A lost line says so by itself; a unit that would not commit is
         // told here, or the operator takes the write for kept.
         if (!Stopping())
             Tell(CommitFailed);
     } else if (FWriteFailed) {
-        FTargets.WriteState.store(3);
+        FCommitState = csPartial;
         FWriteFailed = false;
         FCommitted.store(true);
     } else {
-        FTargets.WriteState.store(1);
+        FCommitState = csCommitted;
         FCommitted.store(true);
     }
-    FOut.PostRepaint(FTargets.Form1);
+    Post({.Kind = TUnitEvent::TKind::Commit, .Commit = FCommitState});
 }
 
 std::string TDevOrbelin::ObjectNumberHeld() const {

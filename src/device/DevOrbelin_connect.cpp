@@ -33,10 +33,10 @@ void TDevOrbelin::CheckVersion(const std::string& Reply) {
             std::lock_guard lock(FVersionLock);
             FVersion = value;
         }
-        FOut.PostStatus(value, FTargets.StatusPanel2);
+        Post({.Kind = TUnitEvent::TKind::Version, .Text = value});
         if (value.find("REV 07") == std::string::npos) {
             FModem->Terminate();
-            ShowOnSplash("ОШИБКА! Неверная версия прошивки");
+            ShowFailure(TLinkFailure::WrongFirmware, value);
             return;
         }
         // A version without a readable number keeps what the last one said.
@@ -46,7 +46,7 @@ void TDevOrbelin::CheckVersion(const std::string& Reply) {
             FRevision = n;
         }
     } catch (const std::exception&) {
-        ShowOnSplash("ОШИБКА при проверке версии!");
+        ShowFailure(TLinkFailure::VersionUnreadable);
         FModem->Terminate();
     }
 }
@@ -62,15 +62,14 @@ void TDevOrbelin::Connect() {
                      std::to_string(VersionTries));
     });
     if (reply.empty()) {
-        ShowOnSplash("ОШИБКА! Устройство не ответило!\nПроверьте питание блока, кабель и "
-                     "выбранный COM-порт (или номер и модем при звонке).");
+        ShowFailure(TLinkFailure::NoAnswer);
         link.Terminate();
     } else {
         link.PostLine(" # " + reply, true, true);
         int code = 0;
         link.CheckReply(false, reply, code, ckLink);
         if (code == 1) {
-            ShowOnSplash("ОШИБКА! Сбой соединения");
+            ShowFailure(TLinkFailure::LinkFault);
             link.Terminate();
         } else {
             CheckVersion(reply);
@@ -81,10 +80,8 @@ void TDevOrbelin::Connect() {
         return;
     FLastKeepAlive = std::chrono::steady_clock::now();
     FKeepAliveInterval = link.CallActive() ? 5 : 60;
-    FOut.PostControlText(FTargets.Form1, std::to_string(FGeneration.load()));
-    ShowOnSplash("СОЕДИНЕНИЕ УСТАНОВЛЕНО");
-    FOut.PostClick(FTargets.SplashButton1);
     FEstablished = true;
+    Post({.Kind = TUnitEvent::TKind::Connected, .Generation = FGeneration.load()});
 }
 
 std::string TDevOrbelin::Version() const {

@@ -115,8 +115,8 @@ void TDevOrbelin::BeginOperation() {
 
 void TDevOrbelin::ReadPage() {
     // The page tree stays locked while the page is exchanged.
-    FOut.PostEnabled(FTargets.tv1, false);
-    TScopeExit unlock([this] { FOut.PostEnabled(FTargets.tv1, true); });
+    Post({.Kind = TUnitEvent::TKind::PageBusy, .Busy = true});
+    TScopeExit unlock([this] { Post({.Kind = TUnitEvent::TKind::PageBusy, .Busy = false}); });
     QObject* page = GetCurrentPage();
     RunReadRoutine(page);
     if (auto* form = dynamic_cast<TForm*>(page))
@@ -127,8 +127,8 @@ void TDevOrbelin::ReadPage() {
 }
 
 void TDevOrbelin::WritePage() {
-    FOut.PostEnabled(FTargets.tv1, false);
-    TScopeExit unlock([this] { FOut.PostEnabled(FTargets.tv1, true); });
+    Post({.Kind = TUnitEvent::TKind::PageBusy, .Busy = true});
+    TScopeExit unlock([this] { Post({.Kind = TUnitEvent::TKind::PageBusy, .Busy = false}); });
     const bool walk = FRequest == rqWriteAll;
     if (!walk)
         FWriteFailed = false;
@@ -149,7 +149,7 @@ void TDevOrbelin::ReadAll() {
     PostLine(" ", false, false);
     PostLine(rule, false, false);
     PostLine("Читаем всё", false, true);
-    BeginWalk("Чтение", ReadAllSteps(FGeneration.load()));
+    BeginWalk(TWalkPhase::Read, ReadAllSteps(FGeneration.load()));
     TScopeExit endWalk([this] { EndWalk(); });
     for (const TPageInfo& row : PageTable()) {
         TForm* page = row.Get(FPages);
@@ -178,7 +178,7 @@ void TDevOrbelin::WriteAll() {
     PostLine(" ", false, false);
     PostLine(rule, false, false);
     PostLine("Пишем всё", false, true);
-    BeginWalk("Запись", WriteAllSteps(FGeneration.load()));
+    BeginWalk(TWalkPhase::Write, WriteAllSteps(FGeneration.load()));
     TScopeExit endWalk([this] { EndWalk(); });
     for (const TPageInfo& row : PageTable()) {
         TForm* page = row.Get(FPages);
@@ -258,38 +258,22 @@ std::string TDevOrbelin::WriteAllDone() const {
     return text + KeptText();
 }
 
-void TDevOrbelin::BeginWalk(const char* What, int Total) {
-    std::lock_guard lock(FWalkLock);
-    FWalkWhat = What;
+void TDevOrbelin::BeginWalk(TWalkPhase Phase, int Total) {
+    FWalk = Phase;
     FWalkStep = 0;
     FWalkTotal = Total;
 }
 
 void TDevOrbelin::WalkStep() {
-    TWalkProgress now;
-    {
-        std::lock_guard lock(FWalkLock);
-        if (!FWalkWhat)
-            return;
-        now = {FWalkWhat, ++FWalkStep, FWalkTotal};
-    }
-    // The only way to stop a walk is to disconnect: said while it runs.
-    if (FPages.StatusPanel4)
-        FOut.PostStatus(std::string(now.What) + " " + std::to_string(now.Step) + "/" +
-                            std::to_string(now.Total) + " · Ctrl+D — прервать",
-                        FPages.StatusPanel4);
-}
-
-TDevOrbelin::TWalkProgress TDevOrbelin::WalkProgress() const {
-    std::lock_guard lock(FWalkLock);
-    return {FWalkWhat, FWalkStep, FWalkTotal};
+    if (FWalk)
+        Post({.Kind = TUnitEvent::TKind::WalkStep,
+              .Phase = *FWalk,
+              .Step = ++FWalkStep,
+              .Total = FWalkTotal});
 }
 
 void TDevOrbelin::EndWalk() {
-    {
-        std::lock_guard lock(FWalkLock);
-        FWalkWhat = nullptr;
-    }
+    FWalk.reset();
     // The progress gives way to the count of failures, if any.
     if (!ShowFailureCount() && FPages.StatusPanel4)
         FOut.PostStatus("", FPages.StatusPanel4);

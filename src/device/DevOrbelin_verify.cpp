@@ -34,7 +34,7 @@ bool TDevOrbelin::CheckWrites() {
     std::vector<std::string> differing;
     if (!FReadBacks.empty()) {
         PostLine("Проверяем записанное: " + std::to_string(FReadBacks.size()), true, true);
-        BeginWalk("Проверка", static_cast<int>(FReadBacks.size()));
+        BeginWalk(TWalkPhase::Verify, static_cast<int>(FReadBacks.size()));
     }
     for (const TReadBack& back : FReadBacks) {
         if (Stopping())

@@ -20,9 +20,9 @@ constexpr std::chrono::milliseconds kSlice{TModem::WaitSliceMs};
 } // namespace
 
 TModem::TModem(const std::string& PortName, const std::string& Phone, TOutArray& Out,
-               TDevice& Device, bool WaitReg, const TUiTargets& Targets)
+               TDevice& Device, bool WaitReg)
     : FOut(Out), FComm(std::make_unique<TXComm>()), FDevice(Device), FWaitReg(WaitReg),
-      FPhone(FilterPhone(Phone)), FPortName(PortName), FTargets(Targets) {
+      FPhone(FilterPhone(Phone)), FPortName(PortName) {
     FComm->Buffers().SetInputTimeout(4500);
     FComm->Buffers().SetOutputTimeout(4500);
 }
@@ -46,7 +46,17 @@ void TModem::PostLine(const std::string& Text, bool Show, bool Stamp) {
 }
 
 void TModem::ShowOnSplash(const std::string& Text) {
-    FOut.PostControlText(FTargets.SplashPanel2, Text);
+    FOut.PostEvent({.Kind = TUnitEvent::TKind::LinkProgress, .Text = Text});
+}
+
+void TModem::ShowFailure(TLinkFailure Failure, const std::string& Subject, const std::string& Text,
+                         int Try, int Tries) {
+    FOut.PostEvent({.Kind = TUnitEvent::TKind::LinkFailed,
+                    .Text = Text,
+                    .Subject = Subject,
+                    .Failure = Failure,
+                    .Step = Try,
+                    .Total = Tries});
 }
 
 bool TModem::StopRequested(bool EvenWhileHangingUp) const {
@@ -96,10 +106,8 @@ void TModem::OpenPort() {
         ShowOnSplash("Успешно открыли COM-порт: " + FPortName);
     } catch (const std::exception& e) {
         PostLine(std::string(" # !!! Ошибка открытия COM-порта: ") + PortErrorText(e), true, true);
-        // The splash is all the operator sees of it: it says why too.
         const auto* device = dynamic_cast<const EDeviceError*>(&e);
-        const std::string why = device && !device->Reason().empty() ? " — " + device->Reason() : "";
-        ShowOnSplash("Ошибка при открытии COM-порта: " + FPortName + why);
+        ShowFailure(TLinkFailure::PortNotOpened, FPortName, device ? device->Reason() : "");
         Terminate();
     }
 }
@@ -155,6 +163,5 @@ void TModem::Execute() {
         HangUp();
     ClosePort();
     PostLine(" # Поток завершил работу", true, true);
-    if (FTargets.DisconnectEnabled && FTargets.DisconnectEnabled())
-        FOut.PostClick(FTargets.tbtnDisconnect);
+    FOut.PostEvent({.Kind = TUnitEvent::TKind::LinkEnded});
 }

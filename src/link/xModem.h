@@ -18,7 +18,6 @@
 
 #include "link/ReplyBuffer.h"
 #include "link/ReplyCheck.h"
-#include "link/UiTargets.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
 #include "serial/WakeSignal.h"
@@ -41,7 +40,7 @@ public:
     static constexpr int SettleQuietMs = 200;
 
     TModem(const std::string& PortName, const std::string& Phone, TOutArray& Out, TDevice& Device,
-           bool WaitReg, const TUiTargets& Targets);
+           bool WaitReg);
     ~TModem() override;
 
     std::uint8_t Mode() const { return FMode.load(std::memory_order_acquire); }
@@ -149,6 +148,9 @@ private:
     // length limit cut off.
     std::string TakeText(const TReplyBuffer& Buffer);
     void ShowOnSplash(const std::string& Text);
+    // A connection attempt's step failed: Failure, with its subject.
+    void ShowFailure(TLinkFailure Failure, const std::string& Subject = {},
+                     const std::string& Text = {}, int Try = 0, int Tries = 0);
     void ReportReadError(const std::exception& Error);
     bool PortUsable() const { return FComm->Connected() && !FPortFailed; }
     // The modem exchange of "ATZ", "AT+CBST=7,0,1" and "AT": true when the
@@ -192,7 +194,6 @@ private:
     // port is then treated as closed, so the failure is reported once and
     // not again by every exchange of the hang-up.
     bool FPortFailed = false;
-    TUiTargets FTargets;
     double FTimeScale = 1.0;
     std::string FLineLost;
     bool FSettleOwed = false;

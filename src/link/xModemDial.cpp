@@ -65,7 +65,7 @@ bool TModem::ConnectModem() {
     ShowOnSplash("Инициализация модема: ATZ");
     if (ModemStep("ATZ", flag)) {
         ++failures;
-        ShowOnSplash("ОШИБКА инициализации модема: ATZ");
+        ShowFailure(TLinkFailure::ModemNotReady, "ATZ");
     }
 
     // A modem that did not answer the reset may still be looking for the
@@ -90,7 +90,7 @@ bool TModem::ConnectModem() {
             ShowOnSplash("Инициализация модема: AT+CBST=7,0,1");
         if (ModemStep("AT+CBST=7,0,1", flag)) {
             ++failures;
-            ShowOnSplash("Не прошла команда: AT+CBST=7,0,1");
+            ShowFailure(TLinkFailure::ModemRefused, "AT+CBST=7,0,1");
         }
         Pause(100);
         DrainInput();
@@ -99,7 +99,7 @@ bool TModem::ConnectModem() {
             ShowOnSplash("Инициализация модема: AT");
         if (ModemStep("AT", flag)) {
             ++failures;
-            ShowOnSplash("ОШИБКА инициализации модема: AT");
+            ShowFailure(TLinkFailure::ModemNotReady, "AT");
             continue;
         }
         Pause(100);
@@ -118,8 +118,7 @@ bool TModem::ConnectModem() {
         if (code == 1) {
             ++failures;
             const std::string_view said = DialResult(reply);
-            ShowOnSplash("Не могу дозвониться до: " + FPhone + tryText + "\nОтвет модема: " +
-                         (said.empty() ? std::string("нет ответа") : std::string(said)));
+            ShowFailure(TLinkFailure::NotDialled, FPhone, std::string(said), attempt, Tries);
             continue;
         }
 

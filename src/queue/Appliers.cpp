@@ -143,6 +143,14 @@ void ApplyControlColor(QObject* control, const std::string& text) {
         spin->SetColor(ToColor(text));
 }
 
+void ApplyScreenSteps(TApplyHost& host, const std::vector<TScreenStep>& steps) {
+    for (const TScreenStep& step : steps)
+        if (step.Kind == okStatus)
+            ApplyStatusText(step.Text, step.Control);
+        else
+            ApplyControlText(host, step.Control, step.Text);
+}
+
 namespace {
 std::string& MessageTitle() {
     static std::string title;
@@ -194,6 +202,9 @@ std::size_t DrainOutArray(TOutArray& queue, TApplyHost& host) {
                 ApplyControlColor(e->Control, e->Text);
                 break;
             }
+            case okEvent:
+                host.UnitEvent(static_cast<TEventOut*>(element)->Event);
+                break;
             default:
                 break;
             }

@@ -13,8 +13,10 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "queue/OutArray.h"
+#include "queue/UiTargets.h"
 
 class QObject;
 
@@ -41,6 +43,9 @@ public:
     // Just before a message box opens: what must not wait until the
     // operator closes it (the box may stay up for hours) is saved now.
     virtual void BeforeMessage() {}
+    // An event of the device (kind 12); the window shows it through its
+    // TUiTargets (ShowUnitEvent).
+    virtual void UnitEvent(const TUnitEvent&) {}
 };
 
 // Takes and applies elements until the ring is empty (also those posted
@@ -56,6 +61,9 @@ void ApplyStatusText(const std::string& Text, QObject* Panel);
 // Kind 11: the background of edits, check boxes, radio buttons and spin
 // edits, the font of labels; other controls are left alone.
 void ApplyControlColor(QObject* Control, const std::string& Text);
+
+// The screen steps of a device event, each as its kind applies it.
+void ApplyScreenSteps(TApplyHost& Host, const std::vector<TScreenStep>& Steps);
 
 // Kind 9, and the program's other plain messages: a modal message box with an
 // OK button over the active window; returns when the operator has closed it.

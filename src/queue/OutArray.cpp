@@ -114,3 +114,7 @@ void TOutArray::PostStatus(const std::string& Text, TControlRef Panel) {
 void TOutArray::PostMsg(const std::string& Text) {
     Post(std::make_unique<TMsgOut>(Text));
 }
+
+void TOutArray::PostEvent(TUnitEvent Event) {
+    Post(std::make_unique<TEventOut>(std::move(Event)));
+}

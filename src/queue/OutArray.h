@@ -54,6 +54,7 @@ public:
     void PostControlColor(TControlRef Control, TColor Color);
     void PostStatus(const std::string& Text, TControlRef Panel);
     void PostMsg(const std::string& Text);
+    void PostEvent(TUnitEvent Event);
     // The command words of a control text element (Protocol.h).
     void PostClick(TControlRef Button) { PostControlText(Button, QueueWord::Click); }
     void PostEnabled(TControlRef Control, bool On) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "queue/UnitEvent.h"
+
 class QObject;
 using TControlRef = QObject*;
 
@@ -18,6 +20,7 @@ enum : std::uint8_t {
     okMsg = 9,     // TMsgOut: a modal message box
     okStatus = 10, // TStatusOut: a status bar panel text
     okColor = 11,  // TControlOut: a colour name for a control
+    okEvent = 12,  // TEventOut: an event of the device or its link
 };
 
 class TOutElement {
@@ -67,4 +70,10 @@ public:
         : TOutElement(okStatus), Text(std::move(text)), Panel(panel) {}
     const std::string Text;
     TControlRef const Panel;
+};
+
+class TEventOut : public TOutElement {
+public:
+    explicit TEventOut(TUnitEvent event) : TOutElement(okEvent), Event(std::move(event)) {}
+    const TUnitEvent Event;
 };

@@ -3,8 +3,7 @@
 #include "device/DevOrbelin.h"
 #include "link/xModem.h"
 
-TDeviceLink::TDeviceLink(TOutArray& out, const TUiTargets& targets)
-    : FOut(out), FTargets(targets), FDevice(std::make_unique<TDevOrbelin>(out, targets)) {}
+TDeviceLink::TDeviceLink(TOutArray& out) : FOut(out), FDevice(std::make_unique<TDevOrbelin>(out)) {}
 
 TDeviceLink::~TDeviceLink() {
     End();
@@ -12,7 +11,7 @@ TDeviceLink::~TDeviceLink() {
 
 void TDeviceLink::Start(const std::string& port, const std::string& phone, bool waitReg) {
     End();
-    FLinkThread = std::make_unique<TModem>(port, phone, FOut, *FDevice, waitReg, FTargets);
+    FLinkThread = std::make_unique<TModem>(port, phone, FOut, *FDevice, waitReg);
     FLinkThread->SetTimeScaleForTests(FTimeScale, FReplyScale);
     FDevice->SetModem(FLinkThread.get());
     FLinkThread->Resume();

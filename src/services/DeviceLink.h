@@ -18,7 +18,6 @@
 
 #include "device/DevicePages.h"
 #include "device/WriteSummary.h"
-#include "link/UiTargets.h"
 #include "queue/OutArray.h"
 
 class TDevOrbelin;
@@ -26,8 +25,9 @@ class TModem;
 
 class TDeviceLink {
 public:
-    // Targets must be complete: the device keeps a copy.
-    TDeviceLink(TOutArray& Out, const TUiTargets& Targets);
+    // The device and its link threads post to Out: what the operator is
+    // told, the control texts of the pages, and their events.
+    explicit TDeviceLink(TOutArray& Out);
     ~TDeviceLink(); // ends the link thread
     TDeviceLink(const TDeviceLink&) = delete;
     TDeviceLink& operator=(const TDeviceLink&) = delete;
@@ -78,7 +78,6 @@ public:
 
 private:
     TOutArray& FOut;
-    TUiTargets FTargets;
     std::unique_ptr<TDevOrbelin> FDevice;
     std::unique_ptr<TModem> FLinkThread;
     double FTimeScale = 1.0;

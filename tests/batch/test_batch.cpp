@@ -211,6 +211,27 @@ INSTANTIATE_TEST_SUITE_P(
                    "EEPROM: не подтверждено; ошибка: записано 30, проверено 30"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
+// A unit's process tells its phases as they come, each once, in order: the
+// run of a list takes the last one for what a unit that ends untold holds.
+TEST(Batch, AUnitsProcessTellsEachPhaseOnceInOrder) {
+    TTempDir dir;
+    TSimulator unit;
+    dir.Write("set.ini", FleetSet());
+    const TRun run = Batch({"write", "--child", "--port", unit.SlavePath(), "--in",
+                            dir.File("set.ini"), "--home", dir.Path()});
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    std::vector<std::string> phases;
+    std::size_t at = 0;
+    while ((at = run.Out.find(ProgressTag, at)) != std::string::npos) {
+        at += std::string(ProgressTag).size();
+        const std::string phase = run.Out.substr(at, run.Out.find(' ', at) - at);
+        if (phases.empty() || phases.back() != phase)
+            phases.push_back(phase);
+    }
+    EXPECT_EQ(phases, (std::vector<std::string>{"connect", "write", "verify", "commit"}))
+        << run.Out;
+}
+
 TEST(Batch, ListOfThreeWithOneUnitKeepingItsValue) {
     // The units' processes are handed names any system spells.
     TTempDir dir("орб партия-");

@@ -31,20 +31,20 @@ protected:
 struct TDeviceRig {
     TOutArray Out;
     TRigTargets Rig;
-    TQueueLog Log{Out};
-    TTestDevOrbelin Device{Out, Rig.Targets};
+    TQueueLog Log{Out, Rig.Targets};
+    TTestDevOrbelin Device{Out};
     std::unique_ptr<TModem> Link;
     std::size_t Mark = 0; // queue elements before the current connection
 
     ~TDeviceRig() { Disconnect(); }
 
     // Starts a connection and waits for the handshake: true once the splash's
-    // OK was clicked, false when the link thread ended instead.
+    // OK would be clicked, false when the link thread ended instead.
     bool Connect(TSimulator& Sim, const std::string& Phone = "", double Scale = kRigPauseScale,
                  double ReplyScale = kRigReplyScale) {
         Disconnect();
         Mark = Log.All().size();
-        Link = MakeLink(Sim.SlavePath(), Phone, Out, Device, Rig.Targets, Scale, false, ReplyScale);
+        Link = MakeLink(Sim.SlavePath(), Phone, Out, Device, Scale, false, ReplyScale);
         Device.SetModem(Link.get());
         Link->Resume();
         Log.WaitUntil(

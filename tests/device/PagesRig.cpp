@@ -45,15 +45,17 @@ TPagesRig::TPagesRig()
                                         .Describe = {}},
       Pages(WithStatusPanel(CreateSettingsPages(&Owner, nullptr, &Services), StatusPanel4)),
       FHost(std::make_unique<THost>(*this)) {
-    FTargets = std::make_unique<TUiTargets>(WriteState);
+    FTargets = std::make_unique<TUiTargets>();
     FTargets->SplashPanel2 = Stand(4);
     FTargets->SplashButton1 = Stand(5);
     FTargets->StatusPanel2 = Stand(6);
+    FTargets->StatusPanel4 = StatusPanel4;
     FTargets->Form1 = Form1;
     FTargets->tv1 = tv1;
     FTargets->tbtnDisconnect = Stand(7);
     FTargets->DisconnectEnabled = [] { return false; };
-    Device = std::make_unique<TDevOrbelin>(Out, *FTargets);
+    FTargets->WriteState = &WriteState;
+    Device = std::make_unique<TDevOrbelin>(Out);
     Device->SetPages(Pages);
     Device->SetCurrentPage(formCommon);
 }
@@ -96,6 +98,14 @@ void TPagesRig::Drain() {
             t.Text = s->Text;
         } else if (const auto* m = dynamic_cast<const TMsgOut*>(e)) {
             t.Text = m->Text;
+        } else if (const auto* v = dynamic_cast<const TEventOut*>(e)) {
+            // As the window shows it, on the stand-ins.
+            for (const TScreenStep& step : ShowUnitEvent(v->Event, *FTargets)) {
+                const TTaken shown{.Kind = step.Kind, .Control = step.Control, .Text = step.Text};
+                Taken.push_back(shown);
+                Apply(shown);
+            }
+            continue;
         }
         Taken.push_back(t);
         Apply(t);
@@ -177,7 +187,7 @@ int TPagesRig::FindMemo(const std::string& Prefix) const {
 
 bool TPagesRig::Connect(TSimulator& Sim, double Scale, double ReplyScale) {
     Disconnect();
-    FLink = MakeLink(Sim.SlavePath(), "", Out, *Device, *FTargets, Scale, false, ReplyScale);
+    FLink = MakeLink(Sim.SlavePath(), "", Out, *Device, Scale, false, ReplyScale);
     Device->SetModem(FLink.get());
     FLink->Resume();
     const auto clicked = [&] {

@@ -32,6 +32,10 @@ void TQueueLog::Drain() {
             p.Text = s->Text;
         } else if (const auto* g = dynamic_cast<const TMsgOut*>(e)) {
             p.Text = g->Text;
+        } else if (const auto* v = dynamic_cast<const TEventOut*>(e)) {
+            for (TScreenStep& step : ShowUnitEvent(v->Event, FScreen))
+                FAll.push_back({.Kind = step.Kind, .Control = step.Control, .Text = step.Text});
+            continue;
         }
         FAll.push_back(std::move(p));
     }
@@ -94,14 +98,25 @@ bool TQueueLog::WaitUntil(const std::function<bool()>& Pred, int TimeoutMs) {
     }
 }
 
-TRigTargets::TRigTargets() : Targets(WriteState) {
-    Targets.SplashPanel2 = FakeControl(1);
-    Targets.SplashButton1 = FakeControl(2);
-    Targets.StatusPanel2 = FakeControl(3);
-    Targets.Form1 = FakeControl(4);
-    Targets.tv1 = FakeControl(5);
-    Targets.tbtnDisconnect = FakeControl(6);
+const TUiTargets& RigScreen() {
+    static const TUiTargets screen = [] {
+        TUiTargets s;
+        s.SplashPanel2 = FakeControl(1);
+        s.SplashButton1 = FakeControl(2);
+        s.StatusPanel2 = FakeControl(3);
+        s.Form1 = FakeControl(4);
+        s.tv1 = FakeControl(5);
+        s.tbtnDisconnect = FakeControl(6);
+        s.StatusPanel4 = FakeControl(7);
+        s.DisconnectEnabled = [] { return true; };
+        return s;
+    }();
+    return screen;
+}
+
+TRigTargets::TRigTargets() : Targets(RigScreen()) {
     Targets.DisconnectEnabled = [this] { return DisconnectEnabled.load(); };
+    Targets.WriteState = &WriteState;
 }
 
 void TScriptDevice::Dispatch(std::uint8_t Code) {
@@ -128,9 +143,9 @@ void TScriptDevice::Dispatch(std::uint8_t Code) {
 }
 
 std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
-                                 TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
-                                 double Scale, bool WaitReg, double ReplyScale) {
-    auto link = std::make_unique<TModem>(PortName, Phone, Out, Device, WaitReg, Targets);
+                                 TOutArray& Out, TDevice& Device, double Scale, bool WaitReg,
+                                 double ReplyScale) {
+    auto link = std::make_unique<TModem>(PortName, Phone, Out, Device, WaitReg);
     link->SetTimeScaleForTests(Scale, ReplyScale);
     if (auto* script = dynamic_cast<TScriptDevice*>(&Device))
         script->SetLink(link.get());

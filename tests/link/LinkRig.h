@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "TestClock.h"
-#include "link/UiTargets.h"
 #include "link/xModem.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
+#include "queue/UiTargets.h"
 
 // A control reference that is never dereferenced: the queue only carries it.
 TControlRef FakeControl(std::uintptr_t N);
@@ -30,10 +30,16 @@ struct TPosted {
     bool Stamped = false;
 };
 
-// The consumer side of the queue, on the test thread.
+// The window's targets as stand-ins (FakeControl 1..7), the disconnect
+// button enabled.
+const TUiTargets& RigScreen();
+
+// The consumer side of the queue, on the test thread. An event of the device
+// is kept as what it shows on Screen (ShowUnitEvent), each step an element.
 class TQueueLog {
 public:
-    explicit TQueueLog(TOutArray& Out) : FOut(Out) {}
+    explicit TQueueLog(TOutArray& Out, const TUiTargets& Screen = RigScreen())
+        : FOut(Out), FScreen(Screen) {}
 
     const std::vector<TPosted>& All(); // everything posted so far, in order
     // Memo lines (kind 1), without stamps.
@@ -52,13 +58,17 @@ public:
 private:
     void Drain();
     TOutArray& FOut;
+    const TUiTargets& FScreen;
     std::vector<TPosted> FAll;
 };
 
-// The screen as the link thread and the device object see it, with stand-ins.
+// The window's targets as RigScreen, with the indicator's state and the
+// disconnect button's enabling of the rig's own.
 struct TRigTargets {
     TRigTargets();
-    std::atomic<std::int32_t> WriteState{0};
+    TRigTargets(const TRigTargets&) = delete;
+    TRigTargets& operator=(const TRigTargets&) = delete;
+    std::atomic<std::int32_t> WriteState{csNone};
     std::atomic<bool> DisconnectEnabled{true};
     TUiTargets Targets;
 };
@@ -98,5 +108,5 @@ constexpr double kRigShortReplyScale = 0.1;
 // A link thread to PortName for Device, at the given time scale (and the
 // given one for its waits for an answer, when not 0; see TModem).
 std::unique_ptr<TModem> MakeLink(const std::string& PortName, const std::string& Phone,
-                                 TOutArray& Out, TDevice& Device, const TUiTargets& Targets,
-                                 double Scale, bool WaitReg = false, double ReplyScale = 0);
+                                 TOutArray& Out, TDevice& Device, double Scale,
+                                 bool WaitReg = false, double ReplyScale = 0);

@@ -28,14 +28,13 @@ TExchange Send(TModem& Link, const std::string& Command, const std::string& EndM
 }
 
 // Runs Script in a link thread on the simulator's port and waits for the end.
-void RunOnSim(TSimulator& Sim, TOutArray& Out, TRigTargets& Rig, double Scale,
-              const TScriptDevice::TScript& Script) {
+void RunOnSim(TSimulator& Sim, TOutArray& Out, double Scale, const TScriptDevice::TScript& Script) {
     TScriptDevice device;
     device.OnConnect = [&](TModem& link) {
         Script(link);
         link.Terminate();
     };
-    auto link = MakeLink(Sim.SlavePath(), "", Out, device, Rig.Targets, Scale);
+    auto link = MakeLink(Sim.SlavePath(), "", Out, device, Scale);
     link->Resume();
     ASSERT_TRUE(link->WaitFor(20000)) << "the link thread did not end";
 }
@@ -68,7 +67,6 @@ TEST(ReplyBuffer, FindsTheMarkAcrossChunksInAnyCaseAndBeyondTheLimit) {
 TEST(LinkExchange, FramingEncodingAndTheExactBytesOnTheWire) {
     TPty pty;
     TOutArray out;
-    TRigTargets rig;
     TScriptDevice device;
     TExchange read, raw, cyrillic, withLf, unencodable, closed;
     device.OnConnect = [&](TModem& link) {
@@ -81,7 +79,7 @@ TEST(LinkExchange, FramingEncodingAndTheExactBytesOnTheWire) {
         closed = Send(link, "+g");
         link.Terminate();
     };
-    auto link = MakeLink(pty.SlavePath(), "", out, device, rig.Targets, 1.0);
+    auto link = MakeLink(pty.SlavePath(), "", out, device, 1.0);
     link->Resume();
 
     EXPECT_EQ(MasterRead(pty, 3, 5000), "+g\r");
@@ -128,11 +126,10 @@ TEST(LinkExchange, FramingEncodingAndTheExactBytesOnTheWire) {
 TEST(LinkExchange, ReplyWithoutItsMarkSucceedsOnlyWhenSomethingCame) {
     TSimulator sim;
     TOutArray out;
-    TRigTargets rig;
     sim.Unit().AddFault({.Kind = TSimFaultKind::NoOk, .Command = "+v", .Count = 2});
     sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+g"});
     TExchange partial, nothing, strict;
-    RunOnSim(sim, out, rig, kFast, [&](TModem& link) {
+    RunOnSim(sim, out, kFast, [&](TModem& link) {
         partial = Send(link, "+v");
         nothing = Send(link, "+g");
         strict = Send(link, "+v", "OK\r\n", 4500, 1, false, true);
@@ -157,10 +154,9 @@ TEST(LinkExchange, ReplyWithoutItsMarkSucceedsOnlyWhenSomethingCame) {
 TEST(LinkExchange, ThreeAttemptsNumberedInTheMemo) {
     TSimulator sim;
     TOutArray out;
-    TRigTargets rig;
     sim.Unit().AddFault({.Kind = TSimFaultKind::NoAnswer, .Command = "+v", .Count = -1});
     TExchange x;
-    RunOnSim(sim, out, rig, kFast, [&](TModem& link) { x = Send(link, "+v", "OK", 4500, 3); });
+    RunOnSim(sim, out, kFast, [&](TModem& link) { x = Send(link, "+v", "OK", 4500, 3); });
     EXPECT_TRUE(x.Failed);
     EXPECT_EQ(sim.Unit().Commands(), (std::vector<std::string>{"+v", "+v", "+v"}));
 
@@ -184,7 +180,6 @@ TEST(LinkExchange, ThreeAttemptsNumberedInTheMemo) {
 TEST(LinkExchange, LateAndOverlongRepliesDoNotLeakIntoTheNextExchange) {
     TSimulator sim;
     TOutArray out;
-    TRigTargets rig;
     sim.Unit().AddFault({.Kind = TSimFaultKind::Late, .Command = "+g", .DelayMs = 40});
     // Comes after the next command's pause, while its reply is awaited: a
     // unit answering in order then sends both replies back to back.
@@ -194,7 +189,7 @@ TEST(LinkExchange, LateAndOverlongRepliesDoNotLeakIntoTheNextExchange) {
     // Real time here: the 100 ms pause before each command and the settle
     // after a wait that gave up let the late replies in and drain them
     // before the next command goes out.
-    RunOnSim(sim, out, rig, 1.0, [&](TModem& link) {
+    RunOnSim(sim, out, 1.0, [&](TModem& link) {
         late = Send(link, "+g", "OK\r\n", 20);
         next = Send(link, "+v");
         later = Send(link, "+B", "OK\r\n", 600);

@@ -20,10 +20,9 @@ TEST(LinkThread, PhoneNumberKeepsOnlyWhatCanBeDialled) {
         {"abc", ""},
     };
     TOutArray out;
-    TRigTargets rig;
     TScriptDevice device;
     for (const auto& [typed, kept] : cases) {
-        TModem link("ttyS0", typed, out, device, false, rig.Targets);
+        TModem link("ttyS0", typed, out, device, false);
         EXPECT_EQ(link.Phone(), kept) << "typed: \"" << typed << "\"";
     }
 }
@@ -35,7 +34,7 @@ TEST(LinkThread, PortThatCannotBeOpenedEndsTheThreadWithoutTheDevice) {
         TOutArray out;
         TRigTargets rig;
         TScriptDevice device;
-        auto link = MakeLink(name, phone, out, device, rig.Targets, 0.01);
+        auto link = MakeLink(name, phone, out, device, 0.01);
         link->Resume();
         ASSERT_TRUE(link->WaitFor(5000));
 
@@ -75,9 +74,10 @@ TEST(LinkThread, UnsolicitedNoCarrierWhileIdleEndsTheThread) {
         TScriptDevice device;
         std::atomic<bool> connected{false};
         device.OnConnect = [&](TModem&) { connected = true; };
-        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 0.01);
+        auto link = MakeLink(sim.SlavePath(), "", out, device, 0.01);
         link->Resume();
-        TQueueLog log(out);
+        // The end of the link clicks the button only while it is enabled.
+        TQueueLog log(out, rig.Targets);
         ASSERT_TRUE(log.WaitUntil([&] { return connected.load(); }, 5000));
         sim.Unit().SendNoCarrier();
         ASSERT_TRUE(link->WaitFor(5000)) << "a lost call ends the link thread";
@@ -102,7 +102,6 @@ TEST(LinkThread, UnsolicitedNoCarrierWhileIdleEndsTheThread) {
 
 TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
     TOutArray out;
-    TRigTargets rig;
     {
         SCOPED_TRACE("the far side vanishes while a reply is awaited");
         TSimulator sim;
@@ -116,7 +115,7 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
             failed = link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
             ms = MsSince(start);
         };
-        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
+        auto link = MakeLink(sim.SlavePath(), "", out, device, 1.0);
         link->Resume();
         ASSERT_TRUE(link->WaitFor(5000));
         EXPECT_TRUE(sim.LineDropped());
@@ -138,7 +137,7 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
             std::string reply;
             link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
         };
-        auto link = MakeLink(sim.SlavePath(), "5551234", calls, device, rig.Targets, 0.01);
+        auto link = MakeLink(sim.SlavePath(), "5551234", calls, device, 0.01);
         link->Resume();
         ASSERT_TRUE(link->WaitFor(5000));
         TQueueLog log(calls);
@@ -159,7 +158,7 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
             first = link.SendCommand("+v", reply, false, false, "OK\r\n", 4500, 1);
             second = link.SendCommand("+g", reply, false, false, "OK\r\n", 4500, 3);
         };
-        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
+        auto link = MakeLink(sim.SlavePath(), "", out, device, 1.0);
         link->Resume();
         ASSERT_TRUE(sim.Unit().WaitForCommands(1, 5000));
         const auto stop = TTestClock::now();
@@ -185,7 +184,7 @@ TEST(LinkThread, LineDropAndStopRequestEndAWaitAtOnce) {
             link.IdleWait(60000, false);
             byStop = MsSince(start);
         };
-        auto link = MakeLink(sim.SlavePath(), "", out, device, rig.Targets, 1.0);
+        auto link = MakeLink(sim.SlavePath(), "", out, device, 1.0);
         link->Resume();
         // The connection comes first (slow under a sanitizer on a loaded
         // machine); a request made before the wait began is the wait's own:

@@ -19,7 +19,7 @@ const std::string kDial = "ATD " + kPhone;
 struct TModemRun {
     TModemRun(TSimModemConfig Config, bool WaitReg = false, double Scale = 0.01)
         : Sim(Options(Config)),
-          Link(MakeLink(Sim.SlavePath(), kTyped, Out, Device, Rig.Targets, Scale, WaitReg)) {
+          Link(MakeLink(Sim.SlavePath(), kTyped, Out, Device, Scale, WaitReg)) {
         Device.OnConnect = [this](TModem& link) {
             ConnectMs = MsSince(Start);
             std::string reply;
@@ -234,11 +234,10 @@ TEST(ModemDialogue, ABoundedHangUpEndsInItsTimeAndStillSendsTheEscapeAndAth) {
     wire.Raw = true;
     TSimulator sim(wire);
     TOutArray out;
-    TRigTargets rig;
     TScriptDevice device;
     TQueueLog log(out);
-    const auto link = MakeLink(sim.SlavePath(), kTyped, out, device, rig.Targets, kRigPauseScale,
-                               false, kRigReplyScale);
+    const auto link =
+        MakeLink(sim.SlavePath(), kTyped, out, device, kRigPauseScale, false, kRigReplyScale);
     link->Resume();
     ASSERT_TRUE(log.WaitUntil([&] { return log.Find(" # Успешно открыли COM-порт") >= 0; }, 10000));
     const auto stop = TTestClock::now();

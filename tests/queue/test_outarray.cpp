@@ -137,6 +137,10 @@ TEST(OutArray, PostingOperationsFillTheirElements) {
     q.PostControlColor(ctl, 0x0000FF);
     q.PostControlColor(ctl, 0x00123456);
     q.PostStatus("REV 07", ctl);
+    q.PostEvent({.Kind = TUnitEvent::TKind::LinkFailed,
+                 .Text = "нет такого порта",
+                 .Subject = "COM7",
+                 .Failure = TLinkFailure::PortNotOpened});
 
     ASSERT_EQ(q.Take(e), okMemo);
     EXPECT_EQ(static_cast<TMemoOut*>(e)->Text, "plain");
@@ -152,6 +156,12 @@ TEST(OutArray, PostingOperationsFillTheirElements) {
     EXPECT_EQ(static_cast<TControlOut*>(e)->Text, "$00123456");
     ASSERT_EQ(q.Take(e), okStatus);
     EXPECT_EQ(static_cast<TStatusOut*>(e)->Panel, ctl);
+    // The reason travels as its code and the system's words; the
+    // operator's text is made from them where it is shown.
+    ASSERT_EQ(q.Take(e), okEvent);
+    const TUnitEvent& failed = static_cast<TEventOut*>(e)->Event;
+    EXPECT_EQ(failed.Failure, TLinkFailure::PortNotOpened);
+    EXPECT_EQ(LinkFailureText(failed), "Ошибка при открытии COM-порта: COM7 — нет такого порта");
     EXPECT_EQ(q.PeekKind(), 0);
 }
 

@@ -31,7 +31,7 @@ struct TLinkRun {
     TLinkRun(const std::string& Port, const std::string& Phone, TScriptDevice::TScript Script) {
         Device.OnConnect = std::move(Script);
         Device.ReportIdleFailures = true;
-        Link = MakeLink(Port, Phone, Out, Device, Rig.Targets, kScale);
+        Link = MakeLink(Port, Phone, Out, Device, kScale);
         Link->Resume();
     }
     bool Ended(int TimeoutMs = 20000) { return Link->WaitFor(TimeoutMs); }

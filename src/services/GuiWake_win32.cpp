@@ -4,7 +4,7 @@
 #include <QWinEventNotifier>
 #include <windows.h>
 
-#include "app/GuiWake.h"
+#include "services/GuiWake.h"
 
 struct TGuiWake::TWatch {
     QWinEventNotifier Notifier;

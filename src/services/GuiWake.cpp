@@ -1,4 +1,4 @@
-#include "app/GuiWake.h"
+#include "services/GuiWake.h"
 
 void TGuiWake::Run() {
     Watch(false);

@@ -2,7 +2,7 @@
 
 #include <QSocketNotifier>
 
-#include "app/GuiWake.h"
+#include "services/GuiWake.h"
 
 struct TGuiWake::TWatch {
     QSocketNotifier Notifier;
