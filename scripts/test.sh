@@ -76,8 +76,9 @@ variant() { # name, build dir, cmake args...
 }
 
 # The Windows build of the whole program, cross-compiled with MinGW-w64
-# against the Qt built for it (ORB_QT_MINGW, by default ../shared/qt6-mingw),
-# and its tests run under wine (tests/win32/wine-test.sh): the tests that talk
+# against the Qt built for it (ORB_QT_MINGW, else ../shared/qt6-mingw, else
+# one that scripts/build-qt-mingw.sh builds once into the user's cache), and
+# its tests run under wine (tests/win32/wine-test.sh): the tests that talk
 # to a unit reach the simulator for this machine (the plain build's, when
 # this run built one) through COM ports of a private wine prefix in the build
 # folder. The wine step is capped: a hung wine must not eat CI's time.
@@ -85,6 +86,17 @@ cross_variant() { # name, build dir
     local name=$1 dir=$2
     local t0=$(date +%s)
     local qt=${ORB_QT_MINGW:-$ROOT/../shared/qt6-mingw}
+    if [ -z "${ORB_QT_MINGW:-}" ] && [ ! -d "$qt" ]; then
+        qt=${XDG_CACHE_HOME:-$HOME/.cache}/orbelin/qt6-mingw-6.4.2
+        if [ ! -f "$qt/.complete" ]; then
+            echo "=== $name: no Qt for MinGW (ORB_QT_MINGW, ../shared/qt6-mingw): building one into $qt, once (about 17 minutes on two cores)"
+            local q0=$(date +%s)
+            if ! JOBS=$JOBS scripts/build-qt-mingw.sh "$qt"; then
+                RESULTS+=("$name: building Qt for MinGW FAILED"); FAILED=1; return
+            fi
+            echo "=== $name: Qt for MinGW built in $(( ($(date +%s) - q0) / 60 )) min"
+        fi
+    fi
     echo "=== $name: configure and build ($dir)"
     if ! cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
         -DORB_QT_MINGW="$qt" -DORB_HOST_SIM="$HOST_SIM" \
