@@ -89,7 +89,7 @@ cross_variant() { # name, build dir
     if [ -z "${ORB_QT_MINGW:-}" ] && [ ! -d "$qt" ]; then
         qt=${XDG_CACHE_HOME:-$HOME/.cache}/orbelin/qt6-mingw-6.4.2
         if [ ! -f "$qt/.complete" ]; then
-            echo "=== $name: no Qt for MinGW (ORB_QT_MINGW, ../shared/qt6-mingw): building one into $qt, once (about 17 minutes on two cores)"
+            echo "=== $name: no Qt for MinGW (ORB_QT_MINGW, ../shared/qt6-mingw): building one into $qt, once (about 13 minutes on two idle cores)"
             local q0=$(date +%s)
             if ! JOBS=$JOBS scripts/build-qt-mingw.sh "$qt"; then
                 RESULTS+=("$name: building Qt for MinGW FAILED"); FAILED=1; return
