@@ -14,6 +14,17 @@ else()
         $<$<BOOL:${ORB_WERROR}>:-Werror>)
 endif()
 
+# Qt's headers, and GoogleTest's in a test, are most of what compiling a Qt
+# source reads: a tree parses them once into a precompiled header that each
+# of its Qt targets reuses (orb_use_pch). ccache caches such compiles only
+# when told to trust the header's own checks.
+option(ORB_PCH "Precompile Qt's and GoogleTest's headers once per build tree" ON)
+if(ORB_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$")
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
+        CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+        ${CMAKE_CXX_COMPILER_LAUNCHER})
+endif()
+
 if(WIN32)
     set(ORB_PLATFORM win32)
 else()
@@ -63,6 +74,36 @@ endif()
 
 set(ORB_SOURCE_ROOT ${PROJECT_SOURCE_DIR}/src)
 
+# orb_use_pch(<target> qt|qttest): the tree's precompiled header for a Qt
+# library or a Qt test, made by a target of its own with the same flags.
+function(orb_use_pch target kind)
+    if(NOT ORB_PCH)
+        return()
+    endif()
+    set(maker orb_pch_${kind})
+    if(NOT TARGET ${maker})
+        set(headers <algorithm> <atomic> <chrono> <functional> <map> <memory> <mutex>
+            <optional> <string> <string_view> <vector>
+            <QApplication> <QClipboard> <QDir> <QEventLoop> <QFileInfo> <QFontMetrics>
+            <QFrame> <QGridLayout> <QHBoxLayout> <QIcon> <QLabel> <QLineEdit> <QMessageBox>
+            <QPainter> <QPointer> <QPushButton> <QScreen> <QScrollBar> <QString>
+            <QStringList> <QStyle> <QTimer> <QVBoxLayout> <QWidget>)
+        file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/${maker}.cpp CONTENT "")
+        add_library(${maker} STATIC ${CMAKE_BINARY_DIR}/${maker}.cpp)
+        target_link_libraries(${maker} PRIVATE orb_warnings Qt6::Widgets)
+        if(kind STREQUAL "qttest")
+            target_link_libraries(${maker} PRIVATE GTest::gtest GTest::gmock)
+            list(APPEND headers <gtest/gtest.h> <gmock/gmock.h>)
+        endif()
+        target_precompile_headers(${maker} PRIVATE ${headers})
+        # Without its timestamp a clang header is the same file for ccache.
+        if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+            target_compile_options(${maker} PRIVATE "SHELL:-Xclang -fno-pch-timestamp")
+        endif()
+    endif()
+    target_precompile_headers(${target} REUSE_FROM ${maker})
+endfunction()
+
 # orb_library(<name> SOURCES ... [DEPS ...] [QT])
 function(orb_library name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
@@ -80,15 +121,20 @@ function(orb_library name)
     if(ARG_QT)
         target_link_libraries(${name} PUBLIC Qt6::Widgets)
         set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+        orb_use_pch(${name} qt)
     endif()
 endfunction()
 
-# orb_test(<name> SOURCES ... [DEPS ...] [QT] [LABELS ...] [TIMEOUT s] [SIMULATORS n])
+# orb_test(<name> SOURCES ... [DEPS ...] [QT] [LABELS ...] [TIMEOUT s] [SIMULATORS n]
+#          [SHARDS n])
 # One GoogleTest executable registered as one CTest test. SIMULATORS: how
 # many simulated units the test uses at once (SimulatedUnit.h); a Windows
-# build's test gets them started beside it by its launcher.
+# build's test gets them started beside it by its launcher. SHARDS: a program
+# whose cases wait long on the protocol runs as n CTest tests
+# (<name>_1of<n>, ...), each with its share of the cases (GoogleTest's
+# sharding), side by side.
 function(orb_test name)
-    cmake_parse_arguments(ARG "QT" "TIMEOUT;SIMULATORS" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "TIMEOUT;SIMULATORS;SHARDS" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     # Every test has the shared helpers of tests/support.
     target_link_libraries(${name} PRIVATE orb_warnings ${ARG_DEPS} orb_testsupport
@@ -96,6 +142,7 @@ function(orb_test name)
     if(ARG_QT)
         target_link_libraries(${name} PRIVATE Qt6::Widgets orb_testqtmain)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
+        orb_use_pch(${name} qttest)
         if(COMMAND orb_deploy_translations)
             orb_deploy_translations(${name})
         endif()
@@ -105,11 +152,10 @@ function(orb_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    set(command ${name})
     if(CMAKE_CROSSCOMPILING AND ORB_TEST_LAUNCHER)
-        add_test(NAME ${name} COMMAND ${ORB_TEST_LAUNCHER} $<TARGET_FILE:${name}>)
+        set(command ${ORB_TEST_LAUNCHER} $<TARGET_FILE:${name}>)
         list(APPEND ARG_LABELS cross)
-    else()
-        add_test(NAME ${name} COMMAND ${name})
     endif()
     set(environment)
     if(ARG_QT)
@@ -117,10 +163,25 @@ function(orb_test name)
     endif()
     if(ARG_SIMULATORS AND CMAKE_CROSSCOMPILING AND ORB_TEST_LAUNCHER)
         list(APPEND environment ORB_WINE_SIM=${ARG_SIMULATORS})
-        add_dependencies(${name} orb_host_sim)
+        if(ORB_BUILD_HOST_SIM)
+            add_dependencies(${name} orb_host_sim)
+        endif()
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
-        ENVIRONMENT "${environment}")
+    if(NOT ARG_SHARDS OR ARG_SHARDS LESS 2)
+        add_test(NAME ${name} COMMAND ${command})
+        set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
+            ENVIRONMENT "${environment}")
+        return()
+    endif()
+    foreach(shard RANGE 1 ${ARG_SHARDS})
+        math(EXPR index "${shard} - 1")
+        set(test ${name}_${shard}of${ARG_SHARDS})
+        set(shard_environment ${environment} GTEST_TOTAL_SHARDS=${ARG_SHARDS}
+            GTEST_SHARD_INDEX=${index})
+        add_test(NAME ${test} COMMAND ${command})
+        set_tests_properties(${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}"
+            ENVIRONMENT "${shard_environment}")
+    endforeach()
 endfunction()
 
 # Where a program of the build is for a test that starts it: under wine the
