@@ -47,11 +47,12 @@ bool SameAsUnit(const TParamDef& Row, QObject* Control, const TParamRecord& Reco
                 const std::string& Stored) {
     if (!Record.Exact)
         return Stored == RecordValue(Row, Control, Record);
-    if (dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control)) {
+    const TValueControl control(Control);
+    if (control.IsBox()) {
         const auto number = StrToIntStrict(Stored);
         return number && (*number != 0) == (Record.Shown == "true");
     }
-    if (dynamic_cast<TSpinEdit*>(Control))
+    if (control.IsSpin())
         return StrToIntStrict(Stored) == StrToIntStrict(Record.Shown);
     const TParamForm form = Row.Codec == TParamCodec::Field ? Row.Form : ReadForm(Row);
     return SameValue(form, Stored, Record.Shown);
@@ -303,7 +304,7 @@ void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
             const bool present = file.ValueExists(section, name);
             const std::string stored = TrimBlanks(file.ReadString(section, name, ""));
             // A value left to the unit is no difference.
-            if (present && ((stored == KeepUnitValue && !dynamic_cast<TEdit*>(control)) ||
+            if (present && ((stored == KeepUnitValue && !TValueControl(control).IsEdit()) ||
                             SameAsUnit(*row, control, rec, stored)))
                 continue;
             // Printed and kept in the report: a password only as "***".

@@ -26,27 +26,14 @@ std::string NameOf(const QObject* Control) {
     return info ? info->Name() : std::string();
 }
 
-TControlLimits LimitsOf(const QObject* Control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
-        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
-        return {.Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
-    return {};
-}
-
 TControlValue ValueOf(const QObject* Control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
-        return {.Text = edit->Text()};
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control)) {
+    const TValueControl control(Control);
+    if (control.IsSpin()) {
         // A spin edit's number; a negative one has no form the unit reads.
-        const int value = spin->Value();
+        const int value = control.Number();
         return {.Text = value < 0 ? std::string("-") : std::to_string(value)};
     }
-    if (const auto* check = dynamic_cast<const TCheckBox*>(Control))
-        return {.Text = {}, .Checked = check->Checked()};
-    if (const auto* radio = dynamic_cast<const TRadioButton*>(Control))
-        return {.Text = {}, .Checked = radio->Checked()};
-    return {};
+    return {.Text = control.Text(), .Checked = control.Checked()};
 }
 
 } // namespace
@@ -221,7 +208,7 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
     std::optional<std::string> value = TakeValue(result, reply, ReadForm(row), who);
     std::vector<TControlLimits> limits;
     for (QObject* control : R.Controls)
-        limits.push_back(LimitsOf(control));
+        limits.push_back(TValueControl(control).Limits());
     TDecodedValue decoded;
     if (value) {
         decoded = DecodeParam(row, *value, limits);
@@ -238,13 +225,13 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
         for (QObject* control : R.Controls) {
             if (!control)
                 continue;
-            if (answered && dynamic_cast<TEdit*>(control))
+            if (answered && TValueControl(control).IsEdit())
                 Post(control, "");
             table.Update(NameOf(control), [&](TParamRecord& rec) {
                 rec.Source = TValueSource::None;
                 rec.Unit.reset();
                 rec.Exact = true;
-                if (answered && dynamic_cast<TEdit*>(control))
+                if (answered && TValueControl(control).IsEdit())
                     rec.Shown.clear();
             });
         }

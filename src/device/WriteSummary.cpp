@@ -36,7 +36,7 @@ std::string RecordValue(const TParamDef& Row, QObject* Control, const TParamReco
         return Record.Shown;
     // A value no field shows: the unit's own text.
     const std::string raw = Record.Unit.value_or("");
-    if (Row.Codec == TParamCodec::Field && dynamic_cast<TEdit*>(Control))
+    if (Row.Codec == TParamCodec::Field && TValueControl(Control).IsEdit())
         return FieldText(Row.Form, raw);
     return raw;
 }

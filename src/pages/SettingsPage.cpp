@@ -39,10 +39,11 @@ TParamPage::TParamPage(TForm* Owner, std::string Name, QWidget* Parent)
 void TParamPage::BuildRefValues(unsigned kinds) {
     for (TComponentInfo* c : Components()) {
         QObject* o = c->Object();
-        const bool entered = ((kinds & rkEdits) && dynamic_cast<TEdit*>(o)) ||
-                             ((kinds & rkSpinEdits) && dynamic_cast<TSpinEdit*>(o)) ||
-                             ((kinds & rkCheckBoxes) && dynamic_cast<TCheckBox*>(o)) ||
-                             ((kinds & rkRadioButtons) && dynamic_cast<TRadioButton*>(o));
+        const TValueControl control(o);
+        const bool entered = ((kinds & rkEdits) && control.IsEdit()) ||
+                             ((kinds & rkSpinEdits) && control.IsSpin()) ||
+                             ((kinds & rkCheckBoxes) && control.IsBox() && !control.IsRadio()) ||
+                             ((kinds & rkRadioButtons) && control.IsRadio());
         if (!entered)
             continue;
         FRefValues.AddBlank(c->Name());
@@ -95,15 +96,10 @@ void TParamPage::NoteGiven(QObject* control, TValueSource source) {
 }
 
 std::optional<std::string> ShownValue(const QObject* control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(control))
-        return edit->Text();
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(control))
-        return spin->Text();
-    if (const auto* check = dynamic_cast<const TCheckBox*>(control))
-        return std::string(QueueWord::Bool(check->Checked()));
-    if (const auto* radio = dynamic_cast<const TRadioButton*>(control))
-        return std::string(QueueWord::Bool(radio->Checked()));
-    return std::nullopt;
+    const TValueControl value(control);
+    if (!value)
+        return std::nullopt;
+    return value.IsText() ? value.Text() : std::string(QueueWord::Bool(value.Checked()));
 }
 
 void NoteGiven(QObject* control, TValueSource source) {
