@@ -208,11 +208,10 @@ private:
     // Whether Text can be part of a command; if not, the memo says why.
     bool Sendable(const std::string& What, const std::string& Text);
     bool ExecCommand(const std::string& Command, TLabel* Lamp, std::string& Value);
-    // A flag byte or a pair of them ("+S", "+M") for the memo's Who: the
-    // value when the exchange succeeded and it is hexadecimal of at most
-    // Digits digits. Result: how the exchange went.
-    std::optional<std::string> ReadFlagValue(const std::string& Command, int Digits,
-                                             const std::string& Who,
+    // A flag byte or a pair of them (the state and flags rows) for the
+    // memo's Who: the value when the exchange succeeded and it has the
+    // row's form. Result: how the exchange went.
+    std::optional<std::string> ReadFlagValue(const TParamDef& Row, const std::string& Who,
                                              TExchangeResult* Result = nullptr);
 
     // One row of the parameter table on its page (ParamTable.h).
@@ -248,7 +247,7 @@ private:
     void RestartGPS();
     void ResetFlags();
     void SetOutputs();
-    // Reads "+S": the battery page's power state caption for a failure, or
+    // Reads the state: the battery page's power state caption for a failure, or
     // empty when the status byte is to be shown (Status then holds it).
     std::string PowerStateText(int& Status);
 

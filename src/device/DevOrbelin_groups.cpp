@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/DevOrbelin.h"
+#include "device/PageTable.h"
 #include "device/WireValue.h"
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
@@ -33,15 +34,23 @@ constexpr int RestoreShapes[5] = {13, 12, 11, 10, 9};
 constexpr int TriggerShapes[5] = {18, 17, 16, 15, 14};
 
 const char* const MainPower = "Основное";
-// How the memo names the two status values that have no lamp.
-const char* const StatusName = "Текущее состояние (+S)";
-const char* const FlagsName = "Флаги событий (+M)";
+// The state and the event flags, read as the flags page's rows say.
+const TParamDef& FlagsPageRow(TParamCodec Codec) {
+    return *ParamOfCodec(pgFlags, Codec);
+}
+
+// How the memo names the two status values that have no lamp: with the
+// command that reads them.
+std::string MemoName(const char* Caption, TParamCodec Codec) {
+    return std::string(Caption) + " (" + FlagsPageRow(Codec).Read + ")";
+}
 
 } // namespace
 
 std::string TDevOrbelin::PowerStateText(int& Status) {
     TExchangeResult result = TExchangeResult::NoAnswer;
-    const auto value = ReadFlagValue("+S", 2, StatusName, &result);
+    const auto value = ReadFlagValue(FlagsPageRow(TParamCodec::Status),
+                                     MemoName("Текущее состояние", TParamCodec::Status), &result);
     if (result == TExchangeResult::NoAnswer)
         return "TimeOUT!!";
     const auto status = value ? HexReplyValue(*value) : std::nullopt;
@@ -157,7 +166,8 @@ void TDevOrbelin::ReadFlags(TformFlags& Page) {
     }
     if (Stopping())
         return;
-    const auto value = ReadFlagValue("+M", 4, FlagsName);
+    const auto value = ReadFlagValue(FlagsPageRow(TParamCodec::EventFlags),
+                                     MemoName("Флаги событий", TParamCodec::EventFlags));
     const auto restore = value ? HexReplyValue(value->substr(0, 2)) : std::nullopt;
     const auto trigger =
         value ? HexReplyValue(value->size() > 2 ? value->substr(2, 2) : std::string())

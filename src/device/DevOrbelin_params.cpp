@@ -137,14 +137,13 @@ bool TDevOrbelin::ExecCommand(const std::string& Command, TLabel* LampLabel, std
     return true;
 }
 
-std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command, int Digits,
-                                                      const std::string& Who,
+std::optional<std::string> TDevOrbelin::ReadFlagValue(const TParamDef& Row, const std::string& Who,
                                                       TExchangeResult* Result) {
     std::string reply;
-    const TExchangeResult result = Transact(Command, reply, Who);
+    const TExchangeResult result = Transact(Row.Read, reply, Who);
     if (Result)
         *Result = result;
-    return TakeValue(result, reply, {TFormKind::Hex, Digits}, Who);
+    return TakeValue(result, reply, Row.Form, Who);
 }
 
 std::string TDevOrbelin::TRowOnPage::Who() const {

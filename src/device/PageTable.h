@@ -35,6 +35,20 @@ class TSettingsPage;
 // the older ones with fewer parameters.
 inline constexpr int GenerationCount = 3;
 
+// The pages' numbers, as their tree entries carry them and the parameter
+// table files its rows under.
+enum TPageNumber : int {
+    pgCommon = 1,
+    pgAcc = 2,
+    pgGPRS = 3,
+    pgRecords = 4,
+    pgDebug = 5,
+    pgPhones = 6,
+    pgInOut = 7,
+    pgFlags = 8,
+    pgGPS = 9,
+};
+
 struct TPageInfo {
     int Number;              // carried by the page's tree entry
     const char* TreeCaption; // nullptr: no tree entry, the device shows the page itself

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/PageTable.h"
 #include "device/ParamForm.h"
 #include "pages/f_GPRS.h"
 #include "toolkit/TextUtil.h"
@@ -20,26 +21,15 @@ constexpr TParamForm Decimal4{TFormKind::Decimal, 4};
 constexpr TParamForm Hex2{TFormKind::Hex, 2};
 constexpr TParamForm Hex4{TFormKind::Hex, 4};
 
-// Page numbers (PageTable).
-enum : int {
-    pgCommon = 1,
-    pgAcc = 2,
-    pgGPRS = 3,
-    pgPhones = 6,
-    pgInOut = 7,
-    pgFlags = 8,
-    pgGPS = 9,
-};
-
 constexpr TValueRange Tries{0, TformGPRS::MaxTries};
 constexpr TValueRange Pause{TformGPRS::MinPause, TformGPRS::MaxPause};
 
 using C = TParamCodec;
 
 // A field of the common or GPRS page: every generation, read and written.
-constexpr TParamDef Field(int Page, int Number, const char* Command, TParamForm Form,
+constexpr TParamDef Field(int Page, int Tag, const char* Command, TParamForm Form,
                           const char* Control, const char* Lamp, TValueRange Range = {}) {
-    return {Page,      Number, C::Field, Command, Command, Form,
+    return {Page,      Tag,    C::Field, Command, Command, Form,
             {Control}, {Lamp}, GenAll,   GenAll,  Range,   false};
 }
 
@@ -86,7 +76,7 @@ constexpr TParamDef Table[] = {
     // One flag byte carries both switches: bit 0 the debug output, bit 1 the
     // receiver off; both lamps go together.
     {pgGPS,
-     21,
+     22,
      C::Bits,
      "+R",
      "+R",
@@ -224,6 +214,13 @@ std::vector<const TParamDef*> ParamsOfPage(int Page) {
         if (row.Page == Page)
             rows.push_back(&row);
     return rows;
+}
+
+const TParamDef* ParamOfCodec(int Page, TParamCodec Codec) {
+    for (const TParamDef& row : Table)
+        if (row.Page == Page && row.Codec == Codec)
+            return &row;
+    return nullptr;
 }
 
 const TParamDef* ParamOfControl(int Page, const std::string& Control) {

@@ -56,8 +56,10 @@ struct TValueRange {
 };
 
 struct TParamDef {
-    int Page;   // the page's number (PageTable)
-    int Number; // the parameter number (the controls' tag); 0 for none
+    int Page; // the page's number (TPageNumber)
+    // The tag of its first control: the number its description goes by; 0
+    // for none.
+    int Tag;
     TParamCodec Codec;
     const char* Read;                    // the command that reads it; "" for none
     const char* Write;                   // the command, or its start, that writes it; "" for none
@@ -89,6 +91,8 @@ std::string HeldNote(const TParamDef& Row, const std::string& Value);
 
 // The rows of one page, in table order.
 std::vector<const TParamDef*> ParamsOfPage(int Page);
+// The page's first row of that codec (the state and flags rows), or none.
+const TParamDef* ParamOfCodec(int Page, TParamCodec Codec);
 // The row that holds a control of that name on that page, or none.
 const TParamDef* ParamOfControl(int Page, const std::string& Control);
 
