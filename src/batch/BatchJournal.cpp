@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "device/PageTable.h"
-#include "device/WireValue.h"
+#include "params/WireValue.h"
 #include "services/Journal.h"
 #include "services/ProgramOptions.h"
 #include "toolkit/FileIo.h"

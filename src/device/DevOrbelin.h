@@ -30,13 +30,13 @@
 #include <vector>
 
 #include "device/DevicePages.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "device/ReplyValue.h"
 #include "device/WriteSummary.h"
 #include "link/UiTargets.h"
 #include "link/xModem.h"
 #include "pages/RefValues.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
 #include "toolkit/Colors.h"

@@ -8,12 +8,12 @@
 
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
-#include "device/WireValue.h"
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_flags.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "params/WireValue.h"
 #include "toolkit/TextUtil.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
-#include "device/WireValue.h"
 #include "pages/PageOps.h"
 #include "pages/SettingsPage.h"
 #include "pages/f_phones.h"
+#include "params/WireValue.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/TextUtil.h"
 

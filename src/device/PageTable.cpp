@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "toolkit/TextUtil.h"
 
 #include "pages/f_Debug.h"

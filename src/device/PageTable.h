@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "device/DevicePages.h"
+#include "params/ParamTable.h"
 
 class QObject;
 class QWidget;
@@ -34,20 +35,6 @@ class TSettingsPage;
 // The unit generations the program tells apart: 0 the full unit, 1 and 2
 // the older ones with fewer parameters.
 inline constexpr int GenerationCount = 3;
-
-// The pages' numbers, as their tree entries carry them and the parameter
-// table files its rows under.
-enum TPageNumber : int {
-    pgCommon = 1,
-    pgAcc = 2,
-    pgGPRS = 3,
-    pgRecords = 4,
-    pgDebug = 5,
-    pgPhones = 6,
-    pgInOut = 7,
-    pgFlags = 8,
-    pgGPS = 9,
-};
 
 struct TPageInfo {
     int Number;              // carried by the page's tree entry

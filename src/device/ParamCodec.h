@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "toolkit/ValueControl.h"
 
 struct TDecodedValue {

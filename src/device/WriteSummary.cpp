@@ -2,10 +2,10 @@
 
 #include "device/DevicePages.h"
 #include "device/PageTable.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "pages/SettingsPage.h"
 #include "pages/f_common.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "toolkit/TextUtil.h"
 
 bool SentToUnit(TParamOutcome Outcome) {

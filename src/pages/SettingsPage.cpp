@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "pages/PageOps.h"
+#include "params/ParamTable.h"
 #include "queue/Protocol.h"
 #include "toolkit/TextUtil.h"
 
@@ -133,6 +134,19 @@ TCheckBox* NewParamCheckBox(TForm* owner, const char* name, int tag, bool defaul
     box->SetTag(tag);
     box->SetHint(QueueWord::Bool(defaultValue));
     return box;
+}
+
+TSpinEdit* NewParamSpinEdit(TForm* owner, int page, const char* name, int defaultValue,
+                            QWidget* parent) {
+    auto* spin = new TSpinEdit(owner, name, parent);
+    if (const TParamDef* row = ParamOfControl(page, name); row && row->Range.Set()) {
+        spin->SetMinValue(static_cast<int>(row->Range.Min));
+        spin->SetMaxValue(static_cast<int>(row->Range.Max));
+    }
+    spin->SetValue(defaultValue);
+    spin->SetTag(ParamTag(page, name));
+    spin->SetHint(std::to_string(defaultValue));
+    return spin;
 }
 
 TPanel* NewBackgroundPanel(TForm* Owner, QWidget* Parent) {

@@ -8,10 +8,10 @@
 
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
-#include "device/ParamTable.h"
 #include "pages/f_Debug.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "params/ParamTable.h"
 #include "serial/ConnectDlg.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Cp1251.h"

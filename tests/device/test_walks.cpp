@@ -9,7 +9,7 @@
 #include "SimulatedUnit.h"
 #include "TempDir.h"
 #include "device/PageTable.h"
-#include "device/ParamTable.h"
+#include "params/ParamTable.h"
 #include "services/Settings.h"
 #include "toolkit/Controls.h"
 

@@ -19,11 +19,21 @@
 #include <string>
 #include <vector>
 
-#include "device/ParamForm.h"
+#include "params/ParamForm.h"
 
-class QObject;
-class TForm;
-struct TDevicePages;
+// The pages' numbers, as their tree entries carry them and the parameter
+// table files its rows under.
+enum TPageNumber : int {
+    pgCommon = 1,
+    pgAcc = 2,
+    pgGPRS = 3,
+    pgRecords = 4,
+    pgDebug = 5,
+    pgPhones = 6,
+    pgInOut = 7,
+    pgFlags = 8,
+    pgGPS = 9,
+};
 
 // How a parameter's value maps to its controls.
 enum class TParamCodec : std::uint8_t {
@@ -68,7 +78,7 @@ struct TParamDef {
     std::array<const char*, 4> Lamps;
     std::uint8_t ReadIn;  // generations that read it
     std::uint8_t WriteIn; // generations that write it in a page write
-    TValueRange Range;    // Field: the page's rule for typed numbers
+    TValueRange Range;    // Field: what the operator may type (a spin edit's range)
     bool Secret = false;  // a password: reports and journals show "***"
 
     bool ReadInGeneration(int Generation) const;
@@ -95,6 +105,10 @@ std::vector<const TParamDef*> ParamsOfPage(int Page);
 const TParamDef* ParamOfCodec(int Page, TParamCodec Codec);
 // The row that holds a control of that name on that page, or none.
 const TParamDef* ParamOfControl(int Page, const std::string& Control);
+
+// The tag of a control of that name on that page: its row's for the row's
+// first control, 0 for any other.
+int ParamTag(int Page, const std::string& Control);
 
 // Commands one read and one write of a page exchange with a unit of this
 // generation.

@@ -1,10 +1,8 @@
-#include "device/ParamTable.h"
+#include "params/ParamTable.h"
 
 #include <algorithm>
 
-#include "device/PageTable.h"
-#include "device/ParamForm.h"
-#include "pages/f_GPRS.h"
+#include "params/ParamForm.h"
 #include "toolkit/TextUtil.h"
 
 namespace {
@@ -21,8 +19,10 @@ constexpr TParamForm Decimal4{TFormKind::Decimal, 4};
 constexpr TParamForm Hex2{TFormKind::Hex, 2};
 constexpr TParamForm Hex4{TFormKind::Hex, 4};
 
-constexpr TValueRange Tries{0, TformGPRS::MaxTries};
-constexpr TValueRange Pause{TformGPRS::MinPause, TformGPRS::MaxPause};
+// What the operator may type into the GPRS retry fields: at most 10 tries,
+// pauses of 3 to 255 minutes.
+constexpr TValueRange Tries{0, 10};
+constexpr TValueRange Pause{3, 255};
 
 using C = TParamCodec;
 
@@ -87,6 +87,7 @@ constexpr TParamDef Table[] = {
      Gen0,
      {}},
 
+    // The hour (Greenwich time) of the battery test.
     {pgAcc,
      23,
      C::Field,
@@ -97,7 +98,7 @@ constexpr TParamDef Table[] = {
      {"lbseACCCheckTime"},
      Gen02,
      Gen02,
-     {}},
+     {1, 23}},
     {pgAcc, 24, C::TestFlag, "+K", "+K", Hex2, {"cbAccTest"}, {"lbcbAccTest"}, Gen02, Gen02, {}},
     {pgAcc, 0, C::Status, "+S", "", Hex2, {}, {}, Gen02, 0, {}},
 
@@ -230,6 +231,11 @@ const TParamDef* ParamOfControl(int Page, const std::string& Control) {
                 if (name && SameTextAscii(name, Control))
                     return &row;
     return nullptr;
+}
+
+int ParamTag(int Page, const std::string& Control) {
+    const TParamDef* row = ParamOfControl(Page, Control);
+    return row && row->Controls[0] && SameTextAscii(row->Controls[0], Control) ? row->Tag : 0;
 }
 
 int PageReadSteps(int Page, int Generation) {
