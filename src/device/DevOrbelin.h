@@ -240,6 +240,12 @@ private:
     void FinishWrite(TParamPage& Page, bool EvenSingle = false);
 
     // DevOrbelin_groups.cpp
+    // The single-parameter marks of the page's outputs row: whether the
+    // page has one, whether any and whether every one of its boxes is marked.
+    struct TOutputMarks {
+        bool Page = false, Any = false, All = false;
+    };
+    TOutputMarks OutputMarks(TParamPage& Page) const;
     // A parameter page's rows, in order, as the request asks.
     void ReadParamPage(TParamPage& Page);
     void WriteParamPage(TParamPage& Page);

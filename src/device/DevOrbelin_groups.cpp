@@ -3,6 +3,7 @@
 // the page. Besides them: the power state and the flags page's lamps (shown,
 // not kept), and the actions (GPS restart, event flags reset, outputs).
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,16 @@ std::string MemoName(const char* Caption, TParamCodec Codec) {
 
 } // namespace
 
+TDevOrbelin::TOutputMarks TDevOrbelin::OutputMarks(TParamPage& Page) const {
+    const TPageInfo* info = PageInfoOf(FPages, &Page);
+    const TParamDef* outputs = info ? ParamOfCodec(info->Number, TParamCodec::Outputs) : nullptr;
+    if (!outputs)
+        return {};
+    const std::vector<QObject*> boxes = OnPage(Page, *outputs).Controls;
+    return {true, std::any_of(boxes.begin(), boxes.end(), Marked),
+            std::all_of(boxes.begin(), boxes.end(), Marked)};
+}
+
 std::string TDevOrbelin::PowerStateText(int& Status) {
     TExchangeResult result = TExchangeResult::NoAnswer;
     const auto value = ReadFlagValue(FlagsPageRow(TParamCodec::Status),
@@ -64,11 +75,9 @@ void TDevOrbelin::ReadParamPage(TParamPage& Page) {
     if (Stopping())
         return;
     const bool single = FRequest == rqReadParam;
-    auto* inout = dynamic_cast<TformInOut*>(&Page);
     // The masks and the outputs of the inputs page go as two parts: an
     // output's mark brings the masks as well, both outputs' marks only them.
-    const bool output1 = inout && Marked(inout->CheckBox1);
-    const bool output2 = inout && Marked(inout->CheckBox2);
+    const TOutputMarks outputs = OutputMarks(Page);
     for (const TRowOnPage& r : PageRows(Page, false)) {
         if (Stopping())
             break;
@@ -89,9 +98,9 @@ void TDevOrbelin::ReadParamPage(TParamPage& Page) {
         }
         if (single) {
             const bool inputsPart = codec == TParamCodec::InputMasks || codec == TParamCodec::Bits;
-            const bool run = inout && codec == TParamCodec::Outputs ? output1 || output2
-                             : inout && inputsPart                  ? !(output1 && output2)
-                                                                    : r.AnyMarked();
+            const bool run = outputs.Page && codec == TParamCodec::Outputs ? outputs.Any
+                             : outputs.Page && inputsPart                  ? !outputs.All
+                                                                           : r.AnyMarked();
             if (!run)
                 continue;
         }
@@ -115,13 +124,17 @@ void TDevOrbelin::WriteParamPage(TParamPage& Page) {
     if (Stopping())
         return;
     const bool single = FRequest == rqWriteParam;
-    auto* inout = dynamic_cast<TformInOut*>(&Page);
-    const bool masks = inout && FGeneration.load() != 1;
-    if (masks && single && Marked(inout->CheckBox1) && Marked(inout->CheckBox2)) {
+    const std::vector<TRowOnPage> rows = PageRows(Page, true);
+    const auto has = [&](TParamCodec Codec) {
+        return std::any_of(rows.begin(), rows.end(),
+                           [&](const TRowOnPage& r) { return r.Row->Codec == Codec; });
+    };
+    const bool masks = has(TParamCodec::InputMasks);
+    if (masks && single && OutputMarks(Page).All) {
         // Both outputs marked: the outputs are what is to be written.
         SetOutputs();
     } else {
-        for (const TRowOnPage& r : PageRows(Page, true)) {
+        for (const TRowOnPage& r : rows) {
             if (Stopping())
                 break;
             // The masks go together, as the page shows them.
@@ -132,7 +145,7 @@ void TDevOrbelin::WriteParamPage(TParamPage& Page) {
     }
     // Every page write of the switches and of the masks counts for their
     // pages, a single parameter's too.
-    FinishWrite(Page, masks || dynamic_cast<TformGPS*>(&Page));
+    FinishWrite(Page, masks || has(TParamCodec::Bits));
 }
 
 void TDevOrbelin::ReadFlags(TformFlags& Page) {
