@@ -136,6 +136,13 @@ TCheckBox* NewParamCheckBox(TForm* owner, const char* name, int tag, bool defaul
     return box;
 }
 
+TEdit* NewRowEdit(TForm* owner, int page, const char* name, QWidget* parent) {
+    const TParamDef* row = ParamOfControl(page, name);
+    TEdit* edit = NewParamEdit(owner, name, ParamTag(page, name), row ? row->Default : "", parent);
+    edit->SetMaxLength(row ? row->Length : 0);
+    return edit;
+}
+
 TSpinEdit* NewParamSpinEdit(TForm* owner, int page, const char* name, int defaultValue,
                             QWidget* parent) {
     auto* spin = new TSpinEdit(owner, name, parent);

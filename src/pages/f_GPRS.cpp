@@ -5,8 +5,8 @@
 
 #include "pages/HintWindow.h"
 #include "pages/PageLayout.h"
-#include "pages/SampleData.h"
 #include "params/ParamTable.h"
+#include "params/SampleData.h"
 
 namespace {
 // The field's number with a "0" put in front, so that an empty field reads
@@ -39,41 +39,33 @@ TformGPRS::TformGPRS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPR
         std::string Caption;
         TEdit*& Field;
         const char* FieldName;
-        const char* Default;
-        int MaxLength; // 0: a free text field
     };
     const TRow table[] = {
-        {lbetGPRSphone, "lbetGPRSphone", "Номер телефона GPRS", etGPRSphone, "etGPRSphone", "*99#",
-         0},
+        {lbetGPRSphone, "lbetGPRSphone", "Номер телефона GPRS", etGPRSphone, "etGPRSphone"},
         {lbetAccessPoint, "lbetAccessPoint",
          std::string("Точка доступа GPRS (") + SampleAccessPoint1 + ", " + SampleAccessPoint2 + ")",
-         etAccessPoint, "etAccessPoint", SampleAccessPoint1, 0},
-        {lbetLoginGPRS, "lbetLoginGPRS", "Имя пользователя GPRS", etLoginGPRS, "etLoginGPRS",
-         "internet", 0},
-        {lbetPswdGPRS, "lbetPswdGPRS", "Пароль пользователя GPRS", etPswdGPRS, "etPswdGPRS",
-         "mirovaze", 0},
-        {lbetIp, "lbetIp", "IP-адрес сервера для GPRS-соединения", etIp, "etIp",
-         SampleServerAddress, 0},
-        {lbetPort, "lbetPort", "Порт сервера для GPRS-соединения", etPort, "etPort", "3055", 0},
-        {lbetPswd, "lbetPswd", "Пароль для идентификации через GPRS", etPswd, "etPswd", "KlenBrod",
-         0},
+         etAccessPoint, "etAccessPoint"},
+        {lbetLoginGPRS, "lbetLoginGPRS", "Имя пользователя GPRS", etLoginGPRS, "etLoginGPRS"},
+        {lbetPswdGPRS, "lbetPswdGPRS", "Пароль пользователя GPRS", etPswdGPRS, "etPswdGPRS"},
+        {lbetIp, "lbetIp", "IP-адрес сервера для GPRS-соединения", etIp, "etIp"},
+        {lbetPort, "lbetPort", "Порт сервера для GPRS-соединения", etPort, "etPort"},
+        {lbetPswd, "lbetPswd", "Пароль для идентификации через GPRS", etPswd, "etPswd"},
         {lbetGPRSTryes, "lbetGPRSTryes", "Число попыток соединения по GPRS?", etGPRSTryes,
-         "etGPRSTryes", "10", 2},
+         "etGPRSTryes"},
         {lbetGPRSTimeout, "lbetGPRSTimeout", "Пауза между попытками соединения по GPRS (минуты)?",
-         etGPRSTimeout, "etGPRSTimeout", "3", 3},
+         etGPRSTimeout, "etGPRSTimeout"},
         {lbetServerTryes, "lbetServerTryes", "Число попыток соединения с сервером?", etServerTryes,
-         "etServerTryes", "5", 2},
+         "etServerTryes"},
         {lbetServerTimeout, "lbetServerTimeout",
          "Пауза между попытками соединения с сервером (минуты)?", etServerTimeout,
-         "etServerTimeout", "3", 3},
+         "etServerTimeout"},
     };
     for (const TRow& r : table) {
         r.Label = NewCaption(this, r.LabelName, r.Caption, GroupBox3);
-        r.Field =
-            NewParamEdit(this, r.FieldName, ParamTag(pgGPRS, r.FieldName), r.Default, GroupBox3);
-        if (r.MaxLength > 0) {
+        r.Field = NewRowEdit(this, pgGPRS, r.FieldName, GroupBox3);
+        // A field of limited length holds a number: digits only, clamped.
+        if (r.Field->MaxLength() > 0) {
             r.Field->OnChange = [this, field = r.Field](QObject*) { ClampTyped(field); };
-            r.Field->SetMaxLength(r.MaxLength);
             r.Field->SetKeyFilter(TKeyFilter::Digits);
             SetFieldChars(r.Field, 8);
         } else {

@@ -76,10 +76,12 @@ struct TParamDef {
     TParamForm Form;                     // the value's form (Field, Number, Bits: its hex digits)
     std::array<const char*, 8> Controls; // Bits, InputMasks, Outputs: by bit
     std::array<const char*, 4> Lamps;
-    std::uint8_t ReadIn;  // generations that read it
-    std::uint8_t WriteIn; // generations that write it in a page write
-    TValueRange Range;    // Field: what the operator may type (a spin edit's range)
-    bool Secret = false;  // a password: reports and journals show "***"
+    std::uint8_t ReadIn;      // generations that read it
+    std::uint8_t WriteIn;     // generations that write it in a page write
+    TValueRange Range;        // Field: what the operator may type (a spin edit's range)
+    bool Secret = false;      // a password: reports and journals show "***"
+    const char* Default = ""; // Field: the value "defaults" give it (its hint)
+    int Length = 0;           // Field: the most characters the operator may type (0: any)
 
     bool ReadInGeneration(int Generation) const;
     bool WrittenInGeneration(int Generation) const;
