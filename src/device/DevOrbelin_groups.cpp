@@ -13,7 +13,6 @@
 #include "pages/f_accum.h"
 #include "pages/f_flags.h"
 #include "pages/f_inout.h"
-#include "pages/f_phones.h"
 #include "params/WireValue.h"
 #include "toolkit/TextUtil.h"
 
@@ -106,16 +105,20 @@ void TDevOrbelin::ReadParamPage(TParamPage& Page) {
         }
         ReadParam(r);
     }
-    if (auto* phones = dynamic_cast<TformPhones*>(&Page); phones && !Stopping()) {
-        // Ticked only when every number was last read as an empty value; the
-        // blank entries a page starts with are not empty.
-        int empty = 0;
-        for (int n = 0; n < TformPhones::NumberCount; ++n) {
-            const auto entry = Page.FRefValues.Find(phones->Phone(n)->Name());
-            if (!entry || entry->empty())
-                ++empty;
-        }
-        Post(phones->cbPhonesOff, QueueWord::Bool(empty == TformPhones::NumberCount));
+    const TPageInfo* info = PageInfoOf(FPages, &Page);
+    const TParamDef* option = info ? ParamOfCodec(info->Number, TParamCodec::Option) : nullptr;
+    if (option && !Stopping()) {
+        // The switch of the engineering numbers: ticked only when every
+        // number was last read as an empty value; the blank entries a page
+        // starts with are not empty.
+        bool allEmpty = true;
+        for (const TParamDef* row : ParamsOfPage(info->Number))
+            if (row->Codec == TParamCodec::Number)
+                for (const std::string& name : row->ControlNames()) {
+                    const auto entry = Page.FRefValues.Find(name);
+                    allEmpty = allEmpty && (!entry || entry->empty());
+                }
+        Post(Page.FindComponent(option->Controls[0]), QueueWord::Bool(allEmpty));
     }
     FinishRead(Page);
 }

@@ -169,6 +169,13 @@ TEST(DeviceWalks, Generation0ReadsAndWritesEveryPage) {
     EXPECT_EQ(rig.formPhones->FRefValues.Find("etPhone3"), std::optional<std::string>(" "));
     EXPECT_TRUE(rig.formInOut->FWasWritten);
     EXPECT_EQ(c.Sim.Unit().CommitCount(), 1);
+
+    // With every number read as empty the numbers' switch is ticked.
+    for (int n = 1; n <= 5; ++n)
+        c.Sim.Unit().SetValue("etPhone" + std::to_string(n), "");
+    rig.Select(rig.formPhones);
+    ASSERT_TRUE(rig.Run(rqReadPage));
+    EXPECT_TRUE(rig.formPhones->cbPhonesOff->Checked());
 }
 
 TEST(DeviceWalks, Generation1UsesThePerInputCodes) {
