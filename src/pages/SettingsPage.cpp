@@ -143,16 +143,18 @@ TEdit* NewRowEdit(TForm* owner, int page, const char* name, QWidget* parent) {
     return edit;
 }
 
-TSpinEdit* NewParamSpinEdit(TForm* owner, int page, const char* name, int defaultValue,
-                            QWidget* parent) {
+TSpinEdit* NewParamSpinEdit(TForm* owner, int page, const char* name, QWidget* parent) {
     auto* spin = new TSpinEdit(owner, name, parent);
-    if (const TParamDef* row = ParamOfControl(page, name); row && row->Range.Set()) {
+    const TParamDef* row = ParamOfControl(page, name);
+    if (row && row->Range.Set()) {
         spin->SetMinValue(static_cast<int>(row->Range.Min));
         spin->SetMaxValue(static_cast<int>(row->Range.Max));
     }
-    spin->SetValue(defaultValue);
+    if (const auto value = row ? StrToIntStrict(row->Default) : std::nullopt) {
+        spin->SetValue(*value);
+        spin->SetHint(row->Default);
+    }
     spin->SetTag(ParamTag(page, name));
-    spin->SetHint(std::to_string(defaultValue));
     return spin;
 }
 

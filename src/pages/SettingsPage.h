@@ -101,8 +101,8 @@ TCheckBox* NewParamCheckBox(TForm* Owner, const char* Name, int Tag, bool Defaul
 // its default and its length.
 TEdit* NewRowEdit(TForm* Owner, int Page, const char* Name, QWidget* Parent);
 // A spin edit of the parameter table's row on page Page: the row gives its
-// tag and its range.
-TSpinEdit* NewParamSpinEdit(TForm* Owner, int Page, const char* Name, int Default, QWidget* Parent);
+// tag, its range and its default, which it starts with.
+TSpinEdit* NewParamSpinEdit(TForm* Owner, int Page, const char* Name, QWidget* Parent);
 
 // A container without a frame, for pages whose scrolled content is more than
 // one group box. Its pointer moves count as moves over the page background.

@@ -11,7 +11,7 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
 
     lbseACCCheckTime =
         NewCaption(this, "lbseACCCheckTime", "Час (по Гринвичу) проверки аккумулятора", GroupBox3);
-    seACCCheckTime = NewParamSpinEdit(this, pgAcc, "seACCCheckTime", 3, GroupBox3);
+    seACCCheckTime = NewParamSpinEdit(this, pgAcc, "seACCCheckTime", GroupBox3);
     rows.Add(lbseACCCheckTime, seACCCheckTime);
 
     lbcbAccTest = NewCaption(this, "lbcbAccTest", "Флаг тестирования аккумулятора", GroupBox3);

@@ -100,7 +100,9 @@ constexpr TParamDef Table[] = {
      {"lbseACCCheckTime"},
      Gen02,
      Gen02,
-     {1, 23}},
+     {1, 23},
+     false,
+     "3"},
     {pgAcc, 24, C::TestFlag, "+K", "+K", Hex2, {"cbAccTest"}, {"lbcbAccTest"}, Gen02, Gen02, {}},
     {pgAcc, 0, C::Status, "+S", "", Hex2, {}, {}, Gen02, 0, {}},
 

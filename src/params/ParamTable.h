@@ -81,6 +81,7 @@ struct TParamDef {
     TValueRange Range;        // Field: what the operator may type (a spin edit's range)
     bool Secret = false;      // a password: reports and journals show "***"
     const char* Default = ""; // Field: the value "defaults" give it (its hint)
+                              // and a spin edit starts with
     int Length = 0;           // Field: the most characters the operator may type (0: any)
 
     bool ReadInGeneration(int Generation) const;
