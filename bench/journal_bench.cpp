@@ -36,7 +36,7 @@
 #include <unistd.h>
 
 #include "app/JournalDlg.h"
-#include "device/ParamTable.h"
+#include "params/ParamTable.h"
 #include "queue/Protocol.h"
 #include "services/Journal.h"
 #include "toolkit/FileIo.h"

@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "device/PageTable.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "pages/SettingsPage.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "queue/Appliers.h"
 #include "toolkit/FileIo.h"
 #include "toolkit/TextUtil.h"

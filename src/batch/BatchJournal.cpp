@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "device/PageTable.h"
-#include "device/WireValue.h"
+#include "params/WireValue.h"
 #include "services/Journal.h"
 #include "services/ProgramOptions.h"
 #include "toolkit/FileIo.h"

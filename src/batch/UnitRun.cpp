@@ -12,10 +12,10 @@
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "queue/Appliers.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
@@ -54,11 +54,12 @@ bool SameAsUnit(const TParamDef& Row, QObject* Control, const TParamRecord& Reco
                 const std::string& Stored) {
     if (!Record.Exact)
         return Stored == RecordValue(Row, Control, Record);
-    if (dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control)) {
+    const TValueControl control(Control);
+    if (control.IsBox()) {
         const auto number = StrToIntStrict(Stored);
         return number && (*number != 0) == (Record.Shown == "true");
     }
-    if (dynamic_cast<TSpinEdit*>(Control))
+    if (control.IsSpin())
         return StrToIntStrict(Stored) == StrToIntStrict(Record.Shown);
     const TParamForm form = Row.Codec == TParamCodec::Field ? Row.Form : ReadForm(Row);
     return SameValue(form, Stored, Record.Shown);
@@ -337,7 +338,7 @@ void TUnitRunner::Compare(TUnitOutcome& Outcome) const {
             const bool present = file.ValueExists(section, name);
             const std::string stored = TrimBlanks(file.ReadString(section, name, ""));
             // A value left to the unit is no difference.
-            if (present && ((stored == KeepUnitValue && !dynamic_cast<TEdit*>(control)) ||
+            if (present && ((stored == KeepUnitValue && !TValueControl(control).IsEdit()) ||
                             SameAsUnit(*row, control, rec, stored)))
                 continue;
             // Printed and kept in the report: a password only as "***".

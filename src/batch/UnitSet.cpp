@@ -6,15 +6,15 @@
 
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
-#include "device/WireValue.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
+#include "params/WireValue.h"
 #include "queue/Protocol.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/FileIo.h"
@@ -25,11 +25,6 @@ namespace {
 
 // A set file as large as this is not one the window saved.
 constexpr std::size_t MaxSetBytes = 256 * 1024;
-
-bool IsValueControl(QObject* Control) {
-    return dynamic_cast<TEdit*>(Control) || dynamic_cast<TSpinEdit*>(Control) ||
-           dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control);
-}
 
 std::string Joined(const std::vector<std::string>& Problems) {
     std::string text;
@@ -51,8 +46,9 @@ struct TValueShape {
 // As the settings file's load checks a value (LoadProblem).
 TValueShape ShapeOf(const TParamDef& Row, std::size_t Index, const QObject* Control) {
     TValueShape shape;
-    const TControlLimits limits = ControlLimits(Control);
-    if (!dynamic_cast<const TEdit*>(Control) && !limits.Spin) {
+    const TValueControl control(Control);
+    const TControlLimits limits = control.Limits();
+    if (control.IsBox()) {
         shape.Kind = TValueShape::Flag;
         shape.Keep = true;
         return shape;
@@ -152,7 +148,7 @@ std::string LimitText(const TValueShape& s) {
 }
 
 std::string DefaultText(const QObject* Control, const std::string& Hint) {
-    if (dynamic_cast<const TEdit*>(Control) || dynamic_cast<const TSpinEdit*>(Control))
+    if (TValueControl(Control).IsText())
         return Hint;
     return SameTextAscii(Hint, QueueWord::True) ? "1" : "0";
 }
@@ -248,7 +244,7 @@ TUnitSet::TUnitSet() : FOwner(std::make_unique<TForm>(nullptr, "Form1")) {
         for (const std::string& name : StoredControls(info->Number)) {
             QObject* control = page->FindComponent(name);
             const TParamDef* row = ParamOfControl(info->Number, name);
-            if (!IsValueControl(control) || !row)
+            if (!TValueControl(control) || !row)
                 continue;
             const std::vector<std::string> names = row->ControlNames();
             const auto index = static_cast<std::size_t>(
@@ -352,7 +348,7 @@ TUnitSet::~TUnitSet() = default;
 
 TForm* TUnitSet::PageOf(const std::string& ControlName) const {
     for (TForm* page : ParameterPages(FPages))
-        if (IsValueControl(page->FindComponent(ControlName)))
+        if (TValueControl(page->FindComponent(ControlName)))
             return page;
     return nullptr;
 }

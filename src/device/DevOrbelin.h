@@ -30,12 +30,12 @@
 #include <vector>
 
 #include "device/DevicePages.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "device/ReplyValue.h"
 #include "device/WriteSummary.h"
 #include "link/xModem.h"
 #include "pages/RefValues.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "queue/OutArray.h"
 #include "queue/Protocol.h"
 #include "toolkit/Colors.h"
@@ -200,11 +200,10 @@ private:
     // Whether Text can be part of a command; if not, the memo says why.
     bool Sendable(const std::string& What, const std::string& Text);
     bool ExecCommand(const std::string& Command, TLabel* Lamp, std::string& Value);
-    // A flag byte or a pair of them ("+S", "+M") for the memo's Who: the
-    // value when the exchange succeeded and it is hexadecimal of at most
-    // Digits digits. Result: how the exchange went.
-    std::optional<std::string> ReadFlagValue(const std::string& Command, int Digits,
-                                             const std::string& Who,
+    // A flag byte or a pair of them (the state and flags rows) for the
+    // memo's Who: the value when the exchange succeeded and it has the
+    // row's form. Result: how the exchange went.
+    std::optional<std::string> ReadFlagValue(const TParamDef& Row, const std::string& Who,
                                              TExchangeResult* Result = nullptr);
 
     // One row of the parameter table on its page (ParamTable.h).
@@ -233,6 +232,12 @@ private:
     void FinishWrite(TParamPage& Page, bool EvenSingle = false);
 
     // DevOrbelin_groups.cpp
+    // The single-parameter marks of the page's outputs row: whether the
+    // page has one, whether any and whether every one of its boxes is marked.
+    struct TOutputMarks {
+        bool Page = false, Any = false, All = false;
+    };
+    TOutputMarks OutputMarks(TParamPage& Page) const;
     // A parameter page's rows, in order, as the request asks.
     void ReadParamPage(TParamPage& Page);
     void WriteParamPage(TParamPage& Page);
@@ -240,7 +245,7 @@ private:
     void RestartGPS();
     void ResetFlags();
     void SetOutputs();
-    // Reads "+S": the battery page's power state caption for a failure, or
+    // Reads the state: the battery page's power state caption for a failure, or
     // empty when the status byte is to be shown (Status then holds it).
     std::string PowerStateText(int& Status);
 

@@ -8,9 +8,9 @@
 
 #include "device/DevOrbelin.h"
 #include "device/RecordText.h"
-#include "device/WireValue.h"
 #include "pages/f_Debug.h"
 #include "pages/f_Records.h"
+#include "params/WireValue.h"
 #include "toolkit/ExceptionHandler.h"
 #include "toolkit/TextUtil.h"
 

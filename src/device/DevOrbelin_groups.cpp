@@ -3,16 +3,17 @@
 // the page. Besides them: the power state and the flags page's lamps (shown,
 // not kept), and the actions (GPS restart, event flags reset, outputs).
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "device/DevOrbelin.h"
-#include "device/WireValue.h"
+#include "device/PageTable.h"
 #include "pages/f_GPS.h"
 #include "pages/f_accum.h"
 #include "pages/f_flags.h"
 #include "pages/f_inout.h"
-#include "pages/f_phones.h"
+#include "params/WireValue.h"
 #include "toolkit/TextUtil.h"
 
 namespace {
@@ -33,15 +34,33 @@ constexpr int RestoreShapes[5] = {13, 12, 11, 10, 9};
 constexpr int TriggerShapes[5] = {18, 17, 16, 15, 14};
 
 const char* const MainPower = "Основное";
-// How the memo names the two status values that have no lamp.
-const char* const StatusName = "Текущее состояние (+S)";
-const char* const FlagsName = "Флаги событий (+M)";
+// The state and the event flags, read as the flags page's rows say.
+const TParamDef& FlagsPageRow(TParamCodec Codec) {
+    return *ParamOfCodec(pgFlags, Codec);
+}
+
+// How the memo names the two status values that have no lamp: with the
+// command that reads them.
+std::string MemoName(const char* Caption, TParamCodec Codec) {
+    return std::string(Caption) + " (" + FlagsPageRow(Codec).Read + ")";
+}
 
 } // namespace
 
+TDevOrbelin::TOutputMarks TDevOrbelin::OutputMarks(TParamPage& Page) const {
+    const TPageInfo* info = PageInfoOf(FPages, &Page);
+    const TParamDef* outputs = info ? ParamOfCodec(info->Number, TParamCodec::Outputs) : nullptr;
+    if (!outputs)
+        return {};
+    const std::vector<QObject*> boxes = OnPage(Page, *outputs).Controls;
+    return {true, std::any_of(boxes.begin(), boxes.end(), Marked),
+            std::all_of(boxes.begin(), boxes.end(), Marked)};
+}
+
 std::string TDevOrbelin::PowerStateText(int& Status) {
     TExchangeResult result = TExchangeResult::NoAnswer;
-    const auto value = ReadFlagValue("+S", 2, StatusName, &result);
+    const auto value = ReadFlagValue(FlagsPageRow(TParamCodec::Status),
+                                     MemoName("Текущее состояние", TParamCodec::Status), &result);
     if (result == TExchangeResult::NoAnswer)
         return "TimeOUT!!";
     const auto status = value ? HexReplyValue(*value) : std::nullopt;
@@ -55,11 +74,9 @@ void TDevOrbelin::ReadParamPage(TParamPage& Page) {
     if (Stopping())
         return;
     const bool single = FRequest == rqReadParam;
-    auto* inout = dynamic_cast<TformInOut*>(&Page);
     // The masks and the outputs of the inputs page go as two parts: an
     // output's mark brings the masks as well, both outputs' marks only them.
-    const bool output1 = inout && Marked(inout->CheckBox1);
-    const bool output2 = inout && Marked(inout->CheckBox2);
+    const TOutputMarks outputs = OutputMarks(Page);
     for (const TRowOnPage& r : PageRows(Page, false)) {
         if (Stopping())
             break;
@@ -80,24 +97,28 @@ void TDevOrbelin::ReadParamPage(TParamPage& Page) {
         }
         if (single) {
             const bool inputsPart = codec == TParamCodec::InputMasks || codec == TParamCodec::Bits;
-            const bool run = inout && codec == TParamCodec::Outputs ? output1 || output2
-                             : inout && inputsPart                  ? !(output1 && output2)
-                                                                    : r.AnyMarked();
+            const bool run = outputs.Page && codec == TParamCodec::Outputs ? outputs.Any
+                             : outputs.Page && inputsPart                  ? !outputs.All
+                                                                           : r.AnyMarked();
             if (!run)
                 continue;
         }
         ReadParam(r);
     }
-    if (auto* phones = dynamic_cast<TformPhones*>(&Page); phones && !Stopping()) {
-        // Ticked only when every number was last read as an empty value; the
-        // blank entries a page starts with are not empty.
-        int empty = 0;
-        for (int n = 0; n < TformPhones::NumberCount; ++n) {
-            const auto entry = Page.FRefValues.Find(phones->Phone(n)->Name());
-            if (!entry || entry->empty())
-                ++empty;
-        }
-        Post(phones->cbPhonesOff, QueueWord::Bool(empty == TformPhones::NumberCount));
+    const TPageInfo* info = PageInfoOf(FPages, &Page);
+    const TParamDef* option = info ? ParamOfCodec(info->Number, TParamCodec::Option) : nullptr;
+    if (option && !Stopping()) {
+        // The switch of the engineering numbers: ticked only when every
+        // number was last read as an empty value; the blank entries a page
+        // starts with are not empty.
+        bool allEmpty = true;
+        for (const TParamDef* row : ParamsOfPage(info->Number))
+            if (row->Codec == TParamCodec::Number)
+                for (const std::string& name : row->ControlNames()) {
+                    const auto entry = Page.FRefValues.Find(name);
+                    allEmpty = allEmpty && (!entry || entry->empty());
+                }
+        Post(Page.FindComponent(option->Controls[0]), QueueWord::Bool(allEmpty));
     }
     FinishRead(Page);
 }
@@ -106,13 +127,17 @@ void TDevOrbelin::WriteParamPage(TParamPage& Page) {
     if (Stopping())
         return;
     const bool single = FRequest == rqWriteParam;
-    auto* inout = dynamic_cast<TformInOut*>(&Page);
-    const bool masks = inout && FGeneration.load() != 1;
-    if (masks && single && Marked(inout->CheckBox1) && Marked(inout->CheckBox2)) {
+    const std::vector<TRowOnPage> rows = PageRows(Page, true);
+    const auto has = [&](TParamCodec Codec) {
+        return std::any_of(rows.begin(), rows.end(),
+                           [&](const TRowOnPage& r) { return r.Row->Codec == Codec; });
+    };
+    const bool masks = has(TParamCodec::InputMasks);
+    if (masks && single && OutputMarks(Page).All) {
         // Both outputs marked: the outputs are what is to be written.
         SetOutputs();
     } else {
-        for (const TRowOnPage& r : PageRows(Page, true)) {
+        for (const TRowOnPage& r : rows) {
             if (Stopping())
                 break;
             // The masks go together, as the page shows them.
@@ -123,7 +148,7 @@ void TDevOrbelin::WriteParamPage(TParamPage& Page) {
     }
     // Every page write of the switches and of the masks counts for their
     // pages, a single parameter's too.
-    FinishWrite(Page, masks || dynamic_cast<TformGPS*>(&Page));
+    FinishWrite(Page, masks || has(TParamCodec::Bits));
 }
 
 void TDevOrbelin::ReadFlags(TformFlags& Page) {
@@ -157,7 +182,8 @@ void TDevOrbelin::ReadFlags(TformFlags& Page) {
     }
     if (Stopping())
         return;
-    const auto value = ReadFlagValue("+M", 4, FlagsName);
+    const auto value = ReadFlagValue(FlagsPageRow(TParamCodec::EventFlags),
+                                     MemoName("Флаги событий", TParamCodec::EventFlags));
     const auto restore = value ? HexReplyValue(value->substr(0, 2)) : std::nullopt;
     const auto trigger =
         value ? HexReplyValue(value->size() > 2 ? value->substr(2, 2) : std::string())

@@ -10,10 +10,10 @@
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
-#include "device/WireValue.h"
 #include "pages/PageOps.h"
 #include "pages/SettingsPage.h"
 #include "pages/f_phones.h"
+#include "params/WireValue.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/TextUtil.h"
 
@@ -26,27 +26,14 @@ std::string NameOf(const QObject* Control) {
     return info ? info->Name() : std::string();
 }
 
-TControlLimits LimitsOf(const QObject* Control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
-        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
-        return {.Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
-    return {};
-}
-
 TControlValue ValueOf(const QObject* Control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
-        return {.Text = edit->Text()};
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control)) {
+    const TValueControl control(Control);
+    if (control.IsSpin()) {
         // A spin edit's number; a negative one has no form the unit reads.
-        const int value = spin->Value();
+        const int value = control.Number();
         return {.Text = value < 0 ? std::string("-") : std::to_string(value)};
     }
-    if (const auto* check = dynamic_cast<const TCheckBox*>(Control))
-        return {.Text = {}, .Checked = check->Checked()};
-    if (const auto* radio = dynamic_cast<const TRadioButton*>(Control))
-        return {.Text = {}, .Checked = radio->Checked()};
-    return {};
+    return {.Text = control.Text(), .Checked = control.Checked()};
 }
 
 } // namespace
@@ -150,14 +137,13 @@ bool TDevOrbelin::ExecCommand(const std::string& Command, TLabel* LampLabel, std
     return true;
 }
 
-std::optional<std::string> TDevOrbelin::ReadFlagValue(const std::string& Command, int Digits,
-                                                      const std::string& Who,
+std::optional<std::string> TDevOrbelin::ReadFlagValue(const TParamDef& Row, const std::string& Who,
                                                       TExchangeResult* Result) {
     std::string reply;
-    const TExchangeResult result = Transact(Command, reply, Who);
+    const TExchangeResult result = Transact(Row.Read, reply, Who);
     if (Result)
         *Result = result;
-    return TakeValue(result, reply, {TFormKind::Hex, Digits}, Who);
+    return TakeValue(result, reply, Row.Form, Who);
 }
 
 std::string TDevOrbelin::TRowOnPage::Who() const {
@@ -221,7 +207,7 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
     std::optional<std::string> value = TakeValue(result, reply, ReadForm(row), who);
     std::vector<TControlLimits> limits;
     for (QObject* control : R.Controls)
-        limits.push_back(LimitsOf(control));
+        limits.push_back(TValueControl(control).Limits());
     TDecodedValue decoded;
     if (value) {
         decoded = DecodeParam(row, *value, limits);
@@ -238,13 +224,13 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
         for (QObject* control : R.Controls) {
             if (!control)
                 continue;
-            if (answered && dynamic_cast<TEdit*>(control))
+            if (answered && TValueControl(control).IsEdit())
                 Post(control, "");
             table.Update(NameOf(control), [&](TParamRecord& rec) {
                 rec.Source = TValueSource::None;
                 rec.Unit.reset();
                 rec.Exact = true;
-                if (answered && dynamic_cast<TEdit*>(control))
+                if (answered && TValueControl(control).IsEdit())
                     rec.Shown.clear();
             });
         }

@@ -110,7 +110,8 @@ bool TDevOrbelin::CheckWrites() {
         }
         Lamps(r, same ? clBlue : clRed);
         if (!same) {
-            NoteFailure(r.Lamps.front(), held ? "не совпало" : "не прочитано");
+            if (!r.Lamps.empty())
+                NoteFailure(r.Lamps.front(), held ? "не совпало" : "не прочитано");
             differing.push_back(who);
         }
     }

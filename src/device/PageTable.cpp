@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "toolkit/TextUtil.h"
 
 #include "pages/f_Debug.h"
@@ -34,15 +34,15 @@ constexpr TPageInfo Row(int Number, const char* TreeCaption, bool ByGeneration) 
 
 // Number, tree caption, whether its content follows the generation.
 constexpr std::array<TPageInfo, 9> Table = {
-    Row<TformCommon, &TDevicePages::formCommon>(1, "Общие установки", false),
-    Row<TformGPRS, &TDevicePages::formGPRS>(3, "GPRS", false),
-    Row<TformGPS, &TDevicePages::formGPS>(9, "GPS", true),
-    Row<TformAcc, &TDevicePages::formAcc>(2, "Аккумулятор", true),
-    Row<TformInOut, &TDevicePages::formInOut>(7, "Входы, выходы", false),
-    Row<TformFlags, &TDevicePages::formFlags>(8, "Флаги", true),
-    Row<TformPhones, &TDevicePages::formPhones>(6, "Инженерные номера", true),
-    Row<Tform_Debug, &TDevicePages::form_Debug>(5, "Отладка", false),
-    Row<TformRecords, &TDevicePages::formRecords>(4, nullptr, false),
+    Row<TformCommon, &TDevicePages::formCommon>(pgCommon, "Общие установки", false),
+    Row<TformGPRS, &TDevicePages::formGPRS>(pgGPRS, "GPRS", false),
+    Row<TformGPS, &TDevicePages::formGPS>(pgGPS, "GPS", true),
+    Row<TformAcc, &TDevicePages::formAcc>(pgAcc, "Аккумулятор", true),
+    Row<TformInOut, &TDevicePages::formInOut>(pgInOut, "Входы, выходы", false),
+    Row<TformFlags, &TDevicePages::formFlags>(pgFlags, "Флаги", true),
+    Row<TformPhones, &TDevicePages::formPhones>(pgPhones, "Инженерные номера", true),
+    Row<Tform_Debug, &TDevicePages::form_Debug>(pgDebug, "Отладка", false),
+    Row<TformRecords, &TDevicePages::formRecords>(pgRecords, nullptr, false),
 };
 
 } // namespace

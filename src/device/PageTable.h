@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "device/DevicePages.h"
+#include "params/ParamTable.h"
 
 class QObject;
 class QWidget;

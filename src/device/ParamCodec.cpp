@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "device/WireValue.h"
+#include "params/WireValue.h"
 #include "toolkit/Colors.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/TextUtil.h"

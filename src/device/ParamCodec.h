@@ -14,16 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
-
-// What a control of the row can hold, as the page built it.
-struct TControlLimits {
-    int MaxLength = 0; // an edit's length limit for typing (0: none)
-    bool Spin = false; // a spin edit: its range applies
-    int Min = 0;
-    int Max = 0;
-};
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
+#include "toolkit/ValueControl.h"
 
 struct TDecodedValue {
     // Empty when the value has the row's form; otherwise why it does not.

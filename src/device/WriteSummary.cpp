@@ -2,10 +2,10 @@
 
 #include "device/DevicePages.h"
 #include "device/PageTable.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "pages/SettingsPage.h"
 #include "pages/f_common.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
 #include "toolkit/TextUtil.h"
 
 bool SentToUnit(TParamOutcome Outcome) {
@@ -36,7 +36,7 @@ std::string RecordValue(const TParamDef& Row, QObject* Control, const TParamReco
         return Record.Shown;
     // A value no field shows: the unit's own text.
     const std::string raw = Record.Unit.value_or("");
-    if (Row.Codec == TParamCodec::Field && dynamic_cast<TEdit*>(Control))
+    if (Row.Codec == TParamCodec::Field && TValueControl(Control).IsEdit())
         return FieldText(Row.Form, raw);
     return raw;
 }

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "pages/PageOps.h"
+#include "params/ParamTable.h"
 #include "queue/Protocol.h"
 #include "toolkit/TextUtil.h"
 
@@ -39,10 +40,11 @@ TParamPage::TParamPage(TForm* Owner, std::string Name, QWidget* Parent)
 void TParamPage::BuildRefValues(unsigned kinds) {
     for (TComponentInfo* c : Components()) {
         QObject* o = c->Object();
-        const bool entered = ((kinds & rkEdits) && dynamic_cast<TEdit*>(o)) ||
-                             ((kinds & rkSpinEdits) && dynamic_cast<TSpinEdit*>(o)) ||
-                             ((kinds & rkCheckBoxes) && dynamic_cast<TCheckBox*>(o)) ||
-                             ((kinds & rkRadioButtons) && dynamic_cast<TRadioButton*>(o));
+        const TValueControl control(o);
+        const bool entered = ((kinds & rkEdits) && control.IsEdit()) ||
+                             ((kinds & rkSpinEdits) && control.IsSpin()) ||
+                             ((kinds & rkCheckBoxes) && control.IsBox() && !control.IsRadio()) ||
+                             ((kinds & rkRadioButtons) && control.IsRadio());
         if (!entered)
             continue;
         FRefValues.AddBlank(c->Name());
@@ -95,15 +97,10 @@ void TParamPage::NoteGiven(QObject* control, TValueSource source) {
 }
 
 std::optional<std::string> ShownValue(const QObject* control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(control))
-        return edit->Text();
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(control))
-        return spin->Text();
-    if (const auto* check = dynamic_cast<const TCheckBox*>(control))
-        return std::string(QueueWord::Bool(check->Checked()));
-    if (const auto* radio = dynamic_cast<const TRadioButton*>(control))
-        return std::string(QueueWord::Bool(radio->Checked()));
-    return std::nullopt;
+    const TValueControl value(control);
+    if (!value)
+        return std::nullopt;
+    return value.IsText() ? value.Text() : std::string(QueueWord::Bool(value.Checked()));
 }
 
 void NoteGiven(QObject* control, TValueSource source) {
@@ -137,6 +134,28 @@ TCheckBox* NewParamCheckBox(TForm* owner, const char* name, int tag, bool defaul
     box->SetTag(tag);
     box->SetHint(QueueWord::Bool(defaultValue));
     return box;
+}
+
+TEdit* NewRowEdit(TForm* owner, int page, const char* name, QWidget* parent) {
+    const TParamDef* row = ParamOfControl(page, name);
+    TEdit* edit = NewParamEdit(owner, name, ParamTag(page, name), row ? row->Default : "", parent);
+    edit->SetMaxLength(row ? row->Length : 0);
+    return edit;
+}
+
+TSpinEdit* NewParamSpinEdit(TForm* owner, int page, const char* name, QWidget* parent) {
+    auto* spin = new TSpinEdit(owner, name, parent);
+    const TParamDef* row = ParamOfControl(page, name);
+    if (row && row->Range.Set()) {
+        spin->SetMinValue(static_cast<int>(row->Range.Min));
+        spin->SetMaxValue(static_cast<int>(row->Range.Max));
+    }
+    if (const auto value = row ? StrToIntStrict(row->Default) : std::nullopt) {
+        spin->SetValue(*value);
+        spin->SetHint(row->Default);
+    }
+    spin->SetTag(ParamTag(page, name));
+    return spin;
 }
 
 TPanel* NewBackgroundPanel(TForm* Owner, QWidget* Parent) {

@@ -97,6 +97,12 @@ TLabel* NewCaption(TForm* Owner, const char* Name, const std::string& Caption, Q
 TEdit* NewParamEdit(TForm* Owner, const char* Name, int Tag, const std::string& Default,
                     QWidget* Parent);
 TCheckBox* NewParamCheckBox(TForm* Owner, const char* Name, int Tag, bool Default, QWidget* Parent);
+// A field of the parameter table's row on page Page: the row gives its tag,
+// its default and its length.
+TEdit* NewRowEdit(TForm* Owner, int Page, const char* Name, QWidget* Parent);
+// A spin edit of the parameter table's row on page Page: the row gives its
+// tag, its range and its default, which it starts with.
+TSpinEdit* NewParamSpinEdit(TForm* Owner, int Page, const char* Name, QWidget* Parent);
 
 // A container without a frame, for pages whose scrolled content is more than
 // one group box. Its pointer moves count as moves over the page background.

@@ -5,7 +5,8 @@
 
 #include "pages/HintWindow.h"
 #include "pages/PageLayout.h"
-#include "pages/SampleData.h"
+#include "params/ParamTable.h"
+#include "params/SampleData.h"
 
 namespace {
 // The field's number with a "0" put in front, so that an empty field reads
@@ -29,7 +30,7 @@ TformGPRS::TformGPRS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPR
     TFieldRows rows(GroupBox3);
 
     lbcb = NewCaption(this, "lbcb", "Включен GPRS?", GroupBox3);
-    cbGPRS = NewParamCheckBox(this, "cbGPRS", 9, false, GroupBox3);
+    cbGPRS = NewParamCheckBox(this, "cbGPRS", ParamTag(pgGPRS, "cbGPRS"), false, GroupBox3);
     rows.Add(lbcb, cbGPRS);
 
     struct TRow {
@@ -38,40 +39,33 @@ TformGPRS::TformGPRS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPR
         std::string Caption;
         TEdit*& Field;
         const char* FieldName;
-        int Tag;
-        const char* Default;
-        int MaxLength; // 0: a free text field
     };
     const TRow table[] = {
-        {lbetGPRSphone, "lbetGPRSphone", "Номер телефона GPRS", etGPRSphone, "etGPRSphone", 10,
-         "*99#", 0},
+        {lbetGPRSphone, "lbetGPRSphone", "Номер телефона GPRS", etGPRSphone, "etGPRSphone"},
         {lbetAccessPoint, "lbetAccessPoint",
          std::string("Точка доступа GPRS (") + SampleAccessPoint1 + ", " + SampleAccessPoint2 + ")",
-         etAccessPoint, "etAccessPoint", 11, SampleAccessPoint1, 0},
-        {lbetLoginGPRS, "lbetLoginGPRS", "Имя пользователя GPRS", etLoginGPRS, "etLoginGPRS", 12,
-         "internet", 0},
-        {lbetPswdGPRS, "lbetPswdGPRS", "Пароль пользователя GPRS", etPswdGPRS, "etPswdGPRS", 13,
-         "mirovaze", 0},
-        {lbetIp, "lbetIp", "IP-адрес сервера для GPRS-соединения", etIp, "etIp", 14,
-         SampleServerAddress, 0},
-        {lbetPort, "lbetPort", "Порт сервера для GPRS-соединения", etPort, "etPort", 15, "3055", 0},
-        {lbetPswd, "lbetPswd", "Пароль для идентификации через GPRS", etPswd, "etPswd", 16,
-         "KlenBrod", 0},
+         etAccessPoint, "etAccessPoint"},
+        {lbetLoginGPRS, "lbetLoginGPRS", "Имя пользователя GPRS", etLoginGPRS, "etLoginGPRS"},
+        {lbetPswdGPRS, "lbetPswdGPRS", "Пароль пользователя GPRS", etPswdGPRS, "etPswdGPRS"},
+        {lbetIp, "lbetIp", "IP-адрес сервера для GPRS-соединения", etIp, "etIp"},
+        {lbetPort, "lbetPort", "Порт сервера для GPRS-соединения", etPort, "etPort"},
+        {lbetPswd, "lbetPswd", "Пароль для идентификации через GPRS", etPswd, "etPswd"},
         {lbetGPRSTryes, "lbetGPRSTryes", "Число попыток соединения по GPRS?", etGPRSTryes,
-         "etGPRSTryes", 17, "10", 2},
+         "etGPRSTryes"},
         {lbetGPRSTimeout, "lbetGPRSTimeout", "Пауза между попытками соединения по GPRS (минуты)?",
-         etGPRSTimeout, "etGPRSTimeout", 18, "3", 3},
+         etGPRSTimeout, "etGPRSTimeout"},
         {lbetServerTryes, "lbetServerTryes", "Число попыток соединения с сервером?", etServerTryes,
-         "etServerTryes", 19, "5", 2},
+         "etServerTryes"},
         {lbetServerTimeout, "lbetServerTimeout",
          "Пауза между попытками соединения с сервером (минуты)?", etServerTimeout,
-         "etServerTimeout", 20, "3", 3},
+         "etServerTimeout"},
     };
     for (const TRow& r : table) {
         r.Label = NewCaption(this, r.LabelName, r.Caption, GroupBox3);
-        r.Field = NewParamEdit(this, r.FieldName, r.Tag, r.Default, GroupBox3);
-        if (r.MaxLength > 0) {
-            r.Field->SetMaxLength(r.MaxLength);
+        r.Field = NewRowEdit(this, pgGPRS, r.FieldName, GroupBox3);
+        // A field of limited length holds a number: digits only, clamped.
+        if (r.Field->MaxLength() > 0) {
+            r.Field->OnChange = [this, field = r.Field](QObject*) { ClampTyped(field); };
             r.Field->SetKeyFilter(TKeyFilter::Digits);
             SetFieldChars(r.Field, 8);
         } else {
@@ -83,10 +77,6 @@ TformGPRS::TformGPRS(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formGPR
     }
     rows.Finish();
 
-    etGPRSTryes->OnChange = [this](QObject* s) { etGPRSTryesChange(s); };
-    etGPRSTimeout->OnChange = [this](QObject* s) { etGPRSTimeoutChange(s); };
-    etServerTryes->OnChange = [this](QObject* s) { etServerTryesChange(s); };
-    etServerTimeout->OnChange = [this](QObject* s) { etServerTimeoutChange(s); };
     cbGPRS->OnMouseUp = [this](QObject* s, Qt::MouseButton b, QPoint p) { cbGPRSMouseUp(s, b, p); };
     cbGPRS->OnMouseMove = [this](QObject* s, QPoint p) { etGPRSphoneMouseMove(s, p); };
     GroupBox3->OnMouseMove = [this](QObject* s, QPoint p) { GroupBox3MouseMove(s, p); };
@@ -98,44 +88,15 @@ void TformGPRS::FormCreate() {
     BuildRefValues(rkEdits | rkCheckBoxes);
 }
 
-void TformGPRS::ClampTries(TEdit* field) {
-    if (field->ChangingByCode()) {
-        etGPRSphoneChange(field);
-        return;
-    }
-    if (const auto value = RetryValue(field->Text()); value && *value > MaxTries)
-        field->SetText(std::to_string(MaxTries));
-    etGPRSphoneChange(field);
-}
-
-void TformGPRS::ClampPause(TEdit* field) {
-    if (field->ChangingByCode()) {
-        etGPRSphoneChange(field);
-        return;
-    }
-    if (const auto value = RetryValue(field->Text())) {
-        if (*value < MinPause)
-            field->SetText(std::to_string(MinPause));
-        if (const auto again = RetryValue(field->Text()); again && *again > MaxPause)
-            field->SetText(std::to_string(MaxPause));
+void TformGPRS::ClampTyped(TEdit* field) {
+    const TParamDef* row = ParamOfControl(pgGPRS, field->Name());
+    if (!field->ChangingByCode() && row && row->Range.Set()) {
+        if (const auto value = RetryValue(field->Text()); value && *value < row->Range.Min)
+            field->SetText(std::to_string(row->Range.Min));
+        if (const auto value = RetryValue(field->Text()); value && *value > row->Range.Max)
+            field->SetText(std::to_string(row->Range.Max));
     }
     etGPRSphoneChange(field);
-}
-
-void TformGPRS::etGPRSTryesChange(QObject*) {
-    ClampTries(etGPRSTryes);
-}
-
-void TformGPRS::etGPRSTimeoutChange(QObject*) {
-    ClampPause(etGPRSTimeout);
-}
-
-void TformGPRS::etServerTryesChange(QObject*) {
-    ClampTries(etServerTryes);
-}
-
-void TformGPRS::etServerTimeoutChange(QObject*) {
-    ClampPause(etServerTimeout);
 }
 
 void TformGPRS::etGPRSphoneChange(QObject* Sender) {

@@ -1,8 +1,8 @@
 #pragma once
 // TformGPRS: the packet-data settings. Beside the shared page machinery the
-// four retry fields clamp what the operator types: the try counts to at most
-// 10, the pauses to 3..255 minutes. A value the unit or a file gives is
-// shown as it is (the device reports one outside these bounds).
+// four retry fields clamp what the operator types to their rows' ranges (the
+// try counts to at most 10, the pauses to 3..255 minutes). A value the unit
+// or a file gives is shown as it is (the device reports one outside them).
 //
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
@@ -12,11 +12,6 @@
 class TformGPRS : public TParamPage {
 public:
     explicit TformGPRS(TForm* Owner = nullptr, QWidget* Parent = nullptr);
-
-    // What the operator may type into the retry fields.
-    static constexpr long long MaxTries = 10;
-    static constexpr long long MinPause = 3;
-    static constexpr long long MaxPause = 255;
 
     TGroupBox* GroupBox3;
     TLabel* lbcb;
@@ -45,16 +40,11 @@ public:
     TEdit* etServerTimeout;
 
     void FormCreate();
-    void etGPRSTryesChange(QObject* Sender);
-    void etGPRSTimeoutChange(QObject* Sender);
-    void etServerTryesChange(QObject* Sender);
-    void etServerTimeoutChange(QObject* Sender);
     void etGPRSphoneChange(QObject* Sender);
     void cbGPRSMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
     void etGPRSphoneMouseMove(QObject* Sender, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
 
 private:
-    void ClampTries(TEdit* Field);
-    void ClampPause(TEdit* Field);
+    void ClampTyped(TEdit* Field);
 };

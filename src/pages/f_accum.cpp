@@ -2,6 +2,7 @@
 
 #include "pages/HintWindow.h"
 #include "pages/PageLayout.h"
+#include "params/ParamTable.h"
 
 TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc", Parent) {
     GroupBox3 = new TGroupBox(this, "GroupBox3");
@@ -10,16 +11,11 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
 
     lbseACCCheckTime =
         NewCaption(this, "lbseACCCheckTime", "Час (по Гринвичу) проверки аккумулятора", GroupBox3);
-    seACCCheckTime = new TSpinEdit(this, "seACCCheckTime", GroupBox3);
-    seACCCheckTime->SetMinValue(1);
-    seACCCheckTime->SetMaxValue(23);
-    seACCCheckTime->SetValue(3);
-    seACCCheckTime->SetTag(23);
-    seACCCheckTime->SetHint("3");
+    seACCCheckTime = NewParamSpinEdit(this, pgAcc, "seACCCheckTime", GroupBox3);
     rows.Add(lbseACCCheckTime, seACCCheckTime);
 
     lbcbAccTest = NewCaption(this, "lbcbAccTest", "Флаг тестирования аккумулятора", GroupBox3);
-    cbAccTest = NewParamCheckBox(this, "cbAccTest", 24, true, GroupBox3);
+    cbAccTest = NewParamCheckBox(this, "cbAccTest", ParamTag(pgAcc, "cbAccTest"), true, GroupBox3);
     cbAccTest->SetChecked(true);
     rows.Add(lbcbAccTest, cbAccTest);
 

@@ -2,7 +2,8 @@
 
 #include "pages/HintWindow.h"
 #include "pages/PageLayout.h"
-#include "pages/SampleData.h"
+#include "params/ParamTable.h"
+#include "params/SampleData.h"
 
 TformCommon::TformCommon(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formCommon", Parent) {
     GroupBox2 = new TGroupBox(this, "GroupBox2");
@@ -15,40 +16,35 @@ TformCommon::TformCommon(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "for
         const char* Caption;
         TEdit*& Field;
         const char* FieldName;
-        int Tag;
-        const char* Default;
-        int MaxLength;
         TKeyFilter Filter;
     };
     const TRow table[] = {
-        {lbetObjNum, "lbetObjNum", "Номер объекта", etObjNum, "etObjNum", 1, "0050", 4,
-         TKeyFilter::Digits},
-        {lbetPhone, "lbetPhone", "Телефон приёма тревожных сообщений ", etPhone, "etPhone", 2,
-         SamplePhoneInternational, 16, TKeyFilter::DigitsPlus},
+        {lbetObjNum, "lbetObjNum", "Номер объекта", etObjNum, "etObjNum", TKeyFilter::Digits},
+        {lbetPhone, "lbetPhone", "Телефон приёма тревожных сообщений ", etPhone, "etPhone",
+         TKeyFilter::DigitsPlus},
         {lbetLat, "lbetLat",
          "Смещение по широте (рекомендуется 230, что соответствует приблизительно 50 метрам) Lat",
-         etLat, "etLat", 3, "230", 4, TKeyFilter::Digits},
+         etLat, "etLat", TKeyFilter::Digits},
         {lbetLon, "lbetLon",
          "Смещение по долготе (рекомендуется 300, что соответствует приблизительно 50 метрам) Lon",
-         etLon, "etLon", 4, "300", 4, TKeyFilter::Digits},
+         etLon, "etLon", TKeyFilter::Digits},
         {lbetGPSrestartt, "lbetGPSrestartt",
          "Время перезагрузки GPS-приёмника, если не определяются координаты (минуты, "
          "рекомендуется 5)",
-         etGPSrestartt, "etGPSrestartt", 5, "5", 2, TKeyFilter::Digits},
+         etGPSrestartt, "etGPSrestartt", TKeyFilter::Digits},
         {lbetGPSpostime, "lbetGPSpostime",
          "Как часто GPS-приёмник определяет координаты (секунды, от 1 до 5, рекомендуется 3)",
-         etGPSpostime, "etGPSpostime", 6, "3", 1, TKeyFilter::Digits},
+         etGPSpostime, "etGPSpostime", TKeyFilter::Digits},
         {lbetModemCheckt, "lbetModemCheckt",
          "Как часто опрашивать состояние модема (десятки секунд, рекомендуется 6)", etModemCheckt,
-         "etModemCheckt", 7, "6", 2, TKeyFilter::Digits},
+         "etModemCheckt", TKeyFilter::Digits},
         {lbetModemTryes, "lbetModemTryes",
          "Сколько раз допустимо не получить ответ от модема (рекомендуется 3)", etModemTryes,
-         "etModemTryes", 8, "3", 2, TKeyFilter::Digits},
+         "etModemTryes", TKeyFilter::Digits},
     };
     for (const TRow& r : table) {
         r.Label = NewCaption(this, r.LabelName, r.Caption, GroupBox2);
-        r.Field = NewParamEdit(this, r.FieldName, r.Tag, r.Default, GroupBox2);
-        r.Field->SetMaxLength(r.MaxLength);
+        r.Field = NewRowEdit(this, pgCommon, r.FieldName, GroupBox2);
         r.Field->SetKeyFilter(r.Filter);
         SetFieldChars(r.Field, 16);
         rows.Add(r.Label, r.Field);

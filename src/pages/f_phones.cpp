@@ -5,7 +5,7 @@
 #include "pages/HintWindow.h"
 #include "pages/PageLayout.h"
 #include "pages/PhoneDigits.h"
-#include "pages/SampleData.h"
+#include "params/SampleData.h"
 #include "queue/Protocol.h"
 #include "toolkit/TextUtil.h"
 

@@ -67,14 +67,10 @@ void ApplyByClass(QObject* control, const std::string& text) {
         shape->SetBrushColor(ToColor(text));
     else if (auto* label = dynamic_cast<TLabel*>(control))
         ApplyToLabel(label, text);
-    else if (auto* edit = dynamic_cast<TEdit*>(control))
-        edit->SetText(text);
-    else if (auto* spin = dynamic_cast<TSpinEdit*>(control))
-        spin->SetText(text); // limited to the spin edit's range by the control
-    else if (auto* check = dynamic_cast<TCheckBox*>(control))
-        check->SetChecked(IsTrue(text));
-    else if (auto* radio = dynamic_cast<TRadioButton*>(control))
-        radio->SetChecked(IsTrue(text));
+    else if (const TValueControl value(control); value.IsText())
+        value.SetText(text);
+    else if (value.IsBox())
+        value.SetChecked(IsTrue(text));
     else if (auto* button = dynamic_cast<TButton*>(control))
         ClickOrEnable(button, text);
     else if (auto* tool = dynamic_cast<TToolButton*>(control))
@@ -131,16 +127,10 @@ void ApplyStatusText(const std::string& text, QObject* panel) {
 }
 
 void ApplyControlColor(QObject* control, const std::string& text) {
-    if (auto* edit = dynamic_cast<TEdit*>(control))
-        edit->SetColor(ToColor(text));
-    else if (auto* check = dynamic_cast<TCheckBox*>(control))
-        check->SetColor(ToColor(text));
-    else if (auto* label = dynamic_cast<TLabel*>(control))
+    if (auto* label = dynamic_cast<TLabel*>(control))
         label->SetFontColor(ToColor(text));
-    else if (auto* radio = dynamic_cast<TRadioButton*>(control))
-        radio->SetColor(ToColor(text));
-    else if (auto* spin = dynamic_cast<TSpinEdit*>(control))
-        spin->SetColor(ToColor(text));
+    else
+        TValueControl(control).SetColor(ToColor(text));
 }
 
 void ApplyScreenSteps(TApplyHost& host, const std::vector<TScreenStep>& steps) {

@@ -8,10 +8,10 @@
 
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
-#include "device/ParamTable.h"
 #include "pages/f_Debug.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "params/ParamTable.h"
 #include "serial/ConnectDlg.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Cp1251.h"
@@ -90,11 +90,6 @@ std::string NameList(const std::vector<std::string>& Names, const TDevicePages& 
     return std::to_string(Names.size()) + " (" + text + ")";
 }
 
-bool IsStored(QObject* Control) {
-    return dynamic_cast<TEdit*>(Control) || dynamic_cast<TSpinEdit*>(Control) ||
-           dynamic_cast<TCheckBox*>(Control) || dynamic_cast<TRadioButton*>(Control);
-}
-
 // The page's handlers see the stored text whole, as they would a paste (so a
 // number in international form keeps all its national digits). What they
 // leave must fit the field as typing would: a longer text is refused and the
@@ -149,14 +144,6 @@ std::vector<std::string> SettingsSections(const TDevicePages& Pages, bool Window
 }
 } // namespace
 
-TControlLimits ControlLimits(const QObject* Control) {
-    if (const auto* edit = dynamic_cast<const TEdit*>(Control))
-        return {.MaxLength = edit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
-    if (const auto* spin = dynamic_cast<const TSpinEdit*>(Control))
-        return {.MaxLength = 0, .Spin = true, .Min = spin->MinValue(), .Max = spin->MaxValue()};
-    return {};
-}
-
 std::string TSettingsLoadReport::Text(const std::string& FileName) const {
     std::string text = "Из файла \"" + FileName + "\" не загружены значения (" +
                        std::to_string(Refused.size()) + "):";
@@ -171,8 +158,8 @@ void WritePageSettings(TIniFile& Ini, const TParamPage& Page, int Number,
                        std::vector<std::string>& NotStored) {
     const std::string& section = Page.Name();
     for (const std::string& name : StoredControls(Number)) {
-        QObject* o = Page.FindComponent(name);
-        if (!o)
+        const TValueControl control(Page.FindComponent(name));
+        if (!control)
             continue;
         const std::optional<TParamRecord> record = Page.FRefValues.FindRecord(name);
         // A value nobody gave is not one: no key, so that a load has none.
@@ -181,16 +168,12 @@ void WritePageSettings(TIniFile& Ini, const TParamPage& Page, int Number,
         // text, which is stored as any other.
         if (record && record->Source == TValueSource::None) {
             Ini.DeleteKey(section, name);
-        } else if (record && !record->Exact && !dynamic_cast<TEdit*>(o)) {
+        } else if (record && !record->Exact && !control.IsEdit()) {
             Ini.WriteString(section, name, KeepUnitValue);
-        } else if (auto* edit = dynamic_cast<TEdit*>(o)) {
-            WriteText(Ini, section, name, edit->Text(), NotStored);
-        } else if (auto* spin = dynamic_cast<TSpinEdit*>(o)) {
-            WriteText(Ini, section, name, spin->Text(), NotStored);
-        } else if (auto* check = dynamic_cast<TCheckBox*>(o)) {
-            Ini.WriteBool(section, name, check->Checked());
-        } else if (auto* radio = dynamic_cast<TRadioButton*>(o)) {
-            Ini.WriteBool(section, name, radio->Checked());
+        } else if (control.IsText()) {
+            WriteText(Ini, section, name, control.Text(), NotStored);
+        } else {
+            Ini.WriteBool(section, name, control.Checked());
         }
     }
 }
@@ -200,27 +183,26 @@ void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
     const std::string& section = Page.Name();
     for (const std::string& name : StoredControls(Number)) {
         QObject* o = Page.FindComponent(name);
-        if (!o || !IsStored(o))
+        const TValueControl control(o);
+        if (!control)
             continue;
         // A set says nothing about a field it has no key for: its value and
         // what is known about it stay as they are.
         if (!Ini.ValueExists(section, name))
             continue;
         const std::string value = TrimBlanks(Ini.ReadString(section, name, ""));
-        auto* edit = dynamic_cast<TEdit*>(o);
-        auto* spin = dynamic_cast<TSpinEdit*>(o);
-        const bool keep = !edit && value == KeepUnitValue;
+        const bool keep = !control.IsEdit() && value == KeepUnitValue;
         const TParamDef* row = ParamOfControl(Number, name);
         std::optional<TLoadProblem> problem;
         if (keep) {
-        } else if (edit || spin) {
+        } else if (control.IsText()) {
             const auto names = row ? row->ControlNames() : std::vector<std::string>{};
             const auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
                 return SameTextAscii(n, name);
             });
-            if (row && !(edit && value.empty()))
+            if (row && !(control.IsEdit() && value.empty()))
                 problem = LoadProblem(*row, static_cast<std::size_t>(at - names.begin()), value,
-                                      ControlLimits(o));
+                                      control.Limits());
         } else if (!StrToIntStrict(value)) {
             problem = TLoadProblem{"не 0 и не 1", false};
         }
@@ -231,16 +213,12 @@ void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
                    problem->TooLong);
             continue;
         }
-        if (edit) {
-            edit->SetText(keep ? "" : value);
-        } else if (spin) {
-            if (!keep)
-                spin->SetValue(*StrToIntStrict(value));
-        } else if (auto* check = dynamic_cast<TCheckBox*>(o)) {
-            check->SetChecked(!keep && *StrToIntStrict(value) != 0);
-        } else if (auto* radio = dynamic_cast<TRadioButton*>(o)) {
-            radio->SetChecked(!keep && *StrToIntStrict(value) != 0);
-        }
+        if (control.IsEdit())
+            control.SetText(keep ? "" : value);
+        else if (control.IsSpin() && !keep)
+            control.SetNumber(*StrToIntStrict(value));
+        else if (control.IsBox())
+            control.SetChecked(!keep && *StrToIntStrict(value) != 0);
         Page.NoteGiven(o, TValueSource::File);
         if (keep)
             // The unit keeps what it holds: left out of a write, not a failure.

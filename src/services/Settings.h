@@ -105,10 +105,6 @@ void SaveSettings(const std::string& FileName, const TSettingsTargets& Targets,
 TSettingsLoadReport LoadParameterSet(const std::string& FileName, const TDevicePages& Pages);
 void SaveParameterSet(const std::string& FileName, const TDevicePages& Pages);
 
-// What a value control can hold, as the page built it: the limits a
-// loaded value is checked against.
-TControlLimits ControlLimits(const QObject* Control);
-
 // One page's value controls, in the order of its parameters (ParamTable.h),
 // under the page's name; Number is the page's. Writing adds the fields it
 // could not store to NotStored.

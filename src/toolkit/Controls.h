@@ -11,3 +11,4 @@
 #include "toolkit/MenuItem.h"
 #include "toolkit/StringGrid.h"
 #include "toolkit/TreeView.h"
+#include "toolkit/ValueControl.h"

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "device/ParamForm.h"
 #include "device/ReplyValue.h"
+#include "params/ParamForm.h"
 
 TEST(ExtractReplyValue, TextBetweenTheFirstMarkAndTheLineEnd) {
     struct TCase {

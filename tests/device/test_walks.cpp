@@ -8,7 +8,10 @@
 #include "PagesRig.h"
 #include "SimulatedUnit.h"
 #include "TempDir.h"
+#include "device/PageTable.h"
+#include "params/ParamTable.h"
 #include "services/Settings.h"
+#include "toolkit/Controls.h"
 
 namespace {
 
@@ -87,6 +90,34 @@ struct TWalkCase {
 
 } // namespace
 
+// The walks find a row's controls and lamps by name: a name the page does
+// not have would leave the parameter unread, unwritten or without a lamp.
+TEST(DeviceWalks, EveryRowNamesWhatItsPageHas) {
+    TPagesRig rig;
+    for (const TParamDef& row : ParamTable()) {
+        const TPageInfo* info = PageInfoByNumber(row.Page);
+        ASSERT_TRUE(info) << row.Read;
+        TSettingsPage* page = info->Get(rig.Pages);
+        ASSERT_TRUE(page) << row.Read;
+        const std::string where = page->Name() + " " + row.Read;
+        for (const std::string& name : row.ControlNames())
+            EXPECT_TRUE(TValueControl(page->FindComponent(name))) << where << ": " << name;
+        for (const std::string& name : row.LampNames())
+            EXPECT_TRUE(page->Find<TLabel>(name)) << where << ": " << name;
+        if (row.Tag != 0) {
+            const TComponentInfo* first = page->FindComponentInfo(row.ControlNames().front());
+            ASSERT_TRUE(first) << where;
+            EXPECT_EQ(first->Tag(), row.Tag) << where << ": " << first->Name();
+        }
+        // A write's outcome and a verify's difference are shown on a lamp.
+        if (row.WriteIn != 0) {
+            EXPECT_FALSE(row.LampNames().empty()) << where;
+        }
+    }
+    for (TParamCodec codec : {TParamCodec::Status, TParamCodec::EventFlags})
+        EXPECT_TRUE(ParamOfCodec(pgFlags, codec));
+}
+
 TEST(DeviceWalks, Generation0ReadsAndWritesEveryPage) {
     TWalkCase c(41);
     TPagesRig& rig = c.Rig;
@@ -138,6 +169,13 @@ TEST(DeviceWalks, Generation0ReadsAndWritesEveryPage) {
     EXPECT_EQ(rig.formPhones->FRefValues.Find("etPhone3"), std::optional<std::string>(" "));
     EXPECT_TRUE(rig.formInOut->FWasWritten);
     EXPECT_EQ(c.Sim.Unit().CommitCount(), 1);
+
+    // With every number read as empty the numbers' switch is ticked.
+    for (int n = 1; n <= 5; ++n)
+        c.Sim.Unit().SetValue("etPhone" + std::to_string(n), "");
+    rig.Select(rig.formPhones);
+    ASSERT_TRUE(rig.Run(rqReadPage));
+    EXPECT_TRUE(rig.formPhones->cbPhonesOff->Checked());
 }
 
 TEST(DeviceWalks, Generation1UsesThePerInputCodes) {

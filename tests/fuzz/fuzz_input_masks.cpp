@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "device/WireValue.h"
+#include "params/WireValue.h"
 #include "toolkit/TextUtil.h"
 
 namespace {

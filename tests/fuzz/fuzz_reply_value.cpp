@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "device/ParamCodec.h"
-#include "device/ParamForm.h"
-#include "device/ParamTable.h"
 #include "device/ReplyValue.h"
-#include "device/WireValue.h"
+#include "params/ParamForm.h"
+#include "params/ParamTable.h"
+#include "params/WireValue.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/TextUtil.h"
 

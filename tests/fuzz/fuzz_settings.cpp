@@ -19,7 +19,6 @@
 
 #include "device/PageTable.h"
 #include "device/ParamCodec.h"
-#include "device/ParamTable.h"
 #include "pages/f_Debug.h"
 #include "pages/f_GPRS.h"
 #include "pages/f_GPS.h"
@@ -27,6 +26,7 @@
 #include "pages/f_common.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "params/ParamTable.h"
 #include "serial/ConnectDlg.h"
 #include "services/Settings.h"
 #include "toolkit/Controls.h"

@@ -1,4 +1,4 @@
-#include "device/WireValue.h"
+#include "params/WireValue.h"
 
 #include "toolkit/Colors.h"
 

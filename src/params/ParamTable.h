@@ -19,11 +19,21 @@
 #include <string>
 #include <vector>
 
-#include "device/ParamForm.h"
+#include "params/ParamForm.h"
 
-class QObject;
-class TForm;
-struct TDevicePages;
+// The pages' numbers, as their tree entries carry them and the parameter
+// table files its rows under.
+enum TPageNumber : int {
+    pgCommon = 1,
+    pgAcc = 2,
+    pgGPRS = 3,
+    pgRecords = 4,
+    pgDebug = 5,
+    pgPhones = 6,
+    pgInOut = 7,
+    pgFlags = 8,
+    pgGPS = 9,
+};
 
 // How a parameter's value maps to its controls.
 enum class TParamCodec : std::uint8_t {
@@ -56,18 +66,23 @@ struct TValueRange {
 };
 
 struct TParamDef {
-    int Page;   // the page's number (PageTable)
-    int Number; // the parameter number (the controls' tag); 0 for none
+    int Page; // the page's number (TPageNumber)
+    // The tag of its first control: the number its description goes by; 0
+    // for none.
+    int Tag;
     TParamCodec Codec;
     const char* Read;                    // the command that reads it; "" for none
     const char* Write;                   // the command, or its start, that writes it; "" for none
     TParamForm Form;                     // the value's form (Field, Number, Bits: its hex digits)
     std::array<const char*, 8> Controls; // Bits, InputMasks, Outputs: by bit
     std::array<const char*, 4> Lamps;
-    std::uint8_t ReadIn;  // generations that read it
-    std::uint8_t WriteIn; // generations that write it in a page write
-    TValueRange Range;    // Field: the page's rule for typed numbers
-    bool Secret = false;  // a password: reports and journals show "***"
+    std::uint8_t ReadIn;      // generations that read it
+    std::uint8_t WriteIn;     // generations that write it in a page write
+    TValueRange Range;        // Field: what the operator may type (a spin edit's range)
+    bool Secret = false;      // a password: reports and journals show "***"
+    const char* Default = ""; // Field: the value "defaults" give it (its hint)
+                              // and a spin edit starts with
+    int Length = 0;           // Field: the most characters the operator may type (0: any)
 
     bool ReadInGeneration(int Generation) const;
     bool WrittenInGeneration(int Generation) const;
@@ -89,8 +104,14 @@ std::string HeldNote(const TParamDef& Row, const std::string& Value);
 
 // The rows of one page, in table order.
 std::vector<const TParamDef*> ParamsOfPage(int Page);
+// The page's first row of that codec (the state and flags rows), or none.
+const TParamDef* ParamOfCodec(int Page, TParamCodec Codec);
 // The row that holds a control of that name on that page, or none.
 const TParamDef* ParamOfControl(int Page, const std::string& Control);
+
+// The tag of a control of that name on that page: its row's for the row's
+// first control, 0 for any other.
+int ParamTag(int Page, const std::string& Control);
 
 // Commands one read and one write of a page exchange with a unit of this
 // generation.

@@ -1,9 +1,9 @@
-#include "device/ParamTable.h"
+#include "params/ParamTable.h"
 
 #include <algorithm>
 
-#include "device/ParamForm.h"
-#include "pages/f_GPRS.h"
+#include "params/ParamForm.h"
+#include "params/SampleData.h"
 #include "toolkit/TextUtil.h"
 
 namespace {
@@ -20,27 +20,19 @@ constexpr TParamForm Decimal4{TFormKind::Decimal, 4};
 constexpr TParamForm Hex2{TFormKind::Hex, 2};
 constexpr TParamForm Hex4{TFormKind::Hex, 4};
 
-// Page numbers (PageTable).
-enum : int {
-    pgCommon = 1,
-    pgAcc = 2,
-    pgGPRS = 3,
-    pgPhones = 6,
-    pgInOut = 7,
-    pgFlags = 8,
-    pgGPS = 9,
-};
-
-constexpr TValueRange Tries{0, TformGPRS::MaxTries};
-constexpr TValueRange Pause{TformGPRS::MinPause, TformGPRS::MaxPause};
+// What the operator may type into the GPRS retry fields: at most 10 tries,
+// pauses of 3 to 255 minutes.
+constexpr TValueRange Tries{0, 10};
+constexpr TValueRange Pause{3, 255};
 
 using C = TParamCodec;
 
 // A field of the common or GPRS page: every generation, read and written.
-constexpr TParamDef Field(int Page, int Number, const char* Command, TParamForm Form,
-                          const char* Control, const char* Lamp, TValueRange Range = {}) {
-    return {Page,      Number, C::Field, Command, Command, Form,
-            {Control}, {Lamp}, GenAll,   GenAll,  Range,   false};
+constexpr TParamDef Field(int Page, int Tag, const char* Command, TParamForm Form,
+                          const char* Control, const char* Lamp, const char* Default, int Length,
+                          TValueRange Range = {}) {
+    return {Page,   Tag,    C::Field, Command, Command, Form,    {Control},
+            {Lamp}, GenAll, GenAll,   Range,   false,   Default, Length};
 }
 
 constexpr TParamDef Secret(TParamDef Row) {
@@ -60,33 +52,33 @@ constexpr TParamDef Event(const char* Command, const char* Code, const char* Box
 }
 
 constexpr TParamDef Table[] = {
-    Field(pgCommon, 1, "+O", Decimal4, "etObjNum", "lbetObjNum"),
-    Field(pgCommon, 2, "+h", Phone, "etPhone", "lbetPhone"),
-    Field(pgCommon, 3, "+l", Hex4, "etLat", "lbetLat"),
-    Field(pgCommon, 4, "+L", Hex4, "etLon", "lbetLon"),
-    Field(pgCommon, 5, "+s", Hex2, "etGPSrestartt", "lbetGPSrestartt"),
-    Field(pgCommon, 6, "+o", Hex2, "etGPSpostime", "lbetGPSpostime"),
-    Field(pgCommon, 7, "+t", Hex2, "etModemCheckt", "lbetModemCheckt"),
-    Field(pgCommon, 8, "+T", Hex2, "etModemTryes", "lbetModemTryes"),
+    Field(pgCommon, 1, "+O", Decimal4, "etObjNum", "lbetObjNum", "0050", 4),
+    Field(pgCommon, 2, "+h", Phone, "etPhone", "lbetPhone", SamplePhoneInternational, 16),
+    Field(pgCommon, 3, "+l", Hex4, "etLat", "lbetLat", "230", 4),
+    Field(pgCommon, 4, "+L", Hex4, "etLon", "lbetLon", "300", 4),
+    Field(pgCommon, 5, "+s", Hex2, "etGPSrestartt", "lbetGPSrestartt", "5", 2),
+    Field(pgCommon, 6, "+o", Hex2, "etGPSpostime", "lbetGPSpostime", "3", 1),
+    Field(pgCommon, 7, "+t", Hex2, "etModemCheckt", "lbetModemCheckt", "6", 2),
+    Field(pgCommon, 8, "+T", Hex2, "etModemTryes", "lbetModemTryes", "3", 2),
 
     {pgGPRS, 9, C::Switch, "+c", "+c", {}, {"cbGPRS"}, {"lbcb"}, GenAll, GenAll, {}},
     // The server port is text on the wire, the digits as typed.
-    Field(pgGPRS, 10, "+g", Phone, "etGPRSphone", "lbetGPRSphone"),
-    Field(pgGPRS, 11, "+G", Text, "etAccessPoint", "lbetAccessPoint"),
-    Field(pgGPRS, 12, "+B", Text, "etLoginGPRS", "lbetLoginGPRS"),
-    Secret(Field(pgGPRS, 13, "+b", Text, "etPswdGPRS", "lbetPswdGPRS")),
-    Field(pgGPRS, 14, "+I", Address, "etIp", "lbetIp"),
-    Field(pgGPRS, 15, "+j", Digits, "etPort", "lbetPort"),
-    Secret(Field(pgGPRS, 16, "+N", Text, "etPswd", "lbetPswd")),
-    Field(pgGPRS, 17, "+A", Hex2, "etGPRSTryes", "lbetGPRSTryes", Tries),
-    Field(pgGPRS, 18, "+a", Hex2, "etGPRSTimeout", "lbetGPRSTimeout", Pause),
-    Field(pgGPRS, 19, "+D", Hex2, "etServerTryes", "lbetServerTryes", Tries),
-    Field(pgGPRS, 20, "+d", Hex2, "etServerTimeout", "lbetServerTimeout", Pause),
+    Field(pgGPRS, 10, "+g", Phone, "etGPRSphone", "lbetGPRSphone", "*99#", 0),
+    Field(pgGPRS, 11, "+G", Text, "etAccessPoint", "lbetAccessPoint", SampleAccessPoint1, 0),
+    Field(pgGPRS, 12, "+B", Text, "etLoginGPRS", "lbetLoginGPRS", "internet", 0),
+    Secret(Field(pgGPRS, 13, "+b", Text, "etPswdGPRS", "lbetPswdGPRS", "mirovaze", 0)),
+    Field(pgGPRS, 14, "+I", Address, "etIp", "lbetIp", SampleServerAddress, 0),
+    Field(pgGPRS, 15, "+j", Digits, "etPort", "lbetPort", "3055", 0),
+    Secret(Field(pgGPRS, 16, "+N", Text, "etPswd", "lbetPswd", "KlenBrod", 0)),
+    Field(pgGPRS, 17, "+A", Hex2, "etGPRSTryes", "lbetGPRSTryes", "10", 2, Tries),
+    Field(pgGPRS, 18, "+a", Hex2, "etGPRSTimeout", "lbetGPRSTimeout", "3", 3, Pause),
+    Field(pgGPRS, 19, "+D", Hex2, "etServerTryes", "lbetServerTryes", "5", 2, Tries),
+    Field(pgGPRS, 20, "+d", Hex2, "etServerTimeout", "lbetServerTimeout", "3", 3, Pause),
 
     // One flag byte carries both switches: bit 0 the debug output, bit 1 the
     // receiver off; both lamps go together.
     {pgGPS,
-     21,
+     22,
      C::Bits,
      "+R",
      "+R",
@@ -97,6 +89,7 @@ constexpr TParamDef Table[] = {
      Gen0,
      {}},
 
+    // The hour (Greenwich time) of the battery test.
     {pgAcc,
      23,
      C::Field,
@@ -107,7 +100,9 @@ constexpr TParamDef Table[] = {
      {"lbseACCCheckTime"},
      Gen02,
      Gen02,
-     {}},
+     {1, 23},
+     false,
+     "3"},
     {pgAcc, 24, C::TestFlag, "+K", "+K", Hex2, {"cbAccTest"}, {"lbcbAccTest"}, Gen02, Gen02, {}},
     {pgAcc, 0, C::Status, "+S", "", Hex2, {}, {}, Gen02, 0, {}},
 
@@ -226,6 +221,13 @@ std::vector<const TParamDef*> ParamsOfPage(int Page) {
     return rows;
 }
 
+const TParamDef* ParamOfCodec(int Page, TParamCodec Codec) {
+    for (const TParamDef& row : Table)
+        if (row.Page == Page && row.Codec == Codec)
+            return &row;
+    return nullptr;
+}
+
 const TParamDef* ParamOfControl(int Page, const std::string& Control) {
     for (const TParamDef& row : Table)
         if (row.Page == Page)
@@ -233,6 +235,11 @@ const TParamDef* ParamOfControl(int Page, const std::string& Control) {
                 if (name && SameTextAscii(name, Control))
                     return &row;
     return nullptr;
+}
+
+int ParamTag(int Page, const std::string& Control) {
+    const TParamDef* row = ParamOfControl(Page, Control);
+    return row && row->Controls[0] && SameTextAscii(row->Controls[0], Control) ? row->Tag : 0;
 }
 
 int PageReadSteps(int Page, int Generation) {

@@ -1,10 +1,10 @@
-#include "device/ParamForm.h"
+#include "params/ParamForm.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "device/WireValue.h"
+#include "params/WireValue.h"
 #include "toolkit/Cp1251.h"
 #include "toolkit/TextUtil.h"
 
