@@ -39,7 +39,7 @@ struct TValueShape {
     long long Min = 0, Max = 0; // Number
     int Digits = 0;             // Number: hexadecimal digits on the wire; Decimal: padded to
     int MaxLength = 0;          // Phone, Text: the most characters (0: no limit)
-    TValueRange Typed;          // Number: what the window lets the operator type
+    TValueRule Typed;           // Number: what the window lets the operator type
     bool Keep = false;          // KeepUnitValue is taken too
 };
 
@@ -47,20 +47,21 @@ struct TValueShape {
 TValueShape ShapeOf(const TParamDef& Row, std::size_t Index, const QObject* Control) {
     TValueShape shape;
     const TValueControl control(Control);
-    const TControlLimits limits = control.Limits();
+    const TValueRule& rule = Row.Rule;
+    const bool field = Row.Codec == TParamCodec::Field;
     if (control.IsBox()) {
         shape.Kind = TValueShape::Flag;
         shape.Keep = true;
         return shape;
     }
-    if (limits.Spin) {
+    if (field && rule.Spin) {
         shape.Kind = TValueShape::Number;
-        shape.Min = limits.Min;
-        shape.Max = limits.Max;
+        shape.Min = rule.Min;
+        shape.Max = rule.Max;
         shape.Keep = true;
         return shape;
     }
-    shape.MaxLength = limits.MaxLength;
+    shape.MaxLength = field ? rule.Length : 0;
     if (Row.Codec == TParamCodec::Number) {
         shape.Kind = TValueShape::Phone;
         shape.MaxLength = 0;
@@ -70,7 +71,7 @@ TValueShape ShapeOf(const TParamDef& Row, std::size_t Index, const QObject* Cont
         shape.Kind = TValueShape::Number;
         shape.Max = HexFieldMax(Row.Form);
         shape.Digits = Row.Form.Digits;
-        shape.Typed = Row.Range;
+        shape.Typed = rule;
     } else if (Row.Form.Kind == TFormKind::Decimal) {
         shape.Kind = TValueShape::Decimal;
         shape.Digits = Row.Form.Digits;
@@ -98,7 +99,7 @@ std::string FormText(const TValueShape& s) {
         text = "число " + Range(s.Min, s.Max);
         if (s.Digits > 0)
             text += " (в блок — " + std::to_string(s.Digits) + " шестн. цифры)";
-        if (s.Typed.Set())
+        if (s.Typed.Ranged())
             text += ", в окне " + Range(s.Typed.Min, s.Typed.Max);
         break;
     case TValueShape::Decimal:

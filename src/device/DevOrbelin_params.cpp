@@ -205,12 +205,9 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
     const TExchangeResult result = Transact(row.Read, reply, R.Who());
     const std::string who = R.Who();
     std::optional<std::string> value = TakeValue(result, reply, ReadForm(row), who);
-    std::vector<TControlLimits> limits;
-    for (QObject* control : R.Controls)
-        limits.push_back(TValueControl(control).Limits());
     TDecodedValue decoded;
     if (value) {
-        decoded = DecodeParam(row, *value, limits);
+        decoded = DecodeParam(row, *value);
         if (!decoded.Ok()) {
             RejectValue(who, *value, decoded.Problem);
             value.reset();

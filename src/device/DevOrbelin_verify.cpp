@@ -49,7 +49,7 @@ bool TDevOrbelin::CheckWrites() {
         const auto value = TakeValue(result, reply, ReadForm(row), who);
         std::optional<TDecodedValue> held;
         if (value) {
-            held = DecodeParam(row, *value, {});
+            held = DecodeParam(row, *value, TDecodeFor::ReadBack);
             if (!held->Ok()) {
                 RejectValue(who, *value, held->Problem);
                 held.reset();
@@ -87,7 +87,7 @@ bool TDevOrbelin::CheckWrites() {
             }
             // Each field that differs by what it shows; bits no field shows
             // by the whole value.
-            const TDecodedValue sent = DecodeParam(row, back.Argument, {});
+            const TDecodedValue sent = DecodeParam(row, back.Argument, TDecodeFor::ReadBack);
             bool named = false;
             for (std::size_t i = 0;
                  i < r.Controls.size() && i < held->Shown.size() && i < sent.Shown.size(); ++i) {

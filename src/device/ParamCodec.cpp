@@ -34,28 +34,29 @@ int BoxCount(const TParamDef& Row) {
     return Row.Codec == TParamCodec::InputMasks ? MaskBoxes : n;
 }
 
-void DecodeField(const TParamDef& Row, std::string_view Value, const TControlLimits& Limits,
-                 TDecodedValue& d) {
+void DecodeField(const TParamDef& Row, std::string_view Value, TDecodeFor For, TDecodedValue& d) {
     const std::string text = FieldText(Row.Form, Value);
     const bool number = Row.Form.Kind == TFormKind::Hex || Row.Form.Kind == TFormKind::Decimal;
-    if (Limits.Spin) {
+    const TValueRule& rule = Row.Rule;
+    const bool field = For == TDecodeFor::Field;
+    if (field && rule.Spin) {
         const auto n = StrToIntStrict(text);
-        if (Limits.Min != Limits.Max && (!n || *n < Limits.Min || *n > Limits.Max)) {
+        if (rule.Ranged() && (!n || *n < rule.Min || *n > rule.Max)) {
             d.Shown.emplace_back();
             d.Exact = false;
-            d.Why = Range(Limits.Min, Limits.Max);
+            d.Why = Range(rule.Min, rule.Max);
             return;
         }
-    } else if (number && Row.Range.Set()) {
+    } else if (number && rule.Ranged()) {
         const auto n = StrToIntStrict(text);
-        if (!n || *n < Row.Range.Min || *n > Row.Range.Max) {
+        if (!n || *n < rule.Min || *n > rule.Max) {
             d.Exact = false;
-            d.Why = Range(Row.Range.Min, Row.Range.Max);
+            d.Why = Range(rule.Min, rule.Max);
         }
-    } else if (!number && Limits.MaxLength > 0 &&
-               CharacterCount(text) > static_cast<std::size_t>(Limits.MaxLength)) {
+    } else if (field && !number && rule.Length > 0 &&
+               CharacterCount(text) > static_cast<std::size_t>(rule.Length)) {
         d.Exact = false;
-        d.Why = "поле вмещает " + std::to_string(Limits.MaxLength) + " символов";
+        d.Why = "поле вмещает " + std::to_string(rule.Length) + " символов";
     }
     d.Shown.emplace_back(text);
 }
@@ -87,12 +88,11 @@ TParamForm ReadForm(const TParamDef& Row) {
 
 namespace {
 
-TDecodedValue Decode(const TParamDef& Row, std::string_view Value,
-                     std::span<const TControlLimits> Limits) {
+TDecodedValue Decode(const TParamDef& Row, std::string_view Value, TDecodeFor For) {
     TDecodedValue d;
     switch (Row.Codec) {
     case TParamCodec::Field:
-        DecodeField(Row, Value, Limits.empty() ? TControlLimits{} : Limits.front(), d);
+        DecodeField(Row, Value, For, d);
         return d;
     case TParamCodec::Number: {
         const std::string text = TrimBlanks(Value);
@@ -181,9 +181,8 @@ TDecodedValue Decode(const TParamDef& Row, std::string_view Value,
 
 } // namespace
 
-TDecodedValue DecodeParam(const TParamDef& Row, std::string_view Value,
-                          std::span<const TControlLimits> Limits) {
-    TDecodedValue d = Decode(Row, Value, Limits);
+TDecodedValue DecodeParam(const TParamDef& Row, std::string_view Value, TDecodeFor For) {
+    TDecodedValue d = Decode(Row, Value, For);
     // Only the mode's buttons of the input masks miss what the unit holds;
     // for every other row it is the one control, or all of them.
     d.ShownExactly.assign(d.Shown.size(), d.Exact);
@@ -327,15 +326,16 @@ bool HeldAsSent(const TParamDef& Row, std::string_view Argument, std::string_vie
 }
 
 std::optional<TLoadProblem> LoadProblem(const TParamDef& Row, std::size_t Index,
-                                        std::string_view Text, const TControlLimits& Limits) {
+                                        std::string_view Text) {
     const auto invalid = [](std::string Why) { return TLoadProblem{std::move(Why), false}; };
     if (const auto problem = WireTextProblem(Text))
         return invalid(*problem);
-    if (Limits.Spin) {
+    const TValueRule& rule = Row.Rule;
+    if (Row.Codec == TParamCodec::Field && rule.Spin) {
         const auto n = StrToIntStrict(Text);
-        if (!n || (Limits.Min != Limits.Max && (*n < Limits.Min || *n > Limits.Max)))
-            return invalid("не число от " + std::to_string(Limits.Min) + " до " +
-                           std::to_string(Limits.Max));
+        if (!n || (rule.Ranged() && (*n < rule.Min || *n > rule.Max)))
+            return invalid("не число от " + std::to_string(rule.Min) + " до " +
+                           std::to_string(rule.Max));
         return std::nullopt;
     }
     switch (Row.Codec) {
@@ -369,7 +369,7 @@ std::optional<TLoadProblem> LoadProblem(const TParamDef& Row, std::size_t Index,
     TParamForm form = ReadForm(Row);
     if (const auto problem = FormProblem(form, Text))
         return invalid(*problem);
-    form.MaxLength = Limits.MaxLength;
+    form.MaxLength = rule.Length;
     if (const auto problem = FormProblem(form, Text))
         return TLoadProblem{*problem, true};
     return std::nullopt;

@@ -16,7 +16,6 @@
 
 #include "params/ParamForm.h"
 #include "params/ParamTable.h"
-#include "toolkit/ValueControl.h"
 
 struct TDecodedValue {
     // Empty when the value has the row's form; otherwise why it does not.
@@ -42,9 +41,14 @@ struct TDecodedValue {
 // The form a read of the row checks its reply value against.
 TParamForm ReadForm(const TParamDef& Row);
 
+// What a decoded value is for: the fields to show (their rules apply in
+// full), or a read-back compared with what was sent (held to the typing
+// range only: a spin edit's strict range and a field's length do not apply).
+enum class TDecodeFor { Field, ReadBack };
+
 // Value: the reply's value, as it passed the form check of ReadForm.
 TDecodedValue DecodeParam(const TParamDef& Row, std::string_view Value,
-                          std::span<const TControlLimits> Limits);
+                          TDecodeFor For = TDecodeFor::Field);
 
 // A control's value as a write takes it.
 struct TControlValue {
@@ -74,4 +78,4 @@ struct TLoadProblem {
     bool TooLong = false; // longer than the field, rather than not its form
 };
 std::optional<TLoadProblem> LoadProblem(const TParamDef& Row, std::size_t Index,
-                                        std::string_view Text, const TControlLimits& Limits);
+                                        std::string_view Text);

@@ -3,6 +3,10 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <limits>
+#include <stdexcept>
+
+#include "pages/HintWindow.h"
 #include "pages/PageOps.h"
 #include "params/ParamTable.h"
 #include "queue/Protocol.h"
@@ -136,26 +140,85 @@ TCheckBox* NewParamCheckBox(TForm* owner, const char* name, int tag, bool defaul
     return box;
 }
 
-TEdit* NewRowEdit(TForm* owner, int page, const char* name, QWidget* parent) {
-    const TParamDef* row = ParamOfControl(page, name);
-    TEdit* edit = NewParamEdit(owner, name, ParamTag(page, name), row ? row->Default : "", parent);
-    edit->SetMaxLength(row ? row->Length : 0);
-    return edit;
+namespace {
+
+TKeyFilter KeyFilterOf(TFieldKeys keys) {
+    switch (keys) {
+    case TFieldKeys::Digits:
+        return TKeyFilter::Digits;
+    case TFieldKeys::DigitsPlus:
+        return TKeyFilter::DigitsPlus;
+    case TFieldKeys::Any:
+        break;
+    }
+    return TKeyFilter::None;
 }
 
-TSpinEdit* NewParamSpinEdit(TForm* owner, int page, const char* name, QWidget* parent) {
-    auto* spin = new TSpinEdit(owner, name, parent);
-    const TParamDef* row = ParamOfControl(page, name);
-    if (row && row->Range.Set()) {
-        spin->SetMinValue(static_cast<int>(row->Range.Min));
-        spin->SetMaxValue(static_cast<int>(row->Range.Max));
+// The field's number, an empty field reading as 0; nothing when the text
+// holds anything but digits (pasted text). Very long numbers saturate rather
+// than fail, so that they are still clamped.
+std::optional<long long> TypedNumber(const std::string& text) {
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        if (value <= (std::numeric_limits<long long>::max() - 9) / 10)
+            value = value * 10 + (c - '0');
     }
-    if (const auto value = row ? StrToIntStrict(row->Default) : std::nullopt) {
-        spin->SetValue(*value);
-        spin->SetHint(row->Default);
+    return value;
+}
+
+void ClampTyped(TEdit* field, const TValueRule& rule) {
+    if (field->ChangingByCode() || !rule.Ranged())
+        return;
+    if (const auto value = TypedNumber(field->Text()); value && *value < rule.Min)
+        field->SetText(std::to_string(rule.Min));
+    if (const auto value = TypedNumber(field->Text()); value && *value > rule.Max)
+        field->SetText(std::to_string(rule.Max));
+}
+
+} // namespace
+
+std::vector<TParamPage::TCreatedField>
+TParamPage::AddFields(int page, const std::vector<TFieldMember>& members, QWidget* parent) {
+    std::vector<TCreatedField> created;
+    for (const TFieldMember& m : members) {
+        const TParamDef* row = ParamOfControl(page, m.Name);
+        if (!row || row->Codec != TParamCodec::Field || row->Rule.Spin != (m.Spin != nullptr))
+            throw std::logic_error(std::string("no field row of its sort for ") + m.Name);
+        *m.Caption = NewCaption(this, row->Lamps[0], row->Caption, parent);
+        QWidget* field = nullptr;
+        const auto hint = [this](QObject* s, QPoint) {
+            ShowParameterHint(qobject_cast<QWidget*>(s), Services());
+        };
+        if (m.Spin) {
+            auto* spin = new TSpinEdit(this, m.Name, parent);
+            spin->SetMinValue(static_cast<int>(row->Rule.Min));
+            spin->SetMaxValue(static_cast<int>(row->Rule.Max));
+            if (const auto value = StrToIntStrict(row->Default)) {
+                spin->SetValue(*value);
+                spin->SetHint(row->Default);
+            }
+            spin->SetTag(row->Tag);
+            spin->OnChange = [this](QObject* s) { MarkIfActive(s); };
+            spin->OnMouseMove = hint;
+            *m.Spin = spin;
+            field = spin;
+        } else {
+            TEdit* edit = NewParamEdit(this, m.Name, row->Tag, row->Default, parent);
+            edit->SetMaxLength(row->Rule.Length);
+            edit->SetKeyFilter(KeyFilterOf(row->Rule.Keys));
+            edit->OnChange = [this, edit, row](QObject* s) {
+                ClampTyped(edit, row->Rule);
+                MarkIfActive(s);
+            };
+            edit->OnMouseMove = hint;
+            *m.Edit = edit;
+            field = edit;
+        }
+        created.push_back({row, *m.Caption, field});
     }
-    spin->SetTag(ParamTag(page, name));
-    return spin;
+    return created;
 }
 
 TPanel* NewBackgroundPanel(TForm* Owner, QWidget* Parent) {

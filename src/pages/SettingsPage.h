@@ -11,6 +11,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pages/PageServices.h"
 #include "pages/RefValues.h"
@@ -54,6 +55,25 @@ enum TRefKind : unsigned {
     rkRadioButtons = 8,
 };
 
+struct TParamDef;
+
+// A field of a page as its header names it: the member that holds the field
+// (an edit or a spin edit) and the caption member beside it, "lb" and its
+// name. PARAM_FIELD(etObjNum) names both; the field's row in the parameter
+// table, found by the member's name, gives everything else.
+struct TFieldMember {
+    TFieldMember(const char* Member, TLabel** CaptionMember, TEdit** EditMember)
+        : Name(Member), Caption(CaptionMember), Edit(EditMember) {}
+    TFieldMember(const char* Member, TLabel** CaptionMember, TSpinEdit** SpinMember)
+        : Name(Member), Caption(CaptionMember), Spin(SpinMember) {}
+
+    const char* Name;
+    TLabel** Caption;
+    TEdit** Edit = nullptr;
+    TSpinEdit** Spin = nullptr;
+};
+#define PARAM_FIELD(Member) TFieldMember(#Member, &lb##Member, &Member)
+
 class TParamPage : public TSettingsPage {
 public:
     TRefValues FRefValues;
@@ -80,6 +100,21 @@ protected:
     void BuildRefValues(unsigned Kinds);
     // The change handler every parameter page shares.
     void MarkIfActive(QObject* Sender);
+
+    // A field AddFields created, with its row and its caption.
+    struct TCreatedField {
+        const TParamDef* Row;
+        TLabel* Caption;
+        QWidget* Field;
+    };
+    // Creates each member's caption and field on Parent, in the order given:
+    // the row gives the caption's name and text, the field's tag, default,
+    // length, keys and range. A change of the field marks it (a typed number
+    // outside the row's range is clamped to it first); the pointer over it
+    // shows its description. A member without a row on the page, or of the
+    // other sort than its row, is a programming error (std::logic_error).
+    std::vector<TCreatedField> AddFields(int Page, const std::vector<TFieldMember>& Members,
+                                         QWidget* Parent);
 };
 
 // The value of a value control as its record keeps it: an edit's or spin
@@ -97,13 +132,6 @@ TLabel* NewCaption(TForm* Owner, const char* Name, const std::string& Caption, Q
 TEdit* NewParamEdit(TForm* Owner, const char* Name, int Tag, const std::string& Default,
                     QWidget* Parent);
 TCheckBox* NewParamCheckBox(TForm* Owner, const char* Name, int Tag, bool Default, QWidget* Parent);
-// A field of the parameter table's row on page Page: the row gives its tag,
-// its default and its length.
-TEdit* NewRowEdit(TForm* Owner, int Page, const char* Name, QWidget* Parent);
-// A spin edit of the parameter table's row on page Page: the row gives its
-// tag, its range and its default, which it starts with.
-TSpinEdit* NewParamSpinEdit(TForm* Owner, int Page, const char* Name, QWidget* Parent);
-
 // A container without a frame, for pages whose scrolled content is more than
 // one group box. Its pointer moves count as moves over the page background.
 TPanel* NewBackgroundPanel(TForm* Owner, QWidget* Parent);

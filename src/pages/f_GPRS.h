@@ -1,8 +1,9 @@
 #pragma once
-// TformGPRS: the packet-data settings. Beside the shared page machinery the
-// four retry fields clamp what the operator types to their rows' ranges (the
-// try counts to at most 10, the pauses to 3..255 minutes). A value the unit
-// or a file gives is shown as it is (the device reports one outside them).
+// TformGPRS: the packet-data settings: the switch and eleven fields, each
+// made from its row of the parameter table. The four retry fields clamp what
+// the operator types to their rows' ranges (the try counts to at most 10,
+// the pauses to 3..255 minutes); a value the unit or a file gives is shown
+// as it is (the device reports one outside them).
 //
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
@@ -40,11 +41,14 @@ public:
     TEdit* etServerTimeout;
 
     void FormCreate();
-    void etGPRSphoneChange(QObject* Sender);
     void cbGPRSMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
-    void etGPRSphoneMouseMove(QObject* Sender, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
 
 private:
-    void ClampTyped(TEdit* Field);
+    std::vector<TFieldMember> Fields() {
+        return {PARAM_FIELD(etGPRSphone),   PARAM_FIELD(etAccessPoint),  PARAM_FIELD(etLoginGPRS),
+                PARAM_FIELD(etPswdGPRS),    PARAM_FIELD(etIp),           PARAM_FIELD(etPort),
+                PARAM_FIELD(etPswd),        PARAM_FIELD(etGPRSTryes),    PARAM_FIELD(etGPRSTimeout),
+                PARAM_FIELD(etServerTryes), PARAM_FIELD(etServerTimeout)};
+    }
 };

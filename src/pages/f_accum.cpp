@@ -9,10 +9,8 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
     GroupBox3->SetCaption("Аккумулятор");
     TFieldRows rows(GroupBox3);
 
-    lbseACCCheckTime =
-        NewCaption(this, "lbseACCCheckTime", "Час (по Гринвичу) проверки аккумулятора", GroupBox3);
-    seACCCheckTime = NewParamSpinEdit(this, pgAcc, "seACCCheckTime", GroupBox3);
-    rows.Add(lbseACCCheckTime, seACCCheckTime);
+    for (const TCreatedField& f : AddFields(pgAcc, Fields(), GroupBox3))
+        rows.Add(f.Caption, f.Field);
 
     lbcbAccTest = NewCaption(this, "lbcbAccTest", "Флаг тестирования аккумулятора", GroupBox3);
     cbAccTest = NewParamCheckBox(this, "cbAccTest", ParamTag(pgAcc, "cbAccTest"), true, GroupBox3);
@@ -28,12 +26,12 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
     rows.Add(Label12, pPowerState);
     rows.Finish();
 
-    seACCCheckTime->OnChange = [this](QObject* s) { seACCCheckTimeChange(s); };
     cbAccTest->OnMouseUp = [this](QObject* s, Qt::MouseButton b, QPoint p) {
         cbAccTestMouseUp(s, b, p);
     };
-    seACCCheckTime->OnMouseMove = [this](QObject* s, QPoint p) { seACCCheckTimeMouseMove(s, p); };
-    cbAccTest->OnMouseMove = [this](QObject* s, QPoint p) { seACCCheckTimeMouseMove(s, p); };
+    cbAccTest->OnMouseMove = [this](QObject* s, QPoint) {
+        ShowParameterHint(qobject_cast<QWidget*>(s), Services());
+    };
     GroupBox3->OnMouseMove = [this](QObject* s, QPoint p) { GroupBox3MouseMove(s, p); };
     ScrollBox1->SetContent(GroupBox3);
     FormCreate();
@@ -43,16 +41,8 @@ void TformAcc::FormCreate() {
     BuildRefValues(rkSpinEdits | rkCheckBoxes);
 }
 
-void TformAcc::seACCCheckTimeChange(QObject* Sender) {
-    MarkIfActive(Sender);
-}
-
 void TformAcc::cbAccTestMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
     MarkIfActive(Sender);
-}
-
-void TformAcc::seACCCheckTimeMouseMove(QObject* Sender, QPoint) {
-    ShowParameterHint(qobject_cast<QWidget*>(Sender), Services());
 }
 
 void TformAcc::GroupBox3MouseMove(QObject*, QPoint) {
@@ -60,9 +50,8 @@ void TformAcc::GroupBox3MouseMove(QObject*, QPoint) {
 }
 
 void TformAcc::SetContentVisible(bool Visible) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{GroupBox3, lbseACCCheckTime, lbcbAccTest, Label12,
-                                         seACCCheckTime, pPowerState, cbAccTest})
+    SetControlVisible(GroupBox3, Visible);
+    for (QWidget* w : GroupBox3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         SetControlVisible(w, Visible);
     ShowEmptyNote(!Visible);
 }

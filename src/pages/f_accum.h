@@ -20,9 +20,10 @@ public:
     TPanel* pPowerState;
 
     void FormCreate();
-    void seACCCheckTimeChange(QObject* Sender);
     void cbAccTestMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
-    void seACCCheckTimeMouseMove(QObject* Sender, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
     void SetContentVisible(bool Visible) override;
+
+private:
+    std::vector<TFieldMember> Fields() { return {PARAM_FIELD(seACCCheckTime)}; }
 };

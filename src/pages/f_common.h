@@ -1,6 +1,6 @@
 #pragma once
 // TformCommon: the unit's general parameters, eight numeric or phone-number
-// fields with keystroke filters, change marking and the parameter hint.
+// fields, each made from its row of the parameter table.
 //
 // Threading: GUI thread; the link thread uses the controls' snapshots, tags,
 // FRefValues and the page flags (see TParamPage).
@@ -30,7 +30,12 @@ public:
     TEdit* etModemTryes;
 
     void FormCreate();
-    void etObjNumChange(QObject* Sender);
-    void etObjNumMouseMove(QObject* Sender, QPoint Pos);
     void GroupBox2MouseMove(QObject* Sender, QPoint Pos);
+
+private:
+    std::vector<TFieldMember> Fields() {
+        return {PARAM_FIELD(etObjNum),      PARAM_FIELD(etPhone),       PARAM_FIELD(etLat),
+                PARAM_FIELD(etLon),         PARAM_FIELD(etGPSrestartt), PARAM_FIELD(etGPSpostime),
+                PARAM_FIELD(etModemCheckt), PARAM_FIELD(etModemTryes)};
+    }
 };

@@ -22,17 +22,22 @@ constexpr TParamForm Hex4{TFormKind::Hex, 4};
 
 // What the operator may type into the GPRS retry fields: at most 10 tries,
 // pauses of 3 to 255 minutes.
-constexpr TValueRange Tries{0, 10};
-constexpr TValueRange Pause{3, 255};
+constexpr TValueRule Tries{0, 10};
+constexpr TValueRule Pause{3, 255};
 
 using C = TParamCodec;
 
-// A field of the common or GPRS page: every generation, read and written.
+// A field of the common or GPRS page: every generation, read and written. A
+// field of limited length holds a number: typing gives digits only (a phone
+// number a "+" as well).
 constexpr TParamDef Field(int Page, int Tag, const char* Command, TParamForm Form,
-                          const char* Control, const char* Lamp, const char* Default, int Length,
-                          TValueRange Range = {}) {
+                          const char* Control, const char* Lamp, const char* Caption,
+                          const char* Default, int Length, TValueRule Rule = {}) {
+    Rule.Length = Length;
+    if (Length > 0)
+        Rule.Keys = Form.Kind == TFormKind::Phone ? TFieldKeys::DigitsPlus : TFieldKeys::Digits;
     return {Page,   Tag,    C::Field, Command, Command, Form,    {Control},
-            {Lamp}, GenAll, GenAll,   Range,   false,   Default, Length};
+            {Lamp}, GenAll, GenAll,   Rule,    false,   Default, Caption};
 }
 
 constexpr TParamDef Secret(TParamDef Row) {
@@ -52,28 +57,51 @@ constexpr TParamDef Event(const char* Command, const char* Code, const char* Box
 }
 
 constexpr TParamDef Table[] = {
-    Field(pgCommon, 1, "+O", Decimal4, "etObjNum", "lbetObjNum", "0050", 4),
-    Field(pgCommon, 2, "+h", Phone, "etPhone", "lbetPhone", SamplePhoneInternational, 16),
-    Field(pgCommon, 3, "+l", Hex4, "etLat", "lbetLat", "230", 4),
-    Field(pgCommon, 4, "+L", Hex4, "etLon", "lbetLon", "300", 4),
-    Field(pgCommon, 5, "+s", Hex2, "etGPSrestartt", "lbetGPSrestartt", "5", 2),
-    Field(pgCommon, 6, "+o", Hex2, "etGPSpostime", "lbetGPSpostime", "3", 1),
-    Field(pgCommon, 7, "+t", Hex2, "etModemCheckt", "lbetModemCheckt", "6", 2),
-    Field(pgCommon, 8, "+T", Hex2, "etModemTryes", "lbetModemTryes", "3", 2),
+    Field(pgCommon, 1, "+O", Decimal4, "etObjNum", "lbetObjNum", "Номер объекта", "0050", 4),
+    Field(pgCommon, 2, "+h", Phone, "etPhone", "lbetPhone", "Телефон приёма тревожных сообщений ",
+          SamplePhoneInternational, 16),
+    Field(pgCommon, 3, "+l", Hex4, "etLat", "lbetLat",
+          "Смещение по широте (рекомендуется 230, что соответствует приблизительно 50 метрам) Lat",
+          "230", 4),
+    Field(pgCommon, 4, "+L", Hex4, "etLon", "lbetLon",
+          "Смещение по долготе (рекомендуется 300, что соответствует приблизительно 50 метрам) Lon",
+          "300", 4),
+    Field(pgCommon, 5, "+s", Hex2, "etGPSrestartt", "lbetGPSrestartt",
+          "Время перезагрузки GPS-приёмника, если не определяются координаты (минуты, "
+          "рекомендуется 5)",
+          "5", 2),
+    Field(pgCommon, 6, "+o", Hex2, "etGPSpostime", "lbetGPSpostime",
+          "Как часто GPS-приёмник определяет координаты (секунды, от 1 до 5, рекомендуется 3)", "3",
+          1),
+    Field(pgCommon, 7, "+t", Hex2, "etModemCheckt", "lbetModemCheckt",
+          "Как часто опрашивать состояние модема (десятки секунд, рекомендуется 6)", "6", 2),
+    Field(pgCommon, 8, "+T", Hex2, "etModemTryes", "lbetModemTryes",
+          "Сколько раз допустимо не получить ответ от модема (рекомендуется 3)", "3", 2),
 
     {pgGPRS, 9, C::Switch, "+c", "+c", {}, {"cbGPRS"}, {"lbcb"}, GenAll, GenAll, {}},
     // The server port is text on the wire, the digits as typed.
-    Field(pgGPRS, 10, "+g", Phone, "etGPRSphone", "lbetGPRSphone", "*99#", 0),
-    Field(pgGPRS, 11, "+G", Text, "etAccessPoint", "lbetAccessPoint", SampleAccessPoint1, 0),
-    Field(pgGPRS, 12, "+B", Text, "etLoginGPRS", "lbetLoginGPRS", "internet", 0),
-    Secret(Field(pgGPRS, 13, "+b", Text, "etPswdGPRS", "lbetPswdGPRS", "mirovaze", 0)),
-    Field(pgGPRS, 14, "+I", Address, "etIp", "lbetIp", SampleServerAddress, 0),
-    Field(pgGPRS, 15, "+j", Digits, "etPort", "lbetPort", "3055", 0),
-    Secret(Field(pgGPRS, 16, "+N", Text, "etPswd", "lbetPswd", "KlenBrod", 0)),
-    Field(pgGPRS, 17, "+A", Hex2, "etGPRSTryes", "lbetGPRSTryes", "10", 2, Tries),
-    Field(pgGPRS, 18, "+a", Hex2, "etGPRSTimeout", "lbetGPRSTimeout", "3", 3, Pause),
-    Field(pgGPRS, 19, "+D", Hex2, "etServerTryes", "lbetServerTryes", "5", 2, Tries),
-    Field(pgGPRS, 20, "+d", Hex2, "etServerTimeout", "lbetServerTimeout", "3", 3, Pause),
+    Field(pgGPRS, 10, "+g", Phone, "etGPRSphone", "lbetGPRSphone", "Номер телефона GPRS", "*99#",
+          0),
+    Field(pgGPRS, 11, "+G", Text, "etAccessPoint", "lbetAccessPoint",
+          "Точка доступа GPRS (internet.mts.ru, internet.megafon.ru)", SampleAccessPoint1, 0),
+    Field(pgGPRS, 12, "+B", Text, "etLoginGPRS", "lbetLoginGPRS", "Имя пользователя GPRS",
+          "internet", 0),
+    Secret(Field(pgGPRS, 13, "+b", Text, "etPswdGPRS", "lbetPswdGPRS", "Пароль пользователя GPRS",
+                 "mirovaze", 0)),
+    Field(pgGPRS, 14, "+I", Address, "etIp", "lbetIp", "IP-адрес сервера для GPRS-соединения",
+          SampleServerAddress, 0),
+    Field(pgGPRS, 15, "+j", Digits, "etPort", "lbetPort", "Порт сервера для GPRS-соединения",
+          "3055", 0),
+    Secret(Field(pgGPRS, 16, "+N", Text, "etPswd", "lbetPswd",
+                 "Пароль для идентификации через GPRS", "KlenBrod", 0)),
+    Field(pgGPRS, 17, "+A", Hex2, "etGPRSTryes", "lbetGPRSTryes",
+          "Число попыток соединения по GPRS?", "10", 2, Tries),
+    Field(pgGPRS, 18, "+a", Hex2, "etGPRSTimeout", "lbetGPRSTimeout",
+          "Пауза между попытками соединения по GPRS (минуты)?", "3", 3, Pause),
+    Field(pgGPRS, 19, "+D", Hex2, "etServerTryes", "lbetServerTryes",
+          "Число попыток соединения с сервером?", "5", 2, Tries),
+    Field(pgGPRS, 20, "+d", Hex2, "etServerTimeout", "lbetServerTimeout",
+          "Пауза между попытками соединения с сервером (минуты)?", "3", 3, Pause),
 
     // One flag byte carries both switches: bit 0 the debug output, bit 1 the
     // receiver off; both lamps go together.
@@ -100,9 +128,10 @@ constexpr TParamDef Table[] = {
      {"lbseACCCheckTime"},
      Gen02,
      Gen02,
-     {1, 23},
+     {.Min = 1, .Max = 23, .Spin = true},
      false,
-     "3"},
+     "3",
+     "Час (по Гринвичу) проверки аккумулятора"},
     {pgAcc, 24, C::TestFlag, "+K", "+K", Hex2, {"cbAccTest"}, {"lbcbAccTest"}, Gen02, Gen02, {}},
     {pgAcc, 0, C::Status, "+S", "", Hex2, {}, {}, Gen02, 0, {}},
 

@@ -5,7 +5,8 @@
 // the unit generations that have it. The device exchanges a page by walking
 // its rows; the walks count their steps from here; the settings file keeps
 // the controls in this order; orbelin-batch's columns are these controls.
-// Adding a parameter is one row here and one control on its page.
+// Adding a field is one row here and its control's member on its page
+// (see TParamPage::AddFieldRows).
 //
 // Rows that only show the unit's state (the power state, the event flags)
 // have no controls to keep; a page option (the switch of the engineering
@@ -57,12 +58,25 @@ inline constexpr std::uint8_t Gen0 = 0b001;
 inline constexpr std::uint8_t Gen1 = 0b010;
 inline constexpr std::uint8_t Gen02 = 0b101;
 
-// The values the operator may give a numeric field, when the page has a
-// rule for them (Min > Max: none).
-struct TValueRange {
-    long long Min = 1;
+// The keys typing into a field takes.
+enum class TFieldKeys : std::uint8_t {
+    Any,
+    Digits,
+    DigitsPlus, // digits and a leading "+" (a phone number)
+};
+
+// What a field (a Field row's control) takes and shows. Typing gives at
+// most Length characters of the keys Keys and, when the rule has a range,
+// a number in it. A spin edit shows no number outside its range at all; an
+// edit shows any, and only typing is held to the range.
+struct TValueRule {
+    long long Min = 1; // the range, when Min <= Max
     long long Max = 0;
-    bool Set() const { return Min <= Max; }
+    int Length = 0; // 0: any
+    TFieldKeys Keys = TFieldKeys::Any;
+    bool Spin = false;
+
+    bool Ranged() const { return Min <= Max; }
 };
 
 struct TParamDef {
@@ -78,11 +92,11 @@ struct TParamDef {
     std::array<const char*, 4> Lamps;
     std::uint8_t ReadIn;      // generations that read it
     std::uint8_t WriteIn;     // generations that write it in a page write
-    TValueRange Range;        // Field: what the operator may type (a spin edit's range)
+    TValueRule Rule;          // Field: what its control takes
     bool Secret = false;      // a password: reports and journals show "***"
     const char* Default = ""; // Field: the value "defaults" give it (its hint)
                               // and a spin edit starts with
-    int Length = 0;           // Field: the most characters the operator may type (0: any)
+    const char* Caption = ""; // Field: the caption of its row, which its lamp shows
 
     bool ReadInGeneration(int Generation) const;
     bool WrittenInGeneration(int Generation) const;

@@ -6,5 +6,4 @@
 inline constexpr const char* SamplePhoneNational = "9000000000";
 inline constexpr const char* SamplePhoneInternational = "+79000000000";
 inline constexpr const char* SampleAccessPoint1 = "internet.mts.ru";
-inline constexpr const char* SampleAccessPoint2 = "internet.megafon.ru";
 inline constexpr const char* SampleServerAddress = "192.0.2.1";

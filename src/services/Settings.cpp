@@ -201,8 +201,7 @@ void ReadPageSettings(const TIniFile& Ini, TParamPage& Page, int Number,
                 return SameTextAscii(n, name);
             });
             if (row && !(control.IsEdit() && value.empty()))
-                problem = LoadProblem(*row, static_cast<std::size_t>(at - names.begin()), value,
-                                      control.Limits());
+                problem = LoadProblem(*row, static_cast<std::size_t>(at - names.begin()), value);
         } else if (!StrToIntStrict(value)) {
             problem = TLoadProblem{"не 0 и не 1", false};
         }

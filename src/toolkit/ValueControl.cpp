@@ -63,14 +63,6 @@ void TValueControl::SetNumber(int Value) const {
         FEdit->SetText(std::to_string(Value));
 }
 
-TControlLimits TValueControl::Limits() const {
-    if (FEdit)
-        return {.MaxLength = FEdit->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
-    if (FSpin)
-        return {.MaxLength = 0, .Spin = true, .Min = FSpin->MinValue(), .Max = FSpin->MaxValue()};
-    return {};
-}
-
 void TValueControl::ApplyDefault() const {
     if (FEdit) {
         FEdit->SetText(FEdit->Hint());

@@ -3,7 +3,7 @@
 // check box, a radio button — seen as one. What reads, shows, stores, loads
 // and compares values asks the adaptor, not which of the four it has.
 //
-// Threading: the queries (kind, Text, Checked, Limits, Hint, ShowsDefault)
+// Threading: the queries (kind, Text, Checked, Hint, ShowsDefault)
 // from any thread, as the controls' snapshots are; the setters on the GUI
 // thread.
 
@@ -18,14 +18,6 @@ class TEdit;
 class TSpinEdit;
 class TCheckBox;
 class TRadioButton;
-
-// What a value control can hold, as the page built it.
-struct TControlLimits {
-    int MaxLength = 0; // an edit's length limit for typing (0: none)
-    bool Spin = false; // a spin edit: its range applies
-    int Min = 0;
-    int Max = 0;
-};
 
 class TValueControl {
 public:
@@ -51,9 +43,6 @@ public:
     // number as its text.
     int Number() const;
     void SetNumber(int Value) const;
-
-    // What typing may put into it.
-    TControlLimits Limits() const;
 
     // The default value is the control's hint: the text of an edit or spin
     // edit (a spin edit's only when it is a number), "true"/"false" for a box

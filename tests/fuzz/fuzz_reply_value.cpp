@@ -58,8 +58,7 @@ void CheckRows(const std::string& Value) {
         const std::size_t controls = row.ControlNames().size();
         if (FormProblem(ReadForm(row), Value) || controls == 0)
             continue;
-        const TControlLimits limits[1] = {};
-        const TDecodedValue d = DecodeParam(row, Value, limits);
+        const TDecodedValue d = DecodeParam(row, Value);
         if (!d.Ok())
             continue;
         if (row.Codec == TParamCodec::Status || row.Codec == TParamCodec::EventFlags ||

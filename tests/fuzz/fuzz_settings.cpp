@@ -120,9 +120,7 @@ void CheckPageRules() {
             const auto names = row->ControlNames();
             const std::size_t at = static_cast<std::size_t>(
                 std::find(names.begin(), names.end(), name) - names.begin());
-            const TControlLimits limits{
-                .MaxLength = e->MaxLength(), .Spin = false, .Min = 0, .Max = 0};
-            Check(!LoadProblem(*row, at, e->Text(), limits));
+            Check(!LoadProblem(*row, at, e->Text()));
         }
     }
     for (int i = 0; i < TformPhones::NumberCount; ++i)
