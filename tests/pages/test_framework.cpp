@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 #include <thread>
 
 #include "PageTestSupport.h"
@@ -22,6 +23,7 @@
 #include "pages/f_flags.h"
 #include "pages/f_inout.h"
 #include "pages/f_phones.h"
+#include "params/ParamTable.h"
 
 namespace {
 std::vector<std::string> Names(const TRefValues& table) {
@@ -71,6 +73,28 @@ TEST(RefValues, LinkThreadWritesWhileTheScreenCompares) {
     EXPECT_TRUE(IsMarked(page.etLat));
     page.etLat->SetText("4");
     EXPECT_FALSE(IsMarked(page.etLat));
+}
+
+// A page whose header names a field wrongly.
+class TMisnamedPage : public TParamPage {
+public:
+    TMisnamedPage() : TParamPage(nullptr, "formMisnamed", nullptr) {}
+    TLabel* lbetNoSuchField = nullptr;
+    TEdit* etNoSuchField = nullptr;
+    TLabel* lbseACCCheckTime = nullptr;
+    TEdit* seACCCheckTime = nullptr;
+    void AddUnknown() { AddFields(pgCommon, {PARAM_FIELD(etNoSuchField)}, this); }
+    void AddOtherPages() { AddFields(pgGPRS, {PARAM_FIELD(seACCCheckTime)}, this); }
+    void AddEditForSpin() { AddFields(pgAcc, {PARAM_FIELD(seACCCheckTime)}, this); }
+};
+
+TEST(PageCreation, AFieldTheTableDoesNotHaveAsNamedFailsAtOnce) {
+    TMisnamedPage page;
+    EXPECT_THROW(page.AddUnknown(), std::logic_error);
+    EXPECT_THROW(page.AddOtherPages(), std::logic_error) << "another page's row";
+    EXPECT_THROW(page.AddEditForSpin(), std::logic_error)
+        << "an edit where the row has a spin edit";
+    EXPECT_EQ(page.seACCCheckTime, nullptr);
 }
 
 TEST(PageCreation, EachPageEntersItsKindsOfControlsInCreationOrder) {
