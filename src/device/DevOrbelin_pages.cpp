@@ -169,6 +169,8 @@ void TDevOrbelin::ReadAll() {
         SetCurrentPage(FPages.formCommon);
         FOut.PostShow(FPages.formCommon);
     }
+    // The progress goes before the message box comes up, not once it closes.
+    EndWalk();
     FOut.PostMsg(WithFailures(ReadAllDone));
 }
 
@@ -190,6 +192,7 @@ void TDevOrbelin::WriteAll() {
         if (Stopping())
             return;
     }
+    EndWalk();
     if (FWriteFailed || (FWritesSent.load() == 0 && !FKept.empty()))
         Tell(WriteWarningText());
     PostLine("Окончили писать всё", false, true);
@@ -273,6 +276,8 @@ void TDevOrbelin::WalkStep() {
 }
 
 void TDevOrbelin::EndWalk() {
+    if (!FWalk)
+        return;
     FWalk.reset();
     // The progress gives way to the count of failures, if any.
     if (!ShowFailureCount() && FPages.StatusPanel4)

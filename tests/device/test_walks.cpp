@@ -217,6 +217,18 @@ TEST(DeviceWalks, Generation2HasNoGPSAndNoNumbers) {
 TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
     TWalkCase c(41, kRigShortReplyScale);
     TPagesRig& rig = c.Rig;
+    // The progress gives way before the first box comes up, not once it is
+    // closed: the status bar's last word before it is no progress.
+    const auto progressEndsBeforeTheBox = [&] {
+        std::string last;
+        for (const TTaken& t : rig.Taken) {
+            if (t.Kind == okMsg)
+                return last.find("прервать") == std::string::npos;
+            if (t.Control == rig.StatusPanel4)
+                last = t.Text;
+        }
+        return false;
+    };
     ASSERT_TRUE(rig.Run(rqReadAll));
     rig.ClearTaken();
     c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+T"});
@@ -227,6 +239,7 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
                      "Общие установки › Сколько раз допустимо не получить ответ от модема; "
                      "Аккумулятор › Флаг тестирования аккумулятора"});
     EXPECT_EQ(rig.TextsFor(rig.StatusPanel4).back(), "Ошибок: 2") << "in place of the progress";
+    EXPECT_TRUE(progressEndsBeforeTheBox());
     const auto memo = rig.MemoLines();
     const int warning = [&] {
         for (std::size_t i = 0; i < rig.Taken.size(); ++i)
@@ -268,6 +281,7 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
         TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Общие установки › Смещение по "
                "широте Lat; Общие установки › Смещение по долготе Lon; Общие установки › Время "
                "перезагрузки GPS-приёмника, если не определяются координаты и ещё 1"});
+    EXPECT_TRUE(progressEndsBeforeTheBox());
 }
 
 TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
