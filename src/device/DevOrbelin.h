@@ -179,7 +179,7 @@ private:
     // Skipped in a single-parameter request of the given code unless marked.
     bool Skipped(QObject* Control, std::uint8_t SingleCode) const;
     void Post(QObject* Control, const std::string& Text);
-    void Lamp(TLabel* Label, TColor Color);
+    void Lamp(QObject* Label, TColor Color) { FOut.PostControlColor(Label, Color); }
     // A state row's part or an action failed: its lamp goes red, and the
     // operation counts it under the lamp's caption.
     void LampFailed(TLabel* Label);

@@ -52,10 +52,6 @@ void TDevOrbelin::Post(QObject* Control, const std::string& Text) {
     FOut.PostControlText(Control, Text);
 }
 
-void TDevOrbelin::Lamp(TLabel* Label, TColor Color) {
-    FOut.PostControlColor(Label, Color);
-}
-
 void TDevOrbelin::CountFailure(TFailure Failure) {
     for (const TFailure& f : FFailures)
         if (f.Row == Failure.Row && f.Lamp == Failure.Lamp)
