@@ -179,10 +179,10 @@ private:
     // Skipped in a single-parameter request of the given code unless marked.
     bool Skipped(QObject* Control, std::uint8_t SingleCode) const;
     void Post(QObject* Control, const std::string& Text);
-    // A red lamp counts its parameter as failed in the operation under way.
-    void Lamp(TLabel* Label, TColor Color);
-    // Adds to what the operator is told about a failed parameter.
-    void NoteFailure(TLabel* Label, const std::string& Note);
+    void Lamp(QObject* Label, TColor Color) { FOut.PostControlColor(Label, Color); }
+    // A state row's part or an action failed: its lamp goes red, and the
+    // operation counts it under the lamp's caption.
+    void LampFailed(TLabel* Label);
     // The parameter as the memo names it: its page and its control's caption.
     static std::string ParamName(const TParamPage& Page, const TParamDef& Row,
                                  const std::string& Control);
@@ -227,6 +227,10 @@ private:
     void Lamps(const TRowOnPage& R, TColor Color);
     // The outcome (and why) of every control of the row, in its records.
     void NoteOutcome(const TRowOnPage& R, TParamOutcome Outcome, const std::string& Note = {});
+    // The row failed: its records say how and why, its lamps go red, and the
+    // operation counts it; Summary is what the operator's summary adds.
+    void Failed(const TRowOnPage& R, TParamOutcome Outcome, const std::string& Note = {},
+                const std::string& Summary = {});
     void FinishRead(TParamPage& Page);
     // EvenSingle: a single-parameter write sets the flag too.
     void FinishWrite(TParamPage& Page, bool EvenSingle = false);
@@ -250,7 +254,7 @@ private:
     std::string PowerStateText(int& Status);
 
     // DevOrbelin_pages.cpp
-    // The failed parameters of the operation under way, for the operator:
+    // What failed in the operation under way, for the operator:
     // "Ошибок: N — caption, caption, ..."; empty when none failed.
     std::string FailureSummary() const;
     // Message with the summary as its second line, when anything failed.
@@ -312,11 +316,17 @@ private:
     int FWalkStep = 0;
     int FWalkTotal = 0;
 
+    // What failed in the operation under way: a parameter by its row, a
+    // state row's part or an action by its lamp; each once, in the order it
+    // first failed.
     struct TFailure {
-        TLabel* Lamp;
-        std::string Note;
+        const TParamDef* Row;
+        const TLabel* Lamp;
+        std::string Words; // how the operator knows it
+        std::string Note;  // why, as the summary says it
     };
-    std::vector<TFailure> FFailures; // red lamps of the operation under way, in order
+    std::vector<TFailure> FFailures;
+    void CountFailure(TFailure Failure);
     // Parameters the write under way left as the unit holds them, as
     // "page: caption".
     std::vector<std::string> FKept;

@@ -89,9 +89,11 @@ void TDevOrbelin::ReadParamPage(TParamPage& Page) {
             Lamp(lamp, clWindowText);
             int status = 0;
             std::string caption = PowerStateText(status);
-            Lamp(lamp, caption.empty() ? clBlue : clRed);
-            if (caption.empty())
+            if (caption.empty()) {
+                Lamp(lamp, clBlue);
                 caption = status & 0x10 ? MainPower : "Резервное";
+            } else
+                LampFailed(lamp);
             Post(FPages.formAcc->pPowerState, caption);
             continue;
         }
@@ -159,7 +161,7 @@ void TDevOrbelin::ReadFlags(TformFlags& Page) {
     for (TLabel* row : {Page.Label3, Page.Label1, Page.Label2})
         Lamp(row, clWindowText);
     const auto failedRow = [&](TLabel* Row, std::initializer_list<int> Shapes) {
-        Lamp(Row, clRed);
+        LampFailed(Row);
         for (int shape : Shapes)
             Post(Page.ShapeN(shape), "clRed");
     };

@@ -63,8 +63,7 @@ std::string TDevOrbelin::FailureSummary() const {
     std::string text = "Ошибок: " + std::to_string(FFailures.size()) + " — ";
     for (std::size_t i = 0; i < FFailures.size() && i < NamedFailures; ++i) {
         const TFailure& f = FFailures[i];
-        text += (i == 0 ? "" : "; ") + ParamWordsOfLamp(FPages, f.Lamp).Text() +
-                (f.Note.empty() ? "" : " (" + f.Note + ")");
+        text += (i == 0 ? "" : "; ") + f.Words + (f.Note.empty() ? "" : " (" + f.Note + ")");
     }
     if (FFailures.size() > NamedFailures)
         text += " и ещё " + std::to_string(FFailures.size() - NamedFailures);

@@ -6,6 +6,7 @@
 // sends only what is known; the rest is left out and said so.
 
 #include <algorithm>
+#include <utility>
 
 #include "device/DevOrbelin.h"
 #include "device/PageTable.h"
@@ -51,20 +52,16 @@ void TDevOrbelin::Post(QObject* Control, const std::string& Text) {
     FOut.PostControlText(Control, Text);
 }
 
-void TDevOrbelin::Lamp(TLabel* Label, TColor Color) {
-    FOut.PostControlColor(Label, Color);
-    if (Color != clRed || !Label)
-        return;
+void TDevOrbelin::CountFailure(TFailure Failure) {
     for (const TFailure& f : FFailures)
-        if (f.Lamp == Label)
+        if (f.Row == Failure.Row && f.Lamp == Failure.Lamp)
             return;
-    FFailures.push_back({Label, {}});
+    FFailures.push_back(std::move(Failure));
 }
 
-void TDevOrbelin::NoteFailure(TLabel* Label, const std::string& Note) {
-    for (TFailure& f : FFailures)
-        if (f.Lamp == Label)
-            f.Note = Note;
+void TDevOrbelin::LampFailed(TLabel* Label) {
+    Lamp(Label, clRed);
+    CountFailure({nullptr, Label, LampWords(FPages, *Label).Text(), {}});
 }
 
 std::string TDevOrbelin::ParamName(const TParamPage& Page, const TParamDef& Row,
@@ -129,7 +126,7 @@ bool TDevOrbelin::ExecCommand(const std::string& Command, TLabel* LampLabel, std
     std::string reply;
     if (Transact(Command, reply) != TExchangeResult::Answered) {
         Value = reply;
-        Lamp(LampLabel, clRed);
+        LampFailed(LampLabel);
         return false;
     }
     Value = ExtractReplyValue(reply);
@@ -178,12 +175,8 @@ std::vector<TDevOrbelin::TRowOnPage> TDevOrbelin::PageRows(TParamPage& Page, boo
 }
 
 void TDevOrbelin::Lamps(const TRowOnPage& R, TColor Color) {
-    // One parameter counts once, under its first lamp, however many it has.
-    for (std::size_t i = 0; i < R.Lamps.size(); ++i)
-        if (i == 0)
-            Lamp(R.Lamps[i], Color);
-        else
-            FOut.PostControlColor(R.Lamps[i], Color);
+    for (TLabel* lamp : R.Lamps)
+        Lamp(lamp, Color);
 }
 
 void TDevOrbelin::NoteOutcome(const TRowOnPage& R, TParamOutcome Outcome, const std::string& Note) {
@@ -193,6 +186,14 @@ void TDevOrbelin::NoteOutcome(const TRowOnPage& R, TParamOutcome Outcome, const 
                 rec.Outcome = Outcome;
                 rec.Note = Note;
             });
+}
+
+void TDevOrbelin::Failed(const TRowOnPage& R, TParamOutcome Outcome, const std::string& Note,
+                         const std::string& Summary) {
+    NoteOutcome(R, Outcome, Note);
+    Lamps(R, clRed);
+    // One parameter counts once, however many lamps it has.
+    CountFailure({R.Row, nullptr, R.Who(), Summary});
 }
 
 bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
@@ -231,8 +232,7 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
                     rec.Shown.clear();
             });
         }
-        NoteOutcome(R, answered ? TParamOutcome::Rejected : TParamOutcome::ReadFailed);
-        Lamps(R, clRed);
+        Failed(R, answered ? TParamOutcome::Rejected : TParamOutcome::ReadFailed);
         return false;
     }
     for (std::size_t i = 0; i < R.Controls.size() && i < decoded.Shown.size(); ++i) {
@@ -277,11 +277,8 @@ bool TDevOrbelin::ReadParam(const TRowOnPage& R) {
         PostLine(" # !!! " + who + ": устройство хранит " + QuotedValue(held) + ", " + decoded.Why +
                      "; не записывается, пока поле не задано",
                  true, true);
-        NoteOutcome(R, TParamOutcome::NotShown, decoded.Why);
-        Lamps(R, clRed);
         // The failure is named in the read's message, which a report keeps.
-        if (!R.Lamps.empty())
-            NoteFailure(R.Lamps.front(), HeldNote(row, held));
+        Failed(R, TParamOutcome::NotShown, decoded.Why, HeldNote(row, held));
         return true;
     }
     NoteOutcome(R, TParamOutcome::Read);
@@ -327,8 +324,7 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
                                                  : std::string(NobodyGave);
         PostLine(" # " + who + ": не записан, " + why + "; в устройстве осталось его значение",
                  true, true);
-        for (TLabel* lamp : R.Lamps)
-            FOut.PostControlColor(lamp, clRed);
+        Lamps(R, clRed);
         NoteOutcome(R, TParamOutcome::NotShown, why);
         FKept.push_back(R.Who());
         return false;
@@ -350,25 +346,21 @@ bool TDevOrbelin::WriteParam(const TRowOnPage& R) {
     if (!argument) {
         WalkStep();
         PostLine(" # !!! " + who + " не отправлен: " + problem, true, true);
-        Lamps(R, clRed);
         const bool empty = row.Codec == TParamCodec::Field && !values.empty() &&
                            values.front().Text.empty() && !problem.starts_with("не число");
-        if (!R.Lamps.empty())
-            NoteFailure(R.Lamps.front(),
-                        empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
-        NoteOutcome(R, TParamOutcome::NotSent, problem);
+        Failed(R, TParamOutcome::NotSent, problem,
+               empty ? "пусто, в устройстве осталось прежнее значение" : "не отправлен");
         FWriteFailed = true;
         return false;
     }
     std::string reply;
     FWritesSent.fetch_add(1);
     if (Transact(row.Write + *argument, reply, R.Who()) != TExchangeResult::Answered) {
-        Lamps(R, clRed);
         // A stop that cut the exchange short leaves open whether the unit
         // took the value: said so, not taken for the unit's refusal.
-        NoteOutcome(R, TParamOutcome::Refused,
-                    Stopping() ? "прервано: ответа не дождались, принял ли блок — неизвестно"
-                               : std::string());
+        Failed(R, TParamOutcome::Refused,
+               Stopping() ? "прервано: ответа не дождались, принял ли блок — неизвестно"
+                          : std::string());
         FWriteFailed = true;
         return false;
     }

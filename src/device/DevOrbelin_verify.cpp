@@ -62,11 +62,15 @@ bool TDevOrbelin::CheckWrites() {
             NoteOutcome(r, TParamOutcome::Written, "проверка прервана");
             return true;
         }
+        if (same) {
+            NoteOutcome(r, TParamOutcome::Verified);
+            Lamps(r, clBlue);
+            continue;
+        }
         if (!held) {
             PostLine(" # !!! " + who + ": записанное не удалось прочитать для проверки", true,
                      true);
-            NoteOutcome(r, TParamOutcome::Differs, "не прочитано для проверки");
-        } else if (!same) {
+        } else {
             // The field shows what the unit holds; its reference is still
             // what was sent, so the field is marked as changed.
             for (std::size_t i = 0; i < r.Controls.size() && i < held->Shown.size(); ++i) {
@@ -104,16 +108,11 @@ bool TDevOrbelin::CheckWrites() {
                 PostLine(" # !!! " + who + ": отправлено " + QuotedValue(back.Argument) +
                              ", устройство хранит " + QuotedValue(*value),
                          true, true);
-            NoteOutcome(r, TParamOutcome::Differs, HeldNote(row, *value));
-        } else {
-            NoteOutcome(r, TParamOutcome::Verified);
         }
-        Lamps(r, same ? clBlue : clRed);
-        if (!same) {
-            if (!r.Lamps.empty())
-                NoteFailure(r.Lamps.front(), held ? "не совпало" : "не прочитано");
-            differing.push_back(who);
-        }
+        Failed(r, TParamOutcome::Differs,
+               held ? HeldNote(row, *value) : std::string("не прочитано для проверки"),
+               held ? "не совпало" : "не прочитано");
+        differing.push_back(who);
     }
     if (!FReadBacks.empty())
         EndWalk();

@@ -171,20 +171,11 @@ TParamWords RowWords(const TParamPage& Page, const TParamDef& Row, std::size_t L
             caption.empty() ? controls.front() : caption};
 }
 
-TParamWords ParamWordsOfLamp(const TDevicePages& Pages, const QObject* Lamp) {
-    const TComponentInfo* lamp = ComponentInfoOf(Lamp);
-    for (const TPageInfo& info : Table) {
-        const auto* page = dynamic_cast<const TParamPage*>(info.Get(Pages));
-        if (!lamp || !page || page->FindComponent(lamp->Name()) != Lamp)
-            continue;
-        for (const TParamDef* row : ParamsOfPage(info.Number)) {
-            const auto lamps = row->LampNames();
-            for (std::size_t i = 0; i < lamps.size(); ++i)
-                if (SameTextAscii(lamps[i], lamp->Name()) && !row->ControlNames().empty())
-                    return RowWords(*page, *row, i);
-        }
-    }
-    return {{}, lamp ? lamp->Name() : std::string()};
+TParamWords LampWords(const TDevicePages& Pages, const TLabel& Lamp) {
+    const TComponentInfo* lamp = ComponentInfoOf(&Lamp);
+    const TPageInfo* info = lamp ? PageInfoOf(Pages, lamp->Owner()) : nullptr;
+    return {info && info->TreeCaption ? info->TreeCaption : std::string(),
+            TrimBlanks(Lamp.Caption())};
 }
 
 void ShowGenerationOnPages(const TDevicePages& Pages, std::int32_t Generation,

@@ -27,6 +27,7 @@
 class QObject;
 class QWidget;
 class TForm;
+class TLabel;
 class TParamPage;
 struct TParamDef;
 struct TPageServices;
@@ -96,8 +97,10 @@ TParamWords ParamWords(const TParamPage& Page, int PageNumber, const std::string
 // for: a row of one lamp, or of a lamp per control, by that control; a lamp
 // over several controls (a mask's) by the lamp's own caption.
 TParamWords RowWords(const TParamPage& Page, const TParamDef& Row, std::size_t Lamp = 0);
-// The parameter whose status lamp Lamp is.
-TParamWords ParamWordsOfLamp(const TDevicePages& Pages, const QObject* Lamp);
+// A lamp that stands for no parameter (a state row's part, an action's) as
+// the operator knows it: its page's entry in the tree and its whole caption,
+// as the brackets are what tell the event flags' two rows apart.
+TParamWords LampWords(const TDevicePages& Pages, const TLabel& Lamp);
 
 // Shows and hides the page content a unit of this generation has no use
 // for; Revision is the firmware revision the inputs/outputs page adapts to.

@@ -282,6 +282,17 @@ TEST(DeviceWalks, FailuresOnTwoPagesWarnOnceAfterTheLastPage) {
                "широте Lat; Общие установки › Смещение по долготе Lon; Общие установки › Время "
                "перезагрузки GPS-приёмника, если не определяются координаты и ещё 1"});
     EXPECT_TRUE(progressEndsBeforeTheBox());
+
+    // The power state and the flags page's rows keep no record: their
+    // captions name them, each row of the flags page once.
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+S", .Count = 2});
+    c.Sim.Unit().AddFault({.Kind = TSimFaultKind::Error, .Command = "+M"});
+    rig.ClearTaken();
+    ASSERT_TRUE(rig.Run(rqReadAll));
+    EXPECT_EQ(rig.Messages(),
+              TLines{"Чтение всех параметров завершено!\nОшибок: 4 — Аккумулятор › Текущее "
+                     "состояние питания; Флаги › Текущее состояние; Флаги › Флаги событий "
+                     "(Восстановление) и ещё 1"});
 }
 
 TEST(DeviceWalks, ALostLinkEndsReadAllWhereItIs) {
