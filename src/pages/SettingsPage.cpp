@@ -181,17 +181,28 @@ void ClampTyped(TEdit* field, const TValueRule& rule) {
 
 std::vector<TParamPage::TCreatedField>
 TParamPage::AddFields(int page, const std::vector<TFieldMember>& members, QWidget* parent) {
+    const auto hint = [this](QObject* s, QPoint) {
+        ShowParameterHint(qobject_cast<QWidget*>(s), Services());
+    };
     std::vector<TCreatedField> created;
     for (const TFieldMember& m : members) {
         const TParamDef* row = ParamOfControl(page, m.Name);
-        if (!row || row->Codec != TParamCodec::Field || row->Rule.Spin != (m.Spin != nullptr))
-            throw std::logic_error(std::string("no field row of its sort for ") + m.Name);
+        const bool box =
+            row && (row->Codec == TParamCodec::Switch || row->Codec == TParamCodec::TestFlag);
+        const bool field = row && row->Codec == TParamCodec::Field;
+        if (!(m.Box ? box : field && row->Rule.Spin == (m.Spin != nullptr)))
+            throw std::logic_error(std::string("no row of its sort for ") + m.Name);
         *m.Caption = NewCaption(this, row->Lamps[0], row->Caption, parent);
-        QWidget* field = nullptr;
-        const auto hint = [this](QObject* s, QPoint) {
-            ShowParameterHint(qobject_cast<QWidget*>(s), Services());
-        };
-        if (m.Spin) {
+        QWidget* control = nullptr;
+        if (m.Box) {
+            const bool on = SameTextAscii(row->Default, QueueWord::True);
+            TCheckBox* check = NewParamCheckBox(this, m.Name, row->Tag, on, parent);
+            check->SetChecked(on);
+            check->OnMouseUp = [this](QObject* s, Qt::MouseButton, QPoint) { MarkIfActive(s); };
+            check->OnMouseMove = hint;
+            *m.Box = check;
+            control = check;
+        } else if (m.Spin) {
             auto* spin = new TSpinEdit(this, m.Name, parent);
             spin->SetMinValue(static_cast<int>(row->Rule.Min));
             spin->SetMaxValue(static_cast<int>(row->Rule.Max));
@@ -203,7 +214,7 @@ TParamPage::AddFields(int page, const std::vector<TFieldMember>& members, QWidge
             spin->OnChange = [this](QObject* s) { MarkIfActive(s); };
             spin->OnMouseMove = hint;
             *m.Spin = spin;
-            field = spin;
+            control = spin;
         } else {
             TEdit* edit = NewParamEdit(this, m.Name, row->Tag, row->Default, parent);
             edit->SetMaxLength(row->Rule.Length);
@@ -214,9 +225,9 @@ TParamPage::AddFields(int page, const std::vector<TFieldMember>& members, QWidge
             };
             edit->OnMouseMove = hint;
             *m.Edit = edit;
-            field = edit;
+            control = edit;
         }
-        created.push_back({row, *m.Caption, field});
+        created.push_back({row, *m.Caption, control});
     }
     return created;
 }

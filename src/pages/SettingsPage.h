@@ -57,22 +57,27 @@ enum TRefKind : unsigned {
 
 struct TParamDef;
 
-// A field of a page as its header names it: the member that holds the field
-// (an edit or a spin edit) and the caption member beside it, "lb" and its
-// name. PARAM_FIELD(etObjNum) names both; the field's row in the parameter
-// table, found by the member's name, gives everything else.
+// A parameter's control as its page's header names it: the member that
+// holds it (an edit, a spin edit or a check box) and the caption member
+// beside it, "lb" and its name unless given. PARAM_FIELD(etObjNum) names
+// both; the control's row in the parameter table, found by the member's
+// name, gives everything else.
 struct TFieldMember {
     TFieldMember(const char* Member, TLabel** CaptionMember, TEdit** EditMember)
         : Name(Member), Caption(CaptionMember), Edit(EditMember) {}
     TFieldMember(const char* Member, TLabel** CaptionMember, TSpinEdit** SpinMember)
         : Name(Member), Caption(CaptionMember), Spin(SpinMember) {}
+    TFieldMember(const char* Member, TLabel** CaptionMember, TCheckBox** BoxMember)
+        : Name(Member), Caption(CaptionMember), Box(BoxMember) {}
 
     const char* Name;
     TLabel** Caption;
     TEdit** Edit = nullptr;
     TSpinEdit** Spin = nullptr;
+    TCheckBox** Box = nullptr;
 };
 #define PARAM_FIELD(Member) TFieldMember(#Member, &lb##Member, &Member)
+#define PARAM_FIELD_CAPTIONED(Member, Caption) TFieldMember(#Member, &Caption, &Member)
 
 class TParamPage : public TSettingsPage {
 public:
@@ -107,12 +112,13 @@ protected:
         TLabel* Caption;
         QWidget* Field;
     };
-    // Creates each member's caption and field on Parent, in the order given:
-    // the row gives the caption's name and text, the field's tag, default,
-    // length, keys and range. A change of the field marks it (a typed number
-    // outside the row's range is clamped to it first); the pointer over it
-    // shows its description. A member without a row on the page, or of the
-    // other sort than its row, is a programming error (std::logic_error).
+    // Creates each member's caption and control on Parent, in the order
+    // given: the row gives the caption's name and text, the control's tag
+    // and default and a field's length, keys and range. A change of the
+    // control marks it (a typed number outside the row's range is clamped to
+    // it first); the pointer over it shows its description. A member without
+    // a row on the page, or of another sort than its row, is a programming
+    // error (std::logic_error).
     std::vector<TCreatedField> AddFields(int Page, const std::vector<TFieldMember>& Members,
                                          QWidget* Parent);
 };

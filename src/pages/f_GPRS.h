@@ -41,14 +41,21 @@ public:
     TEdit* etServerTimeout;
 
     void FormCreate();
-    void cbGPRSMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
 
 private:
     std::vector<TFieldMember> Fields() {
-        return {PARAM_FIELD(etGPRSphone),   PARAM_FIELD(etAccessPoint),  PARAM_FIELD(etLoginGPRS),
-                PARAM_FIELD(etPswdGPRS),    PARAM_FIELD(etIp),           PARAM_FIELD(etPort),
-                PARAM_FIELD(etPswd),        PARAM_FIELD(etGPRSTryes),    PARAM_FIELD(etGPRSTimeout),
-                PARAM_FIELD(etServerTryes), PARAM_FIELD(etServerTimeout)};
+        return {PARAM_FIELD_CAPTIONED(cbGPRS, lbcb),
+                PARAM_FIELD(etGPRSphone),
+                PARAM_FIELD(etAccessPoint),
+                PARAM_FIELD(etLoginGPRS),
+                PARAM_FIELD(etPswdGPRS),
+                PARAM_FIELD(etIp),
+                PARAM_FIELD(etPort),
+                PARAM_FIELD(etPswd),
+                PARAM_FIELD(etGPRSTryes),
+                PARAM_FIELD(etGPRSTimeout),
+                PARAM_FIELD(etServerTryes),
+                PARAM_FIELD(etServerTimeout)};
     }
 };

@@ -12,11 +12,6 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
     for (const TCreatedField& f : AddFields(pgAcc, Fields(), GroupBox3))
         rows.Add(f.Caption, f.Field);
 
-    lbcbAccTest = NewCaption(this, "lbcbAccTest", "Флаг тестирования аккумулятора", GroupBox3);
-    cbAccTest = NewParamCheckBox(this, "cbAccTest", ParamTag(pgAcc, "cbAccTest"), true, GroupBox3);
-    cbAccTest->SetChecked(true);
-    rows.Add(lbcbAccTest, cbAccTest);
-
     Label12 = NewCaption(this, "Label12", "Текущее состояние питания", GroupBox3);
     pPowerState = new TPanel(this, "pPowerState", GroupBox3);
     pPowerState->SetBevel(TBevelKind::Lowered);
@@ -26,12 +21,6 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
     rows.Add(Label12, pPowerState);
     rows.Finish();
 
-    cbAccTest->OnMouseUp = [this](QObject* s, Qt::MouseButton b, QPoint p) {
-        cbAccTestMouseUp(s, b, p);
-    };
-    cbAccTest->OnMouseMove = [this](QObject* s, QPoint) {
-        ShowParameterHint(qobject_cast<QWidget*>(s), Services());
-    };
     GroupBox3->OnMouseMove = [this](QObject* s, QPoint p) { GroupBox3MouseMove(s, p); };
     ScrollBox1->SetContent(GroupBox3);
     FormCreate();
@@ -39,10 +28,6 @@ TformAcc::TformAcc(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "formAcc",
 
 void TformAcc::FormCreate() {
     BuildRefValues(rkSpinEdits | rkCheckBoxes);
-}
-
-void TformAcc::cbAccTestMouseUp(QObject* Sender, Qt::MouseButton, QPoint) {
-    MarkIfActive(Sender);
 }
 
 void TformAcc::GroupBox3MouseMove(QObject*, QPoint) {

@@ -20,10 +20,11 @@ public:
     TPanel* pPowerState;
 
     void FormCreate();
-    void cbAccTestMouseUp(QObject* Sender, Qt::MouseButton Button, QPoint Pos);
     void GroupBox3MouseMove(QObject* Sender, QPoint Pos);
     void SetContentVisible(bool Visible) override;
 
 private:
-    std::vector<TFieldMember> Fields() { return {PARAM_FIELD(seACCCheckTime)}; }
+    std::vector<TFieldMember> Fields() {
+        return {PARAM_FIELD(seACCCheckTime), PARAM_FIELD(cbAccTest)};
+    }
 };

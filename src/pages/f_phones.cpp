@@ -5,6 +5,7 @@
 #include "pages/HintWindow.h"
 #include "pages/PageLayout.h"
 #include "pages/PhoneDigits.h"
+#include "params/ParamTable.h"
 #include "params/SampleData.h"
 #include "queue/Protocol.h"
 #include "toolkit/TextUtil.h"
@@ -54,8 +55,9 @@ TformPhones::TformPhones(TForm* Owner, QWidget* Parent) : TParamPage(Owner, "for
     for (int i = 0; i < NumberCount; ++i) {
         const std::string n = std::to_string(i + 1);
         *labels[i] = NewCaption(this, ("lbetPhone" + n).c_str(), "Номер " + n, GroupBox1);
-        TEdit* field =
-            NewParamEdit(this, ("etPhone" + n).c_str(), 30, SamplePhoneNational, GroupBox1);
+        const std::string name = "etPhone" + n;
+        TEdit* field = NewParamEdit(this, name.c_str(), ParamTag(pgPhones, name),
+                                    SamplePhoneNational, GroupBox1);
         // Ten digits at most: typing stops there (etPhone1KeyPress), and a
         // longer paste reaches the change handler whole, so that a number in
         // international form keeps all its national digits.

@@ -94,9 +94,10 @@ struct TParamDef {
     std::uint8_t WriteIn;     // generations that write it in a page write
     TValueRule Rule;          // Field: what its control takes
     bool Secret = false;      // a password: reports and journals show "***"
-    const char* Default = ""; // Field: the value "defaults" give it (its hint)
-                              // and a spin edit starts with
-    const char* Caption = ""; // Field: the caption of its row, which its lamp shows
+    const char* Default = ""; // Field, Switch, TestFlag: the value "defaults"
+                              // give it (its hint) and a spin edit or box
+                              // starts with ("true"/"false" for a box)
+    const char* Caption = ""; // the same: the caption its lamp shows
 
     bool ReadInGeneration(int Generation) const;
     bool WrittenInGeneration(int Generation) const;

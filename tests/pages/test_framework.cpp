@@ -83,9 +83,12 @@ public:
     TEdit* etNoSuchField = nullptr;
     TLabel* lbseACCCheckTime = nullptr;
     TEdit* seACCCheckTime = nullptr;
+    TLabel* lbetObjNum = nullptr;
+    TCheckBox* etObjNum = nullptr;
     void AddUnknown() { AddFields(pgCommon, {PARAM_FIELD(etNoSuchField)}, this); }
     void AddOtherPages() { AddFields(pgGPRS, {PARAM_FIELD(seACCCheckTime)}, this); }
     void AddEditForSpin() { AddFields(pgAcc, {PARAM_FIELD(seACCCheckTime)}, this); }
+    void AddBoxForEdit() { AddFields(pgCommon, {PARAM_FIELD(etObjNum)}, this); }
 };
 
 TEST(PageCreation, AFieldTheTableDoesNotHaveAsNamedFailsAtOnce) {
@@ -94,6 +97,7 @@ TEST(PageCreation, AFieldTheTableDoesNotHaveAsNamedFailsAtOnce) {
     EXPECT_THROW(page.AddOtherPages(), std::logic_error) << "another page's row";
     EXPECT_THROW(page.AddEditForSpin(), std::logic_error)
         << "an edit where the row has a spin edit";
+    EXPECT_THROW(page.AddBoxForEdit(), std::logic_error) << "a box where the row has an edit";
     EXPECT_EQ(page.seACCCheckTime, nullptr);
 }
 
