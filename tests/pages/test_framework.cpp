@@ -79,11 +79,8 @@ TEST(RefValues, LinkThreadWritesWhileTheScreenCompares) {
 class TMisnamedPage : public TParamPage {
 public:
     TMisnamedPage() : TParamPage(nullptr, "formMisnamed", nullptr) {}
-    TLabel* lbetNoSuchField = nullptr;
-    TEdit* etNoSuchField = nullptr;
-    TLabel* lbseACCCheckTime = nullptr;
-    TEdit* seACCCheckTime = nullptr;
-    TLabel* lbetObjNum = nullptr;
+    TLabel *lbetNoSuchField = nullptr, *lbseACCCheckTime = nullptr, *lbetObjNum = nullptr;
+    TEdit *etNoSuchField = nullptr, *seACCCheckTime = nullptr;
     TCheckBox* etObjNum = nullptr;
     void AddUnknown() { AddFields(pgCommon, {PARAM_FIELD(etNoSuchField)}, this); }
     void AddOtherPages() { AddFields(pgGPRS, {PARAM_FIELD(seACCCheckTime)}, this); }
